@@ -1,0 +1,5 @@
+add_library(zarvik_warnings INTERFACE)
+target_compile_options(zarvik_warnings INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align)
+if(ZARVIK_WERROR)
+  target_compile_options(zarvik_warnings INTERFACE -Werror)
+endif()

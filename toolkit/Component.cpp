@@ -1,0 +1,89 @@
+#include "Component.h"
+
+#include <QHash>
+
+namespace tk {
+
+namespace {
+// QObject -> Component, so that code holding a QObject* (layouts, sibling walks) can
+// reach the mixin without knowing the concrete class.
+QHash<const QObject*, Component*>& registry() {
+    static QHash<const QObject*, Component*> r;
+    return r;
+}
+} // namespace
+
+Component* asComponent(QObject* o) { return o ? registry().value(o, nullptr) : nullptr; }
+
+Component::Component(QObject* self, Component* owner) : m_self(self) {
+    registry().insert(self, this);
+    if (owner) {
+        m_designing = owner->m_designing;
+        owner->insertComponent(this);
+    }
+}
+
+Component::~Component() {
+    // Tell everyone who asked, then the owner; then destroy what this one owns, last
+    // created first. Owned objects that are also child widgets are gone from the list
+    // already if Qt destroyed them first, because their own destructor removed them.
+    const auto notifies = m_freeNotifies;
+    m_freeNotifies.clear();
+    for (Component* c : notifies) {
+        c->m_freeNotifies.removeAll(this);
+        c->notification(this, Operation::Remove);
+    }
+    if (m_owner) m_owner->removeComponent(this);
+    while (!m_components.isEmpty()) {
+        Component* c = m_components.takeLast();
+        c->m_owner = nullptr;
+        delete c->object();
+    }
+    registry().remove(m_self);
+}
+
+void Component::setName(const QString& name) {
+    m_name = name;
+    m_self->setObjectName(name);
+}
+
+void Component::setDesigning(bool on) {
+    m_designing = on;
+    for (Component* c : std::as_const(m_components)) c->setDesigning(on);
+}
+
+void Component::freeNotification(Component* other) {
+    if (!other || other == this) return;
+    if (!m_freeNotifies.contains(other)) m_freeNotifies.append(other);
+    if (!other->m_freeNotifies.contains(this)) other->m_freeNotifies.append(this);
+}
+
+void Component::removeFreeNotification(Component* other) {
+    if (!other) return;
+    m_freeNotifies.removeAll(other);
+    other->m_freeNotifies.removeAll(this);
+}
+
+void Component::setLayoutParent(QObject* parent) { m_self->setParent(parent); }
+
+Component* Component::findComponent(const QString& name) const {
+    for (Component* c : m_components)
+        if (c->m_name.compare(name, Qt::CaseInsensitive) == 0) return c;
+    return nullptr;
+}
+
+void Component::notification(Component*, Operation) {}
+
+void Component::insertComponent(Component* c) {
+    c->m_owner = this;
+    m_components.append(c);
+    notification(c, Operation::Insert);
+}
+
+void Component::removeComponent(Component* c) {
+    notification(c, Operation::Remove);
+    m_components.removeAll(c);
+    c->m_owner = nullptr;
+}
+
+} // namespace tk

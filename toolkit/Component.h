@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+namespace tk {
+
+enum class Operation { Insert, Remove };
+
+// What every component of a layout has beside its QObject: a Name, an owner that
+// destroys it, and the designing/loading flags. Controls are QWidgets, so this is a
+// mixin rather than a QObject base; the object it belongs to is object().
+class Component {
+public:
+    explicit Component(QObject* self, Component* owner = nullptr);
+    virtual ~Component();
+    Component(const Component&) = delete;
+    Component& operator=(const Component&) = delete;
+
+    QObject* object() const { return m_self; }
+    Component* owner() const { return m_owner; }
+    const QList<Component*>& components() const { return m_components; }
+
+    QString name() const { return m_name; }
+    // The rename operation; controls react to it (captions following the name).
+    virtual void setName(const QString& name);
+
+    int tag() const { return m_tag; }
+    void setTag(int tag) { m_tag = tag; }
+
+    // Form-designer mode. There is no designer, but the rules that depend on it are
+    // kept and testable. It is inherited from the owner at construction.
+    bool isDesigning() const { return m_designing; }
+    void setDesigning(bool on);
+    // Set while a layout is being read into this component.
+    bool isLoading() const { return m_loading; }
+    void setLoading(bool on) { m_loading = on; }
+
+    // A sub-component is stored inside its owner's entry (Ticket.Width), not on its own.
+    bool isSubComponent() const { return m_subComponent; }
+    void setSubComponent(bool on) { m_subComponent = on; }
+
+    // Ask to hear when `other` goes away (the removal notification).
+    void freeNotification(Component* other);
+    void removeFreeNotification(Component* other);
+
+    // The layout reader's steps: the parent is assigned before any property, then the
+    // properties in file order, then loaded() on every component once all are read.
+    virtual void setLayoutParent(QObject* parent);
+    virtual void loaded() { m_loading = false; }
+
+    Component* findComponent(const QString& name) const;
+
+protected:
+    // The removal notification: `c` is being destroyed (or inserted).
+    virtual void notification(Component* c, Operation op);
+
+private:
+    void insertComponent(Component* c);
+    void removeComponent(Component* c);
+
+    QObject* m_self;
+    Component* m_owner = nullptr;
+    QList<Component*> m_components;
+    QList<Component*> m_freeNotifies;
+    QString m_name;
+    int m_tag = 0;
+    bool m_designing = false;
+    bool m_loading = false;
+    bool m_subComponent = false;
+};
+
+// The component behind a QObject, if it is one.
+Component* asComponent(QObject* o);
+
+} // namespace tk
