@@ -1,0 +1,128 @@
+#include "Bitmap.h"
+
+#include <cmath>
+#include <stdexcept>
+
+namespace tk {
+
+namespace {
+
+QImage normalised(const QImage& image) {
+    if (image.isNull()) return {};
+    QImage out;
+    if (image.format() == QImage::Format_Mono) {
+        out = image;
+    } else if (image.format() == QImage::Format_MonoLSB) {
+        out = image.convertToFormat(QImage::Format_Mono);
+    } else if (image.format() == QImage::Format_RGB32) {
+        out = image;
+    } else {
+        out = image.convertToFormat(QImage::Format_RGB32);
+    }
+    if (out.isNull()) throw std::runtime_error("Bitmap: cannot convert the picture");
+    return out;
+}
+
+QImage blank(int width, int height, qreal dpr, QImage::Format format) {
+    const int w = int(std::ceil(std::max(width, 0) * dpr - 1e-9));
+    const int h = int(std::ceil(std::max(height, 0) * dpr - 1e-9));
+    if (w == 0 || h == 0) return {};
+    QImage img(w, h, format);
+    if (img.isNull())
+        throw std::runtime_error("Bitmap: cannot allocate " + std::to_string(width) + " x " +
+                                 std::to_string(height) + " pixels");
+    img.setDevicePixelRatio(dpr);
+    if (format == QImage::Format_Mono) {
+        img.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+        img.fill(0);
+    } else {
+        img.fill(qRgb(255, 255, 255));
+    }
+    return img;
+}
+
+} // namespace
+
+Bitmap::Bitmap(int width, int height, qreal devicePixelRatio)
+    : m_image(blank(width, height, devicePixelRatio > 0 ? devicePixelRatio : 1.0,
+                    QImage::Format_RGB32)) {}
+
+Bitmap::Bitmap(const QImage& image) : m_image(normalised(image)) {}
+
+Bitmap Bitmap::monochrome(int width, int height) {
+    Bitmap b;
+    b.m_image = blank(width, height, 1.0, QImage::Format_Mono);
+    return b;
+}
+
+Bitmap Bitmap::fromFile(const QString& path) {
+    const QImage img(path);
+    if (img.isNull())
+        throw std::runtime_error("Cannot load the picture \"" + path.toStdString() + "\"");
+    return Bitmap(img);
+}
+
+// The image is shared until either side writes to it (QImage detaches), so a copy is an
+// independent picture; the canvas is not copied.
+Bitmap::Bitmap(const Bitmap& other) : m_image(other.m_image) {}
+
+Bitmap& Bitmap::operator=(const Bitmap& other) {
+    if (this != &other) {
+        m_image = other.m_image;
+        imageReplaced();
+    }
+    return *this;
+}
+
+// The canvas refers to this object's image, so it cannot move along with the pixels.
+Bitmap::Bitmap(Bitmap&& other) noexcept : m_image(std::move(other.m_image)) {
+    other.m_canvas.reset();
+}
+
+Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
+    if (this != &other) {
+        m_image = std::move(other.m_image);
+        other.m_canvas.reset();
+        m_canvas.reset();
+    }
+    return *this;
+}
+
+Bitmap::~Bitmap() = default;
+
+int Bitmap::width() const {
+    return m_image.isNull() ? 0
+                            : int(std::ceil(m_image.width() / m_image.devicePixelRatio() - 1e-9));
+}
+
+int Bitmap::height() const {
+    return m_image.isNull() ? 0
+                            : int(std::ceil(m_image.height() / m_image.devicePixelRatio() - 1e-9));
+}
+
+bool Bitmap::isMonochrome() const {
+    return m_image.format() == QImage::Format_Mono;
+}
+
+void Bitmap::setSize(int width, int height) {
+    const qreal dpr = m_image.isNull() ? 1.0 : m_image.devicePixelRatio();
+    m_image =
+        blank(width, height, dpr, isMonochrome() ? QImage::Format_Mono : QImage::Format_RGB32);
+    imageReplaced();
+}
+
+void Bitmap::assign(const QImage& image) {
+    m_image = normalised(image);
+    imageReplaced();
+}
+
+Canvas& Bitmap::canvas() {
+    if (!m_canvas) m_canvas = std::make_unique<Canvas>(m_image);
+    return *m_canvas;
+}
+
+void Bitmap::imageReplaced() {
+    if (m_canvas) m_canvas->surfaceChanged();
+}
+
+} // namespace tk

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "Canvas.h"
+
+#include <QImage>
+#include <QString>
+#include <memory>
+
+namespace tk {
+
+// An off-screen picture: the glyphs of the controls and the bitmap each paint composes
+// in. A colour bitmap holds 32-bit pixels; a monochrome one holds 1 bit per pixel, bit 0
+// shown white and bit 1 black. Copies are independent pictures. The canvas belongs to
+// the bitmap and keeps its pen, brush and font while the bitmap lives; it must not be
+// used after the bitmap is gone.
+class Bitmap {
+public:
+    Bitmap() = default;
+    // A colour bitmap of `width` x `height` logical pixels, white.
+    Bitmap(int width, int height, qreal devicePixelRatio = 1.0);
+    // A copy of `image`: 1-bit images stay monochrome, everything else becomes 32-bit.
+    explicit Bitmap(const QImage& image);
+    static Bitmap monochrome(int width, int height);
+    // Fails with an exception naming the file when it cannot be read as a picture.
+    static Bitmap fromFile(const QString& path);
+
+    Bitmap(const Bitmap& other);
+    Bitmap& operator=(const Bitmap& other);
+    Bitmap(Bitmap&& other) noexcept;
+    Bitmap& operator=(Bitmap&& other) noexcept;
+    ~Bitmap();
+
+    int width() const;
+    int height() const;
+    bool isEmpty() const { return width() <= 0 || height() <= 0; }
+    bool isMonochrome() const;
+
+    // New contents, white (bit 0 for a monochrome bitmap); the canvas keeps its state.
+    void setSize(int width, int height);
+    void assign(const QImage& image);
+
+    const QImage& image() const { return m_image; }
+    Canvas& canvas();
+
+private:
+    void imageReplaced();
+
+    QImage m_image;
+    std::unique_ptr<Canvas> m_canvas;
+};
+
+} // namespace tk

@@ -1,0 +1,766 @@
+#include "Canvas.h"
+
+#include "Bitmap.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QTextBoundaryFinder>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace tk {
+
+namespace {
+
+bool isTrueColor(QImage::Format f) {
+    return f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 ||
+           f == QImage::Format_ARGB32_Premultiplied;
+}
+
+bool isMono(QImage::Format f) {
+    return f == QImage::Format_Mono || f == QImage::Format_MonoLSB;
+}
+
+QRgb opaque(QRgb c) {
+    return c | 0xFF000000u;
+}
+
+int clampToInt(qint64 v) {
+    return static_cast<int>(
+        std::clamp<qint64>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+// A corner of a rounded shape is a quarter of an ellipse `w` x `h` pixels. For one of its
+// top rows, run() gives the outline pixels on the left half, as offsets from the
+// ellipse's left edge. The curve is sampled once per column and once per row so that it
+// has no gaps where it is steep; a sample halfway between two pixels goes to the inner
+// one. Rows are computed on demand: only the visible ones of a huge shape cost anything.
+struct Run {
+    qint64 outer = std::numeric_limits<qint64>::max();
+    qint64 inner = -1;
+};
+
+class Corner {
+public:
+    Corner(qint64 w, qint64 h)
+        : m_halfW((w + 1) / 2), m_halfH((h + 1) / 2), m_a((w - 1) / 2.0), m_b((h - 1) / 2.0),
+          m_gridX(w % 2 == 0 ? 0.5 : 0.0), m_gridY(h % 2 == 0 ? 0.5 : 0.0) {}
+
+    qint64 rows() const { return m_halfH; }
+    qint64 halfWidth() const { return m_halfW; }
+
+    Run run(qint64 row) const {
+        Run r;
+        const auto add = [&](qint64 col) {
+            if (col < 0 || col >= m_halfW) return;
+            r.outer = std::min(r.outer, col);
+            r.inner = std::max(r.inner, col);
+        };
+        add(colOf(row));
+        // The columns whose own sample lands on this row: rowOf falls as col grows.
+        const qint64 first = firstCol([&](qint64 c) { return rowOf(c) <= row; });
+        const qint64 past = firstCol([&](qint64 c) { return rowOf(c) < row; });
+        if (first < past && rowOf(first) == row) {
+            add(first);
+            add(past - 1);
+        }
+        return r;
+    }
+
+private:
+    static double nearest(double v, double grid) {
+        const double k = std::ceil(v - grid - 0.5 - 1e-9);
+        return std::max(k, 0.0) + grid;
+    }
+    static double along(double radius, double other, double otherRadius) {
+        const double t = otherRadius > 0 ? other / otherRadius : 0.0;
+        return radius * std::sqrt(std::max(0.0, 1.0 - t * t));
+    }
+    qint64 rowOf(qint64 col) const {
+        return std::llround(m_b - nearest(along(m_b, m_a - double(col), m_a), m_gridY));
+    }
+    qint64 colOf(qint64 row) const {
+        return std::llround(m_a - nearest(along(m_a, m_b - double(row), m_b), m_gridX));
+    }
+    template <typename Pred> qint64 firstCol(Pred pred) const {
+        qint64 lo = 0, hi = m_halfW;
+        while (lo < hi) {
+            const qint64 mid = lo + (hi - lo) / 2;
+            if (pred(mid))
+                hi = mid;
+            else
+                lo = mid + 1;
+        }
+        return lo;
+    }
+
+    qint64 m_halfW, m_halfH;
+    double m_a, m_b, m_gridX, m_gridY;
+};
+
+// "&x" -> x (marked), "&&" -> "&"; a lone trailing "&" disappears.
+void stripPrefixes(const QString& text, QString& plain, QList<int>& marks) {
+    plain.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != QLatin1Char('&')) {
+            plain += text[i];
+            continue;
+        }
+        if (++i >= text.size()) break;
+        if (text[i] != QLatin1Char('&')) marks.append(static_cast<int>(plain.size()));
+        plain += text[i];
+    }
+}
+
+struct TextLine {
+    qsizetype start = 0;
+    qsizetype length = 0;
+    QString text; // the characters drawn, ellipsis included
+    int width = 0;
+};
+
+} // namespace
+
+Canvas::Canvas(QImage& image) : m_image(image) {
+    surfaceChanged();
+}
+
+void Canvas::surfaceChanged() {
+    const QImage::Format f = m_image.format();
+    m_mono = isMono(f);
+    if (m_mono) {
+        // Without a colour table the bits mean nothing; give them the usual meaning.
+        if (m_image.colorCount() < 2) m_image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    } else if (!isTrueColor(f) && !m_image.isNull()) {
+        throw std::invalid_argument("Canvas: unsupported image format " +
+                                    std::to_string(static_cast<int>(f)));
+    }
+    m_dpr = m_image.devicePixelRatio() > 0 ? m_image.devicePixelRatio() : 1.0;
+    m_width = static_cast<int>(std::ceil(m_image.width() / m_dpr - 1e-9));
+    m_height = static_cast<int>(std::ceil(m_image.height() / m_dpr - 1e-9));
+    m_state.origin = QPoint();
+    m_state.clip = QRegion(0, 0, m_width, m_height);
+}
+
+void Canvas::restoreState(const State& s) {
+    m_state = s;
+    m_qfont.reset();
+}
+
+void Canvas::setFont(const Font& f) {
+    m_state.font = f;
+    m_qfont.reset();
+}
+
+void Canvas::setFontStyle(TFontStyles s) {
+    m_state.font.setStyle(s);
+    m_qfont.reset();
+}
+
+// --- Coordinates and clipping ---------------------------------------------------------
+
+std::optional<QRect> Canvas::toImage(const Rect& r) const {
+    const qint64 l = std::max<qint64>(qint64(r.Left) + m_state.origin.x(), 0);
+    const qint64 t = std::max<qint64>(qint64(r.Top) + m_state.origin.y(), 0);
+    const qint64 rt = std::min<qint64>(qint64(r.Right) + m_state.origin.x(), m_width);
+    const qint64 b = std::min<qint64>(qint64(r.Bottom) + m_state.origin.y(), m_height);
+    if (rt <= l || b <= t) return std::nullopt;
+    return QRect(int(l), int(t), int(rt - l), int(b - t));
+}
+
+QRect Canvas::toDevice(const QRect& logical) const {
+    const auto dev = [this](int v) { return static_cast<int>(std::floor(v * m_dpr + 1e-6)); };
+    const int l = dev(logical.left());
+    const int t = dev(logical.top());
+    const int r = std::min(dev(logical.left() + logical.width()), m_image.width());
+    const int b = std::min(dev(logical.top() + logical.height()), m_image.height());
+    return QRect(QPoint(l, t), QPoint(r - 1, b - 1));
+}
+
+void Canvas::clipRect(const Rect& r) {
+    const std::optional<QRect> img = toImage(r);
+    m_state.clip = img ? m_state.clip.intersected(*img) : QRegion();
+}
+
+void Canvas::excludeClipRect(const Rect& r) {
+    if (const std::optional<QRect> img = toImage(r)) m_state.clip = m_state.clip.subtracted(*img);
+}
+
+Rect Canvas::clipBox() const {
+    if (m_state.clip.isEmpty()) return {};
+    return Rect::fromQRect(m_state.clip.boundingRect())
+        .translated(-m_state.origin.x(), -m_state.origin.y());
+}
+
+bool Canvas::isDrawable(int x, int y) const {
+    const qint64 ix = qint64(x) + m_state.origin.x();
+    const qint64 iy = qint64(y) + m_state.origin.y();
+    if (ix < 0 || iy < 0 || ix >= m_width || iy >= m_height) return false;
+    return m_state.clip.contains(QPoint(int(ix), int(iy)));
+}
+
+// --- Pixels ---------------------------------------------------------------------------
+
+std::uint32_t Canvas::deviceValue(TColor c) const {
+    const QRgb rgb = toQRgb(c);
+    if (!m_mono) return opaque(rgb);
+    // The nearer of the two table entries.
+    const auto dist = [rgb](QRgb e) {
+        const int dr = qRed(rgb) - qRed(e), dg = qGreen(rgb) - qGreen(e),
+                  db = qBlue(rgb) - qBlue(e);
+        return dr * dr + dg * dg + db * db;
+    };
+    return dist(m_image.color(1)) < dist(m_image.color(0)) ? 1u : 0u;
+}
+
+void Canvas::fillImageRectValue(const QRect& imageRect, std::uint32_t value) {
+    const QRect d = toDevice(imageRect);
+    if (d.isEmpty()) return;
+    if (m_mono) {
+        for (int y = d.top(); y <= d.bottom(); ++y)
+            for (int x = d.left(); x <= d.right(); ++x)
+                m_image.setPixel(x, y, value);
+        return;
+    }
+    for (int y = d.top(); y <= d.bottom(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(m_image.scanLine(y));
+        std::fill(line + d.left(), line + d.right() + 1, value);
+    }
+}
+
+void Canvas::fillImageRect(const QRect& imageRect, TColor color) {
+    const std::uint32_t value = deviceValue(color);
+    for (const QRect& part : m_state.clip) {
+        const QRect piece = part.intersected(imageRect);
+        if (!piece.isEmpty()) fillImageRectValue(piece, value);
+    }
+}
+
+void Canvas::plot(int x, int y, std::uint32_t value) {
+    if (!isDrawable(x, y)) return;
+    fillImageRectValue(QRect(x + m_state.origin.x(), y + m_state.origin.y(), 1, 1), value);
+}
+
+void Canvas::plotPen(int x, int y, std::uint32_t value) {
+    const int w = m_state.pen.width;
+    if (w <= 1) return plot(x, y, value);
+    // A wide pen stamps a square centred on the path.
+    const int l = x - (w - 1) / 2, t = y - (w - 1) / 2;
+    if (const std::optional<QRect> img = toImage(Rect::fromSize(l, t, w, w)))
+        for (const QRect& part : m_state.clip) {
+            const QRect piece = part.intersected(*img);
+            if (!piece.isEmpty()) fillImageRectValue(piece, value);
+        }
+}
+
+TColor Canvas::pixel(int x, int y) const {
+    const qint64 ix = qint64(x) + m_state.origin.x();
+    const qint64 iy = qint64(y) + m_state.origin.y();
+    if (ix < 0 || iy < 0 || ix >= m_width || iy >= m_height) return clNone;
+    const QRect d = toDevice(QRect(int(ix), int(iy), 1, 1));
+    return fromQColor(QColor(m_image.pixel(d.topLeft())));
+}
+
+void Canvas::setPixel(int x, int y, TColor color) {
+    plot(x, y, deviceValue(color));
+}
+
+void Canvas::invertPixel(int imageX, int imageY) {
+    const QRect d = toDevice(QRect(imageX, imageY, 1, 1));
+    for (int y = d.top(); y <= d.bottom(); ++y) {
+        for (int x = d.left(); x <= d.right(); ++x) {
+            if (m_mono) {
+                m_image.setPixel(x, y, 1u - m_image.pixelIndex(x, y));
+            } else {
+                auto* line = reinterpret_cast<QRgb*>(m_image.scanLine(y));
+                line[x] ^= 0x00FFFFFFu;
+            }
+        }
+    }
+}
+
+// --- Shapes ---------------------------------------------------------------------------
+
+void Canvas::fillRect(const Rect& r) {
+    if (m_state.brush.style == BrushStyle::Clear) return;
+    fillRect(r, m_state.brush.color);
+}
+
+void Canvas::fillRect(const Rect& r, TColor color) {
+    if (const std::optional<QRect> img = toImage(r)) fillImageRect(*img, color);
+}
+
+void Canvas::frameRect(const Rect& r) {
+    frameRect(r, m_state.brush.color);
+}
+
+void Canvas::frameRect(const Rect& r, TColor color) {
+    if (r.isEmpty()) return;
+    fillRect({r.Left, r.Top, r.Right, r.Top + 1}, color);
+    fillRect({r.Left, r.Bottom - 1, r.Right, r.Bottom}, color);
+    fillRect({r.Left, r.Top + 1, r.Left + 1, r.Bottom - 1}, color);
+    fillRect({r.Right - 1, r.Top + 1, r.Right, r.Bottom - 1}, color);
+}
+
+void Canvas::rectangle(const Rect& r) {
+    roundShape(r, 0, 0);
+}
+
+void Canvas::roundRect(const Rect& r, int cornerW, int cornerH) {
+    roundShape(r, cornerW, cornerH);
+}
+
+void Canvas::ellipse(const Rect& r) {
+    roundShape(r, r.width(), r.height());
+}
+
+// The outline is one pixel wide in the pen colour whatever the pen width; the inside
+// takes the brush unless it is clear.
+void Canvas::roundShape(const Rect& r, int cornerW, int cornerH) {
+    if (r.isEmpty()) return;
+    const qint64 w = qint64(r.Right) - r.Left;
+    const qint64 h = qint64(r.Bottom) - r.Top;
+    qint64 ew = std::clamp<qint64>(cornerW, 0, w);
+    qint64 eh = std::clamp<qint64>(cornerH, 0, h);
+    if (ew < 2 || eh < 2) ew = eh = 0;
+    const Corner corner(ew, eh);
+    const qint64 halfW = corner.halfWidth();
+    const qint64 cornerRows = ew ? corner.rows() : 0;
+
+    const TColor penColor = m_state.pen.color;
+    const bool fill = m_state.brush.style == BrushStyle::Solid;
+    const TColor brushColor = m_state.brush.color;
+    const auto span = [this](qint64 y, qint64 x0, qint64 x1, TColor c) { // x1 exclusive
+        if (x1 > x0)
+            fillRect({clampToInt(x0), clampToInt(y), clampToInt(x1), clampToInt(y + 1)}, c);
+    };
+
+    // Only the rows that can be seen matter; rows between the corners are all alike.
+    const qint64 firstRow = std::max<qint64>(r.Top, -qint64(m_state.origin.y()) - 1);
+    const qint64 lastRow = std::min<qint64>(r.Bottom, qint64(m_height) - m_state.origin.y() + 1);
+    for (qint64 y = firstRow; y < lastRow; ++y) {
+        const qint64 fromTop = y - r.Top;
+        const qint64 fromBottom = r.Bottom - 1 - y;
+        const bool edgeRow = fromTop == 0 || fromBottom == 0;
+        qint64 row = -1;
+        if (fromTop < cornerRows)
+            row = fromTop;
+        else if (fromBottom < cornerRows)
+            row = fromBottom;
+
+        if (row < 0) {
+            if (edgeRow) {
+                span(y, r.Left, r.Right, penColor);
+                continue;
+            }
+            span(y, r.Left, r.Left + 1, penColor);
+            span(y, r.Right - 1, r.Right, penColor);
+            if (fill) span(y, qint64(r.Left) + 1, qint64(r.Right) - 1, brushColor);
+            continue;
+        }
+        const Run run = corner.run(row);
+        if (run.inner < 0) continue;
+        if (run.inner >= halfW - 1) { // the curve crosses the middle: a straight edge
+            span(y, r.Left + run.outer, qint64(r.Right) - run.outer, penColor);
+            continue;
+        }
+        span(y, r.Left + run.outer, qint64(r.Left) + run.inner + 1, penColor);
+        span(y, qint64(r.Right) - 1 - run.inner, qint64(r.Right) - run.outer, penColor);
+        if (fill)
+            span(y, qint64(r.Left) + run.inner + 1, qint64(r.Right) - 1 - run.inner, brushColor);
+    }
+}
+
+// Pixels whose centre lies inside or on the polygon (even-odd rule) take the brush;
+// the closed outline is drawn over them with the pen.
+void Canvas::polygon(std::span<const QPoint> points) {
+    if (points.empty()) return;
+    if (m_state.brush.style == BrushStyle::Solid && points.size() >= 3) {
+        int top = points[0].y(), bottom = points[0].y();
+        for (const QPoint& p : points) {
+            top = std::min(top, p.y());
+            bottom = std::max(bottom, p.y());
+        }
+        std::vector<double> xs;
+        const qint64 firstRow = std::max<qint64>(top, -qint64(m_state.origin.y()));
+        const qint64 lastRow = std::min<qint64>(bottom, qint64(m_height) - m_state.origin.y());
+        for (int y = int(firstRow); y < lastRow; ++y) {
+            const double yc = y + 0.5;
+            xs.clear();
+            for (size_t i = 0; i < points.size(); ++i) {
+                const QPoint a = points[i];
+                const QPoint b = points[(i + 1) % points.size()];
+                if (a.y() == b.y()) continue;
+                const double y0 = std::min(a.y(), b.y()), y1 = std::max(a.y(), b.y());
+                if (yc < y0 || yc >= y1) continue;
+                xs.push_back(a.x() + (yc - a.y()) * (b.x() - a.x()) / double(b.y() - a.y()));
+            }
+            std::sort(xs.begin(), xs.end());
+            for (size_t i = 0; i + 1 < xs.size(); i += 2) {
+                const qint64 x0 = qint64(std::ceil(xs[i] - 0.5));
+                const qint64 x1 = qint64(std::floor(xs[i + 1] - 0.5)) + 1;
+                if (x1 > x0)
+                    fillRect({clampToInt(x0), y, clampToInt(x1), y + 1}, m_state.brush.color);
+            }
+        }
+    }
+    const std::uint32_t value = deviceValue(m_state.pen.color);
+    if (points.size() == 1) return plotPen(points[0].x(), points[0].y(), value);
+    for (size_t i = 0; i < points.size(); ++i)
+        line(points[i], points[(i + 1) % points.size()], value);
+}
+
+void Canvas::lineTo(int x, int y) {
+    line(m_state.penPos, QPoint(x, y), deviceValue(m_state.pen.color));
+    m_state.penPos = QPoint(x, y);
+}
+
+void Canvas::polyline(std::span<const QPoint> points) {
+    const std::uint32_t value = deviceValue(m_state.pen.color);
+    for (size_t i = 1; i < points.size(); ++i)
+        line(points[i - 1], points[i], value);
+}
+
+// Steps along the major axis from `from` up to, not including, `to`; the minor
+// coordinate is rounded with halves going up. Steps that cannot be seen are skipped, so a
+// line of any length costs only what it paints.
+void Canvas::line(QPoint from, QPoint to, std::uint32_t value) {
+    const qint64 dx = qint64(to.x()) - from.x();
+    const qint64 dy = qint64(to.y()) - from.y();
+    const qint64 steps = std::max(std::abs(dx), std::abs(dy));
+    if (steps == 0) return;
+    const bool xMajor = std::abs(dx) >= std::abs(dy);
+    const qint64 major0 = xMajor ? from.x() : from.y();
+    const qint64 dir = (xMajor ? dx : dy) > 0 ? 1 : -1;
+    const qint64 margin = std::max(1, m_state.pen.width);
+    const qint64 lo = -qint64(xMajor ? m_state.origin.x() : m_state.origin.y()) - margin;
+    const qint64 hi = qint64(xMajor ? m_width : m_height) -
+                      qint64(xMajor ? m_state.origin.x() : m_state.origin.y()) + margin;
+    qint64 first = 0, last = steps - 1;
+    if (dir > 0) {
+        first = std::max<qint64>(first, lo - major0);
+        last = std::min<qint64>(last, hi - major0);
+    } else {
+        first = std::max<qint64>(first, major0 - hi);
+        last = std::min<qint64>(last, major0 - lo);
+    }
+    const auto roundDiv = [](qint64 num, qint64 den) { // den > 0, halves up
+        const qint64 n2 = 2 * num + den, d2 = 2 * den;
+        return n2 >= 0 ? n2 / d2 : -((-n2 + d2 - 1) / d2);
+    };
+    for (qint64 i = first; i <= last; ++i) {
+        const qint64 x = from.x() + (xMajor ? dir * i : roundDiv(i * dx, steps));
+        const qint64 y = from.y() + (xMajor ? roundDiv(i * dy, steps) : dir * i);
+        plotPen(clampToInt(x), clampToInt(y), value);
+    }
+}
+
+void Canvas::drawFocusRect(const Rect& r) {
+    if (r.isEmpty()) return;
+    const std::optional<QRect> img = toImage(r);
+    if (!img) return;
+    const qint64 l = qint64(r.Left) + m_state.origin.x(), t = qint64(r.Top) + m_state.origin.y();
+    const qint64 rt = qint64(r.Right) + m_state.origin.x() - 1;
+    const qint64 b = qint64(r.Bottom) + m_state.origin.y() - 1;
+    const auto visit = [this](qint64 x, qint64 y) {
+        if ((x + y) % 2 != 0) return;
+        if (!m_state.clip.contains(QPoint(int(x), int(y)))) return;
+        invertPixel(int(x), int(y));
+    };
+    // Each pixel of the ring once, also when the ring is one pixel thin.
+    for (qint64 x = img->left(); x <= img->right(); ++x) {
+        if (t >= 0 && t < m_height) visit(x, t);
+        if (b != t && b >= 0 && b < m_height) visit(x, b);
+    }
+    for (qint64 y = std::max<qint64>(img->top(), t + 1);
+         y <= std::min<qint64>(img->bottom(), b - 1); ++y) {
+        if (l >= 0 && l < m_width) visit(l, y);
+        if (rt != l && rt >= 0 && rt < m_width) visit(rt, y);
+    }
+}
+
+// --- Text -----------------------------------------------------------------------------
+
+const QFont& Canvas::qfont() const {
+    if (!m_qfont) m_qfont = m_state.font.toQFont();
+    return *m_qfont;
+}
+
+bool Canvas::textIsTransparent() const {
+    return m_state.textBackground == TextBackground::Transparent ||
+           m_state.brush.style == BrushStyle::Clear;
+}
+
+void Canvas::beginPainter(QPainter& p) const {
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setRenderHint(QPainter::TextAntialiasing, !crispTextForTests());
+    p.setClipRegion(m_state.clip);
+    p.translate(m_state.origin);
+    p.setFont(qfont());
+    p.setPen(toQColor(m_state.font.color()));
+}
+
+int Canvas::textWidth(const QString& text) const {
+    return QFontMetrics(qfont()).horizontalAdvance(text);
+}
+
+int Canvas::textHeight(const QString&) const {
+    return m_state.font.metrics().height;
+}
+
+QSize Canvas::textExtent(const QString& text) const {
+    return QSize(textWidth(text), textHeight(text));
+}
+
+void Canvas::drawTextLine(int x, int y, const QString& text, const QList<int>& marks,
+                          bool clipToRect, const Rect& clip) {
+    if (text.isEmpty() || m_width == 0 || m_height == 0) return;
+    StateSaver saver(*this);
+    if (clipToRect) clipRect(clip);
+    if (m_state.clip.isEmpty()) return;
+    const TextMetrics m = m_state.font.metrics();
+    if (m_mono) {
+        // QPainter's own 1-bit drawing maps colours its own way: draw on a true-colour
+        // copy and take each pixel back as the nearer table entry.
+        QImage copy = m_image.convertToFormat(QImage::Format_RGB32);
+        {
+            QPainter p(&copy);
+            beginPainter(p);
+            p.drawText(QPoint(x, y + m.ascent), text);
+        }
+        for (int dy = 0; dy < copy.height(); ++dy)
+            for (int dx = 0; dx < copy.width(); ++dx)
+                m_image.setPixel(dx, dy, deviceValue(fromQColor(QColor(copy.pixel(dx, dy)))));
+    } else {
+        QPainter p(&m_image);
+        beginPainter(p);
+        p.drawText(QPoint(x, y + m.ascent), text);
+    }
+    if (marks.isEmpty()) return;
+    const QFontMetrics fm(qfont());
+    const int underlineY =
+        std::min(y + m.ascent + std::max(1, fm.underlinePos()), y + m.height - 1);
+    const int thickness = std::max(1, fm.lineWidth());
+    for (int at : marks) {
+        if (at < 0 || at >= text.size()) continue;
+        const int len = (text[at].isHighSurrogate() && at + 1 < text.size()) ? 2 : 1;
+        const int x0 = x + fm.horizontalAdvance(text.left(at));
+        const int x1 = x + fm.horizontalAdvance(text.left(at + len));
+        fillRect({x0, underlineY, x1, underlineY + thickness}, m_state.font.color());
+    }
+}
+
+void Canvas::textOut(int x, int y, const QString& text) {
+    if (!textIsTransparent())
+        fillRect(Rect::fromSize(x, y, textWidth(text), textHeight(text)), m_state.brush.color);
+    drawTextLine(x, y, text, {}, false, {});
+}
+
+Rect Canvas::drawText(const Rect& r, const QString& text, TextFormats flags) {
+    QString plain;
+    QList<int> marks;
+    if (flags.testFlag(TextFormat::NoPrefix))
+        plain = text;
+    else
+        stripPrefixes(text, plain, marks);
+    if (flags.testFlag(TextFormat::HidePrefix)) marks.clear();
+
+    const QFontMetrics fm(qfont());
+    const qint64 boxWidth = qint64(r.Right) - r.Left;
+    const bool single = flags.testFlag(TextFormat::SingleLine);
+
+    std::vector<TextLine> lines;
+    const auto addLine = [&](qsizetype start, qsizetype length) {
+        TextLine line{start, length, plain.mid(start, length), 0};
+        line.width = fm.horizontalAdvance(line.text);
+        lines.push_back(std::move(line));
+    };
+    const auto trimmedEnd = [&](qsizetype start, qsizetype end) {
+        while (end > start && plain[end - 1].isSpace())
+            --end;
+        return end;
+    };
+
+    // Paragraphs: the whole text on one line, or one per line break.
+    std::vector<std::pair<qsizetype, qsizetype>> paragraphs; // start, end
+    if (single) {
+        paragraphs.emplace_back(0, plain.size());
+    } else {
+        qsizetype start = 0;
+        for (qsizetype i = 0; i < plain.size(); ++i) {
+            if (plain[i] != QLatin1Char('\n') && plain[i] != QLatin1Char('\r')) continue;
+            paragraphs.emplace_back(start, i);
+            if (plain[i] == QLatin1Char('\r') && i + 1 < plain.size() &&
+                plain[i + 1] == QLatin1Char('\n'))
+                ++i;
+            start = i + 1;
+        }
+        paragraphs.emplace_back(start, plain.size());
+    }
+
+    for (const auto& [pStart, pEnd] : paragraphs) {
+        if (single || !flags.testFlag(TextFormat::WordBreak)) {
+            addLine(pStart, pEnd - pStart);
+            continue;
+        }
+        // Greedy wrapping at the line-break opportunities; a word wider than the box
+        // stays whole on its own line.
+        const QString para = plain.mid(pStart, pEnd - pStart);
+        QTextBoundaryFinder finder(QTextBoundaryFinder::Line, para);
+        qsizetype lineStart = 0, lastFit = -1;
+        for (qsizetype pos = finder.toNextBoundary(); pos != -1;) {
+            const qsizetype end = trimmedEnd(pStart + lineStart, pStart + pos) - pStart;
+            const bool fits =
+                fm.horizontalAdvance(para.mid(lineStart, end - lineStart)) <= boxWidth;
+            if (fits) {
+                lastFit = pos;
+                pos = finder.toNextBoundary();
+                continue;
+            }
+            const qsizetype breakAt = lastFit > lineStart ? lastFit : pos;
+            addLine(pStart + lineStart,
+                    trimmedEnd(pStart + lineStart, pStart + breakAt) - pStart - lineStart);
+            lineStart = breakAt;
+            lastFit = -1;
+            if (breakAt == pos) pos = finder.toNextBoundary();
+        }
+        if (lineStart < para.size() || lineStart == 0)
+            addLine(pStart + lineStart, trimmedEnd(pStart + lineStart, pEnd) - pStart - lineStart);
+    }
+
+    if (flags.testFlag(TextFormat::EndEllipsis)) {
+        const QString dots = QStringLiteral("...");
+        for (TextLine& line : lines) {
+            if (line.width <= boxWidth) continue;
+            qsizetype keep = line.length;
+            QString shown;
+            do {
+                --keep;
+                if (keep > 0 && line.text[keep].isLowSurrogate()) --keep;
+                shown = line.text.left(std::max<qsizetype>(keep, 0)) + dots;
+            } while (keep > 0 && fm.horizontalAdvance(shown) > boxWidth);
+            line.length = std::max<qsizetype>(keep, 0);
+            line.text = shown;
+            line.width = fm.horizontalAdvance(shown);
+        }
+    }
+
+    const int lineHeight = m_state.font.metrics().height;
+    int widest = 0;
+    for (const TextLine& line : lines)
+        widest = std::max(widest, line.width);
+    const qint64 total = qint64(lineHeight) * qint64(lines.size());
+
+    if (flags.testFlag(TextFormat::CalcRect)) {
+        // One line: the box shrinks or grows to the text; several: the box keeps its
+        // width unless a line is wider.
+        const qint64 right = lines.size() == 1 ? qint64(r.Left) + widest
+                                               : std::max<qint64>(r.Right, qint64(r.Left) + widest);
+        return {r.Left, r.Top, clampToInt(right), clampToInt(r.Top + total)};
+    }
+
+    qint64 top = r.Top;
+    if (single && flags.testFlag(TextFormat::VCenter))
+        top = (qint64(r.Top) + r.Bottom - lineHeight) / 2;
+    else if (single && flags.testFlag(TextFormat::Bottom))
+        top = qint64(r.Bottom) - lineHeight;
+
+    const bool clip = !flags.testFlag(TextFormat::NoClip);
+    const bool opaque = !textIsTransparent();
+    Rect bounds{std::numeric_limits<int>::max(), clampToInt(top), std::numeric_limits<int>::min(),
+                clampToInt(top + total)};
+    qint64 y = top;
+    for (const TextLine& line : lines) {
+        qint64 x = r.Left;
+        if (flags.testFlag(TextFormat::Right))
+            x = qint64(r.Right) - line.width;
+        else if (flags.testFlag(TextFormat::Center))
+            x = (qint64(r.Left) + r.Right - line.width) / 2;
+        QList<int> lineMarks;
+        for (int at : marks)
+            if (at >= line.start && at < line.start + line.length)
+                lineMarks.append(int(at - line.start));
+        const Rect cell = Rect::fromSize(clampToInt(x), clampToInt(y), line.width, lineHeight);
+        if (opaque) {
+            StateSaver saver(*this);
+            if (clip) clipRect(r);
+            fillRect(cell, m_state.brush.color);
+        }
+        drawTextLine(cell.Left, cell.Top, line.text, lineMarks, clip, r);
+        bounds.Left = std::min(bounds.Left, cell.Left);
+        bounds.Right = std::max(bounds.Right, cell.Right);
+        y += lineHeight;
+    }
+    if (bounds.Right < bounds.Left) bounds.Left = bounds.Right = r.Left;
+    return bounds;
+}
+
+// --- Bitmaps --------------------------------------------------------------------------
+
+// Nearest-neighbour copy of `srcRect` (source pixels) onto `dest` (canvas coordinates),
+// through the clip. Source pixels whose colour equals `skip` are left out.
+void Canvas::drawImage(const Rect& dest, const QImage& img, const QRect& srcRect,
+                       std::optional<QRgb> skip) {
+    if (img.isNull() || srcRect.isEmpty() || dest.isEmpty()) return;
+    const std::optional<QRect> visible = toImage(dest);
+    if (!visible) return;
+    const QImage src = isTrueColor(img.format()) ? img : img.convertToFormat(QImage::Format_RGB32);
+    const auto dev = [this](qint64 v) { return qint64(std::floor(double(v) * m_dpr + 1e-6)); };
+    const qint64 dl = dev(qint64(dest.Left) + m_state.origin.x());
+    const qint64 dt = dev(qint64(dest.Top) + m_state.origin.y());
+    const qint64 dw = dev(qint64(dest.Right) + m_state.origin.x()) - dl;
+    const qint64 dh = dev(qint64(dest.Bottom) + m_state.origin.y()) - dt;
+    if (dw <= 0 || dh <= 0) return;
+    for (const QRect& part : m_state.clip) {
+        const QRect piece = part.intersected(*visible);
+        if (piece.isEmpty()) continue;
+        const QRect d = toDevice(piece);
+        for (int y = d.top(); y <= d.bottom(); ++y) {
+            const qint64 sy = srcRect.top() + (qint64(y) - dt) * srcRect.height() / dh;
+            if (sy < 0 || sy >= src.height()) continue;
+            const auto* in = reinterpret_cast<const QRgb*>(src.constScanLine(int(sy)));
+            for (int x = d.left(); x <= d.right(); ++x) {
+                const qint64 sx = srcRect.left() + (qint64(x) - dl) * srcRect.width() / dw;
+                if (sx < 0 || sx >= src.width()) continue;
+                const QRgb c = opaque(in[sx]);
+                if (skip && (c & 0xFFFFFFu) == (*skip & 0xFFFFFFu)) continue;
+                if (m_mono)
+                    m_image.setPixel(x, y, deviceValue(fromQColor(QColor(c))));
+                else
+                    reinterpret_cast<QRgb*>(m_image.scanLine(y))[x] = c;
+            }
+        }
+    }
+}
+
+void Canvas::draw(int x, int y, const Bitmap& bitmap) {
+    if (bitmap.isEmpty()) return;
+    drawImage(Rect::fromSize(x, y, bitmap.width(), bitmap.height()), bitmap.image(),
+              bitmap.image().rect());
+}
+
+void Canvas::stretchDraw(const Rect& r, const Bitmap& bitmap) {
+    if (bitmap.isEmpty()) return;
+    drawImage(r, bitmap.image(), bitmap.image().rect());
+}
+
+void Canvas::copyRect(const Rect& dest, const Bitmap& bitmap, const Rect& src) {
+    if (bitmap.isEmpty()) return;
+    const qreal dpr = bitmap.image().devicePixelRatio();
+    const auto dev = [dpr](int v) { return int(std::floor(v * dpr + 1e-6)); };
+    const QRect srcDevice(QPoint(dev(src.Left), dev(src.Top)),
+                          QPoint(dev(src.Right) - 1, dev(src.Bottom) - 1));
+    drawImage(dest, bitmap.image(), srcDevice);
+}
+
+void Canvas::drawTransparent(int x, int y, const Bitmap& bitmap, TColor transparent) {
+    if (bitmap.isEmpty()) return;
+    drawImage(Rect::fromSize(x, y, bitmap.width(), bitmap.height()), bitmap.image(),
+              bitmap.image().rect(), toQRgb(transparent));
+}
+
+} // namespace tk

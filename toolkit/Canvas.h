@@ -1,0 +1,219 @@
+#pragma once
+
+#include "Colors.h"
+#include "Font.h"
+#include "Geometry.h"
+
+#include <QFlags>
+#include <QFont>
+#include <QImage>
+#include <QPoint>
+#include <QRegion>
+#include <QSize>
+#include <QString>
+#include <initializer_list>
+#include <optional>
+#include <span>
+
+class QPainter;
+
+namespace tk {
+
+class Bitmap;
+
+enum class BrushStyle { Solid, Clear };
+
+struct Brush {
+    TColor color = clWhite;
+    BrushStyle style = BrushStyle::Solid;
+    friend bool operator==(const Brush&, const Brush&) = default;
+};
+
+struct Pen {
+    TColor color = clBlack;
+    int width = 1;
+    friend bool operator==(const Pen&, const Pen&) = default;
+};
+
+// Whether text output first fills its cell with the brush colour. A clear brush also
+// means no background, as the controls expect when they say "brush style clear".
+enum class TextBackground { Opaque, Transparent };
+
+// The text formatting flags of drawText.
+enum class TextFormat : unsigned {
+    Left = 0x0,
+    Center = 0x1,
+    Right = 0x2,
+    VCenter = 0x4,    // single line only
+    Bottom = 0x8,     // single line only
+    WordBreak = 0x10, // wrap at break opportunities to the rectangle's width
+    SingleLine = 0x20,
+    NoClip = 0x100,
+    CalcRect = 0x400, // measure only: nothing is drawn
+    NoPrefix = 0x800, // "&" is shown as typed
+    EndEllipsis = 0x8000,
+    HidePrefix = 0x100000, // "&" is removed but the character after it is not underlined
+};
+Q_DECLARE_FLAGS(TextFormats, TextFormat)
+
+// A drawing surface with the semantics the flat controls were written against:
+// rectangles are half-open, lines leave out their end point, a frame is a 1-pixel ring,
+// the focus rectangle inverts every other pixel. It works in logical pixels on a QImage
+// of any device pixel ratio: shapes cover whole logical pixels, text goes through QPainter
+// at device resolution so it stays sharp. It draws straight into the image it wraps and
+// must not outlive it. Construction is cheap; the canvas opens a QPainter only for the
+// duration of one text or image operation.
+//
+// Supported image formats: RGB32, ARGB32, ARGB32_Premultiplied, and Mono/MonoLSB (colours
+// are mapped to the nearer entry of the colour table). Anything else is refused.
+class Canvas {
+    struct State {
+        Pen pen;
+        Brush brush;
+        Font font;
+        TextBackground textBackground = TextBackground::Opaque;
+        QPoint penPos;
+        QPoint origin;
+        QRegion clip; // logical image coordinates
+    };
+
+public:
+    explicit Canvas(QImage& image);
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    QImage& image() { return m_image; }
+    const QImage& image() const { return m_image; }
+    // Logical size of the image.
+    int width() const { return m_width; }
+    int height() const { return m_height; }
+    qreal devicePixelRatio() const { return m_dpr; }
+    // The image was replaced or resized: the clip becomes the whole image and the origin
+    // (0, 0); pen, brush and font stay.
+    void surfaceChanged();
+
+    // --- State. Change it inside a StateSaver scope so that no change outlives its use.
+    const Pen& pen() const { return m_state.pen; }
+    void setPen(const Pen& p) { m_state.pen = p; }
+    void setPenColor(TColor c) { m_state.pen.color = c; }
+    void setPenWidth(int w) { m_state.pen.width = w; }
+
+    const Brush& brush() const { return m_state.brush; }
+    void setBrush(const Brush& b) { m_state.brush = b; }
+    void setBrushColor(TColor c) { m_state.brush.color = c; }
+    void setBrushStyle(BrushStyle s) { m_state.brush.style = s; }
+
+    const Font& font() const { return m_state.font; }
+    void setFont(const Font& f);
+    void setFontColor(TColor c) { m_state.font.setColor(c); }
+    void setFontStyle(TFontStyles s);
+
+    TextBackground textBackground() const { return m_state.textBackground; }
+    void setTextBackground(TextBackground b) { m_state.textBackground = b; }
+
+    // Where the canvas's (0, 0) lies in the image, in logical pixels.
+    QPoint origin() const { return m_state.origin; }
+    void setOrigin(QPoint p) { m_state.origin = p; }
+    void moveOrigin(int dx, int dy) { m_state.origin += QPoint(dx, dy); }
+
+    // Narrows the drawable area to its intersection with `r` (canvas coordinates).
+    void clipRect(const Rect& r);
+    // Takes `r` out of the drawable area.
+    void excludeClipRect(const Rect& r);
+    // The bounding rectangle of the drawable area, in canvas coordinates.
+    Rect clipBox() const;
+    bool isDrawable(int x, int y) const;
+
+    // Saves every piece of state (pen, brush, font, text background, pen position, clip,
+    // origin) and puts it back when the scope ends, on every path.
+    class StateSaver {
+    public:
+        explicit StateSaver(Canvas& c) : m_canvas(c), m_saved(c.m_state) {}
+        ~StateSaver() { m_canvas.restoreState(m_saved); }
+        StateSaver(const StateSaver&) = delete;
+        StateSaver& operator=(const StateSaver&) = delete;
+
+    private:
+        Canvas& m_canvas;
+        State m_saved;
+    };
+
+    // --- Shapes. Colours are resolved through the palette when they are used.
+    void fillRect(const Rect& r);                // with the brush (nothing when clear)
+    void fillRect(const Rect& r, TColor color);  // solid, whatever the brush
+    void frameRect(const Rect& r);               // 1-pixel ring in the brush colour
+    void frameRect(const Rect& r, TColor color); // 1-pixel ring in `color`
+    void rectangle(const Rect& r);               // pen outline, brush inside
+    void roundRect(const Rect& r, int cornerW, int cornerH);
+    void ellipse(const Rect& r);                  // inscribed in r
+    void polygon(std::span<const QPoint> points); // brush inside, pen outline (closed)
+    void polygon(std::initializer_list<QPoint> points) { polygon(std::span(points)); }
+
+    // Lines leave out their end point, so a polyline paints every vertex but the last.
+    void moveTo(int x, int y) { m_state.penPos = QPoint(x, y); }
+    void lineTo(int x, int y);
+    QPoint penPos() const { return m_state.penPos; }
+    void polyline(std::span<const QPoint> points);
+    void polyline(std::initializer_list<QPoint> points) { polyline(std::span(points)); }
+
+    // Outside the image, pixel() answers clNone.
+    TColor pixel(int x, int y) const;
+    void setPixel(int x, int y, TColor color);
+
+    // --- Text, in the font's colour. The baseline lies at the font's cell ascent below
+    // the top of each line; a line is the cell height (ascent + descent) tall.
+    TextMetrics fontMetrics() const { return m_state.font.metrics(); }
+    void textOut(int x, int y, const QString& text);
+    // Draws `text` in `r` by `flags` and returns the rectangle the text occupies (with
+    // CalcRect: only measures). "&" marks the next character unless NoPrefix.
+    Rect drawText(const Rect& r, const QString& text, TextFormats flags);
+    int textWidth(const QString& text) const;
+    int textHeight(const QString& text) const;
+    QSize textExtent(const QString& text) const;
+
+    // --- Bitmaps, at their logical size unless stretched.
+    void draw(int x, int y, const Bitmap& bitmap);
+    void stretchDraw(const Rect& r, const Bitmap& bitmap);
+    // The part `src` (the bitmap's logical pixels) of the bitmap, stretched into `dest`.
+    void copyRect(const Rect& dest, const Bitmap& bitmap, const Rect& src);
+    // Pixels of the bitmap in `transparent` are left out.
+    void drawTransparent(int x, int y, const Bitmap& bitmap, TColor transparent);
+
+    // The dotted focus rectangle: every other pixel of the ring is inverted, by the parity
+    // of its image position, so drawing it twice removes it.
+    void drawFocusRect(const Rect& r);
+
+private:
+    void restoreState(const State& s);
+    // Logical image rectangle -> device rectangle of whole logical pixels.
+    QRect toDevice(const QRect& logical) const;
+    // Canvas rectangle -> logical image rectangle, clamped to the image.
+    std::optional<QRect> toImage(const Rect& r) const;
+    std::uint32_t deviceValue(TColor c) const;
+    void fillImageRect(const QRect& imageRect, TColor color);
+    void fillImageRectValue(const QRect& imageRect, std::uint32_t value);
+    void plot(int x, int y, std::uint32_t value); // canvas coordinates, clipped
+    void plotPen(int x, int y, std::uint32_t value);
+    void invertPixel(int imageX, int imageY);
+    void line(QPoint from, QPoint to, std::uint32_t value);
+    void roundShape(const Rect& r, int cornerW, int cornerH);
+    bool textIsTransparent() const;
+    const QFont& qfont() const;
+    void beginPainter(QPainter& p) const;
+    void drawTextLine(int x, int y, const QString& text, const QList<int>& marks, bool clipToRect,
+                      const Rect& clip);
+    void drawImage(const Rect& dest, const QImage& img, const QRect& srcRect,
+                   std::optional<QRgb> skip = std::nullopt);
+
+    QImage& m_image;
+    qreal m_dpr = 1.0;
+    int m_width = 0;
+    int m_height = 0;
+    bool m_mono = false;
+    State m_state;
+    mutable std::optional<QFont> m_qfont;
+};
+
+} // namespace tk
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(tk::TextFormats)

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <algorithm>
+#include <cstdint>
+
+namespace tk {
+
+// A rectangle as the drawing code speaks of it: Left and Top inside, Right and Bottom
+// outside, so width = Right - Left. QRect's right() is inclusive; convert explicitly.
+struct Rect {
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+
+    constexpr int width() const { return Right - Left; }
+    constexpr int height() const { return Bottom - Top; }
+    constexpr bool isEmpty() const { return Right <= Left || Bottom <= Top; }
+    constexpr bool contains(int x, int y) const {
+        return x >= Left && x < Right && y >= Top && y < Bottom;
+    }
+
+    constexpr Rect translated(int dx, int dy) const {
+        return {Left + dx, Top + dy, Right + dx, Bottom + dy};
+    }
+    // Grows every side by (dx, dy); negative values shrink it (the platform's InflateRect).
+    constexpr Rect inflated(int dx, int dy) const {
+        return {Left - dx, Top - dy, Right + dx, Bottom + dy};
+    }
+    // Empty when the rectangles do not overlap.
+    constexpr Rect intersected(const Rect& o) const {
+        const Rect r{std::max(Left, o.Left), std::max(Top, o.Top), std::min(Right, o.Right),
+                     std::min(Bottom, o.Bottom)};
+        return r.isEmpty() ? Rect{} : r;
+    }
+    constexpr bool intersects(const Rect& o) const { return !intersected(o).isEmpty(); }
+
+    static constexpr Rect fromSize(int x, int y, int w, int h) { return {x, y, x + w, y + h}; }
+
+    QRect toQRect() const { return QRect(QPoint(Left, Top), QSize(width(), height())); }
+    static Rect fromQRect(const QRect& r) {
+        return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+    }
+
+    friend constexpr bool operator==(const Rect&, const Rect&) = default;
+};
+
+} // namespace tk
