@@ -9,37 +9,68 @@ namespace tk {
 SystemColorRole systemColorRole(int index) {
     using P = QPalette;
     switch (index) {
-    case 0: return {P::Active, P::Button};                 // scroll bar
-    case 1: return {P::Active, P::Window};                 // desktop background
-    case 2: return {P::Active, P::Highlight};              // active caption
-    case 3: return {P::Active, P::Mid};                    // inactive caption
-    case 4: return {P::Active, P::Window};                 // menu
-    case 5: return {P::Active, P::Base};                   // window
-    case 6: return {P::Active, P::Shadow};                 // window frame
-    case 7: return {P::Active, P::WindowText};             // menu text
-    case 8: return {P::Active, P::Text};                   // window text
-    case 9: return {P::Active, P::HighlightedText};        // caption text
-    case 10: return {P::Active, P::Window};                // active border
-    case 11: return {P::Active, P::Window};                // inactive border
-    case 12: return {P::Active, P::Mid};                   // application workspace
-    case 13: return {P::Active, P::Highlight};             // highlight
-    case 14: return {P::Active, P::HighlightedText};       // highlight text
-    case 15: return {P::Active, P::Button};                // button face
-    case 16: return {P::Active, P::Dark};                  // button shadow
-    case 17: return {P::Disabled, P::WindowText};          // grey text
-    case 18: return {P::Active, P::ButtonText};            // button text
-    case 19: return {P::Active, P::WindowText};            // inactive caption text
-    case 20: return {P::Active, P::Light};                 // button highlight
-    case 21: return {P::Active, P::Shadow};                // 3-D dark shadow
-    case 22: return {P::Active, P::Midlight};              // 3-D light
-    case 23: return {P::Active, P::ToolTipText};           // info text
-    case 24: return {P::Active, P::ToolTipBase};           // info background
-    case 26: return {P::Active, P::Link};                  // hot light
-    case 27: return {P::Active, P::Highlight};             // gradient active caption
-    case 28: return {P::Active, P::Mid};                   // gradient inactive caption
-    case 29: return {P::Active, P::Highlight};             // menu highlight
-    case 30: return {P::Active, P::Window};                // menu bar
-    default: return {P::Active, P::Window};
+    case 0:
+        return {P::Active, P::Button}; // scroll bar
+    case 1:
+        return {P::Active, P::Window}; // desktop background
+    case 2:
+        return {P::Active, P::Highlight}; // active caption
+    case 3:
+        return {P::Active, P::Mid}; // inactive caption
+    case 4:
+        return {P::Active, P::Window}; // menu
+    case 5:
+        return {P::Active, P::Base}; // window
+    case 6:
+        return {P::Active, P::Shadow}; // window frame
+    case 7:
+        return {P::Active, P::WindowText}; // menu text
+    case 8:
+        return {P::Active, P::Text}; // window text
+    case 9:
+        return {P::Active, P::HighlightedText}; // caption text
+    case 10:
+        return {P::Active, P::Window}; // active border
+    case 11:
+        return {P::Active, P::Window}; // inactive border
+    case 12:
+        return {P::Active, P::Mid}; // application workspace
+    case 13:
+        return {P::Active, P::Highlight}; // highlight
+    case 14:
+        return {P::Active, P::HighlightedText}; // highlight text
+    case 15:
+        return {P::Active, P::Button}; // button face
+    case 16:
+        return {P::Active, P::Dark}; // button shadow
+    case 17:
+        return {P::Disabled, P::WindowText}; // grey text
+    case 18:
+        return {P::Active, P::ButtonText}; // button text
+    case 19:
+        return {P::Active, P::WindowText}; // inactive caption text
+    case 20:
+        return {P::Active, P::Light}; // button highlight
+    case 21:
+        return {P::Active, P::Shadow}; // 3-D dark shadow
+    case 22:
+        return {P::Active, P::Midlight}; // 3-D light
+    case 23:
+        return {P::Active, P::ToolTipText}; // info text
+    case 24:
+        return {P::Active, P::ToolTipBase}; // info background
+    case 26:
+        return {P::Active, P::Link}; // hot light
+    case 27:
+        return {P::Active, P::Highlight}; // gradient active caption
+    case 28:
+        return {P::Active, P::Mid}; // gradient inactive caption
+    case 29:
+        return {P::Active, P::Highlight}; // menu highlight
+    case 30:
+        return {P::Active, P::Window}; // menu bar
+    default:
+        return {P::Active, P::Window};
     }
 }
 
@@ -55,7 +86,9 @@ QColor toQColor(TColor c) {
     return QColor(redOf(v), greenOf(v), blueOf(v));
 }
 
-TColor fromQColor(const QColor& c) { return rgb(c.red(), c.green(), c.blue()); }
+TColor fromQColor(const QColor& c) {
+    return rgb(c.red(), c.green(), c.blue());
+}
 
 QRgb toQRgb(TColor c) {
     const TColor v = resolveColor(c);
@@ -139,7 +172,8 @@ std::optional<QString> colorToIdent(TColor c) {
 QPalette classicPalette() {
     QPalette p;
     const auto set = [&p](QPalette::ColorRole role, QColor c) {
-        for (auto g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) p.setColor(g, role, c);
+        for (auto g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            p.setColor(g, role, c);
     };
     set(QPalette::Window, QColor(240, 240, 240));
     set(QPalette::WindowText, QColor(0, 0, 0));

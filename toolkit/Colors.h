@@ -13,13 +13,25 @@ namespace tk {
 using TColor = std::int32_t;
 
 constexpr TColor SystemColorBase = static_cast<TColor>(0xFF000000u);
-constexpr TColor systemColor(int index) { return SystemColorBase | index; }
-constexpr bool isSystemColor(TColor c) { return (static_cast<std::uint32_t>(c) >> 24) == 0xFFu; }
+constexpr TColor systemColor(int index) {
+    return SystemColorBase | index;
+}
+constexpr bool isSystemColor(TColor c) {
+    return (static_cast<std::uint32_t>(c) >> 24) == 0xFFu;
+}
 
-constexpr TColor rgb(int r, int g, int b) { return TColor(r | (g << 8) | (b << 16)); }
-constexpr int redOf(TColor c) { return c & 0xFF; }
-constexpr int greenOf(TColor c) { return (c >> 8) & 0xFF; }
-constexpr int blueOf(TColor c) { return (c >> 16) & 0xFF; }
+constexpr TColor rgb(int r, int g, int b) {
+    return TColor(r | (g << 8) | (b << 16));
+}
+constexpr int redOf(TColor c) {
+    return c & 0xFF;
+}
+constexpr int greenOf(TColor c) {
+    return (c >> 8) & 0xFF;
+}
+constexpr int blueOf(TColor c) {
+    return (c >> 16) & 0xFF;
+}
 
 // System colours (index = the platform's system-colour number).
 constexpr TColor clScrollBar = systemColor(0);

@@ -13,7 +13,9 @@ QHash<const QObject*, Component*>& registry() {
 }
 } // namespace
 
-Component* asComponent(QObject* o) { return o ? registry().value(o, nullptr) : nullptr; }
+Component* asComponent(QObject* o) {
+    return o ? registry().value(o, nullptr) : nullptr;
+}
 
 Component::Component(QObject* self, Component* owner) : m_self(self) {
     registry().insert(self, this);
@@ -49,7 +51,8 @@ void Component::setName(const QString& name) {
 
 void Component::setDesigning(bool on) {
     m_designing = on;
-    for (Component* c : std::as_const(m_components)) c->setDesigning(on);
+    for (Component* c : std::as_const(m_components))
+        c->setDesigning(on);
 }
 
 void Component::freeNotification(Component* other) {
@@ -64,7 +67,9 @@ void Component::removeFreeNotification(Component* other) {
     other->m_freeNotifies.removeAll(this);
 }
 
-void Component::setLayoutParent(QObject* parent) { m_self->setParent(parent); }
+void Component::setLayoutParent(QObject* parent) {
+    m_self->setParent(parent);
+}
 
 Component* Component::findComponent(const QString& name) const {
     for (Component* c : m_components)

@@ -13,11 +13,17 @@ namespace tk {
 namespace {
 bool g_crisp = false;
 
-int roundHalfUp(double v) { return static_cast<int>(std::floor(v + 0.5)); }
+int roundHalfUp(double v) {
+    return static_cast<int>(std::floor(v + 0.5));
+}
 } // namespace
 
-void setCrispTextForTests(bool on) { g_crisp = on; }
-bool crispTextForTests() { return g_crisp; }
+void setCrispTextForTests(bool on) {
+    g_crisp = on;
+}
+bool crispTextForTests() {
+    return g_crisp;
+}
 
 QFont Font::toQFont() const {
     QFont f(m_name);

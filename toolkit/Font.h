@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Colors.h"
+#include "Types.h"
 
 #include <QFont>
 #include <QMetaType>
@@ -8,13 +9,6 @@
 #include <QString>
 
 namespace tk {
-
-Q_NAMESPACE
-
-enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
-Q_ENUM_NS(TFontStyle)
-Q_DECLARE_FLAGS(TFontStyles, TFontStyle)
-Q_FLAG_NS(TFontStyles)
 
 constexpr int DEFAULT_CHARSET = 1;
 
@@ -74,5 +68,4 @@ bool crispTextForTests();
 
 } // namespace tk
 
-Q_DECLARE_OPERATORS_FOR_FLAGS(tk::TFontStyles)
 Q_DECLARE_METATYPE(tk::Font)

@@ -1,0 +1,90 @@
+#include "Application.h"
+
+#include "Font.h"
+
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QMessageBox>
+
+namespace tk {
+
+namespace {
+QString& titleStore() {
+    static QString t;
+    return t;
+}
+ErrorBoxHandler& handlerStore() {
+    static ErrorBoxHandler h;
+    return h;
+}
+
+// The message box, with Ctrl+C copying its message on every platform, so that a user can
+// paste the path it names.
+class ErrorBox : public QMessageBox {
+public:
+    ErrorBox(const QString& title, const QString& text)
+        : QMessageBox(QMessageBox::Critical, title, text, QMessageBox::Ok) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        if (e->matches(QKeySequence::Copy)) {
+            QGuiApplication::clipboard()->setText(text());
+            return;
+        }
+        QMessageBox::keyPressEvent(e);
+    }
+};
+} // namespace
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+    registerApplicationFonts();
+}
+
+QString Application::title() {
+    return titleStore();
+}
+
+void Application::setTitle(const QString& title) {
+    titleStore() = title;
+    QGuiApplication::setApplicationDisplayName(title);
+}
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        showException(e);
+    } catch (...) {
+        showErrorBox(QStringLiteral("Unknown error"));
+    }
+    return false;
+}
+
+QString withClosingPeriod(const QString& message) {
+    if (message.isEmpty()) return message;
+    // Compare the whole last character, not half of a surrogate pair.
+    const char32_t last = message.size() >= 2 && message.back().isLowSurrogate()
+                              ? QChar::surrogateToUcs4(message[message.size() - 2], message.back())
+                              : message.back().unicode();
+    return last > U'.' ? message + QLatin1Char('.') : message;
+}
+
+void showErrorBox(const QString& message) {
+    const QString text = withClosingPeriod(message);
+    if (handlerStore()) {
+        handlerStore()(Application::title(), text);
+        return;
+    }
+    ErrorBox box(Application::title(), text);
+    box.exec();
+}
+
+void showException(const std::exception& e) {
+    showErrorBox(QString::fromUtf8(e.what()));
+}
+
+void setErrorBoxHandler(ErrorBoxHandler handler) {
+    handlerStore() = std::move(handler);
+}
+
+} // namespace tk

@@ -1,0 +1,300 @@
+#pragma once
+
+#include "Colors.h"
+#include "Component.h"
+#include "Font.h"
+#include "Types.h"
+
+#include <QFlags>
+#include <QMenu>
+#include <QPointer>
+#include <QRect>
+#include <QWidget>
+#include <functional>
+
+namespace tk {
+
+class Canvas;
+class TAction;
+class TForm;
+
+// How a control takes part in the window's mechanics.
+enum TControlStyleFlag {
+    csAcceptsControls = 0x01,
+    csCaptureMouse = 0x02, // keeps receiving the mouse while a button is held on it
+    csClickEvents = 0x04,  // a left press and release on it raise the click
+    csDoubleClicks = 0x08, // a quick second press arrives as a double click
+    csOpaque = 0x10,       // paints its whole area itself
+    csSetCaption = 0x20,   // takes its caption from its name in a designer
+    csParentBackground = 0x40,
+    csFixedHeight = 0x80,
+};
+Q_DECLARE_FLAGS(TControlStyle, TControlStyleFlag)
+
+// What a focused control wants to keep for itself instead of the form's navigation.
+enum DialogCodeFlag {
+    DLGC_WANTARROWS = 0x1,
+    DLGC_WANTTAB = 0x2,
+    DLGC_WANTALLKEYS = 0x4,
+    DLGC_WANTCHARS = 0x80
+};
+
+// Virtual key codes the controls look at.
+enum VirtualKey {
+    VK_BACK = 0x08,
+    VK_TAB = 0x09,
+    VK_RETURN = 0x0D,
+    VK_SHIFT = 0x10,
+    VK_CONTROL = 0x11,
+    VK_MENU = 0x12,
+    VK_ESCAPE = 0x1B,
+    VK_SPACE = 0x20,
+    VK_PRIOR = 0x21,
+    VK_NEXT = 0x22,
+    VK_END = 0x23,
+    VK_HOME = 0x24,
+    VK_LEFT = 0x25,
+    VK_UP = 0x26,
+    VK_RIGHT = 0x27,
+    VK_DOWN = 0x28,
+    VK_DELETE = 0x2E,
+    VK_F4 = 0x73,
+};
+
+using TNotifyEvent = std::function<void()>;
+using TMouseEvent = std::function<void(TMouseButton, TShiftState, int x, int y)>;
+using TMouseMoveEvent = std::function<void(TShiftState, int x, int y)>;
+using TKeyEvent = std::function<void(int& key, TShiftState)>;
+using TKeyPressEvent = std::function<void(QChar& key)>;
+
+// The base of every control: a QWidget with the published settings the layouts use and
+// one virtual hook per notification. Each hook's base implementation is the "base
+// handling"; an override calls it first and then reacts, or leaves it out on purpose
+// (with a comment) where the control keeps the event from the framework.
+class TControl : public QWidget, public Component {
+    Q_OBJECT
+    Q_PROPERTY(int Left READ left WRITE setLeft)
+    Q_PROPERTY(int Top READ top WRITE setTop)
+    Q_PROPERTY(int Width READ width WRITE setWidth)
+    Q_PROPERTY(int Height READ height WRITE setHeight)
+    Q_PROPERTY(int Tag READ tag WRITE setTag)
+    Q_PROPERTY(tk::TCursor Cursor READ cursorId WRITE setCursorId)
+    Q_PROPERTY(QString Hint READ hint WRITE setHint)
+    Q_PROPERTY(bool ShowHint READ showHint WRITE setShowHint)
+    Q_PROPERTY(bool ParentShowHint READ parentShowHint WRITE setParentShowHint)
+    Q_PROPERTY(bool Visible READ visible WRITE setVisible)
+    Q_PROPERTY(bool Enabled READ enabled WRITE setEnabled)
+    Q_PROPERTY(int TabOrder READ tabOrder WRITE setTabOrder)
+    Q_PROPERTY(bool TabStop READ tabStop WRITE setTabStop)
+    Q_PROPERTY(tk::TAlign Align READ align WRITE setAlign)
+    Q_PROPERTY(QString Caption READ caption WRITE setCaption)
+    Q_PROPERTY(TColor Color READ color WRITE setColor)
+    Q_PROPERTY(bool ParentColor READ parentColor WRITE setParentColor)
+    Q_PROPERTY(tk::Font Font READ font WRITE setFont)
+    Q_PROPERTY(bool ParentFont READ parentFont WRITE setParentFont)
+
+public:
+    explicit TControl(Component* owner = nullptr, QWidget* parent = nullptr);
+    ~TControl() override;
+
+    // Bounds, relative to the parent's client area.
+    int left() const { return geometry().x(); }
+    int top() const { return geometry().y(); }
+    void setLeft(int v) { setBounds(v, top(), width(), height()); }
+    void setTop(int v) { setBounds(left(), v, width(), height()); }
+    void setWidth(int v) { setBounds(left(), top(), v, height()); }
+    void setHeight(int v) { setBounds(left(), top(), width(), v); }
+    QRect boundsRect() const { return geometry(); }
+    // The set-bounds operation: the single road by which a control moves or resizes.
+    virtual void setBounds(int left, int top, int width, int height);
+
+    // The parent control (null for a top-level or a non-control parent).
+    TControl* parentControl() const;
+    // The re-parent operation.
+    virtual void setParentControl(QWidget* parent);
+    void setLayoutParent(QObject* parent) override;
+    TForm* parentForm() const;
+
+    bool visible() const { return !isHidden(); }
+    void setVisible(bool on) override;
+    bool enabled() const { return !testAttribute(Qt::WA_ForceDisabled); }
+    void setEnabled(bool on);
+    // Enabled here and in every parent, as the platform sees it.
+    bool canFocus() const;
+
+    TColor color() const { return m_color; }
+    void setColor(TColor c);
+    bool parentColor() const { return m_parentColor; }
+    void setParentColor(bool on);
+
+    const Font& font() const { return m_font; }
+    void setFont(const Font& f);
+    bool parentFont() const { return m_parentFont; }
+    void setParentFont(bool on);
+
+    QString caption() const { return m_caption; }
+    void setCaption(const QString& text);
+
+    TCursor cursorId() const { return m_cursor; }
+    void setCursorId(TCursor c);
+
+    QString hint() const { return m_hint; }
+    void setHint(const QString& h);
+    bool showHint() const { return m_showHint; }
+    void setShowHint(bool on);
+    bool parentShowHint() const { return m_parentShowHint; }
+    void setParentShowHint(bool on);
+
+    int tabOrder() const { return m_tabOrder; }
+    void setTabOrder(int order);
+    bool tabStop() const { return m_tabStop; }
+    void setTabStop(bool on);
+
+    TAlign align() const { return m_align; }
+    void setAlign(TAlign a);
+    // Places the children that have an Align within alignRect().
+    void realignChildren();
+
+    TControlStyle controlStyle() const { return m_style; }
+    void setControlStyle(TControlStyle s) { m_style = s; }
+
+    QMenu* popupMenu() const { return m_popupMenu; }
+    void setPopupMenu(QMenu* m) { m_popupMenu = m; }
+    TAction* action() const { return m_action; }
+    void setAction(TAction* a);
+
+    bool focused() const;
+    void setFocus();
+    bool mouseInClient() const;
+
+    // The click operation; the base raises OnClick, or executes the Action.
+    virtual void click();
+
+    // WM_GETDLGCODE: the keys a focused control keeps from the form's navigation.
+    virtual int dialogCode() const { return 0; }
+    // CM_DIALOGCHAR / CM_DIALOGKEY: offered to the form's controls; the base passes them on
+    // to this control's children and reports whether one of them took it.
+    virtual bool dialogChar(QChar c);
+    virtual bool dialogKey(int key, TShiftState shift);
+
+    // Paints the background and the control's own picture into `c`, for a child that
+    // shows its parent behind itself.
+    void paintAsBackground(Canvas& c);
+
+    // Controls under this one, in child order, and in tab order.
+    QList<TControl*> childControls() const;
+    QList<TControl*> tabList() const;
+
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+    TMouseEvent OnMouseDown;
+    TMouseMoveEvent OnMouseMove;
+    TMouseEvent OnMouseUp;
+    TKeyEvent OnKeyDown;
+    TKeyPressEvent OnKeyPress;
+    TKeyEvent OnKeyUp;
+    TNotifyEvent OnEnter;
+    TNotifyEvent OnExit;
+    TNotifyEvent OnResize;
+
+    // Hooks that the key router and the form call; public so that they can.
+    virtual void keyDown(int& key, TShiftState shift);
+    virtual void keyPress(QChar& key);
+    virtual void keyUp(int& key, TShiftState shift);
+    virtual void enter();
+    virtual void exit();
+
+protected:
+    // The notifications. Base handling first, then the control's reaction.
+    virtual void paint(Canvas& c);
+    virtual void eraseBackground(Canvas& c);
+    virtual void mouseEnter() {}
+    virtual void mouseLeave() {}
+    virtual void focusGained() {}
+    virtual void focusLost() {}
+    virtual void enabledChanged() { update(); }
+    virtual void fontChanged() {}
+    virtual void textChanged() {}
+    virtual void visibleChanged() {}
+    virtual void colorChanged() { update(); }
+    virtual void parentColorChanged();
+    virtual void parentFontChanged();
+    virtual void sysColorChanged() {}
+    virtual void parentChanged() {}
+    // The message level of the mouse; the base runs the framework's capture, click and
+    // double-click rules and calls the event level (mouseDown ...), which raises the events.
+    virtual void wmMouseDown(TMouseButton b, TShiftState shift, QPoint p);
+    virtual void wmMouseUp(TMouseButton b, TShiftState shift, QPoint p);
+    virtual void wmMouseMove(TShiftState shift, QPoint p);
+    virtual void wmDblClick(TMouseButton b, TShiftState shift, QPoint p);
+    virtual void mouseDown(TMouseButton b, TShiftState shift, int x, int y);
+    virtual void mouseMove(TShiftState shift, int x, int y);
+    virtual void mouseUp(TMouseButton b, TShiftState shift, int x, int y);
+    virtual void dblClick();
+    // WM_WINDOWPOSCHANGED; the base reports resized() and moved().
+    virtual void windowPosChanged(const QRect& oldBounds);
+    virtual void resized();
+    virtual void moved() {}
+    // The client area that aligned children share.
+    virtual QRect alignRect() const;
+    // A hint is about to be shown at `pos`; the control may replace the text and the
+    // rectangle within which it stays.
+    virtual void hintAt(QPoint pos, QString& text, QRect& cursorRect);
+
+    // Qt's events, turned into the hooks above.
+    bool event(QEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void enterEvent(QEnterEvent* e) override;
+    void leaveEvent(QEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+
+    // Sets the colour without touching ParentColor (the parent-colour following uses it).
+    void assignColor(TColor c);
+    void assignFont(const Font& f);
+    void applyHint();
+    void notifyChildren(void (TControl::*hook)());
+
+private:
+    void updateCursor();
+
+    TControlStyle m_style =
+        TControlStyle(csCaptureMouse) | csClickEvents | csSetCaption | csDoubleClicks;
+    TColor m_color = clBtnFace;
+    bool m_parentColor = true;
+    Font m_font;
+    bool m_parentFont = true;
+    QString m_caption;
+    TCursor m_cursor = crDefault;
+    QString m_hint;
+    bool m_showHint = false;
+    bool m_parentShowHint = true;
+    int m_tabOrder = -1;
+    bool m_tabStop = false;
+    TAlign m_align = alNone;
+    QPointer<QMenu> m_popupMenu;
+    TAction* m_action = nullptr;
+    bool m_clicked = false; // a left press on the control waits for its release
+    bool m_inside = false;  // the mouse is over the control (enter seen, leave not yet)
+};
+
+// Sends the control under `c`'s parent the picture the parent shows behind `c`: its
+// background and its own painting, not its other child controls.
+void paintParentBackground(const QWidget* control, Canvas& c);
+
+// Whether the application has an active window (hover only counts then).
+bool applicationHasActiveWindow();
+
+// Maps between Qt's keys/modifiers and the virtual keys and shift state of the controls.
+int virtualKeyFromQt(int qtKey);
+TShiftState shiftFromQt(Qt::KeyboardModifiers m, Qt::MouseButtons buttons = Qt::NoButton);
+
+} // namespace tk
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(tk::TControlStyle)

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "Control.h"
+#include "Types.h"
+
+#include <QPoint>
+
+namespace tk {
+
+// A top-level window made of controls; the root of a layout. Its client area is the
+// whole window when it has no border.
+class TForm : public TControl {
+    Q_OBJECT
+    Q_PROPERTY(int ClientWidth READ clientWidth WRITE setClientWidth)
+    Q_PROPERTY(int ClientHeight READ clientHeight WRITE setClientHeight)
+    Q_PROPERTY(tk::TFormBorderStyle BorderStyle READ borderStyle WRITE setBorderStyle)
+    Q_PROPERTY(tk::TPosition Position READ position WRITE setPosition)
+    Q_PROPERTY(int PixelsPerInch READ pixelsPerInch WRITE setPixelsPerInch)
+    Q_PROPERTY(int TextHeight READ textHeight WRITE setTextHeight)
+    Q_PROPERTY(int ModalResult READ modalResult WRITE setModalResult)
+public:
+    explicit TForm(Component* owner = nullptr);
+
+    int clientWidth() const { return width(); }
+    void setClientWidth(int w) { setBounds(left(), top(), w, height()); }
+    int clientHeight() const { return height(); }
+    void setClientHeight(int h) { setBounds(left(), top(), width(), h); }
+    TFormBorderStyle borderStyle() const { return m_borderStyle; }
+    void setBorderStyle(TFormBorderStyle s);
+    TPosition position() const { return m_position; }
+    void setPosition(TPosition p) { m_position = p; }
+    // The design resolution the layout was made at; geometry is taken as it stands.
+    int pixelsPerInch() const { return m_pixelsPerInch; }
+    void setPixelsPerInch(int v) { m_pixelsPerInch = v; }
+    int textHeight() const { return m_textHeight; }
+    void setTextHeight(int v) { m_textHeight = v; }
+    int modalResult() const { return m_modalResult; }
+    void setModalResult(int r) { m_modalResult = r; }
+
+    TControl* activeControl() const;
+
+    void setBounds(int left, int top, int width, int height) override;
+
+    // Window operations.
+    // Moves the window into the topmost band or out of it, without moving or resizing it
+    // and without re-creating the native window.
+    void setStayOnTop(bool on);
+    bool isStayOnTop() const;
+    // Lets the window follow the mouse until the button is released: the window manager's
+    // move where it offers one, our own otherwise.
+    void startSystemMove();
+    // Hands a web address to the desktop; the outcome is not looked at.
+    static void openUrl(const QString& address);
+
+    TNotifyEvent OnCreate;
+
+protected:
+    void textChanged() override;
+    bool event(QEvent* e) override;
+
+private:
+    TFormBorderStyle m_borderStyle = bsSizeable;
+    TPosition m_position = poDesigned;
+    int m_pixelsPerInch = 96;
+    int m_textHeight = 13;
+    int m_modalResult = 0;
+    bool m_manualMove = false;
+    QPoint m_moveGrip;
+};
+
+} // namespace tk

@@ -1,0 +1,154 @@
+#include "Label.h"
+
+#include "Canvas.h"
+
+namespace tk {
+
+QChar acceleratorOf(const QString& caption) {
+    for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != QLatin1Char('&')) continue;
+        if (caption[i + 1] == QLatin1Char('&')) {
+            ++i; // "&&" shows one "&"
+            continue;
+        }
+        return caption[i + 1];
+    }
+    return QChar();
+}
+
+bool isAccelerator(QChar c, const QString& caption) {
+    const QChar a = acceleratorOf(caption);
+    return !a.isNull() && a.toUpper() == c.toUpper();
+}
+
+TLabel::TLabel(Component* owner, QWidget* parent) : TControl(owner, nullptr) {
+    setControlStyle(TControlStyle(csCaptureMouse) | csClickEvents | csSetCaption | csDoubleClicks);
+    setBounds(0, 0, 65, 17);
+    if (parent) setParentControl(parent);
+}
+
+void TLabel::setAutoSize(bool on) {
+    if (on == m_autoSize) return;
+    m_autoSize = on;
+    adjustBounds();
+}
+
+void TLabel::setAlignment(TAlignment a) {
+    if (a == m_alignment) return;
+    m_alignment = a;
+    update();
+}
+
+void TLabel::setTransparent(bool on) {
+    if (on == m_transparent) return;
+    m_transparent = on;
+    update();
+}
+
+void TLabel::setWordWrap(bool on) {
+    if (on == m_wordWrap) return;
+    m_wordWrap = on;
+    adjustBounds();
+    update();
+}
+
+void TLabel::setShowAccelChar(bool on) {
+    if (on == m_showAccelChar) return;
+    m_showAccelChar = on;
+    adjustBounds();
+    update();
+}
+
+void TLabel::setTextLayout(TTextLayout l) {
+    if (l == m_layout) return;
+    m_layout = l;
+    update();
+}
+
+bool TLabel::dialogChar(QChar c) {
+    if (m_showAccelChar && m_focusControl && isAccelerator(c, caption()) &&
+        m_focusControl->canFocus()) {
+        m_focusControl->setFocus();
+        return true;
+    }
+    return TControl::dialogChar(c);
+}
+
+void TLabel::loaded() {
+    TControl::loaded();
+    adjustBounds();
+}
+
+TextFormats TLabel::drawFlags() const {
+    TextFormats f = TextFormat::Left;
+    if (m_wordWrap) f |= TextFormat::WordBreak;
+    if (!m_showAccelChar) f |= TextFormat::NoPrefix;
+    switch (m_alignment) {
+    case taRightJustify:
+        f |= TextFormat::Right;
+        break;
+    case taCenter:
+        f |= TextFormat::Center;
+        break;
+    default:
+        break;
+    }
+    return f;
+}
+
+void TLabel::adjustBounds() {
+    if (!m_autoSize || isLoading()) return;
+    Font f = font();
+    QImage scratch(1, 1, QImage::Format_ARGB32_Premultiplied);
+    Canvas c(scratch);
+    c.setFont(f);
+    const QString text = caption().isEmpty() ? QStringLiteral(" ") : caption();
+    const Rect r = c.drawText(Rect{0, 0, m_wordWrap ? width() : 0, 0}, text,
+                              drawFlags() | TextFormat::CalcRect);
+    int x = left();
+    if (m_alignment == taRightJustify)
+        x += width() - r.width();
+    else if (m_alignment == taCenter)
+        x += (width() - r.width()) / 2;
+    setBounds(x, top(), r.width(), r.height());
+}
+
+void TLabel::eraseBackground(Canvas& c) {
+    if (m_transparent)
+        paintParentBackground(this, c);
+    else
+        TControl::eraseBackground(c);
+}
+
+void TLabel::paint(Canvas& c) {
+    c.setFont(font());
+    c.setTextBackground(TextBackground::Transparent);
+    Rect r{0, 0, width(), height()};
+    const TextFormats flags = drawFlags();
+    if (m_layout != tlTop) {
+        const Rect calc = c.drawText(r, caption(), flags | TextFormat::CalcRect);
+        const int dy =
+            m_layout == tlCenter ? (height() - calc.height()) / 2 : height() - calc.height();
+        r = r.translated(0, dy);
+    }
+    if (enabled()) {
+        c.drawText(r, caption(), flags);
+        return;
+    }
+    c.setFontColor(clBtnHighlight);
+    c.drawText(r.translated(1, 1), caption(), flags);
+    c.setFontColor(clBtnShadow);
+    c.drawText(r, caption(), flags);
+}
+
+void TLabel::textChanged() {
+    adjustBounds();
+    update();
+}
+
+void TLabel::fontChanged() {
+    adjustBounds();
+    update();
+}
+
+} // namespace tk

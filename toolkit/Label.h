@@ -1,0 +1,66 @@
+#pragma once
+
+#include "Canvas.h"
+#include "Control.h"
+#include "Types.h"
+
+namespace tk {
+
+// The toolkit's plain label: draws its caption (line breaks kept, no wrapping unless
+// asked), sizes itself to it, takes no focus, and hands its accelerator to FocusControl.
+class TLabel : public TControl {
+    Q_OBJECT
+    Q_PROPERTY(bool AutoSize READ autoSize WRITE setAutoSize)
+    Q_PROPERTY(tk::TAlignment Alignment READ alignment WRITE setAlignment)
+    Q_PROPERTY(bool Transparent READ transparent WRITE setTransparent)
+    Q_PROPERTY(bool WordWrap READ wordWrap WRITE setWordWrap)
+    Q_PROPERTY(bool ShowAccelChar READ showAccelChar WRITE setShowAccelChar)
+    Q_PROPERTY(tk::TTextLayout Layout READ textLayout WRITE setTextLayout)
+public:
+    explicit TLabel(Component* owner = nullptr, QWidget* parent = nullptr);
+
+    bool autoSize() const { return m_autoSize; }
+    void setAutoSize(bool on);
+    TAlignment alignment() const { return m_alignment; }
+    void setAlignment(TAlignment a);
+    bool transparent() const { return m_transparent; }
+    void setTransparent(bool on);
+    bool wordWrap() const { return m_wordWrap; }
+    void setWordWrap(bool on);
+    bool showAccelChar() const { return m_showAccelChar; }
+    void setShowAccelChar(bool on);
+    TTextLayout textLayout() const { return m_layout; }
+    void setTextLayout(TTextLayout l);
+
+    TControl* focusControl() const { return m_focusControl; }
+    void setFocusControl(TControl* c) { m_focusControl = c; }
+
+    bool dialogChar(QChar c) override;
+    void loaded() override;
+
+protected:
+    void paint(Canvas& c) override;
+    void eraseBackground(Canvas& c) override;
+    void textChanged() override;
+    void fontChanged() override;
+    // Fits the bounds to the caption when AutoSize is on.
+    virtual void adjustBounds();
+
+private:
+    TextFormats drawFlags() const;
+
+    bool m_autoSize = true;
+    TAlignment m_alignment = taLeftJustify;
+    bool m_transparent = false;
+    bool m_wordWrap = false;
+    bool m_showAccelChar = true;
+    TTextLayout m_layout = tlTop;
+    QPointer<TControl> m_focusControl;
+};
+
+// The character after the first single "&" of a caption, or a null character.
+QChar acceleratorOf(const QString& caption);
+// Whether `c` is the caption's accelerator, ignoring case.
+bool isAccelerator(QChar c, const QString& caption);
+
+} // namespace tk

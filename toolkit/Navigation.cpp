@@ -1,0 +1,215 @@
+#include "Navigation.h"
+
+#include "Form.h"
+
+#include <QApplication>
+#include <QHash>
+#include <QKeyEvent>
+#include <QPointer>
+
+namespace tk {
+
+namespace {
+QHash<const QWidget*, QPointer<TControl>>& activeControls() {
+    static QHash<const QWidget*, QPointer<TControl>> h;
+    return h;
+}
+
+QList<TControl*> controlsIn(const QWidget* w) {
+    if (auto* c = qobject_cast<const TControl*>(w)) return c->tabList();
+    QList<TControl*> list;
+    for (QObject* o : w->children())
+        if (auto* c = qobject_cast<TControl*>(o)) list.append(c);
+    std::stable_sort(list.begin(), list.end(),
+                     [](TControl* a, TControl* b) { return a->tabOrder() < b->tabOrder(); });
+    return list;
+}
+
+QList<TControl*> childrenInOrder(const QWidget* w) {
+    if (auto* c = qobject_cast<const TControl*>(w)) return c->childControls();
+    QList<TControl*> list;
+    for (QObject* o : w->children())
+        if (auto* c = qobject_cast<TControl*>(o)) list.append(c);
+    return list;
+}
+} // namespace
+
+void FocusTracker::focusMovedTo(TControl* c) {
+    const QWidget* window = c->window();
+    QPointer<TControl>& slot = activeControls()[window];
+    TControl* old = slot.data();
+    if (old == c) return;
+    slot = c;
+    if (old) old->exit();
+    c->enter();
+}
+
+TControl* FocusTracker::activeControl(const QWidget* window) {
+    return activeControls().value(window).data();
+}
+
+void FocusTracker::forget(TControl* c) {
+    auto& h = activeControls();
+    for (auto it = h.begin(); it != h.end();) {
+        if (it.value() == c || it.key() == c)
+            it = h.erase(it);
+        else
+            ++it;
+    }
+}
+
+TControl* controlFor(QWidget* w) {
+    for (; w; w = w->parentWidget()) {
+        if (auto* c = qobject_cast<TControl*>(w)) return c;
+        if (w->isWindow()) break;
+    }
+    return nullptr;
+}
+
+QList<TControl*> tabOrderList(const QWidget* root) {
+    QList<TControl*> list;
+    for (TControl* c : controlsIn(root)) {
+        list.append(c);
+        list.append(tabOrderList(c));
+    }
+    return list;
+}
+
+bool selectNext(QWidget* root, TControl* current, bool forward, bool checkTabStop,
+                bool checkParent) {
+    const QList<TControl*> list = tabOrderList(root);
+    if (list.isEmpty()) return false;
+    const int n = int(list.size());
+    int start = int(list.indexOf(current));
+    if (start < 0) start = forward ? n - 1 : 0;
+    for (int step = 1; step <= n; ++step) {
+        const int i = ((forward ? start + step : start - step) % n + n) % n;
+        TControl* c = list[i];
+        if (c == current) break;
+        if (checkTabStop && !c->tabStop()) continue;
+        if (checkParent && current && c->parentWidget() != current->parentWidget()) continue;
+        if (!c->canFocus()) continue;
+        c->setFocus();
+        return true;
+    }
+    return false;
+}
+
+bool broadcastDialogChar(QWidget* root, QChar ch) {
+    if (auto* c = qobject_cast<TControl*>(root)) return c->dialogChar(ch);
+    for (TControl* c : childrenInOrder(root))
+        if (c->dialogChar(ch)) return true;
+    return false;
+}
+
+bool broadcastDialogKey(QWidget* root, int key, TShiftState shift) {
+    if (auto* c = qobject_cast<TControl*>(root)) return c->dialogKey(key, shift);
+    for (TControl* c : childrenInOrder(root))
+        if (c->dialogKey(key, shift)) return true;
+    return false;
+}
+
+bool formDialogKey(QWidget* root, int key, TShiftState shift) {
+    TControl* active = FocusTracker::activeControl(root);
+    if (active && !active->hasFocus()) active = controlFor(QApplication::focusWidget());
+    switch (key) {
+    case VK_TAB:
+        if (shift & (ssCtrl | ssAlt)) break;
+        selectNext(root, active, !(shift & ssShift), true, false);
+        return true;
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+        if (active) {
+            selectNext(root, active, key == VK_RIGHT || key == VK_DOWN, false, true);
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return broadcastDialogKey(root, key, shift);
+}
+
+void KeyRouter::install() {
+    static KeyRouter* router = nullptr;
+    if (router || !qApp) return;
+    router = new KeyRouter(qApp);
+    qApp->installEventFilter(router);
+}
+
+bool KeyRouter::eventFilter(QObject* watched, QEvent* event) {
+    // A key re-sent with a character replaced by OnKeyPress goes straight to the edit.
+    static bool forwarding = false;
+    if (forwarding) return false;
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (!w || w != QApplication::focusWidget()) return false;
+    TControl* ctl = controlFor(w);
+    if (!ctl) return false;
+    auto* ke = static_cast<QKeyEvent*>(event);
+    TShiftState shift = shiftFromQt(ke->modifiers());
+    int key = virtualKeyFromQt(ke->key());
+    if (ke->key() == Qt::Key_Backtab) shift |= ssShift; // Shift+Tab, whatever the modifiers say
+    const bool native = ctl->dialogCode() & DLGC_WANTCHARS;
+
+    if (type == QEvent::KeyRelease) {
+        if (key) ctl->keyUp(key, shift);
+        return !native;
+    }
+
+    QWidget* root = ctl->window();
+    const QString text = ke->text();
+    const bool alt = ke->modifiers() & Qt::AltModifier;
+    const bool ctrl = ke->modifiers() & Qt::ControlModifier;
+
+    // Alt+character: the accelerators of the window's controls.
+    if (alt && !ctrl && !text.isEmpty() && text[0].isPrint()) {
+        if (broadcastDialogChar(root, text[0])) return true;
+    }
+
+    int mask = 0;
+    switch (key) {
+    case VK_TAB:
+        mask = DLGC_WANTTAB;
+        break;
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+        mask = DLGC_WANTARROWS;
+        break;
+    case VK_RETURN:
+    case VK_ESCAPE:
+        mask = DLGC_WANTALLKEYS;
+        break;
+    default:
+        break;
+    }
+    if (mask && !(ctl->dialogCode() & mask) && formDialogKey(root, key, shift)) return true;
+
+    if (key) {
+        ctl->keyDown(key, shift);
+        if (key == 0) return true;
+    }
+
+    if (!text.isEmpty() && !alt && !ctrl && (text[0].isPrint() || text[0] == QLatin1Char('\r'))) {
+        const QChar typed = text[0];
+        if (!(ctl->dialogCode() & DLGC_WANTCHARS) && broadcastDialogChar(root, typed)) return true;
+        QChar ch = typed;
+        ctl->keyPress(ch);
+        if (ch.isNull()) return true;
+        if (ch != typed && native) {
+            QKeyEvent replaced(QEvent::KeyPress, ke->key(), ke->modifiers(), QString(ch));
+            forwarding = true;
+            QApplication::sendEvent(w, &replaced);
+            forwarding = false;
+            return true;
+        }
+    }
+    return !native;
+}
+
+} // namespace tk

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "Control.h"
+
+#include <QObject>
+
+namespace tk {
+
+// Keyboard routing as the controls expect it: a key first offers itself to the form's
+// navigation (Tab, arrows, Enter, Escape) unless the focused control keeps such keys, then
+// reaches the focused control's key-down; a character that the focused control does not
+// take is offered to every control of the window (accelerators); Alt+character always is.
+class KeyRouter : public QObject {
+    Q_OBJECT
+public:
+    static void install();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    using QObject::QObject;
+};
+
+// Which control of each window holds the focus, so that the exit and enter
+// notifications go to the control that lost it and the one that got it.
+class FocusTracker {
+public:
+    static void focusMovedTo(TControl* c);
+    static TControl* activeControl(const QWidget* window);
+    static void forget(TControl* c);
+};
+
+// Every control under `root` in tab order: each control followed by the ones inside it.
+QList<TControl*> tabOrderList(const QWidget* root);
+
+// Moves the focus to the next (or previous) control after `current` that can take it;
+// checkTabStop limits the walk to tab stops, checkParent to `current`'s siblings.
+bool selectNext(QWidget* root, TControl* current, bool forward, bool checkTabStop,
+                bool checkParent);
+
+// Offers a character or a dialog key to every control under `root`, in child order,
+// until one takes it.
+bool broadcastDialogChar(QWidget* root, QChar c);
+bool broadcastDialogKey(QWidget* root, int key, TShiftState shift);
+
+// The form's handling of a dialog key: Tab and the arrows move the focus; any other key
+// is offered to the controls.
+bool formDialogKey(QWidget* root, int key, TShiftState shift);
+
+// The control that a widget belongs to: itself, or the control that hosts it.
+TControl* controlFor(QWidget* w);
+
+} // namespace tk

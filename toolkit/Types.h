@@ -1,0 +1,87 @@
+#pragma once
+
+// The toolkit's enumerations, published by name so that layouts can read and write them.
+// moc allows one Q_NAMESPACE per namespace, so they all live here.
+
+#include <QFlags>
+#include <QObject>
+
+namespace tk {
+
+Q_NAMESPACE
+
+enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
+Q_ENUM_NS(TFontStyle)
+Q_DECLARE_FLAGS(TFontStyles, TFontStyle)
+Q_FLAG_NS(TFontStyles)
+
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+Q_ENUM_NS(TMouseButton)
+
+enum TShiftFlag {
+    ssShift = 1,
+    ssAlt = 2,
+    ssCtrl = 4,
+    ssLeft = 8,
+    ssRight = 16,
+    ssMiddle = 32,
+    ssDouble = 64
+};
+Q_DECLARE_FLAGS(TShiftState, TShiftFlag)
+
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
+Q_ENUM_NS(TAlign)
+
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+Q_ENUM_NS(TAlignment)
+
+enum TCursor {
+    crDefault = 0,
+    crNone = -1,
+    crArrow = -2,
+    crCross = -3,
+    crIBeam = -4,
+    crSizeNESW = -6,
+    crSizeNS = -7,
+    crSizeNWSE = -8,
+    crSizeWE = -9,
+    crUpArrow = -10,
+    crHourGlass = -11,
+    crDrag = -12,
+    crNoDrop = -13,
+    crHSplit = -14,
+    crVSplit = -15,
+    crMultiDrag = -16,
+    crSQLWait = -17,
+    crNo = -18,
+    crAppStart = -19,
+    crHelp = -20,
+    crHandPoint = -21,
+    crSizeAll = -22
+};
+Q_ENUM_NS(TCursor)
+
+enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
+Q_ENUM_NS(TEditCharCase)
+
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+Q_ENUM_NS(TFormBorderStyle)
+enum TPosition {
+    poDesigned,
+    poDefault,
+    poDefaultPosOnly,
+    poDefaultSizeOnly,
+    poScreenCenter,
+    poDesktopCenter,
+    poMainFormCenter,
+    poOwnerFormCenter
+};
+Q_ENUM_NS(TPosition)
+
+enum TTextLayout { tlTop, tlCenter, tlBottom };
+Q_ENUM_NS(TTextLayout)
+
+} // namespace tk
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(tk::TFontStyles)
+Q_DECLARE_OPERATORS_FOR_FLAGS(tk::TShiftState)
