@@ -1,0 +1,151 @@
+#pragma once
+
+// What every flat control shares: the enumerations of the set, the colour table and the
+// stateless drawing and layout helpers. The helpers keep the program's own names.
+
+#include "Bitmap.h"
+#include "Canvas.h"
+#include "Colors.h"
+#include "Geometry.h"
+
+#include <QObject>
+#include <QPoint>
+#include <QString>
+#include <array>
+
+namespace flat {
+
+// moc allows one Q_NAMESPACE per namespace and target: every enumeration of the flat set
+// that a layout names goes here.
+Q_NAMESPACE
+
+enum TFillDirection {
+    fdBottomToTop,
+    fdCenterToVerti,
+    fdCenterToHoriz,
+    fdLeftToRight,
+    fdRightToLeft,
+    fdTopToBottom,
+    fdXPFace
+};
+Q_ENUM_NS(TFillDirection)
+
+enum TTransparentMode { tmAlways, tmNotFocused, tmNone };
+Q_ENUM_NS(TTransparentMode)
+
+enum TPagesStyle { pcsTabs, pcsButtons, pcsFlatButtons, pcsFlatStyle };
+Q_ENUM_NS(TPagesStyle)
+
+enum TPagesPosition { tpTop, tpBottom, tpLeft, tpRight };
+Q_ENUM_NS(TPagesPosition)
+
+enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
+Q_ENUM_NS(TButtonLayout)
+
+enum TLayoutPosition { lpLeft, lpRight };
+Q_ENUM_NS(TLayoutPosition)
+
+enum TGroupBoxBorder { brFull, brOnlyTopLine };
+Q_ENUM_NS(TGroupBoxBorder)
+
+enum TStyleFace { fsDefault, fsCustom };
+Q_ENUM_NS(TStyleFace)
+
+enum TAlignmentText { stLeft, stCenter, stRight };
+Q_ENUM_NS(TAlignmentText)
+
+enum TTicketPosition { poLeft, poTop, poRight, poBottom };
+Q_ENUM_NS(TTicketPosition)
+
+// The last value is spelled as the layouts store it.
+enum TDefineSheetBGStyle { bgsNone, bgsGradient, bgsTileImage, bgsStrechImage };
+Q_ENUM_NS(TDefineSheetBGStyle)
+
+enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+Q_ENUM_NS(TCheckBoxState)
+
+// --- The colour table of the colour box ---------------------------------------------
+
+struct TStandardColor {
+    tk::TColor Color;
+    const char* LocalName; // GBK bytes
+    const char* EnglishName;
+};
+
+inline constexpr std::array<TStandardColor, 19> StandardColorTable{{
+    {0x00000000, "\xba\xda\xc9\xab", "Black"},      {0x00FFFFFF, "\xb0\xd7\xc9\xab", "White"},
+    {0x0000FFFF, "\xbb\xc6\xc9\xab", "Yellow"},     {0x000000FF, "\xba\xec\xc9\xab", "Red"},
+    {0x00FF00FF, "\xd7\xcf\xba\xec", "Fuchsia"},    {0x00000080, "\xc0\xf5\xc9\xab", "Maroon"},
+    {0x00008000, "\xc2\xcc\xc9\xab", "Green"},      {0x00FFFF00, "\xc7\xb3\xc2\xcc", "Aqua"},
+    {0x00C0DCC0, "\xbd\xf0\xc2\xcc", "MoneyGreen"}, {0x00FF0000, "\xc0\xb6\xc9\xab", "Blue"},
+    {0x00808000, "\xc9\xee\xc0\xb6", "Teal"},       {0x00F0CAA6, "\xcc\xec\xc0\xb6", "SkyBlue"},
+    {0x00008080, "\xe9\xcf\xe9\xad", "Olive"},      {0x00800000, "\xb2\xd8\xc7\xe0", "Navy"},
+    {0x00800080, "\xd7\xcf\xc9\xab", "Purple"},     {0x00808080, "\xbb\xd2\xc9\xab", "Gray"},
+    {0x00C0C0C0, "\xd2\xf8\xbb\xd2", "Silver"},     {0x0000FF00, "\xc7\xe0\xc9\xab", "Lime"},
+    {0x004080FF, "\xd7\xd4\xb6\xa8", "Custom"},
+}};
+
+// The entry's local name as shown (decoded from GBK) and its English name.
+QString localColorName(const TStandardColor& entry);
+QString englishColorName(const TStandardColor& entry);
+
+// --- Drawing helpers ------------------------------------------------------------------
+// Colours are resolved through the palette before they are taken apart or used. Every
+// helper leaves the canvas's pen, brush, clip and origin as it found them.
+
+constexpr int XPFaceBorder = 6;   // the face border width of XPFaceFill
+constexpr int XPFaceLighten = 30; // how much lighter than Start its top and left lines begin
+
+// Fills `r` from `start` to `end` in `colors` bands along `direction`.
+void GradientFill(tk::Canvas& canvas, tk::Rect r, tk::TColor start, tk::TColor end,
+                  TFillDirection direction, int colors);
+// The straight gradients: `c1` lies at the edge where `direction` starts. Only
+// fdTopToBottom, fdBottomToTop, fdLeftToRight and fdRightToLeft are straight; any other
+// direction is refused with an exception.
+void LinearGradientFill(tk::Canvas& canvas, tk::Rect r, tk::TColor c1, tk::TColor c2,
+                        TFillDirection direction, int colors);
+// The shaded face with lighter top and left edges; reads pixels back from the canvas.
+void XPFaceFill(tk::Canvas& canvas, tk::Rect r, tk::TColor start, tk::TColor end, int colors);
+// Each channel less `amount`, clamped to 0..255; a negative amount lightens.
+tk::TColor DarkenColor(tk::TColor color, int amount);
+
+// `width` concentric 1-pixel rings on the inside edge of `r`.
+void DrawSolidFrame(tk::Canvas& canvas, tk::Rect r, tk::TColor color, int width);
+// The three-pixel check mark, centred in the square box `r`.
+void DrawCheckMark(tk::Canvas& canvas, tk::Rect r, tk::TColor color);
+// The ellipse inscribed in `r`, with the canvas's current pen and brush.
+void DrawEllipse(tk::Canvas& canvas, tk::Rect r);
+// `bitmap` repeated from the top-left of `r`, cut at its edges.
+void TileBitmap(tk::Canvas& canvas, tk::Rect r, const tk::Bitmap& bitmap);
+
+// The engraved picture of a glyph: every pixel of `source` in `keyColor` becomes
+// `shadowColor`, with `highlightColor` one pixel down and right when `drawHighlight`,
+// on `backColor`. A 1-bit source counts its 0-bits as white and its 1-bits as `keyColor`.
+tk::Bitmap MakeDisabledBitmap(const tk::Bitmap& source, tk::TColor keyColor, tk::TColor backColor,
+                              tk::TColor highlightColor, tk::TColor shadowColor,
+                              bool drawHighlight);
+
+// Where a button draws its glyph and its caption inside `client`.
+struct TGlyphTextLayout {
+    QPoint GlyphPos;
+    tk::Rect TextBounds;
+};
+// `glyph` may be null; it holds `numGlyphs` images side by side. Margin and Spacing -1
+// mean automatic. The caption is measured with the canvas's font, as one line.
+TGlyphTextLayout CalcGlyphTextLayout(tk::Canvas& canvas, tk::Rect client, QPoint offset,
+                                     const QString& caption, const tk::Bitmap* glyph, int numGlyphs,
+                                     int margin, int spacing, TButtonLayout layout);
+
+// The text with its first "&" removed.
+QString RemoveAmpersand(const QString& text);
+
+int RectWidth(const tk::Rect& r);
+int RectHeight(const tk::Rect& r);
+bool RectsIntersect(const tk::Rect& a, const tk::Rect& b);
+
+// --- Helpers that work on controls, and the version-bearing bases ----------------------
+// DrawFlatBorder, DrawParentBackground, PlaceTicket and TVersionControl, TVersionCtrlExt,
+// TVersionPages, TVersionSheet, TVersionComboBox, TVersionEdit stand on the control
+// layer and are declared from here on.
+
+} // namespace flat
