@@ -1,0 +1,518 @@
+#include "Colors.h"
+#include "Component.h"
+#include "Font.h"
+#include "Layout.h"
+#include "TestEnvironment.h"
+
+#include <QMetaProperty>
+#include <QWidget>
+#include <stdexcept>
+
+using tk::TColor;
+
+namespace {
+int g_liveControls = 0;
+QStringList g_loaded;
+} // namespace
+
+// What a control's ticket is to the layouts: a sub-component stored as Ticket.Width.
+class TTestTicket : public QObject, public tk::Component {
+    Q_OBJECT
+    Q_PROPERTY(int Left READ left)
+    Q_PROPERTY(int Width READ width WRITE setWidth)
+    Q_PROPERTY(int Height READ height WRITE setHeight)
+public:
+    explicit TTestTicket(tk::Component* owner) : tk::Component(this, owner) {
+        setName(QStringLiteral("Ticket"));
+        setSubComponent(true);
+    }
+    int left() const { return 0; }
+    int width() const { return m_width; }
+    void setWidth(int w) { m_width = w; }
+    int height() const { return m_height; }
+    void setHeight(int h) { m_height = h; }
+
+private:
+    int m_width = 10;
+    int m_height = 13;
+};
+
+// A control with one property of every kind the layouts know. Its ColorFlat/ParentColor
+// pair behaves like the flat edit's: the order in which they are set decides the result.
+class TTestControl : public QWidget, public tk::Component {
+    Q_OBJECT
+    Q_CLASSINFO("AlwaysStored", "Version")
+    Q_CLASSINFO("StoredDefault:ParentColor", "False")
+    Q_PROPERTY(int Count READ count WRITE setCount)
+    Q_PROPERTY(int Handle READ handle)
+    Q_PROPERTY(bool Active READ active WRITE setActive)
+    Q_PROPERTY(QString Caption READ caption WRITE setCaption)
+    Q_PROPERTY(TColor Color READ color WRITE setColor)
+    Q_PROPERTY(TColor ColorFlat READ colorFlat WRITE setColorFlat)
+    Q_PROPERTY(bool ParentColor READ parentColor WRITE setParentColor)
+    Q_PROPERTY(TMode Mode READ mode WRITE setMode)
+    Q_PROPERTY(TOptions Options READ options WRITE setOptions)
+    Q_PROPERTY(tk::Font Font READ font WRITE setFont)
+    Q_PROPERTY(bool ParentFont READ parentFont WRITE setParentFont)
+    Q_PROPERTY(QObject* Ticket READ ticket)
+    Q_PROPERTY(QStringList Items READ items WRITE setItems)
+    Q_PROPERTY(QWidget* Buddy READ buddy WRITE setBuddy)
+    Q_PROPERTY(QString Version READ version WRITE setVersion)
+public:
+    enum TMode { mdNone = -1, mdFirst, mdSecond };
+    Q_ENUM(TMode)
+    enum TOption { opBold = 1, opWide = 2, opTall = 4 };
+    Q_DECLARE_FLAGS(TOptions, TOption)
+    Q_FLAG(TOptions)
+
+    explicit TTestControl(tk::Component* owner) : tk::Component(this, owner) {
+        ++g_liveControls;
+        m_ticket = new TTestTicket(this);
+    }
+    ~TTestControl() override { --g_liveControls; }
+
+    int count() const { return m_count; }
+    void setCount(int c) {
+        if (c < -1000) throw std::invalid_argument("Count must not be below -1000");
+        note();
+        m_count = c;
+    }
+    int handle() const { return 42; }
+    bool active() const { return m_active; }
+    void setActive(bool a) {
+        note();
+        m_active = a;
+    }
+    QString caption() const { return m_caption; }
+    void setCaption(const QString& c) {
+        note();
+        m_caption = c;
+    }
+    TColor color() const { return m_color; }
+    void setColor(TColor c) {
+        note();
+        m_color = c;
+    }
+    TColor colorFlat() const { return m_colorFlat; }
+    void setColorFlat(TColor c) {
+        note();
+        m_colorFlat = c;
+        m_parentColor = false;
+    }
+    bool parentColor() const { return m_parentColor; }
+    void setParentColor(bool on) {
+        note();
+        if (on == m_parentColor) return;
+        m_parentColor = on;
+        if (on && parent()) m_colorFlat = parent()->property("Color").toInt();
+    }
+    TMode mode() const { return m_mode; }
+    void setMode(TMode m) {
+        note();
+        m_mode = m;
+    }
+    TOptions options() const { return m_options; }
+    void setOptions(TOptions o) {
+        note();
+        m_options = o;
+    }
+    tk::Font font() const { return m_font; }
+    void setFont(const tk::Font& f) {
+        note();
+        m_font = f;
+        m_parentFont = false;
+    }
+    bool parentFont() const { return m_parentFont; }
+    void setParentFont(bool on) {
+        note();
+        m_parentFont = on;
+    }
+    QObject* ticket() const { return m_ticket; }
+    QStringList items() const { return m_items; }
+    void setItems(const QStringList& i) {
+        note();
+        m_items = i;
+    }
+    QWidget* buddy() const { return m_buddy; }
+    void setBuddy(QWidget* b) {
+        note();
+        m_buddy = b;
+    }
+    QString version() const { return QStringLiteral("1.0"); }
+    void setVersion(const QString&) {}
+
+    void setLayoutParent(QObject* p) override { setParent(qobject_cast<QWidget*>(p)); }
+    void loaded() override {
+        tk::Component::loaded();
+        g_loaded << name();
+        captionWhenLoaded = m_caption;
+    }
+
+    bool setWithoutParent = false;
+    bool setOutsideLoading = false;
+    QString captionWhenLoaded;
+
+private:
+    void note() {
+        setWithoutParent |= !parent();
+        setOutsideLoading |= !isLoading();
+    }
+
+    int m_count = 0;
+    bool m_active = false;
+    QString m_caption;
+    TColor m_color = tk::clWindow;
+    TColor m_colorFlat = 0x00E1EAEB;
+    bool m_parentColor = true;
+    TMode m_mode = mdFirst;
+    TOptions m_options;
+    tk::Font m_font;
+    bool m_parentFont = true;
+    TTestTicket* m_ticket = nullptr;
+    QStringList m_items;
+    QWidget* m_buddy = nullptr;
+};
+Q_DECLARE_OPERATORS_FOR_FLAGS(TTestControl::TOptions)
+
+// A form reads its own layout, so it is not registered; its defaults are its base class's.
+class TTestForm : public TTestControl {
+    Q_OBJECT
+public:
+    TTestForm() : TTestControl(nullptr) { setName(QStringLiteral("Form1")); }
+};
+
+namespace {
+
+// Published values by path (Ticket.Width); components by name, so that two trees compare.
+QVariantMap snapshot(QObject* o, const QString& prefix = {}) {
+    QVariantMap out;
+    const QMetaObject* mo = o->metaObject();
+    for (int i = 0; i < mo->propertyCount(); ++i) {
+        const QMetaProperty p = mo->property(i);
+        if (!QChar::fromLatin1(p.name()[0]).isUpper()) continue;
+        const QString path = prefix + QLatin1String(p.name());
+        const QVariant v = p.read(o);
+        if (QObject* sub = v.value<QObject*>(); sub && !p.isWritable())
+            out.insert(snapshot(sub, path + QLatin1Char('.')));
+        else if (v.metaType().flags().testFlag(QMetaType::PointerToQObject))
+            out.insert(path, sub ? sub->objectName() : QString());
+        else
+            out.insert(path, v);
+    }
+    return out;
+}
+
+QString frame(const QString& body) {
+    return QStringLiteral("object Form1: TTestForm\n") + body + QStringLiteral("end\n");
+}
+
+// The components a layout made, leaving out sub-components such as the form's own ticket.
+QStringList laidOut(const TTestForm& form) {
+    QStringList names;
+    for (const tk::Component* c : form.components())
+        if (!c->isSubComponent()) names << c->name();
+    return names;
+}
+
+TTestControl* child(TTestForm& form, const char* name) {
+    auto* c = dynamic_cast<TTestControl*>(form.findComponent(QLatin1String(name)));
+    if (!c) throw std::logic_error(std::string("no component ") + name);
+    return c;
+}
+
+} // namespace
+
+class TestLayout : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { tk::registerLayoutClass<TTestControl>(); }
+
+    void writesDifferencesAndAlwaysStored() {
+        TTestForm form;
+        auto* panel = new TTestControl(&form);
+        panel->setName(QStringLiteral("Panel1"));
+        panel->setLayoutParent(&form);
+        panel->setCount(3);
+        panel->setColorFlat(tk::clOlive); // ParentColor goes False, unlike a fresh one's
+        auto* edit = new TTestControl(&form);
+        edit->setName(QStringLiteral("Edit1"));
+        edit->setLayoutParent(panel);
+        qobject_cast<TTestTicket*>(edit->ticket())->setWidth(4);
+
+        QCOMPARE(tk::writeLayout(&form), QStringLiteral("object Form1: TTestForm\n"
+                                                        "  ParentColor = True\n"
+                                                        "  Version = '1.0'\n"
+                                                        "  object Panel1: TTestControl\n"
+                                                        "    Count = 3\n"
+                                                        "    ColorFlat = clOlive\n"
+                                                        "    ParentColor = False\n"
+                                                        "    Version = '1.0'\n"
+                                                        "    object Edit1: TTestControl\n"
+                                                        "      ParentColor = True\n"
+                                                        "      Ticket.Width = 4\n"
+                                                        "      Version = '1.0'\n"
+                                                        "    end\n"
+                                                        "  end\n"
+                                                        "end\n"));
+    }
+
+    void roundTripGivesSameObjectsAndText() {
+        TTestForm form;
+        form.setColor(tk::clSilver);
+        form.setParentColor(false);
+        auto* panel = new TTestControl(&form);
+        panel->setName(QStringLiteral("Panel1"));
+        panel->setLayoutParent(&form);
+        panel->setCount(-5);
+        panel->setActive(true);
+        panel->setCaption(QStringLiteral("It's 'quoted'\r\n第二行 ") +
+                          QString(100, QLatin1Char('x')));
+        panel->setColor(0x00123456);
+        panel->setColorFlat(tk::clBtnFace);
+        panel->setMode(TTestControl::mdNone);
+        panel->setOptions(TTestControl::opBold | TTestControl::opTall);
+        panel->setFont(tk::Font(QStringLiteral("Tahoma"), 14, tk::fsItalic, tk::clRed));
+        panel->setItems({QStringLiteral("a"), QStringLiteral("b'c"), QString()});
+        auto* inner = new TTestControl(&form);
+        inner->setName(QStringLiteral("Inner1"));
+        inner->setLayoutParent(panel);
+        qobject_cast<TTestTicket*>(inner->ticket())->setHeight(17);
+        auto* second = new TTestControl(&form);
+        second->setName(QStringLiteral("Second"));
+        second->setLayoutParent(&form);
+        panel->setBuddy(second); // refers forward: Second is read after Panel1
+
+        QList<std::pair<QObject*, QString>> bound;
+        tk::LayoutWriteOptions options;
+        options.events = [&](QObject* o) {
+            QList<std::pair<QString, QString>> events;
+            for (const auto& [target, handler] : std::as_const(bound))
+                if (target == o) events.append({QStringLiteral("OnClick"), handler});
+            return events;
+        };
+        bound = {{panel, QStringLiteral("Panel1Click")}};
+        const QString text = tk::writeLayout(&form, options);
+
+        TTestForm copy;
+        tk::LayoutBindings bindings;
+        QList<std::pair<QObject*, QString>> readBack;
+        bindings.bindEvent = [&](QObject* target, const QString& event, const QString& handler) {
+            QCOMPARE(event, QStringLiteral("OnClick"));
+            readBack.append({target, handler});
+        };
+        tk::readLayout(&copy, text, bindings);
+
+        QCOMPARE(laidOut(copy), QStringList({"Panel1", "Inner1", "Second"}));
+        QCOMPARE(child(copy, "Inner1")->parent(), child(copy, "Panel1"));
+        QCOMPARE(child(copy, "Second")->parent(), &copy);
+        QCOMPARE(snapshot(&copy), snapshot(&form));
+        for (const char* name : {"Panel1", "Inner1", "Second"})
+            QCOMPARE(snapshot(child(copy, name)), snapshot(child(form, name)));
+        QCOMPARE(readBack.size(), 1);
+        QCOMPARE(readBack.front().first, child(copy, "Panel1"));
+        bound = readBack;
+        QCOMPARE(tk::writeLayout(&copy, options), text);
+    }
+
+    void reportsMissingFile() {
+        TTestForm form;
+        QVERIFY_THROWS_EXCEPTION(tk::LayoutError,
+                                 tk::readLayoutFile(&form, QStringLiteral(":/no/such.layout")));
+    }
+
+    void appliesPropertiesInFileOrder_data() {
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<bool>("parentColor");
+        QTest::addColumn<TColor>("colorFlat");
+        QTest::newRow("colorflat-then-parentcolor") << "ColorFlat = clRed\nParentColor = True\n"
+                                                    << true << tk::clSilver;
+        QTest::newRow("parentcolor-then-colorflat") << "ParentColor = True\nColorFlat = clRed\n"
+                                                    << false << tk::clRed;
+    }
+    void appliesPropertiesInFileOrder() {
+        QFETCH(QString, body);
+        TTestForm form;
+        tk::readLayout(&form, frame("  Color = clSilver\n  object Edit1: TTestControl\n"
+                                    "    ParentColor = False\n" +
+                                    body + "  end\n"));
+        QTEST(child(form, "Edit1")->parentColor(), "parentColor");
+        QTEST(child(form, "Edit1")->colorFlat(), "colorFlat");
+    }
+
+    void setsParentAndLoadingBeforePropertiesAndLoadsLast() {
+        g_loaded.clear();
+        TTestForm form;
+        tk::readLayout(&form, frame("  object Panel1: TTestControl\n"
+                                    "    Caption = 'first'\n"
+                                    "    object Inner1: TTestControl\n"
+                                    "      Count = 1\n"
+                                    "    end\n"
+                                    "    Caption = 'last'\n"
+                                    "  end\n"
+                                    "  object Second: TTestControl\n"
+                                    "    Active = True\n"
+                                    "  end\n"));
+        QCOMPARE(g_loaded, QStringList({"Form1", "Panel1", "Inner1", "Second"}));
+        for (const char* name : {"Panel1", "Inner1", "Second"}) {
+            const TTestControl* c = child(form, name);
+            QVERIFY2(!c->setWithoutParent, name);
+            QVERIFY2(!c->setOutsideLoading, name);
+            QVERIFY2(!c->isLoading(), name);
+        }
+        QCOMPARE(child(form, "Panel1")->captionWhenLoaded, QStringLiteral("last"));
+        QVERIFY(!form.isLoading());
+    }
+
+    void readsStrings_data() {
+        QTest::addColumn<QString>("literal");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("doubled-quote") << "'It''s'"
+                                       << "It's";
+        QTest::newRow("crlf-codes") << "'a'#13#10'b'"
+                                    << "a\r\nb";
+        QTest::newRow("hex-code") << "#$41'b'#66"
+                                  << "AbB";
+        QTest::newRow("chinese") << "'仓五 查询'"
+                                 << "仓五 查询";
+        QTest::newRow("astral-code") << "#131072" << QString::fromUtf8("\xF0\xA0\x80\x80");
+        QTest::newRow("plus-continuation") << "'first ' +\n    'second'"
+                                           << "first second";
+        QTest::newRow("comment-after-plus") << "'a' + // more\n\n  'b'"
+                                            << "ab";
+        QTest::newRow("empty") << "''"
+                               << "";
+        QTest::newRow("comment-marks-in-string") << "'http://x'"
+                                                 << "http://x";
+    }
+    void readsStrings() {
+        QFETCH(QString, literal);
+        TTestForm form;
+        tk::readLayout(&form, frame("  Caption = " + literal + "\n"));
+        QTEST(form.caption(), "expected");
+    }
+
+    void writesMultiLineTextLineByLine() {
+        TTestForm form;
+        form.setCaption(QStringLiteral("  注意\r\n\r\n'x'"));
+        const QString text = tk::writeLayout(&form);
+        QVERIFY2(text.contains("  Caption = '  注意'#13#10 +\n    #13#10 +\n    '''x'''\n"),
+                 qPrintable(text));
+    }
+
+    void readsAndWritesColors_data() {
+        QTest::addColumn<QString>("literal");
+        QTest::addColumn<TColor>("value");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("system-name") << "clBtnFace" << tk::clBtnFace << "clBtnFace";
+        QTest::newRow("plain-name") << "clOlive" << tk::clOlive << "clOlive";
+        QTest::newRow("hex-named") << "$00C0C0C0" << tk::clSilver << "clSilver";
+        QTest::newRow("hex-unnamed") << "$00123456" << TColor(0x123456) << "$00123456";
+        QTest::newRow("hex-system-pattern") << "$FF00000F" << tk::clBtnFace << "clBtnFace";
+        QTest::newRow("negative-decimal") << "-16777201" << tk::clBtnFace << "clBtnFace";
+        QTest::newRow("decimal") << "255" << tk::clRed << "clRed";
+    }
+    void readsAndWritesColors() {
+        QFETCH(QString, literal);
+        QFETCH(QString, written);
+        TTestForm form;
+        tk::readLayout(&form, frame("  Color = " + literal + "\n  ParentColor = False\n"));
+        QTEST(form.color(), "value");
+        QVERIFY2(tk::writeLayout(&form).contains("\n  Color = " + written + "\n"),
+                 qPrintable(tk::writeLayout(&form)));
+    }
+
+    void reportsMalformedLayouts_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");
+        const auto in = [](const QString& line) {
+            return frame("  object Panel1: TTestControl\n    " + line + "\n  end\n");
+        };
+        QTest::newRow("unknown-property")
+            << in("Colour = clRed") << "Layout line 3: unknown property 'Colour' of TTestControl";
+        QTest::newRow("qt-property-is-not-published")
+            << in("objectName = 'x'")
+            << "Layout line 3: unknown property 'objectName' of TTestControl";
+        QTest::newRow("unknown-sub-property")
+            << in("Ticket.Depth = 1")
+            << "Layout line 3: unknown property 'Ticket.Depth' of TTestControl";
+        QTest::newRow("unknown-gadget-property")
+            << in("Font.Size = 1") << "Layout line 3: unknown property 'Font.Size' of TTestControl";
+        QTest::newRow("read-only")
+            << in("Handle = 1") << "Layout line 3: property 'Handle' of TTestControl is read-only";
+        QTest::newRow("read-only-in-sub-object")
+            << in("Ticket.Left = 1")
+            << "Layout line 3: property 'Ticket.Left' of TTestControl is read-only";
+        QTest::newRow("string-for-integer")
+            << in("Count = 'x'")
+            << "Layout line 3: bad value for 'Count' of TTestControl: an integer expected";
+        QTest::newRow("integer-out-of-range")
+            << in("Count = 4294967296")
+            << "Layout line 3: bad value for 'Count' of TTestControl: 4294967296 is out of range";
+        QTest::newRow("number-for-boolean")
+            << in("Active = 1")
+            << "Layout line 3: bad value for 'Active' of TTestControl: True or False expected";
+        QTest::newRow("unknown-enum-key") << in("Mode = mdThird")
+                                          << "Layout line 3: bad value for 'Mode' of TTestControl: "
+                                             "'mdThird' is no value of TMode";
+        QTest::newRow("unknown-set-member") << in("Options = [opBold, opHuge]")
+                                            << "Layout line 3: bad value for 'Options' of "
+                                               "TTestControl: 'opHuge' is no member of TOptions";
+        QTest::newRow("unknown-colour")
+            << in("Color = clPink")
+            << "Layout line 3: bad value for 'Color' of TTestControl: 'clPink' is no colour";
+        QTest::newRow("setter-throws")
+            << in("Count = -2000") << "Layout line 3: Count must not be below -1000";
+        QTest::newRow("missing-equals")
+            << in("Count 5") << "Layout line 3: expected '=' after 'Count'";
+        QTest::newRow("trailing-value")
+            << in("Count = 5 6") << "Layout line 3: unexpected '6' after the value of 'Count'";
+        QTest::newRow("bad-character")
+            << in("Count = @") << "Layout line 3: unexpected character '@'";
+        QTest::newRow("bad-number") << in("Count = 12px") << "Layout line 3: bad number '12px'";
+        QTest::newRow("unterminated-string")
+            << in("Caption = 'abc") << "Layout line 3: unterminated string";
+        QTest::newRow("unterminated-list") << in("Items.Strings = (\n      'a'")
+                                           << "Layout line 3: unterminated list of 'Items.Strings'";
+        QTest::newRow("unknown-class") << frame("  object Panel1: TNoSuchPanel\n  end\n")
+                                       << "Layout line 2: unknown class 'TNoSuchPanel'";
+        QTest::newRow("duplicate-name")
+            << frame("  object Panel1: TTestControl\n  end\n  object panel1: TTestControl\n  end\n")
+            << "Layout line 4: a component named 'panel1' exists already";
+        QTest::newRow("wrong-root-class") << "object Form1: TOtherForm\nend\n"
+                                          << "Layout line 1: the layout is for a TOtherForm, not "
+                                             "for a TTestForm";
+        QTest::newRow("missing-end")
+            << "object Form1: TTestForm\n  object Panel1: TTestControl\n    Count = 1\n  end\n"
+            << "Layout line 4: missing 'end' of object 'Form1'";
+        QTest::newRow("text-after-last-end")
+            << in("Count = 1") + "Count = 2\n"
+            << "Layout line 6: unexpected 'Count' after the last 'end'";
+        QTest::newRow("unknown-reference")
+            << in("Buddy = Nobody") << "Layout line 3: unknown component 'Nobody' for 'Buddy'";
+        QTest::newRow("unknown-handler")
+            << in("OnClick = NoSuchHandler") << "Layout line 3: unknown handler 'NoSuchHandler'";
+    }
+    void reportsMalformedLayouts() {
+        QFETCH(QString, text);
+        const int before = g_liveControls;
+        TTestForm form;
+        tk::LayoutBindings bindings;
+        bindings.bindEvent = [](QObject*, const QString&, const QString& handler) {
+            if (handler != QLatin1String("Panel1Click"))
+                throw std::runtime_error("unknown handler '" + handler.toStdString() + "'");
+        };
+        try {
+            tk::readLayout(&form, text, bindings);
+            QFAIL("no error");
+        } catch (const tk::LayoutError& e) {
+            QTEST(QString::fromUtf8(e.what()), "message");
+        }
+        // Everything the reader created is gone again (ASan checks the memory).
+        QCOMPARE(laidOut(form), QStringList());
+        QCOMPARE(g_liveControls, before + 1);
+        QVERIFY(!form.isLoading());
+    }
+};
+
+ZARVIK_TEST_MAIN(TestLayout)
+#include "tst_layout.moc"

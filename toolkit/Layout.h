@@ -1,0 +1,128 @@
+#pragma once
+
+// Form layouts: the text files that say which components a form has, how they nest and
+// which of their published properties differ from the class defaults.
+//
+//   object Form1: TForm1                      // the root: the form that reads the file
+//     Caption = 'Zarvik2.2'
+//     object FlatPanel1: TFlatPanel           // a component owned by the form,
+//       Left = 0                              // laid out in the enclosing object
+//       ColorBorder = clOlive
+//       Font.Height = 14                      // a sub-property of a gadget (tk::Font)
+//       Font.Style = [fsBold, fsItalic]       // a flag set
+//       Ticket.Width = 4                      // a property of a sub-component
+//       Items.Strings = (
+//         'first'
+//         'second')
+//       OnMouseDown = fltpnl1MouseDown        // an event binding
+//     end
+//   end
+//
+// The file is UTF-8. Every non-blank line holds one header, one `end` or one
+// `Property = value`; `//` starts a comment that runs to the end of the line. Properties
+// are applied in the order they appear, which matters where one setter changes another
+// property (ColorFlat clears ParentColor, so ParentColor comes second).
+//
+// Values:
+//   integers      12, -3, $00C0C0C0 (hex; up to eight digits wrap into a signed 32-bit value)
+//   booleans      True, False
+//   identifiers   enumeration keys by name (taCenter); colours by name (clBtnFace, clOlive)
+//                 or as numbers; a component of the form by name (ActivePage = fltsht1)
+//   sets          [fsBold, fsItalic], [] for none
+//   strings       'It''s' (a doubled quote stands for one), #13#10 for character codes
+//                 (also #$0D), joined without spaces: 'line 1'#13#10'line 2'. A long string
+//                 continues onto the next line after a `+` at the end of the line.
+//   string lists  Items.Strings = ( 'a' 'b' ), one string per line when written
+//
+// Published properties are the Q_PROPERTYs whose names begin with a capital letter (the
+// program's own names: Left, Caption, ColorBorder); Qt's own (objectName, geometry) begin
+// in lower case and are never read or written. A property of integer type whose name
+// begins or ends with "Color" holds a TColor (moc records the alias as plain int, so the
+// name is what tells a colour apart). An `OnXxx` line that names no property is an event
+// binding, handed to LayoutBindings::bindEvent.
+//
+// Classes choose what is stored with Q_CLASSINFO:
+//   Q_CLASSINFO("AlwaysStored", "Version,Style")       written even when equal to the default
+//   Q_CLASSINFO("StoredDefault:ParentColor", "False")  a declared default: a value unlike it
+//                                                      is written even when a fresh instance
+//                                                      has it too (ParentColor True)
+//   Q_CLASSINFO("NotStored", "Left,Top")               never written
+// and a property X is not written while a Boolean property ParentX is True (the value
+// comes from the parent then: ParentFont, ParentColor, ParentShowHint).
+
+#include "Component.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <stdexcept>
+#include <utility>
+
+namespace tk {
+
+// A malformed layout, or one that names what does not exist. The message names the line.
+class LayoutError : public std::runtime_error {
+public:
+    // line 0: an error not tied to a line (the writer's).
+    LayoutError(int line, const QString& message);
+    int line() const { return m_line; }
+
+private:
+    int m_line;
+};
+
+using LayoutFactory = std::function<QObject*(Component* owner)>;
+
+// Makes `className` creatable by layouts. The factory builds an object owned by `owner`
+// (with its Component mixin constructed with that owner) and without a parent; the reader
+// assigns the parent. Registering a name again replaces the factory.
+void registerLayoutClass(const QString& className, LayoutFactory factory);
+
+// The usual case: a class with a constructor callable as T(tk::Component* owner).
+template <class T> void registerLayoutClass(const QString& className) {
+    registerLayoutClass(className, [](Component* owner) -> QObject* { return new T(owner); });
+}
+
+// The same, under the class's own name without namespace (tk::TLabel -> "TLabel").
+template <class T> void registerLayoutClass() {
+    QString name = QString::fromLatin1(T::staticMetaObject.className());
+    registerLayoutClass<T>(name.mid(name.lastIndexOf(QLatin1Char(':')) + 1));
+}
+
+bool isLayoutClassRegistered(const QString& className);
+// A new instance through the registry; throws LayoutError for an unknown class.
+QObject* createLayoutObject(const QString& className, Component* owner);
+
+struct LayoutBindings {
+    // Called for every `OnXxx = Handler` line in file order, after the properties above it.
+    // Throw (any std::exception) to reject an unknown event or handler; the reader turns it
+    // into a LayoutError naming the line.
+    std::function<void(QObject* target, const QString& event, const QString& handler)> bindEvent;
+};
+
+// Reads `text` into `root`, an existing component whose class the file's root header names.
+// Every nested object is created through the registry, owned by the root, named, put into
+// its enclosing object (setLayoutParent) and marked loading, and only then gets its
+// properties, in file order. References to components by name are resolved once all
+// exist; then loaded() runs on the root and on every new component in creation order.
+// On a LayoutError every component created by this call is destroyed again.
+void readLayout(QObject* root, const QString& text, const LayoutBindings& bindings = {});
+// The same from a file or a Qt resource (":/forms/zrvkf.layout"), UTF-8.
+void readLayoutFile(QObject* root, const QString& path, const LayoutBindings& bindings = {});
+
+struct LayoutWriteOptions {
+    // The (event, handler) pairs bound on an object, written after its properties.
+    std::function<QList<std::pair<QString, QString>>(QObject* object)> events;
+};
+
+// Writes `root` and the components it owns, each nested in the object that is its parent,
+// in creation order. Each object's properties are compared with a fresh instance of its
+// class (for the root: of its nearest registered base class, since a form class builds
+// itself from its own layout) and with its declared defaults; what differs from either,
+// and what is always stored, is written, in declaration order, base classes first. Sub-components
+// are written as dotted properties of their owner. Throws LayoutError for what the format cannot
+// hold.
+QString writeLayout(QObject* root, const LayoutWriteOptions& options = {});
+
+} // namespace tk

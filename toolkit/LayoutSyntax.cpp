@@ -1,0 +1,367 @@
+#include "LayoutSyntax.h"
+
+#include "Colors.h"
+#include "Layout.h"
+
+#include <QMetaEnum>
+#include <climits>
+#include <cstring>
+
+namespace tk::layout {
+
+namespace {
+
+bool isIdentStart(QChar c) {
+    return (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+           (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || c == QLatin1Char('_');
+}
+bool isIdentChar(QChar c) {
+    return isIdentStart(c) || (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
+}
+bool isDigit(QChar c, bool hex) {
+    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+           (hex && ((c >= QLatin1Char('a') && c <= QLatin1Char('f')) ||
+                    (c >= QLatin1Char('A') && c <= QLatin1Char('F'))));
+}
+
+class Lexer {
+public:
+    explicit Lexer(const QString& text) : m_text(text) {
+        if (!m_text.isEmpty() && m_text.front() == QChar(0xFEFF)) m_pos = 1; // byte-order mark
+    }
+
+    std::vector<Token> run() {
+        while (m_pos < m_text.size()) {
+            const QChar c = m_text[m_pos];
+            if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
+                ++m_pos;
+                if (c == QLatin1Char('\r') && at(QLatin1Char('\n'))) ++m_pos;
+                if (!m_tokens.empty() && m_tokens.back().kind != Token::Newline)
+                    push({Token::Newline, {}});
+                ++m_line;
+            } else if (c.isSpace()) {
+                ++m_pos;
+            } else if (c == QLatin1Char('/') && m_pos + 1 < m_text.size() &&
+                       m_text[m_pos + 1] == QLatin1Char('/')) {
+                while (m_pos < m_text.size() && !at(QLatin1Char('\n')) && !at(QLatin1Char('\r')))
+                    ++m_pos;
+            } else if (isIdentStart(c)) {
+                identifier();
+            } else if (isDigit(c, false) || c == QLatin1Char('$') || c == QLatin1Char('-')) {
+                number();
+            } else if (c == QLatin1Char('\'') || c == QLatin1Char('#')) {
+                string();
+            } else if (QStringView(u"=:[](),+").contains(c)) {
+                ++m_pos;
+                push({Token::Symbol, QString(c)});
+            } else {
+                throw LayoutError(m_line, QStringLiteral("unexpected character '%1'").arg(c));
+            }
+        }
+        // An unfinished file is reported at its last line, not at the empty one after it.
+        const int last = m_tokens.empty() ? 1 : m_tokens.back().line;
+        m_tokens.push_back({Token::End, {}, 0, false, last});
+        return std::move(m_tokens);
+    }
+
+private:
+    bool at(QChar c) const { return m_pos < m_text.size() && m_text[m_pos] == c; }
+    void push(Token t) {
+        t.line = m_line;
+        m_tokens.push_back(std::move(t));
+    }
+
+    // Dotted names (Font.Height) are one token: they address one property.
+    void identifier() {
+        const qsizetype start = m_pos;
+        for (;;) {
+            while (m_pos < m_text.size() && isIdentChar(m_text[m_pos]))
+                ++m_pos;
+            if (!at(QLatin1Char('.'))) break;
+            if (m_pos + 1 >= m_text.size() || !isIdentStart(m_text[m_pos + 1]))
+                throw LayoutError(m_line, QStringLiteral("incomplete name '%1'")
+                                              .arg(m_text.mid(start, m_pos + 1 - start)));
+            ++m_pos;
+        }
+        push({Token::Ident, m_text.mid(start, m_pos - start)});
+    }
+
+    void number() {
+        const qsizetype start = m_pos;
+        const bool negative = at(QLatin1Char('-'));
+        if (negative) ++m_pos;
+        const bool hex = at(QLatin1Char('$'));
+        if (hex) ++m_pos;
+        const qsizetype digits = m_pos;
+        while (m_pos < m_text.size() && isDigit(m_text[m_pos], hex))
+            ++m_pos;
+        while (m_pos < m_text.size() && isIdentChar(m_text[m_pos]))
+            ++m_pos; // reported below
+        const QString spelled = m_text.mid(start, m_pos - start);
+        bool ok = m_pos > digits;
+        const qulonglong magnitude =
+            ok ? QStringView(m_text).mid(digits, m_pos - digits).toULongLong(&ok, hex ? 16 : 10)
+               : 0;
+        if (!ok) throw LayoutError(m_line, QStringLiteral("bad number '%1'").arg(spelled));
+        if (magnitude > qulonglong(LLONG_MAX))
+            throw LayoutError(m_line, QStringLiteral("number '%1' is too large").arg(spelled));
+        Token t{Token::Integer, spelled};
+        t.integer = negative ? -qint64(magnitude) : qint64(magnitude);
+        t.hex = hex;
+        push(std::move(t));
+    }
+
+    // Quoted runs and #codes written next to each other make one string.
+    void string() {
+        QString s;
+        while (at(QLatin1Char('\'')) || at(QLatin1Char('#'))) {
+            if (at(QLatin1Char('\''))) {
+                ++m_pos;
+                for (;;) {
+                    if (m_pos >= m_text.size() || at(QLatin1Char('\n')) || at(QLatin1Char('\r')))
+                        throw LayoutError(m_line, QStringLiteral("unterminated string"));
+                    const QChar c = m_text[m_pos++];
+                    if (c != QLatin1Char('\'')) {
+                        s += c;
+                    } else if (at(QLatin1Char('\''))) {
+                        s += c;
+                        ++m_pos;
+                    } else {
+                        break;
+                    }
+                }
+            } else {
+                const qsizetype start = m_pos++;
+                const bool hex = at(QLatin1Char('$'));
+                if (hex) ++m_pos;
+                const qsizetype digits = m_pos;
+                while (m_pos < m_text.size() && isDigit(m_text[m_pos], hex))
+                    ++m_pos;
+                bool ok = m_pos > digits && m_pos - digits <= 8;
+                const uint code =
+                    ok ? QStringView(m_text).mid(digits, m_pos - digits).toUInt(&ok, hex ? 16 : 10)
+                       : 0;
+                if (!ok || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+                    throw LayoutError(m_line, QStringLiteral("bad character code '%1'")
+                                                  .arg(m_text.mid(start, m_pos - start)));
+                const char32_t cp = code;
+                s += QString::fromUcs4(&cp, 1);
+            }
+        }
+        push({Token::String, s});
+    }
+
+    const QString& m_text;
+    qsizetype m_pos = 0;
+    int m_line = 1;
+    std::vector<Token> m_tokens;
+};
+
+bool isIntegerType(int id) {
+    switch (id) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+    case QMetaType::Char:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+std::vector<Token> tokenize(const QString& text) {
+    return Lexer(text).run();
+}
+
+QString describe(const Token& t) {
+    switch (t.kind) {
+    case Token::End:
+        return QStringLiteral("the end of the text");
+    case Token::Newline:
+        return QStringLiteral("the end of the line");
+    case Token::String:
+        return QStringLiteral("a string");
+    default:
+        return QLatin1Char('\'') + t.text + QLatin1Char('\'');
+    }
+}
+
+QString className(const QMetaObject* mo) {
+    const QString name = QString::fromLatin1(mo->className());
+    return name.mid(name.lastIndexOf(QLatin1Char(':')) + 1);
+}
+QString className(const QObject* o) {
+    return className(o->metaObject());
+}
+
+bool isPublished(const QMetaProperty& p) {
+    const char* name = p.name();
+    return name && name[0] >= 'A' && name[0] <= 'Z';
+}
+
+bool isColor(const QMetaProperty& p) {
+    const int id = p.metaType().id();
+    if (id != QMetaType::Int && id != QMetaType::UInt) return false;
+    const QLatin1String name(p.name());
+    return name.startsWith(QLatin1String("Color")) || name.endsWith(QLatin1String("Color"));
+}
+
+bool isObjectPointer(const QMetaProperty& p) {
+    return p.metaType().flags().testFlag(QMetaType::PointerToQObject);
+}
+bool isGadget(const QMetaProperty& p) {
+    return p.metaType().flags().testFlag(QMetaType::IsGadget);
+}
+
+qint64 enumToInt(const QVariant& v) {
+    const void* d = v.constData();
+    switch (v.metaType().sizeOf()) {
+    case 1: {
+        qint8 x;
+        std::memcpy(&x, d, 1);
+        return x;
+    }
+    case 2: {
+        qint16 x;
+        std::memcpy(&x, d, 2);
+        return x;
+    }
+    case 8: {
+        qint64 x;
+        std::memcpy(&x, d, 8);
+        return x;
+    }
+    default: {
+        qint32 x;
+        std::memcpy(&x, d, 4);
+        return x;
+    }
+    }
+}
+
+QVariant enumFromInt(QMetaType type, qint64 value) {
+    QVariant v(type);
+    void* d = v.data();
+    switch (type.sizeOf()) {
+    case 1: {
+        const auto x = qint8(value);
+        std::memcpy(d, &x, 1);
+        break;
+    }
+    case 2: {
+        const auto x = qint16(value);
+        std::memcpy(d, &x, 2);
+        break;
+    }
+    case 8:
+        std::memcpy(d, &value, 8);
+        break;
+    default: {
+        const auto x = qint32(value);
+        std::memcpy(d, &x, 4);
+        break;
+    }
+    }
+    return v;
+}
+
+std::optional<QVariant> convert(const QMetaProperty& p, const Value& v, QString* why) {
+    const QMetaType type = p.metaType();
+    const auto fail = [why](const QString& w) -> std::optional<QVariant> {
+        *why = w;
+        return std::nullopt;
+    };
+    if (p.isFlagType()) {
+        const QMetaEnum e = p.enumerator();
+        if (v.kind == Value::Integer) return enumFromInt(type, v.integer);
+        if (v.kind != Value::Set)
+            return fail(QStringLiteral("a set of %1 expected").arg(QLatin1String(e.name())));
+        qint64 bits = 0;
+        for (const QString& key : v.items) {
+            bool ok = false;
+            const int bit = e.keyToValue(key.toLatin1().constData(), &ok);
+            if (!ok) return fail(QStringLiteral("'%1' is no member of %2").arg(key, e.name()));
+            bits |= bit;
+        }
+        return enumFromInt(type, bits);
+    }
+    if (p.isEnumType()) {
+        const QMetaEnum e = p.enumerator();
+        if (v.kind == Value::Integer) return enumFromInt(type, v.integer);
+        if (v.kind != Value::Ident)
+            return fail(QStringLiteral("a value of %1 expected").arg(QLatin1String(e.name())));
+        bool ok = false;
+        const int x = e.keyToValue(v.text.toLatin1().constData(), &ok);
+        if (!ok) return fail(QStringLiteral("'%1' is no value of %2").arg(v.text, e.name()));
+        return enumFromInt(type, x);
+    }
+    const int id = type.id();
+    if (id == QMetaType::Bool) {
+        if (v.kind == Value::Ident) {
+            if (v.text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0) return true;
+            if (v.text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0) return false;
+        }
+        return fail(QStringLiteral("True or False expected"));
+    }
+    if (id == QMetaType::QString) {
+        if (v.kind == Value::String) return v.text;
+        return fail(QStringLiteral("a string expected"));
+    }
+    if (id == QMetaType::QChar) {
+        if (v.kind == Value::String && v.text.size() == 1) return v.text.front();
+        return fail(QStringLiteral("a string of one character expected"));
+    }
+    if (id == QMetaType::QStringList) {
+        if (v.kind == Value::List) return v.items;
+        return fail(QStringLiteral("a list of strings expected"));
+    }
+    if (isIntegerType(id)) {
+        qint64 x = 0;
+        if (v.kind == Value::Ident && isColor(p)) {
+            const auto c = colorFromIdent(v.text);
+            if (!c) return fail(QStringLiteral("'%1' is no colour").arg(v.text));
+            x = *c;
+        } else if (v.kind == Value::Integer) {
+            x = v.integer;
+            // $FF00000F is how a system colour is spelled in hex: a 32-bit pattern.
+            if (v.hex && id == QMetaType::Int && x > INT_MAX && x <= qint64(UINT_MAX))
+                x -= qint64(1) << 32;
+        } else {
+            return fail(isColor(p) ? QStringLiteral("a colour expected")
+                                   : QStringLiteral("an integer expected"));
+        }
+        QVariant r = qlonglong(x);
+        if (!r.convert(type) || r.toLongLong() != x)
+            return fail(QStringLiteral("%1 is out of range").arg(x));
+        return r;
+    }
+    return fail(QStringLiteral("properties of type %1 cannot be read").arg(type.name()));
+}
+
+QStringList classInfoList(const QMetaObject* mo, const char* key) {
+    QStringList out;
+    for (int i = 0; i < mo->classInfoCount(); ++i) {
+        const QMetaClassInfo ci = mo->classInfo(i);
+        if (std::strcmp(ci.name(), key) != 0) continue;
+        for (const QString& s : QString::fromLatin1(ci.value()).split(QLatin1Char(',')))
+            if (!s.trimmed().isEmpty()) out << s.trimmed();
+    }
+    return out;
+}
+
+std::optional<QString> classInfo(const QMetaObject* mo, const QByteArray& key) {
+    const int i = mo->indexOfClassInfo(key.constData());
+    if (i < 0) return std::nullopt;
+    return QString::fromUtf8(mo->classInfo(i).value());
+}
+
+} // namespace tk::layout

@@ -1,0 +1,67 @@
+#pragma once
+
+// Pieces of the layout format shared by the reader and the writer (Layout.cpp,
+// LayoutWriter.cpp). Not for use elsewhere: the format is what Layout.h describes.
+
+#include <QMetaProperty>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <optional>
+#include <vector>
+
+namespace tk::layout {
+
+struct Token {
+    enum Kind { End, Newline, Ident, Integer, String, Symbol };
+    Kind kind = End;
+    QString text; // identifier, decoded string, or the symbol character
+    qint64 integer = 0;
+    bool hex = false; // written with $: up to eight digits wrap into a signed 32-bit value
+    int line = 0;
+
+    bool isSymbol(char c) const { return kind == Symbol && text == QLatin1Char(c); }
+    bool isWord(const char* w) const { return kind == Ident && text == QLatin1String(w); }
+};
+
+// The whole text as tokens, one Newline per end of a non-blank line, End last.
+// Throws LayoutError for a character or literal that belongs to no token.
+std::vector<Token> tokenize(const QString& text);
+
+// How a token reads when an error message quotes it.
+QString describe(const Token& t);
+
+// A parsed property value, before it meets the property's type.
+struct Value {
+    enum Kind { Integer, Ident, String, Set, List };
+    Kind kind = Integer;
+    qint64 integer = 0;
+    bool hex = false;
+    QString text;      // identifier or string
+    QStringList items; // set members or list strings
+    int line = 0;
+};
+
+// The class name as layouts spell it: without namespace.
+QString className(const QMetaObject* mo);
+QString className(const QObject* o);
+
+// Capitalised Q_PROPERTYs are the program's published properties; Qt's own are not.
+bool isPublished(const QMetaProperty& p);
+bool isColor(const QMetaProperty& p);
+bool isObjectPointer(const QMetaProperty& p);
+bool isGadget(const QMetaProperty& p);
+
+// Enumerations and flag sets travel as plain integers of the type's own size.
+qint64 enumToInt(const QVariant& v);
+QVariant enumFromInt(QMetaType type, qint64 value);
+
+// `v` as a value of property `p`. On failure returns nothing and sets `why`.
+std::optional<QVariant> convert(const QMetaProperty& p, const Value& v, QString* why);
+
+// Comma lists of Q_CLASSINFO entries named `key`, from the class and all its bases.
+QStringList classInfoList(const QMetaObject* mo, const char* key);
+// The most derived Q_CLASSINFO entry named `key`.
+std::optional<QString> classInfo(const QMetaObject* mo, const QByteArray& key);
+
+} // namespace tk::layout

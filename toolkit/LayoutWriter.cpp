@@ -1,0 +1,303 @@
+#include "Colors.h"
+#include "Layout.h"
+#include "LayoutSyntax.h"
+
+#include <QHash>
+#include <QMetaEnum>
+
+namespace tk {
+
+using namespace layout;
+
+namespace {
+
+// Strings are cut after every line break and at this length, so that a multi-line caption
+// reads line by line and no line of the file runs on for ever.
+constexpr qsizetype MaxStringPiece = 64;
+// Sub-components could in principle refer back to their owner; stop well before that loops.
+constexpr int MaxSubObjectDepth = 8;
+
+QString indent(int depth) {
+    return QString(depth * 2, QLatin1Char(' '));
+}
+
+QString quotePiece(QStringView piece) {
+    QString out;
+    bool open = false;
+    for (const QChar c : piece) {
+        if (c.unicode() < 32) {
+            if (open) out += QLatin1Char('\'');
+            open = false;
+            out += QLatin1Char('#') + QString::number(c.unicode());
+        } else {
+            if (!open) out += QLatin1Char('\'');
+            open = true;
+            out += c;
+            if (c == QLatin1Char('\'')) out += c;
+        }
+    }
+    if (open) out += QLatin1Char('\'');
+    return out.isEmpty() ? QStringLiteral("''") : out;
+}
+
+QString quote(const QString& s, int depth) {
+    QStringList pieces;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const bool lineEnd = s[i] == QLatin1Char('\n');
+        const bool full = i + 1 - start >= MaxStringPiece && !s[i].isHighSurrogate();
+        if (lineEnd || full) {
+            pieces << quotePiece(QStringView(s).mid(start, i + 1 - start));
+            start = i + 1;
+        }
+    }
+    if (start < s.size() || pieces.isEmpty()) pieces << quotePiece(QStringView(s).mid(start));
+    return pieces.join(QLatin1String(" +\n") + indent(depth + 1));
+}
+
+QString colorText(TColor c) {
+    if (const auto name = colorToIdent(c)) return *name;
+    return QLatin1Char('$') +
+           QString::number(quint32(c), 16).toUpper().rightJustified(8, QLatin1Char('0'));
+}
+
+QString componentName(QObject* o) {
+    const Component* c = asComponent(o);
+    return c ? c->name() : QString();
+}
+
+class Writer {
+public:
+    Writer(QObject* root, const LayoutWriteOptions& options)
+        : m_root(root), m_rootComponent(asComponent(root)), m_options(options) {
+        if (!m_rootComponent) throw LayoutError(0, QStringLiteral("the root is no component"));
+    }
+
+    QString run() {
+        // A form class builds itself from its own layout, so its defaults are those of the
+        // nearest registered base class.
+        QObject* defaults = nullptr;
+        for (const QMetaObject* mo = m_root->metaObject()->superClass(); mo && !defaults;
+             mo = mo->superClass())
+            if (isLayoutClassRegistered(className(mo))) defaults = defaultsFor(className(mo));
+        writeObject(m_root, defaults, 0);
+        return m_out;
+    }
+
+private:
+    void line(int depth, const QString& text) { m_out += indent(depth) + text + QLatin1Char('\n'); }
+
+    QObject* defaultsFor(const QString& cls) {
+        if (QObject* o = m_defaults.value(cls)) return o;
+        QObject* o = createLayoutObject(cls, &m_scratch);
+        if (!asComponent(o)) {
+            delete o;
+            throw LayoutError(0, QStringLiteral("class '%1' is no component").arg(cls));
+        }
+        m_defaults.insert(cls, o);
+        return o;
+    }
+
+    void writeObject(QObject* object, QObject* defaults, int depth) {
+        const QString cls = className(object);
+        const QString name = componentName(object);
+        if (name.isEmpty())
+            throw LayoutError(0, QStringLiteral("a %1 without a name cannot be stored").arg(cls));
+        line(depth, QStringLiteral("object %1: %2").arg(name, cls));
+        writeProperties(object, defaults, QString(), depth + 1, 0);
+        if (m_options.events)
+            for (const auto& [event, handler] : m_options.events(object))
+                line(depth + 1, event + QLatin1String(" = ") + handler);
+        for (QObject* child : childrenOf(object)) {
+            const QString childClass = className(child);
+            if (!isLayoutClassRegistered(childClass))
+                throw LayoutError(0, QStringLiteral("class '%1' of '%2' is not registered")
+                                         .arg(childClass, componentName(child)));
+            writeObject(child, defaultsFor(childClass), depth + 1);
+        }
+        line(depth, QStringLiteral("end"));
+    }
+
+    // The root's components that lie in `object`, in creation order. Those without any
+    // parent are written under the root.
+    QList<QObject*> childrenOf(QObject* object) const {
+        QList<QObject*> out;
+        for (const Component* c : m_rootComponent->components()) {
+            if (c->isSubComponent()) continue;
+            QObject* o = c->object();
+            if (o->parent() == object || (object == m_root && !o->parent())) out << o;
+        }
+        return out;
+    }
+
+    static bool inheritsFromParent(const QObject* object, const QString& name) {
+        const QMetaObject* mo = object->metaObject();
+        const int i = mo->indexOfProperty((QLatin1String("Parent") + name).toLatin1().constData());
+        return i >= 0 && mo->property(i).metaType().id() == QMetaType::Bool &&
+               mo->property(i).read(object).toBool();
+    }
+
+    static QVariant storedDefault(const QMetaObject* mo, const QMetaProperty& p) {
+        const auto text = classInfo(mo, QByteArray("StoredDefault:") + p.name());
+        if (!text) return {};
+        const std::vector<Token> tokens = tokenize(*text);
+        const Token& t = tokens.front();
+        Value v;
+        v.kind = t.kind == Token::Integer  ? Value::Integer
+                 : t.kind == Token::String ? Value::String
+                                           : Value::Ident;
+        v.integer = t.integer;
+        v.hex = t.hex;
+        v.text = t.text;
+        QString why;
+        const auto value = convert(p, v, &why);
+        if (!value || tokens.size() != 2)
+            throw LayoutError(0, QStringLiteral("bad stored default '%1' for '%2' of %3")
+                                     .arg(*text, p.name(), className(mo)));
+        return *value;
+    }
+
+    void writeProperties(QObject* object, QObject* defaults, const QString& prefix, int depth,
+                         int level) {
+        const QMetaObject* mo = object->metaObject();
+        const QStringList always = classInfoList(mo, "AlwaysStored");
+        const QStringList never = classInfoList(mo, "NotStored");
+        for (int i = 0; i < mo->propertyCount(); ++i) {
+            const QMetaProperty p = mo->property(i);
+            const QString name = QString::fromLatin1(p.name());
+            if (!isPublished(p) || !p.isStored() || never.contains(name) ||
+                name == QLatin1String("Name") || inheritsFromParent(object, name))
+                continue;
+            const QString path = prefix + name;
+            const bool keep = always.contains(name);
+            const int di = defaults ? defaults->metaObject()->indexOfProperty(p.name()) : -1;
+            const QVariant value = p.read(object);
+            const QVariant fresh =
+                di >= 0 ? defaults->metaObject()->property(di).read(defaults) : QVariant();
+
+            if (isObjectPointer(p) && !p.isWritable()) {
+                QObject* sub = value.value<QObject*>();
+                const Component* c = asComponent(sub);
+                const bool part = c ? c->isSubComponent() : sub && sub->parent() == object;
+                if (part && level < MaxSubObjectDepth)
+                    writeProperties(sub, fresh.value<QObject*>(), path + QLatin1Char('.'), depth,
+                                    level + 1);
+                continue;
+            }
+            if (!p.isWritable()) continue;
+            if (isObjectPointer(p)) {
+                const QString ref = componentName(value.value<QObject*>());
+                if (!ref.isEmpty() && (keep || ref != componentName(fresh.value<QObject*>())))
+                    line(depth, path + QLatin1String(" = ") + ref);
+                continue;
+            }
+            if (isGadget(p)) {
+                // A gadget is written whole: read back over whatever the reading side
+                // holds (a parent's font), a partial one would mix the two.
+                if (keep || !fresh.isValid() || value != fresh)
+                    writeGadget(value, path + QLatin1Char('.'), depth);
+                continue;
+            }
+            // A declared default makes a value stored that a fresh instance also has
+            // (ParentColor True), but a value equal to it and not to what the constructor
+            // sets must still be stored, or reading the layout back would lose it.
+            const QVariant declared = storedDefault(mo, p);
+            if (keep || !fresh.isValid() || value != fresh ||
+                (declared.isValid() && value != declared)) {
+                const bool list = p.metaType().id() == QMetaType::QStringList;
+                line(depth, path + (list ? QLatin1String(".Strings = ") : QLatin1String(" = ")) +
+                                format(p, value, depth, path));
+            }
+        }
+    }
+
+    void writeGadget(const QVariant& gadget, const QString& prefix, int depth) {
+        const QMetaObject* mo = gadget.metaType().metaObject();
+        for (int i = 0; i < mo->propertyCount(); ++i) {
+            const QMetaProperty p = mo->property(i);
+            if (!isPublished(p) || !p.isStored() || !p.isWritable()) continue;
+            const QVariant value = p.readOnGadget(gadget.constData());
+            const QString path = prefix + QString::fromLatin1(p.name());
+            if (isGadget(p))
+                writeGadget(value, path + QLatin1Char('.'), depth);
+            else
+                line(depth, path + QLatin1String(" = ") + format(p, value, depth, path));
+        }
+    }
+
+    static QString format(const QMetaProperty& p, const QVariant& v, int depth,
+                          const QString& path) {
+        if (p.isFlagType()) {
+            const QMetaEnum e = p.enumerator();
+            const qint64 bits = enumToInt(v);
+            qint64 left = bits;
+            QStringList keys;
+            for (int k = 0; k < e.keyCount(); ++k) {
+                const qint64 bit = e.value(k);
+                if (bit != 0 && (bits & bit) == bit && (left & bit) != 0) {
+                    keys << QString::fromLatin1(e.key(k));
+                    left &= ~bit;
+                }
+            }
+            if (left != 0) return QString::number(bits); // bits without names
+            return QLatin1Char('[') + keys.join(QLatin1String(", ")) + QLatin1Char(']');
+        }
+        if (p.isEnumType()) {
+            const qint64 x = enumToInt(v);
+            const char* key = p.enumerator().valueToKey(int(x));
+            return key ? QString::fromLatin1(key) : QString::number(x);
+        }
+        switch (v.metaType().id()) {
+        case QMetaType::Bool:
+            return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+        case QMetaType::QString:
+            return quote(v.toString(), depth);
+        case QMetaType::QChar:
+            return quote(QString(v.toChar()), depth);
+        case QMetaType::QStringList: {
+            QString out = QStringLiteral("(");
+            for (const QString& s : v.toStringList())
+                out += QLatin1Char('\n') + indent(depth + 1) + quote(s, depth + 1);
+            return out + QLatin1Char(')');
+        }
+        case QMetaType::Int:
+            if (isColor(p)) return colorText(TColor(v.toInt()));
+            return QString::number(v.toLongLong());
+        case QMetaType::UInt:
+            if (isColor(p)) return colorText(TColor(v.toUInt()));
+            return QString::number(v.toULongLong());
+        case QMetaType::Short:
+        case QMetaType::Long:
+        case QMetaType::LongLong:
+        case QMetaType::SChar:
+        case QMetaType::Char:
+            return QString::number(v.toLongLong());
+        case QMetaType::UShort:
+        case QMetaType::ULong:
+        case QMetaType::ULongLong:
+        case QMetaType::UChar:
+            return QString::number(v.toULongLong());
+        default:
+            throw LayoutError(0, QStringLiteral("'%1' of type %2 cannot be stored")
+                                     .arg(path, QLatin1String(v.metaType().name())));
+        }
+    }
+
+    QObject* m_root;
+    Component* m_rootComponent;
+    const LayoutWriteOptions& m_options;
+    QString m_out;
+    // Owns the fresh instances that hold the defaults; destroyed (with them) before its
+    // QObject.
+    QObject m_scratchObject;
+    Component m_scratch{&m_scratchObject};
+    QHash<QString, QObject*> m_defaults;
+};
+
+} // namespace
+
+QString writeLayout(QObject* root, const LayoutWriteOptions& options) {
+    return Writer(root, options).run();
+}
+
+} // namespace tk
