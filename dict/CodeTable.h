@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace dict {
+
+// Every failure of loading or addressing a table; what() is the text the user sees.
+class TableError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// An ordered list of byte-string lines read from one table file. The file's bytes are
+// kept once, in one buffer; a line is a view into it, addressed by a zero-based index.
+class CodeTable {
+public:
+    CodeTable() = default;
+    CodeTable(CodeTable&&) noexcept = default;
+    CodeTable& operator=(CodeTable&&) noexcept = default;
+    CodeTable(const CodeTable&) = delete;
+    CodeTable& operator=(const CodeTable&) = delete;
+
+    // Replaces the content with the lines of the file at `path` (relative paths are taken
+    // from the working directory). On failure the previous content stays.
+    void load(const std::string& path);
+
+    // Replaces the content with the lines of `bytes`, split as a file's are.
+    void assign(std::string_view bytes);
+
+    // The largest table file (and byte string) that can be loaded: 4 GiB - 1.
+    static constexpr std::size_t MaxBytes = UINT32_MAX;
+
+    std::size_t count() const noexcept { return m_count; }
+    bool empty() const noexcept { return m_count == 0; }
+
+    // Throws TableError "List index out of bounds (i)" outside 0..count()-1.
+    std::string_view line(std::ptrdiff_t index) const;
+
+    // The text the lines were cut from: from the first line's start to the last line's end
+    // (empty for an empty table). Line i is text().substr(lineBegin(i), lineEnd(i) - ...).
+    std::string_view text() const noexcept {
+        return {m_buffer.get(), m_count == 0 ? 0 : m_ends[m_count - 1]};
+    }
+    std::size_t lineBegin(std::size_t index) const noexcept {
+        return index == 0 ? 0 : afterTerminator(m_ends[index - 1]);
+    }
+    std::size_t lineEnd(std::size_t index) const noexcept { return m_ends[index]; }
+
+    // The index of the line whose bytes cover text offset `pos`; count() when none does
+    // (the offset lies on a terminator or past the text).
+    std::size_t lineAt(std::size_t pos) const noexcept;
+
+private:
+    // Only where each line ends is kept (the offset of its terminator, or the text's end):
+    // the next line begins right after that terminator, a CR LF pair counting as one.
+    std::size_t afterTerminator(std::size_t end) const noexcept {
+        const char* data = m_buffer.get();
+        return end + 1 + (data[end] == '\r' && end + 1 < m_textEnd && data[end + 1] == '\n');
+    }
+
+    void adopt(std::unique_ptr<char[]> buffer, std::size_t size);
+
+    std::unique_ptr<char[]> m_buffer;
+    std::size_t m_textEnd = 0; // the first NUL, or the buffer's size
+    // 32-bit offsets keep the line index small beside the text; larger files are refused.
+    std::unique_ptr<std::uint32_t[]> m_ends;
+    std::size_t m_count = 0;
+};
+
+} // namespace dict

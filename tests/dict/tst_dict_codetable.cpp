@@ -1,0 +1,201 @@
+#include "CodeTable.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
+using dict::CodeTable;
+using dict::TableError;
+
+namespace {
+
+QList<QByteArray> linesOf(const CodeTable& table) {
+    QList<QByteArray> lines;
+    for (std::size_t i = 0; i < table.count(); ++i) {
+        const std::string_view line = table.line(static_cast<std::ptrdiff_t>(i));
+        lines.append(QByteArray(line.data(), static_cast<qsizetype>(line.size())));
+    }
+    return lines;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QString messageOf(CodeTable& table, const QString& path) {
+    try {
+        table.load(path.toStdString());
+    } catch (const TableError& e) {
+        return QString::fromUtf8(e.what());
+    }
+    return QStringLiteral("(no error)");
+}
+
+// The working directory for one test, restored afterwards.
+class ScopedCurrentDir {
+public:
+    explicit ScopedCurrentDir(const QString& dir) : m_previous(QDir::currentPath()) {
+        QDir::setCurrent(dir);
+    }
+    ~ScopedCurrentDir() { QDir::setCurrent(m_previous); }
+
+private:
+    QString m_previous;
+};
+
+} // namespace
+
+class TestCodeTable : public QObject {
+    Q_OBJECT
+
+private slots:
+    void split_data();
+    void split();
+    void indexOutOfBounds_data();
+    void indexOutOfBounds();
+    void openErrorNamesFullPath_data();
+    void openErrorNamesFullPath();
+    void directoryIsAnOpenError();
+    void failedLoadKeepsContent();
+    void fileWithoutReportedSizeIsReadToTheEnd();
+    void fileTooLargeToHoldIsRefused();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestCodeTable::split_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QList<QByteArray>>("lines");
+    using L = QList<QByteArray>;
+    const auto b = [](const char* s, qsizetype n) { return QByteArray(s, n); };
+
+    QTest::newRow("empty-file") << QByteArray() << L{};
+    QTest::newRow("crlf-both-terminated") << QByteArray("a\r\nb\r\n") << L{"a", "b"};
+    QTest::newRow("crlf-last-unterminated") << QByteArray("a\r\nb") << L{"a", "b"};
+    QTest::newRow("lf-alone") << QByteArray("a\nb\n") << L{"a", "b"};
+    QTest::newRow("cr-alone") << QByteArray("a\rb\r") << L{"a", "b"};
+    QTest::newRow("lf-then-cr-is-two-ends") << QByteArray("a\n\rb") << L{"a", "", "b"};
+    QTest::newRow("lf-cr-lf-is-two-ends") << QByteArray("a\n\r\nb") << L{"a", "", "b"};
+    QTest::newRow("cr-then-crlf") << QByteArray("a\r\r\nb") << L{"a", "", "b"};
+    QTest::newRow("two-lf-make-empty-line") << QByteArray("a\n\nb") << L{"a", "", "b"};
+    QTest::newRow("leading-terminator") << QByteArray("\r\nb") << L{"", "b"};
+    QTest::newRow("terminator-only") << QByteArray("\n") << L{""};
+    QTest::newRow("nul-first-byte") << b("\0a\r\nb", 5) << L{};
+    QTest::newRow("nul-ends-text") << b("a\0b\r\nc", 6) << L{"a"};
+    QTest::newRow("nul-after-terminator") << b("a\r\n\0b", 5) << L{"a"};
+    QTest::newRow("blanks-and-tabs-kept") << QByteArray(" a \t\r\n\tb ") << L{" a \t", "\tb "};
+    QTest::newRow("duplicates-kept-in-order") << QByteArray("x\ny\nx\n") << L{"x", "y", "x"};
+    QTest::newRow("gbk-bytes-untouched")
+        << QByteArray("\xD7\xD6 jnd\n\x82\x7D oiar") << L{"\xD7\xD6 jnd", "\x82\x7D oiar"};
+}
+
+void TestCodeTable::split() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QList<QByteArray>, lines);
+
+    const QString path = m_dir.filePath(QStringLiteral("split.m"));
+    writeFile(path, bytes);
+    CodeTable fromFile;
+    fromFile.load(path.toStdString());
+    QCOMPARE(linesOf(fromFile), lines);
+
+    CodeTable fromBytes;
+    fromBytes.assign(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    QCOMPARE(linesOf(fromBytes), lines);
+}
+
+void TestCodeTable::indexOutOfBounds_data() {
+    QTest::addColumn<qlonglong>("index");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("negative") << -1LL << "List index out of bounds (-1)";
+    QTest::newRow("count") << 2LL << "List index out of bounds (2)";
+    QTest::newRow("far-beyond") << 100000LL << "List index out of bounds (100000)";
+}
+
+void TestCodeTable::indexOutOfBounds() {
+    QFETCH(qlonglong, index);
+    QFETCH(QString, message);
+    CodeTable table;
+    table.assign("a\nb\n");
+    try {
+        table.line(static_cast<std::ptrdiff_t>(index));
+        QFAIL("no error raised");
+    } catch (const TableError& e) {
+        QCOMPARE(QString::fromUtf8(e.what()), message);
+    }
+}
+
+void TestCodeTable::openErrorNamesFullPath_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("plain-name") << "cj5.m";
+    QTest::newRow("dot-slash") << "./cj5.m";
+    QTest::newRow("dot-dot-step") << "sub/../cj5.m";
+}
+
+void TestCodeTable::openErrorNamesFullPath() {
+    QFETCH(QString, name);
+    const ScopedCurrentDir cwd(m_dir.path());
+    CodeTable table;
+    QCOMPARE(messageOf(table, name),
+             QStringLiteral("Cannot open file \"%1/cj5.m\". No such file or directory")
+                 .arg(QDir::currentPath()));
+}
+
+void TestCodeTable::directoryIsAnOpenError() {
+    const ScopedCurrentDir cwd(m_dir.path());
+    QVERIFY(QDir().mkpath(QStringLiteral("cj3.m")));
+    CodeTable table;
+    QCOMPARE(
+        messageOf(table, QStringLiteral("cj3.m")),
+        QStringLiteral("Cannot open file \"%1/cj3.m\". Is a directory").arg(QDir::currentPath()));
+    QVERIFY(QDir().rmdir(QStringLiteral("cj3.m")));
+}
+
+void TestCodeTable::failedLoadKeepsContent() {
+    const QString good = m_dir.filePath(QStringLiteral("good.m"));
+    writeFile(good, "x\ny\n");
+    CodeTable table;
+    table.load(good.toStdString());
+
+    QVERIFY(
+        messageOf(table, m_dir.filePath(QStringLiteral("missing.m"))).startsWith("Cannot open"));
+    QVERIFY(messageOf(table, m_dir.path()).startsWith("Cannot open"));
+    QCOMPARE(linesOf(table), (QList<QByteArray>{"x", "y"}));
+}
+
+void TestCodeTable::fileWithoutReportedSizeIsReadToTheEnd() {
+    // procfs reports size 0 for files that do have content.
+    CodeTable table;
+    table.load("/proc/self/status");
+    QVERIFY(table.count() > 5);
+    QVERIFY(table.line(0).starts_with("Name:"));
+}
+
+void TestCodeTable::fileTooLargeToHoldIsRefused() {
+    // A sparse file: it takes no disk space, but is past what a table can hold.
+    const QString path = m_dir.filePath(QStringLiteral("huge.m"));
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    QVERIFY(fd >= 0);
+    const bool sized = ::ftruncate(fd, off_t(1) << 33) == 0;
+    ::close(fd);
+    if (!sized) QSKIP("the file system does not take an 8 GiB sparse file");
+
+    CodeTable table;
+    table.assign("kept");
+    QCOMPARE(
+        messageOf(table, path),
+        QStringLiteral("Cannot read file \"%1\". The file is too large to load (8589934592 bytes)")
+            .arg(path));
+    QCOMPARE(linesOf(table), QList<QByteArray>{"kept"});
+    QFile::remove(path);
+}
+
+QTEST_APPLESS_MAIN(TestCodeTable)
+#include "tst_dict_codetable.moc"
