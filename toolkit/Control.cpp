@@ -178,10 +178,9 @@ void TControl::resized() {
 
 void TControl::setParentControl(QWidget* parent) {
     if (parentWidget() == parent) return;
-    const bool wasHidden = isHidden();
     QWidget::setParent(parent);
     // QWidget::setParent hides the widget; the control keeps its own Visible.
-    if (!wasHidden && parent) QWidget::setVisible(true);
+    if (m_visible && parent) QWidget::setVisible(true);
     if (parent) {
         // A control placed in a parent starts at the end of the parent's tab order.
         if (m_tabOrder < 0 || !isLoading()) {
@@ -214,7 +213,8 @@ void TControl::setLayoutParent(QObject* parent) {
 }
 
 void TControl::setVisible(bool on) {
-    const bool changed = on == isHidden();
+    const bool changed = on != m_visible;
+    m_visible = on;
     QWidget::setVisible(on);
     if (changed) visibleChanged();
 }

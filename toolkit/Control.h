@@ -115,7 +115,8 @@ public:
     void setLayoutParent(QObject* parent) override;
     TForm* parentForm() const;
 
-    bool visible() const { return !isHidden(); }
+    // The control's own Visible, which Qt's isHidden() only mirrors once it has a parent.
+    bool visible() const { return m_visible; }
     void setVisible(bool on) override;
     bool enabled() const { return !testAttribute(Qt::WA_ForceDisabled); }
     void setEnabled(bool on);
@@ -282,6 +283,7 @@ private:
     TAction* m_action = nullptr;
     bool m_clicked = false; // a left press on the control waits for its release
     bool m_inside = false;  // the mouse is over the control (enter seen, leave not yet)
+    bool m_visible = true;
 };
 
 // Sends the control under `c`'s parent the picture the parent shows behind `c`: its

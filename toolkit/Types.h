@@ -10,7 +10,8 @@ namespace tk {
 
 Q_NAMESPACE
 
-enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
+// Bits, so that a style set is a QFlags.
+enum TFontStyle { fsBold = 0x1, fsItalic = 0x2, fsUnderline = 0x4, fsStrikeOut = 0x8 };
 Q_ENUM_NS(TFontStyle)
 Q_DECLARE_FLAGS(TFontStyles, TFontStyle)
 Q_FLAG_NS(TFontStyles)
