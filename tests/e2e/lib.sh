@@ -1,0 +1,92 @@
+# Shared steps of the end-to-end tests: a private X display with a window manager, the
+# real program started in a chosen folder, and helpers to look at its windows.
+# Needs: Xvfb, openbox, xdotool, xprop (x11-utils), xclip, ImageMagick's import/convert.
+set -euo pipefail
+
+: "${ZARVIK_BIN:?ZARVIK_BIN must name the program}"
+E2E_TMP="$(mktemp -d)"
+E2E_PIDS=()
+export XDG_RUNTIME_DIR="$E2E_TMP/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+export QT_QPA_PLATFORM=xcb
+
+e2e_cleanup() {
+  local pid
+  for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$E2E_TMP"
+}
+trap e2e_cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+note() { echo "-- $*"; }
+
+# Starts Xvfb on a free display and openbox on it; exports DISPLAY.
+e2e_start_display() {
+  local fifo="$E2E_TMP/displayfd"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" 2>"$E2E_TMP/xvfb.log" &
+  E2E_PIDS+=($!)
+  local i
+  for i in $(seq 100); do [ -s "$fifo" ] && break; sleep 0.05; done
+  [ -s "$fifo" ] || fail "Xvfb did not start"
+  export DISPLAY=":$(head -n1 "$fifo")"
+  openbox --sm-disable >"$E2E_TMP/openbox.log" 2>&1 &
+  E2E_PIDS+=($!)
+  for i in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    sleep 0.05
+  done
+  fail "openbox did not start"
+}
+
+# Starts the program in folder $1; sets APP_PID.
+e2e_start_app() {
+  (cd "$1" && exec "$ZARVIK_BIN") >"$E2E_TMP/app.log" 2>&1 &
+  APP_PID=$!
+  E2E_PIDS+=("$APP_PID")
+}
+
+# Prints the program's visible windows, one id per line, waiting up to $1 seconds for $2 of them.
+e2e_windows() {
+  local wait_s="${1:-5}" want="${2:-1}" ids="" i
+  for i in $(seq $((wait_s * 10))); do
+    ids="$(xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null || true)"
+    [ "$(printf '%s\n' "$ids" | grep -c .)" -ge "$want" ] && break
+    sleep 0.1
+  done
+  printf '%s\n' "$ids" | grep . || true
+}
+
+e2e_size() { xdotool getwindowgeometry "$1" | awk '/Geometry/ {print $2}'; }
+e2e_pos() { xdotool getwindowgeometry "$1" | awk '/Position/ {print $2}'; }
+
+# The main window: the program's visible window of 194 x 233.
+e2e_main_window() {
+  local w
+  for w in $(e2e_windows "${1:-5}"); do
+    [ "$(e2e_size "$w")" = "194x233" ] && { echo "$w"; return 0; }
+  done
+  return 1
+}
+
+# The error box on screen (a dialog of the program), if any.
+e2e_error_box() {
+  local w
+  for w in $(e2e_windows "${1:-5}"); do
+    xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q DIALOG && { echo "$w"; return 0; }
+  done
+  return 1
+}
+
+# Copies the focused error box's message (Ctrl+C) and prints it, then closes it.
+e2e_read_and_close_error_box() {
+  local box="$1"
+  xdotool windowactivate --sync "$box" >/dev/null 2>&1 || true
+  sleep 0.2
+  xdotool key ctrl+c
+  sleep 0.3
+  timeout 3 xclip -o -selection clipboard
+  xdotool key Return
+}
+
+e2e_is_above() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
