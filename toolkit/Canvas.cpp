@@ -315,7 +315,8 @@ void Canvas::roundRect(const Rect& r, int cornerW, int cornerH) {
 }
 
 void Canvas::ellipse(const Rect& r) {
-    roundShape(r, r.width(), r.height());
+    // Corners as large as the shape: the whole outline is curved.
+    roundShape(r, std::numeric_limits<int>::max(), std::numeric_limits<int>::max());
 }
 
 // The outline is one pixel wide in the pen colour whatever the pen width; the inside
@@ -397,7 +398,8 @@ void Canvas::polygon(std::span<const QPoint> points) {
                 if (a.y() == b.y()) continue;
                 const double y0 = std::min(a.y(), b.y()), y1 = std::max(a.y(), b.y());
                 if (yc < y0 || yc >= y1) continue;
-                xs.push_back(a.x() + (yc - a.y()) * (b.x() - a.x()) / double(b.y() - a.y()));
+                const double dx = double(b.x()) - a.x(), dy = double(b.y()) - a.y();
+                xs.push_back(a.x() + (yc - a.y()) * dx / dy);
             }
             std::sort(xs.begin(), xs.end());
             for (size_t i = 0; i + 1 < xs.size(); i += 2) {
@@ -448,13 +450,15 @@ void Canvas::line(QPoint from, QPoint to, std::uint32_t value) {
         first = std::max<qint64>(first, major0 - hi);
         last = std::min<qint64>(last, major0 - lo);
     }
-    const auto roundDiv = [](qint64 num, qint64 den) { // den > 0, halves up
-        const qint64 n2 = 2 * num + den, d2 = 2 * den;
-        return n2 >= 0 ? n2 / d2 : -((-n2 + d2 - 1) / d2);
+    // i * d reaches 2^64 for a line across the whole int range.
+    __extension__ using Wide = __int128;
+    const auto minorStep = [steps](qint64 i, qint64 d) { // i * d / steps, halves up
+        const Wide n2 = Wide(2) * i * d + steps, d2 = Wide(2) * steps;
+        return qint64(n2 >= 0 ? n2 / d2 : -((-n2 + d2 - 1) / d2));
     };
     for (qint64 i = first; i <= last; ++i) {
-        const qint64 x = from.x() + (xMajor ? dir * i : roundDiv(i * dx, steps));
-        const qint64 y = from.y() + (xMajor ? roundDiv(i * dy, steps) : dir * i);
+        const qint64 x = from.x() + (xMajor ? dir * i : minorStep(i, dx));
+        const qint64 y = from.y() + (xMajor ? minorStep(i, dy) : dir * i);
         plotPen(clampToInt(x), clampToInt(y), value);
     }
 }

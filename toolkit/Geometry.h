@@ -16,8 +16,9 @@ struct Rect {
     int Right = 0;
     int Bottom = 0;
 
-    constexpr int width() const { return Right - Left; }
-    constexpr int height() const { return Bottom - Top; }
+    // Clamped rather than wrapped for rectangles wider than an int can say.
+    constexpr int width() const { return clamped(std::int64_t(Right) - Left); }
+    constexpr int height() const { return clamped(std::int64_t(Bottom) - Top); }
     constexpr bool isEmpty() const { return Right <= Left || Bottom <= Top; }
     constexpr bool contains(int x, int y) const {
         return x >= Left && x < Right && y >= Top && y < Bottom;
@@ -46,6 +47,11 @@ struct Rect {
     }
 
     friend constexpr bool operator==(const Rect&, const Rect&) = default;
+
+private:
+    static constexpr int clamped(std::int64_t v) {
+        return int(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+    }
 };
 
 } // namespace tk

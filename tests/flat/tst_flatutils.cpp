@@ -88,7 +88,7 @@ void TestFlatUtils::initTestCase() {
     QImage img(1, 1, QImage::Format_RGB32);
     Canvas c(img);
     c.setFont(tk::Font(QStringLiteral("Tahoma"), 11));
-    QCOMPARE(c.textExtent(QStringLiteral("Lookup")), QSize(40, 13));
+    QCOMPARE(c.textExtent(QStringLiteral("Refresh!")), QSize(40, 13));
 }
 
 void TestFlatUtils::enumerationsKeepTheirOrder() {
@@ -350,7 +350,7 @@ void TestFlatUtils::calcGlyphTextLayout_data() {
     QTest::addColumn<QPoint>("glyphPos");
     QTest::addColumn<Rect>("textBounds");
 
-    const QString caption = QStringLiteral("Lookup"); // 40 x 13
+    const QString caption = QStringLiteral("Refresh!"); // 40 x 13
     QTest::newRow("caption-only-top-spacing-dropped")
         << QSize() << 1 << caption << Rect{0, 0, 66, 22} << QPoint() << -1 << 4 << int(blGlyphTop)
         << QPoint(33, 5) << Rect{13, 5, 53, 18};
