@@ -1,0 +1,143 @@
+#include "ImageList.h"
+
+#include "Bitmap.h"
+#include "Canvas.h"
+
+#include <QPainter>
+#include <stdexcept>
+#include <string>
+
+namespace tk {
+
+namespace {
+
+void checkSize(int w, int h) {
+    if (w < 1 || h < 1)
+        throw std::invalid_argument("Invalid image size " + std::to_string(w) + " x " +
+                                    std::to_string(h));
+}
+
+int blend(int over, int under, int alpha) {
+    return (over * alpha + under * (255 - alpha)) / 255;
+}
+
+} // namespace
+
+TImageList::TImageList(Component* owner) : QObject(nullptr), Component(this, owner) {}
+
+void TImageList::setWidth(int w) {
+    setSize(w, m_height);
+}
+
+void TImageList::setHeight(int h) {
+    setSize(m_width, h);
+}
+
+void TImageList::setSize(int w, int h) {
+    checkSize(w, h);
+    if (w == m_width && h == m_height) return;
+    m_width = w;
+    m_height = h;
+    m_images.clear();
+    notifyChange();
+}
+
+QImage TImageList::cell(const QImage& picture, int column) const {
+    QImage out(m_width, m_height, QImage::Format_ARGB32_Premultiplied);
+    if (out.isNull()) throw std::runtime_error("TImageList: cannot allocate an image");
+    out.fill(Qt::transparent);
+    QPainter p(&out);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(QPoint(0, 0), picture, QRect(column * m_width, 0, m_width, m_height));
+    return out;
+}
+
+int TImageList::add(const QImage& picture) {
+    if (picture.isNull()) throw std::invalid_argument("TImageList: cannot add an empty picture");
+    const QImage source = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const int first = count();
+    const int cells = std::max(1, source.width() / m_width);
+    for (int i = 0; i < cells; ++i)
+        m_images.append(cell(source, i));
+    notifyChange();
+    return first;
+}
+
+int TImageList::add(const Bitmap& picture) {
+    return add(picture.image());
+}
+
+int TImageList::addMasked(const Bitmap& picture, TColor maskColor) {
+    if (picture.isEmpty()) throw std::invalid_argument("TImageList: cannot add an empty picture");
+    QImage source = picture.image().convertToFormat(QImage::Format_ARGB32);
+    const QRgb mask = toQRgb(maskColor) & 0x00FFFFFFu;
+    for (int y = 0; y < source.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(source.scanLine(y));
+        for (int x = 0; x < source.width(); ++x)
+            if ((line[x] & 0x00FFFFFFu) == mask) line[x] = 0;
+    }
+    return add(source);
+}
+
+void TImageList::checkIndex(int index) const {
+    if (index < 0 || index >= count())
+        throw std::out_of_range("Image index " + std::to_string(index) + " out of bounds (" +
+                                std::to_string(count()) + " images)");
+}
+
+void TImageList::replace(int index, const QImage& picture) {
+    checkIndex(index);
+    if (picture.isNull()) throw std::invalid_argument("TImageList: cannot add an empty picture");
+    m_images[index] = cell(picture.convertToFormat(QImage::Format_ARGB32_Premultiplied), 0);
+    notifyChange();
+}
+
+void TImageList::remove(int index) {
+    checkIndex(index);
+    m_images.removeAt(index);
+    notifyChange();
+}
+
+void TImageList::clear() {
+    if (m_images.isEmpty()) return;
+    m_images.clear();
+    notifyChange();
+}
+
+QImage TImageList::image(int index) const {
+    return index >= 0 && index < count() ? m_images[index] : QImage();
+}
+
+void TImageList::draw(Canvas& c, int x, int y, int index, bool enabled) const {
+    if (index < 0 || index >= count()) return;
+    // Pixel by pixel through the canvas, so its origin and clip hold as for any shape.
+    const QImage img = m_images[index].convertToFormat(QImage::Format_ARGB32);
+    for (int iy = 0; iy < img.height(); ++iy) {
+        const auto* line = reinterpret_cast<const QRgb*>(img.constScanLine(iy));
+        for (int ix = 0; ix < img.width(); ++ix) {
+            const QRgb p = line[ix];
+            int alpha = qAlpha(p);
+            if (alpha == 0 || !c.isDrawable(x + ix, y + iy)) continue;
+            int r = qRed(p), g = qGreen(p), b = qBlue(p);
+            if (!enabled) {
+                r = g = b = (r * 11 + g * 16 + b * 5) / 32;
+                alpha /= 2;
+            }
+            if (alpha < 255) {
+                const TColor under = c.pixel(x + ix, y + iy);
+                if (under == clNone) continue;
+                r = blend(r, redOf(under), alpha);
+                g = blend(g, greenOf(under), alpha);
+                b = blend(b, blueOf(under), alpha);
+            }
+            c.setPixel(x + ix, y + iy, rgb(r, g, b));
+        }
+    }
+}
+
+void TImageList::notifyChange() {
+    emit changed();
+    if (OnChange) OnChange();
+}
+
+} // namespace tk

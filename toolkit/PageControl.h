@@ -1,0 +1,268 @@
+#pragma once
+
+// The native page control: a strip of tabs, one per page whose tab is visible, and a page
+// area in which the active page is shown. Pages are TTabSheets; a sheet becomes a page by
+// being given the control as its parent.
+//
+// Tab-strip metrics, in pixels. h is the cell height of the control's font
+// (Font::metrics().height: Tahoma 14 px -> 17); W x H is the window rectangle.
+//
+//   tab height th   TabHeight when set, else max(h, image height) + 2 * TabPaddingY (2);
+//                   the image height counts only while an image list is attached
+//   tab width       TabWidth when set, else the caption's width + 2 * TabPaddingX (6),
+//                   plus image width + ImageGap (3) while an image list is attached;
+//                   with OwnerDraw every tab is as wide as the widest (fixed-size tabs)
+//   top, bottom     one row from x = StripMargin (2): tab t starts where tab t - 1 ends
+//                   (the button styles leave ButtonGap (3) between buttons);
+//                   y = StripMargin (top) or H - StripMargin - th (bottom)
+//   left, right     one column as wide as the widest tab (at least th), captions
+//                   horizontal: tab t at y = StripMargin + t * th (plus the button gaps),
+//                   x = StripMargin (left) or W - StripMargin - width (right)
+//   strip depth d   th for top and bottom, the column width for left and right
+//   page frame F    the window less d on the tab side: top (0, d, W, H), bottom
+//                   (0, 0, W, H - d), left (d, 0, W, H), right (0, 0, W - d, H); its
+//                   outline crosses the tabs' second row (or column) from the page side,
+//                   where the selected tab, two pixels larger, joins the page
+//   page area N     F shrunk by FrameMargin (4) on every side, so for top tabs
+//                   N = (4, th + 4, W - 4, H - 4): two pixels below the tabs
+//
+// Tabs that do not fit run past the edge: there is one row (or column), no scrolling.
+// The main window's control (192 x 208, Tahoma 14 px, tabs "查询" and "关于" on top):
+// th = 21, tabs (2, 2, 42, 23) and (42, 2, 82, 23), F = (0, 21, 192, 208),
+// N = (4, 25, 188, 204).
+
+#include "Canvas.h"
+#include "Control.h"
+#include "Geometry.h"
+#include "ImageList.h"
+
+#include <QList>
+#include <QMetaObject>
+#include <functional>
+#include <vector>
+
+namespace tk {
+
+class TPageControl;
+
+// One page of a page control. It fills the page area and keeps its own colour (ParentColor
+// off, clBtnFace); its tab shows its caption and, with an image list, its image.
+class TTabSheet : public TControl {
+    Q_OBJECT
+    // The page control places, shows and orders its sheets: nesting and creation order
+    // decide in a layout.
+    Q_CLASSINFO("NotStored", "Left,Top,Width,Height,Visible,PageControl,PageIndex")
+    Q_PROPERTY(tk::TPageControl* PageControl READ pageControl WRITE setPageControl)
+    Q_PROPERTY(int PageIndex READ pageIndex WRITE setPageIndex)
+    Q_PROPERTY(bool TabVisible READ tabVisible WRITE setTabVisible)
+    Q_PROPERTY(int ImageIndex READ imageIndex WRITE setImageIndex)
+public:
+    explicit TTabSheet(Component* owner = nullptr, QWidget* parent = nullptr);
+    ~TTabSheet() override;
+
+    TPageControl* pageControl() const { return m_pageControl; }
+    void setPageControl(TPageControl* pc);
+    // The position among the control's pages; -1 without a control. Setting it moves the
+    // page (clamped to the range).
+    int pageIndex() const;
+    void setPageIndex(int index);
+    // Its tab among the visible tabs; -1 when the tab is hidden or there is no control.
+    int tabIndex() const;
+
+    bool tabVisible() const { return m_tabVisible; }
+    void setTabVisible(bool on);
+    int imageIndex() const { return m_imageIndex; }
+    // Stores the index and gives the page's tab in the strip that image.
+    virtual void setImageIndex(int index);
+
+    void setParentControl(QWidget* parent) override;
+
+protected:
+    void textChanged() override;
+    void colorChanged() override;
+
+private:
+    friend class TPageControl;
+
+    TPageControl* m_pageControl = nullptr;
+    bool m_tabVisible = true;
+    int m_imageIndex = -1;
+    int m_tabImage = -1; // the image of its tab in the strip
+};
+
+class TPageControl : public TControl {
+    Q_OBJECT
+    Q_CLASSINFO("NotStored", "ActivePageIndex")
+    Q_PROPERTY(tk::TTabSheet* ActivePage READ activePage WRITE setActivePage)
+    Q_PROPERTY(int ActivePageIndex READ activePageIndex WRITE setActivePageIndex)
+    Q_PROPERTY(TTabStyle Style READ style WRITE setStyle)
+    Q_PROPERTY(TTabPosition TabPosition READ tabPosition WRITE setTabPosition)
+    Q_PROPERTY(bool HotTrack READ hotTrack WRITE setHotTrack)
+    Q_PROPERTY(bool OwnerDraw READ ownerDraw WRITE setOwnerDraw)
+    Q_PROPERTY(int TabHeight READ tabHeight WRITE setTabHeight)
+    Q_PROPERTY(int TabWidth READ tabWidth WRITE setTabWidth)
+    Q_PROPERTY(tk::TImageList* Images READ images WRITE setImages)
+public:
+    // Scoped, so that the flat pages' own enumerators with the same names stay apart.
+    enum class TTabStyle { tsTabs, tsButtons, tsFlatButtons };
+    Q_ENUM(TTabStyle)
+    enum class TTabPosition { tpTop, tpBottom, tpLeft, tpRight };
+    Q_ENUM(TTabPosition)
+
+    static constexpr int StripMargin = 2;
+    static constexpr int TabPaddingX = 6;
+    static constexpr int TabPaddingY = 2;
+    static constexpr int ImageGap = 3;
+    static constexpr int ButtonGap = 3;
+    static constexpr int FrameMargin = 4;
+
+    explicit TPageControl(Component* owner = nullptr, QWidget* parent = nullptr);
+    ~TPageControl() override;
+
+    // --- Pages, in order.
+    int pageCount() const { return int(m_pages.size()); }
+    TTabSheet* page(int index) const;
+    const QList<TTabSheet*>& pages() const { return m_pages; }
+    int indexOfPage(const TTabSheet* page) const { return int(m_pages.indexOf(page)); }
+
+    TTabSheet* activePage() const { return m_activePage; }
+    // Shows `page` (null: none) and hides the others, without the change events: those
+    // belong to the user's choices. A page of another control fails with an exception.
+    void setActivePage(TTabSheet* page);
+    int activePageIndex() const { return indexOfPage(m_activePage); }
+    void setActivePageIndex(int index);
+
+    // --- Tabs: one per page whose tab is visible, in page order.
+    int tabCount() const;
+    // The page of the t-th visible tab; null out of range.
+    TTabSheet* pageForTab(int tab) const;
+    // The tab of `page`; -1 when its tab is hidden or it is no page of this control.
+    int tabIndexOf(const TTabSheet* page) const;
+    // The tab of the active page, -1 for none.
+    int selectedTab() const { return tabIndexOf(m_activePage); }
+    Rect tabRect(int tab) const;
+    // The tab whose rectangle holds `p`, -1 for none (gaps and the page area included).
+    int tabAt(QPoint p) const;
+    // The image of a tab in the strip (what the native styles draw beside its caption).
+    int tabImageIndex(int tab) const;
+    void setTabImageIndex(int tab, int image);
+
+    // --- Geometry.
+    // The page area N that remains of `window` once the tab strip and the page frame
+    // are taken off; empty rather than inverted when the window is too small.
+    Rect adjustPageRect(const Rect& window) const;
+    Rect displayRect() const { return adjustPageRect(Rect{0, 0, width(), height()}); }
+    // The frame around the page area, for `window`.
+    Rect pageFrameRect(const Rect& window) const;
+
+    // --- Settings.
+    TTabStyle style() const { return m_style; }
+    void setStyle(TTabStyle s);
+    TTabPosition tabPosition() const { return m_tabPosition; }
+    void setTabPosition(TTabPosition p);
+    bool hotTrack() const { return m_hotTrack; }
+    void setHotTrack(bool on);
+    bool ownerDraw() const { return m_ownerDraw; }
+    void setOwnerDraw(bool on);
+    // 0 = from the font and the images.
+    int tabHeight() const { return m_tabHeight; }
+    void setTabHeight(int h);
+    int tabWidth() const { return m_tabWidth; }
+    void setTabWidth(int w);
+    // Not owned: the control lets go of it when the list is destroyed.
+    TImageList* images() const { return m_images; }
+    void setImages(TImageList* list);
+    // The tab under the mouse while HotTrack is on, -1 for none.
+    int hotTab() const { return m_hotTab; }
+
+    // Selects the tab as the user does: OnChanging may refuse, OnChange follows. Returns
+    // whether the page changed.
+    bool selectTabByUser(int tab);
+
+    int dialogCode() const override { return DLGC_WANTARROWS; }
+    bool dialogChar(QChar c) override;
+    void keyDown(int& key, TShiftState shift) override;
+    void loaded() override;
+
+    // allowChange starts true; clearing it keeps the current page.
+    std::function<void(bool& allowChange)> OnChanging;
+    TNotifyEvent OnChange;
+    // Draws one owner-drawn tab: (tab, canvas, its rectangle, selected).
+    std::function<void(int tab, Canvas& c, const Rect& r, bool selected)> OnDrawTab;
+
+protected:
+    // Where the sheets lie. The base places them on the page area N.
+    virtual Rect sheetRect() const { return displayRect(); }
+    // Applies the settings anew, as re-creating the native window does: the tabs take
+    // their pages' images again, the strip is measured again and the sheets placed again.
+    virtual void recreateWnd();
+    // Whether the user's change of page may go ahead; the base asks OnChanging.
+    virtual bool canChange();
+    // After the user changed the page; the base raises OnChange.
+    virtual void change();
+    // The contents of one tab with OwnerDraw set; the base raises OnDrawTab.
+    virtual void drawTab(Canvas& c, int tab, const Rect& r, bool selected);
+
+    // The native look, in three layers. A subclass that draws its own strip overrides
+    // paint() as a whole.
+    void paint(Canvas& c) override;
+    void paintPageFrame(Canvas& c);
+    void paintTab(Canvas& c, int tab, bool selected);
+    void paintTabContents(Canvas& c, int tab, const Rect& r);
+
+    void wmMouseDown(TMouseButton b, TShiftState shift, QPoint p) override;
+    void mouseMove(TShiftState shift, int x, int y) override;
+    void mouseLeave() override;
+    void focusGained() override;
+    void focusLost() override;
+    void resized() override;
+    void fontChanged() override;
+    void sysColorChanged() override { update(); }
+    QRect alignRect() const override { return sheetRect().toQRect(); }
+    void notification(Component* c, Operation op) override;
+    void childEvent(QChildEvent* e) override;
+
+    // Something that sizes or places the tabs changed: measure again, place the sheets,
+    // repaint.
+    void tabsChanged();
+    // Places every sheet on sheetRect().
+    void layoutSheets();
+
+private:
+    friend class TTabSheet;
+
+    struct Strip {
+        std::vector<TTabSheet*> pages; // the pages of the visible tabs, in order
+        std::vector<Rect> rects;
+        int depth = 0;
+    };
+    const Strip& strip() const;
+    int stripDepth(int tabHeight, int widest) const;
+
+    void insertPage(TTabSheet* page);
+    void removePage(TTabSheet* page);
+    void movePage(TTabSheet* page, int index);
+    void changeActivePage(TTabSheet* page);
+    // The page that takes over when `page` goes: the next one with a visible tab, else
+    // the previous one, else none.
+    TTabSheet* successorOf(const TTabSheet* page) const;
+
+    QList<TTabSheet*> m_pages;
+    TTabSheet* m_activePage = nullptr;
+    TTabStyle m_style = TTabStyle::tsTabs;
+    TTabPosition m_tabPosition = TTabPosition::tpTop;
+    bool m_hotTrack = false;
+    bool m_ownerDraw = false;
+    int m_tabHeight = 0;
+    int m_tabWidth = 0;
+    TImageList* m_images = nullptr;
+    QMetaObject::Connection m_imagesChanged;
+    int m_hotTab = -1;
+    mutable Strip m_strip;
+    mutable bool m_stripValid = false;
+};
+
+// Makes TPageControl, TTabSheet and TImageList known to the layout reader.
+void registerPageControlClasses();
+
+} // namespace tk
