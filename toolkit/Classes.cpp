@@ -3,12 +3,14 @@
 #include "Form.h"
 #include "Label.h"
 #include "Layout.h"
+#include "PageControl.h"
 
 namespace tk {
 
 void registerToolkitClasses() {
     registerLayoutClass<TForm>();
     registerLayoutClass<TLabel>();
+    registerPageControlClasses();
 }
 
 } // namespace tk

@@ -164,6 +164,8 @@ private:
         const QStringList never = classInfoList(mo, "NotStored");
         for (int i = 0; i < mo->propertyCount(); ++i) {
             const QMetaProperty p = mo->property(i);
+            // A property that a subclass declares again is written once, as the subclass's.
+            if (mo->indexOfProperty(p.name()) != i) continue;
             const QString name = QString::fromLatin1(p.name());
             if (!isPublished(p) || !p.isStored() || never.contains(name) ||
                 name == QLatin1String("Name") || inheritsFromParent(object, name))

@@ -79,6 +79,8 @@ private slots:
     void enterGoesToDialogKeysUnlessTheEditWantsIt();
     void clickNeedsPressAndReleaseInside();
     void labelSizesToItsCaptionAndKeepsLineBreaks();
+    void stayOnTopTogglesWithoutMoving();
+    void windowFollowsTheMouseWhenNoWindowManagerMovesIt();
     void transparentLabelShowsParentPicture();
 };
 
@@ -314,6 +316,47 @@ void TestControl::transparentLabelShowsParentPicture() {
     QCOMPARE(grab(label).pixel(2, 2), qRgb(255, 255, 255));
     label.setTransparent(true);
     QCOMPARE(grab(label).pixel(2, 2), qRgb(128, 128, 0));
+}
+
+void TestControl::stayOnTopTogglesWithoutMoving() {
+    TForm form;
+    form.setBorderStyle(bsNone);
+    form.setBounds(257, 289, 194, 233);
+    form.setStayOnTop(true); // before the window exists
+    QVERIFY(form.isStayOnTop());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const WId id = form.winId();
+    form.setStayOnTop(false);
+    QVERIFY(!form.isStayOnTop());
+    form.setStayOnTop(true);
+    form.setStayOnTop(true); // the band it is already in: harmless
+    QVERIFY(form.isStayOnTop());
+    QCOMPARE(form.winId(), id); // the same native window
+    QCOMPARE(form.pos(), QPoint(257, 289));
+    QCOMPARE(form.size(), QSize(194, 233));
+}
+
+void TestControl::windowFollowsTheMouseWhenNoWindowManagerMovesIt() {
+    TForm form;
+    form.setBorderStyle(bsNone);
+    form.setBounds(100, 100, 194, 233);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCursor::setPos(form.mapToGlobal(QPoint(10, 10)));
+    form.startSystemMove(); // the offscreen platform has no window manager to ask
+    QCursor::setPos(form.mapToGlobal(QPoint(50, 30)));
+    QMouseEvent move(QEvent::MouseMove, QPointF(50, 30), QPointF(QCursor::pos()), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&form, &move);
+    QCOMPARE(form.pos(), QPoint(140, 120));
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(50, 30), QPointF(QCursor::pos()),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&form, &release);
+    QMouseEvent later(QEvent::MouseMove, QPointF(0, 0), QPointF(0, 0), Qt::NoButton, Qt::NoButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(&form, &later);
+    QCOMPARE(form.pos(), QPoint(140, 120)); // the move ended with the release
 }
 
 ZARVIK_TEST_MAIN(TestControl)
