@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need (only what is missing, silently when
 # nothing is), then configures and builds. Sourced by run.sh and test.sh.
-#   ZARVIK_BUILD_DIR  build folder (default: build, or build-asan with --asan)
 #   ZARVIK_PRESET     dev (default) or asan
+#   ZARVIK_TARGETS    what to build (default: everything)
 set -euo pipefail
 
 ZARVIK_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -34,7 +34,9 @@ zarvik_install_missing() {
 zarvik_build() {
   local preset="${ZARVIK_PRESET:-dev}"
   cmake --preset "$preset" -S "$ZARVIK_ROOT" >/dev/null
-  cmake --build --preset "$preset"
+  # run.sh builds only the program and its tables; test.sh builds everything.
+  # shellcheck disable=SC2086
+  cmake --build --preset "$preset" ${ZARVIK_TARGETS:+--target $ZARVIK_TARGETS}
 }
 
 zarvik_build_dir() {
