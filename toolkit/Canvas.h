@@ -62,7 +62,7 @@ Q_DECLARE_FLAGS(TextFormats, TextFormat)
 // of any device pixel ratio: shapes cover whole logical pixels, text goes through QPainter
 // at device resolution so it stays sharp. It draws straight into the image it wraps and
 // must not outlive it. Construction is cheap; the canvas opens a QPainter only for the
-// duration of one text or image operation.
+// duration of one text operation and writes every other pixel itself.
 //
 // Supported image formats: RGB32, ARGB32, ARGB32_Premultiplied, and Mono/MonoLSB (colours
 // are mapped to the nearer entry of the colour table). Anything else is refused.
@@ -138,7 +138,9 @@ public:
         State m_saved;
     };
 
-    // --- Shapes. Colours are resolved through the palette when they are used.
+    // --- Shapes. Colours are resolved through the palette when they are used. Outlines of
+    // rectangles, round rects, ellipses and polygons are one pixel wide whatever the pen
+    // width; a wider pen thickens lines and polylines only.
     void fillRect(const Rect& r);                // with the brush (nothing when clear)
     void fillRect(const Rect& r, TColor color);  // solid, whatever the brush
     void frameRect(const Rect& r);               // 1-pixel ring in the brush colour
