@@ -106,9 +106,16 @@ void TestCodeTable::split() {
     fromFile.load(path.toStdString());
     QCOMPARE(linesOf(fromFile), lines);
 
-    CodeTable fromBytes;
-    fromBytes.assign(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    QCOMPARE(linesOf(fromBytes), lines);
+    // The same bytes behind a first line of every length up to 40, so that each terminator
+    // also falls on and around the boundaries of the blocks the splitter scans at once.
+    for (qsizetype shift = 0; shift < 40; ++shift) {
+        const QByteArray first(shift, 'x');
+        const QByteArray shifted = first + '\n' + bytes;
+        CodeTable fromBytes;
+        fromBytes.assign(
+            std::string_view(shifted.constData(), static_cast<std::size_t>(shifted.size())));
+        QCOMPARE(linesOf(fromBytes), QList<QByteArray>{first} + lines);
+    }
 }
 
 void TestCodeTable::indexOutOfBounds_data() {
