@@ -1,0 +1,328 @@
+#include "Colors.h"
+#include "FlatCheckBox.h"
+#include "Form.h"
+#include "TestEnvironment.h"
+
+#include <QTest>
+
+using namespace flat;
+using tk::TColor;
+
+namespace {
+
+constexpr TColor Face = 0x00E1EAEB; // the default Color
+
+QRgb rgbOf(TColor c) {
+    return tk::toQRgb(tk::resolveColor(c)) | 0xFF000000u;
+}
+
+// The first grab lets the control size itself to its caption; the second shows the result.
+QImage shot(QWidget& w) {
+    w.grab();
+    return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+bool hasPixel(const QImage& img, QRgb c) {
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (img.pixel(x, y) == c) return true;
+    return false;
+}
+
+void enterMouse(QWidget& w) {
+    QEnterEvent e(QPointF(3, 3), QPointF(3, 3), QPointF(3, 3));
+    QApplication::sendEvent(&w, &e);
+}
+
+// Records the value-changed notification beside the clicks.
+class LoggingCheckBox : public TFlatCheckBox {
+public:
+    using TFlatCheckBox::TFlatCheckBox;
+    QStringList* log = nullptr;
+
+protected:
+    void changed() override {
+        if (log) log->append(QStringLiteral("changed"));
+    }
+};
+
+// A form with the check box under test and a second control to take the focus.
+struct Scene {
+    tk::TForm form;
+    LoggingCheckBox box{nullptr, &form};
+    TFlatCheckBox other{nullptr, &form};
+    QStringList log;
+    int clicks = 0;
+
+    Scene() {
+        form.setBounds(0, 0, 300, 120);
+        box.setBounds(10, 10, 121, 15);
+        other.setBounds(10, 60, 121, 15);
+        box.setTransparent(false);
+        box.log = &log;
+        box.OnClick = [this] {
+            ++clicks;
+            log.append(box.isChecked() ? QStringLiteral("click:checked")
+                                       : QStringLiteral("click:unchecked"));
+        };
+    }
+    bool activate() {
+        form.show();
+        return QTest::qWaitForWindowActive(&form);
+    }
+    // The box's fill, one pixel inside its frame at the top-left (never under the mark).
+    QRgb boxFill() {
+        const QImage img = shot(box);
+        const tk::Rect r = markRect(lpLeft, box.width(), box.height());
+        return img.pixel(r.Left + 1, r.Top + 1);
+    }
+};
+
+} // namespace
+
+class TestFlatCheckBox : public QObject {
+    Q_OBJECT
+
+private slots:
+    void onClickFollowsEveryChangeWhileEnabled();
+    void cycleOfPresses_data();
+    void cycleOfPresses();
+    void doubleClickDoesNotToggleBack();
+    void pressedLookStaysAfterReleaseOutside();
+    void acceleratorAndSpaceToggle();
+    void autoSizeFollowsCaptionAndFont_data();
+    void autoSizeFollowsCaptionAndFont();
+    void boxAndMarkPixels_data();
+    void boxAndMarkPixels();
+    void disabledCaptionIsEngraved();
+    void focusRectangleOnlyWhileFocused();
+};
+
+void TestFlatCheckBox::onClickFollowsEveryChangeWhileEnabled() {
+    Scene s;
+    // GIVEN an enabled, unchecked box; WHEN code checks it THEN one click, after the
+    // notification, with the new value already readable.
+    s.box.setChecked(true);
+    QCOMPARE(s.log, (QStringList{"changed", "click:checked"}));
+    s.box.setChecked(true); // unchanged: nothing
+    s.box.setState(cbChecked);
+    QCOMPARE(s.clicks, 1);
+    s.box.setState(cbGrayed);
+    QCOMPARE(s.clicks, 2);
+    QVERIFY(!s.box.isChecked()); // grayed reads as not checked
+
+    // Disabled: the value changes, nothing fires.
+    s.box.setEnabled(false);
+    s.box.setChecked(true);
+    QCOMPARE(s.box.state(), cbChecked);
+    QCOMPARE(s.clicks, 2);
+}
+
+void TestFlatCheckBox::cycleOfPresses_data() {
+    QTest::addColumn<bool>("allowGrayed");
+    QTest::addColumn<QList<int>>("states");
+    QTest::newRow("two-state") << false << QList<int>{cbChecked, cbUnchecked, cbChecked};
+    QTest::newRow("three-state") << true << QList<int>{cbGrayed, cbChecked, cbUnchecked};
+}
+
+void TestFlatCheckBox::cycleOfPresses() {
+    QFETCH(bool, allowGrayed);
+    QFETCH(QList<int>, states);
+    Scene s;
+    QVERIFY(s.activate());
+    s.box.setAllowGrayed(allowGrayed);
+    for (int i = 0; i < states.size(); ++i) {
+        QTest::mouseClick(&s.box, Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(int(s.box.state()), states[i]);
+        QCOMPARE(s.clicks, i + 1);
+    }
+    QVERIFY(s.box.focused()); // the press takes the focus
+}
+
+void TestFlatCheckBox::doubleClickDoesNotToggleBack() {
+    Scene s;
+    QVERIFY(s.activate());
+    QList<bool> downsDouble;
+    int ups = 0, doubles = 0;
+    s.box.OnMouseDown = [&](tk::TMouseButton, tk::TShiftState sh, int, int) {
+        downsDouble << sh.testFlag(tk::ssDouble);
+    };
+    s.box.OnMouseUp = [&](tk::TMouseButton, tk::TShiftState, int, int) { ++ups; };
+    s.box.OnDblClick = [&] { ++doubles; };
+    QTest::mouseClick(&s.box, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseDClick(&s.box, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(&s.box, Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(s.box.isChecked());
+    QCOMPARE(s.clicks, 1);
+    QCOMPARE(downsDouble, (QList<bool>{false, true}));
+    QCOMPARE(doubles, 0);
+    QCOMPARE(ups, 0); // the left release is the box's own
+    QTest::mouseClick(&s.box, Qt::RightButton, {}, QPoint(5, 5));
+    QCOMPARE(ups, 1);
+    QVERIFY(s.box.isChecked());
+}
+
+void TestFlatCheckBox::pressedLookStaysAfterReleaseOutside() {
+    Scene s;
+    QVERIFY(s.activate());
+    QTest::mousePress(&s.box, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(&s.box, Qt::LeftButton, {}, QPoint(5, 200)); // not heard
+    QCOMPARE(s.boxFill(), rgbOf(s.box.colorDown()));
+    s.other.setFocus(); // neither focused nor hot: idle fill, though still pressed
+    QCOMPARE(s.boxFill(), rgbOf(s.box.color()));
+    enterMouse(s.box); // hot again: the stuck press shows
+    QCOMPARE(s.boxFill(), rgbOf(s.box.colorDown()));
+    QTest::mouseRelease(&s.box, Qt::LeftButton, {}, QPoint(5, 5));
+    QCOMPARE(s.boxFill(), rgbOf(s.box.colorFocused()));
+
+    // Disabling while hot and pressed clears both looks at once.
+    QTest::mousePress(&s.box, Qt::LeftButton, {}, QPoint(5, 5));
+    s.box.setEnabled(false);
+    s.box.setEnabled(true);
+    s.other.setFocus();
+    QCOMPARE(s.boxFill(), rgbOf(s.box.color()));
+}
+
+void TestFlatCheckBox::acceleratorAndSpaceToggle() {
+    Scene s;
+    s.box.setCaption(QStringLiteral("S&tay on top"));
+    QVERIFY(s.activate());
+    s.other.setFocus();
+    QTRY_VERIFY(s.other.focused());
+
+    QTest::keyClick(&s.other, Qt::Key_T, Qt::AltModifier);
+    QVERIFY(s.box.focused());
+    QCOMPARE(s.box.state(), cbChecked);
+    s.other.setFocus();
+    QTest::keyClick(&s.other,
+                    Qt::Key_T); // offered by the form: a custom control takes no characters
+    QVERIFY(s.box.focused());
+    QCOMPARE(s.box.state(), cbUnchecked);
+    QTest::keyClick(&s.box, Qt::Key_Space);
+    QCOMPARE(s.box.state(), cbChecked);
+    QCOMPARE(s.clicks, 3);
+
+    s.other.setFocus();
+    QTest::keyClick(&s.other, Qt::Key_Space); // only the focused box
+    QCOMPARE(s.box.state(), cbChecked);
+    QCOMPARE(s.other.state(), cbChecked);
+    QTest::keyClick(&s.other, Qt::Key_X);
+    QCOMPARE(s.clicks, 3);
+}
+
+void TestFlatCheckBox::autoSizeFollowsCaptionAndFont_data() {
+    QTest::addColumn<int>("layout");
+    QTest::addColumn<int>("fontHeight");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<bool>("widthFollows");
+    QTest::newRow("left-13px") << int(lpLeft) << 13 << QStringLiteral("&Top") << true;
+    QTest::newRow("left-14px-cjk") << int(lpLeft) << 14 << QStringLiteral("置顶") << true;
+    QTest::newRow("left-empty") << int(lpLeft) << 13 << QString() << true;
+    QTest::newRow("right-keeps-width") << int(lpRight) << 13 << QStringLiteral("&Top") << false;
+}
+
+void TestFlatCheckBox::autoSizeFollowsCaptionAndFont() {
+    QFETCH(int, layout);
+    QFETCH(int, fontHeight);
+    QFETCH(QString, caption);
+    QFETCH(bool, widthFollows);
+    TFlatCheckBox box;
+    box.setFont(tk::Font(QStringLiteral("Tahoma"), fontHeight));
+    box.setCaption(caption);
+    box.setLayoutPosition(TLayoutPosition(layout));
+    box.setBounds(0, 0, 121, 15);
+    shot(box);
+
+    QImage scratch(1, 1, QImage::Format_RGB32);
+    tk::Canvas c(scratch);
+    c.setFont(box.font());
+    const int cell = box.font().metrics().height; // 16 at 13 px, 17 at 14 px
+    const int expectedWidth =
+        widthFollows ? c.textWidth(QString(caption).remove(QLatin1Char('&'))) + cell + 5 : 121;
+    QCOMPARE(box.height(), cell + 2);
+    QCOMPARE(box.width(), expectedWidth);
+}
+
+void TestFlatCheckBox::boxAndMarkPixels_data() {
+    QTest::addColumn<int>("layout");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<bool>("enabled");
+    QTest::newRow("left-checked") << int(lpLeft) << int(cbChecked) << true;
+    QTest::newRow("right-checked") << int(lpRight) << int(cbChecked) << true;
+    QTest::newRow("grayed-draws-no-mark") << int(lpLeft) << int(cbGrayed) << true;
+    QTest::newRow("disabled-mark-in-shadow") << int(lpLeft) << int(cbChecked) << false;
+}
+
+void TestFlatCheckBox::boxAndMarkPixels() {
+    QFETCH(int, layout);
+    QFETCH(int, state);
+    QFETCH(bool, enabled);
+    TFlatCheckBox box;
+    box.setTransparent(false);
+    box.setFont(tk::Font(QStringLiteral("Tahoma"), 13));
+    box.setLayoutPosition(TLayoutPosition(layout));
+    box.setState(TCheckBoxState(state));
+    box.setEnabled(enabled);
+    const QImage img = shot(box);
+    QCOMPARE(box.height(), 18);
+
+    // 14 x 14, centred: rows 2 .. 15; one pixel in from its side.
+    const int left = layout == lpLeft ? 1 : box.width() - 15;
+    const tk::Rect r{left, 2, left + 14, 16};
+    QCOMPARE(markRect(TLayoutPosition(layout), box.width(), box.height()), r);
+    const QRgb border = rgbOf(box.colorBorder());
+    for (int i = 0; i < 14; ++i) {
+        QCOMPARE(img.pixel(r.Left + i, r.Top), border);
+        QCOMPARE(img.pixel(r.Left + i, r.Bottom - 1), border);
+        QCOMPARE(img.pixel(r.Left, r.Top + i), border);
+        QCOMPARE(img.pixel(r.Right - 1, r.Top + i), border);
+    }
+    QCOMPARE(img.pixel(r.Left - 1, r.Top + 5), rgbOf(Face)); // just outside
+    QCOMPARE(img.pixel(r.Left + 1, r.Top + 1), rgbOf(Face)); // idle fill
+
+    const QRgb mark = state == cbChecked
+                          ? (enabled ? rgbOf(box.colorChecked()) : rgbOf(tk::clBtnShadow))
+                          : rgbOf(Face);
+    // The short stroke, the corner and the long stroke, three pixels thick.
+    for (int k = 0; k < 3; ++k) {
+        QCOMPARE(img.pixel(r.Left + 3, r.Top + 6 + k), mark);
+        QCOMPARE(img.pixel(r.Left + 5, r.Top + 8 + k), mark);
+        QCOMPARE(img.pixel(r.Left + 10, r.Top + 3 + k), mark);
+    }
+    QCOMPARE(img.pixel(r.Left + 5, r.Top + 11), rgbOf(Face)); // below the thickness
+    QCOMPARE(img.pixel(r.Left + 11, r.Top + 3), rgbOf(Face)); // the strokes' end points
+    QCOMPARE(img.pixel(r.Left + 2, r.Top + 6), rgbOf(Face));  // before the start
+}
+
+void TestFlatCheckBox::disabledCaptionIsEngraved() {
+    TFlatCheckBox box;
+    box.setTransparent(false);
+    box.setFont(tk::Font(QStringLiteral("Tahoma"), 13));
+    box.setCaption(QStringLiteral("Hold"));
+    const QRgb text = rgbOf(tk::clWindowText);
+    QVERIFY(hasPixel(shot(box), text));
+    box.setEnabled(false);
+    const QImage img = shot(box);
+    QVERIFY(!hasPixel(img, text));
+    QVERIFY(hasPixel(img, rgbOf(tk::clBtnShadow)));
+    QVERIFY(hasPixel(img, rgbOf(tk::clBtnHighlight)));
+}
+
+void TestFlatCheckBox::focusRectangleOnlyWhileFocused() {
+    Scene s;
+    s.box.setFont(tk::Font(QStringLiteral("Tahoma"), 13));
+    QVERIFY(s.activate());
+    const QRgb idle = rgbOf(s.box.color()); // opaque takes the parent's colour
+    QCOMPARE(idle, rgbOf(tk::clBtnFace));
+    QCOMPARE(shot(s.box).pixel(0, 0), idle);
+    s.box.setFocus();
+    QTRY_VERIFY(s.box.focused());
+    const QImage img = shot(s.box);
+    QVERIFY(img.pixel(0, 0) != idle); // every other pixel of the ring inverted
+    QCOMPARE(img.pixel(1, 0), idle);
+    QVERIFY(img.pixel(img.width() - 1, img.height() - 1) != idle ||
+            img.pixel(img.width() - 2, img.height() - 1) != idle);
+}
+
+ZARVIK_TEST_MAIN(TestFlatCheckBox)
+#include "tst_flatcheckbox.moc"
