@@ -1,0 +1,256 @@
+#include "Action.h"
+#include "Colors.h"
+#include "FlatRadioButton.h"
+#include "Form.h"
+#include "TestEnvironment.h"
+
+#include <QTest>
+
+using namespace flat;
+using tk::TColor;
+
+namespace {
+
+QRgb rgbOf(TColor c) {
+    return tk::toQRgb(tk::resolveColor(c)) | 0xFF000000u;
+}
+
+QImage shot(QWidget& w) {
+    w.grab(); // the first paint sizes the button to its caption
+    return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// Two buttons of one group on an active form, with their clicks logged in order.
+struct Scene {
+    tk::TForm form;
+    TFlatRadioButton a{nullptr, &form};
+    TFlatRadioButton b{nullptr, &form};
+    QStringList log;
+
+    Scene() {
+        form.setBounds(0, 0, 300, 120);
+        a.setBounds(10, 10, 121, 15);
+        b.setBounds(10, 40, 121, 15);
+        a.setCaption(QStringLiteral("&Five"));
+        b.setCaption(QStringLiteral("T&hree"));
+        a.OnClick = [this] { log << (a.isChecked() && !b.isChecked() ? "a" : "a?"); };
+        b.OnClick = [this] { log << (b.isChecked() && !a.isChecked() ? "b" : "b?"); };
+        b.OnEnter = [this] { log << "b:enter"; };
+    }
+    bool activate() {
+        form.show();
+        return QTest::qWaitForWindowActive(&form);
+    }
+};
+
+} // namespace
+
+class TestFlatRadioButton : public QObject {
+    Q_OBJECT
+
+private slots:
+    void checkingByCodeClicks_data();
+    void checkingByCodeClicks();
+    void clearsOnlySameParentAndGroupIndex();
+    void clearingUnchecksAutoCheckActions();
+    void userPressClicksThriceThenOnce();
+    void focusByAnyMeansChecks();
+    void onlyTheCheckedButtonIsATabStop();
+    void doubleClickAndReleaseAreTheButtons();
+    void pressedLookStaysAfterReleaseOutside();
+    void circleAndDotPixels_data();
+    void circleAndDotPixels();
+};
+
+void TestFlatRadioButton::checkingByCodeClicks_data() {
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<QStringList>("clicks");
+    QTest::newRow("enabled-twice") << true << QStringList{"b", "b"};
+    QTest::newRow("disabled-once") << false << QStringList{"b"};
+}
+
+void TestFlatRadioButton::checkingByCodeClicks() {
+    QFETCH(bool, enabled);
+    QFETCH(QStringList, clicks);
+    Scene s;
+    s.a.setChecked(true);
+    s.log.clear();
+    s.b.setEnabled(enabled);
+    // The sibling is already unchecked when the first click runs.
+    s.b.setChecked(true);
+    QCOMPARE(s.log, clicks);
+    QVERIFY(!s.a.isChecked());
+    QVERIFY(s.b.tabStop());
+    QVERIFY(!s.a.tabStop());
+    s.b.setChecked(true);  // unchanged
+    s.b.setChecked(false); // unchecking leaves the group empty and fires nothing
+    QCOMPARE(s.log, clicks);
+    QVERIFY(!s.a.isChecked() && !s.b.isChecked());
+    QVERIFY(!s.b.tabStop());
+}
+
+void TestFlatRadioButton::clearsOnlySameParentAndGroupIndex() {
+    tk::TControl sheet, elsewhere;
+    TFlatRadioButton a(nullptr, &sheet), b(nullptr, &sheet), other(nullptr, &sheet);
+    TFlatRadioButton far(nullptr, &elsewhere);
+    tk::TControl plain(nullptr, &sheet); // not a radio button: never touched
+    other.setGroupIndex(1);
+    a.setChecked(true);
+    other.setChecked(true);
+    far.setChecked(true);
+    QVERIFY(a.isChecked() && other.isChecked() && far.isChecked());
+    b.setChecked(true);
+    QVERIFY(!a.isChecked());
+    QVERIFY(other.isChecked()); // another GroupIndex
+    QVERIFY(far.isChecked());   // another parent
+    TFlatRadioButton loose;     // no parent: nothing to clear, still clicks
+    int clicks = 0;
+    loose.OnClick = [&] { ++clicks; };
+    loose.setChecked(true);
+    QCOMPARE(clicks, 2);
+}
+
+void TestFlatRadioButton::clearingUnchecksAutoCheckActions() {
+    tk::TControl sheet;
+    TFlatRadioButton a(nullptr, &sheet), b(nullptr, &sheet), c(nullptr, &sheet);
+    tk::TAction autoAction, plainAction;
+    autoAction.setAutoCheck(true);
+    autoAction.setChecked(true);
+    plainAction.setChecked(true);
+    a.setAction(&autoAction);
+    b.setAction(&plainAction);
+    c.setChecked(true);
+    QVERIFY(!autoAction.checked());
+    QVERIFY(plainAction.checked()); // without AutoCheck the action keeps its state
+}
+
+void TestFlatRadioButton::userPressClicksThriceThenOnce() {
+    Scene s;
+    QVERIFY(s.activate());
+    s.a.setFocus();
+    QTRY_VERIFY(s.a.focused());
+    s.log.clear();
+    // Exit and enter, the focus that checks it (two clicks), then the press's own click.
+    QTest::mousePress(&s.b, Qt::LeftButton, {}, QPoint(5, 5));
+    QCOMPARE(s.log, (QStringList{"b:enter", "b", "b", "b"}));
+    QTest::mouseRelease(&s.b, Qt::LeftButton, {}, QPoint(5, 5));
+    s.log.clear();
+    QTest::mouseClick(&s.b, Qt::LeftButton, {}, QPoint(5, 5)); // focused and checked
+    QCOMPARE(s.log, QStringList{"b"});
+}
+
+void TestFlatRadioButton::focusByAnyMeansChecks() {
+    Scene s;
+    tk::TControl neutral(nullptr, &s.form);
+    neutral.setBounds(200, 10, 20, 20);
+    QVERIFY(s.activate());
+    neutral.setFocus();
+    QTRY_VERIFY(neutral.focused());
+    s.b.setFocus(); // by code
+    QVERIFY(s.b.isChecked());
+    QCOMPARE(s.log, (QStringList{"b:enter", "b", "b"}));
+
+    neutral.setFocus();
+    s.log.clear();
+    QTest::keyClick(&neutral, Qt::Key_F, Qt::AltModifier); // a's accelerator
+    QVERIFY(s.a.focused());
+    QVERIFY(s.a.isChecked());
+    QVERIFY(!s.b.isChecked());
+    QCOMPARE(s.log, (QStringList{"a", "a"}));
+}
+
+void TestFlatRadioButton::onlyTheCheckedButtonIsATabStop() {
+    Scene s;
+    tk::TControl before(nullptr, &s.form);
+    before.setTabStop(true);
+    before.setTabOrder(0);
+    s.b.setChecked(true);
+    QVERIFY(s.activate());
+    before.setFocus();
+    QTRY_VERIFY(before.focused());
+    s.log.clear();
+    QTest::keyClick(&before, Qt::Key_Tab); // a is no tab stop: straight to b
+    QVERIFY(s.b.focused());
+    QVERIFY(s.b.isChecked());
+    QCOMPARE(s.log, QStringList{"b:enter"}); // already checked: no click
+}
+
+void TestFlatRadioButton::doubleClickAndReleaseAreTheButtons() {
+    Scene s;
+    QVERIFY(s.activate());
+    QList<bool> downs;
+    int ups = 0, doubles = 0;
+    s.b.OnMouseDown = [&](tk::TMouseButton, tk::TShiftState sh, int, int) {
+        downs << sh.testFlag(tk::ssDouble);
+    };
+    s.b.OnMouseUp = [&](tk::TMouseButton, tk::TShiftState, int, int) { ++ups; };
+    s.b.OnDblClick = [&] { ++doubles; };
+    QTest::mouseClick(&s.b, Qt::LeftButton, {}, QPoint(5, 5));
+    const qsizetype afterClick = s.log.size();
+    QTest::mouseDClick(&s.b, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(&s.b, Qt::LeftButton, {}, QPoint(5, 5));
+    QCOMPARE(s.log.size(), afterClick); // the double click does not click
+    QCOMPARE(downs, QList<bool>{true}); // the left press itself raises no OnMouseDown
+    QCOMPARE(doubles, 0);
+    QCOMPARE(ups, 0);
+}
+
+void TestFlatRadioButton::pressedLookStaysAfterReleaseOutside() {
+    Scene s;
+    s.b.setTransparent(false);
+    s.b.setFont(tk::Font(QStringLiteral("Tahoma"), 13));
+    QVERIFY(s.activate());
+    const auto fill = [&] { return shot(s.b).pixel(8, 4); }; // inside the circle, above the dot
+    QCOMPARE(fill(), rgbOf(s.b.color()));
+    QTest::mousePress(&s.b, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(&s.b, Qt::LeftButton, {}, QPoint(5, 200)); // not heard
+    QCOMPARE(fill(), rgbOf(s.b.colorDown()));
+    QTest::mouseRelease(&s.b, Qt::LeftButton, {}, QPoint(5, 5));
+    QCOMPARE(fill(), rgbOf(s.b.colorFocused()));
+}
+
+void TestFlatRadioButton::circleAndDotPixels_data() {
+    QTest::addColumn<int>("layout");
+    QTest::addColumn<bool>("checked");
+    QTest::addColumn<bool>("enabled");
+    QTest::newRow("left-unchecked") << int(lpLeft) << false << true;
+    QTest::newRow("left-checked") << int(lpLeft) << true << true;
+    QTest::newRow("right-checked") << int(lpRight) << true << true;
+    QTest::newRow("disabled-dot-in-shadow") << int(lpLeft) << true << false;
+}
+
+void TestFlatRadioButton::circleAndDotPixels() {
+    QFETCH(int, layout);
+    QFETCH(bool, checked);
+    QFETCH(bool, enabled);
+    TFlatRadioButton r;
+    r.setTransparent(false);
+    r.setFont(tk::Font(QStringLiteral("Tahoma"), 13));
+    r.setLayoutPosition(TLayoutPosition(layout));
+    r.setChecked(checked);
+    r.setEnabled(enabled);
+    const QImage img = shot(r);
+    QCOMPARE(r.height(), 18);
+    const int left = layout == lpLeft ? 1 : r.width() - 15;
+    const int top = 2; // 14 x 14, centred in 18 rows
+    const QRgb face = rgbOf(r.color());
+    const QRgb border = rgbOf(r.colorBorder());
+    const QRgb dot = !checked ? face : enabled ? rgbOf(r.colorChecked()) : rgbOf(tk::clBtnShadow);
+
+    QCOMPARE(img.pixel(left, top), face); // the corners lie outside the circle
+    QCOMPARE(img.pixel(left + 13, top + 13), face);
+    QCOMPARE(img.pixel(left + 7, top), border); // the outline at the four extremes
+    QCOMPARE(img.pixel(left + 7, top + 13), border);
+    QCOMPARE(img.pixel(left, top + 7), border);
+    QCOMPARE(img.pixel(left + 13, top + 7), border);
+    QCOMPARE(img.pixel(left + 7, top + 2), face); // between outline and dot
+    // The dot: 8 x 8 from (3, 3), round.
+    QCOMPARE(img.pixel(left + 7, top + 7), dot);
+    QCOMPARE(img.pixel(left + 7, top + 3), dot);
+    QCOMPARE(img.pixel(left + 3, top + 7), dot);
+    QCOMPARE(img.pixel(left + 10, top + 7), dot);
+    QCOMPARE(img.pixel(left + 3, top + 3), face);
+}
+
+ZARVIK_TEST_MAIN(TestFlatRadioButton)
+#include "tst_flatradiobutton.moc"
