@@ -1,0 +1,367 @@
+#include "FlatGroupBox.h"
+
+#include "Bitmap.h"
+#include "Label.h"
+
+#include <QScopedValueRollback>
+#include <algorithm>
+
+namespace flat {
+
+using tk::Canvas;
+using tk::Rect;
+using tk::TColor;
+using tk::TextFormat;
+
+namespace {
+
+constexpr int CaptionIndent = 10;     // the caption's distance from the frame's sides
+constexpr int BackgropColors = 60;    // gradient bands of the fsCustom face
+constexpr int MaxColumns = 16;        // more columns than this are not offered
+constexpr int ButtonsLeft = 8;        // the first column's distance from the left side
+constexpr int ButtonsWidthSlack = 10; // the part of the width no column gets
+
+// Where the caption interrupts the frame's top line, for a caption `textWidth` wide.
+std::pair<int, int> captionGap(TAlignmentText alignment, const Rect& client, int textWidth) {
+    switch (alignment) {
+    case stRight:
+        return {client.Right - textWidth - 15, client.Right - 8};
+    case stCenter: {
+        const int w = client.width();
+        return {(w - textWidth - 12) / 2, (w + textWidth + 5) / 2};
+    }
+    case stLeft:
+    default:
+        return {client.Left + 5, client.Left + textWidth + 12};
+    }
+}
+
+// Holds a widget's repaints back while the buttons move, whatever happens meanwhile, so
+// that one repaint shows the whole arrangement.
+class UpdatesHeld {
+public:
+    explicit UpdatesHeld(QWidget& w) : m_widget(w), m_was(w.updatesEnabled()) {
+        m_widget.setUpdatesEnabled(false);
+    }
+    ~UpdatesHeld() { m_widget.setUpdatesEnabled(m_was); }
+    UpdatesHeld(const UpdatesHeld&) = delete;
+    UpdatesHeld& operator=(const UpdatesHeld&) = delete;
+
+private:
+    QWidget& m_widget;
+    bool m_was;
+};
+
+} // namespace
+
+// --- Group box ----------------------------------------------------------------------------
+
+TDefineGroupBox::TDefineGroupBox(tk::Component* owner, QWidget* parent)
+    : tk::TControl(owner, nullptr) {
+    setControlStyle(controlStyle() | tk::csAcceptsControls | tk::csOpaque);
+    // The colour of a group box without a parent; a parent's replaces it.
+    assignColor(tk::clWindow);
+    setBounds(0, 0, 185, 105);
+    if (parent) setParentControl(parent);
+}
+
+void TDefineGroupBox::setTransparent(bool on) {
+    if (on == m_transparent) return;
+    m_transparent = on;
+    update();
+}
+
+void TDefineGroupBox::setAlignment(TAlignmentText a) {
+    if (a == m_alignment) return;
+    m_alignment = a;
+    update();
+}
+
+void TDefineGroupBox::setBorder(TGroupBoxBorder b) {
+    if (b == m_border) return;
+    m_border = b;
+    update();
+}
+
+void TDefineGroupBox::setBackgropOrien(TFillDirection d) {
+    if (d == m_backgropOrien) return;
+    m_backgropOrien = d;
+    update();
+}
+
+void TDefineGroupBox::setStyleFace(TStyleFace s) {
+    if (s == m_styleFace) return;
+    m_styleFace = s;
+    update();
+}
+
+void TDefineGroupBox::setIndexedColor(int index, TColor c) {
+    switch (index) {
+    case 0:
+        m_colorBorder = c;
+        break;
+    case 1:
+        m_backgropStartColor = c;
+        break;
+    case 2:
+        m_backgropStopColor = c;
+        break;
+    default:
+        return;
+    }
+    update();
+}
+
+bool TDefineGroupBox::dialogChar(QChar c) {
+    if (tk::isAccelerator(c, caption()) && canFocus()) {
+        setFocus();
+        return true;
+    }
+    // Other characters go on to the controls inside, so that their accelerators work.
+    return tk::TControl::dialogChar(c);
+}
+
+void TDefineGroupBox::paint(Canvas& c) {
+    const Rect client{0, 0, width(), height()};
+    if (client.isEmpty()) return;
+    // Composed whole off-screen and copied in one step, so the frame never flickers.
+    tk::Bitmap picture(client.Right, client.Bottom, c.devicePixelRatio());
+    Canvas& pc = picture.canvas();
+    pc.setFont(font());
+    const QString text = caption();
+    const int textHeight = pc.textHeight(text);
+    const int textWidth = pc.textWidth(text);
+    const Rect captionRect{client.Left + CaptionIndent, client.Top, client.Right - CaptionIndent,
+                           client.Top + textHeight};
+
+    if (m_transparent)
+        tk::paintParentBackground(this, pc);
+    else if (m_styleFace == fsCustom)
+        GradientFill(pc, client, m_backgropStartColor, m_backgropStopColor, m_backgropOrien,
+                     BackgropColors);
+    else
+        pc.fillRect(client, color());
+
+    const auto [gapStart, gapEnd] = captionGap(m_alignment, client, textWidth);
+    const int y = client.Top + textHeight / 2;
+    pc.setPen({m_colorBorder, 1});
+    if (m_border == brFull) {
+        pc.polyline({{gapStart, y},
+                     {client.Left, y},
+                     {client.Left, client.Bottom - 1},
+                     {client.Right - 1, client.Bottom - 1},
+                     {client.Right - 1, y},
+                     {gapEnd, y}});
+    } else {
+        pc.moveTo(gapStart, y);
+        pc.lineTo(client.Left, y);
+        pc.moveTo(client.Right - 1, y);
+        pc.lineTo(gapEnd, y);
+    }
+
+    pc.setBrushStyle(tk::BrushStyle::Clear);
+    tk::TextFormats flags =
+        tk::TextFormats(TextFormat::SingleLine) | TextFormat::VCenter | TextFormat::NoPrefix;
+    if (m_alignment == stCenter) flags |= TextFormat::Center;
+    if (m_alignment == stRight) flags |= TextFormat::Right;
+    drawControlCaption(pc, captionRect, text, flags, enabled());
+
+    c.draw(0, 0, picture);
+}
+
+QRect TDefineGroupBox::alignRect() const {
+    QRect r = rect();
+    r.setTop(r.top() + font().metrics().height);
+    r.adjust(1, 1, -1, -1);
+    // The framework's three-dimensional look is always on here: one more pixel.
+    r.adjust(1, 1, -1, -1);
+    return r;
+}
+
+void TDefineGroupBox::enabledChanged() {
+    tk::TControl::enabledChanged();
+    update();
+}
+
+void TDefineGroupBox::textChanged() {
+    tk::TControl::textChanged();
+    update();
+}
+
+void TDefineGroupBox::parentColorChanged() {
+    tk::TControl::parentColorChanged();
+    update();
+}
+
+void TDefineGroupBox::sysColorChanged() {
+    tk::TControl::sysColorChanged();
+    if (parentColor())
+        if (tk::TControl* p = parentControl()) assignColor(p->color());
+    update();
+}
+
+void TDefineGroupBox::resized() {
+    tk::TControl::resized();
+    if (m_transparent) update();
+}
+
+void TDefineGroupBox::moved() {
+    tk::TControl::moved();
+    if (m_transparent) update();
+}
+
+// --- Item button --------------------------------------------------------------------------
+
+TDefineGroupButton::TDefineGroupButton(TDefineRadioGroup* group)
+    : TDefineRadioButton(group, nullptr), m_group(group) {
+    group->m_buttons.append(this);
+    setVisible(false);
+    setEnabled(group->enabled());
+    setParentShowHint(false);
+    OnClick = [this] { m_group->buttonClicked(this); };
+    setParentControl(group);
+}
+
+TDefineGroupButton::~TDefineGroupButton() {
+    m_group->m_buttons.removeOne(this);
+}
+
+void TDefineGroupButton::keyDown(int& key, tk::TShiftState shift) {
+    TDefineRadioButton::keyDown(key, shift);
+    m_group->keyDown(key, shift);
+}
+
+void TDefineGroupButton::keyPress(QChar& key) {
+    TDefineRadioButton::keyPress(key);
+    m_group->keyPress(key);
+    if ((key == QLatin1Char('\b') || key == QLatin1Char(' ')) && !m_group->mayChangeSelection())
+        key = QChar();
+}
+
+// --- Radio group --------------------------------------------------------------------------
+
+TDefineRadioGroup::TDefineRadioGroup(tk::Component* owner, QWidget* parent)
+    : TDefineGroupBox(owner, nullptr) {
+    // Not opaque: the group shows its parent's background where it paints nothing itself.
+    setControlStyle(tk::TControlStyle(tk::csSetCaption) | tk::csDoubleClicks |
+                    tk::csParentBackground);
+    if (parent) setParentControl(parent);
+}
+
+TDefineRadioGroup::~TDefineRadioGroup() {
+    while (!m_buttons.isEmpty())
+        delete m_buttons.last();
+}
+
+void TDefineRadioGroup::setItems(const QStringList& items) {
+    m_items = items;
+    itemsChanged();
+}
+
+void TDefineRadioGroup::setItemIndex(int index) {
+    if (isLoading()) {
+        m_itemIndex = index;
+        return;
+    }
+    const int count = int(m_buttons.size());
+    index = std::clamp(index, -1, count - 1);
+    if (index == m_itemIndex) return;
+    if (m_itemIndex >= 0 && m_itemIndex < count) m_buttons[m_itemIndex]->setChecked(false);
+    m_itemIndex = index;
+    if (index >= 0) m_buttons[index]->setChecked(true);
+}
+
+void TDefineRadioGroup::setColumns(int columns) {
+    columns = std::clamp(columns, 1, MaxColumns);
+    if (columns == m_columns) return;
+    m_columns = columns;
+    arrangeButtons();
+    update();
+}
+
+void TDefineRadioGroup::setTopOffset(int offset) {
+    if (offset == m_topOffset) return;
+    m_topOffset = offset;
+    arrangeButtons();
+    update();
+}
+
+void TDefineRadioGroup::setStyleFace(TStyleFace s) {
+    TDefineGroupBox::setStyleFace(s);
+    assignTransparent(styleFace() != fsCustom && !parentColor());
+}
+
+void TDefineRadioGroup::loaded() {
+    TDefineGroupBox::loaded();
+    // A stored index past the items would name a button that never exists.
+    m_itemIndex = std::clamp(m_itemIndex, -1, int(m_items.size()) - 1);
+    updateButtons();
+}
+
+void TDefineRadioGroup::itemsChanged() {
+    if (isLoading()) return;
+    if (m_itemIndex >= m_items.size()) m_itemIndex = int(m_items.size()) - 1;
+    updateButtons();
+}
+
+void TDefineRadioGroup::updateButtons() {
+    while (m_buttons.size() < m_items.size())
+        new TDefineGroupButton(this);
+    while (m_buttons.size() > m_items.size())
+        delete m_buttons.last();
+    for (qsizetype i = 0; i < m_buttons.size(); ++i)
+        m_buttons[i]->setCaption(m_items[i]);
+    if (m_itemIndex >= 0 && m_itemIndex < m_buttons.size()) {
+        // The group's own checking is no user's choice: no OnClick of the group.
+        QScopedValueRollback<bool> updating(m_updating, true);
+        m_buttons[m_itemIndex]->setChecked(true);
+    }
+    arrangeButtons();
+    update();
+}
+
+void TDefineRadioGroup::arrangeButtons() {
+    if (m_buttons.isEmpty() || isLoading()) return;
+    const int lineHeight = font().metrics().height;
+    const int count = int(m_buttons.size());
+    const int perColumn = (count + m_columns - 1) / m_columns;
+    const int buttonWidth = (width() - ButtonsWidthSlack) / m_columns;
+    const int rest = height() - lineHeight - 5;
+    const int buttonHeight = rest / perColumn;
+    const int topMargin = lineHeight + (rest % perColumn) / 2 + m_topOffset;
+    const UpdatesHeld held(*this);
+    for (int i = 0; i < count; ++i) {
+        TDefineGroupButton* b = m_buttons[i];
+        b->setLayoutDirection(layoutDirection());
+        int x = (i / perColumn) * buttonWidth + ButtonsLeft;
+        if (b->layoutDirection() == Qt::RightToLeft) x = width() - x - b->width();
+        const int y = (i % perColumn) * buttonHeight + topMargin;
+        b->setBounds(x, y, b->width(), b->height());
+        b->setVisible(true);
+    }
+}
+
+void TDefineRadioGroup::buttonClicked(TDefineGroupButton* button) {
+    if (m_updating) return;
+    m_itemIndex = int(m_buttons.indexOf(button));
+    changed();
+    click();
+}
+
+void TDefineRadioGroup::enabledChanged() {
+    TDefineGroupBox::enabledChanged();
+    for (TDefineGroupButton* b : std::as_const(m_buttons))
+        b->setEnabled(enabled());
+}
+
+void TDefineRadioGroup::fontChanged() {
+    TDefineGroupBox::fontChanged();
+    arrangeButtons();
+}
+
+void TDefineRadioGroup::resized() {
+    TDefineGroupBox::resized();
+    arrangeButtons();
+}
+
+} // namespace flat
