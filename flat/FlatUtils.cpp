@@ -332,6 +332,55 @@ bool RectsIntersect(const Rect& a, const Rect& b) {
     return a.intersects(b);
 }
 
-// --- Helpers that work on controls, and the version-bearing bases ----------------------
+// --- Helpers that work on controls ----------------------------------------------------
+
+TColor DrawFlatBorder(const tk::TControl& control, Canvas& canvas, TColor borderColor,
+                      TColor flatColor, TColor focusedColor, bool mouseIn, bool focused) {
+    Rect r{0, 0, control.width(), control.height()};
+    canvas.frameRect(r, borderColor);
+    const TColor inner = !control.isDesigning() && (focused || mouseIn) ? focusedColor : flatColor;
+    for (int ring = 0; ring < 2; ++ring) {
+        r = r.inflated(-1, -1);
+        canvas.frameRect(r, inner);
+    }
+    return inner;
+}
+
+void DrawParentBackground(const QWidget& control, Canvas& canvas) {
+    tk::paintParentBackground(&control, canvas);
+}
+
+void PlaceTicket(TTicketPosition position, const QWidget& control, tk::TControl& ticket,
+                 int spacing) {
+    // In 64 bits: a layout may hold any TicketSpace, and the sums must not wrap.
+    const QRect c = control.geometry();
+    const qint64 w = ticket.width();
+    const qint64 h = ticket.height();
+    const qint64 centredTop = c.y() + (qint64(c.height()) - h) / 2;
+    qint64 x = c.x();
+    qint64 y = c.y();
+    switch (position) {
+    case poLeft:
+        x = c.x() - w - spacing;
+        y = centredTop;
+        break;
+    case poTop:
+        y = c.y() - h - spacing;
+        break;
+    case poRight:
+        x = qint64(c.x()) + c.width() + spacing;
+        y = centredTop;
+        break;
+    case poBottom:
+        y = qint64(c.y()) + c.height() + spacing;
+        break;
+    }
+    // The far edge must stay an int too.
+    const auto place = [](qint64 v, qint64 extent) {
+        return int(std::clamp<qint64>(v, std::numeric_limits<int>::min(),
+                                      std::numeric_limits<int>::max() - extent));
+    };
+    ticket.setBounds(place(x, w), place(y, h), int(w), int(h));
+}
 
 } // namespace flat

@@ -7,10 +7,12 @@
 #include "Canvas.h"
 #include "Colors.h"
 #include "Geometry.h"
+#include "VersionBases.h"
 
 #include <QObject>
 #include <QPoint>
 #include <QString>
+#include <QWidget>
 #include <array>
 
 namespace flat {
@@ -143,9 +145,29 @@ int RectWidth(const tk::Rect& r);
 int RectHeight(const tk::Rect& r);
 bool RectsIntersect(const tk::Rect& a, const tk::Rect& b);
 
-// --- Helpers that work on controls, and the version-bearing bases ----------------------
-// DrawFlatBorder, DrawParentBackground, PlaceTicket and TVersionControl, TVersionCtrlExt,
-// TVersionPages, TVersionSheet, TVersionComboBox, TVersionEdit stand on the control
-// layer and are declared from here on.
+// --- Helpers that work on controls ----------------------------------------------------
+// The version-bearing bases are in VersionBases.h, included above.
+
+// The flat edit's frame: one ring of `borderColor` on the control's outer edge, then two
+// rings of the inner colour, which is returned. The inner colour is `focusedColor` while
+// `focused` or `mouseIn`, else `flatColor`; in a form designer it is always `flatColor`.
+// Qt gives a widget no separate surface for its frame, so `canvas` covers the whole
+// control (frame and text area, (0, 0) at the control's top-left) and the control is
+// passed for its size and its designing flag.
+tk::TColor DrawFlatBorder(const tk::TControl& control, tk::Canvas& canvas, tk::TColor borderColor,
+                          tk::TColor flatColor, tk::TColor focusedColor, bool mouseIn,
+                          bool focused);
+
+// What the control's parent shows behind it: the parent's background and its own
+// painting (not its other child controls), shifted so that the control's top-left is at
+// (0, 0) and clipped to the parent. Nothing happens for a control without a parent.
+void DrawParentBackground(const QWidget& control, tk::Canvas& canvas);
+
+// Moves `ticket`, keeping its size, beside `control` (both in the same parent): `spacing`
+// pixels to the left, above, to the right or below. Left and right of the control it is
+// centred vertically, (H - h) / 2 truncated toward zero: a ticket 3 pixels taller than
+// the control starts 1 pixel above it.
+void PlaceTicket(TTicketPosition position, const QWidget& control, tk::TControl& ticket,
+                 int spacing);
 
 } // namespace flat

@@ -1,0 +1,20 @@
+#include "VersionBases.h"
+
+namespace flat {
+
+TVersionControl::TVersionControl(tk::Component* owner, QWidget* parent)
+    : tk::TControl(owner, parent) {}
+
+TVersionCtrlExt::TVersionCtrlExt(tk::Component* owner, QWidget* parent)
+    : tk::TControl(owner, parent) {}
+
+TVersionEdit::TVersionEdit(tk::Component* owner, QWidget* parent)
+    : tk::TCustomEdit(owner, parent) {}
+
+TVersionPages::TVersionPages(tk::Component* owner, QWidget* parent)
+    : tk::TPageControl(owner, parent) {}
+
+TVersionSheet::TVersionSheet(tk::Component* owner, QWidget* parent)
+    : tk::TTabSheet(owner, parent) {}
+
+} // namespace flat
