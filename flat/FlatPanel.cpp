@@ -1,0 +1,201 @@
+#include "FlatPanel.h"
+
+#include "Bitmap.h"
+#include "Canvas.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace flat {
+
+namespace {
+
+constexpr int NewPanelWidth = 185;
+constexpr int NewPanelHeight = 41;
+constexpr int GradientBands = 60;
+constexpr int CaptionInset = 3;     // the caption keeps this far from the left and right edge
+constexpr int AlignInset = 2;       // aligned children keep clear of the border
+constexpr int BorderStripWidth = 2; // what a resize repaints of the old border
+
+tk::TextFormats captionFlags(tk::TAlignment a) {
+    tk::TextFormats f = tk::TextFormats(tk::TextFormat::SingleLine) | tk::TextFormat::VCenter;
+    if (a == tk::taCenter) f |= tk::TextFormat::Center;
+    if (a == tk::taRightJustify) f |= tk::TextFormat::Right;
+    return f;
+}
+
+} // namespace
+
+QRegion panelRepaintRegion(const QRect& oldBounds, QSize newSize, bool fullRepaint,
+                           bool hasCaption) {
+    if (fullRepaint || hasCaption) return QRegion(QRect(QPoint(0, 0), newSize));
+    QRegion region;
+    if (oldBounds.width() != newSize.width())
+        region +=
+            QRect(oldBounds.width() - BorderStripWidth, 0, BorderStripWidth, oldBounds.height());
+    if (oldBounds.height() != newSize.height())
+        region +=
+            QRect(0, oldBounds.height() - BorderStripWidth, oldBounds.width(), BorderStripWidth);
+    return region;
+}
+
+TDefinePanel::TDefinePanel(tk::Component* owner, QWidget* parent)
+    : TVersionCtrlExt(owner, nullptr) {
+    setControlStyle(tk::TControlStyle(tk::csAcceptsControls) | tk::csCaptureMouse |
+                    tk::csClickEvents | tk::csDoubleClicks | tk::csSetCaption | tk::csOpaque);
+    // The window class asks for no full redraw on resize: Qt then repaints only what a
+    // resize uncovers, and windowPosChanged() decides what else.
+    setAttribute(Qt::WA_StaticContents);
+    setBounds(0, 0, NewPanelWidth, NewPanelHeight);
+    setColor(tk::clBtnFace); // turns ParentColor off
+    if (parent) setParentControl(parent);
+}
+
+void TDefinePanel::setTransparent(bool on) {
+    if (m_transparent == on) return;
+    m_transparent = on;
+    update();
+}
+
+void TDefinePanel::setTransBorder(bool on) {
+    if (m_transBorder == on) return;
+    m_transBorder = on;
+    update();
+}
+
+void TDefinePanel::setAlignment(tk::TAlignment a) {
+    if (m_alignment == a) return;
+    m_alignment = a;
+    update();
+}
+
+void TDefinePanel::setColors(int index, tk::TColor c) {
+    switch (index) {
+    case ciColorBorder:
+        m_colorBorder = c;
+        break;
+    case ciBackgropStartColor:
+        m_backgropStartColor = c;
+        break;
+    case ciBackgropStopColor:
+        m_backgropStopColor = c;
+        break;
+    default:
+        throw std::out_of_range("TDefinePanel: no colour has the index " + std::to_string(index));
+    }
+    update();
+}
+
+void TDefinePanel::setBackgropOrien(TFillDirection d) {
+    if (m_backgropOrien == d) return;
+    m_backgropOrien = d;
+    update();
+}
+
+void TDefinePanel::setStyleFace(TStyleFace s) {
+    if (m_styleFace == s) return;
+    m_styleFace = s;
+    update();
+}
+
+void TDefinePanel::dockClient(const QRect& dockRect, const std::function<void()>& placeClient) {
+    if (!m_autoSize) {
+        if (placeClient) placeClient();
+        return;
+    }
+    struct Mark {
+        bool& flag;
+        explicit Mark(bool& f) : flag(f) { flag = true; }
+        ~Mark() { flag = false; }
+        Mark(const Mark&) = delete;
+        Mark& operator=(const Mark&) = delete;
+    } mark(m_sizingForDock);
+    const QRect b = boundsRect();
+    switch (align()) {
+    case tk::alLeft:
+        if (b.width() == 0) setBounds(b.x(), b.y(), dockRect.width(), b.height());
+        break;
+    case tk::alTop:
+        if (b.height() == 0) setBounds(b.x(), b.y(), b.width(), dockRect.height());
+        break;
+    case tk::alRight:
+        if (b.width() == 0)
+            setBounds(b.x() - dockRect.width(), b.y(), dockRect.width(), b.height());
+        break;
+    case tk::alBottom:
+        if (b.height() == 0)
+            setBounds(b.x(), b.y() - dockRect.height(), b.width(), dockRect.height());
+        break;
+    default:
+        break;
+    }
+    if (placeClient) placeClient();
+}
+
+void TDefinePanel::textChanged() {
+    TVersionCtrlExt::textChanged();
+    update();
+}
+
+void TDefinePanel::fontChanged() {
+    TVersionCtrlExt::fontChanged();
+    update();
+}
+
+void TDefinePanel::windowPosChanged(const QRect& oldBounds) {
+    const QRegion dirty =
+        panelRepaintRegion(oldBounds, size(), m_fullRepaint, !caption().isEmpty());
+    if (!dirty.isEmpty()) update(dirty);
+    TVersionCtrlExt::windowPosChanged(oldBounds);
+}
+
+QRect TDefinePanel::alignRect() const {
+    return rect().adjusted(AlignInset, AlignInset, -AlignInset, -AlignInset);
+}
+
+void TDefinePanel::paint(tk::Canvas& c) {
+    // Composed off-screen and copied in one step, so a repaint never shows half a picture.
+    tk::Bitmap buffer(width(), height(), c.devicePixelRatio());
+    tk::Canvas& bc = buffer.canvas();
+    paintBackground(bc);
+    paintBorder(bc);
+    paintCaption(bc);
+    c.draw(0, 0, buffer);
+}
+
+void TDefinePanel::paintBackground(tk::Canvas& c) const {
+    const tk::Rect r{0, 0, width(), height()};
+    if (m_transparent)
+        DrawParentBackground(*this, c);
+    else if (m_styleFace == fsCustom)
+        GradientFill(c, r, m_backgropStartColor, m_backgropStopColor, m_backgropOrien,
+                     GradientBands);
+    else
+        c.fillRect(r, color());
+}
+
+void TDefinePanel::paintBorder(tk::Canvas& c) const {
+    if (!m_transBorder) DrawSolidFrame(c, tk::Rect{0, 0, width(), height()}, m_colorBorder, 1);
+}
+
+void TDefinePanel::paintCaption(tk::Canvas& c) const {
+    if (caption().isEmpty()) return;
+    tk::Canvas::StateSaver saver(c);
+    c.setFont(font());
+    c.setTextBackground(tk::TextBackground::Transparent);
+    const tk::Rect t{CaptionInset, 0, width() - CaptionInset, height()};
+    const tk::TextFormats flags = captionFlags(m_alignment);
+    if (enabled()) {
+        c.drawText(t, caption(), flags);
+        return;
+    }
+    // Engraved: a highlight one pixel down and right, the shadow on top.
+    c.setFontColor(tk::clBtnHighlight);
+    c.drawText(t.translated(1, 1), caption(), flags);
+    c.setFontColor(tk::clBtnShadow);
+    c.drawText(t, caption(), flags);
+}
+
+TFlatPanel::TFlatPanel(tk::Component* owner, QWidget* parent) : TDefinePanel(owner, parent) {}
+
+} // namespace flat

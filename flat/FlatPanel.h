@@ -1,0 +1,126 @@
+#pragma once
+
+#include "FlatUtils.h"
+#include "VersionBases.h"
+
+#include <QRect>
+#include <QRegion>
+#include <QSize>
+#include <functional>
+
+namespace flat {
+
+// A container with a flat face (its Color, a gradient, or what its parent shows behind it)
+// inside a one-pixel border, and an optional single-line caption.
+class TDefinePanel : public TVersionCtrlExt {
+    Q_OBJECT
+public:
+    // The three colours share one setter, by these indices.
+    enum ColorIndex { ciColorBorder = 0, ciBackgropStartColor = 1, ciBackgropStopColor = 2 };
+
+    explicit TDefinePanel(tk::Component* owner = nullptr, QWidget* parent = nullptr);
+
+    bool transparent() const { return m_transparent; }
+    void setTransparent(bool on);
+    bool transBorder() const { return m_transBorder; }
+    void setTransBorder(bool on);
+    // Also the answer to the question how the panel aligns its contents.
+    tk::TAlignment alignment() const { return m_alignment; }
+    void setAlignment(tk::TAlignment a);
+    bool locked() const { return m_locked; }
+    void setLocked(bool on) { m_locked = on; }
+    bool fullRepaint() const { return m_fullRepaint; }
+    void setFullRepaint(bool on) { m_fullRepaint = on; }
+
+    tk::TColor colorBorder() const { return m_colorBorder; }
+    void setColorBorder(tk::TColor c) { setColors(ciColorBorder, c); }
+    tk::TColor backgropStartColor() const { return m_backgropStartColor; }
+    void setBackgropStartColor(tk::TColor c) { setColors(ciBackgropStartColor, c); }
+    tk::TColor backgropStopColor() const { return m_backgropStopColor; }
+    void setBackgropStopColor(tk::TColor c) { setColors(ciBackgropStopColor, c); }
+    // Stores the colour the index names and repaints, even when it is unchanged: callers
+    // use it to force a repaint. An unknown index is refused with an exception.
+    virtual void setColors(int index, tk::TColor c);
+
+    TFillDirection backgropOrien() const { return m_backgropOrien; }
+    void setBackgropOrien(TFillDirection d);
+    TStyleFace styleFace() const { return m_styleFace; }
+    void setStyleFace(TStyleFace s);
+
+    bool useDockManager() const { return m_useDockManager; }
+    void setUseDockManager(bool on) { m_useDockManager = on; }
+    bool dockSite() const { return m_dockSite; }
+    void setDockSite(bool on) { m_dockSite = on; }
+    bool autoSize() const { return m_autoSize; }
+    void setAutoSize(bool on) { m_autoSize = on; }
+
+    // The tool-control query of in-place activation hosts: yes unless Locked.
+    bool isToolControl() const { return !m_locked; }
+
+    // Docking. Qt has no docking of our controls, so nothing calls this yet; it is what a
+    // dock client's placement runs. With AutoSize on, a panel aligned to a side with no
+    // extent on that axis first takes the dock rectangle's extent (growing away from the
+    // side it is aligned to); then `placeClient` runs. While it runs, the panel refuses to
+    // auto-size; the mark is cleared again on every path.
+    void dockClient(const QRect& dockRect, const std::function<void()>& placeClient);
+    bool isSizingForDock() const { return m_sizingForDock; }
+    // Whether an auto-size request may change the bounds now.
+    bool canAutoSize() const { return !m_sizingForDock; }
+
+protected:
+    void paint(tk::Canvas& c) override;
+    void textChanged() override;
+    void fontChanged() override;
+    void windowPosChanged(const QRect& oldBounds) override;
+    QRect alignRect() const override;
+
+private:
+    void paintBackground(tk::Canvas& c) const;
+    void paintBorder(tk::Canvas& c) const;
+    void paintCaption(tk::Canvas& c) const;
+
+    bool m_transparent = false;
+    bool m_transBorder = false;
+    tk::TAlignment m_alignment = tk::taCenter;
+    bool m_locked = false;
+    bool m_fullRepaint = true;
+    tk::TColor m_colorBorder = tk::rgb(136, 165, 97);
+    tk::TColor m_backgropStartColor = tk::rgb(237, 241, 251);
+    tk::TColor m_backgropStopColor = tk::rgb(214, 223, 247);
+    TFillDirection m_backgropOrien = fdLeftToRight;
+    TStyleFace m_styleFace = fsDefault;
+    bool m_useDockManager = true;
+    bool m_dockSite = false;
+    bool m_autoSize = false;
+    bool m_sizingForDock = false;
+};
+
+// The region a move or resize from `oldBounds` to `newSize` repaints: everything when
+// `fullRepaint` or a caption asks for it, else only the 2-pixel strips that held the old
+// right and bottom border (empty for a plain move).
+QRegion panelRepaintRegion(const QRect& oldBounds, QSize newSize, bool fullRepaint,
+                           bool hasCaption);
+
+class TFlatPanel : public TDefinePanel {
+    Q_OBJECT
+    // A declared default unlike what a new panel has, so layouts keep recording both.
+    Q_CLASSINFO("StoredDefault:ParentColor", "True")
+    Q_CLASSINFO("StoredDefault:UseDockManager", "False")
+    Q_PROPERTY(bool Transparent READ transparent WRITE setTransparent)
+    Q_PROPERTY(bool TransBorder READ transBorder WRITE setTransBorder)
+    Q_PROPERTY(tk::TAlignment Alignment READ alignment WRITE setAlignment)
+    Q_PROPERTY(bool Locked READ locked WRITE setLocked)
+    Q_PROPERTY(bool FullRepaint READ fullRepaint WRITE setFullRepaint)
+    Q_PROPERTY(tk::TColor ColorBorder READ colorBorder WRITE setColorBorder)
+    Q_PROPERTY(tk::TColor BackgropStartColor READ backgropStartColor WRITE setBackgropStartColor)
+    Q_PROPERTY(tk::TColor BackgropStopColor READ backgropStopColor WRITE setBackgropStopColor)
+    Q_PROPERTY(flat::TFillDirection BackgropOrien READ backgropOrien WRITE setBackgropOrien)
+    Q_PROPERTY(flat::TStyleFace StyleFace READ styleFace WRITE setStyleFace)
+    Q_PROPERTY(bool UseDockManager READ useDockManager WRITE setUseDockManager)
+    Q_PROPERTY(bool DockSite READ dockSite WRITE setDockSite)
+    Q_PROPERTY(bool AutoSize READ autoSize WRITE setAutoSize)
+public:
+    explicit TFlatPanel(tk::Component* owner = nullptr, QWidget* parent = nullptr);
+};
+
+} // namespace flat

@@ -1,0 +1,556 @@
+#include "Canvas.h"
+#include "Colors.h"
+#include "FlatPanel.h"
+#include "FlatUtils.h"
+#include "TestEnvironment.h"
+#include "VersionBases.h"
+
+#include <QPaintEvent>
+#include <QTest>
+#include <memory>
+#include <stdexcept>
+
+using namespace flat;
+using tk::Rect;
+using tk::TColor;
+
+namespace {
+
+constexpr QRgb Face = qRgb(240, 240, 240); // clBtnFace of the test palette
+constexpr QRgb Highlight = qRgb(255, 255, 255);
+constexpr QRgb Shadow = qRgb(160, 160, 160);
+constexpr QRgb DefaultBorder = qRgb(136, 165, 97);
+
+QRgb grey(int v) {
+    return qRgb(v, v, v);
+}
+
+QImage grab(QWidget& w) {
+    return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// The pixels unlike `background`, as a set of points.
+QList<QPoint> inkOf(const QImage& img, QRgb background) {
+    QList<QPoint> ink;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (img.pixel(x, y) != background) ink << QPoint(x, y);
+    return ink;
+}
+
+QRect boundsOf(const QList<QPoint>& points) {
+    QRect r;
+    for (const QPoint& p : points)
+        r |= QRect(p, QSize(1, 1));
+    return r;
+}
+
+// Counts the paint events a widget receives and the area they cover.
+class PaintSpy : public QObject {
+public:
+    explicit PaintSpy(QWidget* w) { w->installEventFilter(this); }
+    int count = 0;
+    QRegion region;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) {
+            ++count;
+            region += static_cast<QPaintEvent*>(e)->region();
+        }
+        return false;
+    }
+};
+
+// Runs the pending update requests so that the paint events arrive now.
+void flushPaints() {
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+}
+
+} // namespace
+
+class TestFlatPanel : public QObject {
+    Q_OBJECT
+
+private slots:
+    void versionReadsTheSameWhateverIsWritten_data();
+    void versionReadsTheSameWhateverIsWritten();
+    void drawFlatBorderRingsAndInnerColour_data();
+    void drawFlatBorderRingsAndInnerColour();
+    void drawParentBackgroundShiftsAndClips();
+    void newPanelDefaults();
+    void defaultPanelShowsFaceInsideFrame();
+    void borderColourAndTransBorder();
+    void customFaceIsA60BandGradientUnderTheFrame();
+    void transparentShowsTheParentsPicture();
+    void captionIsOneLineCentredVerticallyInsideTheInset_data();
+    void captionIsOneLineCentredVerticallyInsideTheInset();
+    void longCaptionIsCutAtTheInset();
+    void disabledCaptionIsDrawnTwiceEngraved();
+    void settersRepaintOnlyWhenTheyShould_data();
+    void settersRepaintOnlyWhenTheyShould();
+    void unknownColourIndexIsRefused();
+    void repaintRegionForMovesAndResizes_data();
+    void repaintRegionForMovesAndResizes();
+    void resizeWithoutFullRepaintPaintsOnlyTheOldBorderStrip();
+    void alignedChildrenKeepClearOfTheBorder();
+    void toolControlQueryFollowsLocked();
+    void dockingSizesAnEmptyAxis_data();
+    void dockingSizesAnEmptyAxis();
+    void dockingMarkIsClearedWhenPlacementFails();
+};
+
+void TestFlatPanel::versionReadsTheSameWhateverIsWritten_data() {
+    QTest::addColumn<int>("kind");
+    QTest::newRow("control") << 0;
+    QTest::newRow("ctrl-ext") << 1;
+    QTest::newRow("edit") << 2;
+    QTest::newRow("pages") << 3;
+    QTest::newRow("sheet") << 4;
+    QTest::newRow("flat-panel") << 5;
+}
+
+void TestFlatPanel::versionReadsTheSameWhateverIsWritten() {
+    QFETCH(int, kind);
+    std::unique_ptr<QObject> o;
+    switch (kind) {
+    case 0:
+        o = std::make_unique<TVersionControl>();
+        break;
+    case 1:
+        o = std::make_unique<TVersionCtrlExt>();
+        break;
+    case 2:
+        o = std::make_unique<TVersionEdit>();
+        break;
+    case 3:
+        o = std::make_unique<TVersionPages>();
+        break;
+    case 4:
+        o = std::make_unique<TVersionSheet>();
+        break;
+    default:
+        o = std::make_unique<TFlatPanel>();
+        break;
+    }
+    QCOMPARE(o->property("Version").toString(), QStringLiteral("4.56.0.0"));
+    QVERIFY(o->setProperty("Version", QStringLiteral("9.9")));
+    QCOMPARE(o->property("Version").toString(), QStringLiteral("4.56.0.0"));
+    const QMetaObject* mo = o->metaObject();
+    bool always = false;
+    for (int i = 0; i < mo->classInfoCount(); ++i)
+        always |= QByteArray(mo->classInfo(i).name()) == "AlwaysStored" &&
+                  QByteArray(mo->classInfo(i).value()).contains("Version");
+    QVERIFY(always);
+}
+
+void TestFlatPanel::drawFlatBorderRingsAndInnerColour_data() {
+    QTest::addColumn<bool>("designing");
+    QTest::addColumn<bool>("mouseIn");
+    QTest::addColumn<bool>("focused");
+    QTest::addColumn<TColor>("inner");
+    const TColor flatC = tk::rgb(235, 234, 225), focusC = tk::clWhite;
+    QTest::newRow("quiet") << false << false << false << flatC;
+    QTest::newRow("hover") << false << true << false << focusC;
+    QTest::newRow("focused") << false << false << true << focusC;
+    QTest::newRow("designing-ignores-focus-and-hover") << true << true << true << flatC;
+}
+
+void TestFlatPanel::drawFlatBorderRingsAndInnerColour() {
+    QFETCH(bool, designing);
+    QFETCH(bool, mouseIn);
+    QFETCH(bool, focused);
+    QFETCH(TColor, inner);
+    tk::TControl control;
+    control.setBounds(0, 0, 10, 8);
+    control.setDesigning(designing);
+    QImage img(10, 8, QImage::Format_RGB32);
+    img.fill(qRgb(1, 2, 3));
+    tk::Canvas c(img);
+
+    const TColor got = DrawFlatBorder(control, c, tk::clOlive, tk::rgb(235, 234, 225), tk::clWhite,
+                                      mouseIn, focused);
+
+    QCOMPARE(got, inner);
+    const QRgb innerRgb = tk::toQRgb(inner);
+    QCOMPARE(img.pixel(0, 0), qRgb(128, 128, 0));
+    QCOMPARE(img.pixel(9, 7), qRgb(128, 128, 0));
+    QCOMPARE(img.pixel(1, 4), innerRgb);
+    QCOMPARE(img.pixel(2, 4), innerRgb);
+    QCOMPARE(img.pixel(8, 1), innerRgb);
+    QCOMPARE(img.pixel(7, 5), innerRgb);
+    QCOMPARE(img.pixel(3, 3), qRgb(1, 2, 3)); // the text area is the edit's own
+    QCOMPARE(img.pixel(6, 4), qRgb(1, 2, 3));
+}
+
+void TestFlatPanel::drawParentBackgroundShiftsAndClips() {
+    // GIVEN a parent whose rows are all different greys, and a child across its bottom edge
+    TFlatPanel parent;
+    parent.setBounds(0, 0, 40, 60);
+    parent.setTransBorder(true);
+    parent.setStyleFace(fsCustom);
+    parent.setBackgropOrien(fdTopToBottom);
+    parent.setBackgropStartColor(tk::rgb(0, 0, 0));
+    parent.setBackgropStopColor(tk::rgb(236, 236, 236)); // 60 bands of 4 levels: row y is 4y
+    tk::TControl child(nullptr, &parent);
+    child.setBounds(5, 50, 20, 20);
+    QImage img(20, 20, QImage::Format_RGB32);
+    img.fill(qRgb(1, 2, 3));
+    tk::Canvas c(img);
+
+    DrawParentBackground(child, c);
+
+    QCOMPARE(img.pixel(0, 0), grey(200)); // parent row 50
+    QCOMPARE(img.pixel(19, 9), grey(236));
+    QCOMPARE(img.pixel(0, 10), qRgb(1, 2, 3)); // below the parent: clipped
+    QCOMPARE(c.origin(), QPoint(0, 0));        // the canvas state is put back
+
+    tk::TControl orphan;
+    orphan.setBounds(0, 0, 20, 20);
+    img.fill(qRgb(1, 2, 3));
+    DrawParentBackground(orphan, c);
+    QCOMPARE(img.pixel(0, 0), qRgb(1, 2, 3));
+}
+
+void TestFlatPanel::newPanelDefaults() {
+    TFlatPanel panel;
+    QCOMPARE(panel.size(), QSize(185, 41));
+    QCOMPARE(panel.color(), tk::clBtnFace);
+    QVERIFY(!panel.parentColor());
+    QVERIFY(panel.useDockManager());
+    QVERIFY(panel.fullRepaint());
+    QCOMPARE(panel.alignment(), tk::taCenter);
+    QCOMPARE(panel.colorBorder(), TColor(0x0061A588));
+    QCOMPARE(panel.backgropStartColor(), TColor(0x00FBF1ED));
+    QCOMPARE(panel.backgropStopColor(), TColor(0x00F7DFD6));
+    QCOMPARE(panel.backgropOrien(), fdLeftToRight);
+    QVERIFY(!panel.tabStop());
+    QVERIFY(panel.controlStyle() & tk::csAcceptsControls);
+}
+
+void TestFlatPanel::defaultPanelShowsFaceInsideFrame() {
+    TFlatPanel panel;
+    const QImage img = grab(panel);
+    for (QPoint p : {QPoint(0, 0), QPoint(184, 0), QPoint(0, 40), QPoint(184, 40), QPoint(92, 0),
+                     QPoint(92, 40), QPoint(0, 20), QPoint(184, 20)})
+        QCOMPARE(img.pixel(p), DefaultBorder);
+    for (QPoint p : {QPoint(1, 1), QPoint(183, 39), QPoint(92, 20)})
+        QCOMPARE(img.pixel(p), Face);
+}
+
+void TestFlatPanel::borderColourAndTransBorder() {
+    TFlatPanel panel;
+    panel.setBounds(0, 0, 194, 233);
+    panel.setColorBorder(tk::clOlive);
+    QImage img = grab(panel);
+    QCOMPARE(img.pixel(0, 0), qRgb(128, 128, 0));
+    QCOMPARE(img.pixel(193, 232), qRgb(128, 128, 0));
+    QCOMPARE(img.pixel(1, 1), Face);
+
+    panel.setTransBorder(true);
+    img = grab(panel);
+    QCOMPARE(img.pixel(0, 0), Face);
+    QCOMPARE(img.pixel(193, 232), Face);
+}
+
+void TestFlatPanel::customFaceIsA60BandGradientUnderTheFrame() {
+    // 185 columns in 60 bands: bands of 3 columns, the last 5 columns in the stop colour.
+    TFlatPanel panel;
+    panel.setStyleFace(fsCustom);
+    const QImage img = grab(panel);
+    QCOMPARE(img.pixel(0, 20), DefaultBorder);
+    QCOMPARE(img.pixel(1, 20), qRgb(237, 241, 251));
+    QCOMPARE(img.pixel(2, 1), qRgb(237, 241, 251));
+    // band 30: start + MulDiv(30, stop - start, 59) per channel
+    QCOMPARE(img.pixel(90, 20), qRgb(225, 232, 249));
+    QCOMPARE(img.pixel(92, 39), qRgb(225, 232, 249));
+    QCOMPARE(img.pixel(177, 20), qRgb(214, 223, 247)); // band 59
+    QCOMPARE(img.pixel(183, 20), qRgb(214, 223, 247)); // remainder
+    QCOMPARE(img.pixel(184, 20), DefaultBorder);
+}
+
+void TestFlatPanel::transparentShowsTheParentsPicture() {
+    TFlatPanel parent;
+    parent.setBounds(0, 0, 60, 60);
+    parent.setStyleFace(fsCustom);
+    parent.setBackgropOrien(fdTopToBottom);
+    parent.setBackgropStartColor(tk::rgb(0, 0, 0));
+    parent.setBackgropStopColor(tk::rgb(236, 236, 236));
+    TFlatPanel child(nullptr, &parent);
+    child.setBounds(0, 10, 30, 20);
+    child.setStyleFace(fsCustom); // Transparent wins over it
+    child.setTransparent(true);
+
+    QImage img = grab(child);
+    QCOMPARE(img.pixel(0, 0), DefaultBorder); // the child's own frame
+    QCOMPARE(img.pixel(5, 5), grey(60));      // parent row 15
+    QCOMPARE(img.pixel(5, 18), grey(112));
+
+    child.setTransBorder(true);
+    img = grab(child);
+    QCOMPARE(img.pixel(0, 5), DefaultBorder); // the parent's frame, column 0
+    QCOMPARE(img.pixel(1, 0), grey(40));
+}
+
+void TestFlatPanel::captionIsOneLineCentredVerticallyInsideTheInset_data() {
+    QTest::addColumn<tk::TAlignment>("alignment");
+    QTest::addColumn<int>("height");
+    QTest::newRow("left-odd-height") << tk::taLeftJustify << 41;
+    QTest::newRow("left-even-height") << tk::taLeftJustify << 40;
+    QTest::newRow("centre") << tk::taCenter << 41;
+    QTest::newRow("right") << tk::taRightJustify << 41;
+}
+
+void TestFlatPanel::captionIsOneLineCentredVerticallyInsideTheInset() {
+    QFETCH(tk::TAlignment, alignment);
+    QFETCH(int, height);
+    TFlatPanel panel;
+    panel.setBounds(0, 0, 80, height);
+    panel.setTransBorder(true);
+    panel.setAlignment(alignment);
+    panel.setCaption(QStringLiteral("&Hx"));
+
+    // The expected picture: "Hx" with H underlined, at the inset caption rectangle's
+    // horizontal place and (height - cell) / 2 from the top.
+    QImage expected(80, height, QImage::Format_RGB32);
+    expected.fill(Face);
+    tk::Canvas c(expected);
+    c.setFont(panel.font());
+    const int cell = c.fontMetrics().height;
+    const int w = c.textWidth(QStringLiteral("Hx"));
+    const int inner = 80 - 6;
+    const int x = alignment == tk::taLeftJustify ? 3
+                  : alignment == tk::taCenter    ? 3 + (inner - w) / 2
+                                                 : 80 - 3 - w;
+    c.setTextBackground(tk::TextBackground::Transparent);
+    c.drawText(Rect::fromSize(x, (height - cell) / 2, w, cell), QStringLiteral("&Hx"),
+               tk::TextFormats(tk::TextFormat::SingleLine) | tk::TextFormat::NoClip);
+
+    QCOMPARE(grab(panel), expected);
+}
+
+void TestFlatPanel::longCaptionIsCutAtTheInset() {
+    TFlatPanel panel;
+    panel.setBounds(0, 0, 30, 41);
+    panel.setTransBorder(true);
+    panel.setAlignment(tk::taLeftJustify);
+    panel.setCaption(QStringLiteral("HHHHHHHHHHHH HHHHHHHHHHHHHHH"));
+    const QImage img = grab(panel);
+    const QRect ink = boundsOf(inkOf(img, Face));
+    QVERIFY(!ink.isEmpty());
+    QVERIFY2(ink.left() >= 3 && ink.right() <= 26, "ink outside the caption rectangle");
+    QVERIFY2(ink.right() >= 25, "the caption should run up to the cut");
+    const int cell = panel.font().metrics().height;
+    QVERIFY2(ink.top() >= (41 - cell) / 2 && ink.bottom() < (41 + cell) / 2 + 1, "one line only");
+}
+
+void TestFlatPanel::disabledCaptionIsDrawnTwiceEngraved() {
+    TFlatPanel panel;
+    panel.setBounds(0, 0, 60, 30);
+    panel.setTransBorder(true);
+    panel.setCaption(QStringLiteral("Hg"));
+    const QList<QPoint> ink = inkOf(grab(panel), Face);
+    QVERIFY(!ink.isEmpty());
+
+    panel.setEnabled(false);
+    const QImage img = grab(panel);
+
+    int highlights = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const QPoint p(x, y);
+            const QRgb want = ink.contains(p)                  ? Shadow
+                              : ink.contains(p - QPoint(1, 1)) ? Highlight
+                                                               : Face;
+            highlights += want == Highlight;
+            if (img.pixel(p) != want)
+                QFAIL(qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
+        }
+    QVERIFY(highlights > 0);
+}
+
+void TestFlatPanel::settersRepaintOnlyWhenTheyShould_data() {
+    QTest::addColumn<QByteArray>("property");
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<bool>("repaints");
+    QTest::newRow("equal-colour-still-repaints")
+        << QByteArray("ColorBorder") << QVariant(int(0x0061A588)) << true;
+    QTest::newRow("new-colour") << QByteArray("BackgropStopColor") << QVariant(int(tk::clRed))
+                                << true;
+    QTest::newRow("equal-alignment-silent")
+        << QByteArray("Alignment") << QVariant::fromValue(tk::taCenter) << false;
+    QTest::newRow("new-alignment")
+        << QByteArray("Alignment") << QVariant::fromValue(tk::taLeftJustify) << true;
+    QTest::newRow("equal-transparent-silent")
+        << QByteArray("Transparent") << QVariant(false) << false;
+    QTest::newRow("new-style-face")
+        << QByteArray("StyleFace") << QVariant::fromValue(fsCustom) << true;
+    QTest::newRow("locked-never-repaints") << QByteArray("Locked") << QVariant(true) << false;
+    QTest::newRow("full-repaint-never-repaints")
+        << QByteArray("FullRepaint") << QVariant(false) << false;
+    QTest::newRow("caption") << QByteArray("Caption") << QVariant(QStringLiteral("x")) << true;
+    QTest::newRow("enabled") << QByteArray("Enabled") << QVariant(false) << true;
+}
+
+void TestFlatPanel::settersRepaintOnlyWhenTheyShould() {
+    QFETCH(QByteArray, property);
+    QFETCH(QVariant, value);
+    QFETCH(bool, repaints);
+    TFlatPanel panel;
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    flushPaints();
+    PaintSpy spy(&panel);
+
+    QVERIFY(panel.setProperty(property.constData(), value));
+    flushPaints();
+
+    QCOMPARE(spy.count > 0, repaints);
+}
+
+void TestFlatPanel::unknownColourIndexIsRefused() {
+    TFlatPanel panel;
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, panel.setColors(3, tk::clRed));
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, panel.setColors(-1, tk::clRed));
+    QCOMPARE(panel.colorBorder(), TColor(0x0061A588));
+}
+
+void TestFlatPanel::repaintRegionForMovesAndResizes_data() {
+    QTest::addColumn<QRect>("oldBounds");
+    QTest::addColumn<QSize>("newSize");
+    QTest::addColumn<bool>("fullRepaint");
+    QTest::addColumn<bool>("caption");
+    QTest::addColumn<QRegion>("expected");
+    const QRect old(10, 10, 100, 40);
+    QTest::newRow("full-repaint") << old << QSize(120, 40) << true << false
+                                  << QRegion(0, 0, 120, 40);
+    QTest::newRow("caption-forces-full")
+        << old << QSize(100, 30) << false << true << QRegion(0, 0, 100, 30);
+    QTest::newRow("wider-old-right-strip")
+        << old << QSize(120, 40) << false << false << QRegion(98, 0, 2, 40);
+    QTest::newRow("narrower-old-right-strip")
+        << old << QSize(50, 40) << false << false << QRegion(98, 0, 2, 40);
+    QTest::newRow("taller-old-bottom-strip")
+        << old << QSize(100, 60) << false << false << QRegion(0, 38, 100, 2);
+    QTest::newRow("both") << old << QSize(90, 30) << false << false
+                          << (QRegion(98, 0, 2, 40) + QRegion(0, 38, 100, 2));
+    QTest::newRow("plain-move-nothing") << old << QSize(100, 40) << false << false << QRegion();
+}
+
+void TestFlatPanel::repaintRegionForMovesAndResizes() {
+    QFETCH(QRect, oldBounds);
+    QFETCH(QSize, newSize);
+    QFETCH(bool, fullRepaint);
+    QFETCH(bool, caption);
+    QFETCH(QRegion, expected);
+    QCOMPARE(panelRepaintRegion(oldBounds, newSize, fullRepaint, caption), expected);
+}
+
+void TestFlatPanel::resizeWithoutFullRepaintPaintsOnlyTheOldBorderStrip() {
+    // GIVEN a shown panel that repaints only what its border needs
+    tk::TControl host;
+    host.setBounds(0, 0, 300, 100);
+    TFlatPanel panel(nullptr, &host);
+    panel.setBounds(10, 10, 100, 40);
+    panel.setFullRepaint(false);
+    host.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    flushPaints();
+    PaintSpy spy(&panel);
+
+    // WHEN it grows by 20 pixels
+    panel.setBounds(10, 10, 120, 40);
+    flushPaints();
+
+    // THEN the old right border and the uncovered columns are painted, the middle is not
+    QVERIFY(spy.region.contains(QPoint(98, 20)));
+    QVERIFY(spy.region.contains(QPoint(119, 20)));
+    QVERIFY(!spy.region.contains(QPoint(50, 20)));
+    // and the picture is right: the old border is gone, the new one is in place
+    const QImage img = grab(panel);
+    QCOMPARE(img.pixel(99, 20), Face);
+    QCOMPARE(img.pixel(119, 20), DefaultBorder);
+
+    // WHEN FullRepaint is on, the same resize repaints everything
+    panel.setFullRepaint(true);
+    flushPaints();
+    spy.region = QRegion();
+    panel.setBounds(10, 10, 140, 40);
+    flushPaints();
+    QVERIFY(spy.region.contains(QPoint(50, 20)));
+}
+
+void TestFlatPanel::alignedChildrenKeepClearOfTheBorder() {
+    TFlatPanel panel;
+    panel.setBounds(0, 0, 100, 50);
+    tk::TControl top(nullptr, &panel);
+    top.setBounds(0, 0, 10, 10);
+    top.setAlign(tk::alTop);
+    tk::TControl rest(nullptr, &panel);
+    rest.setAlign(tk::alClient);
+    QCOMPARE(top.geometry(), QRect(2, 2, 96, 10));
+    QCOMPARE(rest.geometry(), QRect(2, 12, 96, 36));
+}
+
+void TestFlatPanel::toolControlQueryFollowsLocked() {
+    TFlatPanel panel;
+    QVERIFY(panel.isToolControl());
+    panel.setLocked(true);
+    QVERIFY(!panel.isToolControl());
+}
+
+void TestFlatPanel::dockingSizesAnEmptyAxis_data() {
+    QTest::addColumn<bool>("autoSize");
+    QTest::addColumn<tk::TAlign>("align");
+    QTest::addColumn<QRect>("before");
+    QTest::addColumn<QRect>("after");
+    // The dock rectangle is 30 wide and 20 high.
+    QTest::newRow("left-zero-width")
+        << true << tk::alLeft << QRect(50, 5, 0, 40) << QRect(50, 5, 30, 40);
+    QTest::newRow("top-zero-height")
+        << true << tk::alTop << QRect(5, 50, 40, 0) << QRect(5, 50, 40, 20);
+    QTest::newRow("right-grows-leftwards")
+        << true << tk::alRight << QRect(50, 5, 0, 40) << QRect(20, 5, 30, 40);
+    QTest::newRow("bottom-grows-upwards")
+        << true << tk::alBottom << QRect(5, 50, 40, 0) << QRect(5, 30, 40, 20);
+    QTest::newRow("left-with-width-kept")
+        << true << tk::alLeft << QRect(50, 5, 7, 40) << QRect(50, 5, 7, 40);
+    QTest::newRow("no-autosize-nothing")
+        << false << tk::alLeft << QRect(50, 5, 0, 40) << QRect(50, 5, 0, 40);
+}
+
+void TestFlatPanel::dockingSizesAnEmptyAxis() {
+    QFETCH(bool, autoSize);
+    QFETCH(tk::TAlign, align);
+    QFETCH(QRect, before);
+    QFETCH(QRect, after);
+    TFlatPanel panel;
+    panel.setAlign(align);
+    panel.setAutoSize(autoSize);
+    panel.setBounds(before.x(), before.y(), before.width(), before.height());
+    bool placed = false;
+    bool refusedMeanwhile = false;
+
+    panel.dockClient(QRect(100, 100, 30, 20), [&] {
+        placed = true;
+        refusedMeanwhile = !panel.canAutoSize();
+    });
+
+    QVERIFY(placed);
+    QCOMPARE(refusedMeanwhile, autoSize);
+    QVERIFY(panel.canAutoSize());
+    QCOMPARE(panel.geometry(), after);
+}
+
+void TestFlatPanel::dockingMarkIsClearedWhenPlacementFails() {
+    TFlatPanel panel;
+    panel.setAutoSize(true);
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, panel.dockClient(QRect(0, 0, 10, 10), [] {
+        throw std::runtime_error("no room");
+    }));
+    QVERIFY(!panel.isSizingForDock());
+}
+
+ZARVIK_TEST_MAIN(TestFlatPanel)
+#include "tst_flatpanel.moc"
