@@ -1,5 +1,6 @@
 #include "Classes.h"
 
+#include "ComboBox.h"
 #include "Form.h"
 #include "Label.h"
 #include "Layout.h"
@@ -11,6 +12,7 @@ void registerToolkitClasses() {
     registerLayoutClass<TForm>();
     registerLayoutClass<TLabel>();
     registerPageControlClasses();
+    registerComboBoxClasses();
 }
 
 } // namespace tk

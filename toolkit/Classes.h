@@ -2,7 +2,7 @@
 
 namespace tk {
 
-// Makes the toolkit's own classes (TForm, TLabel) known to the layout reader.
+// Makes the toolkit's own classes known to the layout reader.
 void registerToolkitClasses();
 
 } // namespace tk
