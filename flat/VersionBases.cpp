@@ -17,4 +17,7 @@ TVersionPages::TVersionPages(tk::Component* owner, QWidget* parent)
 TVersionSheet::TVersionSheet(tk::Component* owner, QWidget* parent)
     : tk::TTabSheet(owner, parent) {}
 
+TVersionComboBox::TVersionComboBox(tk::Component* owner, QWidget* parent)
+    : tk::TCustomComboBox(owner, parent) {}
+
 } // namespace flat

@@ -3,6 +3,7 @@
 // The bases every flat control stands on. Each adds only the published Version, which
 // layouts always store and which reads the same whatever a layout says.
 
+#include "ComboBox.h"
 #include "Control.h"
 #include "Edit.h"
 #include "PageControl.h"
@@ -82,6 +83,21 @@ class TVersionSheet : public tk::TTabSheet {
     Q_PROPERTY(QString Version READ version WRITE setVersion)
 public:
     explicit TVersionSheet(tk::Component* owner = nullptr, QWidget* parent = nullptr);
+
+    QString version() const { return QString::fromLatin1(FlatVersion); }
+    void setVersion(const QString& v) { m_writtenVersion = v; }
+
+private:
+    QString m_writtenVersion;
+};
+
+// The native combo box; the flat combo box and colour box stand on it.
+class TVersionComboBox : public tk::TCustomComboBox {
+    Q_OBJECT
+    Q_CLASSINFO("AlwaysStored", "Version")
+    Q_PROPERTY(QString Version READ version WRITE setVersion)
+public:
+    explicit TVersionComboBox(tk::Component* owner = nullptr, QWidget* parent = nullptr);
 
     QString version() const { return QString::fromLatin1(FlatVersion); }
     void setVersion(const QString& v) { m_writtenVersion = v; }

@@ -108,7 +108,8 @@ void TestFlatPanel::versionReadsTheSameWhateverIsWritten_data() {
     QTest::newRow("edit") << 2;
     QTest::newRow("pages") << 3;
     QTest::newRow("sheet") << 4;
-    QTest::newRow("flat-panel") << 5;
+    QTest::newRow("combo-box") << 5;
+    QTest::newRow("flat-panel") << 6;
 }
 
 void TestFlatPanel::versionReadsTheSameWhateverIsWritten() {
@@ -129,6 +130,9 @@ void TestFlatPanel::versionReadsTheSameWhateverIsWritten() {
         break;
     case 4:
         o = std::make_unique<TVersionSheet>();
+        break;
+    case 5:
+        o = std::make_unique<TVersionComboBox>();
         break;
     default:
         o = std::make_unique<TFlatPanel>();
