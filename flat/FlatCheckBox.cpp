@@ -31,8 +31,8 @@ QSize markControlSize(const tk::Font& font, const QString& caption, TLayoutPosit
     return {width, lineHeight + 2};
 }
 
-void drawControlCaption(Canvas& canvas, const Rect& r, const QString& caption, tk::TextFormats flags,
-                     bool enabled) {
+void drawControlCaption(Canvas& canvas, const Rect& r, const QString& caption,
+                        tk::TextFormats flags, bool enabled) {
     if (enabled) {
         canvas.drawText(r, caption, flags);
         return;
@@ -45,7 +45,7 @@ void drawControlCaption(Canvas& canvas, const Rect& r, const QString& caption, t
 }
 
 TDefineCheckBox::TDefineCheckBox(tk::Component* owner, QWidget* parent)
-    : tk::TControl(owner, nullptr) {
+    : TVersionControl(owner, nullptr) {
     // No automatic click and no capture: the box toggles on the press, and a release
     // away from it is simply not heard.
     setControlStyle(tk::TControlStyle(tk::csSetCaption) | tk::csDoubleClicks);
@@ -112,7 +112,7 @@ void TDefineCheckBox::cycleState() {
 
 void TDefineCheckBox::click() {
     changed();
-    tk::TControl::click();
+    TVersionControl::click();
 }
 
 bool TDefineCheckBox::dialogChar(QChar c) {
@@ -126,17 +126,17 @@ bool TDefineCheckBox::dialogChar(QChar c) {
         if (m_focused) cycleState();
         return true;
     }
-    return tk::TControl::dialogChar(c);
+    return TVersionControl::dialogChar(c);
 }
 
 void TDefineCheckBox::enter() {
-    tk::TControl::enter();
+    TVersionControl::enter();
     m_focused = true;
     update();
 }
 
 void TDefineCheckBox::exit() {
-    tk::TControl::exit();
+    TVersionControl::exit();
     m_focused = false;
     update();
 }
@@ -150,7 +150,7 @@ void TDefineCheckBox::paintEvent(QPaintEvent* e) {
     // The size follows the caption and the font at every paint, before anything is drawn.
     const QSize fitted = markControlSize(font(), caption(), m_layout, size());
     if (fitted != size()) setBounds(left(), top(), fitted.width(), fitted.height());
-    tk::TControl::paintEvent(e);
+    TVersionControl::paintEvent(e);
 }
 
 void TDefineCheckBox::paint(Canvas& c) {
@@ -158,7 +158,7 @@ void TDefineCheckBox::paint(Canvas& c) {
     c.setFont(font());
     const Rect client{0, 0, width(), height()};
     if (m_transparent)
-        tk::paintParentBackground(this, c);
+        DrawParentBackground(*this, c);
     else
         c.fillRect(client, color());
 
@@ -185,7 +185,7 @@ void TDefineCheckBox::paint(Canvas& c) {
 }
 
 void TDefineCheckBox::wmMouseDown(tk::TMouseButton b, tk::TShiftState shift, QPoint p) {
-    tk::TControl::wmMouseDown(b, shift, p);
+    TVersionControl::wmMouseDown(b, shift, p);
     if (b != tk::mbLeft || !enabled()) return;
     setFocus();
     m_pressed = true;
@@ -196,7 +196,7 @@ void TDefineCheckBox::wmMouseDown(tk::TMouseButton b, tk::TShiftState shift, QPo
 
 void TDefineCheckBox::wmMouseUp(tk::TMouseButton b, tk::TShiftState shift, QPoint p) {
     if (b != tk::mbLeft) {
-        tk::TControl::wmMouseUp(b, shift, p);
+        TVersionControl::wmMouseUp(b, shift, p);
         return;
     }
     // The left release ends the press look only; it raises no OnMouseUp.
@@ -206,28 +206,28 @@ void TDefineCheckBox::wmMouseUp(tk::TMouseButton b, tk::TShiftState shift, QPoin
 }
 
 void TDefineCheckBox::mouseEnter() {
-    tk::TControl::mouseEnter();
+    TVersionControl::mouseEnter();
     if (isDesigning() || !tk::applicationHasActiveWindow() || m_mouseIn) return;
     m_mouseIn = true;
     update();
 }
 
 void TDefineCheckBox::mouseLeave() {
-    tk::TControl::mouseLeave();
+    TVersionControl::mouseLeave();
     if (!m_mouseIn) return;
     m_mouseIn = false;
     update();
 }
 
 void TDefineCheckBox::focusGained() {
-    tk::TControl::focusGained();
+    TVersionControl::focusGained();
     if (isDesigning() || !enabled()) return;
     m_focused = true;
     update();
 }
 
 void TDefineCheckBox::focusLost() {
-    tk::TControl::focusLost();
+    TVersionControl::focusLost();
     if (isDesigning() || !enabled()) return;
     m_mouseIn = false;
     m_focused = false;
@@ -235,7 +235,7 @@ void TDefineCheckBox::focusLost() {
 }
 
 void TDefineCheckBox::enabledChanged() {
-    tk::TControl::enabledChanged();
+    TVersionControl::enabledChanged();
     if (!enabled()) {
         m_mouseIn = false;
         m_pressed = false;
@@ -244,34 +244,34 @@ void TDefineCheckBox::enabledChanged() {
 }
 
 void TDefineCheckBox::textChanged() {
-    tk::TControl::textChanged();
+    TVersionControl::textChanged();
     update();
 }
 
 void TDefineCheckBox::fontChanged() {
-    tk::TControl::fontChanged();
+    TVersionControl::fontChanged();
     update();
 }
 
 void TDefineCheckBox::parentColorChanged() {
-    tk::TControl::parentColorChanged();
+    TVersionControl::parentColorChanged();
     update();
 }
 
 void TDefineCheckBox::sysColorChanged() {
-    tk::TControl::sysColorChanged();
+    TVersionControl::sysColorChanged();
     if (parentColor())
         if (tk::TControl* p = parentControl()) assignColor(p->color());
     update();
 }
 
 void TDefineCheckBox::resized() {
-    tk::TControl::resized();
+    TVersionControl::resized();
     if (m_transparent) update();
 }
 
 void TDefineCheckBox::moved() {
-    tk::TControl::moved();
+    TVersionControl::moved();
     if (m_transparent) update();
 }
 

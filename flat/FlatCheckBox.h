@@ -4,6 +4,7 @@
 #include "Canvas.h"
 #include "Control.h"
 #include "FlatUtils.h"
+#include "VersionBases.h"
 
 namespace flat {
 
@@ -25,13 +26,13 @@ QSize markControlSize(const tk::Font& font, const QString& caption, TLayoutPosit
 // The caption in the canvas's font colour, or engraved (highlight one pixel down and
 // right, shadow in place) when disabled.
 void drawControlCaption(tk::Canvas& canvas, const tk::Rect& r, const QString& caption,
-                     tk::TextFormats flags, bool enabled);
+                        tk::TextFormats flags, bool enabled);
 
 // --- The check box ----------------------------------------------------------------------
 
 // A two- or three-state check box drawn by itself: the box with its check mark and the
 // caption beside it. It sizes itself to its caption whenever it paints.
-class TDefineCheckBox : public tk::TControl {
+class TDefineCheckBox : public TVersionControl {
     Q_OBJECT
 public:
     explicit TDefineCheckBox(tk::Component* owner = nullptr, QWidget* parent = nullptr);

@@ -57,7 +57,7 @@ private:
 // --- Group box ----------------------------------------------------------------------------
 
 TDefineGroupBox::TDefineGroupBox(tk::Component* owner, QWidget* parent)
-    : tk::TControl(owner, nullptr) {
+    : TVersionControl(owner, nullptr) {
     setControlStyle(controlStyle() | tk::csAcceptsControls | tk::csOpaque);
     // The colour of a group box without a parent; a parent's replaces it.
     assignColor(tk::clWindow);
@@ -118,7 +118,7 @@ bool TDefineGroupBox::dialogChar(QChar c) {
         return true;
     }
     // Other characters go on to the controls inside, so that their accelerators work.
-    return tk::TControl::dialogChar(c);
+    return TVersionControl::dialogChar(c);
 }
 
 void TDefineGroupBox::paint(Canvas& c) {
@@ -135,7 +135,7 @@ void TDefineGroupBox::paint(Canvas& c) {
                            client.Top + textHeight};
 
     if (m_transparent)
-        tk::paintParentBackground(this, pc);
+        DrawParentBackground(*this, pc);
     else if (m_styleFace == fsCustom)
         GradientFill(pc, client, m_backgropStartColor, m_backgropStopColor, m_backgropOrien,
                      BackgropColors);
@@ -179,34 +179,34 @@ QRect TDefineGroupBox::alignRect() const {
 }
 
 void TDefineGroupBox::enabledChanged() {
-    tk::TControl::enabledChanged();
+    TVersionControl::enabledChanged();
     update();
 }
 
 void TDefineGroupBox::textChanged() {
-    tk::TControl::textChanged();
+    TVersionControl::textChanged();
     update();
 }
 
 void TDefineGroupBox::parentColorChanged() {
-    tk::TControl::parentColorChanged();
+    TVersionControl::parentColorChanged();
     update();
 }
 
 void TDefineGroupBox::sysColorChanged() {
-    tk::TControl::sysColorChanged();
+    TVersionControl::sysColorChanged();
     if (parentColor())
         if (tk::TControl* p = parentControl()) assignColor(p->color());
     update();
 }
 
 void TDefineGroupBox::resized() {
-    tk::TControl::resized();
+    TVersionControl::resized();
     if (m_transparent) update();
 }
 
 void TDefineGroupBox::moved() {
-    tk::TControl::moved();
+    TVersionControl::moved();
     if (m_transparent) update();
 }
 

@@ -4,6 +4,7 @@
 #include "Control.h"
 #include "FlatRadioButton.h"
 #include "FlatUtils.h"
+#include "VersionBases.h"
 
 #include <QList>
 #include <QStringList>
@@ -12,7 +13,7 @@ namespace flat {
 
 // A frame with its caption set into the top line, composed off-screen and copied in one
 // step. Aligned children go inside the frame, below the caption.
-class TDefineGroupBox : public tk::TControl {
+class TDefineGroupBox : public TVersionControl {
     Q_OBJECT
 public:
     explicit TDefineGroupBox(tk::Component* owner = nullptr, QWidget* parent = nullptr);

@@ -15,7 +15,7 @@ constexpr int DotInset = 3;   // the dot lies this far inside the circle: 8 x 8
 } // namespace
 
 TDefineRadioButton::TDefineRadioButton(tk::Component* owner, QWidget* parent)
-    : tk::TControl(owner, nullptr) {
+    : TVersionControl(owner, nullptr) {
     setControlStyle(tk::TControlStyle(tk::csSetCaption) | tk::csDoubleClicks);
     setParentColor(false);
     setParentFont(true);
@@ -84,7 +84,7 @@ void TDefineRadioButton::setIndexedColor(int index, TColor c) {
 void TDefineRadioButton::click() {
     setChecked(true);
     changed();
-    tk::TControl::click();
+    TVersionControl::click();
 }
 
 bool TDefineRadioButton::dialogChar(QChar c) {
@@ -92,11 +92,11 @@ bool TDefineRadioButton::dialogChar(QChar c) {
         setFocus(); // the focus checks the button
         return true;
     }
-    return tk::TControl::dialogChar(c);
+    return TVersionControl::dialogChar(c);
 }
 
 void TDefineRadioButton::enter() {
-    tk::TControl::enter();
+    TVersionControl::enter();
     // A press still held from before the focus left: it checks the button quietly.
     if (m_pressed && m_mouseIn) m_checked = true;
     m_focused = true;
@@ -104,7 +104,7 @@ void TDefineRadioButton::enter() {
 }
 
 void TDefineRadioButton::exit() {
-    tk::TControl::exit();
+    TVersionControl::exit();
     m_focused = false;
     m_mouseIn = false;
     update();
@@ -119,7 +119,7 @@ TColor TDefineRadioButton::circleFill() const {
 void TDefineRadioButton::paintEvent(QPaintEvent* e) {
     const QSize fitted = markControlSize(font(), caption(), m_layout, size());
     if (fitted != size()) setBounds(left(), top(), fitted.width(), fitted.height());
-    tk::TControl::paintEvent(e);
+    TVersionControl::paintEvent(e);
 }
 
 void TDefineRadioButton::paint(Canvas& c) {
@@ -127,7 +127,7 @@ void TDefineRadioButton::paint(Canvas& c) {
     c.setFont(font());
     const Rect client{0, 0, width(), height()};
     if (m_transparent)
-        tk::paintParentBackground(this, c);
+        DrawParentBackground(*this, c);
     else
         c.fillRect(client, color());
 
@@ -161,7 +161,7 @@ void TDefineRadioButton::paint(Canvas& c) {
 
 void TDefineRadioButton::wmMouseDown(tk::TMouseButton b, tk::TShiftState shift, QPoint p) {
     if (b != tk::mbLeft) {
-        tk::TControl::wmMouseDown(b, shift, p);
+        TVersionControl::wmMouseDown(b, shift, p);
         return;
     }
     // The left press is the button's own: no OnMouseDown.
@@ -174,7 +174,7 @@ void TDefineRadioButton::wmMouseDown(tk::TMouseButton b, tk::TShiftState shift, 
 
 void TDefineRadioButton::wmMouseUp(tk::TMouseButton b, tk::TShiftState shift, QPoint p) {
     if (b != tk::mbLeft) {
-        tk::TControl::wmMouseUp(b, shift, p);
+        TVersionControl::wmMouseUp(b, shift, p);
         return;
     }
     if (!enabled()) return;
@@ -183,20 +183,20 @@ void TDefineRadioButton::wmMouseUp(tk::TMouseButton b, tk::TShiftState shift, QP
 }
 
 void TDefineRadioButton::mouseEnter() {
-    tk::TControl::mouseEnter();
+    TVersionControl::mouseEnter();
     if (isDesigning() || !tk::applicationHasActiveWindow() || m_mouseIn) return;
     m_mouseIn = true;
     update();
 }
 
 void TDefineRadioButton::mouseLeave() {
-    tk::TControl::mouseLeave();
+    TVersionControl::mouseLeave();
     m_mouseIn = false;
     update();
 }
 
 void TDefineRadioButton::focusGained() {
-    tk::TControl::focusGained();
+    TVersionControl::focusGained();
     if (enabled()) {
         m_focused = true;
         m_mouseIn = true;
@@ -206,7 +206,7 @@ void TDefineRadioButton::focusGained() {
 }
 
 void TDefineRadioButton::focusLost() {
-    tk::TControl::focusLost();
+    TVersionControl::focusLost();
     if (enabled()) {
         m_mouseIn = false;
         m_focused = false;
@@ -215,7 +215,7 @@ void TDefineRadioButton::focusLost() {
 }
 
 void TDefineRadioButton::enabledChanged() {
-    tk::TControl::enabledChanged();
+    TVersionControl::enabledChanged();
     if (!enabled()) {
         m_mouseIn = false;
         m_pressed = false;
@@ -224,34 +224,34 @@ void TDefineRadioButton::enabledChanged() {
 }
 
 void TDefineRadioButton::textChanged() {
-    tk::TControl::textChanged();
+    TVersionControl::textChanged();
     update();
 }
 
 void TDefineRadioButton::fontChanged() {
-    tk::TControl::fontChanged();
+    TVersionControl::fontChanged();
     update();
 }
 
 void TDefineRadioButton::parentColorChanged() {
-    tk::TControl::parentColorChanged();
+    TVersionControl::parentColorChanged();
     update();
 }
 
 void TDefineRadioButton::sysColorChanged() {
-    tk::TControl::sysColorChanged();
+    TVersionControl::sysColorChanged();
     if (parentColor())
         if (tk::TControl* p = parentControl()) assignColor(p->color());
     update();
 }
 
 void TDefineRadioButton::resized() {
-    tk::TControl::resized();
+    TVersionControl::resized();
     update();
 }
 
 void TDefineRadioButton::moved() {
-    tk::TControl::moved();
+    TVersionControl::moved();
     update();
 }
 

@@ -5,13 +5,14 @@
 #include "Control.h"
 #include "FlatCheckBox.h"
 #include "FlatUtils.h"
+#include "VersionBases.h"
 
 namespace flat {
 
 // A radio button drawn by itself: the circle with its dot and the caption beside it.
 // Checking it clears every other radio button of the same parent and GroupIndex; the
 // focus, however it arrives, checks it. It sizes itself to its caption whenever it paints.
-class TDefineRadioButton : public tk::TControl {
+class TDefineRadioButton : public TVersionControl {
     Q_OBJECT
 public:
     explicit TDefineRadioButton(tk::Component* owner = nullptr, QWidget* parent = nullptr);

@@ -1,6 +1,8 @@
+#include "Classes.h"
 #include "Colors.h"
 #include "FlatCheckBox.h"
 #include "Form.h"
+#include "Layout.h"
 #include "TestEnvironment.h"
 
 #include <QTest>
@@ -96,6 +98,7 @@ private slots:
     void boxAndMarkPixels();
     void disabledCaptionIsEngraved();
     void focusRectangleOnlyWhileFocused();
+    void layoutStoresAndRestoresTheBox();
 };
 
 void TestFlatCheckBox::onClickFollowsEveryChangeWhileEnabled() {
@@ -322,6 +325,32 @@ void TestFlatCheckBox::focusRectangleOnlyWhileFocused() {
     QCOMPARE(img.pixel(1, 0), idle);
     QVERIFY(img.pixel(img.width() - 1, img.height() - 1) != idle ||
             img.pixel(img.width() - 2, img.height() - 1) != idle);
+}
+
+void TestFlatCheckBox::layoutStoresAndRestoresTheBox() {
+    tk::registerToolkitClasses();
+    tk::registerLayoutClass<TFlatCheckBox>();
+    tk::TForm form;
+    form.setName(QStringLiteral("Form1"));
+    auto* box = new TFlatCheckBox(&form, &form);
+    box->setName(QStringLiteral("Box"));
+    box->setAllowGrayed(true);
+    box->setState(cbGrayed);
+    box->setLayoutPosition(lpRight);
+    box->setColorChecked(tk::clOlive);
+    const QString text = tk::writeLayout(&form);
+    QVERIFY2(text.contains(QStringLiteral("Version = '4.56.0.0'")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("State = cbGrayed")), qPrintable(text));
+
+    tk::TForm copy;
+    tk::readLayout(&copy, text);
+    auto* read = dynamic_cast<TFlatCheckBox*>(copy.findComponent(QStringLiteral("Box")));
+    QVERIFY(read);
+    QCOMPARE(read->state(), cbGrayed);
+    QVERIFY(read->allowGrayed());
+    QCOMPARE(read->layoutPosition(), lpRight);
+    QCOMPARE(read->colorChecked(), tk::clOlive);
+    QCOMPARE(read->version(), QStringLiteral("4.56.0.0"));
 }
 
 ZARVIK_TEST_MAIN(TestFlatCheckBox)

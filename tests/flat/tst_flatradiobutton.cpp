@@ -1,7 +1,9 @@
 #include "Action.h"
+#include "Classes.h"
 #include "Colors.h"
 #include "FlatRadioButton.h"
 #include "Form.h"
+#include "Layout.h"
 #include "TestEnvironment.h"
 
 #include <QTest>
@@ -60,6 +62,7 @@ private slots:
     void pressedLookStaysAfterReleaseOutside();
     void circleAndDotPixels_data();
     void circleAndDotPixels();
+    void layoutRestoresTheCheckedButton();
 };
 
 void TestFlatRadioButton::checkingByCodeClicks_data() {
@@ -250,6 +253,30 @@ void TestFlatRadioButton::circleAndDotPixels() {
     QCOMPARE(img.pixel(left + 3, top + 7), dot);
     QCOMPARE(img.pixel(left + 10, top + 7), dot);
     QCOMPARE(img.pixel(left + 3, top + 3), face);
+}
+
+void TestFlatRadioButton::layoutRestoresTheCheckedButton() {
+    tk::registerToolkitClasses();
+    tk::registerLayoutClass<TFlatRadioButton>();
+    tk::TForm form;
+    tk::readLayout(&form, QStringLiteral("object Form1: TForm\n"
+                                         "  object Five: TFlatRadioButton\n"
+                                         "    Checked = True\n"
+                                         "  end\n"
+                                         "  object Three: TFlatRadioButton\n"
+                                         "    GroupIndex = 1\n"
+                                         "    Layout = lpRight\n"
+                                         "  end\n"
+                                         "end\n"));
+    auto* five = dynamic_cast<TFlatRadioButton*>(form.findComponent(QStringLiteral("Five")));
+    auto* three = dynamic_cast<TFlatRadioButton*>(form.findComponent(QStringLiteral("Three")));
+    QVERIFY(five && three);
+    QVERIFY(five->isChecked() && five->tabStop());
+    QCOMPARE(three->groupIndex(), 1);
+    QCOMPARE(three->layoutPosition(), lpRight);
+    const QString text = tk::writeLayout(&form);
+    QVERIFY2(text.contains(QStringLiteral("Checked = True")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("Version = '4.56.0.0'")), qPrintable(text));
 }
 
 ZARVIK_TEST_MAIN(TestFlatRadioButton)
