@@ -8,6 +8,14 @@ namespace flat {
 void registerFlatClasses() {
     tk::registerLayoutClass<TFlatPanel>();
     tk::registerLayoutClass<TFlatLabel>();
+    tk::registerLayoutClass<TFlatCheckBox>();
+    tk::registerLayoutClass<TFlatRadioButton>();
+    tk::registerLayoutClass<TFlatRadioGroup>();
+    tk::registerLayoutClass<TDefineComboBox>();
+    tk::registerLayoutClass<TDefineColorBox>();
+    tk::registerLayoutClass<TFlatPages>();
+    tk::registerLayoutClass<TFlatSheet>();
+    tk::registerLayoutClass<TFlatButton>();
 }
 
 } // namespace flat

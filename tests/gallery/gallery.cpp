@@ -11,8 +11,10 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEnterEvent>
 #include <QFile>
 #include <QImage>
+#include <QMouseEvent>
 #include <QTextStream>
 #include <cstdio>
 #include <exception>
@@ -126,6 +128,243 @@ void addLabelShots(std::vector<Shot>& shots) {
                      }});
 }
 
+// A 16 x 16 black check mark on white: white, the bottom-left pixel, is drawn transparent.
+QImage checkGlyph() {
+    QImage img(16, 16, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    for (int k = 0; k < 3; ++k) {
+        for (int i = 0; i < 4; ++i)
+            img.setPixel(2 + i, 7 + i + k, qRgb(0, 0, 0));
+        for (int i = 0; i < 8; ++i)
+            img.setPixel(5 + i, 10 - i + k, qRgb(0, 0, 0));
+    }
+    return img;
+}
+
+void addButtonShots(std::vector<Shot>& shots) {
+    const auto button = [](tk::TControl& h) {
+        h.setFont(tahoma(14));
+        auto* b = new TFlatButton(nullptr, &h);
+        b->setBounds(0, 0, 66, 22);
+        b->setCaption(QStringLiteral("查询"));
+        return b;
+    };
+    const auto hot = [](TFlatButton* b) {
+        QEnterEvent e(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+        QApplication::sendEvent(b, &e);
+    };
+    const auto press = [](TFlatButton* b) {
+        int space = tk::VK_SPACE;
+        b->keyDown(space, {});
+    };
+    shots.push_back({"button-idle", "idle", button});
+    shots.push_back({"button-default", "Default: two-pixel idle frame", [button](tk::TControl& h) {
+                         auto* b = button(h);
+                         b->setDefault(true);
+                         return b;
+                     }});
+    shots.push_back({"button-hot", "hot: FoisColor bold caption, focus rectangle",
+                     [button, hot](tk::TControl& h) {
+                         auto* b = button(h);
+                         hot(b);
+                         return b;
+                     }});
+    shots.push_back({"button-pressed", "pressed: caption one pixel down and right",
+                     [button, press](tk::TControl& h) {
+                         auto* b = button(h);
+                         press(b);
+                         return b;
+                     }});
+    shots.push_back({"button-latched", "latched in a group", [button](tk::TControl& h) {
+                         auto* b = button(h);
+                         b->setGroupIndex(1);
+                         b->setDown(true);
+                         return b;
+                     }});
+    shots.push_back({"button-disabled", "disabled: engraved caption", [button](tk::TControl& h) {
+                         auto* b = button(h);
+                         b->setEnabled(false);
+                         return b;
+                     }});
+    for (auto [name, layout] : {std::pair{"left", blGlyphLeft}, std::pair{"top", blGlyphTop}}) {
+        shots.push_back({QStringLiteral("button-glyph-%1").arg(QLatin1String(name)),
+                         QStringLiteral("glyph, %1").arg(QLatin1String(name)),
+                         [layout](tk::TControl& h) {
+                             h.setFont(tahoma(14));
+                             auto* b = new TFlatButton(nullptr, &h);
+                             b->setBounds(0, 0, 90, 44);
+                             b->setCaption(QStringLiteral("&OK"));
+                             b->setGlyphImage(checkGlyph());
+                             b->setButtonLayout(layout);
+                             return b;
+                         }});
+    }
+    shots.push_back({"button-glyph-hot", "glyph lifted while hot", [hot](tk::TControl& h) {
+                         h.setFont(tahoma(14));
+                         auto* b = new TFlatButton(nullptr, &h);
+                         b->setBounds(0, 0, 90, 44);
+                         b->setCaption(QStringLiteral("&OK"));
+                         b->setGlyphImage(checkGlyph());
+                         hot(b);
+                         return b;
+                     }});
+    shots.push_back({"button-glyph-disabled", "disabled: embossed glyph", [](tk::TControl& h) {
+                         h.setFont(tahoma(14));
+                         auto* b = new TFlatButton(nullptr, &h);
+                         b->setBounds(0, 0, 90, 44);
+                         b->setCaption(QStringLiteral("&OK"));
+                         b->setGlyphImage(checkGlyph());
+                         b->setEnabled(false);
+                         return b;
+                     }});
+}
+
+// The check box and the radio button size themselves when they first paint: picture them
+// after that.
+template <class T> T* painted(T* control) {
+    control->grab();
+    return control;
+}
+
+void sendLeftPress(QWidget* w) {
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+}
+
+void addCheckBoxShots(std::vector<Shot>& shots) {
+    const auto box = [](tk::TControl& h, TCheckBoxState state) {
+        h.setFont(tahoma(14));
+        auto* b = new TFlatCheckBox(nullptr, &h);
+        b->setCaption(QStringLiteral("置顶 &Top"));
+        b->setState(state);
+        return b;
+    };
+    for (auto [name, state] : {std::pair{"unchecked", cbUnchecked}, std::pair{"checked", cbChecked},
+                               std::pair{"grayed", cbGrayed}}) {
+        shots.push_back(
+            {QStringLiteral("checkbox-%1").arg(QLatin1String(name)),
+             QStringLiteral("State %1 (grayed looks unchecked)").arg(QLatin1String(name)),
+             [box, state](tk::TControl& h) { return painted(box(h, state)); }});
+    }
+    // Without an active window there is no real focus: the entry notification sets the
+    // focus look.
+    shots.push_back(
+        {"checkbox-focused", "focused: ColorFocused box, focus rectangle", [box](tk::TControl& h) {
+             auto* b = box(h, cbChecked);
+             b->enter();
+             return painted(b);
+         }});
+    shots.push_back({"checkbox-pressed", "pressed while focused: ColorDown box, toggled",
+                     [box](tk::TControl& h) {
+                         auto* b = box(h, cbUnchecked);
+                         b->enter();
+                         sendLeftPress(b);
+                         return painted(b);
+                     }});
+    shots.push_back({"checkbox-right", "Layout lpRight: the width stays", [box](tk::TControl& h) {
+                         auto* b = box(h, cbChecked);
+                         b->setLayoutPosition(lpRight);
+                         return painted(b);
+                     }});
+    shots.push_back({"checkbox-opaque", "Transparent False, Color $E1EAEB", [box](tk::TControl& h) {
+                         auto* b = box(h, cbChecked);
+                         b->setTransparent(false);
+                         b->setColor(0x00E1EAEB);
+                         return painted(b);
+                     }});
+    shots.push_back(
+        {"checkbox-disabled", "disabled: shadow mark, engraved caption", [box](tk::TControl& h) {
+             auto* b = box(h, cbChecked);
+             b->setEnabled(false);
+             return painted(b);
+         }});
+}
+
+void addRadioButtonShots(std::vector<Shot>& shots) {
+    const auto radio = [](tk::TControl& h, bool checked) {
+        h.setFont(tahoma(14));
+        auto* r = new TFlatRadioButton(nullptr, &h);
+        r->setCaption(QStringLiteral("仓五 &Five"));
+        r->setChecked(checked);
+        return r;
+    };
+    shots.push_back({"radio-unchecked", "unchecked",
+                     [radio](tk::TControl& h) { return painted(radio(h, false)); }});
+    shots.push_back({"radio-checked", "checked: the 8 x 8 dot",
+                     [radio](tk::TControl& h) { return painted(radio(h, true)); }});
+    shots.push_back({"radio-right", "Layout lpRight", [radio](tk::TControl& h) {
+                         auto* r = radio(h, true);
+                         r->setLayoutPosition(lpRight);
+                         return painted(r);
+                     }});
+    shots.push_back(
+        {"radio-disabled", "disabled: shadow dot, engraved caption", [radio](tk::TControl& h) {
+             auto* r = radio(h, true);
+             r->setEnabled(false);
+             return painted(r);
+         }});
+}
+
+void addGroupShots(std::vector<Shot>& shots) {
+    shots.push_back({"group-main-window", "the main window's frame around two sibling buttons",
+                     [](tk::TControl& h) -> QWidget* {
+                         h.setFont(tahoma(14));
+                         auto* g = new TFlatRadioGroup(nullptr, &h);
+                         g->setBounds(8, 4, 174, 65);
+                         g->setCaption(QStringLiteral("字典选择"));
+                         auto* five = new TFlatRadioButton(nullptr, &h);
+                         five->setBounds(24, 28, 60, 17);
+                         five->setCaption(QStringLiteral("仓五"));
+                         five->setChecked(true);
+                         auto* three = new TFlatRadioButton(nullptr, &h);
+                         three->setBounds(104, 28, 60, 17);
+                         three->setCaption(QStringLiteral("仓三"));
+                         painted(five);
+                         painted(three);
+                         return &h;
+                     }});
+    const auto group = [](tk::TControl& h) {
+        h.setBounds(0, 0, 220, 130);
+        h.setFont(tahoma(13));
+        auto* g = new TFlatRadioGroup(nullptr, &h);
+        g->setCaption(QStringLiteral("&Items & more"));
+        g->setItems({QStringLiteral("&One"), QStringLiteral("&Two"), QStringLiteral("T&hree"),
+                     QStringLiteral("&Four"), QStringLiteral("F&ive")});
+        g->setColumns(2);
+        g->setItemIndex(3);
+        return g;
+    };
+    shots.push_back({"group-items", "five items in two columns, ItemIndex 3; '&' shown as typed",
+                     [group](tk::TControl& h) { return painted(group(h)); }});
+    shots.push_back(
+        {"group-custom-face", "StyleFace fsCustom: the gradient", [group](tk::TControl& h) {
+             auto* g = group(h);
+             g->setStyleFace(fsCustom);
+             return painted(g);
+         }});
+    for (auto [name, a] : {std::pair{"center", stCenter}, std::pair{"right", stRight}}) {
+        shots.push_back({QStringLiteral("group-caption-%1").arg(QLatin1String(name)),
+                         QStringLiteral("Alignment %1").arg(QLatin1String(name)),
+                         [group, a](tk::TControl& h) {
+                             auto* g = group(h);
+                             g->setAlignment(a);
+                             return painted(g);
+                         }});
+    }
+    shots.push_back({"group-top-line", "Border brOnlyTopLine", [group](tk::TControl& h) {
+                         auto* g = group(h);
+                         g->setBorder(brOnlyTopLine);
+                         return painted(g);
+                     }});
+    shots.push_back(
+        {"group-disabled", "disabled: engraved caption and items", [group](tk::TControl& h) {
+             auto* g = group(h);
+             g->setEnabled(false);
+             return painted(g);
+         }});
+}
+
 QImage render(const Shot& shot, int scale) {
     tk::TControl host;
     host.setBounds(0, 0, 220, 80);
@@ -173,6 +412,10 @@ int run(int argc, char** argv) {
     std::vector<Shot> shots;
     addPanelShots(shots);
     addLabelShots(shots);
+    addCheckBoxShots(shots);
+    addRadioButtonShots(shots);
+    addGroupShots(shots);
+    addButtonShots(shots);
     for (const Shot& s : shots) {
         const QString path = dir.filePath(s.file + QStringLiteral(".png"));
         if (!render(s, scale).save(path))

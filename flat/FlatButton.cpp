@@ -1,0 +1,537 @@
+#include "FlatButton.h"
+
+#include "Form.h"
+#include "Label.h"
+#include "Navigation.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QMenu>
+#include <QPointer>
+#include <stdexcept>
+#include <string>
+
+namespace flat {
+
+using tk::Canvas;
+using tk::Rect;
+using tk::TColor;
+
+namespace {
+
+constexpr TColor DefaultColorFocused = 0x00FBBE99;
+constexpr TColor DefaultColorDown = 0x00C5D6D9;
+constexpr TColor DefaultColorBorder = 0x0061A588;
+constexpr TColor DefaultColorShadow = 0x00C6C600;
+constexpr TColor DefaultColorFlat = 0x00E1EAEB;
+constexpr TColor DefaultFoisColor = 0x00E10000;
+constexpr int MaxGlyphs = 4;
+constexpr int FocusRectInset = 2;
+
+// Which image of a strip of `count` shows `state` (1-based).
+int glyphCell(int count, TFlatButtonState state) {
+    switch (state) {
+    case fbDisabled:
+        return count >= 2 ? 2 : 1;
+    case fbPressed:
+        return count >= 3 ? 3 : 1;
+    case fbLatched:
+        return count >= 4 ? 4 : count == 3 ? 3 : 1;
+    default:
+        return 1;
+    }
+}
+
+// The face colour of a button that fills its face.
+TColor faceColor(TFlatButtonState state, bool hot, TColor flatColor, TColor focused, TColor down) {
+    switch (state) {
+    case fbUp:
+        return hot ? focused : flatColor;
+    case fbPressed:
+        return down;
+    case fbLatched:
+        return hot ? focused : down;
+    default:
+        return flatColor;
+    }
+}
+
+TColor pixelOf(const tk::Bitmap& b, int x, int y) {
+    return tk::fromQColor(QColor(b.image().pixel(x, y)));
+}
+
+} // namespace
+
+TDefineButton::TDefineButton(tk::Component* owner, QWidget* parent)
+    : TVersionControl(owner, nullptr) {
+    // The button raises its clicks itself, so the framework's click generation stays off.
+    setControlStyle(tk::TControlStyle(tk::csCaptureMouse) | tk::csSetCaption | tk::csOpaque |
+                    tk::csDoubleClicks);
+    m_colors = {DefaultColorFocused, DefaultColorDown, DefaultColorBorder,
+                DefaultColorShadow,  DefaultColorFlat, DefaultFoisColor};
+    setTabStop(true);
+    setParentFont(true);
+    setParentColor(true);
+    setBounds(0, 0, 100, 25);
+    if (parent) setParentControl(parent);
+}
+
+TDefineButton::~TDefineButton() = default;
+
+TColor TDefineButton::colorByIndex(int index) const {
+    if (index < 0 || index >= ColorCount)
+        throw std::out_of_range("TDefineButton: colour index " + std::to_string(index) +
+                                " out of range");
+    return m_colors[size_t(index)];
+}
+
+void TDefineButton::setColorByIndex(int index, TColor value) {
+    if (index < 0 || index >= ColorCount)
+        throw std::out_of_range("TDefineButton: colour index " + std::to_string(index) +
+                                " out of range");
+    m_colors[size_t(index)] = value;
+    update();
+}
+
+void TDefineButton::setFoisChange(bool on) {
+    if (on == m_foisChange) return;
+    m_foisChange = on;
+    update();
+}
+
+void TDefineButton::setFoisStyle(tk::TFontStyles s) {
+    if (s == m_foisStyle) return;
+    m_foisStyle = s;
+    update();
+}
+
+void TDefineButton::setTransparent(TTransparentMode m) {
+    if (m == m_transparent) return;
+    m_transparent = m;
+    update();
+}
+
+void TDefineButton::setTransBorder(bool on) {
+    if (on == m_transBorder) return;
+    m_transBorder = on;
+    update();
+}
+
+void TDefineButton::setHasFocusFrame(bool on) {
+    if (on == m_hasFocusFrame) return;
+    m_hasFocusFrame = on;
+    update();
+}
+
+void TDefineButton::setDefault(bool on) {
+    // No equality test, as before. No flat control listens to the form's focus-changed
+    // notification, so there is nobody to tell.
+    m_default = on;
+    update();
+}
+
+void TDefineButton::setAllowAllUp(bool on) {
+    if (on == m_allowAllUp) return;
+    m_allowAllUp = on;
+    notifyGroup();
+}
+
+void TDefineButton::setGroupIndex(int index) {
+    if (index == m_groupIndex) return;
+    m_groupIndex = index;
+    notifyGroup();
+}
+
+void TDefineButton::setDown(bool on) {
+    if (m_groupIndex == 0) on = false;
+    if (on == m_down) return;
+    if (m_down && !m_allowAllUp) return;
+    m_down = on;
+    if (on) {
+        m_state = fbLatched;
+        update();
+        notifyGroup();
+    } else {
+        m_state = fbUp;
+        update();
+    }
+}
+
+void TDefineButton::notifyGroup() {
+    if (m_groupIndex == 0 || !parentWidget()) return;
+    const QObjectList siblings = parentWidget()->children();
+    for (QObject* o : siblings)
+        if (auto* b = qobject_cast<TDefineButton*>(o)) b->buttonPressed(m_groupIndex, this);
+}
+
+void TDefineButton::buttonPressed(int group, TDefineButton* sender) {
+    if (!sender || sender == this || group != m_groupIndex) return;
+    if (sender->m_down && m_down) {
+        m_down = false;
+        m_state = fbUp;
+        update();
+    }
+    m_allowAllUp = sender->m_allowAllUp;
+}
+
+void TDefineButton::setGlyph(const tk::Bitmap& picture) {
+    if (&picture == &m_glyph) return;
+    m_glyph = picture;
+    const int w = m_glyph.width(), h = m_glyph.height();
+    if (!m_glyph.isEmpty() && w % h == 0) {
+        const int n = w / h;
+        m_numGlyphs = n > MaxGlyphs ? 1 : n;
+    }
+    update();
+}
+
+void TDefineButton::setNumGlyphs(int n) {
+    if (n < 1 || n > MaxGlyphs)
+        throw std::out_of_range("NumGlyphs must be 1 to 4, not " + std::to_string(n));
+    if (n == m_numGlyphs) return;
+    m_numGlyphs = n;
+    update();
+}
+
+void TDefineButton::setButtonLayout(TButtonLayout l) {
+    if (l == m_layout) return;
+    m_layout = l;
+    update();
+}
+
+void TDefineButton::setMargin(int m) {
+    if (m < -1 || m == m_margin) return;
+    m_margin = m;
+    update();
+}
+
+void TDefineButton::setSpacing(int s) {
+    if (s == m_spacing) return;
+    m_spacing = s;
+    update();
+}
+
+// --- Hot tracking ---------------------------------------------------------------------
+
+void TDefineButton::markHot() {
+    if (!enabled() || m_hot) return;
+    m_hot = true;
+    update();
+}
+
+void TDefineButton::unmarkHot() {
+    if (!enabled() || !m_hot || m_tracking) return;
+    m_hot = false;
+    update();
+}
+
+void TDefineButton::recheckHot() {
+    if (!enabled()) return;
+    // widgetAt() also finds disabled widgets, as it should here.
+    m_hot = tk::controlFor(QApplication::widgetAt(QCursor::pos())) == this;
+    update();
+}
+
+void TDefineButton::mouseEnter() {
+    TVersionControl::mouseEnter();
+    if (OnMouseEnter) {
+        OnMouseEnter();
+        return;
+    }
+    if (!isDesigning()) markHot();
+}
+
+void TDefineButton::mouseLeave() {
+    TVersionControl::mouseLeave();
+    if (OnMouseLeave) {
+        OnMouseLeave();
+        return;
+    }
+    if (!isDesigning()) unmarkHot();
+}
+
+void TDefineButton::focusGained() {
+    TVersionControl::focusGained();
+    if (!enabled()) return;
+    m_hot = true;
+    update();
+}
+
+void TDefineButton::focusLost() {
+    TVersionControl::focusLost();
+    unmarkHot();
+}
+
+// --- Mouse ----------------------------------------------------------------------------
+
+bool TDefineButton::isInside(int x, int y) const {
+    return x >= 0 && x < width() && y >= 0 && y <= height();
+}
+
+void TDefineButton::mouseDown(tk::TMouseButton b, tk::TShiftState shift, int x, int y) {
+    TVersionControl::mouseDown(b, shift, x, y);
+    if (b != tk::mbLeft || !enabled()) return;
+    if (!m_down) {
+        m_state = fbPressed;
+        update();
+    }
+    // Moves and the release keep arriving here while the button is held (Qt's grab).
+    m_tracking = true;
+    setFocus();
+}
+
+void TDefineButton::mouseMove(tk::TShiftState shift, int x, int y) {
+    TVersionControl::mouseMove(shift, x, y);
+    if (!m_tracking) return;
+    const TFlatButtonState s = m_down ? fbLatched : isInside(x, y) ? fbPressed : fbUp;
+    if (s == m_state) return;
+    m_state = s;
+    update();
+}
+
+void TDefineButton::mouseUp(tk::TMouseButton b, tk::TShiftState shift, int x, int y) {
+    TVersionControl::mouseUp(b, shift, x, y);
+    if (b != tk::mbLeft || !m_tracking) return;
+    m_tracking = false;
+    const bool inside = isInside(x, y);
+    if (m_groupIndex == 0) {
+        m_state = fbUp;
+        m_hot = false;
+        if (inside) update();
+    } else if (inside) {
+        setDown(!m_down);
+        if (m_down) update();
+    } else {
+        if (m_down) m_state = fbLatched;
+        update();
+    }
+    if (inside) {
+        const QPointer<TDefineButton> alive(this);
+        click();
+        if (!alive) return; // OnClick may have destroyed the button
+    } else {
+        unmarkHot();
+    }
+    recheckHot();
+}
+
+void TDefineButton::wmDblClick(tk::TMouseButton b, tk::TShiftState shift, QPoint p) {
+    // The base turns the double click into a second press; only a latched button also
+    // reports the double click.
+    TVersionControl::wmDblClick(b, shift, p);
+    if (m_down) dblClick();
+}
+
+// --- Keyboard -------------------------------------------------------------------------
+
+void TDefineButton::keyDown(int& key, tk::TShiftState shift) {
+    TVersionControl::keyDown(key, shift);
+    if (key != tk::VK_SPACE) return;
+    if (m_groupIndex == 0)
+        m_state = fbPressed;
+    else
+        setDown(true);
+    update();
+}
+
+void TDefineButton::keyUp(int& key, tk::TShiftState shift) {
+    TVersionControl::keyUp(key, shift);
+    if (key != tk::VK_SPACE) return;
+    if (m_groupIndex == 0)
+        m_state = fbUp;
+    else
+        setDown(false);
+    const QPointer<TDefineButton> alive(this);
+    click();
+    if (alive) update();
+}
+
+bool TDefineButton::dialogKey(int key, tk::TShiftState shift) {
+    if (key == tk::VK_RETURN && !(shift & (tk::ssShift | tk::ssCtrl | tk::ssAlt)) && m_hot &&
+        enabled()) {
+        click();
+        return true;
+    }
+    return TVersionControl::dialogKey(key, shift);
+}
+
+bool TDefineButton::dialogChar(QChar c) {
+    // A button the user cannot see or reach (a hidden page, a disabled panel) keeps its
+    // accelerator to itself.
+    if (tk::isAccelerator(c, caption()) && canFocus()) {
+        if (m_groupIndex != 0) setDown(true);
+        click();
+        return true;
+    }
+    return TVersionControl::dialogChar(c);
+}
+
+// --- The click ------------------------------------------------------------------------
+
+void TDefineButton::click() {
+    if (parentWidget())
+        if (tk::TForm* form = parentForm()) form->setModalResult(m_modalResult);
+    // The click leaves Down alone: a grouped button that its own release has just latched
+    // stays latched, as the release painted it.
+    if (QMenu* menu = popupMenu()) {
+        const QPointer<TDefineButton> alive(this);
+        menu->exec(mapToGlobal(QPoint(0, height())));
+        if (!alive) return;
+    }
+    TVersionControl::click();
+}
+
+// --- Other notifications --------------------------------------------------------------
+
+void TDefineButton::enabledChanged() {
+    TVersionControl::enabledChanged();
+    if (!enabled()) {
+        m_hot = false;
+        m_state = fbDisabled;
+    }
+    recheckHot();
+    update();
+}
+
+void TDefineButton::fontChanged() {
+    TVersionControl::fontChanged();
+    update();
+}
+
+void TDefineButton::textChanged() {
+    TVersionControl::textChanged();
+    update();
+}
+
+void TDefineButton::sysColorChanged() {
+    TVersionControl::sysColorChanged();
+    if (parentColor())
+        if (tk::TControl* p = parentControl()) assignColor(p->color());
+    update();
+}
+
+void TDefineButton::parentColorChanged() {
+    TVersionControl::parentColorChanged();
+    update();
+}
+
+void TDefineButton::resized() {
+    TVersionControl::resized();
+    if (m_transparent != tmNone) update();
+}
+
+void TDefineButton::moved() {
+    TVersionControl::moved();
+    if (m_transparent != tmNone) update();
+}
+
+void TDefineButton::loaded() {
+    TVersionControl::loaded();
+    update();
+}
+
+void TDefineButton::setName(const QString& newName) {
+    // The framework's rule, kept for the designer: a caption that still shows the old
+    // name follows the new one.
+    const bool follow =
+        isDesigning() && !isLoading() && (controlStyle() & tk::csSetCaption) && caption() == name();
+    TVersionControl::setName(newName);
+    if (follow) setCaption(newName);
+    if (!isLoading() && caption().compare(newName, Qt::CaseInsensitive) == 0) setCaption(newName);
+}
+
+// --- Paint ----------------------------------------------------------------------------
+
+void TDefineButton::normaliseState() {
+    if (!enabled()) {
+        m_state = fbDisabled;
+        m_tracking = false;
+    } else if (m_state == fbDisabled) {
+        m_state = m_down && m_groupIndex != 0 ? fbLatched : fbUp;
+    }
+}
+
+void TDefineButton::paint(Canvas& c) {
+    const Rect client{0, 0, width(), height()};
+    if (client.isEmpty()) return;
+
+    // The glyph strip's bottom-left pixel is the colour drawn transparent.
+    const TColor maskColor =
+        m_glyph.isEmpty() ? tk::clNone : pixelOf(m_glyph, 0, m_glyph.image().height() - 1);
+
+    tk::Bitmap offscreen(client.width(), client.height(), c.devicePixelRatio());
+    Canvas& b = offscreen.canvas();
+    const QPoint pressOffset =
+        m_state == fbPressed || m_state == fbLatched ? QPoint(1, 1) : QPoint();
+    const bool lifted = m_hot && m_foisChange;
+    tk::Font f = font();
+    if (lifted) {
+        f.setColor(foisColor());
+        f.setStyle(m_foisStyle);
+    }
+    b.setFont(f);
+    // The caption is measured in the font it is drawn in.
+    const TGlyphTextLayout placed = CalcGlyphTextLayout(b, client, pressOffset, caption(),
+                                                        m_glyph.isEmpty() ? nullptr : &m_glyph,
+                                                        m_numGlyphs, m_margin, m_spacing, m_layout);
+    normaliseState();
+
+    paintBackground(b, client);
+    if (!m_transBorder) paintFrame(b, client);
+    paintGlyph(b, lifted ? placed.GlyphPos - QPoint(1, 1) : placed.GlyphPos, maskColor);
+    paintCaption(b, placed.TextBounds);
+    c.draw(0, 0, offscreen);
+}
+
+void TDefineButton::paintBackground(Canvas& b, const Rect& client) {
+    if (m_transparent == tmNone || (m_transparent == tmNotFocused && m_hot))
+        b.fillRect(client, faceColor(m_state, m_hot, colorFlat(), colorFocused(), colorDown()));
+    else
+        DrawParentBackground(*this, b);
+}
+
+void TDefineButton::paintFrame(Canvas& b, const Rect& client) {
+    if (m_state == fbUp && !m_hot)
+        DrawSolidFrame(b, client, colorBorder(), m_default ? 2 : 1);
+    else if (m_state == fbDisabled)
+        DrawSolidFrame(b, client, colorBorder(), 1);
+    else
+        DrawSolidFrame(b, client, colorShadow(), 1);
+    if (m_hot && m_hasFocusFrame && enabled())
+        b.drawFocusRect(client.inflated(-FocusRectInset, -FocusRectInset));
+}
+
+// The state's image of the strip; the last image reaches the strip's right edge, and a
+// wider one is squeezed to the image width.
+void TDefineButton::paintGlyph(Canvas& b, QPoint at, TColor maskColor) {
+    if (m_glyph.isEmpty()) return;
+    const int stripWidth = m_glyph.width();
+    const int w = stripWidth / m_numGlyphs, h = m_glyph.height();
+    if (w <= 0) return;
+    const int cell = glyphCell(m_numGlyphs, m_state);
+    const Rect source{(cell - 1) * w, 0, cell == m_numGlyphs ? stripWidth : cell * w, h};
+    tk::Bitmap image(w, h);
+    image.canvas().copyRect(Rect{0, 0, w, h}, m_glyph, source);
+    if (m_numGlyphs == 1 && m_state == fbDisabled) {
+        image = MakeDisabledBitmap(image, tk::clBlack, tk::clBtnFace, tk::clBtnHighlight,
+                                   tk::clBtnShadow, true);
+        maskColor = pixelOf(image, 0, image.image().height() - 1);
+    }
+    b.drawTransparent(at.x(), at.y(), image, maskColor);
+}
+
+// One line, "&" underlining the next character, engraved when disabled.
+void TDefineButton::paintCaption(Canvas& b, const Rect& bounds) {
+    if (caption().isEmpty()) return;
+    const tk::TextFormats flags = tk::TextFormats(tk::TextFormat::Center) |
+                                  tk::TextFormat::VCenter | tk::TextFormat::SingleLine;
+    b.setTextBackground(tk::TextBackground::Transparent);
+    if (m_state == fbDisabled) {
+        b.setFontColor(tk::clBtnHighlight);
+        b.drawText(bounds.translated(1, 1), caption(), flags);
+        b.setFontColor(tk::clBtnShadow);
+    }
+    b.drawText(bounds, caption(), flags);
+}
+
+} // namespace flat

@@ -1,0 +1,184 @@
+#pragma once
+
+#include "Action.h"
+#include "Bitmap.h"
+#include "FlatUtils.h"
+#include "VersionBases.h"
+
+#include <QImage>
+#include <array>
+
+namespace flat {
+
+// Held down (not latched) is fbPressed; down in a group is fbLatched.
+enum TFlatButtonState { fbUp, fbDisabled, fbPressed, fbLatched };
+
+// A custom-drawn push button that can also latch in a group of siblings. Hot means under
+// the mouse or focused, whichever happened last; it changes the face, the frame and the
+// caption. Every paint is composed off-screen and copied in one step.
+class TDefineButton : public TVersionControl {
+    Q_OBJECT
+public:
+    // The positions of the colours in the shared colour setter.
+    enum ColorIndex { ciFocused, ciDown, ciBorder, ciShadow, ciFlat, ciFois, ColorCount };
+
+    explicit TDefineButton(tk::Component* owner = nullptr, QWidget* parent = nullptr);
+    ~TDefineButton() override;
+
+    tk::TColor colorByIndex(int index) const;
+    // Stores without comparing and repaints, whatever the value.
+    void setColorByIndex(int index, tk::TColor value);
+    tk::TColor colorFocused() const { return m_colors[ciFocused]; }
+    void setColorFocused(tk::TColor c) { setColorByIndex(ciFocused, c); }
+    tk::TColor colorDown() const { return m_colors[ciDown]; }
+    void setColorDown(tk::TColor c) { setColorByIndex(ciDown, c); }
+    tk::TColor colorBorder() const { return m_colors[ciBorder]; }
+    void setColorBorder(tk::TColor c) { setColorByIndex(ciBorder, c); }
+    tk::TColor colorShadow() const { return m_colors[ciShadow]; }
+    void setColorShadow(tk::TColor c) { setColorByIndex(ciShadow, c); }
+    tk::TColor colorFlat() const { return m_colors[ciFlat]; }
+    void setColorFlat(tk::TColor c) { setColorByIndex(ciFlat, c); }
+    tk::TColor foisColor() const { return m_colors[ciFois]; }
+    void setFoisColor(tk::TColor c) { setColorByIndex(ciFois, c); }
+
+    bool foisChange() const { return m_foisChange; }
+    void setFoisChange(bool on);
+    tk::TFontStyles foisStyle() const { return m_foisStyle; }
+    void setFoisStyle(tk::TFontStyles s);
+    TTransparentMode transparent() const { return m_transparent; }
+    void setTransparent(TTransparentMode m);
+    bool transBorder() const { return m_transBorder; }
+    void setTransBorder(bool on);
+    bool hasFocusFrame() const { return m_hasFocusFrame; }
+    void setHasFocusFrame(bool on);
+    bool isDefault() const { return m_default; }
+    void setDefault(bool on);
+
+    bool allowAllUp() const { return m_allowAllUp; }
+    void setAllowAllUp(bool on);
+    int groupIndex() const { return m_groupIndex; }
+    void setGroupIndex(int index);
+    bool isDown() const { return m_down; }
+    // Ungrouped buttons stay up; a latched button of a group without AllowAllUp stays
+    // down until another member latches.
+    void setDown(bool on);
+
+    const tk::Bitmap& glyph() const { return m_glyph; }
+    // Copies the picture; a strip of square images sets NumGlyphs to their count.
+    void setGlyph(const tk::Bitmap& picture);
+    QImage glyphImage() const { return m_glyph.image(); }
+    void setGlyphImage(const QImage& image) { setGlyph(tk::Bitmap(image)); }
+    int numGlyphs() const { return m_numGlyphs; }
+    // 1 to 4; anything else is refused with an exception.
+    void setNumGlyphs(int n);
+    TButtonLayout buttonLayout() const { return m_layout; }
+    void setButtonLayout(TButtonLayout l);
+    int margin() const { return m_margin; }
+    // -1 is automatic; values below it are ignored.
+    void setMargin(int m);
+    int spacing() const { return m_spacing; }
+    void setSpacing(int s);
+    int modalResult() const { return m_modalResult; }
+    void setModalResult(int r) { m_modalResult = r; }
+
+    TFlatButtonState state() const { return m_state; }
+    bool isHot() const { return m_hot; }
+
+    // The group notification: `sender` of group `group` went down.
+    void buttonPressed(int group, TDefineButton* sender);
+
+    // Modal result to the containing form, the popup menu, then OnClick or the Action.
+    void click() override;
+    bool dialogKey(int key, tk::TShiftState shift) override;
+    bool dialogChar(QChar c) override;
+    void keyDown(int& key, tk::TShiftState shift) override;
+    void keyUp(int& key, tk::TShiftState shift) override;
+    void setName(const QString& name) override;
+    void loaded() override;
+
+    tk::TNotifyEvent OnMouseEnter;
+    tk::TNotifyEvent OnMouseLeave;
+
+protected:
+    void paint(tk::Canvas& c) override;
+    void mouseEnter() override;
+    void mouseLeave() override;
+    void focusGained() override;
+    void focusLost() override;
+    void enabledChanged() override;
+    void fontChanged() override;
+    void textChanged() override;
+    void sysColorChanged() override;
+    void parentColorChanged() override;
+    void resized() override;
+    void moved() override;
+    void mouseDown(tk::TMouseButton b, tk::TShiftState shift, int x, int y) override;
+    void mouseMove(tk::TShiftState shift, int x, int y) override;
+    void mouseUp(tk::TMouseButton b, tk::TShiftState shift, int x, int y) override;
+    void wmDblClick(tk::TMouseButton b, tk::TShiftState shift, QPoint p) override;
+
+private:
+    void markHot();
+    void unmarkHot();
+    void recheckHot();
+    void notifyGroup();
+    // The row just below the button still counts, as it always has for this button.
+    bool isInside(int x, int y) const;
+    void normaliseState();
+    // The layers of a paint, in this order, on the off-screen canvas.
+    void paintBackground(tk::Canvas& b, const tk::Rect& client);
+    void paintFrame(tk::Canvas& b, const tk::Rect& client);
+    void paintGlyph(tk::Canvas& b, QPoint at, tk::TColor maskColor);
+    void paintCaption(tk::Canvas& b, const tk::Rect& bounds);
+
+    std::array<tk::TColor, ColorCount> m_colors{};
+    TTransparentMode m_transparent = tmNone;
+    int m_modalResult = 0;
+    int m_numGlyphs = 1;
+    int m_groupIndex = 0;
+    tk::Bitmap m_glyph;
+    bool m_down = false;
+    bool m_tracking = false;
+    bool m_allowAllUp = false;
+    TButtonLayout m_layout = blGlyphTop;
+    int m_spacing = 4;
+    int m_margin = -1;
+    bool m_hot = false;
+    bool m_default = false;
+    bool m_hasFocusFrame = true;
+    bool m_transBorder = false;
+    bool m_foisChange = true;
+    tk::TFontStyles m_foisStyle = tk::fsBold;
+    TFlatButtonState m_state = fbUp;
+};
+
+// The published button: what layouts create.
+class TFlatButton : public TDefineButton {
+    Q_OBJECT
+    Q_PROPERTY(tk::TColor ColorFocused READ colorFocused WRITE setColorFocused)
+    Q_PROPERTY(tk::TColor ColorDown READ colorDown WRITE setColorDown)
+    Q_PROPERTY(tk::TColor ColorBorder READ colorBorder WRITE setColorBorder)
+    Q_PROPERTY(tk::TColor ColorShadow READ colorShadow WRITE setColorShadow)
+    Q_PROPERTY(tk::TColor ColorFlat READ colorFlat WRITE setColorFlat)
+    Q_PROPERTY(tk::TColor FoisColor READ foisColor WRITE setFoisColor)
+    Q_PROPERTY(bool FoisChange READ foisChange WRITE setFoisChange)
+    Q_PROPERTY(tk::TFontStyles FoisStyle READ foisStyle WRITE setFoisStyle)
+    Q_PROPERTY(flat::TTransparentMode Transparent READ transparent WRITE setTransparent)
+    Q_PROPERTY(bool TransBorder READ transBorder WRITE setTransBorder)
+    Q_PROPERTY(bool HasFocusFrame READ hasFocusFrame WRITE setHasFocusFrame)
+    Q_PROPERTY(bool Default READ isDefault WRITE setDefault)
+    Q_PROPERTY(bool AllowAllUp READ allowAllUp WRITE setAllowAllUp)
+    Q_PROPERTY(int GroupIndex READ groupIndex WRITE setGroupIndex)
+    Q_PROPERTY(bool Down READ isDown WRITE setDown)
+    Q_PROPERTY(QImage Glyph READ glyphImage WRITE setGlyphImage)
+    Q_PROPERTY(int NumGlyphs READ numGlyphs WRITE setNumGlyphs)
+    Q_PROPERTY(flat::TButtonLayout Layout READ buttonLayout WRITE setButtonLayout)
+    Q_PROPERTY(int Margin READ margin WRITE setMargin)
+    Q_PROPERTY(int Spacing READ spacing WRITE setSpacing)
+    Q_PROPERTY(int ModalResult READ modalResult WRITE setModalResult)
+    Q_PROPERTY(tk::TAction* Action READ action WRITE setAction)
+public:
+    using TDefineButton::TDefineButton;
+};
+
+} // namespace flat
