@@ -4,10 +4,7 @@
 
 #include "FlatButton.h"
 #include "FlatCheckBox.h"
-#include "FlatColorBox.h"
-#include "FlatComboBox.h"
 #include "FlatGroupBox.h"
 #include "FlatLabel.h"
-#include "FlatPages.h"
 #include "FlatPanel.h"
 #include "FlatRadioButton.h"

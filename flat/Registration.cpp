@@ -11,10 +11,6 @@ void registerFlatClasses() {
     tk::registerLayoutClass<TFlatCheckBox>();
     tk::registerLayoutClass<TFlatRadioButton>();
     tk::registerLayoutClass<TFlatRadioGroup>();
-    tk::registerLayoutClass<TDefineComboBox>();
-    tk::registerLayoutClass<TDefineColorBox>();
-    tk::registerLayoutClass<TFlatPages>();
-    tk::registerLayoutClass<TFlatSheet>();
     tk::registerLayoutClass<TFlatButton>();
 }
 
