@@ -13,6 +13,7 @@ zarvik_packages=(
   fonts-wine fonts-wqy-microhei libcangjie2-data
   xvfb openbox xdotool xclip x11-utils imagemagick
   clang libclang-rt-14-dev
+  desktop-file-utils appstream
 )
 
 zarvik_install_missing() {
