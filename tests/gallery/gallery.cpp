@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QImage>
 #include <QMouseEvent>
+#include <QTest>
 #include <QTextStream>
 #include <cstdio>
 #include <exception>
@@ -232,6 +233,67 @@ void sendLeftPress(QWidget* w) {
     QApplication::sendEvent(w, &press);
 }
 
+void addEditShots(std::vector<Shot>& shots) {
+    // As the main window's input box: Tahoma 13, centred, on the parent's colour.
+    const auto edit = [](tk::TControl& h, const QString& text) {
+        auto* e = new TFlatEdit(nullptr, nullptr);
+        e->setFont(tahoma(13));
+        e->setAlignment(tk::taCenter);
+        e->setText(text);
+        e->setHint(QStringLiteral("Type here"));
+        e->setParentControl(&h);
+        e->setBounds(0, 0, 81, 22);
+        return e;
+    };
+    // Focus and hover need an active window.
+    const auto activate = [](tk::TControl& h) {
+        h.show();
+        if (!QTest::qWaitForWindowActive(&h))
+            throw std::runtime_error("the gallery's window did not become active");
+    };
+    shots.push_back({"edit-normal", "normal",
+                     [edit](tk::TControl& h) { return edit(h, QStringLiteral("仓")); }});
+    shots.push_back({"edit-hover", "mouse over", [edit, activate](tk::TControl& h) {
+                         auto* e = edit(h, QStringLiteral("仓"));
+                         activate(h);
+                         e->lineEdit()->clearFocus();
+                         QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+                         QApplication::sendEvent(e, &enter);
+                         return e;
+                     }});
+    shots.push_back(
+        {"edit-focused", "focused: the text selected", [edit, activate](tk::TControl& h) {
+             auto* e = edit(h, QStringLiteral("仓"));
+             activate(h);
+             e->setFocus();
+             return e;
+         }});
+    shots.push_back({"edit-placeholder", "empty and unfocused: the Hint",
+                     [edit](tk::TControl& h) { return edit(h, QString()); }});
+    shots.push_back({"edit-disabled", "disabled", [edit](tk::TControl& h) {
+                         auto* e = edit(h, QStringLiteral("仓"));
+                         e->setEnabled(false);
+                         return e;
+                     }});
+    shots.push_back({"edit-result", "read-only result box, Tahoma 14", [](tk::TControl& h) {
+                         auto* e = new TFlatEdit(nullptr, &h);
+                         e->setFont(tahoma(14));
+                         e->setAlignment(tk::taCenter);
+                         e->setReadOnly(true);
+                         e->setBounds(0, 0, 155, 23);
+                         e->setText(QStringLiteral("仓 oiru 人戈山"));
+                         return e;
+                     }});
+    shots.push_back(
+        {"edit-ticket", "with its ticket on the left", [edit](tk::TControl& h) -> QWidget* {
+             h.setFont(tahoma(14));
+             auto* e = edit(h, QStringLiteral("仓"));
+             e->setBounds(60, 30, 81, 22);
+             e->ticket()->setCaption(QStringLiteral("Code:"));
+             return &h;
+         }});
+}
+
 void addCheckBoxShots(std::vector<Shot>& shots) {
     const auto box = [](tk::TControl& h, TCheckBoxState state) {
         h.setFont(tahoma(14));
@@ -416,6 +478,7 @@ int run(int argc, char** argv) {
     addRadioButtonShots(shots);
     addGroupShots(shots);
     addButtonShots(shots);
+    addEditShots(shots);
     for (const Shot& s : shots) {
         const QString path = dir.filePath(s.file + QStringLiteral(".png"));
         if (!render(s, scale).save(path))

@@ -1,0 +1,310 @@
+#include "FlatEdit.h"
+
+#include "Control.h"
+
+#include <QEvent>
+#include <stdexcept>
+#include <string>
+
+namespace flat {
+
+using tk::Rect;
+using tk::TColor;
+
+namespace {
+
+constexpr TColor DefaultColorFocused = 0x00FFFFFF;
+constexpr TColor DefaultColorBorder = 0x0061A588;
+constexpr TColor DefaultColorFlat = 0x00E1EAEB;
+// The placeholder sits this much above centre in the text area, as it always has.
+constexpr int CueRaise = 2;
+
+void checkColorIndex(int index) {
+    if (index < 0 || index >= TDefineEdit::ColorCount)
+        throw std::out_of_range("TDefineEdit: colour index " + std::to_string(index) +
+                                " out of range");
+}
+
+} // namespace
+
+TDefineEdit::TDefineEdit(tk::Component* owner, QWidget* parent) : TVersionEdit(owner, nullptr) {
+    m_colors = {DefaultColorFocused, DefaultColorBorder, DefaultColorFlat};
+    setParentFont(true);
+    setNonClientWidth(FrameWidth);
+    // The edit keeps Enter (and Escape) from the form, as a multi-line edit does.
+    setWantsAllKeys(true);
+
+    auto* t = new TDefineTicket(this);
+    m_ticket = t;
+    m_ticketComponent = t;
+    freeNotification(t);
+    t->setAutoSize(true);
+    t->setTransparent(true);
+    t->setFocusControl(this); // the ticket's accelerator focuses the edit
+
+    if (!isDesigning()) {
+        auto* cue = new tk::TLabel(this, lineEdit());
+        cue->setAutoSize(false);
+        cue->setVisible(false);
+        cue->setTransparent(true);
+        cue->setFocusControl(this);
+        cue->setFont(font());
+        cue->setAlignment(tk::taLeftJustify);
+        cue->OnClick = [this] {
+            if (isDesigning()) return;
+            if (m_cue) m_cue->setVisible(false);
+            setFocus();
+        };
+        m_cue = cue;
+    }
+
+    applyAlignment();
+    fitHeightToFont();
+    refreshFrame();
+    if (parent) setParentControl(parent);
+}
+
+TDefineEdit::~TDefineEdit() {
+    // The placeholder first, then the ticket, which lives in the edit's parent.
+    delete m_cue.data();
+    delete m_ticket;
+}
+
+TColor TDefineEdit::colorByIndex(int index) const {
+    checkColorIndex(index);
+    return m_colors[size_t(index)];
+}
+
+void TDefineEdit::setColorByIndex(int index, TColor value) {
+    checkColorIndex(index);
+    m_colors[size_t(index)] = value;
+    if (index == ciFlat) m_parentColor = false;
+    refreshFrame();
+}
+
+void TDefineEdit::setParentColor(bool on) {
+    if (on == m_parentColor) return;
+    m_parentColor = on;
+    // Turning it off keeps ColorFlat as it is, so the look does not change.
+    if (!on) return;
+    followParentColor();
+    refreshFrame();
+}
+
+void TDefineEdit::followParentColor() {
+    if (!m_parentColor) return;
+    if (tk::TControl* p = parentControl()) m_colors[ciFlat] = p->color();
+}
+
+void TDefineEdit::setAlignment(tk::TAlignment a) {
+    if (a == m_alignment) return;
+    m_alignment = a;
+    recreateWnd();
+}
+
+void TDefineEdit::recreateWnd() {
+    TVersionEdit::recreateWnd();
+    applyAlignment();
+}
+
+void TDefineEdit::applyAlignment() {
+    switch (m_alignment) {
+    case tk::taCenter:
+        setTextAlignment(Qt::AlignHCenter);
+        break;
+    case tk::taRightJustify:
+        setTextAlignment(Qt::AlignRight);
+        break;
+    default:
+        setTextAlignment(Qt::AlignLeft);
+        break;
+    }
+}
+
+// --- The ticket -----------------------------------------------------------------------
+
+void TDefineEdit::setTicketPosition(TTicketPosition p) {
+    if (!m_ticket) return;
+    m_ticketPosition = p;
+    placeTicket();
+}
+
+void TDefineEdit::setTicketSpace(int space) {
+    if (!m_ticket) return;
+    m_ticketSpace = space;
+    setTicketPosition(m_ticketPosition);
+}
+
+void TDefineEdit::placeTicket() {
+    if (m_ticket) PlaceTicket(m_ticketPosition, *this, *m_ticket, m_ticketSpace);
+}
+
+void TDefineEdit::setBounds(int left, int top, int width, int height) {
+    TVersionEdit::setBounds(left, top, width, height);
+    placeTicket();
+}
+
+void TDefineEdit::setParentControl(QWidget* parent) {
+    if (m_ticket) {
+        m_ticket->setParentControl(parent);
+        m_ticket->setVisible(visible());
+    }
+    TVersionEdit::setParentControl(parent);
+}
+
+void TDefineEdit::notification(tk::Component* c, tk::Operation op) {
+    TVersionEdit::notification(c, op);
+    if (op == tk::Operation::Remove && c && c == m_ticketComponent) {
+        m_ticket = nullptr;
+        m_ticketComponent = nullptr;
+    }
+}
+
+void TDefineEdit::visibleChanged() {
+    TVersionEdit::visibleChanged();
+    if (m_ticket) m_ticket->setVisible(visible());
+}
+
+void TDefineEdit::changeEvent(QEvent* e) {
+    TVersionEdit::changeEvent(e);
+    if (e->type() == QEvent::LayoutDirectionChange && m_ticket)
+        m_ticket->setLayoutDirection(layoutDirection());
+}
+
+void TDefineEdit::setName(const QString& name) {
+    if (!isDesigning()) {
+        TVersionEdit::setName(name);
+        return;
+    }
+    // In a designer the ticket's caption follows the name until someone edits it, and
+    // the edit starts without text.
+    const QString old = this->name();
+    const bool follow = m_ticket && (m_ticket->caption().isEmpty() ||
+                                     m_ticket->caption().compare(old, Qt::CaseInsensitive) == 0);
+    TVersionEdit::setName(name);
+    if (follow) m_ticket->setCaption(name);
+    if (text().isEmpty() || text().compare(name, Qt::CaseInsensitive) == 0) setText(QString());
+}
+
+// --- The look -------------------------------------------------------------------------
+
+void TDefineEdit::refreshFrame() {
+    const bool focused = hasFocus();
+    // A control of no size still decides its colour; it just has no frame to show.
+    tk::Bitmap frame(std::max(width(), 1), std::max(height(), 1), devicePixelRatioF());
+    const TColor inner = DrawFlatBorder(*this, frame.canvas(), colorBorder(), colorFlat(),
+                                        colorFocused(), m_mouseIn, focused);
+    // Behind the native edit: what shows where it does not reach.
+    frame.canvas().fillRect(
+        Rect{FrameWidth, FrameWidth, width() - FrameWidth, height() - FrameWidth}, inner);
+    m_frame = std::move(frame);
+    setColor(inner);
+    update();
+
+    if (isDesigning() || !m_cue) return;
+    m_cue->setVisible(!focused && text().isEmpty());
+    placeCue();
+}
+
+void TDefineEdit::placeCue() {
+    if (!m_cue || !m_cue->visible()) return;
+    m_cue->setFont(font());
+    // In the text area's coordinates: the label is a child of the native edit.
+    m_cue->setBounds(0, (height() - m_cue->height() - CueRaise) / 2, width(), m_cue->height());
+    m_cue->setCaption(hint());
+}
+
+void TDefineEdit::paint(tk::Canvas& c) {
+    // The platform repaints the frame with the widget: refresh it when it is stale.
+    if (m_frame.width() != std::max(width(), 1) || m_frame.height() != std::max(height(), 1))
+        refreshFrame();
+    c.draw(0, 0, m_frame);
+}
+
+void TDefineEdit::fitHeightToFont() {
+    const int h = font().metrics().height + 2 * FrameWidth;
+    if (height() != h) setHeight(h);
+}
+
+void TDefineEdit::mouseEnter() {
+    TVersionEdit::mouseEnter();
+    // Hover counts only while one of the application's windows is active.
+    if (!tk::applicationHasActiveWindow()) return;
+    m_mouseIn = true;
+    refreshFrame();
+}
+
+void TDefineEdit::mouseLeave() {
+    TVersionEdit::mouseLeave();
+    if (!m_mouseIn) return;
+    m_mouseIn = false;
+    refreshFrame();
+}
+
+void TDefineEdit::focusGained() {
+    TVersionEdit::focusGained();
+    if (isDesigning()) return;
+    refreshFrame();
+    selectAll();
+}
+
+void TDefineEdit::focusLost() {
+    TVersionEdit::focusLost();
+    if (isDesigning()) return;
+    refreshFrame();
+}
+
+void TDefineEdit::enabledChanged() {
+    TVersionEdit::enabledChanged();
+    if (m_ticket) m_ticket->setEnabled(enabled());
+    if (!isDesigning() && m_cue) m_cue->setEnabled(enabled());
+    refreshFrame();
+}
+
+void TDefineEdit::fontChanged() {
+    TVersionEdit::fontChanged();
+    if (!(isDesigning() && isLoading())) fitHeightToFont();
+    if (!isDesigning() && m_cue) m_cue->setFont(font());
+}
+
+void TDefineEdit::textChanged() {
+    TVersionEdit::textChanged();
+    if (isDesigning() || !m_cue) return;
+    // Not looking at the focus: clearing a focused edit shows the placeholder until the
+    // next character or the next refresh.
+    m_cue->setVisible(text().isEmpty());
+    placeCue();
+}
+
+void TDefineEdit::parentColorChanged() {
+    TVersionEdit::parentColorChanged();
+    followParentColor();
+    refreshFrame();
+}
+
+void TDefineEdit::sysColorChanged() {
+    TVersionEdit::sysColorChanged();
+    followParentColor();
+    refreshFrame();
+}
+
+void TDefineEdit::resized() {
+    TVersionEdit::resized();
+    fitHeightToFont();
+    refreshFrame();
+}
+
+void TDefineEdit::loaded() {
+    TVersionEdit::loaded();
+    fitHeightToFont();
+    // The ticket's size may have come from the layout after the edit's bounds did.
+    placeTicket();
+}
+
+void TDefineEdit::keyPress(QChar& key) {
+    TVersionEdit::keyPress(key);
+    // OnKeyPress has seen Enter; the text never gets a line break.
+    if (key == QLatin1Char('\r')) key = QChar();
+}
+
+} // namespace flat

@@ -1,0 +1,132 @@
+#pragma once
+
+#include "Bitmap.h"
+#include "FlatLabel.h"
+#include "FlatUtils.h"
+#include "Label.h"
+#include "VersionBases.h"
+
+#include <QPointer>
+#include <array>
+
+namespace flat {
+
+// A single-line edit without the platform's sunken border: a three-pixel frame of its own
+// (one ring of ColorBorder, two of the inner colour) whose inner colour, like the text
+// area behind the text, is ColorFocused while the edit is focused or under the mouse and
+// ColorFlat otherwise. It keeps a ticket beside itself and shows its Hint as a
+// placeholder while it is empty and unfocused. Enter belongs to the edit: OnKeyPress
+// sees it, and it never reaches the text.
+class TDefineEdit : public TVersionEdit, public TicketOwner {
+    Q_OBJECT
+public:
+    // The positions of the colours in the shared colour setter.
+    enum ColorIndex { ciFocused, ciBorder, ciFlat, ColorCount };
+    // Width of the frame on every side.
+    static constexpr int FrameWidth = 3;
+
+    explicit TDefineEdit(tk::Component* owner = nullptr, QWidget* parent = nullptr);
+    ~TDefineEdit() override;
+
+    tk::TColor colorByIndex(int index) const;
+    // Stores without comparing (ColorFlat also ends ParentColor) and refreshes the frame.
+    void setColorByIndex(int index, tk::TColor value);
+    tk::TColor colorFocused() const { return m_colors[ciFocused]; }
+    void setColorFocused(tk::TColor c) { setColorByIndex(ciFocused, c); }
+    tk::TColor colorBorder() const { return m_colors[ciBorder]; }
+    void setColorBorder(tk::TColor c) { setColorByIndex(ciBorder, c); }
+    tk::TColor colorFlat() const { return m_colors[ciFlat]; }
+    void setColorFlat(tk::TColor c) { setColorByIndex(ciFlat, c); }
+
+    // The edit's own ParentColor: it copies the parent's Color into ColorFlat. The base
+    // control's flag stays off, because Color is the frame's inner colour.
+    bool parentColor() const { return m_parentColor; }
+    void setParentColor(bool on);
+
+    tk::TAlignment alignment() const { return m_alignment; }
+    void setAlignment(tk::TAlignment a);
+
+    // Null once the ticket has been destroyed; the edit then works without one.
+    TDefineTicket* ticket() const { return m_ticket; }
+    QObject* ticketObject() const { return m_ticket; }
+    TTicketPosition ticketPosition() const { return m_ticketPosition; }
+    // Without a ticket the value is dropped.
+    void setTicketPosition(TTicketPosition p);
+    int ticketSpace() const { return m_ticketSpace; }
+    // Without a ticket the value is dropped.
+    void setTicketSpace(int space);
+    void placeTicket() override;
+
+    // The placeholder label inside the text area; null in a designer.
+    tk::TLabel* cueLabel() const { return m_cue; }
+    bool isMouseIn() const { return m_mouseIn; }
+
+    // Every change of the look comes through here: the frame, the text area's colour
+    // (Color follows the frame's inner colour) and the placeholder.
+    void refreshFrame();
+
+    void setBounds(int left, int top, int width, int height) override;
+    // The ticket moves to the new parent first, with the edit's Visible.
+    void setParentControl(QWidget* parent) override;
+    void setName(const QString& name) override;
+    void loaded() override;
+    void keyPress(QChar& key) override;
+
+protected:
+    void paint(tk::Canvas& c) override;
+    void notification(tk::Component* c, tk::Operation op) override;
+    void mouseEnter() override;
+    void mouseLeave() override;
+    void focusGained() override;
+    void focusLost() override;
+    void enabledChanged() override;
+    void fontChanged() override;
+    void textChanged() override;
+    void visibleChanged() override;
+    void parentColorChanged() override;
+    void sysColorChanged() override;
+    void resized() override;
+    void changeEvent(QEvent* e) override;
+    void recreateWnd() override;
+
+private:
+    void fitHeightToFont();
+    void applyAlignment();
+    void placeCue();
+    void followParentColor();
+
+    bool m_parentColor = true;
+    std::array<tk::TColor, ColorCount> m_colors{};
+    tk::TAlignment m_alignment = tk::taLeftJustify;
+    int m_ticketSpace = 3;
+    bool m_mouseIn = false;
+    TDefineTicket* m_ticket = nullptr;
+    // The ticket as a component: its removal notification arrives after its own
+    // destructors have run.
+    tk::Component* m_ticketComponent = nullptr;
+    TTicketPosition m_ticketPosition = poLeft;
+    QPointer<tk::TLabel> m_cue;
+    // The frame as refreshFrame() last drew it, the size of the control.
+    tk::Bitmap m_frame;
+};
+
+// The published edit: what layouts create. ParentColor is declared after ColorFlat so
+// that a layout storing both ends with the parent's colour.
+class TFlatEdit : public TDefineEdit {
+    Q_OBJECT
+    Q_CLASSINFO("StoredDefault:ParentColor", "False")
+    // Color follows the frame; the caption of an edit is its Text.
+    Q_CLASSINFO("NotStored", "Color,Caption")
+    Q_PROPERTY(tk::TAlignment Alignment READ alignment WRITE setAlignment)
+    Q_PROPERTY(tk::TColor ColorFocused READ colorFocused WRITE setColorFocused)
+    Q_PROPERTY(tk::TColor ColorBorder READ colorBorder WRITE setColorBorder)
+    Q_PROPERTY(tk::TColor ColorFlat READ colorFlat WRITE setColorFlat)
+    Q_PROPERTY(bool ParentColor READ parentColor WRITE setParentColor)
+    Q_PROPERTY(QObject* Ticket READ ticketObject)
+    Q_PROPERTY(flat::TTicketPosition TicketPosition READ ticketPosition WRITE setTicketPosition)
+    Q_PROPERTY(int TicketSpace READ ticketSpace WRITE setTicketSpace)
+public:
+    using TDefineEdit::TDefineEdit;
+};
+
+} // namespace flat

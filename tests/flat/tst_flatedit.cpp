@@ -1,0 +1,375 @@
+#include "Classes.h"
+#include "FlatButton.h"
+#include "FlatEdit.h"
+#include "Form.h"
+#include "Layout.h"
+#include "Registration.h"
+#include "TestEnvironment.h"
+
+#include <QCursor>
+#include <QEnterEvent>
+#include <QLineEdit>
+#include <QTest>
+
+using namespace flat;
+using tk::TColor;
+
+namespace {
+
+QRgb rgbOf(TColor c) {
+    return tk::toQRgb(c) | 0xFF000000u;
+}
+
+QImage picture(QWidget& w) {
+    return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QRect inkBox(const QImage& img, QRgb background) {
+    QRect box;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (img.pixel(x, y) != background) box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+void sendEnter(QWidget& w) {
+    QEnterEvent e(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QApplication::sendEvent(&w, &e);
+}
+
+void sendLeave(QWidget& w) {
+    QEvent e(QEvent::Leave);
+    QApplication::sendEvent(&w, &e);
+}
+
+tk::Font tahoma(int px) {
+    return tk::Font(QStringLiteral("Tahoma"), px);
+}
+
+// A form with the edit and a second control to take the focus away.
+struct Stage {
+    tk::TForm form;
+    TFlatEdit edit{nullptr, &form};
+    TFlatEdit other{nullptr, &form};
+
+    Stage() {
+        QCursor::setPos(0, 0);
+        form.setBounds(100, 100, 240, 120);
+        form.setColor(tk::clBtnFace);
+        edit.setFont(tahoma(13));
+        edit.setBounds(15, 15, 81, 22);
+        other.setBounds(15, 60, 81, 22);
+    }
+    // Qt gives the first native edit the focus when the window activates; the tests
+    // start with it on the other edit.
+    bool activate() {
+        form.show();
+        if (!QTest::qWaitForWindowActive(&form)) return false;
+        other.setFocus();
+        return other.hasFocus();
+    }
+};
+
+} // namespace
+
+class TestFlatEdit : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void coloursFollowFocusAndHover_data();
+    void coloursFollowFocusAndHover();
+    void focusLostKeepsTheHoverColourUntilTheMouseLeaves();
+    void parentColorAndColorFlatFollowEachOther();
+    void storedLayoutEndsWithTheParentsColour();
+    void heightIsTheFontCellPlusSix_data();
+    void heightIsTheFontCellPlusSix();
+    void enterReachesOnKeyPressButNeverTheText();
+    void enterStaysWithTheEditWhenAButtonIsHot();
+    void focusSelectsTheWholeText();
+    void placeholderShowsTheHintWhileEmptyAndUnfocused();
+    void centredTextStaysCentredAndSurvivesRecreation();
+    void ticketStandsBesideTheEdit_data();
+    void ticketStandsBesideTheEdit();
+    void ticketFollowsTheEditUntilDestroyed();
+};
+
+void TestFlatEdit::initTestCase() {
+    tk::registerToolkitClasses();
+    registerFlatClasses();
+}
+
+// The frame's inner band and the text area by state; hover counts only while the
+// application has an active window.
+void TestFlatEdit::coloursFollowFocusAndHover_data() {
+    QTest::addColumn<bool>("activeWindow");
+    QTest::addColumn<bool>("hover");
+    QTest::addColumn<bool>("focus");
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<bool>("highlighted");
+    QTest::newRow("normal") << true << false << false << false << false;
+    QTest::newRow("hover") << true << true << false << false << true;
+    QTest::newRow("focused") << true << false << true << false << true;
+    QTest::newRow("focused-read-only") << true << false << true << true << true;
+    QTest::newRow("hover-read-only") << true << true << false << true << true;
+    QTest::newRow("hover-without-active-window") << false << true << false << false << false;
+}
+
+void TestFlatEdit::coloursFollowFocusAndHover() {
+    QFETCH(bool, activeWindow);
+    QFETCH(bool, hover);
+    QFETCH(bool, focus);
+    QFETCH(bool, readOnly);
+    QFETCH(bool, highlighted);
+    Stage s;
+    s.edit.setReadOnly(readOnly);
+    if (activeWindow)
+        QVERIFY(s.activate());
+    else
+        QVERIFY(!tk::applicationHasActiveWindow());
+    if (hover) sendEnter(s.edit);
+    if (focus) {
+        s.edit.setFocus();
+        QVERIFY(s.edit.hasFocus());
+    }
+    const TColor inner = highlighted ? s.edit.colorFocused() : s.edit.colorFlat();
+    QCOMPARE(s.edit.isMouseIn(), hover && activeWindow);
+    QCOMPARE(s.edit.color(), inner);
+    const QImage img = picture(s.edit);
+    QCOMPARE(img.pixel(0, 0), rgbOf(s.edit.colorBorder()));
+    QCOMPARE(img.pixel(80, 21), rgbOf(s.edit.colorBorder()));
+    QCOMPARE(img.pixel(1, 1), rgbOf(inner));
+    QCOMPARE(img.pixel(2, 10), rgbOf(inner));
+    QCOMPARE(img.pixel(78, 19), rgbOf(inner));
+    QCOMPARE(img.pixel(40, 3), rgbOf(inner)); // the text area's background
+}
+
+void TestFlatEdit::focusLostKeepsTheHoverColourUntilTheMouseLeaves() {
+    Stage s;
+    QVERIFY(s.activate());
+    s.edit.setFocus();
+    sendEnter(s.edit);
+    s.other.setFocus();
+    QCOMPARE(s.edit.color(), s.edit.colorFocused());
+    sendLeave(s.edit);
+    QCOMPARE(s.edit.color(), s.edit.colorFlat());
+}
+
+void TestFlatEdit::parentColorAndColorFlatFollowEachOther() {
+    // GIVEN an edit that takes its parent's colour
+    tk::TForm form;
+    form.setColor(tk::clTeal);
+    TFlatEdit edit(nullptr, &form);
+    QVERIFY(edit.parentColor());
+    QCOMPARE(edit.colorFlat(), tk::clTeal);
+    form.setColor(tk::clNavy);
+    QCOMPARE(edit.colorFlat(), tk::clNavy);
+    QCOMPARE(edit.color(), tk::clNavy);
+    // WHEN ColorFlat is set THEN ParentColor ends and the parent no longer counts
+    edit.setColorFlat(tk::clRed);
+    QVERIFY(!edit.parentColor());
+    QCOMPARE(edit.color(), tk::clRed);
+    form.setColor(tk::clOlive);
+    QCOMPARE(edit.colorFlat(), tk::clRed);
+    // ParentColor True copies the parent's colour at once; False keeps ColorFlat.
+    edit.setParentColor(true);
+    QCOMPARE(edit.colorFlat(), tk::clOlive);
+    QCOMPARE(edit.color(), tk::clOlive);
+    edit.setParentColor(false);
+    QCOMPARE(edit.colorFlat(), tk::clOlive);
+}
+
+void TestFlatEdit::storedLayoutEndsWithTheParentsColour() {
+    tk::TForm form;
+    tk::readLayout(&form, QStringLiteral("object Form1: TForm\n"
+                                         "  Color = clTeal\n"
+                                         "  object FlatEdit1: TFlatEdit\n"
+                                         "    ColorFlat = clBtnFace\n"
+                                         "    ParentColor = True\n"
+                                         "  end\n"
+                                         "end\n"));
+    auto* edit = form.findChild<TFlatEdit*>(QStringLiteral("FlatEdit1"));
+    QVERIFY(edit);
+    QVERIFY(edit->parentColor());
+    QCOMPARE(edit->colorFlat(), tk::clTeal);
+    // Written back, ParentColor True is stored (its declared default is False) after
+    // ColorFlat, so reading it again gives the same edit.
+    const QString text = tk::writeLayout(&form);
+    const qsizetype parentColor = text.indexOf(QLatin1String("ParentColor = True"));
+    QVERIFY2(parentColor > 0, qPrintable(text));
+    QVERIFY2(text.indexOf(QLatin1String("ColorFlat")) < parentColor, qPrintable(text));
+    QVERIFY2(!text.contains(QLatin1String("    Color =")), qPrintable(text));
+}
+
+void TestFlatEdit::heightIsTheFontCellPlusSix_data() {
+    QTest::addColumn<int>("pixels");
+    QTest::addColumn<int>("height");
+    // 13 and 14 are what the main window's layout stores: 22 and 23.
+    QTest::newRow("tahoma-13") << 13 << 22;
+    QTest::newRow("tahoma-14") << 14 << 23;
+    QTest::newRow("tahoma-11") << 11 << 19;
+}
+
+void TestFlatEdit::heightIsTheFontCellPlusSix() {
+    QFETCH(int, pixels);
+    QFETCH(int, height);
+    TFlatEdit edit;
+    edit.setFont(tahoma(pixels));
+    QCOMPARE(edit.height(), height);
+    edit.setHeight(50);
+    QCOMPARE(edit.height(), height);
+    edit.setBounds(3, 4, 90, 10);
+    QCOMPARE(edit.height(), height);
+    QCOMPARE(edit.width(), 90);
+    // The native edit fills the area inside the frame.
+    QCOMPARE(edit.lineEdit()->geometry(), QRect(3, 3, 84, height - 6));
+}
+
+void TestFlatEdit::enterReachesOnKeyPressButNeverTheText() {
+    Stage s;
+    QString seen;
+    s.edit.OnKeyPress = [&](QChar& c) { seen += c; };
+    QVERIFY(s.activate());
+    s.edit.setFocus();
+    QTest::keyClicks(s.edit.lineEdit(), QStringLiteral("ab"));
+    QTest::keyClick(s.edit.lineEdit(), Qt::Key_Return);
+    QTest::keyClick(s.edit.lineEdit(), Qt::Key_C);
+    QCOMPARE(seen, QStringLiteral("ab\rc"));
+    QCOMPARE(s.edit.text(), QStringLiteral("abc"));
+}
+
+void TestFlatEdit::enterStaysWithTheEditWhenAButtonIsHot() {
+    // GIVEN a button under the mouse (hot) and the focus in the edit
+    Stage s;
+    TFlatButton button(nullptr, &s.form);
+    button.setBounds(110, 15, 66, 22);
+    int clicks = 0;
+    button.OnClick = [&] { ++clicks; };
+    QVERIFY(s.activate());
+    s.edit.setFocus();
+    sendEnter(button);
+    QVERIFY(button.isHot());
+    // WHEN Enter is pressed in the edit THEN the edit keeps it
+    QTest::keyClick(s.edit.lineEdit(), Qt::Key_Return);
+    QCOMPARE(clicks, 0);
+    QCOMPARE(s.edit.text(), QString());
+}
+
+void TestFlatEdit::focusSelectsTheWholeText() {
+    Stage s;
+    s.edit.setText(QStringLiteral("hello"));
+    QVERIFY(s.activate());
+    QVERIFY(!s.edit.lineEdit()->hasSelectedText());
+    s.edit.setFocus();
+    QCOMPARE(s.edit.lineEdit()->selectedText(), QStringLiteral("hello"));
+}
+
+void TestFlatEdit::placeholderShowsTheHintWhileEmptyAndUnfocused() {
+    Stage s;
+    s.edit.setHint(QStringLiteral("Type here"));
+    QVERIFY(s.activate());
+    s.edit.setFocus();
+    tk::TLabel* cue = s.edit.cueLabel();
+    QVERIFY(cue);
+    QVERIFY(!cue->isVisible());
+
+    // Unfocused and empty: the hint at the left of the text area, in the edit's font.
+    s.other.setFocus();
+    QVERIFY(cue->isVisible());
+    QCOMPARE(cue->caption(), QStringLiteral("Type here"));
+    QCOMPARE(cue->font(), s.edit.font());
+    QCOMPARE(cue->left(), 0);
+    QCOMPARE(cue->width(), s.edit.width());
+    QCOMPARE(cue->parentWidget(), s.edit.lineEdit());
+
+    // Text hides it, also unfocused; clearing the text shows it again.
+    s.edit.setText(QStringLiteral("x"));
+    QVERIFY(!cue->isVisible());
+    s.edit.setText(QString());
+    QVERIFY(cue->isVisible());
+
+    // A click on it hides it and focuses the edit.
+    QTest::mouseClick(cue, Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(s.edit.hasFocus());
+    QVERIFY(!cue->isVisible());
+}
+
+void TestFlatEdit::centredTextStaysCentredAndSurvivesRecreation() {
+    Stage s;
+    s.edit.setBounds(15, 15, 101, 22);
+    s.edit.setText(QStringLiteral("iii"));
+    s.edit.setAlignment(tk::taCenter);
+    QCOMPARE(s.edit.text(), QStringLiteral("iii"));
+    QVERIFY(s.edit.lineEdit()->alignment() & Qt::AlignHCenter);
+    const QImage img = picture(s.edit);
+    const QRect ink = inkBox(img.copy(3, 3, 95, 16), rgbOf(s.edit.color()));
+    QVERIFY(!ink.isNull());
+    // The ink's centre lies within a pixel or two of the text area's centre.
+    QVERIFY2(qAbs((ink.left() + ink.right()) / 2 - 47) <= 2,
+             qPrintable(QStringLiteral("ink %1..%2").arg(ink.left()).arg(ink.right())));
+}
+
+// A ticket 4 x 17 beside an edit at (15, 15) sized 81 x 22, 3 pixels away.
+void TestFlatEdit::ticketStandsBesideTheEdit_data() {
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("space");
+    QTest::addColumn<QPoint>("at");
+    QTest::newRow("left") << int(poLeft) << 3 << QPoint(8, 17);
+    QTest::newRow("top") << int(poTop) << 3 << QPoint(15, -5);
+    QTest::newRow("right") << int(poRight) << 3 << QPoint(99, 17);
+    QTest::newRow("bottom") << int(poBottom) << 3 << QPoint(15, 40);
+    QTest::newRow("left-no-space") << int(poLeft) << 0 << QPoint(11, 17);
+}
+
+void TestFlatEdit::ticketStandsBesideTheEdit() {
+    QFETCH(int, position);
+    QFETCH(int, space);
+    QFETCH(QPoint, at);
+    Stage s;
+    TDefineTicket* t = s.edit.ticket();
+    QVERIFY(t);
+    QCOMPARE(t->parentWidget(), &s.form);
+    t->setAutoSize(false);
+    t->setBounds(0, 0, 4, 17);
+    s.edit.setTicketPosition(TTicketPosition(position));
+    s.edit.setTicketSpace(space);
+    QCOMPARE(t->geometry(), QRect(at, QSize(4, 17)));
+}
+
+void TestFlatEdit::ticketFollowsTheEditUntilDestroyed() {
+    Stage s;
+    TDefineTicket* t = s.edit.ticket();
+    t->setAutoSize(false);
+    t->setBounds(0, 0, 4, 17);
+    s.edit.setBounds(30, 50, 81, 22);
+    QCOMPARE(t->pos(), QPoint(23, 52));
+    // A caption that re-sizes the ticket places it again.
+    t->setAutoSize(true);
+    t->setCaption(QStringLiteral("Name:"));
+    QCOMPARE(t->left() + t->width() + 3, 30);
+
+    s.edit.setVisible(false);
+    QVERIFY(!t->visible());
+    s.edit.setVisible(true);
+    QVERIFY(t->visible());
+    s.edit.setEnabled(false);
+    QVERIFY(!t->enabled());
+
+    tk::TForm elsewhere;
+    s.edit.setParentControl(&elsewhere);
+    QCOMPARE(t->parentWidget(), &elsewhere);
+    s.edit.setParentControl(&s.form); // back, so that both go with the form
+
+    // Once the ticket is gone, everything that would touch it passes it by.
+    delete s.edit.ticket();
+    QVERIFY(!s.edit.ticket());
+    s.edit.setTicketPosition(poTop);
+    s.edit.setTicketSpace(9);
+    QCOMPARE(s.edit.ticketPosition(), poLeft);
+    QCOMPARE(s.edit.ticketSpace(), 3);
+    s.edit.setBounds(40, 40, 81, 22);
+    s.edit.setVisible(false);
+    s.edit.setEnabled(true);
+}
+
+ZARVIK_TEST_MAIN(TestFlatEdit)
+#include "tst_flatedit.moc"
