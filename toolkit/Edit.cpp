@@ -6,6 +6,7 @@
 #include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPalette>
+#include <limits>
 
 namespace tk {
 
@@ -15,6 +16,7 @@ TCustomEdit::TCustomEdit(Component* owner, QWidget* parent)
     setColor(clWindow);
     setTabStop(true);
     m_edit->setFrame(false);
+    setMaxLength(0);
     m_edit->setAutoFillBackground(true);
     m_edit->setAttribute(Qt::WA_MacShowFocusRect, false);
     m_edit->installEventFilter(this);
@@ -44,7 +46,8 @@ void TCustomEdit::setText(const QString& t) {
 
 void TCustomEdit::setMaxLength(int n) {
     m_maxLength = std::max(0, n);
-    m_edit->setMaxLength(m_maxLength > 0 ? m_maxLength : 32767);
+    // 0 means no limit, not Qt's default of 32767 characters.
+    m_edit->setMaxLength(m_maxLength > 0 ? m_maxLength : std::numeric_limits<int>::max());
 }
 
 void TCustomEdit::setPasswordChar(const QString& c) {

@@ -156,6 +156,8 @@ bool KeyRouter::eventFilter(QObject* watched, QEvent* event) {
     const bool native = ctl->dialogCode() & DLGC_WANTCHARS;
 
     if (type == QEvent::KeyRelease) {
+        // X11 repeats a held key as press/release pairs; the controls hear one release.
+        if (ke->isAutoRepeat()) return !native;
         if (key) ctl->keyUp(key, shift);
         return !native;
     }
