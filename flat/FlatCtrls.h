@@ -4,6 +4,7 @@
 
 #include "FlatButton.h"
 #include "FlatCheckBox.h"
+#include "FlatComboBox.h"
 #include "FlatEdit.h"
 #include "FlatGroupBox.h"
 #include "FlatLabel.h"

@@ -11,6 +11,7 @@ void registerFlatClasses() {
     tk::registerLayoutClass<TFlatCheckBox>();
     tk::registerLayoutClass<TFlatRadioButton>();
     tk::registerLayoutClass<TFlatRadioGroup>();
+    tk::registerLayoutClass<TDefineComboBox>();
     tk::registerLayoutClass<TFlatButton>();
     tk::registerLayoutClass<TFlatEdit>();
 }
