@@ -4,6 +4,7 @@
 
 #include "FlatButton.h"
 #include "FlatCheckBox.h"
+#include "FlatColorBox.h"
 #include "FlatComboBox.h"
 #include "FlatEdit.h"
 #include "FlatGroupBox.h"

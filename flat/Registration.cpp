@@ -12,6 +12,7 @@ void registerFlatClasses() {
     tk::registerLayoutClass<TFlatRadioButton>();
     tk::registerLayoutClass<TFlatRadioGroup>();
     tk::registerLayoutClass<TDefineComboBox>();
+    tk::registerLayoutClass<TDefineColorBox>();
     tk::registerLayoutClass<TFlatButton>();
     tk::registerLayoutClass<TFlatEdit>();
 }

@@ -9,10 +9,13 @@
 #include "FlatCtrls.h"
 #include "TestEnvironment.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QEnterEvent>
 #include <QFile>
+#include <QFocusEvent>
 #include <QImage>
 #include <QMouseEvent>
 #include <QTest>
@@ -427,6 +430,82 @@ void addGroupShots(std::vector<Shot>& shots) {
          }});
 }
 
+// Without an active window there is no real focus: a focus event sent to the inner combo
+// box sets the focus look.
+TDefineComboBox* comboFocused(TDefineComboBox* box) {
+    QFocusEvent in(QEvent::FocusIn, Qt::OtherFocusReason);
+    QApplication::sendEvent(box->comboBox(), &in);
+    return box;
+}
+
+void addComboShots(std::vector<Shot>& shots) {
+    const auto combo = [](tk::TControl& h, tk::TComboBoxStyle style) {
+        h.setFont(tahoma(13));
+        auto* b = new TDefineComboBox(nullptr, &h);
+        b->setBounds(70, 30, 120, 20);
+        b->setComboStyle(style);
+        b->setItems(
+            {QStringLiteral("apple 苹果"), QStringLiteral("banana"), QStringLiteral("cherry")});
+        b->setItemIndex(0);
+        b->ticket()->setCaption(QStringLiteral("Fruit:"));
+        return b;
+    };
+    shots.push_back({"combo-dropdown", "editable drop-down with its ticket, flat colour",
+                     [combo](tk::TControl& h) -> QWidget* {
+                         combo(h, tk::csDropDown);
+                         return &h;
+                     }});
+    shots.push_back({"combo-dropdown-focused", "editable drop-down, focused",
+                     [combo](tk::TControl& h) { return comboFocused(combo(h, tk::csDropDown)); }});
+    shots.push_back({"combo-list", "drop-down list",
+                     [combo](tk::TControl& h) { return combo(h, tk::csDropDownList); }});
+    shots.push_back({"combo-dropped", "list open: the arrow points up", [combo](tk::TControl& h) {
+                         auto* b = combo(h, tk::csDropDownList);
+                         b->setDroppedDown(true);
+                         return b;
+                     }});
+    shots.push_back({"combo-disabled", "disabled: engraved arrow", [combo](tk::TControl& h) {
+                         auto* b = combo(h, tk::csDropDown);
+                         b->setEnabled(false);
+                         return b;
+                     }});
+    const auto colorBox = [](tk::TControl& h) {
+        h.setFont(tahoma(13));
+        auto* b = new TDefineColorBox(nullptr, &h);
+        b->setBounds(70, 30, 120, 20);
+        b->ticket()->setCaption(QStringLiteral("颜色:"));
+        return b;
+    };
+    shots.push_back({"colorbox-local", "colour box with local names and its ticket",
+                     [colorBox](tk::TControl& h) -> QWidget* {
+                         auto* b = colorBox(h);
+                         b->ensurePolished();
+                         b->selectColor(tk::clRed);
+                         return &h;
+                     }});
+    shots.push_back({"colorbox-english", "English names", [colorBox](tk::TControl& h) {
+                         auto* b = colorBox(h);
+                         b->setLanguage(TDefineColorBox::nlEnglish);
+                         b->ensurePolished();
+                         b->selectColor(tk::clSkyBlue);
+                         return b;
+                     }});
+    shots.push_back({"colorbox-no-names", "names hidden: the swatch fills the item",
+                     [colorBox](tk::TControl& h) {
+                         auto* b = colorBox(h);
+                         b->setShowNames(false);
+                         b->ensurePolished();
+                         b->selectColor(tk::clOlive);
+                         return b;
+                     }});
+    shots.push_back({"colorbox-list", "the open list", [colorBox](tk::TControl& h) -> QWidget* {
+                         auto* b = colorBox(h);
+                         b->ensurePolished();
+                         b->setDroppedDown(true);
+                         return b->listView();
+                     }});
+}
+
 QImage render(const Shot& shot, int scale) {
     tk::TControl host;
     host.setBounds(0, 0, 220, 80);
@@ -478,6 +557,7 @@ int run(int argc, char** argv) {
     addRadioButtonShots(shots);
     addGroupShots(shots);
     addButtonShots(shots);
+    addComboShots(shots);
     addEditShots(shots);
     for (const Shot& s : shots) {
         const QString path = dir.filePath(s.file + QStringLiteral(".png"));

@@ -1,0 +1,137 @@
+#pragma once
+
+#include "FlatComboBox.h"
+
+#include <QRect>
+#include <QString>
+#include <memory>
+#include <optional>
+
+class QColorDialog;
+
+namespace flat {
+
+// A drop-down list of the standard colours, each item a swatch and its name, the last one
+// ("Custom") asking for a colour of one's own in the colour dialog. The frame and arrow
+// area are the flat combo box's; the background is Color and does not change with focus
+// or hover. Each item's value is its colour.
+//
+// The list is filled when the box's native window is created: when it is first polished
+// (before it is first shown or drawn; ensurePolished() asks for it), and again on every
+// re-creation (a font or language change). Filling selects the first item and raises
+// OnChange.
+class TDefineColorBox : public TVersionComboBox, public TicketOwner {
+    Q_OBJECT
+    // The list is rebuilt from the colour table whenever the box is created.
+    Q_CLASSINFO("NotStored", "Color,Items,ItemIndex,Text")
+public:
+    enum TNameLanguage { nlLocal, nlEnglish };
+
+    static constexpr int DefaultSwatchWidth = 30;
+    // The custom entry's names; a selected item whose text is exactly one of them asks for
+    // a colour.
+    static inline const QString CustomLocalName = QStringLiteral("自定");
+    static inline const QString CustomEnglishName = QStringLiteral("Custom");
+
+    explicit TDefineColorBox(tk::Component* owner = nullptr, QWidget* parent = nullptr);
+    ~TDefineColorBox() override;
+
+    // The selection rule: unless an item is selected and `c` is the current colour already,
+    // the first item with colour `c` becomes the current colour and the selection, and
+    // OnChange is raised. A colour no item has changes nothing.
+    void selectColor(tk::TColor c);
+    // The colour last taken by the selection rule. A rebuilt list keeps it.
+    tk::TColor currentColor() const { return m_currentColor; }
+    // The selected item's colour, or clNone when nothing is selected.
+    tk::TColor selectedColor() const;
+
+    bool showNames() const { return m_showNames; }
+    void setShowNames(bool on);
+    int swatchWidth() const { return m_swatchWidth; }
+    void setSwatchWidth(int w);
+    // Which names the list shows; a change rebuilds the list.
+    TNameLanguage language() const { return m_language; }
+    void setLanguage(TNameLanguage l);
+
+    tk::TColor arrowColor() const { return m_arrowColor; }
+    void setArrowColor(tk::TColor c);
+    tk::TColor arrowAreaColor() const { return m_arrowAreaColor; }
+    void setArrowAreaColor(tk::TColor c);
+    tk::TColor borderColor() const { return m_borderColor; }
+    void setBorderColor(tk::TColor c);
+    // The selected item's background and the list-style patch's colour.
+    tk::TColor selectionColor() const { return m_selectionColor; }
+    void setSelectionColor(tk::TColor c);
+    int arrowWidth() const { return m_arrowWidth; }
+    void setArrowWidth(int w);
+    int scrollBarWidth() const { return m_scrollBarWidth; }
+
+    bool isActive() const { return m_active; }
+    // Whether the list has been filled for the first time.
+    bool isCreated() const { return m_created; }
+
+    TDefineTicket* ticket() const { return m_ticket; }
+    TTicketPosition ticketPosition() const { return m_ticketPosition; }
+    void setTicketPosition(TTicketPosition p);
+    int ticketSpace() const { return m_ticketSpace; }
+    void setTicketSpace(int space);
+    void placeTicket() override;
+
+    // The custom entry asks for its colour first: cancelling ends the click there, without
+    // OnClick. Then the selection rule takes the selected item's colour, then OnClick.
+    void click() override;
+    QRect editFieldRect() const override;
+
+    void setBounds(int left, int top, int width, int height) override;
+    void setParentControl(QWidget* parent) override;
+    void setName(const QString& name) override;
+    void loaded() override;
+
+protected:
+    // Asks the user for a colour, starting from `start`; nothing when cancelled. The box
+    // keeps one colour dialog for its lifetime, so it remembers its custom colours.
+    virtual std::optional<tk::TColor> runColorDialog(tk::TColor start);
+
+    bool event(QEvent* e) override;
+    void drawItem(tk::Canvas& c, int index, const tk::Rect& r, bool selected) override;
+    void paint(tk::Canvas& c) override;
+    void paintEvent(QPaintEvent* e) override;
+    void notification(tk::Component* c, tk::Operation op) override;
+    void focusGained() override;
+    void focusLost() override;
+    void enabledChanged() override;
+    void fontChanged() override;
+    void visibleChanged() override;
+    void changeEvent(QEvent* e) override;
+    void closeUp() override;
+    void recreateWnd() override;
+
+private:
+    ComboGeometry comboGeometry() const;
+    void fillList();
+    void updateActive();
+    void relayout();
+
+    tk::TColor m_arrowColor = ComboArrowColor;
+    tk::TColor m_arrowAreaColor = ComboArrowAreaColor;
+    tk::TColor m_borderColor = ComboBorderColor;
+    tk::TColor m_selectionColor = tk::clHighlight;
+    int m_arrowWidth = ComboArrowWidth;
+    int m_scrollBarWidth = 0;
+    bool m_active = false;
+    bool m_showNames = true;
+    tk::TColor m_currentColor = 0;
+    int m_swatchWidth = DefaultSwatchWidth;
+    std::unique_ptr<QColorDialog> m_dialog;
+    int m_ticketSpace = 3;
+    TDefineTicket* m_ticket = nullptr;
+    tk::Component* m_ticketComponent = nullptr;
+    TTicketPosition m_ticketPosition = poLeft;
+    TNameLanguage m_language = nlLocal;
+    bool m_created = false;
+    // The platform's focus: the list's opening and closing do not count as focus changes.
+    bool m_hasFocus = false;
+    QRect m_invalid; // the area being painted
+};
+
+} // namespace flat
