@@ -2,15 +2,31 @@
 
 #include "Application.h"
 #include "Classes.h"
+#include "Gbk.h"
 #include "Layout.h"
+#include "Lookup.h"
+#include "Registration.h"
 
-#include <exception>
+#include <QHash>
 #include <optional>
 #include <stdexcept>
+#include <string_view>
 
 void registerFormClasses() {
     tk::registerToolkitClasses();
+    flat::registerFlatClasses();
     tk::registerLayoutClass<TForm1>(QStringLiteral("TForm1"));
+}
+
+QString lookUpAnswer(const dict::CodeTable& table, const QString& text) {
+    const std::optional<QByteArray> needle = tk::gbk::encode(text);
+    // No GBK table can hold a character that GBK cannot encode.
+    if (!needle) return QString::fromUtf8(NotInGbkText);
+    const auto index = dict::findFirstLine(
+        table, std::string_view(needle->constData(), std::size_t(needle->size())));
+    if (!index) return QString::fromUtf8(NotFoundText);
+    const std::string_view line = table.line(*index);
+    return tk::gbk::decode(QByteArrayView(line.data(), qsizetype(line.size())));
 }
 
 TForm1::TForm1(tk::Component* owner) : tk::TForm(owner) {
@@ -20,6 +36,23 @@ TForm1::TForm1(tk::Component* owner) : tk::TForm(owner) {
         bindEvent(target, event, handler);
     };
     tk::readLayoutFile(this, QStringLiteral(":/forms/zrvkf.layout"), bindings);
+    findField(FlatPanel1, "FlatPanel1");
+    findField(FlatPages1, "FlatPages1");
+    findField(fltsht1, "fltsht1");
+    findField(FlatEdit1, "FlatEdit1");
+    findField(FlatButton1, "FlatButton1");
+    findField(FlatRadioGroup1, "FlatRadioGroup1");
+    findField(FlatRadioButton1, "FlatRadioButton1");
+    findField(FlatRadioButton2, "FlatRadioButton2");
+    findField(FlatEdit2, "FlatEdit2");
+    findField(FlatCheckBox1, "FlatCheckBox1");
+    findField(FlatLabel1, "FlatLabel1");
+    findField(fltsht2, "fltsht2");
+    findField(FlatPanel2, "FlatPanel2");
+    findField(Label2, "Label2");
+    findField(fltpnl1, "fltpnl1");
+    findField(lbl1, "lbl1");
+    findField(lbl2, "lbl2");
     // Creation completes whatever FormCreate reports.
     try {
         if (OnCreate) OnCreate();
@@ -28,14 +61,49 @@ TForm1::TForm1(tk::Component* owner) : tk::TForm(owner) {
     }
 }
 
+template <class T> void TForm1::findField(T*& field, const char* name) {
+    tk::Component* c = findComponent(QString::fromLatin1(name));
+    field = c ? qobject_cast<T*>(c->object()) : nullptr;
+    if (!field) throw std::logic_error(std::string("The window's layout lacks ") + name);
+}
+
 void TForm1::bindEvent(QObject* target, const QString& event, const QString& handler) {
-    if (target == this && event == QLatin1String("OnCreate") &&
-        handler == QLatin1String("FormCreate")) {
-        OnCreate = [this] { FormCreate(); };
-        return;
+    using Notify = void (TForm1::*)();
+    using KeyPress = void (TForm1::*)(QChar&);
+    using Mouse = void (TForm1::*)(tk::TMouseButton, tk::TShiftState, int, int);
+    static const QHash<QString, Notify> notifyHandlers = {
+        {QStringLiteral("FormCreate"), &TForm1::FormCreate},
+        {QStringLiteral("FlatButton1Click"), &TForm1::FlatButton1Click},
+        {QStringLiteral("FlatCheckBox1Click"), &TForm1::FlatCheckBox1Click},
+        {QStringLiteral("lbl2Click"), &TForm1::lbl2Click},
+        {QStringLiteral("FlatLabel1Click"), &TForm1::FlatLabel1Click},
+    };
+    static const QHash<QString, KeyPress> keyHandlers = {
+        {QStringLiteral("FlatEdit1KeyPress"), &TForm1::FlatEdit1KeyPress},
+    };
+    static const QHash<QString, Mouse> mouseHandlers = {
+        {QStringLiteral("fltpnl1MouseDown"), &TForm1::fltpnl1MouseDown},
+        {QStringLiteral("lbl1MouseDown"), &TForm1::lbl1MouseDown},
+    };
+
+    auto* control = qobject_cast<tk::TControl*>(target);
+    if (event == QLatin1String("OnCreate") && target == this && notifyHandlers.contains(handler)) {
+        OnCreate = [this, h = notifyHandlers.value(handler)] { (this->*h)(); };
+    } else if (control && event == QLatin1String("OnClick") && notifyHandlers.contains(handler)) {
+        control->OnClick = [this, h = notifyHandlers.value(handler)] { (this->*h)(); };
+    } else if (control && event == QLatin1String("OnKeyPress") && keyHandlers.contains(handler)) {
+        control->OnKeyPress = [this, h = keyHandlers.value(handler)](QChar& key) {
+            (this->*h)(key);
+        };
+    } else if (control && event == QLatin1String("OnMouseDown") &&
+               mouseHandlers.contains(handler)) {
+        control->OnMouseDown =
+            [this, h = mouseHandlers.value(handler)](tk::TMouseButton b, tk::TShiftState s, int x,
+                                                     int y) { (this->*h)(b, s, x, y); };
+    } else {
+        throw std::invalid_argument(
+            QStringLiteral("No handler %1 for %2").arg(handler, event).toStdString());
     }
-    throw std::runtime_error(
-        QStringLiteral("No handler %1 for %2").arg(handler, event).toStdString());
 }
 
 void TForm1::FormCreate() {
@@ -57,4 +125,35 @@ void TForm1::FormCreate() {
     setStayOnTop(true);
     if (cj5Error) tk::showException(*cj5Error);
     if (cj3Error) tk::showException(*cj3Error);
+}
+
+void TForm1::FlatButton1Click() {
+    const dict::CodeTable& table = FlatRadioButton1->isChecked() ? m_cj5 : m_cj3;
+    FlatEdit2->setText(lookUpAnswer(table, FlatEdit1->text()));
+    // A line with several codes is wider than the box: show it from its start.
+    FlatEdit2->lineEdit()->setCursorPosition(0);
+}
+
+void TForm1::FlatEdit1KeyPress(QChar& key) {
+    if (!FlatEdit1->text().isEmpty() && key == QChar(13)) FlatButton1->click();
+}
+
+void TForm1::FlatCheckBox1Click() {
+    setStayOnTop(FlatCheckBox1->isChecked());
+}
+
+void TForm1::fltpnl1MouseDown(tk::TMouseButton, tk::TShiftState, int, int) {
+    startSystemMove();
+}
+
+void TForm1::lbl1MouseDown(tk::TMouseButton, tk::TShiftState, int, int) {
+    startSystemMove();
+}
+
+void TForm1::lbl2Click() {
+    close();
+}
+
+void TForm1::FlatLabel1Click() {
+    openUrl(QString::fromLatin1(MakerHomePage));
 }

@@ -1,12 +1,24 @@
 #pragma once
 
 #include "CodeTable.h"
+#include "FlatCtrls.h"
+#include "FlatEdit.h"
 #include "Form.h"
+#include "Label.h"
 
 #include <QString>
 
-// The main window: built from its layout file, it owns the two code tables, which it
-// loads from the working directory when it is created.
+// The maker's home page, where the link label leads.
+inline constexpr const char* MakerHomePage = "https://zarvik.example/";
+
+// What the result box shows for a query of `text` in `table`: the first line that holds
+// the text at a character boundary, decoded; or a note when there is no such line.
+QString lookUpAnswer(const dict::CodeTable& table, const QString& text);
+inline constexpr const char* NotFoundText = "未找到";
+inline constexpr const char* NotInGbkText = "不在GBK字符集中";
+
+// The main window: its composition is the layout file zrvkf.layout; this class holds a
+// field per component, the two code tables and the handlers that wire them together.
 class TForm1 : public tk::TForm {
     Q_OBJECT
 public:
@@ -18,10 +30,36 @@ public:
     const dict::CodeTable& cj5Table() const { return m_cj5; }
     const dict::CodeTable& cj3Table() const { return m_cj3; }
 
+    flat::TFlatPanel* FlatPanel1 = nullptr;
+    flat::TFlatPages* FlatPages1 = nullptr;
+    flat::TFlatSheet* fltsht1 = nullptr;
+    flat::TFlatEdit* FlatEdit1 = nullptr;
+    flat::TFlatButton* FlatButton1 = nullptr;
+    flat::TFlatRadioGroup* FlatRadioGroup1 = nullptr;
+    flat::TFlatRadioButton* FlatRadioButton1 = nullptr;
+    flat::TFlatRadioButton* FlatRadioButton2 = nullptr;
+    flat::TFlatEdit* FlatEdit2 = nullptr;
+    flat::TFlatCheckBox* FlatCheckBox1 = nullptr;
+    flat::TFlatLabel* FlatLabel1 = nullptr;
+    flat::TFlatSheet* fltsht2 = nullptr;
+    flat::TFlatPanel* FlatPanel2 = nullptr;
+    tk::TLabel* Label2 = nullptr;
+    flat::TFlatPanel* fltpnl1 = nullptr;
+    tk::TLabel* lbl1 = nullptr;
+    tk::TLabel* lbl2 = nullptr;
+
     void FormCreate();
+    void FlatButton1Click();
+    void FlatEdit1KeyPress(QChar& key);
+    void FlatCheckBox1Click();
+    void fltpnl1MouseDown(tk::TMouseButton button, tk::TShiftState shift, int x, int y);
+    void lbl1MouseDown(tk::TMouseButton button, tk::TShiftState shift, int x, int y);
+    void lbl2Click();
+    void FlatLabel1Click();
 
 private:
     void bindEvent(QObject* target, const QString& event, const QString& handler);
+    template <class T> void findField(T*& field, const char* name);
 
     dict::CodeTable m_cj5;
     dict::CodeTable m_cj3;

@@ -27,16 +27,16 @@ e2e_start_display() {
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" 2>"$E2E_TMP/xvfb.log" &
   E2E_PIDS+=($!)
   local i
-  for i in $(seq 100); do [ -s "$fifo" ] && break; sleep 0.05; done
+  for i in $(seq 400); do [ -s "$fifo" ] && break; sleep 0.05; done
   [ -s "$fifo" ] || fail "Xvfb did not start"
   export DISPLAY=":$(head -n1 "$fifo")"
   openbox --sm-disable >"$E2E_TMP/openbox.log" 2>&1 &
   E2E_PIDS+=($!)
-  for i in $(seq 100); do
+  for i in $(seq 400); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
     sleep 0.05
   done
-  fail "openbox did not start"
+  fail "openbox did not start on $DISPLAY: $(cat "$E2E_TMP/openbox.log")"
 }
 
 # Starts the program in folder $1; sets APP_PID.
@@ -89,4 +89,42 @@ e2e_read_and_close_error_box() {
   xdotool key Return
 }
 
+# Saves a picture of window $1 as $2.png in ZARVIK_SHOTS_DIR, when that is set.
+e2e_shot() {
+  [ -n "${ZARVIK_SHOTS_DIR:-}" ] || return 0
+  mkdir -p "$ZARVIK_SHOTS_DIR"
+  import -window "$1" "$ZARVIK_SHOTS_DIR/$2.png"
+}
+
 e2e_is_above() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
+
+# Clicks at (x, y) inside window $1.
+e2e_click() {
+  xdotool mousemove --window "$1" "$2" "$3" click 1
+  sleep 0.3
+}
+
+# Types text into the focused control by pasting it: typing CJK with xdotool is unreliable.
+e2e_paste() {
+  printf '%s' "$1" | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &
+  local xc=$!
+  sleep 0.2
+  xdotool key ctrl+v
+  sleep 0.2
+  kill "$xc" 2>/dev/null || true
+  wait "$xc" 2>/dev/null || true
+}
+
+# Selects all of the focused edit's text, copies it and prints it.
+e2e_copy_focused_text() {
+  xdotool key ctrl+a
+  xdotool key ctrl+c
+  sleep 0.3
+  timeout 3 xclip -o -selection clipboard
+}
+
+# The colour of pixel (x, y) of window $1 as RRGGBB.
+e2e_pixel() {
+  import -window "$1" "$E2E_TMP/shot.png"
+  convert "$E2E_TMP/shot.png" -format "%[hex:p{$2,$3}]" info:
+}
