@@ -9,5 +9,6 @@
 #include "FlatEdit.h"
 #include "FlatGroupBox.h"
 #include "FlatLabel.h"
+#include "FlatPages.h"
 #include "FlatPanel.h"
 #include "FlatRadioButton.h"

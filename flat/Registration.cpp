@@ -13,6 +13,8 @@ void registerFlatClasses() {
     tk::registerLayoutClass<TFlatRadioGroup>();
     tk::registerLayoutClass<TDefineComboBox>();
     tk::registerLayoutClass<TDefineColorBox>();
+    tk::registerLayoutClass<TFlatPages>();
+    tk::registerLayoutClass<TFlatSheet>();
     tk::registerLayoutClass<TFlatButton>();
     tk::registerLayoutClass<TFlatEdit>();
 }

@@ -506,6 +506,56 @@ void addComboShots(std::vector<Shot>& shots) {
                      }});
 }
 
+void addPagesShots(std::vector<Shot>& shots) {
+    // Three flat sheets, the first selected; with HotTrack the mouse rests on the second tab.
+    const auto pages = [](tk::TControl& h, TPagesPosition pos, bool hot) {
+        auto* pc = new TFlatPages(nullptr, &h);
+        pc->setFont(tahoma(12));
+        pc->setBounds(0, 0, 200, 76);
+        pc->setTabPosition(pos);
+        pc->setHotTrack(hot);
+        const tk::TColor colors[] = {tk::clBtnFace, tk::rgb(250, 230, 200), tk::rgb(210, 230, 250)};
+        const char* captions[] = {"查询", "关于", "Help"};
+        for (int i = 0; i < 3; ++i) {
+            auto* s = new TFlatSheet(nullptr, pc);
+            s->setCaption(QString::fromUtf8(captions[i]));
+            s->setColor(colors[i]);
+        }
+        if (hot) {
+            const tk::Rect r = pc->tabRect(1);
+            const QPoint at((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+            QMouseEvent move(QEvent::MouseMove, at, pc->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                             Qt::NoModifier);
+            QApplication::sendEvent(pc, &move);
+        }
+        return pc;
+    };
+    for (auto [name, pos] : {std::pair{"top", tpTop}, std::pair{"bottom", tpBottom},
+                             std::pair{"left", tpLeft}, std::pair{"right", tpRight}}) {
+        shots.push_back({QStringLiteral("pages-%1").arg(QLatin1String(name)),
+                         QStringLiteral("pcsFlatStyle, tabs %1").arg(QLatin1String(name)),
+                         [pages, pos](tk::TControl& h) { return pages(h, pos, false); }});
+        shots.push_back(
+            {QStringLiteral("pages-%1-hot").arg(QLatin1String(name)),
+             QStringLiteral("tabs %1, HotTrack, mouse on the second tab").arg(QLatin1String(name)),
+             [pages, pos](tk::TControl& h) { return pages(h, pos, true); }});
+    }
+    shots.push_back({"pages-gradient-sheet", "sheet BGStyle bgsGradient", [pages](tk::TControl& h) {
+                         auto* pc = pages(h, tpTop, false);
+                         pc->flatSheet(0).setBGStyle(bgsGradient);
+                         return pc;
+                     }});
+    shots.push_back(
+        {"pages-main-window", "the main window's pages: 192 x 208, Tahoma 14", [](tk::TControl& h) {
+             auto* pc = new TFlatPages(nullptr, &h);
+             pc->setFont(tahoma(14));
+             pc->setBounds(0, 0, 192, 208);
+             for (const char* caption : {"查询", "关于"})
+                 (new TFlatSheet(nullptr, pc))->setCaption(QString::fromUtf8(caption));
+             return pc;
+         }});
+}
+
 QImage render(const Shot& shot, int scale) {
     tk::TControl host;
     host.setBounds(0, 0, 220, 80);
@@ -553,12 +603,13 @@ int run(int argc, char** argv) {
     std::vector<Shot> shots;
     addPanelShots(shots);
     addLabelShots(shots);
+    addPagesShots(shots);
     addCheckBoxShots(shots);
     addRadioButtonShots(shots);
     addGroupShots(shots);
     addButtonShots(shots);
-    addComboShots(shots);
     addEditShots(shots);
+    addComboShots(shots);
     for (const Shot& s : shots) {
         const QString path = dir.filePath(s.file + QStringLiteral(".png"));
         if (!render(s, scale).save(path))

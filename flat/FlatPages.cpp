@@ -1,0 +1,544 @@
+#include "FlatPages.h"
+
+#include <QScopedValueRollback>
+#include <algorithm>
+#include <stdexcept>
+
+namespace flat {
+
+using tk::Canvas;
+using tk::Rect;
+using tk::TColor;
+using NativeStyle = tk::TPageControl::TTabStyle;
+using NativePosition = tk::TPageControl::TTabPosition;
+
+namespace {
+
+// How much darker an unselected tab is than its sheet, and the steps of its inner edge
+// and of the caption's shadow.
+constexpr int UnselectedShade = 5;
+constexpr int InnerEdgeShade = 10;
+constexpr int OuterEdgeShade = 20;
+constexpr int CaptionShadowShade = 30;
+constexpr int TabCorner = 6;      // the rounding of a tab's outer corners
+constexpr int CaptionInset = 2;   // between a tab's edge and its caption
+constexpr int GlyphGap = 6;       // the room a glyph takes beyond its width
+constexpr int GlyphInset = 3;     // a glyph's distance from the tab's left edge
+constexpr int SheetMargin = 3;    // the sheets reach this far beyond the native page area,
+constexpr int SheetMarginTop = 2; // but only this far above it
+constexpr int FrameMargin = 4;    // the frame lies this far outside the native page area
+constexpr int OwnerDrawSelectedIndent = 16;
+constexpr int OwnerDrawIndent = 12;
+constexpr int MaxGradientColors = 256;
+
+void line(Canvas& c, int x1, int y1, int x2, int y2, TColor color) {
+    c.setPenColor(color);
+    c.moveTo(x1, y1);
+    c.lineTo(x2, y2);
+}
+
+// One tab painted, side by side, in the shape each strip position gives it.
+struct TabPainter {
+    Canvas& c;
+    TColor C;
+    TColor border;
+
+    void body(const Rect& box, const Rect& rounded, const Rect& fill) {
+        c.setBrush({C, tk::BrushStyle::Solid});
+        c.setPenColor(border);
+        c.rectangle(box);
+        c.roundRect(rounded, TabCorner, TabCorner);
+        c.fillRect(fill, C);
+    }
+    // Wipes the frame line between the selected tab and its page.
+    void join(const Rect& r) {
+        c.setBrush({C, tk::BrushStyle::Solid});
+        c.setPenColor(C);
+        c.rectangle(r);
+    }
+};
+
+NativeStyle nativeStyle(TPagesStyle s) {
+    switch (s) {
+    case pcsButtons:
+        return NativeStyle::tsButtons;
+    case pcsFlatButtons:
+        return NativeStyle::tsFlatButtons;
+    case pcsTabs:
+    case pcsFlatStyle: // plain tabs underneath; the control paints them itself
+        break;
+    }
+    return NativeStyle::tsTabs;
+}
+
+NativePosition nativePosition(TPagesPosition p) {
+    switch (p) {
+    case tpBottom:
+        return NativePosition::tpBottom;
+    case tpLeft:
+        return NativePosition::tpLeft;
+    case tpRight:
+        return NativePosition::tpRight;
+    case tpTop:
+        break;
+    }
+    return NativePosition::tpTop;
+}
+
+bool isButtonStyle(TPagesStyle s) {
+    return s == pcsButtons || s == pcsFlatButtons;
+}
+
+tk::TextFormats alignmentFormat(tk::TAlignment a) {
+    switch (a) {
+    case tk::taLeftJustify:
+        return tk::TextFormat::Left;
+    case tk::taRightJustify:
+        return tk::TextFormat::Right;
+    case tk::taCenter:
+        break;
+    }
+    return tk::TextFormat::Center;
+}
+
+} // namespace
+
+// --- Painting ---------------------------------------------------------------------------
+
+Rect PaintFlatTab(Canvas& canvas, TPagesPosition position, const Rect& item, bool selected,
+                  TColor color, TColor border, bool hotTrack) {
+    Canvas::StateSaver saver(canvas);
+    Rect R = item;
+    R.Bottom = item.Bottom - 2;
+    TColor C = color;
+    switch (position) {
+    case tpTop:
+        if (selected) {
+            R.Left -= 2, R.Top -= 2, R.Right += 1;
+        } else {
+            R.Right -= 1, R.Bottom -= 1;
+        }
+        break;
+    case tpBottom:
+        if (selected) {
+            R.Bottom += 1, R.Left -= 2, R.Right += 1;
+        } else {
+            R.Right -= 1, R.Top += 1;
+        }
+        break;
+    case tpLeft:
+        if (selected) {
+            R.Left -= 2, R.Top -= 1, R.Bottom += 1;
+        } else {
+            R.Right -= 1;
+        }
+        break;
+    case tpRight:
+        if (selected) {
+            R.Right += 2, R.Top -= 1, R.Bottom += 1;
+        } else {
+            R.Left += 1;
+        }
+        break;
+    }
+    if (!selected) C = DarkenColor(C, UnselectedShade);
+    R.Bottom += 1;
+
+    TabPainter p{canvas, C, border};
+    const TColor d10 = DarkenColor(C, InnerEdgeShade), d20 = DarkenColor(C, OuterEdgeShade);
+    switch (position) {
+    case tpTop:
+        p.body({R.Left, R.Top + 6, R.Right, R.Bottom}, {R.Left, R.Top, R.Right, R.Bottom - 7},
+               {R.Left + 1, R.Top + 5, R.Right - 1, R.Bottom});
+        if (selected) {
+            p.join({R.Left + 1, R.Bottom - 1, R.Right - 1, R.Bottom + 2});
+            if (hotTrack) {
+                line(canvas, R.Left + 2, R.Top, R.Right - 2, R.Top, HotLineDarkColor);
+                line(canvas, R.Left + 2, R.Top + 1, R.Right - 2, R.Top + 1, HotLineLightColor);
+            }
+        } else {
+            line(canvas, R.Right - 2, R.Top + 2, R.Right - 2, R.Bottom - 1, d20);
+            line(canvas, R.Right - 3, R.Top + 4, R.Right - 3, R.Bottom - 2, d10);
+            line(canvas, R.Left + 2, R.Bottom - 1, R.Right - 2, R.Bottom - 1, d20);
+            line(canvas, R.Left + 3, R.Bottom - 2, R.Right - 3, R.Bottom - 2, d10);
+        }
+        break;
+    case tpBottom:
+        p.body({R.Left, R.Top, R.Right, R.Bottom - 6}, {R.Left, R.Top + 6, R.Right, R.Bottom},
+               {R.Left + 1, R.Top + 6, R.Right - 1, R.Bottom - 3});
+        if (selected) {
+            p.join({R.Left + 1, R.Top - 1, R.Right - 1, R.Top + 2});
+            if (hotTrack) {
+                line(canvas, R.Left + 2, R.Bottom - 1, R.Right - 2, R.Bottom - 1, HotLineDarkColor);
+                line(canvas, R.Left + 2, R.Bottom, R.Right - 2, R.Bottom, HotLineLightColor);
+            }
+        } else {
+            line(canvas, R.Right - 2, R.Top + 2, R.Right - 2, R.Bottom - 2, d20);
+            line(canvas, R.Right - 3, R.Top + 4, R.Right - 3, R.Bottom - 3, d10);
+            line(canvas, R.Left + 2, R.Bottom - 2, R.Right - 2, R.Bottom - 2, d20);
+            line(canvas, R.Left + 3, R.Bottom - 3, R.Right - 3, R.Bottom - 3, d10);
+        }
+        break;
+    case tpLeft:
+    case tpRight:
+        if (position == tpLeft)
+            p.body({R.Left + 6, R.Top, R.Right, R.Bottom}, {R.Left, R.Top, R.Left + 8, R.Bottom},
+                   {R.Left + 5, R.Top + 1, R.Right - 1, R.Bottom - 1});
+        else
+            p.body({R.Left, R.Top, R.Right - 6, R.Bottom}, {R.Right - 8, R.Top, R.Right, R.Bottom},
+                   {R.Right - 8, R.Top + 1, R.Right - 3, R.Bottom - 1});
+        if (selected) {
+            // Side tabs have no joining piece: their frame line stays.
+            if (hotTrack) {
+                const int x = position == tpLeft ? R.Left : R.Right - 2;
+                line(canvas, x, R.Top + 2, x, R.Bottom - 2, HotLineDarkColor);
+                line(canvas, x + 1, R.Top + 1, x + 1, R.Bottom - 1, HotLineLightColor);
+            }
+        } else {
+            line(canvas, R.Right - 2, R.Top + 2, R.Right - 2, R.Bottom - 1, d20);
+            line(canvas, R.Right - 3, R.Top + 4, R.Right - 3, R.Bottom - 2, d10);
+            line(canvas, R.Left + 2, R.Bottom - 2, R.Right - 2, R.Bottom - 2, d20);
+            line(canvas, R.Left + 3, R.Bottom - 3, R.Right - 3, R.Bottom - 4, d10);
+        }
+        break;
+    }
+    return R;
+}
+
+void PaintTabHotLines(Canvas& canvas, TPagesPosition position, const Rect& item) {
+    Canvas::StateSaver saver(canvas);
+    const Rect& I = item;
+    switch (position) {
+    case tpTop:
+        line(canvas, I.Left + 2, I.Top, I.Right - 3, I.Top, HotLineDarkColor);
+        line(canvas, I.Left + 2, I.Top + 1, I.Right - 3, I.Top + 1, HotLineLightColor);
+        break;
+    case tpBottom:
+        line(canvas, I.Left + 2, I.Bottom - 3, I.Right - 3, I.Bottom - 3, HotLineLightColor);
+        line(canvas, I.Left + 2, I.Bottom - 2, I.Right - 3, I.Bottom - 2, HotLineDarkColor);
+        break;
+    case tpLeft:
+        line(canvas, I.Left, I.Top + 2, I.Left, I.Bottom - 3, HotLineLightColor);
+        line(canvas, I.Left + 1, I.Top + 2, I.Left + 1, I.Bottom - 3, HotLineDarkColor);
+        break;
+    case tpRight:
+        line(canvas, I.Right - 1, I.Top + 2, I.Right - 1, I.Bottom - 3, HotLineLightColor);
+        line(canvas, I.Right, I.Top + 2, I.Right, I.Bottom - 3, HotLineDarkColor);
+        break;
+    }
+}
+
+void PaintTabCaption(Canvas& canvas, const Rect& r, const TTabFace& face) {
+    Canvas::StateSaver saver(canvas);
+    canvas.setBrushStyle(tk::BrushStyle::Clear);
+    canvas.setTextBackground(tk::TextBackground::Transparent);
+    canvas.setFont(face.font);
+    Rect text = r.inflated(-CaptionInset, -CaptionInset);
+    if (face.images) text.Left += face.images->width() + GlyphGap;
+    const tk::TextFormats flags = alignmentFormat(face.alignment) | tk::TextFormat::SingleLine |
+                                  tk::TextFormat::VCenter | tk::TextFormat::EndEllipsis;
+    canvas.setFontColor(DarkenColor(face.sheetColor, CaptionShadowShade));
+    canvas.drawText(text.translated(1, 1), face.caption, flags);
+    canvas.setFontColor(face.font.color());
+    canvas.drawText(text, face.caption, flags);
+    if (face.images)
+        face.images->draw(canvas, r.Left + GlyphInset,
+                          (r.Top + r.Bottom - face.images->height()) / 2, face.imageIndex, true);
+}
+
+// --- TDefinePages -----------------------------------------------------------------------
+
+TDefinePages::TDefinePages(tk::Component* owner, QWidget* parent) : TVersionPages(owner, nullptr) {
+    setShowHint(true);
+    // The hot tabs follow the mouse without a button held.
+    setMouseTracking(true);
+    if (parent) setParentControl(parent);
+}
+
+TPagesPosition TDefinePages::tabPosition() const {
+    switch (TVersionPages::tabPosition()) {
+    case NativePosition::tpBottom:
+        return tpBottom;
+    case NativePosition::tpLeft:
+        return tpLeft;
+    case NativePosition::tpRight:
+        return tpRight;
+    case NativePosition::tpTop:
+        break;
+    }
+    return tpTop;
+}
+
+void TDefinePages::setStyle(TPagesStyle s) {
+    if (s == m_style) return;
+    m_style = s;
+    m_hotIndex = -1;
+    applyNative(nativeStyle(s),
+                isButtonStyle(s) ? NativePosition::tpTop : TVersionPages::tabPosition());
+}
+
+void TDefinePages::setTabPosition(TPagesPosition p) {
+    if (p == tabPosition()) return;
+    if (isButtonStyle(m_style) && p != tpTop)
+        throw std::invalid_argument("Tab position incompatible with current tab style");
+    m_hotIndex = -1;
+    applyNative(TVersionPages::style(), nativePosition(p));
+}
+
+void TDefinePages::applyNative(NativeStyle style, NativePosition position) {
+    {
+        // Each native setter would re-create on its own; one re-creation serves both.
+        const QScopedValueRollback quiet(m_applyingNative, true);
+        TVersionPages::setTabPosition(position);
+        TVersionPages::setStyle(style);
+    }
+    recreateWnd();
+}
+
+void TDefinePages::setTabTextAlignment(tk::TAlignment a) {
+    if (a == m_tabTextAlignment) return;
+    m_tabTextAlignment = a;
+    update();
+}
+
+void TDefinePages::setColorBorder(TColor c) {
+    if (c == m_colorBorder) return;
+    m_colorBorder = c;
+    update();
+}
+
+void TDefinePages::recreateWnd() {
+    if (m_applyingNative) return;
+    TVersionPages::recreateWnd();
+    // A new strip knows nothing of the list: attach it again, which also numbers the
+    // sheets' glyphs afresh.
+    if (images()) attachImageList(images());
+    relayout();
+}
+
+void TDefinePages::setImageList(tk::TImageList* list) {
+    // Runs for the same list too: attaching again numbers the glyphs afresh.
+    attachImageList(list);
+    relayout();
+}
+
+void TDefinePages::attachImageList(tk::TImageList* list) {
+    // Every page must be a flat sheet before anything changes.
+    std::vector<TDefineSheet*> sheets;
+    for (int i = 0; i < pageCount(); ++i)
+        sheets.push_back(&flatSheet(i));
+
+    disconnect(m_imagesChanged);
+    setImages(list);
+    for (size_t i = 0; i < sheets.size(); ++i)
+        sheets[i]->setImageIndex(list ? int(i) : -1);
+    if (list)
+        m_imagesChanged = connect(list, &tk::TImageList::changed, this, [this] { mapGlyphs(); });
+    mapGlyphs();
+}
+
+void TDefinePages::mapGlyphs() {
+    if (!images()) return;
+    for (int i = 0; i < pageCount(); ++i) {
+        int glyph = i;
+        if (OnGlyphMap) OnGlyphMap(this, i, glyph);
+        // By page index, as the strip numbers its tabs: a hidden tab shifts the rest.
+        setTabImageIndex(i, glyph);
+    }
+}
+
+void TDefinePages::relayout() {
+    tabsChanged();
+    if (tk::TTabSheet* page = activePage()) page->update();
+}
+
+TDefineSheet& TDefinePages::flatSheet(int index) const {
+    tk::TTabSheet* p = page(index);
+    if (!p)
+        throw std::out_of_range(
+            QStringLiteral("'%1' has no page %2").arg(name()).arg(index).toStdString());
+    return flatSheet(p);
+}
+
+TDefineSheet& TDefinePages::flatSheet(tk::TTabSheet* page) const {
+    if (auto* s = qobject_cast<TDefineSheet*>(page)) return *s;
+    throw std::logic_error(
+        QStringLiteral("'%1' is not a flat sheet: the pages of '%2' must be flat sheets")
+            .arg(page ? page->name() : QString(), name())
+            .toStdString());
+}
+
+Rect TDefinePages::sheetRect() const {
+    const Rect n = displayRect();
+    return {n.Left - SheetMargin, n.Top - SheetMarginTop, n.Right + SheetMargin,
+            n.Bottom + SheetMargin};
+}
+
+Rect TDefinePages::frameRect() const {
+    return displayRect().inflated(FrameMargin, FrameMargin);
+}
+
+void TDefinePages::paint(Canvas& c) {
+    if (!isFlatStyle()) {
+        TVersionPages::paint(c);
+        return;
+    }
+    paintFrame(c);
+    paintFlatTabs(c);
+    // The hot lines of the selected tab come with its body (while HotTrack is on).
+    if (hotTrack() && m_hotIndex >= 0 && m_hotIndex < tabCount() && m_hotIndex != selectedTab())
+        PaintTabHotLines(c, tabPosition(), tabRect(m_hotIndex));
+}
+
+void TDefinePages::paintFrame(Canvas& c) const {
+    Canvas::StateSaver saver(c);
+    c.setBrushStyle(tk::BrushStyle::Clear);
+    c.setPenColor(m_colorBorder);
+    c.rectangle(frameRect());
+}
+
+void TDefinePages::paintFlatTabs(Canvas& c) {
+    const int selected = selectedTab();
+    for (int t = 0; t < tabCount(); ++t) {
+        tk::TTabSheet* page = pageForTab(t);
+        const Rect item = tabRect(t);
+        Canvas::StateSaver saver(c);
+        if (ownerDraw() && OnDrawItem) {
+            OnDrawItem(this, indexOfPage(page), c, item, {});
+            continue;
+        }
+        const TDefineSheet& sheet = flatSheet(page);
+        const Rect r = PaintFlatTab(c, tabPosition(), item, t == selected, sheet.color(),
+                                    m_colorBorder, hotTrack());
+        PaintTabCaption(c, r,
+                        {page->caption(), page->font(), sheet.color(), m_tabTextAlignment, images(),
+                         sheet.imageIndex()});
+    }
+}
+
+void TDefinePages::drawTab(Canvas& c, int tab, const Rect& r, bool selected) {
+    Canvas::StateSaver saver(c);
+    c.setFont(font());
+    c.setBrush({color(), tk::BrushStyle::Solid});
+    if (tab < 0) {
+        c.fillRect(r);
+        return;
+    }
+    if (OnDrawItem) {
+        OnDrawItem(this, tab, c, r, selected ? TOwnerDrawState(odSelected) : TOwnerDrawState());
+        return;
+    }
+    GradientFill(c, r, tk::clWhite, OwnerDrawTabEndColor, fdCenterToVerti,
+                 (r.height() / 2) % MaxGradientColors);
+    const tk::TTabSheet* page = pageForTab(tab);
+    if (!page) return;
+    c.setBrushStyle(tk::BrushStyle::Clear);
+    c.setTextBackground(tk::TextBackground::Transparent);
+    const int x = r.Left + (selected ? OwnerDrawSelectedIndent : OwnerDrawIndent);
+    c.textOut(x, r.Top + (r.height() - c.textHeight(QStringLiteral("A"))) / 2, page->caption());
+}
+
+void TDefinePages::mouseMove(tk::TShiftState shift, int x, int y) {
+    if (!isFlatStyle()) {
+        TVersionPages::mouseMove(shift, x, y);
+        return;
+    }
+    // In the flat style the mouse over the control serves the hot tabs only: neither the
+    // native hot tracking nor OnMouseMove sees it.
+    if (hotTrack()) setHotIndex(tabAt(QPoint(x, y)));
+}
+
+void TDefinePages::mouseLeave() {
+    TVersionPages::mouseLeave();
+    // The selected tab stays hot: its lines belong to its body.
+    if (isFlatStyle() && hotTrack() && m_hotIndex != -1 && m_hotIndex != selectedTab())
+        setHotIndex(-1);
+}
+
+void TDefinePages::setHotIndex(int h) {
+    if (h == m_hotIndex) return;
+    const int selected = selectedTab();
+    const bool repaint = (m_hotIndex != -1 && m_hotIndex != selected) || (h != -1 && h != selected);
+    m_hotIndex = h;
+    if (repaint) update();
+}
+
+void TDefinePages::hintAt(QPoint pos, QString& text, QRect& cursorRect) {
+    TVersionPages::hintAt(pos, text, cursorRect);
+    const int h = tabAt(pos);
+    const auto* sheet = qobject_cast<const TDefineSheet*>(pageForTab(h));
+    if (!sheet || !sheet->showTabHint() || sheet->tabHint().isEmpty()) return;
+    text = sheet->tabHint().section(QLatin1Char('|'), 0, 0);
+    // Another tab is another hint.
+    cursorRect = tabRect(h).toQRect();
+}
+
+TFlatPages::TFlatPages(tk::Component* owner, QWidget* parent) : TDefinePages(owner, parent) {}
+
+// --- TDefineSheet -----------------------------------------------------------------------
+
+TDefineSheet::TDefineSheet(tk::Component* owner, QWidget* parent) : TVersionSheet(owner, nullptr) {
+    if (parent) setParentControl(parent);
+}
+
+void TDefineSheet::setImageIndex(int index) {
+    index = std::max(-1, index);
+    if (index == imageIndex() || !pageControl()) return;
+    TVersionSheet::setImageIndex(index);
+}
+
+void TDefineSheet::setBGImage(const tk::Bitmap& picture) {
+    m_bgImage = picture;
+    if (m_bgImage.isEmpty() && (m_bgStyle == bgsTileImage || m_bgStyle == bgsStrechImage))
+        m_bgStyle = bgsNone;
+    update();
+}
+
+void TDefineSheet::setBGStyle(TDefineSheetBGStyle s) {
+    if (s == m_bgStyle) return;
+    m_bgStyle = s;
+    update();
+}
+
+void TDefineSheet::setGradientStartColor(TColor c) {
+    if (c == m_gradientStartColor) return;
+    m_gradientStartColor = c;
+    update();
+}
+
+void TDefineSheet::setGradientEndColor(TColor c) {
+    if (c == m_gradientEndColor) return;
+    m_gradientEndColor = c;
+    update();
+}
+
+void TDefineSheet::setGradientFillDir(TFillDirection d) {
+    if (d == m_gradientFillDir) return;
+    m_gradientFillDir = d;
+    update();
+}
+
+void TDefineSheet::eraseBackground(Canvas& c) {
+    const Rect r{0, 0, width(), height()};
+    switch (m_bgStyle) {
+    case bgsGradient:
+        GradientFill(c, r, m_gradientStartColor, m_gradientEndColor, m_gradientFillDir,
+                     GradientColors);
+        return;
+    case bgsTileImage:
+        if (m_bgImage.isEmpty()) break;
+        TileBitmap(c, r, m_bgImage);
+        return;
+    case bgsStrechImage:
+        if (m_bgImage.isEmpty()) break;
+        c.stretchDraw(r, m_bgImage);
+        return;
+    case bgsNone:
+        break;
+    }
+    c.fillRect(r, color());
+}
+
+TFlatSheet::TFlatSheet(tk::Component* owner, QWidget* parent) : TDefineSheet(owner, parent) {}
+
+} // namespace flat
