@@ -1,0 +1,296 @@
+#include "Application.h"
+#include "Gbk.h"
+#include "Layout.h"
+#include "TestEnvironment.h"
+#include "zrvkf.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+#include <sys/resource.h>
+#include <unistd.h>
+
+// What the window does with tables and text it cannot make sense of: report it or carry
+// on with what it could read, and answer every query in bounded time.
+namespace {
+
+constexpr qint64 QueryBudgetMs = 1000;
+constexpr qsizetype HugeLineBytes = 50 * 1024 * 1024;
+
+QByteArray gbk(const QString& text) {
+    const auto bytes = tk::gbk::encode(text);
+    if (!bytes) qFatal("test text is not GBK");
+    return *bytes;
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class TestBadInput : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void unreadableTablesAreReportedOrReadAsFarAsTheyGo_data();
+    void unreadableTablesAreReportedOrReadAsFarAsTheyGo();
+    void tableLargerThanTheMemoryAllowedIsReported();
+    void longInputIsAnsweredInBoundedTime_data();
+    void longInputIsAnsweredInBoundedTime();
+    void charactersGbkCannotHoldHaveTheirOwnAnswer_data();
+    void charactersGbkCannotHoldHaveTheirOwnAnswer();
+    void malformedLayoutNamesTheLineAndLeavesNothingBehind_data();
+    void malformedLayoutNamesTheLineAndLeavesNothingBehind();
+
+private:
+    // Types `text` into the input box and presses the query button; returns the answer.
+    QString query(TForm1& form, const QString& text, qint64* elapsedMs = nullptr);
+
+    QTemporaryDir m_shared; // the 50 MB table, written once per run
+    QString m_hugeLine;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_oldDir;
+    QStringList m_errors;
+};
+
+void TestBadInput::initTestCase() {
+    QVERIFY(m_shared.isValid());
+    m_hugeLine = m_shared.filePath(QStringLiteral("huge.m"));
+    QVERIFY(writeFile(m_hugeLine, QByteArray(HugeLineBytes, 'a')));
+}
+
+void TestBadInput::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_oldDir = QDir::currentPath();
+    QDir::setCurrent(m_dir->path());
+    m_errors.clear();
+    tk::setErrorBoxHandler([this](const QString&, const QString& text) { m_errors << text; });
+    // A sound Cangjie 3 table beside whatever the Cangjie 5 one is.
+    QVERIFY(writeFile(QStringLiteral("cj3.m"), gbk(QStringLiteral("字 jnd 十弓木\n"))));
+}
+
+void TestBadInput::cleanup() {
+    tk::setErrorBoxHandler({});
+    QDir::setCurrent(m_oldDir);
+    m_dir.reset();
+}
+
+QString TestBadInput::query(TForm1& form, const QString& text, qint64* elapsedMs) {
+    form.FlatEdit1->setText(text);
+    QElapsedTimer timer;
+    timer.start();
+    form.FlatButton1->click();
+    if (elapsedMs) *elapsedMs = timer.elapsed();
+    return form.FlatEdit2->text();
+}
+
+void TestBadInput::unreadableTablesAreReportedOrReadAsFarAsTheyGo_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("error");  // the start of the error box's text; empty: none
+    QTest::addColumn<QString>("text");   // queried in the Cangjie 5 table
+    QTest::addColumn<QString>("answer"); // empty: any answer will do
+    const QString notFound = QString::fromUtf8(NotFoundText);
+    QTest::newRow("a directory") << "directory"
+                                 << "Cannot open file"
+                                 << "字" << notFound;
+    QTest::newRow("empty") << "empty" << QString() << "字" << notFound;
+    QTest::newRow("binary noise") << "noise" << QString() << "字" << QString();
+    QTest::newRow("invalid GBK before a sound line")
+        << "invalid" << QString() << "字" << QStringLiteral("字 jnd 十弓木");
+    QTest::newRow("one line of 50 MB") << "huge" << QString() << "字" << notFound;
+}
+
+void TestBadInput::unreadableTablesAreReportedOrReadAsFarAsTheyGo() {
+    QFETCH(QString, kind);
+    QFETCH(QString, error);
+    QFETCH(QString, text);
+    QFETCH(QString, answer);
+    const QString path = QStringLiteral("cj5.m");
+    if (kind == QLatin1String("directory")) {
+        QVERIFY(QDir().mkdir(path));
+    } else if (kind == QLatin1String("empty")) {
+        QVERIFY(writeFile(path, {}));
+    } else if (kind == QLatin1String("noise")) {
+        QRandomGenerator random(20261208);
+        QByteArray noise(256 * 1024, Qt::Uninitialized);
+        random.fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
+        QVERIFY(writeFile(path, noise));
+    } else if (kind == QLatin1String("invalid")) {
+        // A lone lead byte at a line's end, bytes that start no character, a lead byte
+        // with a trail no character has: none of them may hide the line after them.
+        QVERIFY(writeFile(path, QByteArray("\x81\n\xff\xfe\x80\n\x81\x30\x81\x7f\n") +
+                                    gbk(QStringLiteral("字 jnd 十弓木\n"))));
+    } else {
+        QVERIFY(QFile::link(m_hugeLine, path));
+    }
+
+    TForm1 form;
+    if (error.isEmpty()) {
+        QCOMPARE(m_errors, QStringList());
+    } else {
+        QCOMPARE(m_errors.size(), 1);
+        QVERIFY2(m_errors.front().startsWith(error), qPrintable(m_errors.front()));
+        QVERIFY2(m_errors.front().contains(QDir::current().absoluteFilePath(path)),
+                 qPrintable(m_errors.front()));
+    }
+    qint64 elapsed = 0;
+    const QString got = query(form, text, &elapsed);
+    if (!answer.isEmpty()) QCOMPARE(got, answer);
+    QVERIFY2(elapsed < QueryBudgetMs, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
+    // The other table is untouched by this one's trouble.
+    form.FlatRadioButton2->click();
+    QCOMPARE(query(form, QStringLiteral("字")), QStringLiteral("字 jnd 十弓木"));
+}
+
+void TestBadInput::tableLargerThanTheMemoryAllowedIsReported() {
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("AddressSanitizer reserves more address space than the limit would leave");
+#else
+    // A sparse file: 3 GiB to the reader, no room on the disk.
+    {
+        QFile big(QStringLiteral("cj5.m"));
+        QVERIFY(big.open(QIODevice::WriteOnly));
+        QVERIFY(big.resize(qint64(3) << 30));
+    }
+    // What `ulimit -v` does to the program: the address space in use now and 1 GiB more.
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    QVERIFY(statm.open(QIODevice::ReadOnly));
+    const rlim_t inUse = statm.readAll().split(' ').value(0).toULongLong() *
+                         static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
+    QVERIFY(inUse > 0);
+    rlimit old{};
+    QCOMPARE(getrlimit(RLIMIT_AS, &old), 0);
+    rlimit tight = old;
+    tight.rlim_cur = std::min(old.rlim_max, inUse + (rlim_t(1) << 30));
+    QCOMPARE(setrlimit(RLIMIT_AS, &tight), 0);
+    struct Restore {
+        rlimit limit;
+        ~Restore() { setrlimit(RLIMIT_AS, &limit); }
+    } restore{old};
+
+    TForm1 form;
+    QCOMPARE(m_errors.size(), 1);
+    QVERIFY2(m_errors.front().startsWith(QStringLiteral("Cannot read file")) &&
+                 m_errors.front().contains(QStringLiteral("Not enough memory")),
+             qPrintable(m_errors.front()));
+    QCOMPARE(query(form, QStringLiteral("字")), QString::fromUtf8(NotFoundText));
+    form.FlatRadioButton2->click();
+    QCOMPARE(query(form, QStringLiteral("字")), QStringLiteral("字 jnd 十弓木"));
+#endif
+}
+
+void TestBadInput::longInputIsAnsweredInBoundedTime_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("answer");
+    const QString notFound = QString::fromUtf8(NotFoundText);
+    QTest::newRow("100,000 times one character") << QString(100000, QChar(0x5B57)) << notFound;
+    QString mixed;
+    mixed.reserve(100000);
+    QRandomGenerator random(9);
+    while (mixed.size() < 100000)
+        mixed += QChar(char16_t(0x4E00 + random.bounded(0x51A5)));
+    QTest::newRow("100,000 characters, mixed") << mixed << QString();
+    // The input box may keep only the start of a long paste: the character is up front.
+    QTest::newRow("100,000 characters starting with one GBK cannot hold")
+        << QStringLiteral("😀") + QString(99998, QChar(0x5B57)) << QString::fromUtf8(NotInGbkText);
+}
+
+void TestBadInput::longInputIsAnsweredInBoundedTime() {
+    QFETCH(QString, text);
+    QFETCH(QString, answer);
+    // A table of some size, so the search has work to do.
+    QByteArray table;
+    for (int i = 0; i < 20000; ++i)
+        table += gbk(QStringLiteral("倉 oiar 人戈日口\n"));
+    table += gbk(QStringLiteral("字 jnd 十弓木\n"));
+    QVERIFY(writeFile(QStringLiteral("cj5.m"), table));
+    TForm1 form;
+    QCOMPARE(m_errors, QStringList());
+
+    qint64 elapsed = 0;
+    const QString got = query(form, text, &elapsed);
+    QVERIFY(text.startsWith(form.FlatEdit1->text()));
+    if (!answer.isEmpty()) QCOMPARE(got, answer);
+    QVERIFY2(elapsed < QueryBudgetMs, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
+    // The window still answers the next query.
+    QCOMPARE(query(form, QStringLiteral("字")), QStringLiteral("字 jnd 十弓木"));
+}
+
+void TestBadInput::charactersGbkCannotHoldHaveTheirOwnAnswer_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("emoji") << QStringLiteral("😀");
+    QTest::newRow("beyond the BMP (CJK extension B)") << QStringLiteral("𠀀");
+    QTest::newRow("a Hangul syllable") << QStringLiteral("한");
+    QTest::newRow("GBK text with one it cannot hold") << QStringLiteral("字😀");
+    QTest::newRow("a lone surrogate") << QString(QChar(0xD800));
+}
+
+void TestBadInput::charactersGbkCannotHoldHaveTheirOwnAnswer() {
+    QFETCH(QString, text);
+    QVERIFY(writeFile(QStringLiteral("cj5.m"), gbk(QStringLiteral("字 jnd 十弓木\n"))));
+    TForm1 form;
+    QCOMPARE(query(form, text), QString::fromUtf8(NotInGbkText));
+}
+
+void TestBadInput::malformedLayoutNamesTheLineAndLeavesNothingBehind_data() {
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<int>("line"); // 0: the line of `from`
+    QTest::newRow("intact") << QString() << QString() << -1;
+    QTest::newRow("unterminated string") << "Caption = 'Zarvik2.2'"
+                                         << "Caption = 'Zarvik2.2" << 0;
+    QTest::newRow("unknown class") << ": TFlatButton"
+                                   << ": TNoSuchButton" << 0;
+    QTest::newRow("text for a number") << "Left = 257"
+                                       << "Left = 'abc'" << 0;
+    QTest::newRow("control characters") << "ClientHeight = 233"
+                                        << "ClientHeight = \x01\x02" << 0;
+}
+
+void TestBadInput::malformedLayoutNamesTheLineAndLeavesNothingBehind() {
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(int, line);
+    registerFormClasses();
+    QFile file(QStringLiteral(":/forms/zrvkf.layout"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    // The window's own layout, read into a plain form so that its class matches the root.
+    QString text = QString::fromUtf8(file.readAll());
+    text.replace(QStringLiteral("object Form1: TForm1\n"), QStringLiteral("object Form1: TForm\n"));
+    if (!from.isEmpty()) {
+        const qsizetype at = text.indexOf(from);
+        QVERIFY(at >= 0);
+        line = int(QStringView(text).left(at).count(QLatin1Char('\n'))) + 1;
+        text.replace(at, from.size(), to);
+    }
+    tk::LayoutBindings bindings;
+    bindings.bindEvent = [](QObject*, const QString&, const QString&) {};
+
+    tk::TForm form;
+    const QList<QWidget*> before = form.findChildren<QWidget*>();
+    try {
+        tk::readLayout(&form, text, bindings);
+        if (line >= 0) QFAIL("no error");
+        QVERIFY(form.findChildren<QWidget*>().size() > before.size());
+        return;
+    } catch (const tk::LayoutError& e) {
+        if (line < 0) QFAIL(e.what());
+        QCOMPARE(e.line(), line);
+        QVERIFY2(QString::fromUtf8(e.what()).contains(QStringLiteral("line %1").arg(line)),
+                 e.what());
+    }
+    // Everything the reader created is gone again (ASan checks the memory).
+    QCOMPARE(form.findChildren<QWidget*>(), before);
+}
+
+ZARVIK_TEST_MAIN(TestBadInput)
+#include "tst_badinput.moc"
