@@ -72,6 +72,7 @@ void TDefineCheckBox::setTransparent(bool on) {
 }
 
 void TDefineCheckBox::setLayoutPosition(TLayoutPosition l) {
+    // Repaints even for the same value, as the check box always has.
     m_layout = l;
     update();
 }

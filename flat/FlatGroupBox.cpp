@@ -5,6 +5,7 @@
 
 #include <QScopedValueRollback>
 #include <algorithm>
+#include <utility>
 
 namespace flat {
 
@@ -20,8 +21,10 @@ constexpr int BackgropColors = 60;    // gradient bands of the fsCustom face
 constexpr int MaxColumns = 16;        // more columns than this are not offered
 constexpr int ButtonsLeft = 8;        // the first column's distance from the left side
 constexpr int ButtonsWidthSlack = 10; // the part of the width no column gets
+constexpr int ButtonsHeightSlack = 5; // the part of the height below the caption no row gets
 
-// Where the caption interrupts the frame's top line, for a caption `textWidth` wide.
+// Where the caption interrupts the frame's top line, for a caption `textWidth` wide: a
+// few pixels of air either side of the caption, in the figures the layouts were drawn with.
 std::pair<int, int> captionGap(TAlignmentText alignment, const Rect& client, int textWidth) {
     switch (alignment) {
     case stRight:
@@ -326,7 +329,7 @@ void TDefineRadioGroup::arrangeButtons() {
     const int count = int(m_buttons.size());
     const int perColumn = (count + m_columns - 1) / m_columns;
     const int buttonWidth = (width() - ButtonsWidthSlack) / m_columns;
-    const int rest = height() - lineHeight - 5;
+    const int rest = height() - lineHeight - ButtonsHeightSlack;
     const int buttonHeight = rest / perColumn;
     const int topMargin = lineHeight + (rest % perColumn) / 2 + m_topOffset;
     const UpdatesHeld held(*this);
