@@ -405,8 +405,7 @@ void TDefineButton::textChanged() {
 
 void TDefineButton::sysColorChanged() {
     TVersionControl::sysColorChanged();
-    if (parentColor())
-        if (tk::TControl* p = parentControl()) assignColor(p->color());
+    takeParentColor();
     update();
 }
 

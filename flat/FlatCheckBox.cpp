@@ -261,8 +261,7 @@ void TDefineCheckBox::parentColorChanged() {
 
 void TDefineCheckBox::sysColorChanged() {
     TVersionControl::sysColorChanged();
-    if (parentColor())
-        if (tk::TControl* p = parentControl()) assignColor(p->color());
+    takeParentColor();
     update();
 }
 

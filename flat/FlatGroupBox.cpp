@@ -198,8 +198,7 @@ void TDefineGroupBox::parentColorChanged() {
 
 void TDefineGroupBox::sysColorChanged() {
     TVersionControl::sysColorChanged();
-    if (parentColor())
-        if (tk::TControl* p = parentControl()) assignColor(p->color());
+    takeParentColor();
     update();
 }
 

@@ -240,8 +240,7 @@ void TDefineRadioButton::parentColorChanged() {
 
 void TDefineRadioButton::sysColorChanged() {
     TVersionControl::sysColorChanged();
-    if (parentColor())
-        if (tk::TControl* p = parentControl()) assignColor(p->color());
+    takeParentColor();
     update();
 }
 

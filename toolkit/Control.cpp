@@ -253,6 +253,10 @@ void TControl::setParentColor(bool on) {
 }
 
 void TControl::parentColorChanged() {
+    takeParentColor();
+}
+
+void TControl::takeParentColor() {
     if (!m_parentColor) return;
     if (TControl* p = parentControl()) assignColor(p->color());
 }

@@ -259,6 +259,8 @@ protected:
     // Sets the colour without touching ParentColor (the parent-colour following uses it).
     void assignColor(TColor c);
     void assignFont(const Font& f);
+    // Takes the parent's colour when ParentColor is on (the parent-colour rule).
+    void takeParentColor();
     void applyHint();
     void notifyChildren(void (TControl::*hook)());
 
