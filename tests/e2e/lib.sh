@@ -128,3 +128,39 @@ e2e_pixel() {
   import -window "$1" "$E2E_TMP/shot.png"
   convert "$E2E_TMP/shot.png" -format "%[hex:p{$2,$3}]" info:
 }
+
+# Ends the test as skipped (ctest's SKIP_RETURN_CODE for the e2e tests).
+e2e_skip() {
+  echo "SKIP: $*"
+  exit 77
+}
+
+# Starts command $2... in folder $1 (the program under a wrapper, or an installed one); sets APP_PID.
+e2e_start_command() {
+  local dir="$1"
+  shift
+  (cd "$dir" && exec "$@") >"$E2E_TMP/app.log" 2>&1 &
+  APP_PID=$!
+  E2E_PIDS+=("$APP_PID")
+}
+
+# Queries $2 in main window $1 (the input box at 57,73) and prints the result box (96,186).
+e2e_query() {
+  e2e_click "$1" 57 73
+  xdotool key ctrl+a BackSpace
+  e2e_paste "$2"
+  xdotool key Return
+  sleep 0.5
+  e2e_click "$1" 96 186
+  e2e_copy_focused_text
+}
+
+# Clicks 退出 (178,12) in main window $1 and waits for the program to end; sets APP_RC to its
+# exit code (not printed: only this shell can wait for the program).
+e2e_quit() {
+  local i
+  e2e_click "$1" 178 12
+  for i in $(seq 100); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$APP_PID" 2>/dev/null; then fail "still running 10 s after 退出"; fi
+  wait "$APP_PID" && APP_RC=0 || APP_RC=$?
+}

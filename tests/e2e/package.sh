@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# The Debian package: built with cpack, installed with dpkg, started the way the installed
+# launcher entry says, answering a query; its icon and metainfo in place; removed again.
+source "$(dirname "$0")/lib.sh"
+: "${ZARVIK_BINARY_DIR:?ZARVIK_BINARY_DIR must name the build folder}"
+[ "${ZARVIK_SANITIZE:-0}" = 1 ] && e2e_skip "a sanitized build is not packaged"
+command -v dpkg >/dev/null && command -v cpack >/dev/null || e2e_skip "dpkg or cpack is missing"
+if [ "$(id -u)" -eq 0 ]; then
+  as_root=()
+elif command -v sudo >/dev/null && sudo -n true 2>/dev/null; then
+  as_root=(sudo -n)
+else
+  e2e_skip "installing a package needs root or passwordless sudo"
+fi
+
+app_id=example.zarvik.Zarvik
+entry="/usr/share/applications/$app_id.desktop"
+
+# Another dpkg or apt run may hold the lock for a while; wait for it rather than fail.
+dpkg_as_root() {
+  local out
+  for _ in $(seq 60); do
+    if out="$("${as_root[@]}" dpkg "$@" 2>&1)"; then
+      printf '%s\n' "$out"
+      return 0
+    fi
+    grep -q 'lock' <<<"$out" || { printf '%s\n' "$out" >&2; return 1; }
+    sleep 2
+  done
+  printf '%s\n' "$out" >&2
+  return 1
+}
+
+package_installed() {
+  [ "$(dpkg-query -W -f='${db:Status-Status}' zarvik 2>/dev/null)" = installed ]
+}
+
+# A package that was there before the test belongs to someone else: it stays.
+installed_before=0
+package_installed && installed_before=1
+remove_package() {
+  [ "$installed_before" = 0 ] || return 0
+  dpkg-query -W zarvik >/dev/null 2>&1 || return 0
+  dpkg_as_root --purge zarvik >/dev/null
+}
+trap 'e2e_cleanup; remove_package' EXIT
+
+# The key $1 of the entry's [Desktop Entry] group.
+entry_key() {
+  awk -v key="$1" '
+    /^\[/ { in_main = ($0 == "[Desktop Entry]"); next }
+    in_main && index($0, key "=") == 1 { print substr($0, length(key) + 2); exit }' "$entry"
+}
+
+note "cpack -G DEB in the build folder"
+pkgdir="$E2E_TMP/package"
+start=$SECONDS
+(cd "$ZARVIK_BINARY_DIR" && cpack -G DEB -B "$pkgdir") >"$E2E_TMP/cpack.log" 2>&1 ||
+  fail "cpack failed: $(cat "$E2E_TMP/cpack.log")"
+debs=("$pkgdir"/*.deb)
+[ "${#debs[@]}" -eq 1 ] && [ -f "${debs[0]}" ] || fail "cpack made ${#debs[@]} packages: ${debs[*]}"
+deb="${debs[0]}"
+[ "$(dpkg-deb -f "$deb" Package)" = zarvik ] || fail "package name $(dpkg-deb -f "$deb" Package)"
+note "built in $((SECONDS - start)) s: $(basename "$deb")"
+
+note "dpkg -i (installed before the test: $installed_before)"
+if ! dpkg_as_root -i "$deb" >"$E2E_TMP/dpkg.log" 2>&1; then
+  note "dpkg -i left dependencies open: apt-get -f install"
+  "${as_root[@]}" apt-get -o DPkg::Lock::Timeout=120 -f install -y >>"$E2E_TMP/dpkg.log" 2>&1 ||
+    fail "apt-get -f install failed: $(cat "$E2E_TMP/dpkg.log")"
+fi
+package_installed || fail "zarvik not installed: $(cat "$E2E_TMP/dpkg.log")"
+owned="$(dpkg -L zarvik)"
+grep -qxF "$entry" <<<"$owned" || fail "the package does not hold $entry"
+
+note "the launcher entry"
+[ "$(entry_key Type)" = Application ] || fail "Type=$(entry_key Type)"
+exec_line="$(entry_key Exec)"
+workdir="$(entry_key Path)"
+[ -n "$exec_line" ] || fail "no Exec= in $entry"
+[ -n "$workdir" ] && [ -f "$workdir/cj5.m" ] && [ -f "$workdir/cj3.m" ] ||
+  fail "Path=$workdir does not hold both tables"
+# A launcher drops the field codes (%f, %U, ...) it has nothing for and turns %% into %; the
+# rest is split into words with shell-like quoting.
+exec_line="$(sed -E 's/%[fFuUdDnNickvm]//g; s/%%/%/g' <<<"$exec_line")"
+mapfile -d '' argv < <(xargs -r printf '%s\0' <<<"$exec_line")
+[ "${#argv[@]}" -ge 1 ] || fail "Exec= has no command: $exec_line"
+program="$(command -v "${argv[0]}")" || fail "Exec= names no program on PATH: ${argv[0]}"
+grep -qxF "$(readlink -f "$program")" <<<"$owned" || fail "Exec= runs $program, not the package's program"
+
+note "started as the entry says: in $workdir, ${argv[*]}"
+e2e_start_display
+e2e_start_command "$workdir" "${argv[@]}"
+win="$(e2e_main_window 10)" || fail "no main window: $(cat "$E2E_TMP/app.log")"
+if e2e_error_box 1 >/dev/null; then fail "an error box appeared"; fi
+xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
+sleep 0.5
+answer="$(e2e_query "$win" 字)"
+[ "$answer" = "字 jnd 十弓木" ] || fail "answer for 字: '$answer'"
+e2e_quit "$win"
+[ "$APP_RC" -eq 0 ] || fail "exit code $APP_RC: $(cat "$E2E_TMP/app.log")"
+
+note "the entry's icon in the hicolor theme, each picture its size"
+icon="$(entry_key Icon)"
+[ "$icon" = "$app_id" ] || fail "Icon=$icon"
+hicolor=/usr/share/icons/hicolor
+grep -qxF "$hicolor/scalable/apps/$icon.svg" <<<"$owned" || fail "no scalable icon"
+for size in 16 32 48 64 128 256; do
+  png="$hicolor/${size}x$size/apps/$icon.png"
+  grep -qxF "$png" <<<"$owned" && [ -f "$png" ] || fail "no $png"
+  [ "$(identify -format '%wx%h' "$png")" = "${size}x$size" ] || fail "$png is $(identify -format '%wx%h' "$png")"
+done
+
+note "the metainfo names the entry and the packaged version"
+metainfo="/usr/share/metainfo/$app_id.metainfo.xml"
+grep -qxF "$metainfo" <<<"$owned" && [ -f "$metainfo" ] || fail "no $metainfo"
+grep -q "<id>$app_id</id>" "$metainfo" || fail "metainfo id: $(grep '<id>' "$metainfo")"
+grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" ||
+  fail "metainfo does not launch $app_id.desktop"
+version="$(dpkg-query -W -f='${Version}' zarvik)"
+grep -q "<release version=\"$version\"" "$metainfo" || fail "no release $version in the metainfo"
+
+if [ "$installed_before" = 0 ]; then
+  note "removed without a trace"
+  remove_package
+  ! dpkg-query -W zarvik >/dev/null 2>&1 || fail "zarvik still known to dpkg"
+  while IFS= read -r path; do
+    [ -d "$path" ] || [ ! -e "$path" ] || fail "$path left after removal"
+  done <<<"$owned"
+fi
+echo "PASS"
