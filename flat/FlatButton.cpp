@@ -1,5 +1,6 @@
 #include "FlatButton.h"
 
+#include "Accessible.h"
 #include "Form.h"
 #include "Label.h"
 #include "Navigation.h"
@@ -150,10 +151,12 @@ void TDefineButton::setDown(bool on) {
     if (on) {
         m_state = fbLatched;
         update();
+        reportPressed();
         notifyGroup();
     } else {
         m_state = fbUp;
         update();
+        reportPressed();
     }
 }
 
@@ -170,6 +173,7 @@ void TDefineButton::buttonPressed(int group, TDefineButton* sender) {
         m_down = false;
         m_state = fbUp;
         update();
+        reportPressed();
     }
     m_allowAllUp = sender->m_allowAllUp;
 }
@@ -274,6 +278,7 @@ void TDefineButton::mouseDown(tk::TMouseButton b, tk::TShiftState shift, int x, 
     if (!m_down) {
         m_state = fbPressed;
         update();
+        reportPressed();
     }
     // Moves and the release keep arriving here while the button is held (Qt's grab).
     m_tracking = true;
@@ -287,6 +292,7 @@ void TDefineButton::mouseMove(tk::TShiftState shift, int x, int y) {
     if (s == m_state) return;
     m_state = s;
     update();
+    reportPressed();
 }
 
 void TDefineButton::mouseUp(tk::TMouseButton b, tk::TShiftState shift, int x, int y) {
@@ -305,6 +311,7 @@ void TDefineButton::mouseUp(tk::TMouseButton b, tk::TShiftState shift, int x, in
         if (m_down) m_state = fbLatched;
         update();
     }
+    reportPressed();
     if (inside) {
         const QPointer<TDefineButton> alive(this);
         click();
@@ -332,6 +339,7 @@ void TDefineButton::keyDown(int& key, tk::TShiftState shift) {
     else
         setDown(true);
     update();
+    reportPressed();
 }
 
 void TDefineButton::keyUp(int& key, tk::TShiftState shift) {
@@ -341,6 +349,7 @@ void TDefineButton::keyUp(int& key, tk::TShiftState shift) {
         m_state = fbUp;
     else
         setDown(false);
+    reportPressed();
     const QPointer<TDefineButton> alive(this);
     click();
     if (alive) update();
@@ -383,6 +392,15 @@ void TDefineButton::click() {
 
 // --- Other notifications --------------------------------------------------------------
 
+void TDefineButton::reportPressed() {
+    const bool pressed = m_down || m_state == fbPressed;
+    if (pressed == m_reportedPressed) return;
+    m_reportedPressed = pressed;
+    QAccessible::State changedStates;
+    changedStates.pressed = true;
+    tk::accessibleStateChanged(this, changedStates);
+}
+
 void TDefineButton::enabledChanged() {
     TVersionControl::enabledChanged();
     if (!enabled()) {
@@ -391,6 +409,7 @@ void TDefineButton::enabledChanged() {
     }
     recheckHot();
     update();
+    reportPressed();
 }
 
 void TDefineButton::fontChanged() {

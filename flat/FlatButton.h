@@ -122,6 +122,8 @@ private:
     void unmarkHot();
     void recheckHot();
     void notifyGroup();
+    // Tells assistive technology when the button goes down or comes up.
+    void reportPressed();
     // The row just below the button still counts, as it always has for this button.
     bool isInside(int x, int y) const;
     void normaliseState();
@@ -150,6 +152,7 @@ private:
     bool m_foisChange = true;
     tk::TFontStyles m_foisStyle = tk::fsBold;
     TFlatButtonState m_state = fbUp;
+    bool m_reportedPressed = false;
 };
 
 // The published button: what layouts create.

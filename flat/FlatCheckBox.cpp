@@ -1,5 +1,6 @@
 #include "FlatCheckBox.h"
 
+#include "Accessible.h"
 #include "Label.h"
 
 namespace flat {
@@ -60,6 +61,10 @@ TDefineCheckBox::TDefineCheckBox(tk::Component* owner, QWidget* parent)
 void TDefineCheckBox::setState(TCheckBoxState s) {
     if (s == m_state) return;
     m_state = s;
+    QAccessible::State changedStates;
+    changedStates.checked = true;
+    changedStates.checkStateMixed = true;
+    tk::accessibleStateChanged(this, changedStates);
     if (enabled()) click();
     update();
 }

@@ -1,5 +1,6 @@
 #include "FlatEdit.h"
 
+#include "Accessible.h"
 #include "Control.h"
 
 #include <QEvent>
@@ -269,6 +270,8 @@ void TDefineEdit::fontChanged() {
 
 void TDefineEdit::textChanged() {
     TVersionEdit::textChanged();
+    // The hosted line edit tells its own text changes; this is the flat edit's value.
+    tk::accessibleValueChanged(this, text());
     if (isDesigning() || !m_cue) return;
     // Not looking at the focus: clearing a focused edit shows the placeholder until the
     // next character or the next refresh.

@@ -1,5 +1,7 @@
 #include "FlatLabel.h"
 
+#include "Accessible.h"
+
 #include <QEvent>
 
 namespace flat {
@@ -19,6 +21,12 @@ TDefineTicket::TDefineTicket(tk::Component* owner) : tk::TLabel(owner, nullptr) 
     // Switching automatic sizing on fits the ticket to its (empty) caption at once.
     setAutoSize(true);
     adjustBounds();
+}
+
+void TDefineTicket::textChanged() {
+    tk::TLabel::textChanged();
+    if (owner())
+        if (auto* c = qobject_cast<tk::TControl*>(owner()->object())) tk::accessibleNameChanged(c);
 }
 
 void TDefineTicket::adjustBounds() {

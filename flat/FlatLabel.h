@@ -36,6 +36,8 @@ public:
 
 protected:
     void adjustBounds() override;
+    // The ticket names its owner for assistive technology.
+    void textChanged() override;
 };
 
 // A flat panel that owns a ticket and keeps its own height at its font's cell height

@@ -1,5 +1,6 @@
 #include "FlatRadioButton.h"
 
+#include "Accessible.h"
 #include "Label.h"
 
 namespace flat {
@@ -28,6 +29,9 @@ void TDefineRadioButton::setChecked(bool on) {
     if (on == m_checked) return;
     m_checked = on;
     setTabStop(on);
+    QAccessible::State changedStates;
+    changedStates.checked = true;
+    tk::accessibleStateChanged(this, changedStates);
     if (on) {
         clearSiblings();
         changed();

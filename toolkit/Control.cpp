@@ -1,5 +1,6 @@
 #include "Control.h"
 
+#include "Accessible.h"
 #include "Action.h"
 #include "Bitmap.h"
 #include "Canvas.h"
@@ -140,6 +141,7 @@ TShiftState shiftFromQt(Qt::KeyboardModifiers m, Qt::MouseButtons buttons) {
 
 TControl::TControl(Component* owner, QWidget* parent) : QWidget(nullptr), Component(this, owner) {
     KeyRouter::install();
+    installAccessibility();
     // Focus moves only where the controls and the form's navigation say so.
     QWidget::setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -223,6 +225,9 @@ void TControl::setEnabled(bool on) {
     if (on == enabled()) return;
     QWidget::setEnabled(on);
     enabledChanged();
+    QAccessible::State changedStates;
+    changedStates.disabled = true;
+    accessibleStateChanged(this, changedStates);
 }
 
 bool TControl::canFocus() const {
@@ -293,6 +298,7 @@ void TControl::setCaption(const QString& text) {
     if (text == m_caption) return;
     m_caption = text;
     textChanged();
+    accessibleNameChanged(this);
 }
 
 void TControl::setCursorId(TCursor c) {
@@ -312,6 +318,9 @@ void TControl::setHint(const QString& h) {
     if (h == m_hint) return;
     m_hint = h;
     applyHint();
+    // A hint names the controls that have no caption of their own (the edits).
+    accessibleNameChanged(this);
+    accessibleDescriptionChanged(this);
 }
 
 void TControl::setShowHint(bool on) {
@@ -425,6 +434,12 @@ void TControl::click() {
         OnClick();
     else if (m_action)
         m_action->execute();
+}
+
+void TControl::mouseClickAt(QPoint p) {
+    const QPointer<TControl> alive(this);
+    wmMouseDown(mbLeft, ssLeft, p);
+    if (alive) wmMouseUp(mbLeft, TShiftState(), p);
 }
 
 bool TControl::dialogChar(QChar c) {

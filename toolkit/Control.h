@@ -170,6 +170,9 @@ public:
 
     // The click operation; the base raises OnClick, or executes the Action.
     virtual void click();
+    // A left press and release at `p`, as the mouse delivers them: what assistive
+    // technology's default action on a control does, so that it runs the same rules.
+    void mouseClickAt(QPoint p);
 
     // WM_GETDLGCODE: the keys a focused control keeps from the form's navigation.
     virtual int dialogCode() const { return 0; }

@@ -1,5 +1,6 @@
 #include "PageControl.h"
 
+#include "Accessible.h"
 #include "Label.h"
 #include "Layout.h"
 
@@ -112,7 +113,15 @@ void TTabSheet::setImageIndex(int index) {
 
 void TTabSheet::textChanged() {
     TControl::textChanged();
-    if (m_pageControl) m_pageControl->tabsChanged();
+    if (m_pageControl) {
+        m_pageControl->tabsChanged();
+        // The tab is named after the page.
+        if (const int tab = tabIndex(); tab >= 0) {
+            QAccessibleEvent e(m_pageControl, QAccessible::NameChanged);
+            e.setChild(tab);
+            raiseAccessibleEvent(e);
+        }
+    }
 }
 
 void TTabSheet::colorChanged() {
@@ -171,6 +180,18 @@ void TPageControl::changeActivePage(TTabSheet* page) {
     if (focusLeaves && canFocus()) setFocus();
     if (old) old->setVisible(false);
     update();
+    // As a tab strip tells it: the focus (while the strip holds it) and the selection
+    // move to the new tab.
+    if (const int tab = selectedTab(); tab >= 0) {
+        if (hasFocus()) {
+            QAccessibleEvent focusEvent(this, QAccessible::Focus);
+            focusEvent.setChild(tab);
+            raiseAccessibleEvent(focusEvent);
+        }
+        QAccessibleEvent selection(this, QAccessible::Selection);
+        selection.setChild(tab);
+        raiseAccessibleEvent(selection);
+    }
 }
 
 int TPageControl::tabCount() const {

@@ -1,0 +1,403 @@
+#include "Accessible.h"
+
+#include "ComboBox.h"
+#include "Control.h"
+#include "Edit.h"
+#include "Form.h"
+#include "Label.h"
+#include "PageControl.h"
+
+#include <QAccessibleActionInterface>
+#include <QComboBox>
+#include <QKeySequence>
+#include <QLineEdit>
+#include <QPointer>
+
+namespace tk {
+
+namespace {
+
+constexpr char RoleProperty[] = "zarvikAccessibleRole";
+
+AccessibleEventObserver& observerStore() {
+    static AccessibleEventObserver o;
+    return o;
+}
+
+// The part of a hint before the first "|" is the one that shows; the rest is the long
+// help text.
+QString shortHint(const QString& hint) {
+    return hint.section(QLatin1Char('|'), 0, 0);
+}
+
+// The widget a control hosts, if it is one that does.
+QWidget* hostedWidget(TControl* c) {
+    if (auto* e = qobject_cast<TCustomEdit*>(c)) return e->lineEdit();
+    if (auto* b = qobject_cast<TCustomComboBox*>(c)) return b->comboBox();
+    return nullptr;
+}
+
+// Where a mouse click on `pc`'s tab lands.
+QPoint tabCentre(const TPageControl* pc, int tab) {
+    return pc->tabRect(tab).toQRect().center();
+}
+
+// A left press and release at `p`, the way the mouse delivers them. Like the mouse, it
+// reaches no control that is disabled or cannot be seen.
+void clickLikeTheMouse(TControl* c, QPoint p) {
+    if (!c->isEnabled() || !c->isVisible()) return;
+    c->mouseClickAt(p);
+}
+
+// One tab of a page control. It has no object of its own; it follows the tab position.
+class TabAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    TabAccessible(TPageControl* pc, int tab) : m_pc(pc), m_tab(tab) {}
+
+    bool isValid() const override { return m_pc && m_tab < m_pc->tabCount(); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return parent() ? parent()->window() : nullptr; }
+    QAccessibleInterface* parent() const override {
+        return QAccessible::queryAccessibleInterface(m_pc.data());
+    }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessible::Role role() const override { return QAccessible::PageTab; }
+
+    QString text(QAccessible::Text t) const override {
+        const TTabSheet* page = isValid() ? m_pc->pageForTab(m_tab) : nullptr;
+        if (!page) return QString();
+        switch (t) {
+        case QAccessible::Name:
+            if (!page->accessibleName().isEmpty()) return page->accessibleName();
+            return stripAccelerators(page->caption());
+        case QAccessible::Accelerator:
+            return acceleratorKeyText(page->caption());
+        default:
+            return QString();
+        }
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+
+    QRect rect() const override {
+        if (!isValid()) return QRect();
+        const QRect r = m_pc->tabRect(m_tab).toQRect();
+        return QRect(m_pc->mapToGlobal(r.topLeft()), r.size());
+    }
+
+    QAccessible::State state() const override {
+        QAccessible::State s;
+        if (!isValid()) return s;
+        s.selectable = true;
+        const bool selected = m_pc->selectedTab() == m_tab;
+        s.selected = selected;
+        s.focusable = true;
+        s.focused = selected && m_pc->hasFocus();
+        s.disabled = !m_pc->isEnabled();
+        s.invisible = !m_pc->isVisible();
+        return s;
+    }
+
+    void* interface_cast(QAccessible::InterfaceType t) override {
+        if (t == QAccessible::ActionInterface)
+            return static_cast<QAccessibleActionInterface*>(this);
+        return nullptr;
+    }
+
+    QStringList actionNames() const override {
+        if (!isValid() || !m_pc->isEnabled()) return {};
+        return {pressAction()};
+    }
+    void doAction(const QString& action) override {
+        if (action == pressAction() && isValid()) clickLikeTheMouse(m_pc, tabCentre(m_pc, m_tab));
+    }
+    QStringList keyBindingsForAction(const QString& action) const override {
+        const QString keys = text(QAccessible::Accelerator);
+        if (action != pressAction() || keys.isEmpty()) return {};
+        return {keys};
+    }
+
+private:
+    QPointer<TPageControl> m_pc;
+    int m_tab;
+};
+
+QAccessibleInterface* toolkitFactory(const QString& className, QObject* o) {
+    // Qt asks for the most derived class first and walks up; answering for exact class
+    // names only leaves the classes above the toolkit to their own factories.
+    const QByteArray name = className.toLatin1();
+    auto is = [&](const QMetaObject& mo) { return name == mo.className(); };
+    if (is(TPageControl::staticMetaObject))
+        return new PageControlAccessible(static_cast<TPageControl*>(o));
+    if (is(TTabSheet::staticMetaObject))
+        return new ControlAccessible(static_cast<TControl*>(o), QAccessible::PropertyPage);
+    if (is(TLabel::staticMetaObject))
+        return new ControlAccessible(static_cast<TControl*>(o), QAccessible::StaticText);
+    if (is(TCustomEdit::staticMetaObject)) {
+        auto* e = static_cast<TCustomEdit*>(o);
+        return new HostAccessible(e, e->lineEdit(), QAccessible::Client);
+    }
+    if (is(TCustomComboBox::staticMetaObject)) {
+        auto* b = static_cast<TCustomComboBox*>(o);
+        return new HostAccessible(b, b->comboBox(), QAccessible::ComboBox);
+    }
+    if (is(TForm::staticMetaObject))
+        return new ControlAccessible(static_cast<TControl*>(o), QAccessible::Window);
+    if (is(TControl::staticMetaObject))
+        return new ControlAccessible(static_cast<TControl*>(o), QAccessible::Client);
+    return nullptr;
+}
+
+} // namespace
+
+QString stripAccelerators(const QString& caption) {
+    QString out;
+    out.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == QLatin1Char('&')) {
+            if (i + 1 == caption.size()) break; // a lone trailing "&" marks nothing
+            ++i;
+        }
+        out.append(caption[i]);
+    }
+    return out;
+}
+
+QString acceleratorKeyText(const QString& caption) {
+    const QChar a = acceleratorOf(caption);
+    if (a.isNull()) return QString();
+    return QKeySequence(Qt::ALT).toString(QKeySequence::NativeText) + a.toUpper();
+}
+
+void setAccessibleRole(QWidget* w, QAccessible::Role role) {
+    w->setProperty(RoleProperty, role == QAccessible::NoRole ? QVariant() : QVariant(int(role)));
+}
+
+QAccessible::Role accessibleRoleOverride(const QWidget* w) {
+    const QVariant v = w->property(RoleProperty);
+    return v.isValid() ? QAccessible::Role(v.toInt()) : QAccessible::NoRole;
+}
+
+void installAccessibility() {
+    QAccessible::installFactory(toolkitFactory);
+}
+
+// --- Events ----------------------------------------------------------------------------
+
+void raiseAccessibleEvent(QAccessibleEvent& e) {
+    if (const AccessibleEventObserver& o = observerStore()) o(e);
+    QAccessible::updateAccessibility(&e);
+}
+
+AccessibleEventObserver setAccessibleEventObserver(AccessibleEventObserver observer) {
+    AccessibleEventObserver old = std::move(observerStore());
+    observerStore() = std::move(observer);
+    return old;
+}
+
+void accessibleStateChanged(QObject* o, QAccessible::State changed) {
+    QAccessibleStateChangeEvent e(o, changed);
+    raiseAccessibleEvent(e);
+}
+
+void accessibleValueChanged(QObject* o, const QVariant& value) {
+    QAccessibleValueChangeEvent e(o, value);
+    raiseAccessibleEvent(e);
+}
+
+void accessibleDescriptionChanged(QObject* o) {
+    QAccessibleEvent e(o, QAccessible::DescriptionChanged);
+    raiseAccessibleEvent(e);
+}
+
+void accessibleNameChanged(TControl* c) {
+    if (QWidget* hosted = hostedWidget(c)) {
+        // The hosted widget is created in the host's constructor, before the host is
+        // what it finally is; only an interface asked for afterwards knows the name.
+        if (QAccessibleInterface* i = QAccessible::queryAccessibleInterface(c))
+            hosted->setAccessibleName(i->text(QAccessible::Name));
+    }
+    QAccessibleEvent e(c, QAccessible::NameChanged);
+    raiseAccessibleEvent(e);
+}
+
+void setAccessibleName(TControl* c, const QString& name) {
+    if (c->accessibleName() == name) return;
+    c->QWidget::setAccessibleName(name);
+    accessibleNameChanged(c);
+}
+
+// --- ControlAccessible -----------------------------------------------------------------
+
+ControlAccessible::ControlAccessible(TControl* c, QAccessible::Role role)
+    : QAccessibleWidget(c, role) {}
+
+TControl* ControlAccessible::control() const {
+    return static_cast<TControl*>(widget());
+}
+
+QAccessible::Role ControlAccessible::role() const {
+    const QAccessible::Role r = accessibleRoleOverride(widget());
+    return r != QAccessible::NoRole ? r : QAccessibleWidget::role();
+}
+
+QString ControlAccessible::text(QAccessible::Text t) const {
+    const TControl* c = control();
+    switch (t) {
+    case QAccessible::Name:
+        return c->accessibleName().isEmpty() ? derivedName() : c->accessibleName();
+    case QAccessible::Description: {
+        if (!c->accessibleDescription().isEmpty()) return c->accessibleDescription();
+        // The long part of a hint, or the short one where it is not the name already.
+        const QString longHint = c->hint().section(QLatin1Char('|'), 1);
+        if (!longHint.isEmpty()) return longHint;
+        const QString hint = shortHint(c->hint());
+        return hint == text(QAccessible::Name) ? QString() : hint;
+    }
+    case QAccessible::Accelerator:
+        return acceleratorKeyText(acceleratorCaption());
+    case QAccessible::Help:
+        return c->accessibleDescription();
+    default:
+        return QAccessibleWidget::text(t);
+    }
+}
+
+QString ControlAccessible::derivedName() const {
+    return stripAccelerators(control()->caption());
+}
+
+QString ControlAccessible::acceleratorCaption() const {
+    return control()->caption();
+}
+
+bool ControlAccessible::takesFocus() const {
+    return control()->tabStop();
+}
+
+QAccessible::State ControlAccessible::state() const {
+    // Qt's answer covers visibility, enabling (the parents' too), focus and the window's
+    // states; the focus policy it looks at is always off here.
+    QAccessible::State s = QAccessibleWidget::state();
+    s.focusable = takesFocus();
+    if (control()->isWindow()) s.active = control()->isActiveWindow();
+    return s;
+}
+
+QString ControlAccessible::defaultAction() const {
+    const TControl* c = control();
+    return c->OnClick || c->action() ? QAccessibleActionInterface::pressAction() : QString();
+}
+
+void ControlAccessible::performDefaultAction() {
+    clickLikeTheMouse(control(), control()->rect().center());
+}
+
+QStringList ControlAccessible::actionNames() const {
+    QStringList names;
+    const QString def = defaultAction();
+    if (!def.isEmpty() && control()->isEnabled()) names << def;
+    if (takesFocus()) names << QAccessibleActionInterface::setFocusAction();
+    return names;
+}
+
+void ControlAccessible::doAction(const QString& action) {
+    if (!control()->isEnabled()) return;
+    if (action == QAccessibleActionInterface::setFocusAction()) {
+        if (takesFocus() && control()->canFocus()) control()->setFocus();
+        return;
+    }
+    const QString def = defaultAction();
+    if (!def.isEmpty() && action == def) performDefaultAction();
+}
+
+QStringList ControlAccessible::keyBindingsForAction(const QString& action) const {
+    const QString keys = text(QAccessible::Accelerator);
+    if (keys.isEmpty() || action != defaultAction()) return {};
+    return {keys};
+}
+
+// --- PageControlAccessible ---------------------------------------------------------------
+
+PageControlAccessible::PageControlAccessible(TPageControl* pc)
+    : ControlAccessible(pc, QAccessible::PageTabList) {}
+
+PageControlAccessible::~PageControlAccessible() {
+    for (QAccessible::Id id : std::as_const(m_tabIds))
+        if (id) QAccessible::deleteAccessibleInterface(id);
+}
+
+TPageControl* PageControlAccessible::pageControl() const {
+    return static_cast<TPageControl*>(widget());
+}
+
+int PageControlAccessible::tabCount() const {
+    return pageControl()->tabCount();
+}
+
+int PageControlAccessible::childCount() const {
+    return tabCount() + ControlAccessible::childCount();
+}
+
+QAccessibleInterface* PageControlAccessible::child(int index) const {
+    const int tabs = tabCount();
+    if (index < 0) return nullptr;
+    if (index >= tabs) return ControlAccessible::child(index - tabs);
+    if (m_tabIds.size() <= index) m_tabIds.resize(index + 1, 0);
+    QAccessible::Id& id = m_tabIds[index];
+    if (!id) id = QAccessible::registerAccessibleInterface(new TabAccessible(pageControl(), index));
+    return QAccessible::accessibleInterface(id);
+}
+
+int PageControlAccessible::indexOfChild(const QAccessibleInterface* child) const {
+    if (!child) return -1;
+    if (child->role() == QAccessible::PageTab && !child->object()) {
+        for (int i = 0; i < m_tabIds.size(); ++i)
+            if (m_tabIds[i] && QAccessible::accessibleInterface(m_tabIds[i]) == child)
+                return i < tabCount() ? i : -1;
+        return -1;
+    }
+    const int i = ControlAccessible::indexOfChild(child);
+    return i < 0 ? -1 : i + tabCount();
+}
+
+QAccessibleInterface* PageControlAccessible::childAt(int x, int y) const {
+    const int tab = pageControl()->tabAt(pageControl()->mapFromGlobal(QPoint(x, y)));
+    if (tab >= 0) return child(tab);
+    return ControlAccessible::childAt(x, y);
+}
+
+// --- HostAccessible ----------------------------------------------------------------------
+
+HostAccessible::HostAccessible(TControl* c, QWidget* hosted, QAccessible::Role role)
+    : ControlAccessible(c, role), m_hosted(hosted) {}
+
+QString HostAccessible::derivedName() const {
+    return shortHint(control()->hint());
+}
+
+QString HostAccessible::text(QAccessible::Text t) const {
+    if (t == QAccessible::Value && m_hosted)
+        if (QAccessibleInterface* i = QAccessible::queryAccessibleInterface(m_hosted.data()))
+            return i->text(QAccessible::Value);
+    return ControlAccessible::text(t);
+}
+
+QAccessible::State HostAccessible::state() const {
+    QAccessible::State s = ControlAccessible::state();
+    if (m_hosted) {
+        s.focused = m_hosted->hasFocus();
+        if (QAccessibleInterface* i = QAccessible::queryAccessibleInterface(m_hosted.data())) {
+            const QAccessible::State h = i->state();
+            s.readOnly = h.readOnly;
+            s.editable = h.editable;
+            s.expanded = h.expanded;
+            s.collapsed = h.collapsed;
+        }
+    }
+    return s;
+}
+
+} // namespace tk
