@@ -1,5 +1,6 @@
 #include "zrvkf.h"
 
+#include "Accessible.h"
 #include "Application.h"
 #include "Classes.h"
 #include "Gbk.h"
@@ -53,12 +54,23 @@ TForm1::TForm1(tk::Component* owner) : tk::TForm(owner) {
     findField(fltpnl1, "fltpnl1");
     findField(lbl1, "lbl1");
     findField(lbl2, "lbl2");
+    describeForAssistiveTechnology();
     // Creation completes whatever FormCreate reports.
     try {
         if (OnCreate) OnCreate();
     } catch (const std::exception& e) {
         tk::showException(e);
     }
+}
+
+void TForm1::describeForAssistiveTechnology() {
+    // The two boxes have no caption and an empty ticket, so a screen reader would find
+    // two nameless edits; the two clickable labels act as a link and as a button.
+    tk::setAccessibleName(FlatEdit1, QString::fromUtf8(InputBoxName));
+    tk::setAccessibleName(FlatEdit2, QString::fromUtf8(ResultBoxName));
+    tk::setAccessibleRole(FlatLabel1, QAccessible::Link);
+    FlatLabel1->setAccessibleDescription(QString::fromLatin1(MakerHomePage));
+    tk::setAccessibleRole(lbl2, QAccessible::PushButton);
 }
 
 template <class T> void TForm1::findField(T*& field, const char* name) {

@@ -16,6 +16,9 @@ inline constexpr const char* MakerHomePage = "https://zarvik.example/";
 QString lookUpAnswer(const dict::CodeTable& table, const QString& text);
 inline constexpr const char* NotFoundText = "未找到";
 inline constexpr const char* NotInGbkText = "不在GBK字符集中";
+// What a screen reader calls the input box and the result box.
+inline constexpr const char* InputBoxName = "输入";
+inline constexpr const char* ResultBoxName = "仓颉码";
 
 // The main window: its composition is the layout file zrvkf.layout; this class holds a
 // field per component, the two code tables and the handlers that wire them together.
@@ -58,6 +61,7 @@ public:
     void FlatLabel1Click();
 
 private:
+    void describeForAssistiveTechnology();
     void bindEvent(QObject* target, const QString& event, const QString& handler);
     template <class T> void findField(T*& field, const char* name);
 

@@ -131,8 +131,9 @@ QAccessibleInterface* toolkitFactory(const QString& className, QObject* o) {
     auto is = [&](const QMetaObject& mo) { return name == mo.className(); };
     if (is(TPageControl::staticMetaObject))
         return new PageControlAccessible(static_cast<TPageControl*>(o));
+    // Not PropertyPage: Qt's AT-SPI bridge sends that as one more page tab.
     if (is(TTabSheet::staticMetaObject))
-        return new ControlAccessible(static_cast<TControl*>(o), QAccessible::PropertyPage);
+        return new ControlAccessible(static_cast<TControl*>(o), QAccessible::Pane);
     if (is(TLabel::staticMetaObject))
         return new ControlAccessible(static_cast<TControl*>(o), QAccessible::StaticText);
     if (is(TCustomEdit::staticMetaObject)) {

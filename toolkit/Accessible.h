@@ -10,7 +10,7 @@
 // marks), its accelerator is the key binding of its default action, its states come from
 // Enabled, Visible and the focus; a control with OnClick has a press action that does
 // what a mouse click does. Labels are static text, the page control is a page tab list
-// with one page tab per visible tab, the sheets are property pages, the form is a window,
+// with one page tab per visible tab, the sheets are panes, the form is a window,
 // and the native edit and combo box stand around Qt's own interfaces of the widgets they
 // host.
 

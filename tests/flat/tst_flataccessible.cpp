@@ -131,7 +131,7 @@ void TestFlatAccessible::everyControlHasItsClassRole_data() {
     QTest::newRow("flat-label") << "TFlatLabel" << int(QAccessible::StaticText);
     QTest::newRow("plain-label") << "TLabel" << int(QAccessible::StaticText);
     QTest::newRow("pages") << "TFlatPages" << int(QAccessible::PageTabList);
-    QTest::newRow("sheet") << "TFlatSheet" << int(QAccessible::PropertyPage);
+    QTest::newRow("sheet") << "TFlatSheet" << int(QAccessible::Pane);
     QTest::newRow("combo-box") << "TDefineComboBox" << int(QAccessible::ComboBox);
     QTest::newRow("colour-box") << "TDefineColorBox" << int(QAccessible::ComboBox);
     QTest::newRow("edit-around-its-line-edit") << "TFlatEdit" << int(QAccessible::Client);
@@ -369,7 +369,7 @@ void TestFlatAccessible::pagesExposeTheirTabsAndSelectByTab() {
     QCOMPARE(i->indexOfChild(tab1), 1);
     QCOMPARE(i->child(1), tab1); // the same interface every time
     QCOMPARE(i->indexOfChild(iface(about)), 3);
-    QCOMPARE(iface(about)->role(), QAccessible::PropertyPage);
+    QCOMPARE(iface(about)->role(), QAccessible::Pane);
     QVERIFY(iface(about)->state().invisible);
     const QPoint tabCentre = tab1->rect().center();
     QCOMPARE(i->childAt(tabCentre.x(), tabCentre.y()), tab1);
