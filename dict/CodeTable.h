@@ -63,12 +63,18 @@ private:
         return end + 1 + (data[end] == '\r' && end + 1 < m_textEnd && data[end + 1] == '\n');
     }
 
+    // Takes `size` bytes of data in a buffer one byte larger.
     void adopt(std::unique_ptr<char[]> buffer, std::size_t size);
+
+    // The line ends are grown and then trimmed in place with realloc.
+    struct FreeMemory {
+        void operator()(void* memory) const noexcept;
+    };
 
     std::unique_ptr<char[]> m_buffer;
     std::size_t m_textEnd = 0; // the first NUL, or the buffer's size
     // 32-bit offsets keep the line index small beside the text; larger files are refused.
-    std::unique_ptr<std::uint32_t[]> m_ends;
+    std::unique_ptr<std::uint32_t[], FreeMemory> m_ends;
     std::size_t m_count = 0;
 };
 
