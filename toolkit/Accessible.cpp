@@ -266,12 +266,19 @@ QString ControlAccessible::text(QAccessible::Text t) const {
     }
 }
 
+// A label that shows its "&" as it is is read as it shows.
+static bool showsAmpersands(const TControl* c) {
+    const auto* label = qobject_cast<const TLabel*>(c);
+    return label && !label->showAccelChar();
+}
+
 QString ControlAccessible::derivedName() const {
-    return stripAccelerators(control()->caption());
+    const QString caption = control()->caption();
+    return showsAmpersands(control()) ? caption : stripAccelerators(caption);
 }
 
 QString ControlAccessible::acceleratorCaption() const {
-    return control()->caption();
+    return showsAmpersands(control()) ? QString() : control()->caption();
 }
 
 bool ControlAccessible::takesFocus() const {

@@ -112,6 +112,8 @@ private slots:
     void pagesExposeTheirTabsAndSelectByTab();
     void editIsNamedByItsTicketElseItsHint();
     void comboBoxesAreNamedByTheirTickets();
+    void radioGroupItemsAreRadioButtons();
+    void labelWithoutAcceleratorsReadsItsAmpersands();
     void captionChangeIsAnnounced();
 };
 
@@ -447,6 +449,37 @@ void TestFlatAccessible::comboBoxesAreNamedByTheirTickets() {
     combo.setItems({QStringLiteral("仓五"), QStringLiteral("仓三")});
     combo.setItemIndex(1);
     QCOMPARE(iface(&combo)->text(QAccessible::Value), QStringLiteral("仓三"));
+}
+
+void TestFlatAccessible::radioGroupItemsAreRadioButtons() {
+    Form f;
+    TFlatRadioGroup group(nullptr, &f.form);
+    group.setCaption(QStringLiteral("字典选择"));
+    group.setItems({QStringLiteral("&One"), QStringLiteral("Two")});
+    group.setItemIndex(0);
+    QVERIFY(f.activate());
+    QAccessibleInterface* g = iface(&group);
+    QCOMPARE(g->text(QAccessible::Name), QStringLiteral("字典选择"));
+    QCOMPARE(g->childCount(), 2);
+    QAccessibleInterface* two = g->child(1);
+    QCOMPARE(two->role(), QAccessible::RadioButton);
+    QCOMPARE(two->text(QAccessible::Name), QStringLiteral("Two"));
+    QCOMPARE(g->child(0)->text(QAccessible::Accelerator), QStringLiteral("Alt+O"));
+    QVERIFY(g->child(0)->state().checked);
+    two->actionInterface()->doAction(Action::pressAction());
+    QCOMPARE(group.itemIndex(), 1);
+    QVERIFY(two->state().checked);
+    QVERIFY(!g->child(0)->state().checked);
+}
+
+void TestFlatAccessible::labelWithoutAcceleratorsReadsItsAmpersands() {
+    Form f;
+    tk::TLabel label(nullptr, &f.form);
+    label.setCaption(QStringLiteral("Fish & &Chips"));
+    QCOMPARE(iface(&label)->text(QAccessible::Name), QStringLiteral("Fish  Chips"));
+    label.setShowAccelChar(false);
+    QCOMPARE(iface(&label)->text(QAccessible::Name), QStringLiteral("Fish & &Chips"));
+    QCOMPARE(iface(&label)->text(QAccessible::Accelerator), QString());
 }
 
 void TestFlatAccessible::captionChangeIsAnnounced() {
