@@ -1,0 +1,280 @@
+#!/usr/bin/env bash
+# Performance report, printed as markdown: start-up time to the first painted frame and
+# resident memory of the program against a plain Qt window (bench/baseline/main.cpp) under
+# Xvfb + openbox, the program's size, what the code tables cost in memory, and the dict
+# benchmarks. Not part of the test run.
+#
+#   bench/report.sh [build folder]        default: <repo>/build (the dev preset's)
+#
+# Environment: REPORT_RUNS (starts of each program, default 10), REPORT_REPETITIONS
+# (benchmark repetitions, default 10), REPORT_SETTLE (seconds between the first paint and
+# reading the memory, default 0.5).
+# Needs: Xvfb, openbox, x11-utils (xprop), g++, pkg-config with Qt6Widgets, python3.
+set -euo pipefail
+
+repo="$(cd "$(dirname "$0")/.." && pwd)"
+build="$(realpath -m "${1:-$repo/build}")"
+runs="${REPORT_RUNS:-10}"
+repetitions="${REPORT_REPETITIONS:-10}"
+settle="${REPORT_SETTLE:-0.5}"
+
+say() { echo "report: $*" >&2; }
+
+# --- Build what is measured; the build's chatter goes to stderr. ----------------------
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  if [ "$build" = "$repo/build" ]; then
+    (cd "$repo" && cmake --preset dev) >&2
+  else
+    echo "report: $build is not a configured build folder" >&2
+    exit 2
+  fi
+fi
+cmake --build "$build" -j2 --target zarvik zarvik_tables zarvik_bench >&2
+
+cache_value() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
+build_type="$(cache_value CMAKE_BUILD_TYPE)"
+build_type_upper="$(echo "${build_type:-none}" | tr '[:lower:]' '[:upper:]')"
+# The baseline gets the compiler flags the program's build type gives it.
+read -r -a type_flags <<<"$(cache_value CMAKE_CXX_FLAGS) $(cache_value "CMAKE_CXX_FLAGS_$build_type_upper")"
+read -r -a qt_flags <<<"$(pkg-config --cflags --libs Qt6Widgets)"
+baseline_src="$repo/bench/baseline/main.cpp"
+baseline="$build/bench/report-baseline"
+if [ ! -x "$baseline" ] || [ "$baseline_src" -nt "$baseline" ] || [ "$0" -nt "$baseline" ]; then
+  say "building the baseline window ($build_type: ${type_flags[*]})"
+  g++ -std=c++20 -fPIC "${type_flags[@]}" "$baseline_src" -o "$baseline" "${qt_flags[@]}"
+fi
+
+zarvik="$build/app/zarvik"
+tables="$build/data"
+bench="$build/bench/zarvik_bench"
+
+# The display and the clean-up of the end-to-end tests.
+export ZARVIK_BIN="$zarvik"
+# shellcheck source-path=SCRIPTDIR source=../tests/e2e/lib.sh
+source "$repo/tests/e2e/lib.sh"
+
+ms() { awk -v us="$1" 'BEGIN { printf "%.1f", us / 1000 }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
+median() {
+  printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 }
+    END { if (NR == 0) print 0; else if (NR % 2) print v[(NR + 1) / 2];
+          else printf "%d\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+# A pipe nobody writes to: read -t on it waits without starting a process, so the
+# waiting does not compete with the program being timed.
+mkfifo "$E2E_TMP/tick"
+exec {tick}<>"$E2E_TMP/tick"
+pause() { read -r -t "$1" -u "$tick" _ || true; }
+
+# measure <program> [smaps copy]: starts it in the tables' folder, waits for its first
+# painted frame, lets it settle, reads its memory and stops it. Sets m_time (us to the
+# first paint), m_rss, m_pss and m_uss (KiB). The clock starts right before exec, so
+# loading the libraries counts.
+measure() {
+  local bin="$1" smaps="${2:-}" out="$E2E_TMP/out" pid start="" paint="" word value
+  rm -f "$out"
+  mkfifo "$out"
+  (cd "$tables" && echo "start ${EPOCHREALTIME/[.,]/}" &&
+    ZARVIK_REPORT_FIRST_PAINT=1 exec "$bin") >"$out" 2>&1 &
+  pid=$!
+  E2E_PIDS+=("$pid")
+  local fd
+  exec {fd}<"$out"
+  while read -r -t 20 -u "$fd" word value _; do
+    case "$word" in
+      start) start="$value" ;;
+      first-paint) paint="$value"; break ;;
+    esac
+  done
+  if [ -z "$start" ] || [ -z "$paint" ]; then fail "$bin reported no first paint"; fi
+  pause "$settle"
+  m_rss="$(awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status")"
+  # Pss shares each library page among every process mapping it, on the whole machine;
+  # USS, the pages only this process holds, does not depend on what else runs.
+  read -r m_pss m_uss < <(awk '/^Pss:/ { p = $2 } /^Private_(Clean|Dirty):/ { u += $2 }
+    END { print p + 0, u + 0 }' "/proc/$pid/smaps_rollup" 2>/dev/null || echo "0 0")
+  [ -z "$smaps" ] || cp "/proc/$pid/smaps" "$smaps"
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  exec {fd}<&-
+  m_time=$((paint - start))
+}
+
+load_before="$(cut -d' ' -f1-3 /proc/loadavg)"
+e2e_start_display
+say "display $DISPLAY; load average $load_before; $runs starts each, alternating"
+
+# One start of each first, not counted: it fills the file and font caches for both.
+measure "$zarvik"
+measure "$baseline"
+z_time=() z_rss=() z_pss=() z_uss=() b_time=() b_rss=() b_pss=() b_uss=()
+for i in $(seq "$runs"); do
+  # The last start of each keeps its memory map for the breakdown.
+  keep_z="" keep_b=""
+  [ "$i" -eq "$runs" ] && keep_z="$E2E_TMP/zarvik.smaps" keep_b="$E2E_TMP/baseline.smaps"
+  measure "$zarvik" "$keep_z"
+  z_time+=("$m_time") z_rss+=("$m_rss") z_pss+=("$m_pss") z_uss+=("$m_uss")
+  measure "$baseline" "$keep_b"
+  b_time+=("$m_time") b_rss+=("$m_rss") b_pss+=("$m_pss") b_uss+=("$m_uss")
+done
+load_after="$(cut -d' ' -f1-3 /proc/loadavg)"
+
+say "running $bench ($repetitions repetitions)"
+bench_json="$E2E_TMP/bench.json"
+"$bench" --benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true \
+  --benchmark_format=json >"$bench_json" 2>/dev/null
+load_end="$(cut -d' ' -f1-3 /proc/loadavg)"
+
+# --- Sizes. --------------------------------------------------------------------------
+strip -o "$E2E_TMP/zarvik.stripped" "$zarvik"
+strip -o "$E2E_TMP/baseline.stripped" "$baseline"
+file_size() { stat -c %s "$1"; }
+# Columns text, data, bss of `size`.
+sections() { size "$1" | awk 'NR == 2 { printf "%s / %s / %s", $1, $2, $3 }'; }
+# The project's own shared libraries the program loads, if any are built shared.
+project_libs=()
+while read -r lib; do
+  [ -n "$lib" ] && project_libs+=("$lib")
+done < <(ldd "$zarvik" | awk '$3 ~ /^\// { print $3 }' | grep -F "$build/" || true)
+libs_size=0
+for lib in "${project_libs[@]}"; do
+  strip -o "$E2E_TMP/lib.stripped" "$lib"
+  libs_size=$((libs_size + $(file_size "$E2E_TMP/lib.stripped")))
+done
+
+# --- The report. ---------------------------------------------------------------------
+zt="$(median "${z_time[@]}")" bt="$(median "${b_time[@]}")"
+zr="$(median "${z_rss[@]}")" br="$(median "${b_rss[@]}")"
+zp="$(median "${z_pss[@]}")" bp="$(median "${b_pss[@]}")"
+zu="$(median "${z_uss[@]}")" bu="$(median "${b_uss[@]}")"
+
+verdict() { awk -v r="$1" 'BEGIN { print (r <= 1.1 ? "yes" : "**no**") }'; }
+
+cat <<EOF
+# Zarvik performance report
+
+$(date -u '+%Y-%m-%d %H:%M UTC'), build \`$build\` ($build_type), Qt $(pkg-config --modversion Qt6Widgets),
+display $DISPLAY (Xvfb + openbox). Load average (1/5/15 min): $load_before before the starts,
+$load_after after them, $load_end after the benchmarks.
+
+## Start-up and memory (median of $runs starts each, alternating, after one uncounted start)
+
+Start-up: from right before exec to the first painted frame of the main window.
+Memory: read ${settle}s after that frame.
+
+| measure | Zarvik | baseline | Zarvik / baseline | within 1.1x |
+|---|---:|---:|---:|:---:|
+| start-up to first paint (ms) | $(ms "$zt") | $(ms "$bt") | $(ratio "$zt" "$bt") | $(verdict "$(ratio "$zt" "$bt")") |
+| VmRSS (KiB) | $zr | $br | $(ratio "$zr" "$br") | $(verdict "$(ratio "$zr" "$br")") |
+| Pss (KiB) | $zp | $bp | $(ratio "$zp" "$bp") | $(verdict "$(ratio "$zp" "$bp")") |
+| USS, private pages (KiB) | $zu | $bu | $(ratio "$zu" "$bu") | $(verdict "$(ratio "$zu" "$bu")") |
+
+Pss changes with the other processes that map the same libraries at the moment (other
+Qt programs on the machine lower it); VmRSS and USS do not.
+
+All starts (ms to first paint / VmRSS KiB):
+
+| run | Zarvik | baseline |
+|---:|---:|---:|
+EOF
+for i in "${!z_time[@]}"; do
+  echo "| $((i + 1)) | $(ms "${z_time[$i]}") / ${z_rss[$i]} | $(ms "${b_time[$i]}") / ${b_rss[$i]} |"
+done
+
+cat <<EOF
+
+## Size (stripped)
+
+| binary | bytes | text / data / bss |
+|---|---:|---|
+| zarvik | $(file_size "$E2E_TMP/zarvik.stripped") | $(sections "$E2E_TMP/zarvik.stripped") |
+| baseline | $(file_size "$E2E_TMP/baseline.stripped") | $(sections "$E2E_TMP/baseline.stripped") |
+| project shared libraries | $libs_size | ${#project_libs[@]} libraries$( [ ${#project_libs[@]} -eq 0 ] && echo " (the project's libraries are linked in statically)") |
+
+EOF
+
+python3 - "$E2E_TMP/zarvik.smaps" "$E2E_TMP/baseline.smaps" <<'EOF'
+import collections, re, sys
+
+def by_mapping(path):
+    """Rss and private KiB by mapped file (anonymous and special mappings by their name)."""
+    rss, private = collections.Counter(), collections.Counter()
+    name = None
+    for line in open(path):
+        if re.match(r"^[0-9a-f]+-[0-9a-f]+ ", line):
+            fields = line.split(maxsplit=5)
+            name = fields[5].strip().rsplit("/", 1)[-1] if len(fields) > 5 else "[anonymous]"
+        elif line.startswith("Rss:"):
+            rss[name] += int(line.split()[1])
+        elif line.startswith(("Private_Clean:", "Private_Dirty:")):
+            private[name] += int(line.split()[1])
+    return rss, private
+
+z_rss, z_private = by_mapping(sys.argv[1])
+b_rss, b_private = by_mapping(sys.argv[2])
+names = set(z_rss) | set(b_rss)
+ranked = sorted(names, key=lambda n: -abs(z_rss[n] - b_rss[n]))[:10]
+print("## Where Zarvik's resident memory differs from the baseline's (last start)\n")
+print("| mapping | Zarvik Rss | baseline Rss | difference | Zarvik private | baseline private |")
+print("|---|---:|---:|---:|---:|---:|")
+for n in ranked:
+    print(f"| {n} | {z_rss[n]} | {b_rss[n]} | {z_rss[n] - b_rss[n]:+d} | {z_private[n]} | {b_private[n]} |")
+total = sum(z_rss.values()) - sum(b_rss.values())
+print(f"| all mappings | {sum(z_rss.values())} | {sum(b_rss.values())} | {total:+d} | "
+      f"{sum(z_private.values())} | {sum(b_private.values())} |")
+print("\nTables larger than 128 KiB are held in blocks the allocator maps on their own:")
+print("they count under [anonymous], not [heap].\n")
+EOF
+
+python3 - "$bench_json" "$tables" "$repetitions" <<'EOF'
+import json, os, sys
+
+data = json.load(open(sys.argv[1]))
+tables = sys.argv[2]
+medians = {}
+for b in data["benchmarks"]:
+    if b.get("aggregate_name") == "median":
+        medians[b["run_name"]] = b
+
+def us(b, key="real_time"):
+    scale = {"ns": 1e-3, "us": 1.0, "ms": 1e3, "s": 1e6}[b["time_unit"]]
+    return b[key] * scale
+
+print("## Code tables in memory\n")
+print("Heap held by a loaded table as the allocator counts it; the aim is at most the file's")
+print("size plus 8 bytes a line.\n")
+print("| table | file bytes | lines | heap bytes | over the file, bytes a line | within aim |")
+print("|---|---:|---:|---:|---:|:---:|")
+for name in ("cj5", "cj3"):
+    b = medians.get(f"loadTable/{name}")
+    if not b:
+        continue
+    size = os.path.getsize(os.path.join(tables, f"{name}.m"))
+    lines = int(b["lines"])
+    heap = int(b["heap_bytes"])
+    per_line = (heap - size) / lines if lines else 0.0
+    print(f"| {name}.m | {size} | {lines} | {heap} | {per_line:.2f} | {'yes' if per_line <= 8 else '**no**'} |")
+
+print(f"\n## Benchmarks (zarvik_bench, median of {sys.argv[3]} repetitions)\n")
+print("| benchmark | real time (us) | CPU time (us) | MB/s |")
+print("|---|---:|---:|---:|")
+for name, b in medians.items():
+    rate = b.get("bytes_per_second", 0) / 1e6
+    print(f"| {name} | {us(b):.2f} | {us(b, 'cpu_time'):.2f} | {rate:.0f} |")
+
+print("\nRatios of CPU time (less disturbed than real time by other work on the machine).\n")
+print("| comparison | ratio | aim |")
+print("|---|---:|---:|")
+pairs = [
+    ("load cj5.m / read cj5.m", "loadTable/cj5", "readFile/cj5", 2.0),
+    ("load cj3.m / read cj3.m", "loadTable/cj3", "readFile/cj3", 2.0),
+    ("find / memmem, no match", "find/cj5_no_match", "memmemBaseline/cj5_no_match", None),
+    ("find / memmem, last line's character", "find/cj5_last_line_char",
+     "memmemBaseline/cj5_last_line_char", None),
+]
+for label, a, b, aim in pairs:
+    if a in medians and b in medians:
+        r = us(medians[a], "cpu_time") / us(medians[b], "cpu_time")
+        print(f"| {label} | {r:.2f} | {'' if aim is None else f'<= {aim:g}'} |")
+EOF
