@@ -477,7 +477,7 @@ void TDefineButton::paint(Canvas& c) {
     const TColor maskColor =
         m_glyph.isEmpty() ? tk::clNone : pixelOf(m_glyph, 0, m_glyph.image().height() - 1);
 
-    tk::Bitmap offscreen(client.width(), client.height(), c.devicePixelRatio());
+    tk::Bitmap offscreen = tk::Bitmap::compatibleWith(c, client.width(), client.height());
     Canvas& b = offscreen.canvas();
     const QPoint pressOffset =
         m_state == fbPressed || m_state == fbLatched ? QPoint(1, 1) : QPoint();

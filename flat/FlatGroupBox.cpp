@@ -128,7 +128,7 @@ void TDefineGroupBox::paint(Canvas& c) {
     const Rect client{0, 0, width(), height()};
     if (client.isEmpty()) return;
     // Composed whole off-screen and copied in one step, so the frame never flickers.
-    tk::Bitmap picture(client.Right, client.Bottom, c.devicePixelRatio());
+    tk::Bitmap picture = tk::Bitmap::compatibleWith(c, client.Right, client.Bottom);
     Canvas& pc = picture.canvas();
     pc.setFont(font());
     const QString text = caption();

@@ -155,7 +155,7 @@ QRect TDefinePanel::alignRect() const {
 
 void TDefinePanel::paint(tk::Canvas& c) {
     // Composed off-screen and copied in one step, so a repaint never shows half a picture.
-    tk::Bitmap buffer(width(), height(), c.devicePixelRatio());
+    tk::Bitmap buffer = tk::Bitmap::compatibleWith(c, width(), height());
     tk::Canvas& bc = buffer.canvas();
     paintBackground(bc);
     paintBorder(bc);

@@ -1,7 +1,9 @@
 #include "Bitmap.h"
 
 #include <cmath>
+#include <limits>
 #include <stdexcept>
+#include <string>
 
 namespace tk {
 
@@ -23,11 +25,14 @@ QImage normalised(const QImage& image) {
     return out;
 }
 
-QImage blank(int width, int height, qreal dpr, QImage::Format format) {
-    const int w = int(std::ceil(std::max(width, 0) * dpr - 1e-9));
-    const int h = int(std::ceil(std::max(height, 0) * dpr - 1e-9));
+QImage blank(int width, int height, qreal dpr, QPointF subpixel, QImage::Format format) {
+    const qint64 w = Canvas::deviceEdge(std::max(width, 0), dpr, subpixel.x());
+    const qint64 h = Canvas::deviceEdge(std::max(height, 0), dpr, subpixel.y());
+    if (w > std::numeric_limits<int>::max() || h > std::numeric_limits<int>::max())
+        throw std::runtime_error("Bitmap: " + std::to_string(width) + " x " +
+                                 std::to_string(height) + " pixels is too large");
     if (w == 0 || h == 0) return {};
-    QImage img(w, h, format);
+    QImage img(int(w), int(h), format);
     if (img.isNull())
         throw std::runtime_error("Bitmap: cannot allocate " + std::to_string(width) + " x " +
                                  std::to_string(height) + " pixels");
@@ -43,15 +48,20 @@ QImage blank(int width, int height, qreal dpr, QImage::Format format) {
 
 } // namespace
 
-Bitmap::Bitmap(int width, int height, qreal devicePixelRatio)
-    : m_image(blank(width, height, devicePixelRatio > 0 ? devicePixelRatio : 1.0,
-                    QImage::Format_RGB32)) {}
+Bitmap::Bitmap(int width, int height, qreal devicePixelRatio, QPointF subpixel)
+    : m_image(blank(width, height, devicePixelRatio > 0 ? devicePixelRatio : 1.0, subpixel,
+                    QImage::Format_RGB32)),
+      m_subpixel(subpixel) {}
+
+Bitmap Bitmap::compatibleWith(const Canvas& target, int width, int height) {
+    return Bitmap(width, height, target.devicePixelRatio(), target.subpixelAtOrigin());
+}
 
 Bitmap::Bitmap(const QImage& image) : m_image(normalised(image)) {}
 
 Bitmap Bitmap::monochrome(int width, int height) {
     Bitmap b;
-    b.m_image = blank(width, height, 1.0, QImage::Format_Mono);
+    b.m_image = blank(width, height, 1.0, {}, QImage::Format_Mono);
     return b;
 }
 
@@ -64,24 +74,27 @@ Bitmap Bitmap::fromFile(const QString& path) {
 
 // The image is shared until either side writes to it (QImage detaches), so a copy is an
 // independent picture; the canvas is not copied.
-Bitmap::Bitmap(const Bitmap& other) : m_image(other.m_image) {}
+Bitmap::Bitmap(const Bitmap& other) : m_image(other.m_image), m_subpixel(other.m_subpixel) {}
 
 Bitmap& Bitmap::operator=(const Bitmap& other) {
     if (this != &other) {
         m_image = other.m_image;
+        m_subpixel = other.m_subpixel;
         imageReplaced();
     }
     return *this;
 }
 
 // The canvas refers to this object's image, so it cannot move along with the pixels.
-Bitmap::Bitmap(Bitmap&& other) noexcept : m_image(std::move(other.m_image)) {
+Bitmap::Bitmap(Bitmap&& other) noexcept
+    : m_image(std::move(other.m_image)), m_subpixel(other.m_subpixel) {
     other.m_canvas.reset();
 }
 
 Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
     if (this != &other) {
         m_image = std::move(other.m_image);
+        m_subpixel = other.m_subpixel;
         other.m_canvas.reset();
         m_canvas.reset();
     }
@@ -91,13 +104,15 @@ Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
 Bitmap::~Bitmap() = default;
 
 int Bitmap::width() const {
-    return m_image.isNull() ? 0
-                            : int(std::ceil(m_image.width() / m_image.devicePixelRatio() - 1e-9));
+    return m_image.isNull()
+               ? 0
+               : Canvas::logicalExtent(m_image.width(), m_image.devicePixelRatio(), m_subpixel.x());
 }
 
 int Bitmap::height() const {
     return m_image.isNull() ? 0
-                            : int(std::ceil(m_image.height() / m_image.devicePixelRatio() - 1e-9));
+                            : Canvas::logicalExtent(m_image.height(), m_image.devicePixelRatio(),
+                                                    m_subpixel.y());
 }
 
 bool Bitmap::isMonochrome() const {
@@ -106,23 +121,24 @@ bool Bitmap::isMonochrome() const {
 
 void Bitmap::setSize(int width, int height) {
     const qreal dpr = m_image.isNull() ? 1.0 : m_image.devicePixelRatio();
-    m_image =
-        blank(width, height, dpr, isMonochrome() ? QImage::Format_Mono : QImage::Format_RGB32);
+    m_image = blank(width, height, dpr, m_subpixel,
+                    isMonochrome() ? QImage::Format_Mono : QImage::Format_RGB32);
     imageReplaced();
 }
 
 void Bitmap::assign(const QImage& image) {
     m_image = normalised(image);
+    m_subpixel = QPointF();
     imageReplaced();
 }
 
 Canvas& Bitmap::canvas() {
-    if (!m_canvas) m_canvas = std::make_unique<Canvas>(m_image);
+    if (!m_canvas) m_canvas = std::make_unique<Canvas>(m_image, m_subpixel);
     return *m_canvas;
 }
 
 void Bitmap::imageReplaced() {
-    if (m_canvas) m_canvas->surfaceChanged();
+    if (m_canvas) m_canvas->surfaceChanged(m_subpixel);
 }
 
 } // namespace tk

@@ -3,6 +3,7 @@
 #include "Canvas.h"
 
 #include <QImage>
+#include <QPointF>
 #include <QString>
 #include <memory>
 
@@ -16,8 +17,13 @@ namespace tk {
 class Bitmap {
 public:
     Bitmap() = default;
-    // A colour bitmap of `width` x `height` logical pixels, white.
-    Bitmap(int width, int height, qreal devicePixelRatio = 1.0);
+    // A colour bitmap of `width` x `height` logical pixels, white, on the device grid of
+    // `devicePixelRatio` and `subpixel` (see Canvas).
+    Bitmap(int width, int height, qreal devicePixelRatio = 1.0, QPointF subpixel = {});
+    // A colour bitmap whose pixels land one to one on `target` when drawn at its (0, 0):
+    // what a paint composes off-screen before copying it in, so that its text and lines
+    // come out as if drawn straight onto the target.
+    static Bitmap compatibleWith(const Canvas& target, int width, int height);
     // A copy of `image`: 1-bit images stay monochrome, everything else becomes 32-bit.
     explicit Bitmap(const QImage& image);
     static Bitmap monochrome(int width, int height);
@@ -40,12 +46,14 @@ public:
     void assign(const QImage& image);
 
     const QImage& image() const { return m_image; }
+    QPointF subpixel() const { return m_subpixel; }
     Canvas& canvas();
 
 private:
     void imageReplaced();
 
     QImage m_image;
+    QPointF m_subpixel;
     std::unique_ptr<Canvas> m_canvas;
 };
 

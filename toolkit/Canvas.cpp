@@ -125,7 +125,40 @@ struct TextLine {
 
 } // namespace
 
-Canvas::Canvas(QImage& image) : m_image(image) {
+Canvas::Canvas(QImage& image, QPointF subpixel) : m_image(image), m_subpixel(subpixel) {
+    surfaceChanged();
+}
+
+qint64 Canvas::deviceEdge(qint64 v, qreal ratio, qreal subpixel) {
+    return qint64(std::floor(double(v) * ratio + subpixel + 0.5 + 1e-6));
+}
+
+int Canvas::logicalExtent(int device, qreal ratio, qreal subpixel) {
+    if (device <= 0) return 0;
+    // The first logical pixel that starts at or past the end.
+    qint64 v = qint64(std::ceil((device - 0.5 - subpixel) / ratio - 1e-6));
+    while (v > 0 && deviceEdge(v - 1, ratio, subpixel) >= device)
+        --v;
+    while (deviceEdge(v, ratio, subpixel) < device)
+        ++v;
+    return clampToInt(v);
+}
+
+QPoint Canvas::devicePixelAt(QPointF devicePos) {
+    return QPoint(int(std::floor(devicePos.x() + 0.5 + 1e-6)),
+                  int(std::floor(devicePos.y() + 0.5 + 1e-6)));
+}
+
+QPointF Canvas::subpixelAt(QPointF devicePos) {
+    return devicePos - QPointF(devicePixelAt(devicePos));
+}
+
+QPointF Canvas::subpixelAtOrigin() const {
+    return subpixelAt(QPointF(m_state.origin) * m_dpr + m_subpixel);
+}
+
+void Canvas::surfaceChanged(QPointF subpixel) {
+    m_subpixel = subpixel;
     surfaceChanged();
 }
 
@@ -140,8 +173,8 @@ void Canvas::surfaceChanged() {
                                     std::to_string(static_cast<int>(f)));
     }
     m_dpr = m_image.devicePixelRatio() > 0 ? m_image.devicePixelRatio() : 1.0;
-    m_width = static_cast<int>(std::ceil(m_image.width() / m_dpr - 1e-9));
-    m_height = static_cast<int>(std::ceil(m_image.height() / m_dpr - 1e-9));
+    m_width = logicalExtent(m_image.width(), m_dpr, m_subpixel.x());
+    m_height = logicalExtent(m_image.height(), m_dpr, m_subpixel.y());
     m_state.origin = QPoint();
     m_state.clip = QRegion(0, 0, m_width, m_height);
 }
@@ -173,12 +206,13 @@ std::optional<QRect> Canvas::toImage(const Rect& r) const {
 }
 
 QRect Canvas::toDevice(const QRect& logical) const {
-    const auto dev = [this](int v) { return static_cast<int>(std::floor(v * m_dpr + 1e-6)); };
-    const int l = dev(logical.left());
-    const int t = dev(logical.top());
-    const int r = std::min(dev(logical.left() + logical.width()), m_image.width());
-    const int b = std::min(dev(logical.top() + logical.height()), m_image.height());
-    return QRect(QPoint(l, t), QPoint(r - 1, b - 1));
+    const qint64 l = std::max<qint64>(devX(logical.left()), 0);
+    const qint64 t = std::max<qint64>(devY(logical.top()), 0);
+    const qint64 r =
+        std::min<qint64>(devX(qint64(logical.left()) + logical.width()), m_image.width());
+    const qint64 b =
+        std::min<qint64>(devY(qint64(logical.top()) + logical.height()), m_image.height());
+    return QRect(QPoint(int(l), int(t)), QPoint(int(r - 1), int(b - 1)));
 }
 
 void Canvas::clipRect(const Rect& r) {
@@ -502,8 +536,15 @@ bool Canvas::textIsTransparent() const {
 void Canvas::beginPainter(QPainter& p) const {
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setRenderHint(QPainter::TextAntialiasing, !crispTextForTests());
-    p.setClipRegion(m_state.clip);
-    p.translate(m_state.origin);
+    // The clip in device pixels, as the shapes see it: Qt would round a logical clip on
+    // its own and let text spill into, or stop short of, a device pixel of a neighbour.
+    QRegion deviceClip;
+    for (const QRect& r : m_state.clip)
+        deviceClip += toDevice(r);
+    p.setWorldTransform(QTransform::fromScale(1 / m_dpr, 1 / m_dpr));
+    p.setClipRegion(deviceClip);
+    p.setWorldTransform(QTransform::fromTranslate(m_state.origin.x() + m_subpixel.x() / m_dpr,
+                                                  m_state.origin.y() + m_subpixel.y() / m_dpr));
     p.setFont(qfont());
     p.setPen(toQColor(m_state.font.color()));
 }
@@ -705,31 +746,73 @@ Rect Canvas::drawText(const Rect& r, const QString& text, TextFormats flags) {
 
 // --- Bitmaps --------------------------------------------------------------------------
 
-// Nearest-neighbour copy of `srcRect` (source pixels) onto `dest` (canvas coordinates),
-// through the clip. Source pixels whose colour equals `skip` are left out.
-void Canvas::drawImage(const Rect& dest, const QImage& img, const QRect& srcRect,
+// One axis of a picture copy: for each device pixel of the visible logical span
+// [visLo, visHi) of the destination [destLo, destHi), the source device pixel it shows, or
+// -1. A copy at the picture's own size goes logical pixel by logical pixel, so a line one
+// logical pixel wide stays whole on any grid; a stretched copy scales device pixels.
+std::vector<int> Canvas::sourceMap(qint64 destLo, qint64 destHi, qint64 visLo, qint64 visHi,
+                                   bool horizontal, qint64 srcLo, qint64 srcHi, qreal srcRatio,
+                                   qreal srcSubpixel, int srcDevice) const {
+    const qint64 limit = horizontal ? m_image.width() : m_image.height();
+    const auto dev = [&](qint64 v) { return horizontal ? devX(v) : devY(v); };
+    const auto srcDev = [&](qint64 v) { return deviceEdge(v, srcRatio, srcSubpixel); };
+    const qint64 base = std::max<qint64>(dev(visLo), 0);
+    const qint64 end = std::min<qint64>(dev(visHi), limit);
+    std::vector<int> map(size_t(std::max<qint64>(end - base, 0)), -1);
+    if (map.empty()) return map;
+    __extension__ using Wide = __int128;
+    if (destHi - destLo == srcHi - srcLo) {
+        for (qint64 u = visLo; u < visHi; ++u) {
+            const qint64 i = srcLo + (u - destLo);
+            const qint64 sa = std::clamp<qint64>(srcDev(i), 0, srcDevice);
+            const qint64 sb = std::clamp<qint64>(srcDev(i + 1), 0, srcDevice);
+            const qint64 da = dev(u), db = dev(u + 1);
+            if (sb <= sa || db <= da) continue;
+            for (qint64 d = std::max(da, base); d < std::min(db, end); ++d)
+                map[size_t(d - base)] = int(sa + (d - da) * (sb - sa) / (db - da));
+        }
+        return map;
+    }
+    const qint64 dl = dev(destLo), dw = dev(destHi) - dl;
+    const qint64 sl = srcDev(srcLo), sw = srcDev(srcHi) - sl;
+    if (dw <= 0 || sw <= 0) return map;
+    for (qint64 d = base; d < end; ++d) {
+        const qint64 sd = sl + qint64(Wide(d - dl) * sw / dw);
+        if (sd >= 0 && sd < srcDevice) map[size_t(d - base)] = int(sd);
+    }
+    return map;
+}
+
+// Nearest-neighbour copy of the part `src` (the picture's logical pixels) onto `dest`
+// (canvas coordinates), through the clip. Source pixels whose colour equals `skip` are
+// left out.
+void Canvas::drawImage(const Rect& dest, const QImage& img, QPointF srcSubpixel, const Rect& src,
                        std::optional<QRgb> skip) {
-    if (img.isNull() || srcRect.isEmpty() || dest.isEmpty()) return;
+    if (img.isNull() || src.isEmpty() || dest.isEmpty()) return;
     const std::optional<QRect> visible = toImage(dest);
     if (!visible) return;
-    const QImage src = isTrueColor(img.format()) ? img : img.convertToFormat(QImage::Format_RGB32);
-    const auto dev = [this](qint64 v) { return qint64(std::floor(double(v) * m_dpr + 1e-6)); };
-    const qint64 dl = dev(qint64(dest.Left) + m_state.origin.x());
-    const qint64 dt = dev(qint64(dest.Top) + m_state.origin.y());
-    const qint64 dw = dev(qint64(dest.Right) + m_state.origin.x()) - dl;
-    const qint64 dh = dev(qint64(dest.Bottom) + m_state.origin.y()) - dt;
-    if (dw <= 0 || dh <= 0) return;
+    const QImage source =
+        isTrueColor(img.format()) ? img : img.convertToFormat(QImage::Format_RGB32);
+    const qreal srcRatio = img.devicePixelRatio() > 0 ? img.devicePixelRatio() : 1.0;
+    const qint64 ox = m_state.origin.x(), oy = m_state.origin.y();
+    const std::vector<int> xs =
+        sourceMap(dest.Left + ox, dest.Right + ox, visible->left(), visible->right() + 1, true,
+                  src.Left, src.Right, srcRatio, srcSubpixel.x(), source.width());
+    const std::vector<int> ys =
+        sourceMap(dest.Top + oy, dest.Bottom + oy, visible->top(), visible->bottom() + 1, false,
+                  src.Top, src.Bottom, srcRatio, srcSubpixel.y(), source.height());
+    const QRect mapped = toDevice(*visible);
     for (const QRect& part : m_state.clip) {
         const QRect piece = part.intersected(*visible);
         if (piece.isEmpty()) continue;
         const QRect d = toDevice(piece);
         for (int y = d.top(); y <= d.bottom(); ++y) {
-            const qint64 sy = srcRect.top() + (qint64(y) - dt) * srcRect.height() / dh;
-            if (sy < 0 || sy >= src.height()) continue;
-            const auto* in = reinterpret_cast<const QRgb*>(src.constScanLine(int(sy)));
+            const int sy = ys[size_t(y - mapped.top())];
+            if (sy < 0) continue;
+            const auto* in = reinterpret_cast<const QRgb*>(source.constScanLine(sy));
             for (int x = d.left(); x <= d.right(); ++x) {
-                const qint64 sx = srcRect.left() + (qint64(x) - dl) * srcRect.width() / dw;
-                if (sx < 0 || sx >= src.width()) continue;
+                const int sx = xs[size_t(x - mapped.left())];
+                if (sx < 0) continue;
                 const QRgb c = opaque(in[sx]);
                 if (skip && (c & 0xFFFFFFu) == (*skip & 0xFFFFFFu)) continue;
                 if (m_mono)
@@ -744,27 +827,23 @@ void Canvas::drawImage(const Rect& dest, const QImage& img, const QRect& srcRect
 void Canvas::draw(int x, int y, const Bitmap& bitmap) {
     if (bitmap.isEmpty()) return;
     drawImage(Rect::fromSize(x, y, bitmap.width(), bitmap.height()), bitmap.image(),
-              bitmap.image().rect());
+              bitmap.subpixel(), Rect{0, 0, bitmap.width(), bitmap.height()});
 }
 
 void Canvas::stretchDraw(const Rect& r, const Bitmap& bitmap) {
     if (bitmap.isEmpty()) return;
-    drawImage(r, bitmap.image(), bitmap.image().rect());
+    drawImage(r, bitmap.image(), bitmap.subpixel(), Rect{0, 0, bitmap.width(), bitmap.height()});
 }
 
 void Canvas::copyRect(const Rect& dest, const Bitmap& bitmap, const Rect& src) {
     if (bitmap.isEmpty()) return;
-    const qreal dpr = bitmap.image().devicePixelRatio();
-    const auto dev = [dpr](int v) { return int(std::floor(v * dpr + 1e-6)); };
-    const QRect srcDevice(QPoint(dev(src.Left), dev(src.Top)),
-                          QPoint(dev(src.Right) - 1, dev(src.Bottom) - 1));
-    drawImage(dest, bitmap.image(), srcDevice);
+    drawImage(dest, bitmap.image(), bitmap.subpixel(), src);
 }
 
 void Canvas::drawTransparent(int x, int y, const Bitmap& bitmap, TColor transparent) {
     if (bitmap.isEmpty()) return;
     drawImage(Rect::fromSize(x, y, bitmap.width(), bitmap.height()), bitmap.image(),
-              bitmap.image().rect(), toQRgb(transparent));
+              bitmap.subpixel(), Rect{0, 0, bitmap.width(), bitmap.height()}, toQRgb(transparent));
 }
 
 } // namespace tk

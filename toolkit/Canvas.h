@@ -8,12 +8,14 @@
 #include <QFont>
 #include <QImage>
 #include <QPoint>
+#include <QPointF>
 #include <QRegion>
 #include <QSize>
 #include <QString>
 #include <initializer_list>
 #include <optional>
 #include <span>
+#include <vector>
 
 class QPainter;
 
@@ -64,6 +66,14 @@ Q_DECLARE_FLAGS(TextFormats, TextFormat)
 // must not outlive it. Construction is cheap; the canvas opens a QPainter only for the
 // duration of one text operation and writes every other pixel itself.
 //
+// The device grid: logical (0, 0) lies `subpixel` device pixels from the image's first
+// pixel (each coordinate in [-0.5, 0.5)), and logical pixel v covers the device pixels
+// from round(v * ratio + subpixel) up to round((v + 1) * ratio + subpixel), halves
+// rounding up. So every logical pixel is whole device pixels, neighbours meet without a
+// gap, and at a ratio of 1 or 2 it is simply v * ratio. A non-zero subpixel is for a
+// picture that Qt places at a fractional device position (a child widget at a ratio of
+// 1.5): given that position, its lines fall where those of its parent's picture would.
+//
 // Supported image formats: RGB32, ARGB32, ARGB32_Premultiplied, and Mono/MonoLSB (colours
 // are mapped to the nearer entry of the colour table). Anything else is refused.
 class Canvas {
@@ -78,7 +88,7 @@ class Canvas {
     };
 
 public:
-    explicit Canvas(QImage& image);
+    explicit Canvas(QImage& image, QPointF subpixel = {});
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
@@ -88,9 +98,24 @@ public:
     int width() const { return m_width; }
     int height() const { return m_height; }
     qreal devicePixelRatio() const { return m_dpr; }
+    QPointF subpixel() const { return m_subpixel; }
+    // The subpixel a picture needs so that, drawn at this canvas's (0, 0), its pixels land
+    // one to one on the canvas's.
+    QPointF subpixelAtOrigin() const;
+
+    // The first device pixel of logical coordinate `v` on a grid of `ratio` and `subpixel`.
+    static qint64 deviceEdge(qint64 v, qreal ratio, qreal subpixel);
+    // How many logical pixels an image `device` pixels long holds on that grid (the last
+    // one may be cut short).
+    static int logicalExtent(int device, qreal ratio, qreal subpixel);
+    // Splits the device position Qt paints a picture at into the whole pixel the picture
+    // starts at and the subpixel of its logical origin (Qt rounds halves up).
+    static QPoint devicePixelAt(QPointF devicePos);
+    static QPointF subpixelAt(QPointF devicePos);
     // The image was replaced or resized: the clip becomes the whole image and the origin
     // (0, 0); pen, brush and font stay.
     void surfaceChanged();
+    void surfaceChanged(QPointF subpixel);
 
     // --- State. Change it inside a StateSaver scope so that no change outlives its use.
     const Pen& pen() const { return m_state.pen; }
@@ -189,6 +214,8 @@ private:
     void restoreState(const State& s);
     // Logical image rectangle -> device rectangle of whole logical pixels.
     QRect toDevice(const QRect& logical) const;
+    qint64 devX(qint64 v) const { return deviceEdge(v, m_dpr, m_subpixel.x()); }
+    qint64 devY(qint64 v) const { return deviceEdge(v, m_dpr, m_subpixel.y()); }
     // Canvas rectangle -> logical image rectangle, clamped to the image.
     std::optional<QRect> toImage(const Rect& r) const;
     std::uint32_t deviceValue(TColor c) const;
@@ -204,11 +231,17 @@ private:
     void beginPainter(QPainter& p) const;
     void drawTextLine(int x, int y, const QString& text, const QList<int>& marks, bool clipToRect,
                       const Rect& clip);
-    void drawImage(const Rect& dest, const QImage& img, const QRect& srcRect,
+    // `src` in the picture's logical pixels; the picture's own grid is `srcSubpixel`.
+    void drawImage(const Rect& dest, const QImage& img, QPointF srcSubpixel, const Rect& src,
                    std::optional<QRgb> skip = std::nullopt);
+    // Which source device pixel each device pixel of one axis shows, or -1.
+    std::vector<int> sourceMap(qint64 destLo, qint64 destHi, qint64 visLo, qint64 visHi,
+                               bool horizontal, qint64 srcLo, qint64 srcHi, qreal srcRatio,
+                               qreal srcSubpixel, int srcDevice) const;
 
     QImage& m_image;
     qreal m_dpr = 1.0;
+    QPointF m_subpixel;
     int m_width = 0;
     int m_height = 0;
     bool m_mono = false;

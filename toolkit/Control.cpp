@@ -557,18 +557,31 @@ bool TControl::event(QEvent* e) {
 }
 
 void TControl::paintEvent(QPaintEvent*) {
-    const qreal dpr = devicePixelRatioF();
-    QImage image(size() * dpr, QImage::Format_ARGB32_Premultiplied);
+    QPainter p(this);
+    // The picture is made at the resolution it lands at: the screen's, or that of the
+    // picture the widget is rendered into.
+    const QTransform toDevice = p.deviceTransform();
+    const bool plainScale = toDevice.type() <= QTransform::TxScale && toDevice.m11() > 0 &&
+                            qFuzzyCompare(toDevice.m11(), toDevice.m22());
+    const qreal dpr = plainScale ? toDevice.m11() : devicePixelRatioF();
+    // At a ratio like 1.5 Qt places a child at a fractional device position and shows the
+    // device pixels from the rounded one on. The picture is drawn on that same grid, and
+    // put exactly there, so that its edges meet the parent's and the siblings' lines.
+    const QPointF subpixel =
+        plainScale ? Canvas::subpixelAt(QPointF(toDevice.dx(), toDevice.dy())) : QPointF();
+    const QSize device(int(Canvas::deviceEdge(width(), dpr, subpixel.x())),
+                       int(Canvas::deviceEdge(height(), dpr, subpixel.y())));
+    if (device.isEmpty()) return;
+    QImage image(device, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(dpr);
     image.fill(toQColor(m_color));
     {
-        Canvas c(image);
+        Canvas c(image, subpixel);
         c.setFont(m_font);
         if (!(m_style & csOpaque)) eraseBackground(c);
         paint(c);
     }
-    QPainter p(this);
-    p.drawImage(0, 0, image);
+    p.drawImage(-subpixel / dpr, image);
 }
 
 void TControl::mousePressEvent(QMouseEvent* e) {
@@ -647,8 +660,14 @@ void paintParentBackground(const QWidget* control, Canvas& c) {
         pc->paintAsBackground(c);
         return;
     }
-    // A plain widget: its background and its own painting, without its children.
-    QImage picture(parent->size(), QImage::Format_ARGB32_Premultiplied);
+    // A plain widget: its background and its own painting, without its children, at the
+    // canvas's resolution.
+    const qreal dpr = c.devicePixelRatio();
+    QImage picture(int(Canvas::deviceEdge(parent->width(), dpr, 0)),
+                   int(Canvas::deviceEdge(parent->height(), dpr, 0)),
+                   QImage::Format_ARGB32_Premultiplied);
+    if (picture.isNull()) return;
+    picture.setDevicePixelRatio(dpr);
     picture.fill(parent->palette().color(parent->backgroundRole()));
     parent->render(&picture, QPoint(), QRegion(), QWidget::DrawWindowBackground);
     c.draw(0, 0, Bitmap(picture));
