@@ -90,8 +90,8 @@ measure() {
   if [ -z "$start" ] || [ -z "$paint" ]; then fail "$bin reported no first paint"; fi
   pause "$settle"
   m_rss="$(awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status")"
-  # Pss shares each library page among every process mapping it, on the whole machine;
-  # USS, the pages only this process holds, does not depend on what else runs.
+  # Pss (each page divided among the processes mapping it) and USS (the pages no other
+  # process maps) both move with what else runs on the machine.
   read -r m_pss m_uss < <(awk '/^Pss:/ { p = $2 } /^Private_(Clean|Dirty):/ { u += $2 }
     END { print p + 0, u + 0 }' "/proc/$pid/smaps_rollup" 2>/dev/null || echo "0 0")
   [ -z "$smaps" ] || cp "/proc/$pid/smaps" "$smaps"
@@ -170,8 +170,9 @@ Memory: read ${settle}s after that frame.
 | Pss (KiB) | $zp | $bp | $(ratio "$zp" "$bp") | $(verdict "$(ratio "$zp" "$bp")") |
 | USS, private pages (KiB) | $zu | $bu | $(ratio "$zu" "$bu") | $(verdict "$(ratio "$zu" "$bu")") |
 
-Pss changes with the other processes that map the same libraries at the moment (other
-Qt programs on the machine lower it); VmRSS and USS do not.
+VmRSS is the measure to compare. Pss and USS count a library page as shared only while
+another process maps it too, so they move with what else runs on the machine (other Qt
+programs lower both).
 
 All starts (ms to first paint / VmRSS KiB):
 
@@ -224,7 +225,8 @@ total = sum(z_rss.values()) - sum(b_rss.values())
 print(f"| all mappings | {sum(z_rss.values())} | {sum(b_rss.values())} | {total:+d} | "
       f"{sum(z_private.values())} | {sum(b_private.values())} |")
 print("\nTables larger than 128 KiB are held in blocks the allocator maps on their own:")
-print("they count under [anonymous], not [heap].\n")
+print("they count under [anonymous], not [heap]. Private pages are those no other process")
+print("maps at the moment.\n")
 EOF
 
 python3 - "$bench_json" "$tables" "$repetitions" <<'EOF'
