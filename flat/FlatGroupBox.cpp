@@ -220,21 +220,25 @@ TDefineGroupButton::TDefineGroupButton(TDefineRadioGroup* group)
     setVisible(false);
     setEnabled(group->enabled());
     setParentShowHint(false);
-    OnClick = [this] { m_group->buttonClicked(this); };
+    OnClick = [this] {
+        if (m_group) m_group->buttonClicked(this);
+    };
     setParentControl(group);
 }
 
 TDefineGroupButton::~TDefineGroupButton() {
-    m_group->m_buttons.removeOne(this);
+    if (m_group) m_group->m_buttons.removeOne(this);
 }
 
 void TDefineGroupButton::keyDown(int& key, tk::TShiftState shift) {
     TDefineRadioButton::keyDown(key, shift);
-    m_group->keyDown(key, shift);
+    // The key may have clicked this button out of its group.
+    if (m_group) m_group->keyDown(key, shift);
 }
 
 void TDefineGroupButton::keyPress(QChar& key) {
     TDefineRadioButton::keyPress(key);
+    if (!m_group) return;
     m_group->keyPress(key);
     if ((key == QLatin1Char('\b') || key == QLatin1Char(' ')) && !m_group->mayChangeSelection())
         key = QChar();
@@ -253,6 +257,19 @@ TDefineRadioGroup::TDefineRadioGroup(tk::Component* owner, QWidget* parent)
 TDefineRadioGroup::~TDefineRadioGroup() {
     while (!m_buttons.isEmpty())
         delete m_buttons.last();
+}
+
+void TDefineRadioGroup::dropButton(TDefineGroupButton* button) {
+    m_buttons.removeOne(button);
+    button->m_group = nullptr;
+    if (button != m_clicking) {
+        delete button;
+        return;
+    }
+    // An OnClick that shortens Items may drop the very button being clicked; its click is
+    // still on the stack, so it goes once control is back in the event loop.
+    button->setVisible(false);
+    button->deleteLater();
 }
 
 void TDefineRadioGroup::setItems(const QStringList& items) {
@@ -310,7 +327,7 @@ void TDefineRadioGroup::updateButtons() {
     while (m_buttons.size() < m_items.size())
         new TDefineGroupButton(this);
     while (m_buttons.size() > m_items.size())
-        delete m_buttons.last();
+        dropButton(m_buttons.last());
     for (qsizetype i = 0; i < m_buttons.size(); ++i)
         m_buttons[i]->setCaption(m_items[i]);
     if (m_itemIndex >= 0 && m_itemIndex < m_buttons.size()) {
@@ -346,6 +363,7 @@ void TDefineRadioGroup::arrangeButtons() {
 void TDefineRadioGroup::buttonClicked(TDefineGroupButton* button) {
     if (m_updating) return;
     m_itemIndex = int(m_buttons.indexOf(button));
+    const QScopedValueRollback<TDefineGroupButton*> clicking(m_clicking, button);
     changed();
     click();
 }

@@ -81,6 +81,9 @@ public:
     void keyPress(QChar& key) override;
 
 private:
+    friend class TDefineRadioGroup;
+
+    // Null once the group has let go of the button (see TDefineRadioGroup::dropButton).
     TDefineRadioGroup* m_group;
 };
 
@@ -130,13 +133,16 @@ private:
     void arrangeButtons();
     // Each item button's OnClick.
     void buttonClicked(TDefineGroupButton* button);
+    // Frees a button the items no longer need.
+    void dropButton(TDefineGroupButton* button);
 
     QList<TDefineGroupButton*> m_buttons;
     QStringList m_items;
     int m_itemIndex = -1;
     int m_columns = 1;
     int m_topOffset = 5;
-    bool m_updating = false; // the group itself is checking a button
+    bool m_updating = false;                  // the group itself is checking a button
+    TDefineGroupButton* m_clicking = nullptr; // the button whose click is running
 };
 
 // The radio group as layouts create it; it also publishes the group box's properties.

@@ -5,6 +5,7 @@
 #include "Layout.h"
 #include "TestEnvironment.h"
 
+#include <QPointer>
 #include <QTest>
 
 using namespace flat;
@@ -77,6 +78,7 @@ private slots:
     void itemIndexClampsAndClicks();
     void shrinkingItemsMovesItemIndexQuietly();
     void userPressOnItemClicksTheGroupThrice();
+    void onClickMayDropTheClickedItem();
     void itemButtonsAreRadioSiblings();
     void loadingClampsAStoredItemIndex();
 };
@@ -304,6 +306,36 @@ void TestFlatGroupBox::userPressOnItemClicksTheGroupThrice() {
     QCOMPARE(seen, (QList<int>{2, 2, 2}));
     QTest::mouseClick(group.buttons()[2], Qt::LeftButton, {}, QPoint(5, 5));
     QCOMPARE(seen.size(), 4);
+}
+
+void TestFlatGroupBox::onClickMayDropTheClickedItem() {
+    tk::TForm form;
+    form.setBounds(0, 0, 300, 200);
+    TFlatRadioGroup group(nullptr, &form);
+    group.setItems(lines(3));
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    int clicks = 0;
+    group.OnClick = [&] {
+        ++clicks;
+        group.setItems(lines(1));
+    };
+    const QPointer<TDefineGroupButton> clicked = group.buttons()[2];
+    QTest::mouseClick(clicked, Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(clicks >= 1);
+    QCOMPARE(group.buttons().size(), 1);
+    QCOMPARE(group.itemIndex(), 0);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(clicked.isNull());
+    // The same through the keyboard: space clicks the focused item.
+    group.setItems(lines(3));
+    group.buttons()[2]->setFocus();
+    QTRY_VERIFY(group.buttons()[2]->focused());
+    const QPointer<TDefineGroupButton> keyed = group.buttons()[2];
+    QTest::keyClick(keyed, Qt::Key_Space);
+    QCOMPARE(group.buttons().size(), 1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(keyed.isNull());
 }
 
 void TestFlatGroupBox::itemButtonsAreRadioSiblings() {
