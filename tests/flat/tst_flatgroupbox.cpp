@@ -327,15 +327,13 @@ void TestFlatGroupBox::onClickMayDropTheClickedItem() {
     QCOMPARE(group.itemIndex(), 0);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(clicked.isNull());
-    // The same through the keyboard: space clicks the focused item.
+    // The same through the focus: an item that takes the focus clicks itself.
     group.setItems(lines(3));
-    group.buttons()[2]->setFocus();
-    QTRY_VERIFY(group.buttons()[2]->focused());
-    const QPointer<TDefineGroupButton> keyed = group.buttons()[2];
-    QTest::keyClick(keyed, Qt::Key_Space);
-    QCOMPARE(group.buttons().size(), 1);
+    const QPointer<TDefineGroupButton> focused = group.buttons()[2];
+    focused->setFocus();
+    QTRY_COMPARE(group.buttons().size(), 1);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(keyed.isNull());
+    QVERIFY(focused.isNull());
 }
 
 void TestFlatGroupBox::itemButtonsAreRadioSiblings() {
