@@ -21,9 +21,45 @@ void TForm::setBorderStyle(TFormBorderStyle s) {
     setWindowFlag(Qt::FramelessWindowHint, s == bsNone);
 }
 
+namespace {
+
+// The smallest base length from which whole steps of `step` device pixels reach `length`
+// logical pixels at `scale`, as Qt rounds both to device pixels; 0 when none does.
+int reachableBase(int length, qreal scale, int step) {
+    const int target = qRound(length * scale);
+    for (int base = 0; base < length; ++base)
+        if ((target - qRound(base * scale)) % step == 0) return base;
+    return 0;
+}
+
+} // namespace
+
 void TForm::setBounds(int l, int t, int w, int h) {
+    // The hints go first, so that the window manager lets the new size through.
+    keepSizeReachable(QSize(w, h));
     // A top-level keeps its place on the screen as given (placed where designed).
     TControl::setBounds(l, t, w, h);
+}
+
+void TForm::keepSizeReachable(const QSize& size) {
+    // With scaling on, Qt 6.4 on X11 always hints a resize increment of one logical pixel in
+    // device pixels, rounded: 2 at a scale of 1.5, over a base of the unset (-1, -1) scaled,
+    // -2. The window manager then only allows even widths and heights, also when it first
+    // maps the window, so 194 wide (291 device pixels) maps 290 wide and Qt reads that back
+    // as 193. A base of the right parity makes the size we ask for one of the allowed ones.
+    // The window itself is never resized here, so nothing can loop, and a size the user or
+    // the window manager chooses later stands.
+    QWindow* win = windowHandle();
+    if (!win || !isWindow() || !sizeIncrement().isEmpty()) return;
+    const qreal scale = win->devicePixelRatio();
+    const int step = qRound(scale);
+    if (step < 1) return;
+    const QSize base(reachableBase(size.width(), scale, step),
+                     reachableBase(size.height(), scale, step));
+    // The widget's record is copied to the window whenever its constraints change, but not
+    // when the window is created, so both are set.
+    setBaseSize(base);
+    win->setBaseSize(base);
 }
 
 TControl* TForm::activeControl() const {
@@ -63,6 +99,9 @@ void TForm::openUrl(const QString& address) {
 }
 
 bool TForm::event(QEvent* e) {
+    // The native window now exists (and is not mapped yet), or the scale may have changed.
+    if (e->type() == QEvent::WinIdChange || e->type() == QEvent::ScreenChangeInternal)
+        keepSizeReachable(size());
     if (m_manualMove) {
         if (e->type() == QEvent::MouseMove) {
             move(QCursor::pos() - m_moveGrip);

@@ -4,6 +4,7 @@
 #include "Types.h"
 
 #include <QPoint>
+#include <QSize>
 
 namespace tk {
 
@@ -59,6 +60,9 @@ protected:
     bool event(QEvent* e) override;
 
 private:
+    // Hints the window manager so that a window of `size` can be mapped at its full size.
+    void keepSizeReachable(const QSize& size);
+
     TFormBorderStyle m_borderStyle = bsSizeable;
     TPosition m_position = poDesigned;
     int m_pixelsPerInch = 96;
