@@ -428,6 +428,8 @@ TTabSheet* TPageControl::successorOf(const TTabSheet* page) const {
 
 void TPageControl::tabsChanged() {
     m_stripValid = false;
+    // Pages and captions arrive one by one while loading; loaded() lays them out once.
+    if (isLoading()) return;
     if (m_hotTab >= tabCount()) m_hotTab = -1;
     layoutSheets();
     update();
