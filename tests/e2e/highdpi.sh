@@ -73,9 +73,9 @@ for line in 0 1 386 387; do
   n="$(count_other "$px" col "$line" 0 466 808000)"
   [ "$n" -eq 0 ] || fail "column $line: $n pixels not olive"
 done
-for spec in "row 2 2 386" "row 463 2 386" "col 2 2 464" "col 385 2 464"; do
+for segment in "row 2 2 386" "row 463 2 386" "col 2 2 464" "col 385 2 464"; do
   # shellcheck disable=SC2086
-  set -- $spec
+  set -- $segment
   n="$(count_other "$px" "$1" "$2" "$3" "$4" 808000)"
   [ "$n" -eq $(($4 - $3)) ] || fail "$1 $2: $(($4 - $3 - n)) olive pixels inside the outline"
 done
@@ -123,10 +123,10 @@ for line in $(seq 0 $((top - 1))) $(seq "$right" $((w - 1))); do
 done
 # Just inside the outline on the left and right (below the tabs) and at the bottom comes
 # the page frame, not the face.
-for spec in "col $top $(dev 48 1.5) $bottom" "col $((right - 1)) $(dev 48 1.5) $bottom" \
+for segment in "col $top $(dev 48 1.5) $bottom" "col $((right - 1)) $(dev 48 1.5) $bottom" \
   "row $((bottom - 1)) $top $right"; do
   # shellcheck disable=SC2086
-  set -- $spec
+  set -- $segment
   n="$(count_other "$px" "$1" "$2" "$3" "$4" EFEFEF)"
   [ "$n" -eq $(($4 - $3)) ] || fail "$1 $2: $(($4 - $3 - n)) pixels of face colour between the frames"
 done
