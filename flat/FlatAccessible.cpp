@@ -77,10 +77,8 @@ protected:
 
 // Looked up at every question: the ticket comes and goes after the interface is made.
 const TDefineTicket* ticketOf(const QObject* o) {
-    if (auto* e = qobject_cast<const TDefineEdit*>(o)) return e->ticket();
-    if (auto* b = qobject_cast<const TDefineComboBox*>(o)) return b->ticket();
-    if (auto* b = qobject_cast<const TDefineColorBox*>(o)) return b->ticket();
-    return nullptr;
+    const auto* owner = dynamic_cast<const TicketOwner*>(o);
+    return owner ? owner->ticket() : nullptr;
 }
 
 // The edit and the combo boxes are named by the ticket beside them, else by their hint.

@@ -70,7 +70,7 @@ public:
     // Whether the list has been filled for the first time.
     bool isCreated() const { return m_created; }
 
-    TDefineTicket* ticket() const { return m_ticket; }
+    TDefineTicket* ticket() const override { return m_ticket; }
     TTicketPosition ticketPosition() const { return m_ticketPosition; }
     void setTicketPosition(TTicketPosition p);
     int ticketSpace() const { return m_ticketSpace; }

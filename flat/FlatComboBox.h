@@ -145,7 +145,7 @@ public:
     bool isMouseIn() const { return m_mouseIn; }
 
     // Null once the ticket has been destroyed; the box then works without one.
-    TDefineTicket* ticket() const { return m_ticket; }
+    TDefineTicket* ticket() const override { return m_ticket; }
     TTicketPosition ticketPosition() const { return m_ticketPosition; }
     // Without a ticket the value is dropped.
     void setTicketPosition(TTicketPosition p);

@@ -47,7 +47,7 @@ public:
     void setAlignment(tk::TAlignment a);
 
     // Null once the ticket has been destroyed; the edit then works without one.
-    TDefineTicket* ticket() const { return m_ticket; }
+    TDefineTicket* ticket() const override { return m_ticket; }
     QObject* ticketObject() const { return m_ticket; }
     TTicketPosition ticketPosition() const { return m_ticketPosition; }
     // Without a ticket the value is dropped.

@@ -8,6 +8,8 @@
 
 namespace flat {
 
+class TDefineTicket;
+
 // A control that keeps a ticket beside itself. The ticket calls placeTicket() whenever it
 // has re-sized itself to its caption or font; the owner then places it again with its own
 // TicketPosition and TicketSpace (PlaceTicket). The label, the edit, the combo box and
@@ -16,6 +18,8 @@ namespace flat {
 class TicketOwner {
 public:
     virtual void placeTicket() = 0;
+    // Null while the owner has none.
+    virtual TDefineTicket* ticket() const = 0;
 
 protected:
     TicketOwner() = default;
@@ -49,7 +53,7 @@ public:
     ~TDefineLabel() override;
 
     // Null once the ticket has been destroyed; the label then works without one.
-    TDefineTicket* ticket() const { return m_ticket; }
+    TDefineTicket* ticket() const override { return m_ticket; }
     QObject* ticketObject() const;
 
     TTicketPosition ticketPosition() const { return m_ticketPosition; }
