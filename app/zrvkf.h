@@ -12,8 +12,12 @@
 inline constexpr const char* MakerHomePage = "https://zarvik.example/";
 
 // What the result box shows for a query of `text` in `table`: the first line that holds
-// the text at a character boundary, decoded; or a note when there is no such line.
+// the text at a character boundary, decoded and shortened to MaxAnswerLength characters
+// and "…"; or a note when there is no such line.
 QString lookUpAnswer(const dict::CodeTable& table, const QString& text);
+// Qt's own default limit of a line edit: a longer text only slows the box down, and no one
+// reads a line of that length in a box of 194 pixels.
+inline constexpr qsizetype MaxAnswerLength = 32767;
 inline constexpr const char* NotFoundText = "未找到";
 inline constexpr const char* NotInGbkText = "不在GBK字符集中";
 // What a screen reader calls the input box and the result box.
