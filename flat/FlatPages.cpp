@@ -360,6 +360,11 @@ TDefineSheet& TDefinePages::flatSheet(int index) const {
     return flatSheet(p);
 }
 
+bool TDefinePages::canHold(const QObject* child) const {
+    return TVersionPages::canHold(child) &&
+           (!qobject_cast<const tk::TTabSheet*>(child) || qobject_cast<const TDefineSheet*>(child));
+}
+
 TDefineSheet& TDefinePages::flatSheet(tk::TTabSheet* page) const {
     if (auto* s = qobject_cast<TDefineSheet*>(page)) return *s;
     throw std::logic_error(

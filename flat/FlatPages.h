@@ -95,6 +95,8 @@ public:
     // Page `index` as the flat sheet it must be; fails with an exception for a page of
     // another kind or an index out of range.
     TDefineSheet& flatSheet(int index) const;
+    // Its pages are flat sheets: a layout may not give it a sheet of another kind.
+    bool canHold(const QObject* child) const override;
     // The tab under the mouse while hot tracking in pcsFlatStyle, -1 for none.
     int hotIndex() const { return m_hotIndex; }
     // Where the page frame is outlined in pcsFlatStyle.

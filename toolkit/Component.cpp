@@ -71,6 +71,10 @@ void Component::setLayoutParent(QObject* parent) {
     m_self->setParent(parent);
 }
 
+bool Component::canHold(const QObject*) const {
+    return m_self->isWidgetType();
+}
+
 Component* Component::findComponent(const QString& name) const {
     for (Component* c : m_components)
         if (c->m_name.compare(name, Qt::CaseInsensitive) == 0) return c;

@@ -50,6 +50,10 @@ public:
     // properties in file order, then loaded() on every component once all are read.
     virtual void setLayoutParent(QObject* parent);
     virtual void loaded() { m_loading = false; }
+    // Whether a layout may put `child` into this component. A widget holds controls and
+    // other components; a component that is no widget holds nothing, since a control
+    // needs a widget for its parent.
+    virtual bool canHold(const QObject* child) const;
 
     Component* findComponent(const QString& name) const;
 

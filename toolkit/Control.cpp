@@ -5,6 +5,7 @@
 #include "Bitmap.h"
 #include "Canvas.h"
 #include "Form.h"
+#include "Geometry.h"
 #include "Navigation.h"
 
 #include <QApplication>
@@ -162,7 +163,7 @@ TForm* TControl::parentForm() const {
 
 void TControl::setBounds(int l, int t, int w, int h) {
     const QRect old = geometry();
-    const QRect now(l, t, std::max(0, w), std::max(0, h));
+    const QRect now = boundedControlRect(l, t, w, h);
     if (old == now && testAttribute(Qt::WA_Resized)) return;
     setGeometry(now);
     // Qt defers move and resize events of hidden widgets; the controls react at once.

@@ -73,6 +73,11 @@ using TKeyPressEvent = std::function<void(QChar& key)>;
 // (with a comment) where the control keeps the event from the framework.
 class TControl : public QWidget, public Component {
     Q_OBJECT
+    // What a layout may say: the coordinates setBounds keeps to (MinCoordinate ...).
+    Q_CLASSINFO("Range:Left", "-32768..32767")
+    Q_CLASSINFO("Range:Top", "-32768..32767")
+    Q_CLASSINFO("Range:Width", "0..32767")
+    Q_CLASSINFO("Range:Height", "0..32767")
     Q_PROPERTY(int Left READ left WRITE setLeft)
     Q_PROPERTY(int Top READ top WRITE setTop)
     Q_PROPERTY(int Width READ width WRITE setWidth)
@@ -105,7 +110,9 @@ public:
     void setWidth(int v) { setBounds(left(), top(), v, height()); }
     void setHeight(int v) { setBounds(left(), top(), width(), v); }
     QRect boundsRect() const { return geometry(); }
-    // The set-bounds operation: the single road by which a control moves or resizes.
+    // The set-bounds operation: the single road by which a control moves or resizes. The
+    // place is kept within MinCoordinate..MaxCoordinate and the size within
+    // 0..MaxCoordinate, so that no sum of the two overflows.
     virtual void setBounds(int left, int top, int width, int height);
 
     // The parent control (null for a top-level or a non-control parent).

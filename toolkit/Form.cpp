@@ -1,5 +1,6 @@
 #include "Form.h"
 
+#include "Geometry.h"
 #include "Navigation.h"
 
 #include <QCursor>
@@ -7,6 +8,7 @@
 #include <QMouseEvent>
 #include <QUrl>
 #include <QWindow>
+#include <utility>
 
 namespace tk {
 
@@ -14,6 +16,21 @@ TForm::TForm(Component* owner) : TControl(owner, nullptr) {
     setColor(clBtnFace);
     setControlStyle(TControlStyle(csAcceptsControls) | csCaptureMouse | csClickEvents |
                     csSetCaption | csDoubleClicks);
+    TControl::setVisible(false);
+}
+
+void TForm::setVisible(bool on) {
+    if (on && isLoading() && isWindow()) {
+        m_showWhenLoaded = true;
+        return;
+    }
+    if (!on) m_showWhenLoaded = false;
+    TControl::setVisible(on);
+}
+
+void TForm::loaded() {
+    TControl::loaded();
+    if (std::exchange(m_showWhenLoaded, false)) TControl::setVisible(true);
 }
 
 void TForm::setBorderStyle(TFormBorderStyle s) {
@@ -36,7 +53,7 @@ int reachableBase(int length, qreal scale, int step) {
 
 void TForm::setBounds(int l, int t, int w, int h) {
     // The hints go first, so that the window manager lets the new size through.
-    keepSizeReachable(QSize(w, h));
+    keepSizeReachable(boundedControlRect(l, t, w, h).size());
     // A top-level keeps its place on the screen as given (placed where designed).
     TControl::setBounds(l, t, w, h);
 }

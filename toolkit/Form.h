@@ -12,6 +12,8 @@ namespace tk {
 // whole window when it has no border.
 class TForm : public TControl {
     Q_OBJECT
+    Q_CLASSINFO("Range:ClientWidth", "0..32767")
+    Q_CLASSINFO("Range:ClientHeight", "0..32767")
     Q_PROPERTY(int ClientWidth READ clientWidth WRITE setClientWidth)
     Q_PROPERTY(int ClientHeight READ clientHeight WRITE setClientHeight)
     Q_PROPERTY(tk::TFormBorderStyle BorderStyle READ borderStyle WRITE setBorderStyle)
@@ -41,6 +43,10 @@ public:
     TControl* activeControl() const;
 
     void setBounds(int left, int top, int width, int height) override;
+    // A form is hidden until it is shown, and Visible says so. A layout's Visible = True
+    // shows the window once the whole layout is read, never half-built.
+    void setVisible(bool on) override;
+    void loaded() override;
 
     // Window operations.
     // Moves the window into the topmost band or out of it, without moving or resizing it
@@ -69,6 +75,7 @@ private:
     int m_textHeight = 13;
     int m_modalResult = 0;
     bool m_manualMove = false;
+    bool m_showWhenLoaded = false;
     QPoint m_moveGrip;
 };
 

@@ -8,6 +8,19 @@
 
 namespace tk {
 
+// The coordinates of controls: what the layouts hold, and what a control's place and size
+// are kept within, so that a place plus a size is always an int.
+inline constexpr int MinCoordinate = -32768;
+inline constexpr int MaxCoordinate = 32767;
+
+// The bounds a control takes for (left, top, width, height): within the coordinates, and
+// no size below 0.
+inline QRect boundedControlRect(int left, int top, int width, int height) {
+    return QRect(std::clamp(left, MinCoordinate, MaxCoordinate),
+                 std::clamp(top, MinCoordinate, MaxCoordinate), std::clamp(width, 0, MaxCoordinate),
+                 std::clamp(height, 0, MaxCoordinate));
+}
+
 // A rectangle as the drawing code speaks of it: Left and Top inside, Right and Bottom
 // outside, so width = Right - Left. QRect's right() is inclusive; convert explicitly.
 struct Rect {

@@ -19,6 +19,10 @@ LayoutError::LayoutError(int line, const QString& message)
 
 namespace {
 
+// A form needs a few levels; a limit keeps a hostile file from exhausting the stack of
+// the reader and of the widgets' own recursive walks.
+constexpr int MaxNesting = 64;
+
 QHash<QString, LayoutFactory>& classes() {
     static QHash<QString, LayoutFactory> c;
     return c;
@@ -52,22 +56,29 @@ public:
                 fail(peek().line,
                      QStringLiteral("unexpected %1 after the last 'end'").arg(describe(peek())));
             resolveReferences();
+            // A component may find at the end that it cannot stand as read (pages that
+            // are no pages of its kind): that is the layout's error too, at its header.
+            atLine(h.line, [&] { m_rootComponent->loaded(); });
+            for (const Created& c : std::as_const(m_created))
+                if (Component* component = asComponent(c.object))
+                    atLine(c.line, [&] { component->loaded(); });
         } catch (...) {
             // Last created first: children go before the objects they lie in.
             for (auto it = m_created.rbegin(); it != m_created.rend(); ++it)
-                delete it->data();
+                delete it->object.data();
             m_rootComponent->setLoading(false);
             throw;
         }
-        m_rootComponent->loaded();
-        for (const QPointer<QObject>& o : std::as_const(m_created))
-            if (Component* c = asComponent(o)) c->loaded();
     }
 
 private:
     struct Header {
         QString name;
         QString className;
+        int line = 0;
+    };
+    struct Created {
+        QPointer<QObject> object;
         int line = 0;
     };
     struct Reference {
@@ -161,6 +172,9 @@ private:
 
     void readChild(QObject* parent) {
         const Header h = readHeader();
+        if (m_depth == MaxNesting)
+            fail(h.line,
+                 QStringLiteral("'%1' lies deeper than %2 levels").arg(h.name).arg(MaxNesting));
         if (findByName(h.name))
             fail(h.line, QStringLiteral("a component named '%1' exists already").arg(h.name));
         if (!isLayoutClassRegistered(h.className))
@@ -168,15 +182,21 @@ private:
         QObject* object = nullptr;
         atLine(h.line, [&] { object = createLayoutObject(h.className, m_rootComponent); });
         if (!object) fail(h.line, QStringLiteral("class '%1' made no object").arg(h.className));
-        m_created.append(object);
+        m_created.append({object, h.line});
         Component* c = asComponent(object);
         if (!c) fail(h.line, QStringLiteral("class '%1' is no component").arg(h.className));
+        const Component* holder = asComponent(parent);
+        if (!holder || !holder->canHold(object))
+            fail(h.line, QStringLiteral("a %1 cannot hold the %2 '%3'")
+                             .arg(className(parent), h.className, h.name));
         atLine(h.line, [&] {
             c->setLoading(true);
             c->setName(h.name);
             c->setLayoutParent(parent);
         });
+        ++m_depth;
         readBody(object, h);
+        --m_depth;
     }
 
     Value readValue(const QString& property) {
@@ -294,7 +314,7 @@ private:
             return;
         }
         if (!p.isWritable()) readOnly(v.line, path, owner);
-        if (!p.writeOnGadget(gadget.data(), converted(p, v, path, owner)))
+        if (!p.writeOnGadget(gadget.data(), converted(mo, p, v, path, owner)))
             rejected(v.line, path, owner);
     }
 
@@ -309,13 +329,14 @@ private:
             m_references.push_back({target, p, v.text, path, v.line});
             return;
         }
-        if (!p.write(target, converted(p, v, path, owner))) rejected(v.line, path, owner);
+        if (!p.write(target, converted(target->metaObject(), p, v, path, owner)))
+            rejected(v.line, path, owner);
     }
 
-    static QVariant converted(const QMetaProperty& p, const Value& v, const QString& path,
-                              const QString& owner) {
+    static QVariant converted(const QMetaObject* mo, const QMetaProperty& p, const Value& v,
+                              const QString& path, const QString& owner) {
         QString why;
-        std::optional<QVariant> value = convert(p, v, &why);
+        std::optional<QVariant> value = convert(mo, p, v, &why);
         if (!value)
             fail(v.line, QStringLiteral("bad value for '%1' of %2: %3").arg(path, owner, why));
         return *value;
@@ -365,7 +386,8 @@ private:
     const LayoutBindings& m_bindings;
     std::vector<Token> m_tokens;
     size_t m_pos = 0;
-    QList<QPointer<QObject>> m_created;
+    QList<Created> m_created;
+    int m_depth = 0;
     std::vector<Reference> m_references;
 };
 

@@ -176,6 +176,24 @@ bool isIntegerType(int id) {
     }
 }
 
+// The bounds a class declares for integer property `p` ("Range:Width" = "0..32767").
+std::optional<std::pair<qint64, qint64>> declaredRange(const QMetaObject* owner,
+                                                       const QMetaProperty& p) {
+    if (!owner) return std::nullopt;
+    const int i = owner->indexOfClassInfo((QByteArray("Range:") + p.name()).constData());
+    if (i < 0) return std::nullopt;
+    const QList<QByteArray> bounds = QByteArray(owner->classInfo(i).value()).split('.');
+    bool lowOk = false;
+    bool highOk = false;
+    const qint64 low = bounds.value(0).toLongLong(&lowOk);
+    const qint64 high = bounds.value(bounds.size() - 1).toLongLong(&highOk);
+    if (bounds.size() != 3 || !bounds[1].isEmpty() || !lowOk || !highOk)
+        throw LayoutError(0, QStringLiteral("bad range '%1' for '%2' of %3")
+                                 .arg(QLatin1String(owner->classInfo(i).value()),
+                                      QLatin1String(p.name()), className(owner)));
+    return std::pair{low, high};
+}
+
 } // namespace
 
 std::vector<Token> tokenize(const QString& text) {
@@ -274,7 +292,8 @@ QVariant enumFromInt(QMetaType type, qint64 value) {
     return v;
 }
 
-std::optional<QVariant> convert(const QMetaProperty& p, const Value& v, QString* why) {
+std::optional<QVariant> convert(const QMetaObject* owner, const QMetaProperty& p, const Value& v,
+                                QString* why) {
     const QMetaType type = p.metaType();
     const auto fail = [why](const QString& w) -> std::optional<QVariant> {
         *why = w;
@@ -282,10 +301,19 @@ std::optional<QVariant> convert(const QMetaProperty& p, const Value& v, QString*
     };
     if (p.isFlagType()) {
         const QMetaEnum e = p.enumerator();
-        if (v.kind == Value::Integer) return enumFromInt(type, v.integer);
+        qint64 known = 0;
+        for (int k = 0; k < e.keyCount(); ++k)
+            known |= e.value(k);
+        qint64 bits = 0;
+        if (v.kind == Value::Integer) {
+            bits = v.integer;
+            // Bits the set has no name for would reach code that handles only the named ones.
+            if (bits < 0 || (bits & ~known) != 0)
+                return fail(QStringLiteral("%1 is no set of %2").arg(bits).arg(e.name()));
+            return enumFromInt(type, bits);
+        }
         if (v.kind != Value::Set)
             return fail(QStringLiteral("a set of %1 expected").arg(QLatin1String(e.name())));
-        qint64 bits = 0;
         for (const QString& key : v.items) {
             bool ok = false;
             const int bit = e.keyToValue(key.toLatin1().constData(), &ok);
@@ -296,7 +324,13 @@ std::optional<QVariant> convert(const QMetaProperty& p, const Value& v, QString*
     }
     if (p.isEnumType()) {
         const QMetaEnum e = p.enumerator();
-        if (v.kind == Value::Integer) return enumFromInt(type, v.integer);
+        if (v.kind == Value::Integer) {
+            // A number is taken only where it names a value: anything else would be an
+            // enumeration outside its range.
+            if (v.integer < INT_MIN || v.integer > INT_MAX || !e.valueToKey(int(v.integer)))
+                return fail(QStringLiteral("%1 is no value of %2").arg(v.integer).arg(e.name()));
+            return enumFromInt(type, v.integer);
+        }
         if (v.kind != Value::Ident)
             return fail(QStringLiteral("a value of %1 expected").arg(QLatin1String(e.name())));
         bool ok = false;
@@ -342,6 +376,12 @@ std::optional<QVariant> convert(const QMetaProperty& p, const Value& v, QString*
         QVariant r = qlonglong(x);
         if (!r.convert(type) || r.toLongLong() != x)
             return fail(QStringLiteral("%1 is out of range").arg(x));
+        if (const auto range = declaredRange(owner, p);
+            range && (x < range->first || x > range->second))
+            return fail(QStringLiteral("%1 is out of range (%2 to %3)")
+                            .arg(x)
+                            .arg(range->first)
+                            .arg(range->second));
         return r;
     }
     return fail(QStringLiteral("properties of type %1 cannot be read").arg(type.name()));

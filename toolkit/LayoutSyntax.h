@@ -56,8 +56,13 @@ bool isGadget(const QMetaProperty& p);
 qint64 enumToInt(const QVariant& v);
 QVariant enumFromInt(QMetaType type, qint64 value);
 
-// `v` as a value of property `p`. On failure returns nothing and sets `why`.
-std::optional<QVariant> convert(const QMetaProperty& p, const Value& v, QString* why);
+// `v` as a value of property `p` of a `owner` (a class or a gadget), within the range the
+// class declares for it. On failure returns nothing and sets `why`.
+//
+// A class limits an integer property with Q_CLASSINFO("Range:Width", "0..32767"); an
+// enumeration or a flag set takes only the values its Q_ENUM or Q_FLAG names.
+std::optional<QVariant> convert(const QMetaObject* owner, const QMetaProperty& p, const Value& v,
+                                QString* why);
 
 // Comma lists of Q_CLASSINFO entries named `key`, from the class and all its bases.
 QStringList classInfoList(const QMetaObject* mo, const char* key);

@@ -150,7 +150,7 @@ private:
         v.hex = t.hex;
         v.text = t.text;
         QString why;
-        const auto value = convert(p, v, &why);
+        const auto value = convert(mo, p, v, &why);
         if (!value || tokens.size() != 2)
             throw LayoutError(0, QStringLiteral("bad stored default '%1' for '%2' of %3")
                                      .arg(*text, p.name(), className(mo)));

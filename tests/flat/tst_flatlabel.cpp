@@ -3,6 +3,7 @@
 #include "FlatPanel.h"
 #include "FlatUtils.h"
 #include "Form.h"
+#include "Geometry.h"
 #include "Layout.h"
 #include "Registration.h"
 #include "TestEnvironment.h"
@@ -90,9 +91,10 @@ void TestFlatLabel::placeTicket_data() {
         << poLeft << QRect(50, 50, 20, 20) << QSize(4, 17) << 0 << QPoint(46, 51);
     QTest::newRow("negative-space-overlaps")
         << poBottom << QRect(15, 15, 81, 22) << QSize(4, 17) << -5 << QPoint(15, 32);
+    // To the edge of the controls' coordinates, which every control keeps to.
     QTest::newRow("huge-space-clamps")
         << poRight << QRect(15, 15, 81, 22) << QSize(4, 17) << std::numeric_limits<int>::max()
-        << QPoint(std::numeric_limits<int>::max() - 4, 17);
+        << QPoint(tk::MaxCoordinate, 17);
 }
 
 void TestFlatLabel::placeTicket() {

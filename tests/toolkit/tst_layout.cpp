@@ -1,11 +1,16 @@
+#include "Classes.h"
 #include "Colors.h"
 #include "Component.h"
 #include "Font.h"
+#include "Form.h"
+#include "Label.h"
 #include "Layout.h"
 #include "TestEnvironment.h"
 
+#include <QElapsedTimer>
 #include <QMetaProperty>
 #include <QWidget>
+#include <climits>
 #include <stdexcept>
 
 using tk::TColor;
@@ -143,6 +148,8 @@ public:
 
     void setLayoutParent(QObject* p) override { setParent(qobject_cast<QWidget*>(p)); }
     void loaded() override {
+        if (m_caption == QLatin1String("refuse when loaded"))
+            throw std::logic_error("'" + name().toStdString() + "' cannot stand as read");
         tk::Component::loaded();
         g_loaded << name();
         captionWhenLoaded = m_caption;
@@ -225,7 +232,10 @@ TTestControl* child(TTestForm& form, const char* name) {
 class TestLayout : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { tk::registerLayoutClass<TTestControl>(); }
+    void initTestCase() {
+        tk::registerToolkitClasses();
+        tk::registerLayoutClass<TTestControl>();
+    }
 
     void writesDifferencesAndAlwaysStored() {
         TTestForm form;
@@ -491,6 +501,57 @@ private slots:
             << in("Buddy = Nobody") << "Layout line 3: unknown component 'Nobody' for 'Buddy'";
         QTest::newRow("unknown-handler")
             << in("OnClick = NoSuchHandler") << "Layout line 3: unknown handler 'NoSuchHandler'";
+
+        // Regressions, named for what they did before.
+        QTest::newRow("control-in-image-list-read-freed-memory")
+            << frame("  object IL: TImageList\n    object L: TLabel\n    end\n  end\n")
+            << "Layout line 3: a TImageList cannot hold the TLabel 'L'";
+        QTest::newRow("image-list-in-image-list")
+            << frame("  object IL: TImageList\n    object IL2: TImageList\n    end\n  end\n")
+            << "Layout line 3: a TImageList cannot hold the TImageList 'IL2'";
+        QString deep;
+        for (int i = 1; i <= 10000; ++i)
+            deep += QStringLiteral("object P%1: TTestControl\n").arg(i);
+        deep += QString(QStringLiteral("end\n")).repeated(10000);
+        QTest::newRow("10000-nested-objects-overflowed-the-stack")
+            << frame(deep) << "Layout line 66: 'P65' lies deeper than 64 levels";
+        QTest::newRow("enum-number-outside-its-type")
+            << in("Mode = 5")
+            << "Layout line 3: bad value for 'Mode' of TTestControl: "
+               "5 is no value of TMode";
+        QTest::newRow("enum-number-wrapping-into-a-value")
+            << in("Mode = 4294967296")
+            << "Layout line 3: bad value for 'Mode' of TTestControl: "
+               "4294967296 is no value of TMode";
+        QTest::newRow("set-bits-without-a-name")
+            << in("Options = 9")
+            << "Layout line 3: bad value for 'Options' of TTestControl: "
+               "9 is no set of TOptions";
+        QTest::newRow("negative-set") << in("Options = -1")
+                                      << "Layout line 3: bad value for 'Options' of "
+                                         "TTestControl: -1 is no set of TOptions";
+        QTest::newRow("failure-in-loaded-had-no-line")
+            << frame("  object Panel1: TTestControl\n  end\n"
+                     "  object Panel2: TTestControl\n    Caption = 'refuse when loaded'\n  end\n")
+            << "Layout line 4: 'Panel2' cannot stand as read";
+        const auto label = [](const QString& line) {
+            return frame("  object L: TLabel\n    " + line + "\n  end\n");
+        };
+        QTest::newRow("control-wider-than-coordinates-hold")
+            << label("Width = 16777215")
+            << "Layout line 3: bad value for 'Width' of TLabel: 16777215 is out of range (0 to "
+               "32767)";
+        QTest::newRow("control-higher-than-coordinates-hold")
+            << label("Height = 32768")
+            << "Layout line 3: bad value for 'Height' of TLabel: 32768 is out of range (0 to "
+               "32767)";
+        QTest::newRow("control-left-overflowing-with-its-width")
+            << label("Left = 2147483647")
+            << "Layout line 3: bad value for 'Left' of TLabel: 2147483647 is out of range "
+               "(-32768 to 32767)";
+        QTest::newRow("negative-width") << label("Width = -1")
+                                        << "Layout line 3: bad value for 'Width' of TLabel: -1 "
+                                           "is out of range (0 to 32767)";
     }
     void reportsMalformedLayouts() {
         QFETCH(QString, text);
@@ -501,16 +562,56 @@ private slots:
             if (handler != QLatin1String("Panel1Click"))
                 throw std::runtime_error("unknown handler '" + handler.toStdString() + "'");
         };
+        QElapsedTimer timer;
+        timer.start();
         try {
             tk::readLayout(&form, text, bindings);
             QFAIL("no error");
         } catch (const tk::LayoutError& e) {
             QTEST(QString::fromUtf8(e.what()), "message");
         }
+        QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
         // Everything the reader created is gone again (ASan checks the memory).
         QCOMPARE(laidOut(form), QStringList());
         QCOMPARE(g_liveControls, before + 1);
         QVERIFY(!form.isLoading());
+    }
+
+    void formAtTheEdgeOfTheCoordinates() {
+        // Top = 2147483647 overflowed in setBounds; the form refuses it and clamps what
+        // code asks for.
+        tk::TForm form;
+        QVERIFY_THROWS_EXCEPTION(
+            tk::LayoutError,
+            tk::readLayout(&form, QStringLiteral("object F: TForm\n  Top = 2147483647\nend\n")));
+        tk::readLayout(&form, QStringLiteral("object F: TForm\n  Left = -32768\n  Top = 32767\n"
+                                             "  ClientWidth = 32767\n  ClientHeight = 0\nend\n"));
+        QCOMPARE(form.boundsRect(), QRect(-32768, 32767, 32767, 0));
+        form.setBounds(INT_MAX, INT_MIN, INT_MAX, INT_MIN);
+        QCOMPARE(form.boundsRect(), QRect(32767, -32768, 32767, 0));
+        tk::TLabel label(&form);
+        label.setLayoutParent(&form);
+        label.setBounds(INT_MIN, INT_MAX, -5, INT_MAX);
+        QCOMPARE(label.boundsRect(), QRect(-32768, 32767, 0, 32767));
+    }
+
+    void formWrittenAndReadBackKeepsPlaceAndVisible() {
+        // Reading Visible = True showed the half-read window, and the BorderStyle after it
+        // hid it again and moved it by the frame it lost.
+        tk::TForm form;
+        tk::readLayout(&form, QStringLiteral("object F: TForm\n  Left = 257\n  Top = 289\n"
+                                             "  BorderStyle = bsNone\n  ClientWidth = 194\n"
+                                             "  ClientHeight = 233\nend\n"));
+        for (const bool shown : {false, true}) {
+            form.setVisible(shown);
+            const QString text = tk::writeLayout(&form);
+            tk::TForm copy;
+            tk::readLayout(&copy, text);
+            QCOMPARE(copy.boundsRect(), QRect(257, 289, 194, 233));
+            QCOMPARE(copy.visible(), shown);
+            QCOMPARE(copy.isVisible(), shown);
+            QCOMPARE(tk::writeLayout(&copy), text);
+        }
     }
 };
 
