@@ -26,7 +26,6 @@ constexpr int GlyphGap = 6;       // the room a glyph takes beyond its width
 constexpr int GlyphInset = 3;     // a glyph's distance from the tab's left edge
 constexpr int SheetMargin = 3;    // the sheets reach this far beyond the native page area,
 constexpr int SheetMarginTop = 2; // but only this far above it
-constexpr int FrameMargin = 4;    // the frame lies this far outside the native page area
 constexpr int OwnerDrawSelectedIndent = 16;
 constexpr int OwnerDrawIndent = 12;
 constexpr int MaxGradientColors = 256;

@@ -2,6 +2,8 @@
 //   byte 0        needle length (mod 8)
 //   bytes 1..k    the needle
 //   the rest      a table file's bytes
+// The table bytes are also written to a file and loaded from there, so that opening and
+// reading are fuzzed too: the file gives the same lines as the bytes.
 
 #include "CodeTable.h"
 #include "Lookup.h"
@@ -10,8 +12,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -60,6 +65,35 @@ bool containsAtBoundary(std::string_view line, std::string_view needle) {
     return false;
 }
 
+// The file each input's table is written to, in a folder of its own for this run.
+const std::string& tablePath() {
+    static const std::string path = [] {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/fuzz_dict.XXXXXX";
+        if (!::mkdtemp(dir.data())) fail("cannot make a folder for the table file");
+        const std::string file = dir + "/cj5.m";
+        // Gone again when the run ends, however many inputs it had.
+        static const std::string cleanUp[] = {file, dir};
+        std::atexit([] {
+            ::unlink(cleanUp[0].c_str());
+            ::rmdir(cleanUp[1].c_str());
+        });
+        return file;
+    }();
+    return path;
+}
+
+void writeTableFile(std::string_view bytes) {
+    const int fd = ::open(tablePath().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) fail("cannot write the table file");
+    for (std::size_t done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0) fail("cannot write the table file");
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -106,5 +140,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (std::size_t i = 0; i < expected.size() && !first; ++i)
             if (containsAtBoundary(expected[i], needle)) first = i;
     check(dict::findFirstLine(table, needle) == first, "first line holding the needle");
+
+    // The same bytes as a file: the same lines, the same look-up.
+    writeTableFile(bytes);
+    dict::CodeTable loaded;
+    loaded.assign("left over from before");
+    loaded.load(tablePath());
+    check(loaded.count() == table.count(), "file: line count");
+    for (std::size_t i = 0; i < loaded.count(); ++i)
+        check(loaded.line(static_cast<std::ptrdiff_t>(i)) == expected[i], "file: line bytes");
+    check(dict::findFirstLine(loaded, needle) == first, "file: first line holding the needle");
     return 0;
 }

@@ -176,7 +176,14 @@ void TControl::windowPosChanged(const QRect& oldBounds) {
 }
 
 void TControl::resized() {
+    // Aligned children follow their parent's size, so OnResize sees them in place.
+    if (!isLoading()) realignChildren();
     if (OnResize) OnResize();
+}
+
+void TControl::loaded() {
+    Component::loaded();
+    realignChildren();
 }
 
 void TControl::setParentControl(QWidget* parent) {
@@ -377,7 +384,8 @@ void TControl::setTabStop(bool on) {
 void TControl::setAlign(TAlign a) {
     if (a == m_align) return;
     m_align = a;
-    if (TControl* p = parentControl()) p->realignChildren();
+    // A parent being read aligns its children once it is complete (loaded()).
+    if (TControl* p = parentControl(); p && !p->isLoading()) p->realignChildren();
 }
 
 void TControl::realignChildren() {

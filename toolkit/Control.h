@@ -120,6 +120,7 @@ public:
     // The re-parent operation.
     virtual void setParentControl(QWidget* parent);
     void setLayoutParent(QObject* parent) override;
+    void loaded() override;
     TForm* parentForm() const;
 
     // The control's own Visible, which Qt's isHidden() only mirrors once it has a parent.

@@ -595,6 +595,24 @@ private slots:
         QCOMPARE(label.boundsRect(), QRect(-32768, 32767, 0, 32767));
     }
 
+    void alignedControlFollowsItsParentAndRoundTrips() {
+        // An aligned control kept the place its parent gave it when Align was read, before
+        // its own Height; written and read back, it moved.
+        tk::TForm form;
+        tk::readLayout(&form,
+                       QStringLiteral("object F: TForm\n  ClientWidth = 300\n"
+                                      "  ClientHeight = 200\n  object P: TPageControl\n"
+                                      "    Align = alBottom\n    Height = 40\n  end\nend\n"));
+        auto* pages = qobject_cast<QWidget*>(form.findComponent(QStringLiteral("P"))->object());
+        QCOMPARE(pages->geometry(), QRect(0, 160, 300, 40));
+        form.setBounds(form.left(), form.top(), 400, 300);
+        QCOMPARE(pages->geometry(), QRect(0, 260, 400, 40));
+        const QString text = tk::writeLayout(&form);
+        tk::TForm copy;
+        tk::readLayout(&copy, text);
+        QCOMPARE(tk::writeLayout(&copy), text);
+    }
+
     void formWrittenAndReadBackKeepsPlaceAndVisible() {
         // Reading Visible = True showed the half-read window, and the BorderStyle after it
         // hid it again and moved it by the frame it lost.
