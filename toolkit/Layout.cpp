@@ -22,6 +22,9 @@ namespace {
 // A form needs a few levels; a limit keeps a hostile file from exhausting the stack of
 // the reader and of the widgets' own recursive walks.
 constexpr int MaxNesting = 64;
+// A form has tens of components. Placing each one looks at its siblings and the names made
+// so far, so thousands would take seconds: a limit keeps reading a hostile file quick.
+constexpr int MaxComponents = 2048;
 
 QHash<QString, LayoutFactory>& classes() {
     static QHash<QString, LayoutFactory> c;
@@ -175,6 +178,10 @@ private:
         if (m_depth == MaxNesting)
             fail(h.line,
                  QStringLiteral("'%1' lies deeper than %2 levels").arg(h.name).arg(MaxNesting));
+        if (m_created.size() == MaxComponents)
+            fail(h.line, QStringLiteral("'%1' is one component more than the %2 a layout may hold")
+                             .arg(h.name)
+                             .arg(MaxComponents));
         if (findByName(h.name))
             fail(h.line, QStringLiteral("a component named '%1' exists already").arg(h.name));
         if (!isLayoutClassRegistered(h.className))

@@ -48,7 +48,8 @@
 //                                                      has it too (ParentColor True)
 //   Q_CLASSINFO("NotStored", "Left,Top")               never written
 // and a property X is not written while a Boolean property ParentX is True (the value
-// comes from the parent then: ParentFont, ParentColor, ParentShowHint).
+// comes from the parent then: ParentFont, ParentColor, ParentShowHint), and always while it
+// is False (read back into a parent, the value would otherwise be the parent's).
 
 #include "Component.h"
 

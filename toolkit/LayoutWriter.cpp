@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QMetaEnum>
+#include <optional>
 
 namespace tk {
 
@@ -130,11 +131,12 @@ private:
         return out;
     }
 
-    static bool inheritsFromParent(const QObject* object, const QString& name) {
+    // The Boolean ParentX of property X, if the class has one.
+    static std::optional<bool> parentFlag(const QObject* object, const QString& name) {
         const QMetaObject* mo = object->metaObject();
         const int i = mo->indexOfProperty((QLatin1String("Parent") + name).toLatin1().constData());
-        return i >= 0 && mo->property(i).metaType().id() == QMetaType::Bool &&
-               mo->property(i).read(object).toBool();
+        if (i < 0 || mo->property(i).metaType().id() != QMetaType::Bool) return std::nullopt;
+        return mo->property(i).read(object).toBool();
     }
 
     static QVariant storedDefault(const QMetaObject* mo, const QMetaProperty& p) {
@@ -167,11 +169,14 @@ private:
             // A property that a subclass declares again is written once, as the subclass's.
             if (mo->indexOfProperty(p.name()) != i) continue;
             const QString name = QString::fromLatin1(p.name());
+            const std::optional<bool> fromParent = parentFlag(object, name);
             if (!isPublished(p) || !p.isStored() || never.contains(name) ||
-                name == QLatin1String("Name") || inheritsFromParent(object, name))
+                name == QLatin1String("Name") || fromParent == true)
                 continue;
             const QString path = prefix + name;
-            const bool keep = always.contains(name);
+            // A value of its own is written even when a fresh instance has it too: read back
+            // into a parent, the control takes the parent's value until it is set.
+            const bool keep = always.contains(name) || fromParent == false;
             const int di = defaults ? defaults->metaObject()->indexOfProperty(p.name()) : -1;
             const QVariant value = p.read(object);
             const QVariant fresh =

@@ -254,6 +254,7 @@ private slots:
                                                         "  Version = '1.0'\n"
                                                         "  object Panel1: TTestControl\n"
                                                         "    Count = 3\n"
+                                                        "    Color = clWindow\n"
                                                         "    ColorFlat = clOlive\n"
                                                         "    ParentColor = False\n"
                                                         "    Version = '1.0'\n"
@@ -515,6 +516,13 @@ private slots:
         deep += QString(QStringLiteral("end\n")).repeated(10000);
         QTest::newRow("10000-nested-objects-overflowed-the-stack")
             << frame(deep) << "Layout line 66: 'P65' lies deeper than 64 levels";
+        QString many;
+        for (int i = 1; i <= 20000; ++i)
+            many += QStringLiteral("  object P%1: TTestControl\n  end\n").arg(i);
+        QTest::newRow("20000-siblings-took-a-minute")
+            << frame(many)
+            << "Layout line 4098: 'P2049' is one component more than the 2048 a "
+               "layout may hold";
         QTest::newRow("enum-number-outside-its-type")
             << in("Mode = 5")
             << "Layout line 3: bad value for 'Mode' of TTestControl: "
@@ -610,6 +618,25 @@ private slots:
         const QString text = tk::writeLayout(&form);
         tk::TForm copy;
         tk::readLayout(&copy, text);
+        QCOMPARE(tk::writeLayout(&copy), text);
+    }
+
+    void ownValueLikeAFreshOneSurvivesARoundTrip() {
+        // A control whose own font and colour were those of a fresh instance was written
+        // with ParentFont = False alone: read back into its parent, it took the parent's.
+        const tk::TLabel fresh;
+        tk::TForm form;
+        tk::readLayout(&form, QStringLiteral("object F: TForm\n  Font.Height = 20\n"
+                                             "  Color = clRed\n  object L: TLabel\n  end\nend\n"));
+        auto* label = qobject_cast<tk::TLabel*>(form.findComponent(QStringLiteral("L"))->object());
+        label->setFont(fresh.font());
+        label->setColor(fresh.color());
+        const QString text = tk::writeLayout(&form);
+        tk::TForm copy;
+        tk::readLayout(&copy, text);
+        auto* read = qobject_cast<tk::TLabel*>(copy.findComponent(QStringLiteral("L"))->object());
+        QVERIFY(read->font() == fresh.font());
+        QCOMPARE(read->color(), fresh.color());
         QCOMPARE(tk::writeLayout(&copy), text);
     }
 
