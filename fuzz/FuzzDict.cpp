@@ -3,9 +3,12 @@
 //   bytes 1..k    the needle
 //   the rest      a table file's bytes
 
+#include "CodeSearch.h"
 #include "CodeTable.h"
 #include "Lookup.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -106,5 +109,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (std::size_t i = 0; i < expected.size() && !first; ++i)
             if (containsAtBoundary(expected[i], needle)) first = i;
     check(dict::findFirstLine(table, needle) == first, "first line holding the needle");
+
+    // By code: every line found holds a code that meets the needle, in table order, and the
+    // exact finds are among the prefix finds.
+    const auto lower = [](char c) {
+        return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    };
+    const auto codeMeets = [&](std::string_view code, bool exact) {
+        if (code.size() < needle.size() || (exact && code.size() != needle.size())) return false;
+        return std::equal(needle.begin(), needle.end(), code.begin(),
+                          [&](char n, char c) { return lower(n) == lower(c); });
+    };
+    const auto exact = dict::findLinesByCode(table, needle, dict::CodeMatch::Exact);
+    const auto prefix = dict::findLinesByCode(table, needle, dict::CodeMatch::Prefix);
+    check(std::is_sorted(prefix.begin(), prefix.end()), "code finds in table order");
+    check(std::includes(prefix.begin(), prefix.end(), exact.begin(), exact.end()),
+          "exact finds among prefix finds");
+    for (const bool exactly : {true, false}) {
+        for (const std::size_t index : exactly ? exact : prefix) {
+            const auto codes = dict::codesOfLine(expected.at(index));
+            check(std::any_of(codes.begin(), codes.end(),
+                              [&](std::string_view code) { return codeMeets(code, exactly); }),
+                  "a line found by code holds the code");
+        }
+    }
     return 0;
 }

@@ -1,0 +1,89 @@
+#include "CodeSearch.h"
+
+#include "Lookup.h"
+
+#include <algorithm>
+#include <string>
+
+namespace dict {
+
+namespace {
+
+constexpr char lowered(char c) noexcept {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+constexpr bool isLetter(char c) noexcept {
+    return lowered(c) >= 'a' && lowered(c) <= 'z';
+}
+
+bool allLetters(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), isLetter);
+}
+
+// Does the table's code `candidate` meet the searched code `wanted` (lower case letters)?
+bool meets(std::string_view candidate, std::string_view wanted, CodeMatch match) {
+    if (candidate.size() < wanted.size()) return false;
+    if (match == CodeMatch::Exact && candidate.size() != wanted.size()) return false;
+    return std::equal(wanted.begin(), wanted.end(), candidate.begin(),
+                      [](char w, char c) { return w == lowered(c); });
+}
+
+constexpr bool isBlank(char c) noexcept {
+    return c == ' ' || c == '\t';
+}
+
+// Fills `codes` with the codes of `line` (see codesOfLine); false, and no codes, for a line
+// of another form. One pass over the bytes, and one vector serves a whole table.
+bool readCodes(std::string_view line, std::vector<std::string_view>& codes) {
+    codes.clear();
+    const std::size_t size = line.size();
+    std::size_t pos = 0;
+    for (std::size_t field = 0;; ++field) {
+        while (pos < size && isBlank(line[pos]))
+            ++pos;
+        if (pos == size) return true;
+        const std::size_t begin = pos;
+        if (field == 0) {
+            // One character; a blank cannot hide inside it, since no GBK trail byte is one.
+            pos += gbkCharLength(line, pos);
+        } else if (field % 2 == 1) {
+            while (pos < size && isLetter(line[pos]))
+                ++pos;
+            if (pos > begin) codes.push_back(line.substr(begin, pos - begin));
+        } else {
+            while (pos < size && !isBlank(line[pos]))
+                ++pos;
+        }
+        if (pos == begin || (pos < size && !isBlank(line[pos]))) {
+            codes.clear();
+            return false;
+        }
+    }
+}
+
+} // namespace
+
+std::vector<std::string_view> codesOfLine(std::string_view line) {
+    std::vector<std::string_view> codes;
+    readCodes(line, codes);
+    return codes;
+}
+
+std::vector<std::size_t> findLinesByCode(const CodeTable& table, std::string_view code,
+                                         CodeMatch match) {
+    std::vector<std::size_t> found;
+    if (!allLetters(code)) return found;
+    std::string wanted(code);
+    std::transform(wanted.begin(), wanted.end(), wanted.begin(), lowered);
+    std::vector<std::string_view> codes;
+    for (std::size_t i = 0; i < table.count(); ++i) {
+        readCodes(table.line(static_cast<std::ptrdiff_t>(i)), codes);
+        if (std::any_of(codes.begin(), codes.end(),
+                        [&](std::string_view c) { return meets(c, wanted, match); }))
+            found.push_back(i);
+    }
+    return found;
+}
+
+} // namespace dict
