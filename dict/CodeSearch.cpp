@@ -76,12 +76,24 @@ std::vector<std::size_t> findLinesByCode(const CodeTable& table, std::string_vie
     if (!allLetters(code)) return found;
     std::string wanted(code);
     std::transform(wanted.begin(), wanted.end(), wanted.begin(), lowered);
+
+    // Every code follows a blank, so only lines with a blank before the code's first letter
+    // are read field by field: one cheap pass over the text instead of parsing every line.
+    const std::string_view text = table.text();
+    // Setting bit 5 lowers a letter, and turns no other byte into a lower-case letter.
+    const auto first = static_cast<unsigned char>(wanted[0]);
     std::vector<std::string_view> codes;
-    for (std::size_t i = 0; i < table.count(); ++i) {
-        readCodes(table.line(static_cast<std::ptrdiff_t>(i)), codes);
+    std::size_t lastRead = table.count();
+    for (std::size_t pos = 1; pos < text.size(); ++pos) {
+        if ((static_cast<unsigned char>(text[pos]) | 0x20) != first || !isBlank(text[pos - 1]))
+            continue;
+        const std::size_t index = table.lineAt(pos);
+        if (index == lastRead || index >= table.count()) continue;
+        lastRead = index;
+        readCodes(table.line(static_cast<std::ptrdiff_t>(index)), codes);
         if (std::any_of(codes.begin(), codes.end(),
                         [&](std::string_view c) { return meets(c, wanted, match); }))
-            found.push_back(i);
+            found.push_back(index);
     }
     return found;
 }
