@@ -2,6 +2,7 @@
 #include "CodeTable.h"
 
 #include <QTest>
+#include <numeric>
 
 using dict::CodeMatch;
 using dict::CodeTable;
@@ -81,6 +82,13 @@ void TestCodeSearch::findLinesByCode_data() {
     QTest::newRow("not-letters") << table << QByteArray("j d") << CodeMatch::Prefix << QList<int>{};
     QTest::newRow("empty-table") << QByteArray() << QByteArray("a") << CodeMatch::Exact
                                  << QList<int>{};
+    // Codes found sixteen bytes at a time: at every offset across a block's edge, after a tab.
+    QByteArray shifted;
+    for (int pad = 0; pad < 20; ++pad)
+        shifted += "\xD7\xD6" + QByteArray(pad, ' ') + (pad % 2 ? " jnd x\n" : "\tJND x\n");
+    QList<int> all(20);
+    std::iota(all.begin(), all.end(), 0);
+    QTest::newRow("every-offset") << shifted << QByteArray("jnd") << CodeMatch::Exact << all;
 }
 
 void TestCodeSearch::findLinesByCode() {
