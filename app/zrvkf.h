@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Answers.h"
 #include "CodeTable.h"
 #include "FlatCtrls.h"
 #include "FlatEdit.h"
@@ -18,8 +19,8 @@ QString lookUpAnswer(const dict::CodeTable& table, const QString& text);
 // Qt's own default limit of a line edit: a longer text only slows the box down, and no one
 // reads a line of that length in a box of 194 pixels.
 inline constexpr qsizetype MaxAnswerLength = 32767;
-inline constexpr const char* NotFoundText = "未找到";
-inline constexpr const char* NotInGbkText = "不在GBK字符集中";
+using dict::NotFoundText;
+using dict::NotInGbkText;
 // What a screen reader calls the input box and the result box.
 inline constexpr const char* InputBoxName = "输入";
 inline constexpr const char* ResultBoxName = "仓颉码";

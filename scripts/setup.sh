@@ -13,7 +13,7 @@ zarvik_packages=(
   fonts-wine fonts-wqy-microhei libcangjie2-data
   xvfb openbox xdotool xclip x11-utils imagemagick
   clang libclang-rt-14-dev
-  desktop-file-utils appstream dpkg-dev
+  desktop-file-utils appstream dpkg-dev groff-base
   strace dbus at-spi2-core python3-pyatspi
 )
 
