@@ -11,7 +11,7 @@ zarvik_packages=(
   cmake g++ ninja-build pkg-config
   qt6-base-dev libbenchmark-dev libsqlite3-dev
   fonts-wine fonts-wqy-microhei libcangjie2-data
-  xvfb openbox xdotool xclip x11-utils imagemagick
+  xvfb openbox mutter xdotool xclip x11-utils imagemagick
   clang libclang-rt-14-dev
   desktop-file-utils appstream dpkg-dev groff-base
   strace dbus at-spi2-core python3-pyatspi
