@@ -154,12 +154,12 @@ void TForm1::FlatCheckBox1Click() {
     setStayOnTop(FlatCheckBox1->isChecked());
 }
 
-void TForm1::fltpnl1MouseDown(tk::TMouseButton, tk::TShiftState, int, int) {
-    startSystemMove();
+void TForm1::fltpnl1MouseDown(tk::TMouseButton button, tk::TShiftState, int, int) {
+    startSystemMove(button);
 }
 
-void TForm1::lbl1MouseDown(tk::TMouseButton, tk::TShiftState, int, int) {
-    startSystemMove();
+void TForm1::lbl1MouseDown(tk::TMouseButton button, tk::TShiftState, int, int) {
+    startSystemMove(button);
 }
 
 void TForm1::lbl2Click() {
