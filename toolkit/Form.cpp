@@ -88,7 +88,12 @@ void TForm::textChanged() {
     TControl::textChanged();
 }
 
+bool TForm::canStayOnTop() {
+    return !onWayland();
+}
+
 void TForm::setStayOnTop(bool on) {
+    if (!canStayOnTop()) return;
     // Once the native window exists, change its flag in place: QWidget::setWindowFlag
     // would re-create the window, which unmaps and re-maps it.
     if (QWindow* w = windowHandle())
@@ -98,6 +103,7 @@ void TForm::setStayOnTop(bool on) {
 }
 
 bool TForm::isStayOnTop() const {
+    if (!canStayOnTop()) return false;
     if (const QWindow* w = windowHandle()) return w->flags().testFlag(Qt::WindowStaysOnTopHint);
     return windowFlags().testFlag(Qt::WindowStaysOnTopHint);
 }

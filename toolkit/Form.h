@@ -43,8 +43,11 @@ public:
     void setBounds(int left, int top, int width, int height) override;
 
     // Window operations.
+    // Whether the window system lets a program keep its window above the others: an X11
+    // window manager does; Qt 6.4 has no way to ask a Wayland compositor.
+    static bool canStayOnTop();
     // Moves the window into the topmost band or out of it, without moving or resizing it
-    // and without re-creating the native window.
+    // and without re-creating the native window. Nothing happens where it cannot stay on top.
     void setStayOnTop(bool on);
     bool isStayOnTop() const;
     // Lets the window follow the mouse until `button`, which is held down, is released: the
