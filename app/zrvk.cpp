@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -41,7 +42,8 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
-    const tk::PlatformChoice choice = tk::choosePlatform(tk::currentDisplaySituation(argc, argv));
+    std::optional<tk::DisplaySituation> situation = tk::currentDisplaySituation(argc, argv);
+    const tk::PlatformChoice choice = tk::choosePlatform(*situation);
     if (!choice.failure.isEmpty()) {
         std::fprintf(stderr, "zarvik: %s\n", qPrintable(choice.failure));
         return 1;
@@ -58,6 +60,7 @@ int main(int argc, char** argv) {
     int qtArgc = int(args.size());
     args.push_back(nullptr);
     tk::Application app(qtArgc, args.data());
+    situation.reset(); // Qt has its own connection now
     tk::Application::setTitle(QStringLiteral("Zarvik2.2"));
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("example.zarvik.Zarvik"));

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -55,13 +56,22 @@ Reach reachWayland(const DisplaySituation& s) {
                        .arg(name)};
 }
 
-bool xDisplayAnswers(const QByteArray& name) {
-    // The whole handshake, authorisation included: what Qt's connection would meet.
-    xcb_connection_t* c = xcb_connect(name.constData(), nullptr);
-    const bool ok = xcb_connection_has_error(c) == 0;
-    xcb_disconnect(c);
-    return ok;
-}
+// The X connection of the probe, open until the situation that asked for it is gone.
+struct XProbe {
+    xcb_connection_t* connection = nullptr;
+    XProbe() = default;
+    XProbe(const XProbe&) = delete;
+    XProbe& operator=(const XProbe&) = delete;
+    ~XProbe() {
+        if (connection) xcb_disconnect(connection);
+    }
+
+    bool answers(const QByteArray& name) {
+        if (!connection) connection = xcb_connect(name.constData(), nullptr);
+        // The whole handshake, authorisation included: what Qt's connection will meet.
+        return xcb_connection_has_error(connection) == 0;
+    }
+};
 
 bool waylandDisplayAnswers(QByteArray name) {
     // A connection handed down by the compositor cannot be tried without taking it over.
@@ -151,7 +161,9 @@ DisplaySituation currentDisplaySituation(int argc, const char* const* argv) {
         else if (option == "-display")
             s.xDisplay = argv[++i];
     }
-    s.xAnswers = [name = s.xDisplay] { return xDisplayAnswers(name); };
+    s.xAnswers = [name = s.xDisplay, probe = std::make_shared<XProbe>()] {
+        return probe->answers(name);
+    };
     s.waylandAnswers = [name = s.waylandDisplay] { return waylandDisplayAnswers(name); };
     s.waylandPluginInstalled = &waylandPluginInstalled;
     return s;

@@ -35,6 +35,9 @@ struct PlatformChoice {
 PlatformChoice choosePlatform(const DisplaySituation& situation);
 
 // This process's situation: its environment and arguments, with probes that really connect.
+// The X probe's connection stays open for as long as the situation lives, so keep it until
+// the application exists: an X server whose last client leaves resets itself, and refuses
+// the connections that come meanwhile (Qt's among them).
 DisplaySituation currentDisplaySituation(int argc, const char* const* argv);
 
 } // namespace tk
