@@ -226,9 +226,15 @@ e2e_query() {
 # Clicks 退出 (178,12) in main window $1 and waits for the program to end; sets APP_RC to its
 # exit code (not printed: only this shell can wait for the program).
 e2e_quit() {
-  local i
   e2e_click "$1" 178 12
+  e2e_wait_for_end 退出
+}
+
+# Waits up to 10 s for the program to end after $1 (what should end it); sets APP_RC to its
+# exit code.
+e2e_wait_for_end() {
+  local i
   for i in $(seq 100); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$APP_PID" 2>/dev/null; then fail "still running 10 s after 退出"; fi
+  if kill -0 "$APP_PID" 2>/dev/null; then fail "still running 10 s after $1"; fi
   wait "$APP_PID" && APP_RC=0 || APP_RC=$?
 }

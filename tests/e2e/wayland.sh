@@ -45,10 +45,8 @@ stop_weston() {
 check_and_quit() {
   "$E2E_PY" "$here/atspi_session.py" --pid "$APP_PID" --on-top "$1" ||
     fail "the window fails (above); program output: $(cat "$E2E_TMP/app.log")"
-  for _ in $(seq 100); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$APP_PID" 2>/dev/null; then fail "still running 10 s after 退出's action"; fi
-  wait "$APP_PID" && rc=0 || rc=$?
-  [ "$rc" -eq 0 ] || fail "exit code $rc after 退出's action: $(cat "$E2E_TMP/app.log")"
+  e2e_wait_for_end "退出's action"
+  [ "$APP_RC" -eq 0 ] || fail "exit code $APP_RC after 退出's action: $(cat "$E2E_TMP/app.log")"
 }
 
 e2e_start_atspi
