@@ -21,6 +21,9 @@ QString lookUpAnswer(const dict::CodeTable& table, const QString& text);
 inline constexpr qsizetype MaxAnswerLength = 32767;
 using dict::NotFoundText;
 using dict::NotInGbkText;
+// Why "置顶" is off and cannot be switched on, where the session does not let a program keep
+// its window on top.
+inline constexpr const char* NoStayOnTopHint = "此 Wayland 会话不让程序把窗口置顶";
 // What a screen reader calls the input box and the result box.
 inline constexpr const char* InputBoxName = "输入";
 inline constexpr const char* ResultBoxName = "仓颉码";
@@ -67,6 +70,7 @@ public:
 
 private:
     void describeForAssistiveTechnology();
+    void tellStayOnTopIsUnavailable();
     void bindEvent(QObject* target, const QString& event, const QString& handler);
     template <class T> void findField(T*& field, const char* name);
 
