@@ -93,7 +93,6 @@ private slots:
     void charactersGbkCannotHoldHaveTheirOwnAnswer();
     void malformedLayoutNamesTheLineAndLeavesNothingBehind_data();
     void malformedLayoutNamesTheLineAndLeavesNothingBehind();
-    void windowLayoutWrittenAndReadBackKeepsPlaceAndVisible();
 
 private:
     // Types `text` into the input box and presses the query button; returns the answer.
@@ -393,28 +392,6 @@ void TestBadInput::malformedLayoutNamesTheLineAndLeavesNothingBehind() {
     QVERIFY2(timer.elapsed() < QueryBudgetMs, qPrintable(QString::number(timer.elapsed())));
     // Everything the reader created is gone again (ASan checks the memory).
     QCOMPARE(form.findChildren<QWidget*>(), before);
-}
-
-void TestBadInput::windowLayoutWrittenAndReadBackKeepsPlaceAndVisible() {
-    // Reading back what was written moved the window by the frame it lost (-2, -2) and hid
-    // it, because Visible showed the half-read window before BorderStyle = bsNone.
-    registerFormClasses();
-    QFile file(QStringLiteral(":/forms/zrvkf.layout"));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QString text = QString::fromUtf8(file.readAll());
-    text.replace(QStringLiteral("object Form1: TForm1\n"), QStringLiteral("object Form1: TForm\n"));
-    tk::LayoutBindings bindings;
-    bindings.bindEvent = [](QObject*, const QString&, const QString&) {};
-
-    tk::TForm first;
-    tk::readLayout(&first, text, bindings);
-    const QString written = tk::writeLayout(&first);
-    tk::TForm second;
-    tk::readLayout(&second, written, bindings);
-    QCOMPARE(second.boundsRect(), QRect(257, 289, 194, 233));
-    QVERIFY(!second.visible());
-    QVERIFY(!second.isVisible());
-    QCOMPARE(tk::writeLayout(&second), written);
 }
 
 ZARVIK_TEST_MAIN(TestBadInput)

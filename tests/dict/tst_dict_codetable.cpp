@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <fcntl.h>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 
 using dict::CodeTable;
@@ -70,8 +69,6 @@ private slots:
     void fileLargerThanATableIsRefusedUnread_data();
     void fileLargerThanATableIsRefusedUnread();
     void fileOfTheLargestSizeLoads();
-    void specialFilesAreRefusedWithoutWaiting_data();
-    void specialFilesAreRefusedWithoutWaiting();
 
 private:
     QTemporaryDir m_dir;
@@ -232,33 +229,6 @@ void TestCodeTable::fileOfTheLargestSizeLoads() {
     table.load(path.toStdString());
     QCOMPARE(table.count(), CodeTable::MaxBytes);
     QVERIFY(table.line(0).empty());
-    QFile::remove(path);
-}
-
-void TestCodeTable::specialFilesAreRefusedWithoutWaiting_data() {
-    QTest::addColumn<QString>("target"); // linked to as the table; empty: a named pipe
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("named-pipe") << QString() << "It is a named pipe, not a regular file";
-    QTest::newRow("dev-zero") << "/dev/zero"
-                              << "It is a character device, not a regular file";
-    QTest::newRow("dev-urandom") << "/dev/urandom"
-                                 << "It is a character device, not a regular file";
-}
-
-void TestCodeTable::specialFilesAreRefusedWithoutWaiting() {
-    QFETCH(QString, target);
-    QFETCH(QString, reason);
-    const QString path = m_dir.filePath(QStringLiteral("special.m"));
-    QFile::remove(path);
-    if (target.isEmpty())
-        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    else
-        QVERIFY(QFile::link(target, path));
-    // A pipe without a writer would block a plain open for ever: the test hangs then.
-    CodeTable table;
-    QCOMPARE(messageOf(table, path),
-             QStringLiteral("Cannot open file \"%1\". %2").arg(path, reason));
-    QVERIFY(table.empty());
     QFile::remove(path);
 }
 
