@@ -578,7 +578,9 @@ private slots:
         } catch (const tk::LayoutError& e) {
             QTEST(QString::fromUtf8(e.what()), "message");
         }
-        QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+        // Hostile layouts fail fast: 20,000 siblings took a minute, 10,000 nested objects
+        // overflowed the stack. The budget leaves room for a sanitized build under load.
+        QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
         // Everything the reader created is gone again (ASan checks the memory).
         QCOMPARE(laidOut(form), QStringList());
         QCOMPARE(g_liveControls, before + 1);
