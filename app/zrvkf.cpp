@@ -9,6 +9,7 @@
 #include "Registration.h"
 
 #include <QHash>
+#include <algorithm>
 #include <optional>
 #include <stdexcept>
 #include <string_view>
@@ -19,6 +20,26 @@ void registerFormClasses() {
     tk::registerLayoutClass<TForm1>(QStringLiteral("TForm1"));
 }
 
+namespace {
+
+// The start of `line` as the result box shows it: at most MaxAnswerLength characters, then
+// "…" when there is more. Only that start is decoded, so a line of megabytes costs no more
+// than a short one.
+QString shownLine(std::string_view line) {
+    std::size_t cut = 0;
+    for (qsizetype characters = 0; cut < line.size() && characters < MaxAnswerLength; ++characters)
+        cut += dict::gbkCharLength(line, cut);
+    QString text = tk::gbk::decode(QByteArrayView(line.data(), qsizetype(cut)));
+    if (cut == line.size() && text.size() <= MaxAnswerLength) return text;
+    // Malformed bytes may decode to more than one character each; never split a pair.
+    qsizetype keep = std::min(text.size(), MaxAnswerLength);
+    if (keep > 0 && keep < text.size() && text[keep - 1].isHighSurrogate()) --keep;
+    text.truncate(keep);
+    return text + QChar(0x2026);
+}
+
+} // namespace
+
 QString lookUpAnswer(const dict::CodeTable& table, const QString& text) {
     const std::optional<QByteArray> needle = tk::gbk::encode(text);
     // No GBK table can hold a character that GBK cannot encode.
@@ -26,8 +47,7 @@ QString lookUpAnswer(const dict::CodeTable& table, const QString& text) {
     const auto index = dict::findFirstLine(
         table, std::string_view(needle->constData(), std::size_t(needle->size())));
     if (!index) return QString::fromUtf8(NotFoundText);
-    const std::string_view line = table.line(*index);
-    return tk::gbk::decode(QByteArrayView(line.data(), qsizetype(line.size())));
+    return shownLine(table.line(*index));
 }
 
 TForm1::TForm1(tk::Component* owner) : tk::TForm(owner) {

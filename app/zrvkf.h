@@ -13,8 +13,12 @@
 inline constexpr const char* MakerHomePage = "https://zarvik.example/";
 
 // What the result box shows for a query of `text` in `table`: the first line that holds
-// the text at a character boundary, decoded; or a note when there is no such line.
+// the text at a character boundary, decoded and shortened to MaxAnswerLength characters
+// and "…"; or a note when there is no such line.
 QString lookUpAnswer(const dict::CodeTable& table, const QString& text);
+// Qt's own default limit of a line edit: a longer text only slows the box down, and no one
+// reads a line of that length in a box of 194 pixels.
+inline constexpr qsizetype MaxAnswerLength = 32767;
 using dict::NotFoundText;
 using dict::NotInGbkText;
 // What a screen reader calls the input box and the result box.

@@ -56,8 +56,12 @@ std::string fileMessage(const char* what, const std::string& path, const std::st
     return std::string(what) + " \"" + fullPath(path) + "\". " + reason;
 }
 
+[[noreturn]] void throwOpenError(const std::string& path, const std::string& reason) {
+    throw TableError(fileMessage("Cannot open file", path, reason));
+}
+
 [[noreturn]] void throwOpenError(const std::string& path, int code) {
-    throw TableError(fileMessage("Cannot open file", path, systemErrorText(code)));
+    throwOpenError(path, systemErrorText(code));
 }
 
 [[noreturn]] void throwReadError(const std::string& path, const std::string& reason) {
@@ -79,14 +83,35 @@ private:
     int m_fd;
 };
 
+// Whether the file has nothing more to read.
+bool endsAfter(int fd, const std::string& path) {
+    for (;;) {
+        char probe = 0;
+        const ssize_t got = ::read(fd, &probe, 1);
+        if (got >= 0) return got == 0;
+        if (errno != EINTR) throwReadError(path, systemErrorText(errno));
+    }
+}
+
 // Room for `size` bytes and the NUL that adopt() puts after them.
 std::unique_ptr<char[]> allocate(std::size_t size) {
     // The contents are read over at once: no need to zero them first.
     return std::make_unique_for_overwrite<char[]>(size + 1);
 }
 
-std::string tooLargeText(std::uint64_t size) {
-    return "The file is too large to load (" + std::to_string(size) + " bytes)";
+// `what` is "The file" or "The text".
+std::string tooLargeText(const char* what, std::uint64_t size) {
+    return std::string(what) + " is too large for a code table (" + std::to_string(size) +
+           " bytes, at most " + std::to_string(CodeTable::MaxBytes) + ")";
+}
+
+std::string notRegularText(mode_t mode) {
+    const char* kind = S_ISFIFO(mode)   ? "a named pipe"
+                       : S_ISCHR(mode)  ? "a character device"
+                       : S_ISBLK(mode)  ? "a block device"
+                       : S_ISSOCK(mode) ? "a socket"
+                                        : "a special file";
+    return std::string("It is ") + kind + ", not a regular file";
 }
 
 // The offsets of line ends, collected into a growing array of 32-bit offsets.
@@ -349,10 +374,12 @@ std::size_t scanLineEnds(const char* data, std::size_t size, LineEnds& ends) {
 } // namespace
 
 void CodeTable::load(const std::string& path) {
-    // Readers may share the file; POSIX has no deny-write mode to ask for beyond that.
+    // Readers may share the file; POSIX has no deny-write mode to ask for beyond that. A
+    // named pipe would block the open until a writer came: open without waiting, and let
+    // the checks below refuse whatever is not a regular file.
     int fd = -1;
     do {
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) throwOpenError(path, errno);
     const FileDescriptor file(fd);
@@ -361,19 +388,26 @@ void CodeTable::load(const std::string& path) {
     if (::fstat(file.get(), &info) != 0) throwReadError(path, systemErrorText(errno));
     // open() succeeds on a directory here; to the user it is a file that cannot be opened.
     if (S_ISDIR(info.st_mode)) throwOpenError(path, EISDIR);
-
+    if (!S_ISREG(info.st_mode)) throwOpenError(path, notRegularText(info.st_mode));
     const auto reported = static_cast<std::uint64_t>(std::max<off_t>(info.st_size, 0));
-    if (reported > MaxBytes) throwReadError(path, tooLargeText(reported));
+    if (reported > MaxBytes) throwOpenError(path, tooLargeText("The file", reported));
+    // Reads of a regular file wait for the disk, as they should.
+    const int flags = ::fcntl(file.get(), F_GETFL);
+    if (flags >= 0) (void)::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK);
 
     std::size_t capacity = static_cast<std::size_t>(reported);
     std::size_t filled = 0;
     try {
         auto buffer = allocate(capacity);
         // Normally one read fills the buffer; a short read goes on to the end of the file,
-        // and a file that reports no size (a device, a pipe) gets a larger buffer as needed.
+        // and a file that reports no size (procfs) gets a larger buffer as needed.
         for (;;) {
             if (filled == capacity) {
-                if (capacity >= MaxBytes) throwReadError(path, tooLargeText(capacity + 1));
+                if (capacity >= MaxBytes) {
+                    // Only a file that reports no size gets here: it must end now.
+                    if (endsAfter(file.get(), path)) break;
+                    throwOpenError(path, tooLargeText("The file", capacity + 1));
+                }
                 capacity =
                     std::min<std::size_t>(std::max<std::size_t>(capacity * 2, 64 * 1024), MaxBytes);
                 auto grown = allocate(capacity);
@@ -397,7 +431,7 @@ void CodeTable::load(const std::string& path) {
 }
 
 void CodeTable::assign(std::string_view bytes) {
-    if (bytes.size() > MaxBytes) throw TableError(tooLargeText(bytes.size()));
+    if (bytes.size() > MaxBytes) throw TableError(tooLargeText("The text", bytes.size()));
     auto buffer = allocate(bytes.size());
     if (!bytes.empty()) std::memcpy(buffer.get(), bytes.data(), bytes.size());
     adopt(std::move(buffer), bytes.size());

@@ -26,14 +26,18 @@ public:
     CodeTable& operator=(const CodeTable&) = delete;
 
     // Replaces the content with the lines of the file at `path` (relative paths are taken
-    // from the working directory). On failure the previous content stays.
+    // from the working directory). Only a regular file of at most MaxBytes is read: a pipe,
+    // a device or a larger file fails at once with the open error, before any byte is read.
+    // On failure the previous content stays.
     void load(const std::string& path);
 
     // Replaces the content with the lines of `bytes`, split as a file's are.
     void assign(std::string_view bytes);
 
-    // The largest table file (and byte string) that can be loaded: 4 GiB - 1.
-    static constexpr std::size_t MaxBytes = UINT32_MAX;
+    // The largest table file (and byte string) that is loaded: 64 MiB. A real table is
+    // under 1 MiB; anything far larger is not a table, and refusing it before reading keeps
+    // a wrong file from holding gigabytes of memory.
+    static constexpr std::size_t MaxBytes = std::size_t{64} << 20;
 
     std::size_t count() const noexcept { return m_count; }
     bool empty() const noexcept { return m_count == 0; }

@@ -1,11 +1,14 @@
 #include "CodeTable.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdint>
 #include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using dict::CodeTable;
@@ -64,7 +67,11 @@ private slots:
     void directoryIsAnOpenError();
     void failedLoadKeepsContent();
     void fileWithoutReportedSizeIsReadToTheEnd();
-    void fileTooLargeToHoldIsRefused();
+    void fileLargerThanATableIsRefusedUnread_data();
+    void fileLargerThanATableIsRefusedUnread();
+    void fileOfTheLargestSizeLoads();
+    void specialFilesAreRefusedWithoutWaiting_data();
+    void specialFilesAreRefusedWithoutWaiting();
 
 private:
     QTemporaryDir m_dir;
@@ -185,22 +192,73 @@ void TestCodeTable::fileWithoutReportedSizeIsReadToTheEnd() {
     QVERIFY(table.line(0).starts_with("Name:"));
 }
 
-void TestCodeTable::fileTooLargeToHoldIsRefused() {
+void TestCodeTable::fileLargerThanATableIsRefusedUnread_data() {
+    QTest::addColumn<qint64>("size");
+    QTest::newRow("one byte over 64 MiB") << qint64(CodeTable::MaxBytes) + 1;
+    QTest::newRow("4 GiB - 1") << qint64(UINT32_MAX);
+    QTest::newRow("8 GiB") << (qint64(1) << 33);
+}
+
+void TestCodeTable::fileLargerThanATableIsRefusedUnread() {
+    QFETCH(qint64, size);
     // A sparse file: it takes no disk space, but is past what a table can hold.
     const QString path = m_dir.filePath(QStringLiteral("huge.m"));
     const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     QVERIFY(fd >= 0);
-    const bool sized = ::ftruncate(fd, off_t(1) << 33) == 0;
+    const bool sized = ::ftruncate(fd, off_t(size)) == 0;
     ::close(fd);
-    if (!sized) QSKIP("the file system does not take an 8 GiB sparse file");
+    if (!sized) QSKIP("the file system does not take a sparse file of that size");
 
     CodeTable table;
     table.assign("kept");
-    QCOMPARE(
-        messageOf(table, path),
-        QStringLiteral("Cannot read file \"%1\". The file is too large to load (8589934592 bytes)")
-            .arg(path));
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(messageOf(table, path),
+             QStringLiteral("Cannot open file \"%1\". The file is too large for a code table "
+                            "(%2 bytes, at most 67108864)")
+                 .arg(path)
+                 .arg(size));
+    // Refused from its size alone: reading it through would take seconds.
+    QVERIFY2(timer.elapsed() < 200, qPrintable(QString::number(timer.elapsed())));
     QCOMPARE(linesOf(table), QList<QByteArray>{"kept"});
+    QFile::remove(path);
+}
+
+void TestCodeTable::fileOfTheLargestSizeLoads() {
+    // The worst a table of the largest size can be: a line end at every byte.
+    const QString path = m_dir.filePath(QStringLiteral("largest.m"));
+    writeFile(path, QByteArray(qsizetype(CodeTable::MaxBytes), '\n'));
+    CodeTable table;
+    table.load(path.toStdString());
+    QCOMPARE(table.count(), CodeTable::MaxBytes);
+    QVERIFY(table.line(0).empty());
+    QFile::remove(path);
+}
+
+void TestCodeTable::specialFilesAreRefusedWithoutWaiting_data() {
+    QTest::addColumn<QString>("target"); // linked to as the table; empty: a named pipe
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("named-pipe") << QString() << "It is a named pipe, not a regular file";
+    QTest::newRow("dev-zero") << "/dev/zero"
+                              << "It is a character device, not a regular file";
+    QTest::newRow("dev-urandom") << "/dev/urandom"
+                                 << "It is a character device, not a regular file";
+}
+
+void TestCodeTable::specialFilesAreRefusedWithoutWaiting() {
+    QFETCH(QString, target);
+    QFETCH(QString, reason);
+    const QString path = m_dir.filePath(QStringLiteral("special.m"));
+    QFile::remove(path);
+    if (target.isEmpty())
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else
+        QVERIFY(QFile::link(target, path));
+    // A pipe without a writer would block a plain open for ever: the test hangs then.
+    CodeTable table;
+    QCOMPARE(messageOf(table, path),
+             QStringLiteral("Cannot open file \"%1\". %2").arg(path, reason));
+    QVERIFY(table.empty());
     QFile::remove(path);
 }
 
