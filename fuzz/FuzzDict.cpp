@@ -1,8 +1,10 @@
-// Splitting and look-up on arbitrary bytes, checked against plain reference versions:
-//   byte 0        needle length (mod 8)
+// Splitting and look-up on arbitrary bytes, checked against plain reference versions at
+// every instruction set level the processor runs:
+//   byte 0        needle length (mod 24)
 //   bytes 1..k    the needle
 //   the rest      a table file's bytes
 
+#include "ByteScan.h"
 #include "CodeSearch.h"
 #include "CodeTable.h"
 #include "Lookup.h"
@@ -13,6 +15,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -63,27 +66,43 @@ bool containsAtBoundary(std::string_view line, std::string_view needle) {
     return false;
 }
 
-} // namespace
+// The byte search against std::string_view::find, on a copy of exactly the text's size so
+// that a read past its end is caught: from every offset of the first and last blocks, and
+// for every needle that ends the text (the last bytes are where a wide load overreaches).
+void checkFind(std::string_view bytes, std::string_view needle) {
+    const auto copy = std::make_unique<char[]>(bytes.size() + 1);
+    std::copy(bytes.begin(), bytes.end(), copy.get());
+    const std::string_view text(copy.get(), bytes.size());
+    const auto expect = [&](std::string_view n, std::size_t from) {
+        const std::size_t found = n.empty() ? std::string_view::npos : text.find(n, from);
+        check(dict::bytescan::find(text, from, n) == found, "byte search");
+    };
+    for (std::size_t from = 0; from <= text.size(); ++from) {
+        if (from == 80 && text.size() > 160) from = text.size() - 80;
+        expect(needle, from);
+    }
+    for (std::size_t length = 1; length <= std::min<std::size_t>(text.size(), 20); ++length)
+        expect(text.substr(text.size() - length), 0);
+}
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size == 0) return 0;
-    const std::string_view input(reinterpret_cast<const char*>(data), size);
-    const std::size_t needleLength = std::min<std::size_t>(data[0] % 8, size - 1);
-    const std::string_view needle = input.substr(1, needleLength);
-    const std::string_view bytes = input.substr(1 + needleLength);
+struct Reference {
+    std::vector<std::string_view> lines;
+    std::optional<std::size_t> first;   // the first line holding the needle
+    std::vector<std::size_t> byCode[2]; // lines by code: exact, prefix
+};
 
+void checkTable(std::string_view bytes, std::string_view needle, const Reference& expected) {
     dict::CodeTable table;
     table.assign(bytes);
 
     // Splitting: the same lines as the plain version, in file order, each a view into the
     // table's one text at the offsets it reports, none holding a terminator or NUL.
-    const std::vector<std::string_view> expected = referenceSplit(bytes);
-    check(table.count() == expected.size(), "line count");
+    check(table.count() == expected.lines.size(), "line count");
     const std::string_view text = table.text();
     std::size_t previousEnd = 0;
     for (std::size_t i = 0; i < table.count(); ++i) {
         const std::string_view line = table.line(static_cast<std::ptrdiff_t>(i));
-        check(line == expected[i], "line bytes");
+        check(line == expected.lines[i], "line bytes");
         for (const char c : line)
             check(!isTerminator(c), "terminator inside a line");
         check(table.lineBegin(i) >= previousEnd, "file order");
@@ -103,12 +122,41 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const dict::TableError&) {
     }
 
+    check(dict::findFirstLine(table, needle) == expected.first, "first line holding the needle");
+    // A needle that ends the table's text lies in the last line.
+    if (!text.empty()) {
+        const std::string_view last = expected.lines.back();
+        for (std::size_t length = 1; length <= std::min<std::size_t>(last.size(), 12); ++length) {
+            const std::string_view tail = last.substr(last.size() - length);
+            std::optional<std::size_t> first;
+            for (std::size_t i = 0; i < expected.lines.size() && !first; ++i)
+                if (containsAtBoundary(expected.lines[i], tail)) first = i;
+            check(dict::findFirstLine(table, tail) == first, "first line holding the text's end");
+        }
+    }
+
+    check(dict::findLinesByCode(table, needle, dict::CodeMatch::Exact) == expected.byCode[0],
+          "lines found by exact code");
+    check(dict::findLinesByCode(table, needle, dict::CodeMatch::Prefix) == expected.byCode[1],
+          "lines found by code prefix");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const std::size_t needleLength = std::min<std::size_t>(data[0] % 24, size - 1);
+    const std::string_view needle = input.substr(1, needleLength);
+    const std::string_view bytes = input.substr(1 + needleLength);
+
+    Reference expected;
+    expected.lines = referenceSplit(bytes);
+
     // Look-up: the first line that holds the needle at a character boundary, and no other.
-    std::optional<std::size_t> first;
     if (!needle.empty())
-        for (std::size_t i = 0; i < expected.size() && !first; ++i)
-            if (containsAtBoundary(expected[i], needle)) first = i;
-    check(dict::findFirstLine(table, needle) == first, "first line holding the needle");
+        for (std::size_t i = 0; i < expected.lines.size() && !expected.first; ++i)
+            if (containsAtBoundary(expected.lines[i], needle)) expected.first = i;
 
     // By code: exactly the lines with a code that meets the needle, in table order.
     const auto lower = [](char c) {
@@ -121,13 +169,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             return std::equal(needle.begin(), needle.end(), code.begin(),
                               [&](char n, char c) { return lower(n) == lower(c); });
         };
-        std::vector<std::size_t> lines;
+        std::vector<std::size_t>& lines = expected.byCode[match == dict::CodeMatch::Prefix];
         if (!needle.empty())
-            for (std::size_t i = 0; i < expected.size(); ++i) {
-                const auto codes = dict::codesOfLine(expected[i]);
+            for (std::size_t i = 0; i < expected.lines.size(); ++i) {
+                const auto codes = dict::codesOfLine(expected.lines[i]);
                 if (std::any_of(codes.begin(), codes.end(), meets)) lines.push_back(i);
             }
-        check(dict::findLinesByCode(table, needle, match) == lines, "lines found by code");
+    }
+
+    using dict::bytescan::Level;
+    const Level widest = dict::bytescan::supportedLevel();
+    for (Level level = Level::Portable; level <= widest;
+         level = static_cast<Level>(static_cast<int>(level) + 1)) {
+        dict::bytescan::restrictLevel(level);
+        checkFind(bytes, needle);
+        checkTable(bytes, needle, expected);
     }
     return 0;
 }
