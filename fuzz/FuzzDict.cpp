@@ -66,43 +66,97 @@ bool containsAtBoundary(std::string_view line, std::string_view needle) {
     return false;
 }
 
-// The byte search against std::string_view::find, on a copy of exactly the text's size so
-// that a read past its end is caught: from every offset of the first and last blocks, and
-// for every needle that ends the text (the last bytes are where a wide load overreaches).
-void checkFind(std::string_view bytes, std::string_view needle) {
-    const auto copy = std::make_unique<char[]>(bytes.size() + 1);
-    std::copy(bytes.begin(), bytes.end(), copy.get());
-    const std::string_view text(copy.get(), bytes.size());
-    const auto expect = [&](std::string_view n, std::size_t from) {
-        const std::size_t found = n.empty() ? std::string_view::npos : text.find(n, from);
-        check(dict::bytescan::find(text, from, n) == found, "byte search");
-    };
-    for (std::size_t from = 0; from <= text.size(); ++from) {
-        if (from == 80 && text.size() > 160) from = text.size() - 80;
-        expect(needle, from);
-    }
-    for (std::size_t length = 1; length <= std::min<std::size_t>(text.size(), 20); ++length)
-        expect(text.substr(text.size() - length), 0);
+// The first line that holds `needle` at a character boundary, the plain way.
+std::optional<std::size_t> firstLineHolding(const std::vector<std::string_view>& lines,
+                                            std::string_view needle) {
+    if (!needle.empty())
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (containsAtBoundary(lines[i], needle)) return i;
+    return std::nullopt;
 }
 
-struct Reference {
+// What every level must answer, worked out once the plain way.
+struct Expected {
     std::vector<std::string_view> lines;
-    std::optional<std::size_t> first;   // the first line holding the needle
+    // Searches in the text: the needle from every offset of the first and last 70 bytes,
+    // and every needle that ends the text, where a wide load would overreach.
+    struct Search {
+        std::string_view needle;
+        std::size_t from;
+        std::size_t found;
+    };
+    std::vector<Search> searches;
+    // Look-ups: the needle, and every needle that ends the last line.
+    std::vector<std::pair<std::string_view, std::optional<std::size_t>>> lookups;
     std::vector<std::size_t> byCode[2]; // lines by code: exact, prefix
 };
 
-void checkTable(std::string_view bytes, std::string_view needle, const Reference& expected) {
+Expected expect(std::string_view bytes, std::string_view needle) {
+    Expected e;
+    e.lines = referenceSplit(bytes);
+
+    const auto search = [&](std::string_view n, std::size_t from) {
+        e.searches.push_back({n, from, n.empty() ? std::string_view::npos : bytes.find(n, from)});
+    };
+    for (std::size_t from = 0; from <= bytes.size(); ++from) {
+        if (from == 70 && bytes.size() > 140) from = bytes.size() - 70;
+        search(needle, from);
+    }
+    for (std::size_t length = 1; length <= std::min<std::size_t>(bytes.size(), 20); ++length)
+        search(bytes.substr(bytes.size() - length), 0);
+
+    e.lookups.emplace_back(needle, firstLineHolding(e.lines, needle));
+    if (!e.lines.empty()) {
+        const std::string_view last = e.lines.back();
+        for (std::size_t length = 1; length <= std::min<std::size_t>(last.size(), 12); ++length) {
+            const std::string_view tail = last.substr(last.size() - length);
+            e.lookups.emplace_back(tail, firstLineHolding(e.lines, tail));
+        }
+    }
+
+    // By code: exactly the lines with a code that meets the needle, in table order.
+    const auto lower = [](char c) {
+        return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    };
+    for (const dict::CodeMatch match : {dict::CodeMatch::Exact, dict::CodeMatch::Prefix}) {
+        const auto meets = [&](std::string_view code) {
+            if (code.size() < needle.size()) return false;
+            if (match == dict::CodeMatch::Exact && code.size() != needle.size()) return false;
+            return std::equal(needle.begin(), needle.end(), code.begin(),
+                              [&](char n, char c) { return lower(n) == lower(c); });
+        };
+        std::vector<std::size_t>& lines = e.byCode[match == dict::CodeMatch::Prefix];
+        if (!needle.empty())
+            for (std::size_t i = 0; i < e.lines.size(); ++i) {
+                const auto codes = dict::codesOfLine(e.lines[i]);
+                if (std::any_of(codes.begin(), codes.end(), meets)) lines.push_back(i);
+            }
+    }
+    return e;
+}
+
+void checkAtCurrentLevel(std::string_view bytes, std::string_view needle, const Expected& e) {
+    // The byte search on a copy of exactly the text's size, so that a read past its end is
+    // caught. The needles are views into the input; they stay valid.
+    {
+        const auto copy = std::make_unique<char[]>(bytes.size() + 1);
+        std::copy(bytes.begin(), bytes.end(), copy.get());
+        const std::string_view text(copy.get(), bytes.size());
+        for (const Expected::Search& s : e.searches)
+            check(dict::bytescan::find(text, s.from, s.needle) == s.found, "byte search");
+    }
+
     dict::CodeTable table;
     table.assign(bytes);
 
     // Splitting: the same lines as the plain version, in file order, each a view into the
     // table's one text at the offsets it reports, none holding a terminator or NUL.
-    check(table.count() == expected.lines.size(), "line count");
+    check(table.count() == e.lines.size(), "line count");
     const std::string_view text = table.text();
     std::size_t previousEnd = 0;
     for (std::size_t i = 0; i < table.count(); ++i) {
         const std::string_view line = table.line(static_cast<std::ptrdiff_t>(i));
-        check(line == expected.lines[i], "line bytes");
+        check(line == e.lines[i], "line bytes");
         for (const char c : line)
             check(!isTerminator(c), "terminator inside a line");
         check(table.lineBegin(i) >= previousEnd, "file order");
@@ -122,22 +176,13 @@ void checkTable(std::string_view bytes, std::string_view needle, const Reference
     } catch (const dict::TableError&) {
     }
 
-    check(dict::findFirstLine(table, needle) == expected.first, "first line holding the needle");
-    // A needle that ends the table's text lies in the last line.
-    if (!text.empty()) {
-        const std::string_view last = expected.lines.back();
-        for (std::size_t length = 1; length <= std::min<std::size_t>(last.size(), 12); ++length) {
-            const std::string_view tail = last.substr(last.size() - length);
-            std::optional<std::size_t> first;
-            for (std::size_t i = 0; i < expected.lines.size() && !first; ++i)
-                if (containsAtBoundary(expected.lines[i], tail)) first = i;
-            check(dict::findFirstLine(table, tail) == first, "first line holding the text's end");
-        }
-    }
+    // Look-up: the first line that holds the needle at a character boundary, and no other.
+    for (const auto& [n, first] : e.lookups)
+        check(dict::findFirstLine(table, n) == first, "first line holding the needle");
 
-    check(dict::findLinesByCode(table, needle, dict::CodeMatch::Exact) == expected.byCode[0],
+    check(dict::findLinesByCode(table, needle, dict::CodeMatch::Exact) == e.byCode[0],
           "lines found by exact code");
-    check(dict::findLinesByCode(table, needle, dict::CodeMatch::Prefix) == expected.byCode[1],
+    check(dict::findLinesByCode(table, needle, dict::CodeMatch::Prefix) == e.byCode[1],
           "lines found by code prefix");
 }
 
@@ -150,40 +195,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view needle = input.substr(1, needleLength);
     const std::string_view bytes = input.substr(1 + needleLength);
 
-    Reference expected;
-    expected.lines = referenceSplit(bytes);
-
-    // Look-up: the first line that holds the needle at a character boundary, and no other.
-    if (!needle.empty())
-        for (std::size_t i = 0; i < expected.lines.size() && !expected.first; ++i)
-            if (containsAtBoundary(expected.lines[i], needle)) expected.first = i;
-
-    // By code: exactly the lines with a code that meets the needle, in table order.
-    const auto lower = [](char c) {
-        return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    };
-    for (const dict::CodeMatch match : {dict::CodeMatch::Exact, dict::CodeMatch::Prefix}) {
-        const auto meets = [&](std::string_view code) {
-            if (code.size() < needle.size()) return false;
-            if (match == dict::CodeMatch::Exact && code.size() != needle.size()) return false;
-            return std::equal(needle.begin(), needle.end(), code.begin(),
-                              [&](char n, char c) { return lower(n) == lower(c); });
-        };
-        std::vector<std::size_t>& lines = expected.byCode[match == dict::CodeMatch::Prefix];
-        if (!needle.empty())
-            for (std::size_t i = 0; i < expected.lines.size(); ++i) {
-                const auto codes = dict::codesOfLine(expected.lines[i]);
-                if (std::any_of(codes.begin(), codes.end(), meets)) lines.push_back(i);
-            }
-    }
-
+    const Expected expected = expect(bytes, needle);
     using dict::bytescan::Level;
     const Level widest = dict::bytescan::supportedLevel();
     for (Level level = Level::Portable; level <= widest;
          level = static_cast<Level>(static_cast<int>(level) + 1)) {
         dict::bytescan::restrictLevel(level);
-        checkFind(bytes, needle);
-        checkTable(bytes, needle, expected);
+        checkAtCurrentLevel(bytes, needle, expected);
     }
     return 0;
 }
