@@ -1,6 +1,9 @@
 // Loading and querying the generated code tables, each beside the plain baseline it should
-// stay close to: reading the file into memory, and one memmem over the table's text.
+// stay close to: reading the file into memory, and one memmem over the table's text. The
+// table scans run at the widest instruction set level the processor has; loading and the
+// no-match query are measured again at each narrower x86 level ("@avx2", "@sse2").
 
+#include "ByteScan.h"
 #include "CodeTable.h"
 #include "Lookup.h"
 
@@ -124,6 +127,29 @@ void memmemBaseline(benchmark::State& state, std::string_view (*needle)()) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
 }
 
+const char* levelName(dict::bytescan::Level level) {
+    switch (level) {
+    case dict::bytescan::Level::Portable:
+        return "portable";
+    case dict::bytescan::Level::Sse2:
+        return "sse2";
+    case dict::bytescan::Level::Avx2:
+        return "avx2";
+    case dict::bytescan::Level::Avx512:
+        return "avx512";
+    }
+    return "?";
+}
+
+// Runs `body` with the scans restricted to `level`, and the widest level back afterwards.
+template <class Body> auto atLevel(dict::bytescan::Level level, Body body) {
+    return [level, body](benchmark::State& state) {
+        dict::bytescan::restrictLevel(level);
+        body(state);
+        dict::bytescan::restrictLevel(dict::bytescan::supportedLevel());
+    };
+}
+
 } // namespace
 
 BENCHMARK_CAPTURE(readFile, cj5, "cj5.m");
@@ -135,4 +161,23 @@ BENCHMARK_CAPTURE(find, cj5_no_match, absentNeedle);
 BENCHMARK_CAPTURE(memmemBaseline, cj5_last_line_char, lastLineCharacter);
 BENCHMARK_CAPTURE(find, cj5_last_line_char, lastLineCharacter);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    using dict::bytescan::Level;
+    const Level widest = dict::bytescan::supportedLevel();
+    benchmark::AddCustomContext("scan_level", levelName(widest));
+    for (Level level = Level::Sse2; level < widest;
+         level = static_cast<Level>(static_cast<int>(level) + 1)) {
+        const std::string at = std::string("@") + levelName(level);
+        benchmark::RegisterBenchmark(
+            ("loadTable/cj5" + at).c_str(),
+            atLevel(level, [](benchmark::State& state) { loadTable(state, "cj5.m"); }));
+        benchmark::RegisterBenchmark(
+            ("find/cj5_no_match" + at).c_str(),
+            atLevel(level, [](benchmark::State& state) { find(state, absentNeedle); }));
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

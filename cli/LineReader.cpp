@@ -18,6 +18,8 @@ bool LineReader::next(std::string& line) {
         const std::size_t lf = m_buffer.find('\n', m_begin + m_scanned);
         if (lf != m_buffer.npos || (m_atEnd && m_begin < m_buffer.size())) {
             const std::size_t end = lf != m_buffer.npos ? lf : m_buffer.size();
+            // The last read may have brought both the rest of an overlong line and its end.
+            if (end - m_begin > MaxLineBytes) throwTooLong();
             line.assign(m_buffer, m_begin, end - m_begin);
             if (lf != m_buffer.npos && !line.empty() && line.back() == '\r') line.pop_back();
             m_begin = lf != m_buffer.npos ? lf + 1 : end;
@@ -27,11 +29,14 @@ bool LineReader::next(std::string& line) {
         }
         if (m_atEnd) return false;
         m_scanned = m_buffer.size() - m_begin;
-        if (m_scanned > MaxLineBytes)
-            throw InputError("line " + std::to_string(m_lineNumber + 1) + " of " + m_name +
-                             " is longer than " + std::to_string(MaxLineBytes) + " bytes");
+        if (m_scanned > MaxLineBytes) throwTooLong();
         m_atEnd = !fill();
     }
+}
+
+void LineReader::throwTooLong() const {
+    throw InputError("line " + std::to_string(m_lineNumber + 1) + " of " + m_name +
+                     " is longer than " + std::to_string(MaxLineBytes) + " bytes");
 }
 
 // Reads more; false at the end of the input.

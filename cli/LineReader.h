@@ -28,6 +28,7 @@ public:
 
 private:
     bool fill();
+    [[noreturn]] void throwTooLong() const;
 
     int m_fd;
     const char* m_name;

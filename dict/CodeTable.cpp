@@ -1,7 +1,8 @@
 #include "CodeTable.h"
 
+#include "ByteScan.h"
+
 #include <algorithm>
-#include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -12,9 +13,6 @@
 #include <new>
 #include <sys/stat.h>
 #include <unistd.h>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace dict {
 
@@ -162,213 +160,15 @@ private:
     std::size_t m_count = 0;
 };
 
-// What a block of 64 bytes holds, one bit a byte: its LFs, and, only when the block holds a
-// CR or a NUL at all, its CRs and NULs.
-struct Block {
-    std::uint64_t lfs = 0;
-    std::uint64_t crs = 0;
-    std::uint64_t nuls = 0;
-};
-
-// The LFs of a block of 64 bytes, one bit a byte.
-[[gnu::always_inline]] inline std::uint64_t lfsOf(const char* bytes) {
-    std::uint64_t lfs = 0;
-#if defined(__SSE2__)
-    const __m128i lf = _mm_set1_epi8('\n');
-    for (int i = 0; i < 4; ++i) {
-        const __m128i part = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * i));
-        lfs |=
-            std::uint64_t{static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(part, lf)))}
-            << (16 * i);
-    }
-#else
-    for (int i = 0; i < 64; ++i)
-        lfs |= bytes[i] == '\n' ? std::uint64_t{1} << i : 0;
-#endif
-    return lfs;
-}
-
-[[gnu::always_inline]] inline Block classify(const char* bytes) {
-    Block block;
-#if defined(__SSE2__)
-    const __m128i lf = _mm_set1_epi8('\n');
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i zero = _mm_setzero_si128();
-    __m128i part[4];
-    // A byte is zero in min(x, x ^ CR) when it is a NUL or a CR: the running minimum tells
-    // whether the block holds either, which most tables never do.
-    __m128i rare = _mm_set1_epi8(-1);
-    for (int i = 0; i < 4; ++i) {
-        part[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * i));
-        const auto lfs = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(part[i], lf)));
-        block.lfs |= std::uint64_t{lfs} << (16 * i);
-        rare = _mm_min_epu8(rare, _mm_min_epu8(part[i], _mm_xor_si128(part[i], cr)));
-    }
-    if (_mm_movemask_epi8(_mm_cmpeq_epi8(rare, zero)) != 0) {
-        for (int i = 0; i < 4; ++i) {
-            const auto crs =
-                static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(part[i], cr)));
-            const auto nuls =
-                static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(part[i], zero)));
-            block.crs |= std::uint64_t{crs} << (16 * i);
-            block.nuls |= std::uint64_t{nuls} << (16 * i);
-        }
-    }
-#else
-    for (int i = 0; i < 64; ++i) {
-        const std::uint64_t bit = std::uint64_t{1} << i;
-        block.lfs |= bytes[i] == '\n' ? bit : 0;
-        block.crs |= bytes[i] == '\r' ? bit : 0;
-        block.nuls |= bytes[i] == '\0' ? bit : 0;
-    }
-#endif
-    return block;
-}
-
-// The number of set bits. Where the processor's own count may be missing, std::popcount
-// is a library call, slower than counting in the register.
-template <bool Native> [[gnu::always_inline]] inline std::uint32_t bitCount(std::uint64_t bits) {
-    if constexpr (Native) {
-        return static_cast<std::uint32_t>(std::popcount(bits));
-    } else {
-        bits -= (bits >> 1) & 0x5555555555555555u;
-        bits = (bits & 0x3333333333333333u) + ((bits >> 2) & 0x3333333333333333u);
-        bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
-        return static_cast<std::uint32_t>((bits * 0x0101010101010101u) >> 56);
-    }
-}
-
-// The index of the lowest set bit, or 63 when none is: the stand-in bit spares the zero
-// check std::countr_zero needs.
-[[gnu::always_inline]] inline std::uint32_t lowestBit(std::uint64_t bits) {
-    return static_cast<std::uint32_t>(std::countr_zero(bits | (std::uint64_t{1} << 63)));
-}
-
-// Writes base + the index of every set bit of `mask` to `out` in rising order and returns
-// how many there are. Four are written whatever the count, so that a block's usual few line
-// ends cost no branch each; `out` needs room for 64.
-template <bool Native>
-[[gnu::always_inline]] inline std::uint32_t storeBitIndices(std::uint32_t* out, std::uint32_t base,
-                                                            std::uint64_t mask) {
-    const std::uint32_t count = bitCount<Native>(mask);
-    for (int i = 0; i < 4; ++i) {
-        out[i] = base + lowestBit(mask);
-        mask &= mask - 1;
-    }
-    for (std::uint32_t i = 4; i < count; ++i) { // lines shorter than sixteen bytes
-        out[i] = base + lowestBit(mask);
-        mask &= mask - 1;
-    }
-    return count;
-}
-
-// Collects the line ends of a text without CRs and NULs, data[0..end): its LFs. The last,
-// short block is read from a copy padded with NULs.
-template <bool Native>
-[[gnu::always_inline]] inline void scanLfBlocks(const char* data, std::size_t end, LineEnds& ends) {
-    std::uint32_t* out = ends.tail();
-    std::uint32_t* limit = ends.limit();
-    std::size_t pos = 0;
-    for (;; pos += 64) {
-        const char* bytes = data + pos;
-        alignas(16) char padded[64];
-        const bool last = end - pos < 64;
-        if (last) {
-            std::memset(padded, 0, sizeof padded);
-            std::memcpy(padded, bytes, end - pos);
-            bytes = padded;
-        }
-        if (limit - out < 64) {
-            ends.filledTo(out);
-            ends.makeRoom(64);
-            out = ends.tail();
-            limit = ends.limit();
-        }
-        out += storeBitIndices<Native>(out, static_cast<std::uint32_t>(pos), lfsOf(bytes));
-        if (last) break;
-    }
-    ends.filledTo(out);
-}
-
-// Collects the line ends of data[0..size) and returns where the text ends: at the first
-// NUL, or at size. Every CR and LF ends a line, except an LF right after a CR: the pair is
-// one end. One pass over 64-byte blocks; the last, short block is read from a copy padded
-// with NULs, which end the text right where the data does.
-template <bool Native>
-[[gnu::always_inline]] inline std::size_t scanBlocks(const char* data, std::size_t size,
-                                                     LineEnds& ends) {
-    std::uint64_t afterCr = 0; // the byte before the block is a CR
-    std::size_t pos = 0;
-    // Kept in registers; the array's own count is brought up to date when it has to grow.
-    std::uint32_t* out = ends.tail();
-    std::uint32_t* limit = ends.limit();
-    for (;;) {
-        const char* bytes = data + pos;
-        alignas(16) char padded[64];
-        if (size - pos < 64) {
-            std::memset(padded, 0, sizeof padded);
-            std::memcpy(padded, bytes, size - pos);
-            bytes = padded;
-        }
-        const Block block = classify(bytes);
-        std::uint64_t mask = (block.lfs | block.crs) & ~(block.lfs & ((block.crs << 1) | afterCr));
-        afterCr = block.crs >> 63;
-        // Bits from the first NUL on are past the text.
-        if (block.nuls != 0) mask &= (block.nuls & -block.nuls) - 1;
-        if (limit - out < 64) {
-            ends.filledTo(out);
-            ends.makeRoom(64);
-            out = ends.tail();
-            limit = ends.limit();
-        }
-        out += storeBitIndices<Native>(out, static_cast<std::uint32_t>(pos), mask);
-        if (block.nuls != 0) {
-            ends.filledTo(out);
-            return pos + static_cast<std::size_t>(std::countr_zero(block.nuls));
-        }
-        pos += 64;
-    }
-}
-
-// The scan for data[0..size), where `stop` is the first CR or NUL (data[size] is a NUL).
-// Most tables have neither before their end: only LFs then need looking for.
-template <bool Native>
-[[gnu::always_inline]] inline std::size_t scanText(const char* data, std::size_t size,
-                                                   std::size_t stop, LineEnds& ends) {
-    if (data[stop] == '\0') {
-        scanLfBlocks<Native>(data, stop, ends);
-        return stop;
-    }
-    return scanBlocks<Native>(data, size, ends);
-}
-
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define ZARVIK_DICT_BIT_INSTRUCTIONS 1
-// The same scan with the processor's bit counting and bit clearing instructions, for the
-// processors that have them (nearly all since 2013); chosen once, at the first load.
-__attribute__((target("popcnt,bmi"))) std::size_t
-scanWithBitInstructions(const char* data, std::size_t size, std::size_t stop, LineEnds& ends) {
-    return scanText<true>(data, size, stop, ends);
-}
-#endif
-
 // Collects the line ends of data[0..size), data[size] being a NUL, and returns where the
 // text ends: at the first NUL, or at size.
 std::size_t scanLineEnds(const char* data, std::size_t size, LineEnds& ends) {
-    // One fast library pass finds the first CR or NUL.
-#if defined(__GLIBC__)
-    const auto stop = static_cast<std::size_t>(::strchrnul(data, '\r') - data);
-#else
-    const std::size_t stop = std::strcspn(data, "\r");
-#endif
-#if defined(ZARVIK_DICT_BIT_INSTRUCTIONS)
-    static const bool bitInstructions = [] {
-        __builtin_cpu_init(); // a table may be loaded before the library's own set-up ran
-        return __builtin_cpu_supports("popcnt") && __builtin_cpu_supports("bmi");
-    }();
-    if (bitInstructions) return scanWithBitInstructions(data, size, stop, ends);
-#endif
-    return scanText<false>(data, size, stop, ends);
+    bytescan::LineEndScan scan;
+    while (!scan.done) {
+        ends.makeRoom(bytescan::LineEndsPerStep);
+        ends.filledTo(bytescan::collectLineEnds(data, size, scan, ends.tail(), ends.limit()));
+    }
+    return scan.textEnd;
 }
 
 } // namespace

@@ -1,10 +1,12 @@
-// Splitting and look-up on arbitrary bytes, checked against plain reference versions:
-//   byte 0        needle length (mod 8)
+// Splitting and look-up on arbitrary bytes, checked against plain reference versions at
+// every instruction set level the processor runs:
+//   byte 0        needle length (mod 24)
 //   bytes 1..k    the needle
 //   the rest      a table file's bytes
 // The table bytes are also written to a file and loaded from there, so that opening and
 // reading are fuzzed too: the file gives the same lines as the bytes.
 
+#include "ByteScan.h"
 #include "CodeSearch.h"
 #include "CodeTable.h"
 #include "Lookup.h"
@@ -16,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -68,6 +71,15 @@ bool containsAtBoundary(std::string_view line, std::string_view needle) {
     return false;
 }
 
+// The first line that holds `needle` at a character boundary, the plain way.
+std::optional<std::size_t> firstLineHolding(const std::vector<std::string_view>& lines,
+                                            std::string_view needle) {
+    if (!needle.empty())
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (containsAtBoundary(lines[i], needle)) return i;
+    return std::nullopt;
+}
+
 // The file each input's table is written to, in a folder of its own for this run.
 const std::string& tablePath() {
     static const std::string path = [] {
@@ -97,27 +109,88 @@ void writeTableFile(std::string_view bytes) {
     ::close(fd);
 }
 
-} // namespace
+// What every level must answer, worked out once the plain way.
+struct Expected {
+    std::vector<std::string_view> lines;
+    // Searches in the text: the needle from every offset of the first and last 70 bytes,
+    // and every needle that ends the text, where a wide load would overreach.
+    struct Search {
+        std::string_view needle;
+        std::size_t from;
+        std::size_t found;
+    };
+    std::vector<Search> searches;
+    // Look-ups: the needle, and every needle that ends the last line.
+    std::vector<std::pair<std::string_view, std::optional<std::size_t>>> lookups;
+    std::vector<std::size_t> byCode[2]; // lines by code: exact, prefix
+};
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size == 0) return 0;
-    const std::string_view input(reinterpret_cast<const char*>(data), size);
-    const std::size_t needleLength = std::min<std::size_t>(data[0] % 8, size - 1);
-    const std::string_view needle = input.substr(1, needleLength);
-    const std::string_view bytes = input.substr(1 + needleLength);
+Expected expect(std::string_view bytes, std::string_view needle) {
+    Expected e;
+    e.lines = referenceSplit(bytes);
+
+    const auto search = [&](std::string_view n, std::size_t from) {
+        e.searches.push_back({n, from, n.empty() ? std::string_view::npos : bytes.find(n, from)});
+    };
+    for (std::size_t from = 0; from <= bytes.size(); ++from) {
+        if (from == 70 && bytes.size() > 140) from = bytes.size() - 70;
+        search(needle, from);
+    }
+    for (std::size_t length = 1; length <= std::min<std::size_t>(bytes.size(), 20); ++length)
+        search(bytes.substr(bytes.size() - length), 0);
+
+    e.lookups.emplace_back(needle, firstLineHolding(e.lines, needle));
+    if (!e.lines.empty()) {
+        const std::string_view last = e.lines.back();
+        for (std::size_t length = 1; length <= std::min<std::size_t>(last.size(), 12); ++length) {
+            const std::string_view tail = last.substr(last.size() - length);
+            e.lookups.emplace_back(tail, firstLineHolding(e.lines, tail));
+        }
+    }
+
+    // By code: exactly the lines with a code that meets the needle, in table order.
+    const auto lower = [](char c) {
+        return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    };
+    for (const dict::CodeMatch match : {dict::CodeMatch::Exact, dict::CodeMatch::Prefix}) {
+        const auto meets = [&](std::string_view code) {
+            if (code.size() < needle.size()) return false;
+            if (match == dict::CodeMatch::Exact && code.size() != needle.size()) return false;
+            return std::equal(needle.begin(), needle.end(), code.begin(),
+                              [&](char n, char c) { return lower(n) == lower(c); });
+        };
+        std::vector<std::size_t>& lines = e.byCode[match == dict::CodeMatch::Prefix];
+        if (!needle.empty())
+            for (std::size_t i = 0; i < e.lines.size(); ++i) {
+                const auto codes = dict::codesOfLine(e.lines[i]);
+                if (std::any_of(codes.begin(), codes.end(), meets)) lines.push_back(i);
+            }
+    }
+    return e;
+}
+
+void checkAtCurrentLevel(std::string_view bytes, std::string_view needle, const Expected& e) {
+    // The byte search on a copy of exactly the text's size, so that a read past its end is
+    // caught. The needles are views into the input; they stay valid.
+    {
+        const auto copy = std::make_unique<char[]>(bytes.size() + 1);
+        std::copy(bytes.begin(), bytes.end(), copy.get());
+        const std::string_view text(copy.get(), bytes.size());
+        for (const Expected::Search& s : e.searches)
+            check(dict::bytescan::find(text, s.from, s.needle) == s.found, "byte search");
+    }
 
     dict::CodeTable table;
     table.assign(bytes);
 
     // Splitting: the same lines as the plain version, in file order, each a view into the
     // table's one text at the offsets it reports, none holding a terminator or NUL.
-    const std::vector<std::string_view> expected = referenceSplit(bytes);
-    check(table.count() == expected.size(), "line count");
+    check(table.count() == e.lines.size(), "line count");
     const std::string_view text = table.text();
     std::size_t previousEnd = 0;
     for (std::size_t i = 0; i < table.count(); ++i) {
         const std::string_view line = table.line(static_cast<std::ptrdiff_t>(i));
-        check(line == expected[i], "line bytes");
+        check(line == e.lines[i], "line bytes");
         for (const char c : line)
             check(!isTerminator(c), "terminator inside a line");
         check(table.lineBegin(i) >= previousEnd, "file order");
@@ -138,40 +211,41 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // Look-up: the first line that holds the needle at a character boundary, and no other.
-    std::optional<std::size_t> first;
-    if (!needle.empty())
-        for (std::size_t i = 0; i < expected.size() && !first; ++i)
-            if (containsAtBoundary(expected[i], needle)) first = i;
-    check(dict::findFirstLine(table, needle) == first, "first line holding the needle");
+    for (const auto& [n, first] : e.lookups)
+        check(dict::findFirstLine(table, n) == first, "first line holding the needle");
 
-    // By code: exactly the lines with a code that meets the needle, in table order.
-    const auto lower = [](char c) {
-        return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    };
-    for (const dict::CodeMatch match : {dict::CodeMatch::Exact, dict::CodeMatch::Prefix}) {
-        const auto meets = [&](std::string_view code) {
-            if (code.size() < needle.size()) return false;
-            if (match == dict::CodeMatch::Exact && code.size() != needle.size()) return false;
-            return std::equal(needle.begin(), needle.end(), code.begin(),
-                              [&](char n, char c) { return lower(n) == lower(c); });
-        };
-        std::vector<std::size_t> lines;
-        if (!needle.empty())
-            for (std::size_t i = 0; i < expected.size(); ++i) {
-                const auto codes = dict::codesOfLine(expected[i]);
-                if (std::any_of(codes.begin(), codes.end(), meets)) lines.push_back(i);
-            }
-        check(dict::findLinesByCode(table, needle, match) == lines, "lines found by code");
+    check(dict::findLinesByCode(table, needle, dict::CodeMatch::Exact) == e.byCode[0],
+          "lines found by exact code");
+    check(dict::findLinesByCode(table, needle, dict::CodeMatch::Prefix) == e.byCode[1],
+          "lines found by code prefix");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const std::size_t needleLength = std::min<std::size_t>(data[0] % 24, size - 1);
+    const std::string_view needle = input.substr(1, needleLength);
+    const std::string_view bytes = input.substr(1 + needleLength);
+
+    const Expected expected = expect(bytes, needle);
+    using dict::bytescan::Level;
+    const Level widest = dict::bytescan::supportedLevel();
+    for (Level level = Level::Portable; level <= widest;
+         level = static_cast<Level>(static_cast<int>(level) + 1)) {
+        dict::bytescan::restrictLevel(level);
+        checkAtCurrentLevel(bytes, needle, expected);
     }
-
     // The same bytes as a file: the same lines, the same look-up.
     writeTableFile(bytes);
     dict::CodeTable loaded;
     loaded.assign("left over from before");
     loaded.load(tablePath());
-    check(loaded.count() == table.count(), "file: line count");
+    check(loaded.count() == expected.lines.size(), "file: line count");
     for (std::size_t i = 0; i < loaded.count(); ++i)
-        check(loaded.line(static_cast<std::ptrdiff_t>(i)) == expected[i], "file: line bytes");
-    check(dict::findFirstLine(loaded, needle) == first, "file: first line holding the needle");
+        check(loaded.line(static_cast<std::ptrdiff_t>(i)) == expected.lines[i], "file: line bytes");
+    check(dict::findFirstLine(loaded, needle) == expected.lookups.front().second,
+          "file: first line holding the needle");
     return 0;
 }

@@ -1,4 +1,5 @@
 #include "CodeTable.h"
+#include "ScanLevels.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -110,16 +111,19 @@ void TestCodeTable::split() {
     fromFile.load(path.toStdString());
     QCOMPARE(linesOf(fromFile), lines);
 
-    // The same bytes behind a first line of every length up to 40, so that each terminator
-    // also falls on and around the boundaries of the blocks the splitter scans at once.
-    for (qsizetype shift = 0; shift < 40; ++shift) {
-        const QByteArray first(shift, 'x');
-        const QByteArray shifted = first + '\n' + bytes;
-        CodeTable fromBytes;
-        fromBytes.assign(
-            std::string_view(shifted.constData(), static_cast<std::size_t>(shifted.size())));
-        QCOMPARE(linesOf(fromBytes), QList<QByteArray>{first} + lines);
-    }
+    // The same bytes behind a first line of every length up to 70, so that each terminator
+    // also falls on and around the boundaries of the blocks the splitter scans at once, with
+    // every instruction set.
+    atEveryScanLevel([&] {
+        for (qsizetype shift = 0; shift < 70; ++shift) {
+            const QByteArray first(shift, 'x');
+            const QByteArray shifted = first + '\n' + bytes;
+            CodeTable fromBytes;
+            fromBytes.assign(
+                std::string_view(shifted.constData(), static_cast<std::size_t>(shifted.size())));
+            QCOMPARE(linesOf(fromBytes), QList<QByteArray>{first} + lines);
+        }
+    });
 }
 
 void TestCodeTable::indexOutOfBounds_data() {

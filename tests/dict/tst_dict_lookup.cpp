@@ -1,5 +1,6 @@
 #include "CodeTable.h"
 #include "Lookup.h"
+#include "ScanLevels.h"
 
 #include <QTest>
 
@@ -73,10 +74,16 @@ void TestLookup::firstContainingLine() {
     QFETCH(QByteArray, needle);
     QFETCH(int, line);
 
-    CodeTable table;
-    table.assign(view(text));
-    const auto found = dict::findFirstLine(table, view(needle));
-    QCOMPARE(found ? static_cast<int>(*found) : -1, line);
+    // Behind a first line that moves the rest across the edges of the scan's blocks.
+    atEveryScanLevel([&] {
+        for (const int shift : {0, 13, 62}) {
+            const QByteArray first(shift, '_');
+            CodeTable table;
+            table.assign(view(first + '\n' + text));
+            const auto found = dict::findFirstLine(table, view(needle));
+            QCOMPARE(found ? static_cast<int>(*found) - 1 : -1, line);
+        }
+    });
 }
 
 // A line of lead-and-'a' characters holds 'a' at every trail byte; the scan must still
@@ -89,9 +96,11 @@ void TestLookup::manyFalseHitsInOneLine() {
     text += "\nza\n";
     CodeTable table;
     table.assign(view(text));
-    const auto found = dict::findFirstLine(table, "a");
-    QVERIFY(found.has_value());
-    QCOMPARE(*found, std::size_t(1));
+    atEveryScanLevel([&] {
+        const auto found = dict::findFirstLine(table, "a");
+        QVERIFY(found.has_value());
+        QCOMPARE(*found, std::size_t(1));
+    });
 }
 
 QTEST_APPLESS_MAIN(TestLookup)

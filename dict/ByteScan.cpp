@@ -1,0 +1,385 @@
+#include "ByteScan.h"
+
+#include <algorithm>
+#include <atomic>
+#include <bit>
+#include <cstring>
+
+#if defined(__x86_64__) && defined(__SSE2__) && (defined(__GNUC__) || defined(__clang__))
+#define ZARVIK_BYTESCAN_X86 1
+#include <immintrin.h>
+#endif
+
+namespace dict::bytescan {
+
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+
+// Does the needle that starts at `at` in the text match past its first and last bytes,
+// which the caller has compared already?
+inline bool middleMatches(const char* at, const char* needle, std::size_t length) {
+    return length <= 2 || std::memcmp(at + 1, needle + 1, length - 2) == 0;
+}
+
+inline bool isCodeStart(const char* text, std::size_t pos, unsigned char letter) {
+    return (static_cast<unsigned char>(text[pos]) | 0x20) == letter &&
+           (text[pos - 1] == ' ' || text[pos - 1] == '\t');
+}
+
+// Writes base + the index of every set bit of `mask` to `out` in rising order and returns
+// how many there are, one bit at a time. Four are written whatever the count, so that a
+// block's usual few line ends cost no branch each; `out` needs room for 64. `Native`: the
+// processor has its own bit count, else std::popcount would be a library call.
+template <bool Native>
+[[gnu::always_inline]] inline std::uint32_t
+storeEachBitIndex(std::uint32_t* out, std::uint32_t base, std::uint64_t mask) {
+    std::uint32_t count = 0;
+    if constexpr (Native) {
+        count = static_cast<std::uint32_t>(std::popcount(mask));
+    } else {
+        std::uint64_t bits = mask - ((mask >> 1) & 0x5555555555555555u);
+        bits = (bits & 0x3333333333333333u) + ((bits >> 2) & 0x3333333333333333u);
+        bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+        count = static_cast<std::uint32_t>((bits * 0x0101010101010101u) >> 56);
+    }
+    // The stand-in top bit spares the zero check std::countr_zero needs; the indices past
+    // the count are written but not counted.
+    constexpr std::uint64_t standIn = std::uint64_t{1} << 63;
+#pragma GCC unroll 4
+    for (int i = 0; i < 4; ++i) {
+        out[i] = base + static_cast<std::uint32_t>(std::countr_zero(mask | standIn));
+        mask &= mask - 1;
+    }
+    for (std::uint32_t i = 4; i < count; ++i) { // lines shorter than sixteen bytes
+        out[i] = base + static_cast<std::uint32_t>(std::countr_zero(mask | standIn));
+        mask &= mask - 1;
+    }
+    return count;
+}
+
+// Plain C++ over sixteen bytes: the passes for any processor, and what the vector registers
+// below stand in for.
+namespace portable {
+
+struct Bytes {
+    static constexpr std::size_t Width = 16;
+    unsigned char b[Width];
+};
+using Lanes = Bytes;
+
+inline Bytes load(const char* bytes) {
+    Bytes r;
+    std::memcpy(r.b, bytes, Bytes::Width);
+    return r;
+}
+inline Bytes splat(char c) {
+    Bytes r;
+    std::memset(r.b, c, Bytes::Width);
+    return r;
+}
+// Each byte 0xFF where the two are equal, else 0, as the vector comparisons give it.
+inline Lanes operator==(const Bytes& x, const Bytes& y) {
+    Bytes r;
+    for (std::size_t i = 0; i < Bytes::Width; ++i)
+        r.b[i] = x.b[i] == y.b[i] ? 0xFF : 0;
+    return r;
+}
+inline Bytes operator&(const Bytes& x, const Bytes& y) {
+    Bytes r;
+    for (std::size_t i = 0; i < Bytes::Width; ++i)
+        r.b[i] = x.b[i] & y.b[i];
+    return r;
+}
+inline Bytes operator|(const Bytes& x, const Bytes& y) {
+    Bytes r;
+    for (std::size_t i = 0; i < Bytes::Width; ++i)
+        r.b[i] = x.b[i] | y.b[i];
+    return r;
+}
+inline Bytes operator^(const Bytes& x, const Bytes& y) {
+    Bytes r;
+    for (std::size_t i = 0; i < Bytes::Width; ++i)
+        r.b[i] = x.b[i] ^ y.b[i];
+    return r;
+}
+inline Bytes minOf(const Bytes& x, const Bytes& y) {
+    Bytes r;
+    for (std::size_t i = 0; i < Bytes::Width; ++i)
+        r.b[i] = std::min(x.b[i], y.b[i]);
+    return r;
+}
+// The top bit of every byte, byte i at bit i.
+inline std::uint64_t bitsOf(const Lanes& x) {
+    std::uint64_t bits = 0;
+    for (std::size_t i = 0; i < Bytes::Width; ++i)
+        bits |= static_cast<std::uint64_t>(x.b[i] >> 7) << i;
+    return bits;
+}
+inline std::uint32_t storeBitIndices(std::uint32_t* out, std::uint32_t base, std::uint64_t mask) {
+    return storeEachBitIndex<false>(out, base, mask);
+}
+
+#include "ByteScanKernels.inc"
+
+} // namespace portable
+
+#if defined(ZARVIK_BYTESCAN_X86)
+
+namespace sse2 {
+
+struct Bytes {
+    static constexpr std::size_t Width = 16;
+    __m128i v;
+};
+using Lanes = Bytes;
+
+inline Bytes load(const char* bytes) {
+    return {_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes))};
+}
+inline Bytes splat(char c) {
+    return {_mm_set1_epi8(c)};
+}
+inline Lanes operator==(Bytes x, Bytes y) {
+    return {_mm_cmpeq_epi8(x.v, y.v)};
+}
+inline Bytes operator&(Bytes x, Bytes y) {
+    return {_mm_and_si128(x.v, y.v)};
+}
+inline Bytes operator|(Bytes x, Bytes y) {
+    return {_mm_or_si128(x.v, y.v)};
+}
+inline Bytes operator^(Bytes x, Bytes y) {
+    return {_mm_xor_si128(x.v, y.v)};
+}
+inline Bytes minOf(Bytes x, Bytes y) {
+    return {_mm_min_epu8(x.v, y.v)};
+}
+inline std::uint64_t bitsOf(Lanes x) {
+    return static_cast<std::uint32_t>(_mm_movemask_epi8(x.v));
+}
+inline std::uint32_t storeBitIndices(std::uint32_t* out, std::uint32_t base, std::uint64_t mask) {
+    return storeEachBitIndex<false>(out, base, mask);
+}
+
+#include "ByteScanKernels.inc"
+
+} // namespace sse2
+
+// Everything up to the end of each region is compiled for its instruction set. Only the
+// functions defined there get the instructions: whatever is shared with the other levels
+// (the standard library's inline functions included) keeps the base set, so nothing built
+// for AVX2 can reach a processor without it.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2,bmi,popcnt"))), apply_to = function)
+#else
+#pragma GCC push_options
+#pragma GCC target("avx2,bmi,popcnt")
+#endif
+
+namespace avx2 {
+
+struct Bytes {
+    static constexpr std::size_t Width = 32;
+    __m256i v;
+};
+using Lanes = Bytes;
+
+inline Bytes load(const char* bytes) {
+    return {_mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes))};
+}
+inline Bytes splat(char c) {
+    return {_mm256_set1_epi8(c)};
+}
+inline Lanes operator==(Bytes x, Bytes y) {
+    return {_mm256_cmpeq_epi8(x.v, y.v)};
+}
+inline Bytes operator&(Bytes x, Bytes y) {
+    return {_mm256_and_si256(x.v, y.v)};
+}
+inline Bytes operator|(Bytes x, Bytes y) {
+    return {_mm256_or_si256(x.v, y.v)};
+}
+inline Bytes operator^(Bytes x, Bytes y) {
+    return {_mm256_xor_si256(x.v, y.v)};
+}
+inline Bytes minOf(Bytes x, Bytes y) {
+    return {_mm256_min_epu8(x.v, y.v)};
+}
+inline std::uint64_t bitsOf(Lanes x) {
+    return static_cast<std::uint32_t>(_mm256_movemask_epi8(x.v));
+}
+inline std::uint32_t storeBitIndices(std::uint32_t* out, std::uint32_t base, std::uint64_t mask) {
+    return storeEachBitIndex<true>(out, base, mask);
+}
+
+#include "ByteScanKernels.inc"
+
+} // namespace avx2
+
+#if defined(__clang__)
+#pragma clang attribute pop
+#pragma clang attribute push(__attribute__((target("avx512f,avx512bw,avx512vbmi2,bmi,popcnt"))),   \
+                             apply_to = function)
+#else
+#pragma GCC pop_options
+#pragma GCC push_options
+#pragma GCC target("avx512f,avx512bw,avx512vbmi2,bmi,popcnt")
+#endif
+
+// Sixty-four bytes a register, comparisons into mask registers, and the byte compression of
+// VBMI2, which packs a block's line ends in one instruction instead of one at a time.
+namespace avx512 {
+
+struct Bytes {
+    static constexpr std::size_t Width = 64;
+    __m512i v;
+};
+struct Lanes {
+    __mmask64 k;
+};
+
+inline Bytes load(const char* bytes) {
+    return {_mm512_loadu_si512(bytes)};
+}
+inline Bytes splat(char c) {
+    return {_mm512_set1_epi8(c)};
+}
+inline Lanes operator==(Bytes x, Bytes y) {
+    return {_mm512_cmpeq_epi8_mask(x.v, y.v)};
+}
+inline Lanes operator&(Lanes x, Lanes y) {
+    return {x.k & y.k};
+}
+inline Lanes operator|(Lanes x, Lanes y) {
+    return {x.k | y.k};
+}
+inline Bytes operator|(Bytes x, Bytes y) {
+    return {_mm512_or_si512(x.v, y.v)};
+}
+inline Bytes operator^(Bytes x, Bytes y) {
+    return {_mm512_xor_si512(x.v, y.v)};
+}
+inline Bytes minOf(Bytes x, Bytes y) {
+    return {_mm512_min_epu8(x.v, y.v)};
+}
+inline std::uint64_t bitsOf(Lanes x) {
+    return x.k;
+}
+
+inline std::uint32_t storeBitIndices(std::uint32_t* out, std::uint32_t base, std::uint64_t mask) {
+    alignas(64) static constexpr unsigned char byteIndices[64] = {
+        0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21,
+        22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43,
+        44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63};
+    // The indices of the set bits, packed to the front of a register.
+    __m512i packed = _mm512_maskz_compress_epi8(mask, _mm512_load_si512(byteIndices));
+    const __m512i offset = _mm512_set1_epi32(static_cast<int>(base));
+    const auto count = static_cast<std::uint32_t>(std::popcount(mask));
+    // Sixteen at a time are widened and written, the first sixteen whatever the count: a
+    // block rarely holds more line ends. (The zero-masking forms, because GCC 12 warns of an
+    // uninitialised value inside its own header for the plain ones.)
+    for (std::uint32_t i = 0;; i += 16) {
+        const __m128i next = _mm512_maskz_extracti32x4_epi32(0xF, packed, 0);
+        _mm512_storeu_si512(out + i,
+                            _mm512_add_epi32(_mm512_maskz_cvtepu8_epi32(0xFFFF, next), offset));
+        if (i + 16 >= count) break;
+        packed = _mm512_maskz_alignr_epi32(0xFFFF, packed, packed, 4); // lines under 4 bytes
+    }
+    return count;
+}
+
+#include "ByteScanKernels.inc"
+
+} // namespace avx512
+
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
+#pragma GCC pop_options
+#endif
+
+#endif // ZARVIK_BYTESCAN_X86
+
+struct Kernels {
+    decltype(&portable::find) find;
+    decltype(&portable::findCodeStart) findCodeStart;
+    decltype(&portable::collectLineEnds) collectLineEnds;
+};
+
+constexpr Kernels portableKernels{portable::find, portable::findCodeStart,
+                                  portable::collectLineEnds};
+#if defined(ZARVIK_BYTESCAN_X86)
+constexpr Kernels sse2Kernels{sse2::find, sse2::findCodeStart, sse2::collectLineEnds};
+constexpr Kernels avx2Kernels{avx2::find, avx2::findCodeStart, avx2::collectLineEnds};
+// A 64-byte load at an offset not a multiple of 64 always spans two cache lines: the
+// searches, whose second load lies a needle's length on, run faster on 32 bytes.
+constexpr Kernels avx512Kernels{avx2::find, avx2::findCodeStart, avx512::collectLineEnds};
+#endif
+
+Level detectLevel() noexcept {
+#if defined(ZARVIK_BYTESCAN_X86)
+    __builtin_cpu_init(); // a table may be loaded before the library's own set-up ran
+    // The checks include the system's support: the wider registers must be saved on a switch.
+    const bool bits = __builtin_cpu_supports("bmi") && __builtin_cpu_supports("popcnt");
+    if (bits && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+        __builtin_cpu_supports("avx512vbmi2"))
+        return Level::Avx512;
+    if (bits && __builtin_cpu_supports("avx2")) return Level::Avx2;
+    return Level::Sse2;
+#else
+    return Level::Portable;
+#endif
+}
+
+std::atomic<Level>& activeSlot() noexcept {
+    static std::atomic<Level> level{supportedLevel()};
+    return level;
+}
+
+const Kernels& kernels() noexcept {
+    switch (activeSlot().load(std::memory_order_relaxed)) {
+#if defined(ZARVIK_BYTESCAN_X86)
+    case Level::Avx512:
+        return avx512Kernels;
+    case Level::Avx2:
+        return avx2Kernels;
+    case Level::Sse2:
+        return sse2Kernels;
+#endif
+    default:
+        return portableKernels;
+    }
+}
+
+} // namespace
+
+Level supportedLevel() noexcept {
+    static const Level level = detectLevel();
+    return level;
+}
+
+Level activeLevel() noexcept {
+    return activeSlot().load(std::memory_order_relaxed);
+}
+
+void restrictLevel(Level level) noexcept {
+    activeSlot().store(std::min(level, supportedLevel()), std::memory_order_relaxed);
+}
+
+std::size_t find(std::string_view text, std::size_t from, std::string_view needle) noexcept {
+    if (needle.empty() || from > text.size() || text.size() - from < needle.size()) return npos;
+    return kernels().find(text.data(), text.size(), from, needle.data(), needle.size());
+}
+
+std::size_t findCodeStart(std::string_view text, std::size_t from, unsigned char letter) noexcept {
+    if (from >= text.size()) return npos;
+    return kernels().findCodeStart(text.data(), text.size(), from, letter);
+}
+
+std::uint32_t* collectLineEnds(const char* data, std::size_t size, LineEndScan& scan,
+                               std::uint32_t* out, const std::uint32_t* limit) noexcept {
+    return kernels().collectLineEnds(data, size, scan, out, limit);
+}
+
+} // namespace dict::bytescan
