@@ -93,7 +93,8 @@ private:
 class TPageControl : public TControl {
     Q_OBJECT
     Q_CLASSINFO("NotStored", "ActivePageIndex")
-    Q_PROPERTY(tk::TTabSheet* ActivePage READ activePage WRITE setActivePage)
+    Q_PROPERTY(
+        tk::TTabSheet* ActivePage READ activePage WRITE setActivePage NOTIFY activePageChanged)
     Q_PROPERTY(int ActivePageIndex READ activePageIndex WRITE setActivePageIndex)
     Q_PROPERTY(TTabStyle Style READ style WRITE setStyle)
     Q_PROPERTY(TTabPosition TabPosition READ tabPosition WRITE setTabPosition)
@@ -189,6 +190,11 @@ public:
     TNotifyEvent OnChange;
     // Draws one owner-drawn tab: (tab, canvas, its rectangle, selected).
     std::function<void(int tab, Canvas& c, const Rect& r, bool selected)> OnDrawTab;
+
+signals:
+    // Raised with OnChange, right after it: the user changed the page. A change made by
+    // program raises neither.
+    void activePageChanged(tk::TTabSheet* page);
 
 protected:
     // Where the sheets lie. The base places them on the page area N.

@@ -9,6 +9,7 @@
 #include <QCursor>
 #include <QEnterEvent>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace flat;
@@ -91,6 +92,7 @@ private slots:
     void ticketStandsBesideTheEdit_data();
     void ticketStandsBesideTheEdit();
     void ticketFollowsTheEditUntilDestroyed();
+    void textSignalComesRightAfterEveryOnChange();
 };
 
 void TestFlatEdit::initTestCase() {
@@ -369,6 +371,28 @@ void TestFlatEdit::ticketFollowsTheEditUntilDestroyed() {
     s.edit.setBounds(40, 40, 81, 22);
     s.edit.setVisible(false);
     s.edit.setEnabled(true);
+}
+
+// The signal of Text follows OnChange for the program's changes and the user's typing
+// alike; setting the same text raises neither.
+void TestFlatEdit::textSignalComesRightAfterEveryOnChange() {
+    Stage s;
+    QStringList log;
+    s.edit.OnChange = [&] { log << QStringLiteral("change:") + s.edit.text(); };
+    connect(&s.edit, &tk::TCustomEdit::textValueChanged, this,
+            [&](const QString& t) { log << QStringLiteral("signal:") + t; });
+    QSignalSpy spy(&s.edit, &tk::TCustomEdit::textValueChanged);
+    const QMetaObject* mo = s.edit.metaObject();
+    QCOMPARE(mo->property(mo->indexOfProperty("Text")).notifySignal().name(),
+             QByteArray("textValueChanged"));
+
+    s.edit.setText(QStringLiteral("字"));
+    s.edit.setText(QStringLiteral("字"));
+    QTest::keyClick(s.edit.lineEdit(), Qt::Key_A);
+    s.edit.setText(QString());
+    QCOMPARE(log, QStringList({"change:字", "signal:字", "change:字a", "signal:字a",
+                               "change:", "signal:"}));
+    QCOMPARE(spy.count(), 3);
 }
 
 ZARVIK_TEST_MAIN(TestFlatEdit)
