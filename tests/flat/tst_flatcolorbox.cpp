@@ -5,6 +5,7 @@
 #include "Layout.h"
 #include "Registration.h"
 #include "TestEnvironment.h"
+#include "TestHelpers.h"
 
 #include <QColorDialog>
 #include <QComboBox>
@@ -21,17 +22,8 @@ namespace {
 constexpr int CustomIndex = 18;
 constexpr tk::TColor CustomTableColor = 0x004080FF;
 
-QImage grab(QWidget& w) {
-    return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-QRgb rgbOf(tk::TColor c) {
-    return tk::toQRgb(c) | 0xFF000000u;
-}
-
-tk::Font tahoma(int px) {
-    return tk::Font(QStringLiteral("Tahoma"), px);
-}
+using namespace testsupport;
+constexpr auto grab = &testsupport::picture;
 
 // Answers the colour dialog as soon as it is up: accepts `colour`, or cancels without
 // one. Gives up after about two seconds, so a dialog that never shows fails the test

@@ -6,6 +6,7 @@
 #include "Layout.h"
 #include "Registration.h"
 #include "TestEnvironment.h"
+#include "TestHelpers.h"
 
 #include <QComboBox>
 #include <QEnterEvent>
@@ -34,27 +35,8 @@ protected:
     void beep() override { ++beeps; }
 };
 
-QImage grab(QWidget& w) {
-    return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-QRgb rgbOf(tk::TColor c) {
-    return tk::toQRgb(c) | 0xFF000000u;
-}
-
-void sendEnter(QWidget& w) {
-    QEnterEvent e(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-    QApplication::sendEvent(&w, &e);
-}
-
-void sendLeave(QWidget& w) {
-    QEvent e(QEvent::Leave);
-    QApplication::sendEvent(&w, &e);
-}
-
-tk::Font tahoma(int px) {
-    return tk::Font(QStringLiteral("Tahoma"), px);
-}
+using namespace testsupport;
+constexpr auto grab = &testsupport::picture;
 
 const QStringList Fruit = {QStringLiteral("apple"), QStringLiteral("banana"),
                            QStringLiteral("cherry")};

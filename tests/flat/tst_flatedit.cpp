@@ -5,6 +5,7 @@
 #include "Layout.h"
 #include "Registration.h"
 #include "TestEnvironment.h"
+#include "TestHelpers.h"
 
 #include <QCursor>
 #include <QEnterEvent>
@@ -17,35 +18,14 @@ using tk::TColor;
 
 namespace {
 
-QRgb rgbOf(TColor c) {
-    return tk::toQRgb(c) | 0xFF000000u;
-}
+using testsupport::picture;
+using testsupport::rgbOf;
+using testsupport::sendEnter;
+using testsupport::sendLeave;
+using testsupport::tahoma;
 
-QImage picture(QWidget& w) {
-    return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-QRect inkBox(const QImage& img, QRgb background) {
-    QRect box;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if (img.pixel(x, y) != background) box |= QRect(x, y, 1, 1);
-    return box;
-}
-
-void sendEnter(QWidget& w) {
-    QEnterEvent e(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-    QApplication::sendEvent(&w, &e);
-}
-
-void sendLeave(QWidget& w) {
-    QEvent e(QEvent::Leave);
-    QApplication::sendEvent(&w, &e);
-}
-
-tk::Font tahoma(int px) {
-    return tk::Font(QStringLiteral("Tahoma"), px);
-}
+// Here the ink is everything unlike the background.
+constexpr auto inkBox = &testsupport::inkBoxOn;
 
 // A form with the edit and a second control to take the focus away.
 struct Stage {

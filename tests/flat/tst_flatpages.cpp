@@ -5,6 +5,7 @@
 #include "Layout.h"
 #include "Registration.h"
 #include "TestEnvironment.h"
+#include "TestHelpers.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -17,32 +18,14 @@ using tk::Canvas;
 using tk::Rect;
 using tk::TColor;
 
-Q_DECLARE_METATYPE(tk::Rect)
-
-namespace tk {
-char* toString(const Rect& r) {
-    return qstrdup(QStringLiteral("(%1, %2, %3, %4)")
-                       .arg(r.Left)
-                       .arg(r.Top)
-                       .arg(r.Right)
-                       .arg(r.Bottom)
-                       .toUtf8());
-}
-} // namespace tk
-
 namespace {
 
 constexpr QRgb Sentinel = 0xFF123456;
 constexpr TColor TabColor = tk::rgb(200, 220, 240);
 constexpr TColor Border = DefaultPagesBorderColor;
 
-QRgb rgbOf(TColor c) {
-    return tk::toQRgb(c);
-}
-
-QImage grab(QWidget& w) {
-    return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
+using testsupport::rgbOf;
+constexpr auto grab = &testsupport::picture;
 
 QPoint centre(const Rect& r) {
     return QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
