@@ -16,7 +16,8 @@ namespace {
 constexpr TColor DefaultColorFocused = 0x00FFFFFF;
 constexpr TColor DefaultColorBorder = 0x0061A588;
 constexpr TColor DefaultColorFlat = 0x00E1EAEB;
-// The placeholder sits this much above centre in the text area, as it always has.
+// Taken off the edit's whole height before halving it for the placeholder's top (the
+// placeholder lies in the text area): the hint then stands where typed text will.
 constexpr int CueRaise = 2;
 
 void checkColorIndex(int index) {

@@ -173,8 +173,6 @@ public:
     // Not owned: the control lets go of it when the list is destroyed.
     TImageList* images() const { return m_images; }
     void setImages(TImageList* list);
-    // The tab under the mouse while HotTrack is on, -1 for none.
-    int hotTab() const { return m_hotTab; }
 
     // Selects the tab as the user does: OnChanging may refuse, OnChange follows. Returns
     // whether the page changed.
@@ -243,7 +241,6 @@ private:
         int depth = 0;
     };
     const Strip& strip() const;
-    int stripDepth(int tabHeight, int widest) const;
 
     void insertPage(TTabSheet* page);
     void removePage(TTabSheet* page);
