@@ -106,11 +106,11 @@ std::optional<TColor> TDefineColorBox::runColorDialog(TColor start) {
 }
 
 void TDefineColorBox::drawItem(Canvas& c, int index, const Rect& r, bool selected) {
-    const TColor back = selected ? m_selectionColor : color();
+    const TColor back = selected ? tk::clHighlight : color();
     c.fillRect(r, back);
     if (index < 0 || index >= itemCount()) return;
     Rect swatch{r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1};
-    swatch.Right = m_showNames ? r.Left + 1 + m_swatchWidth : r.Right - SwatchRightMargin;
+    swatch.Right = m_showNames ? r.Left + 1 + SwatchWidth : r.Right - SwatchRightMargin;
     {
         const Canvas::StateSaver saver(c);
         c.setPen({tk::clBlack, 1});
@@ -133,20 +133,6 @@ void TDefineColorBox::drawItem(Canvas& c, int index, const Rect& r, bool selecte
 void TDefineColorBox::setShowNames(bool on) {
     if (on == m_showNames) return;
     m_showNames = on;
-    update();
-    if (comboBox()) comboBox()->update();
-}
-
-void TDefineColorBox::setSwatchWidth(int w) {
-    if (w == m_swatchWidth) return;
-    m_swatchWidth = w;
-    update();
-    if (comboBox()) comboBox()->update();
-}
-
-void TDefineColorBox::setSelectionColor(TColor c) {
-    if (c == m_selectionColor) return;
-    m_selectionColor = c;
     update();
     if (comboBox()) comboBox()->update();
 }

@@ -27,7 +27,7 @@ class TDefineColorBox : public TDefineComboBase {
 public:
     enum TNameLanguage { nlLocal, nlEnglish };
 
-    static constexpr int DefaultSwatchWidth = 30;
+    static constexpr int SwatchWidth = 30;
     // The custom entry's names; a selected item whose text is exactly one of them asks for
     // a colour.
     static inline const QString CustomLocalName = QStringLiteral("自定");
@@ -47,15 +47,9 @@ public:
 
     bool showNames() const { return m_showNames; }
     void setShowNames(bool on);
-    int swatchWidth() const { return m_swatchWidth; }
-    void setSwatchWidth(int w);
     // Which names the list shows; a change rebuilds the list.
     TNameLanguage language() const { return m_language; }
     void setLanguage(TNameLanguage l);
-
-    // The selected item's background and the list-style patch's colour.
-    tk::TColor selectionColor() const { return m_selectionColor; }
-    void setSelectionColor(tk::TColor c);
 
     // Whether the list has been filled for the first time.
     bool isCreated() const { return m_created; }
@@ -72,16 +66,13 @@ protected:
 
     bool event(QEvent* e) override;
     void drawItem(tk::Canvas& c, int index, const tk::Rect& r, bool selected) override;
-    tk::TColor highlightColor() const override { return m_selectionColor; }
     void recreateWnd() override;
 
 private:
     void fillList();
 
-    tk::TColor m_selectionColor = tk::clHighlight;
     bool m_showNames = true;
     tk::TColor m_currentColor = 0;
-    int m_swatchWidth = DefaultSwatchWidth;
     std::unique_ptr<QColorDialog> m_dialog;
     TNameLanguage m_language = nlLocal;
     bool m_created = false;

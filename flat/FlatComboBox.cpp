@@ -143,24 +143,6 @@ void TDefineComboBase::finishConstruction(QWidget* parent) {
     if (parent) setParentControl(parent);
 }
 
-void TDefineComboBase::setArrowColor(TColor c) {
-    if (c == m_arrowColor) return;
-    m_arrowColor = c;
-    update();
-}
-
-void TDefineComboBase::setArrowAreaColor(TColor c) {
-    if (c == m_arrowAreaColor) return;
-    m_arrowAreaColor = c;
-    update();
-}
-
-void TDefineComboBase::setBorderColor(TColor c) {
-    if (c == m_borderColor) return;
-    m_borderColor = c;
-    update();
-}
-
 void TDefineComboBase::setArrowWidth(int w) {
     w = std::max(0, w);
     if (w == m_arrowWidth) return;
@@ -230,10 +212,6 @@ void TDefineComboBase::paint(Canvas& c) {
     s.droppedDown = droppedDown();
     s.focused = m_hasFocus;
     s.back = color();
-    s.highlight = highlightColor();
-    s.arrow = m_arrowColor;
-    s.arrowArea = m_arrowAreaColor;
-    s.border = m_borderColor;
     s.scrollBarWidth = m_scrollBarWidth;
     s.invalid = Rect::fromQRect(m_invalid.isNull() ? rect() : m_invalid);
     PaintFlatCombo(c, s);
@@ -245,18 +223,6 @@ TDefineComboBox::TDefineComboBox(tk::Component* owner, QWidget* parent) : TDefin
     setItemHeight(DefaultItemHeight);
     setColor(m_flatColor);
     finishConstruction(parent);
-}
-
-void TDefineComboBox::setFocusedColor(TColor c) {
-    if (c == m_focusedColor) return;
-    m_focusedColor = c;
-    redraw();
-}
-
-void TDefineComboBox::setFlatColor(TColor c) {
-    if (c == m_flatColor) return;
-    m_flatColor = c;
-    redraw();
 }
 
 void TDefineComboBox::setFollowsParentColor(bool on) {
@@ -280,10 +246,10 @@ void TDefineComboBox::recreateWnd() {
 
 TColor TDefineComboBox::chooseColor() const {
     if (isDesigning()) return m_flatColor;
-    if (hasBoxFocus()) return m_focusedColor;
+    if (hasBoxFocus()) return DefaultFocusedColor;
     // While another flat combo box holds the focus, hovering over this one shows nothing.
     if (m_mouseIn && !dynamic_cast<TDefineComboBox*>(tk::FocusTracker::activeControl(window())))
-        return m_focusedColor;
+        return DefaultFocusedColor;
     return m_flatColor;
 }
 
@@ -307,7 +273,7 @@ void TDefineComboBox::mouseLeave() {
 }
 
 void TDefineComboBox::boxFocusChanged(bool focused) {
-    setColor(focused ? m_focusedColor : m_flatColor);
+    setColor(focused ? DefaultFocusedColor : m_flatColor);
 }
 
 void TDefineComboBox::followParentColor() {

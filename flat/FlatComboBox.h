@@ -97,18 +97,12 @@ int platformScrollBarWidth();
 
 // The native combo box in the flat look, with a ticket beside it that follows it into a
 // new parent. Focus and the list's opening and closing make it "active"; a change of that
-// redraws it. The colours and sizes are plain settings, so layouts store none of them.
+// redraws it. Its colours are fixed and it publishes nothing, so layouts store none of them.
 class TDefineComboBase : public TicketBearing<TVersionComboBox> {
     Q_OBJECT
 public:
     static constexpr int DefaultItemHeight = 13;
 
-    tk::TColor arrowColor() const { return m_arrowColor; }
-    void setArrowColor(tk::TColor c);
-    tk::TColor arrowAreaColor() const { return m_arrowAreaColor; }
-    void setArrowAreaColor(tk::TColor c);
-    tk::TColor borderColor() const { return m_borderColor; }
-    void setBorderColor(tk::TColor c);
     // The arrow area's width; the text field shrinks or grows with it. At least 0.
     int arrowWidth() const { return m_arrowWidth; }
     void setArrowWidth(int w);
@@ -128,8 +122,6 @@ protected:
     // The platform's focus: the inner widgets' focus, with the list's opening and closing
     // not counted as focus changes.
     bool hasBoxFocus() const { return m_hasFocus; }
-    // The colour of the highlighted list-style patch.
-    virtual tk::TColor highlightColor() const { return tk::clHighlight; }
     // Repaints after a change of state; the combo box also chooses its colour again.
     virtual void redraw() { update(); }
     ComboGeometry comboGeometry() const { return {width(), height(), m_arrowWidth}; }
@@ -148,9 +140,6 @@ private:
     void setBoxFocus(bool focused);
     void updateActive();
 
-    tk::TColor m_arrowColor = ComboArrowColor;
-    tk::TColor m_arrowAreaColor = ComboArrowAreaColor;
-    tk::TColor m_borderColor = ComboBorderColor;
     int m_arrowWidth = ComboArrowWidth;
     int m_scrollBarWidth = 0;
     bool m_active = false;
@@ -173,10 +162,8 @@ public:
 
     explicit TDefineComboBox(tk::Component* owner = nullptr, QWidget* parent = nullptr);
 
-    tk::TColor focusedColor() const { return m_focusedColor; }
-    void setFocusedColor(tk::TColor c);
+    tk::TColor focusedColor() const { return DefaultFocusedColor; }
     tk::TColor flatColor() const { return m_flatColor; }
-    void setFlatColor(tk::TColor c);
     // Whether the flat colour follows the parent's Color (on parent and system colour
     // changes). Switching it on takes the parent's colour at once.
     bool followsParentColor() const { return m_followParentColor; }
@@ -213,7 +200,6 @@ private:
     void followParentColor();
 
     bool m_mouseIn = false;
-    tk::TColor m_focusedColor = DefaultFocusedColor;
     tk::TColor m_flatColor = DefaultFlatColor;
     bool m_followParentColor = true;
     bool m_readOnly = false;
