@@ -1,4 +1,5 @@
 #include "Application.h"
+#include "Platform.h"
 #include "zrvkf.h"
 
 #include <QGuiApplication>
@@ -7,6 +8,8 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace {
 
@@ -39,7 +42,25 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
-    tk::Application app(argc, argv);
+    std::optional<tk::DisplaySituation> situation = tk::currentDisplaySituation(argc, argv);
+    const tk::PlatformChoice choice = tk::choosePlatform(*situation);
+    if (!choice.failure.isEmpty()) {
+        std::fprintf(stderr, "zarvik: %s\n", qPrintable(choice.failure));
+        return 1;
+    }
+    // The choice goes to Qt as its own option rather than through the environment, which
+    // the browser that the maker link starts would inherit.
+    QByteArray platformOption("-platform");
+    QByteArray platform = choice.platform;
+    char programName[] = "zarvik";
+    std::vector<char*> args(argv, argv + argc);
+    if (args.empty()) args.push_back(programName); // Qt takes the first for the program's name
+    if (!platform.isEmpty())
+        args.insert(args.begin() + 1, {platformOption.data(), platform.data()});
+    int qtArgc = int(args.size());
+    args.push_back(nullptr);
+    tk::Application app(qtArgc, args.data());
+    situation.reset(); // Qt has its own connection now
     tk::Application::setTitle(QStringLiteral("Zarvik2.2"));
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("example.zarvik.Zarvik"));

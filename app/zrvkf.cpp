@@ -134,7 +134,10 @@ void TForm1::FormCreate() {
     } catch (const dict::TableError& e) {
         cj3Error = e;
     }
-    setStayOnTop(true);
+    if (canStayOnTop())
+        setStayOnTop(true);
+    else
+        tellStayOnTopIsUnavailable();
     if (cj5Error) tk::showException(*cj5Error);
     if (cj3Error) tk::showException(*cj3Error);
 }
@@ -154,12 +157,20 @@ void TForm1::FlatCheckBox1Click() {
     setStayOnTop(FlatCheckBox1->isChecked());
 }
 
-void TForm1::fltpnl1MouseDown(tk::TMouseButton, tk::TShiftState, int, int) {
-    startSystemMove();
+void TForm1::tellStayOnTopIsUnavailable() {
+    // The box would otherwise show a state the window is not in.
+    FlatCheckBox1->setChecked(false);
+    FlatCheckBox1->setEnabled(false);
+    FlatCheckBox1->setHint(QString::fromUtf8(NoStayOnTopHint));
+    FlatCheckBox1->setShowHint(true);
 }
 
-void TForm1::lbl1MouseDown(tk::TMouseButton, tk::TShiftState, int, int) {
-    startSystemMove();
+void TForm1::fltpnl1MouseDown(tk::TMouseButton button, tk::TShiftState, int, int) {
+    startSystemMove(button);
+}
+
+void TForm1::lbl1MouseDown(tk::TMouseButton button, tk::TShiftState, int, int) {
+    startSystemMove(button);
 }
 
 void TForm1::lbl2Click() {

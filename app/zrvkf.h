@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Answers.h"
 #include "CodeTable.h"
 #include "FlatCtrls.h"
 #include "FlatEdit.h"
@@ -14,8 +15,11 @@ inline constexpr const char* MakerHomePage = "https://zarvik.example/";
 // What the result box shows for a query of `text` in `table`: the first line that holds
 // the text at a character boundary, decoded; or a note when there is no such line.
 QString lookUpAnswer(const dict::CodeTable& table, const QString& text);
-inline constexpr const char* NotFoundText = "未找到";
-inline constexpr const char* NotInGbkText = "不在GBK字符集中";
+using dict::NotFoundText;
+using dict::NotInGbkText;
+// Why "置顶" is off and cannot be switched on, where the session does not let a program keep
+// its window on top.
+inline constexpr const char* NoStayOnTopHint = "此 Wayland 会话不让程序把窗口置顶";
 // What a screen reader calls the input box and the result box.
 inline constexpr const char* InputBoxName = "输入";
 inline constexpr const char* ResultBoxName = "仓颉码";
@@ -62,6 +66,7 @@ public:
 
 private:
     void describeForAssistiveTechnology();
+    void tellStayOnTopIsUnavailable();
     void bindEvent(QObject* target, const QString& event, const QString& handler);
     template <class T> void findField(T*& field, const char* name);
 

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Performance report, printed as markdown: start-up time to the first painted frame and
 # resident memory of the program against a plain Qt window (bench/baseline/main.cpp) under
-# Xvfb + openbox, the program's size, what the code tables cost in memory, and the dict
-# benchmarks. Not part of the test run.
+# Xvfb + openbox, the program's size, what the code tables cost in memory, the dict
+# benchmarks and how long zarvik-lookup takes for one query. Not part of the test run.
 #
 #   bench/report.sh [build folder]        default: <repo>/build (the dev preset's)
 #
 # Environment: REPORT_RUNS (starts of each program, default 10), REPORT_REPETITIONS
 # (benchmark repetitions, default 10), REPORT_SETTLE (seconds between the first paint and
-# reading the memory, default 0.5).
+# reading the memory, default 0.5), REPORT_LOOKUP_RUNS (runs of each zarvik-lookup query,
+# default 100).
 # Needs: Xvfb, openbox, x11-utils (xprop), g++, pkg-config with Qt6Widgets, python3.
 set -euo pipefail
 
@@ -17,6 +18,7 @@ build="$(realpath -m "${1:-$repo/build}")"
 runs="${REPORT_RUNS:-10}"
 repetitions="${REPORT_REPETITIONS:-10}"
 settle="${REPORT_SETTLE:-0.5}"
+lookup_runs="${REPORT_LOOKUP_RUNS:-100}"
 
 say() { echo "report: $*" >&2; }
 
@@ -29,7 +31,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
     exit 2
   fi
 fi
-cmake --build "$build" -j2 --target zarvik zarvik_tables zarvik_bench >&2
+cmake --build "$build" -j2 --target zarvik zarvik-lookup zarvik_tables zarvik_bench >&2
 
 cache_value() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
 build_type="$(cache_value CMAKE_BUILD_TYPE)"
@@ -126,6 +128,32 @@ bench_json="$E2E_TMP/bench.json"
   --benchmark_format=json >"$bench_json" 2>/dev/null
 load_end="$(cut -d' ' -f1-3 /proc/loadavg)"
 
+# --- zarvik-lookup: whole runs of one query each. -----------------------------------
+lookup="$build/cli/zarvik-lookup"
+say "timing $lookup ($lookup_runs runs of each query)"
+# The median wall time in microseconds of runs of "$@" in the tables' folder, from right
+# before the shell starts the process to its end; one uncounted run first.
+lookup_time() {
+  local times=() start end i
+  cd "$tables" || return 1
+  "$@" >/dev/null 2>&1 || true
+  for i in $(seq "$lookup_runs"); do
+    start="${EPOCHREALTIME/[.,]/}"
+    "$@" >/dev/null 2>&1 || true
+    end="${EPOCHREALTIME/[.,]/}"
+    times+=($((end - start)))
+  done
+  median "${times[@]}"
+}
+lookup_queries=("字" "--both 颉" "--code hnd" "--prefix jn")
+lookup_times=()
+for query in "${lookup_queries[@]}"; do
+  read -r -a words <<<"$query"
+  lookup_times+=("$(lookup_time "$lookup" "${words[@]}")")
+done
+# What starting any program costs here, for scale.
+true_time="$(lookup_time "$(type -P true)")"
+
 # --- Sizes. --------------------------------------------------------------------------
 strip -o "$E2E_TMP/zarvik.stripped" "$zarvik"
 strip -o "$E2E_TMP/baseline.stripped" "$baseline"
@@ -184,6 +212,17 @@ for i in "${!z_time[@]}"; do
 done
 
 cat <<EOF
+
+## zarvik-lookup (median of $lookup_runs runs of each query, after one uncounted run)
+
+From right before the shell starts the process to its end, answer printed. For scale, the
+same for \`true\` (a program that does nothing): $(ms "$true_time") ms.
+
+| query | ms | within 5 ms |
+|---|---:|:---:|
+$(for i in "${!lookup_queries[@]}"; do
+  echo "| \`zarvik-lookup ${lookup_queries[$i]}\` | $(ms "${lookup_times[$i]}") | $(awk -v t="${lookup_times[$i]}" 'BEGIN { print (t <= 5000 ? "yes" : "**no**") }') |"
+done)
 
 ## Size (stripped)
 

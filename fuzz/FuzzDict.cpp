@@ -3,9 +3,12 @@
 //   bytes 1..k    the needle
 //   the rest      a table file's bytes
 
+#include "CodeSearch.h"
 #include "CodeTable.h"
 #include "Lookup.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -106,5 +109,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (std::size_t i = 0; i < expected.size() && !first; ++i)
             if (containsAtBoundary(expected[i], needle)) first = i;
     check(dict::findFirstLine(table, needle) == first, "first line holding the needle");
+
+    // By code: exactly the lines with a code that meets the needle, in table order.
+    const auto lower = [](char c) {
+        return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    };
+    for (const dict::CodeMatch match : {dict::CodeMatch::Exact, dict::CodeMatch::Prefix}) {
+        const auto meets = [&](std::string_view code) {
+            if (code.size() < needle.size()) return false;
+            if (match == dict::CodeMatch::Exact && code.size() != needle.size()) return false;
+            return std::equal(needle.begin(), needle.end(), code.begin(),
+                              [&](char n, char c) { return lower(n) == lower(c); });
+        };
+        std::vector<std::size_t> lines;
+        if (!needle.empty())
+            for (std::size_t i = 0; i < expected.size(); ++i) {
+                const auto codes = dict::codesOfLine(expected[i]);
+                if (std::any_of(codes.begin(), codes.end(), meets)) lines.push_back(i);
+            }
+        check(dict::findLinesByCode(table, needle, match) == lines, "lines found by code");
+    }
     return 0;
 }

@@ -5,10 +5,8 @@ set -euo pipefail
 ZARVIK_TARGETS="zarvik zarvik_tables"
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 build="$(zarvik_build_dir)"
-# Stay-on-top and placing the window need X11; under Wayland run through XWayland.
-if [ -n "${WAYLAND_DISPLAY:-}" ] && [ -n "${DISPLAY:-}" ]; then export QT_QPA_PLATFORM=xcb; fi
-if [ -z "${DISPLAY:-}" ]; then
-  echo "Built. No X display (DISPLAY is not set): start $build/app/zarvik from $build/data on a desktop." >&2
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "Built. No display (neither DISPLAY nor WAYLAND_DISPLAY is set): start $build/app/zarvik from $build/data on a desktop." >&2
   exit 0
 fi
 cd "$build/data"

@@ -9,11 +9,12 @@ ZARVIK_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 zarvik_packages=(
   cmake g++ ninja-build pkg-config
-  qt6-base-dev libbenchmark-dev libsqlite3-dev
+  qt6-base-dev libxcb1-dev libbenchmark-dev libsqlite3-dev
   fonts-wine fonts-wqy-microhei libcangjie2-data
-  xvfb openbox xdotool xclip x11-utils imagemagick
+  xvfb openbox mutter xdotool xclip x11-utils imagemagick
+  weston xwayland qt6-wayland
   clang libclang-rt-14-dev
-  desktop-file-utils appstream dpkg-dev
+  desktop-file-utils appstream dpkg-dev groff-base
   strace dbus at-spi2-core python3-pyatspi
 )
 

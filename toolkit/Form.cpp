@@ -4,6 +4,7 @@
 
 #include <QCursor>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QUrl>
 #include <QWindow>
@@ -30,6 +31,22 @@ int reachableBase(int length, qreal scale, int step) {
     for (int base = 0; base < length; ++base)
         if ((target - qRound(base * scale)) % step == 0) return base;
     return 0;
+}
+
+// A Wayland compositor places every window itself and keeps it where it likes in the stack.
+bool onWayland() {
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+Qt::MouseButton toQt(TMouseButton b) {
+    switch (b) {
+    case mbRight:
+        return Qt::RightButton;
+    case mbMiddle:
+        return Qt::MiddleButton;
+    default:
+        return Qt::LeftButton;
+    }
 }
 
 } // namespace
@@ -71,7 +88,12 @@ void TForm::textChanged() {
     TControl::textChanged();
 }
 
+bool TForm::canStayOnTop() {
+    return !onWayland();
+}
+
 void TForm::setStayOnTop(bool on) {
+    if (!canStayOnTop()) return;
     // Once the native window exists, change its flag in place: QWidget::setWindowFlag
     // would re-create the window, which unmaps and re-maps it.
     if (QWindow* w = windowHandle())
@@ -81,17 +103,53 @@ void TForm::setStayOnTop(bool on) {
 }
 
 bool TForm::isStayOnTop() const {
+    if (!canStayOnTop()) return false;
     if (const QWindow* w = windowHandle()) return w->flags().testFlag(Qt::WindowStaysOnTopHint);
     return windowFlags().testFlag(Qt::WindowStaysOnTopHint);
 }
 
-void TForm::startSystemMove() {
+void TForm::startSystemMove(TMouseButton button) {
     if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
-    if (QWindow* w = windowHandle(); w && w->startSystemMove()) return;
+    // X11 window managers make their move for the left button: with another, some never
+    // start it and some let it outlive the button's release and swallow the next click. So
+    // other buttons get our own move, which ends with their release. A Wayland window cannot
+    // place itself, but its compositor moves it for any button and stops on the release.
+    QWindow* w = windowHandle();
+    if (w && (button == mbLeft || onWayland()) && w->startSystemMove()) return;
     // No window manager to do it (or it refused): follow the mouse ourselves.
     m_manualMove = true;
+    m_moveButton = toQt(button);
     m_moveGrip = QCursor::pos() - pos();
+    // Moves without a button held reach a widget only when it tracks the mouse; they tell
+    // of a release that never reached us (a grab broken by another program).
+    m_trackedBeforeMove = hasMouseTracking();
+    setMouseTracking(true);
     grabMouse();
+}
+
+bool TForm::followMouse(QEvent* e) {
+    switch (e->type()) {
+    case QEvent::MouseMove: {
+        const auto* me = static_cast<QMouseEvent*>(e);
+        if (me->buttons() & m_moveButton) {
+            move(me->globalPosition().toPoint() - m_moveGrip);
+            return true;
+        }
+        break;
+    }
+    case QEvent::MouseButtonRelease:
+        if (static_cast<QMouseEvent*>(e)->button() != m_moveButton) return true;
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        return true; // other buttons do nothing while the window follows the mouse
+    default:
+        return false;
+    }
+    m_manualMove = false;
+    setMouseTracking(m_trackedBeforeMove);
+    releaseMouse();
+    return true;
 }
 
 void TForm::openUrl(const QString& address) {
@@ -102,17 +160,7 @@ bool TForm::event(QEvent* e) {
     // The native window now exists (and is not mapped yet), or the scale may have changed.
     if (e->type() == QEvent::WinIdChange || e->type() == QEvent::ScreenChangeInternal)
         keepSizeReachable(size());
-    if (m_manualMove) {
-        if (e->type() == QEvent::MouseMove) {
-            move(QCursor::pos() - m_moveGrip);
-            return true;
-        }
-        if (e->type() == QEvent::MouseButtonRelease) {
-            m_manualMove = false;
-            releaseMouse();
-            return true;
-        }
-    }
+    if (m_manualMove && followMouse(e)) return true;
     return TControl::event(e);
 }
 

@@ -43,13 +43,16 @@ public:
     void setBounds(int left, int top, int width, int height) override;
 
     // Window operations.
+    // Whether the window system lets a program keep its window above the others: an X11
+    // window manager does; Qt 6.4 has no way to ask a Wayland compositor.
+    static bool canStayOnTop();
     // Moves the window into the topmost band or out of it, without moving or resizing it
-    // and without re-creating the native window.
+    // and without re-creating the native window. Nothing happens where it cannot stay on top.
     void setStayOnTop(bool on);
     bool isStayOnTop() const;
-    // Lets the window follow the mouse until the button is released: the window manager's
-    // move where it offers one, our own otherwise.
-    void startSystemMove();
+    // Lets the window follow the mouse until `button`, which is held down, is released: the
+    // window manager's move where it offers one for that button, our own otherwise.
+    void startSystemMove(TMouseButton button = mbLeft);
     // Hands a web address to the desktop; the outcome is not looked at.
     static void openUrl(const QString& address);
 
@@ -62,6 +65,8 @@ protected:
 private:
     // Hints the window manager so that a window of `size` can be mapped at its full size.
     void keepSizeReachable(const QSize& size);
+    // Our own move: takes the mouse events while the window follows the mouse.
+    bool followMouse(QEvent* e);
 
     TFormBorderStyle m_borderStyle = bsSizeable;
     TPosition m_position = poDesigned;
@@ -69,6 +74,8 @@ private:
     int m_textHeight = 13;
     int m_modalResult = 0;
     bool m_manualMove = false;
+    Qt::MouseButton m_moveButton = Qt::LeftButton;
+    bool m_trackedBeforeMove = false;
     QPoint m_moveGrip;
 };
 

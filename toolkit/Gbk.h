@@ -6,7 +6,8 @@
 #include <QStringView>
 #include <optional>
 
-// The crossing between the window's Unicode text and the GBK bytes of the code tables.
+// The crossing between the window's Unicode text and the GBK bytes of the code tables: the
+// QString side of the codec in GbkCodec.h, with the same rules.
 namespace tk::gbk {
 
 // The GBK bytes of `text`, or nothing when any character of it has no GBK form: a

@@ -9,12 +9,10 @@
 // still finds its own line first; the rest follow by frequency.
 
 #include "CodeTable.h"
-#include "Gbk.h"
+#include "GbkCodec.h"
 #include "Lookup.h"
+#include "Utf8.h"
 
-#include <QByteArray>
-#include <QList>
-#include <QString>
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -119,27 +117,36 @@ void sortForLookup(std::vector<Character>& characters) {
                      });
 }
 
-// "字 jnd 十弓木", or nothing when the code holds something other than key letters.
-std::optional<QString> lineText(const Character& c) {
-    QString line = QString::fromUtf8(c.text);
+// "字 jnd 十弓木" in UTF-8, or nothing when a code holds something other than key letters.
+std::optional<std::string> lineText(const Character& c) {
+    std::string line = c.text;
     for (const std::string& code : c.codes) {
-        QString letters;
-        QString radicals;
+        std::string letters;
+        std::string radicals;
         for (const char key : code) {
             const char lower =
                 (key >= 'A' && key <= 'Z') ? static_cast<char>(key - 'A' + 'a') : key;
             if (lower < 'a' || lower > 'z') return std::nullopt;
-            letters += QLatin1Char(lower);
-            radicals += QString::fromUtf8(KeyRadicals[static_cast<std::size_t>(lower - 'a')]);
+            letters += lower;
+            radicals += KeyRadicals[static_cast<std::size_t>(lower - 'a')];
         }
-        line += u' ' + letters + u' ' + radicals;
+        line += ' ' + letters + ' ' + radicals;
     }
     return line;
 }
 
-bool isPrivateUse(const QString& text) {
-    for (const char32_t c : text.toUcs4())
-        if (QChar::category(c) == QChar::Other_PrivateUse) return true;
+// The private-use areas: the one in the Basic Multilingual Plane, and planes 15 and 16.
+bool isPrivateUse(char32_t c) {
+    return (c >= 0xE000 && c <= 0xF8FF) || (c >= 0xF0000 && c <= 0xFFFFD) ||
+           (c >= 0x100000 && c <= 0x10FFFD);
+}
+
+bool holdsPrivateUse(std::string_view text) {
+    for (std::size_t pos = 0; pos < text.size();) {
+        const utf8::Char c = utf8::charAt(text, pos);
+        if (c.valid && isPrivateUse(c.code)) return true;
+        pos += c.length;
+    }
     return false;
 }
 
@@ -154,17 +161,14 @@ Table buildTable(std::vector<Character> characters) {
     for (const Character& c : characters) {
         // Only characters that come back unchanged, and no private-use code points: either
         // would show the user a stand-in or a glyph of no meaning.
-        const QString character = QString::fromUtf8(c.text);
-        if (c.codes.empty() || !tk::gbk::roundTrips(character) || isPrivateUse(character)) continue;
+        if (c.codes.empty() || !gbk::roundTrips(c.text) || holdsPrivateUse(c.text)) continue;
         const auto text = lineText(c);
         if (!text) continue;
-        const auto line = tk::gbk::encode(*text);
+        const auto line = gbk::encode(*text);
         if (!line) continue;
-        table.bytes.append(line->constData(), static_cast<std::size_t>(line->size()));
+        table.bytes += *line;
         table.bytes += '\n';
-        const auto encoded = tk::gbk::encode(character);
-        table.characters.emplace_back(encoded->constData(),
-                                      static_cast<std::size_t>(encoded->size()));
+        table.characters.push_back(*gbk::encode(c.text));
     }
     return table;
 }

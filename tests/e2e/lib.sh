@@ -1,17 +1,27 @@
 # Shared steps of the end-to-end tests: a private X display with a window manager, the
 # real program started in a chosen folder, and helpers to look at its windows.
-# Needs: Xvfb, openbox, xdotool, xprop (x11-utils), xclip, ImageMagick's import/convert.
+# Needs: Xvfb, openbox (or mutter), xdotool, xprop (x11-utils), xclip, ImageMagick's
+# import/convert; for the screen-reader steps dbus and at-spi2-core, python3-pyatspi.
 set -euo pipefail
 
 : "${ZARVIK_BIN:?ZARVIK_BIN must name the program}"
 E2E_TMP="$(mktemp -d)"
 E2E_PIDS=()
+E2E_A11Y_BUS=""
 export XDG_RUNTIME_DIR="$E2E_TMP/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 export QT_QPA_PLATFORM=xcb
 
 e2e_cleanup() {
   local pid
+  # The accessibility registry is started by its bus and outlives its parent, so it is
+  # looked up on that bus and stopped by its id along with the rest.
+  if [ -n "$E2E_A11Y_BUS" ]; then
+    pid="$(timeout 2 dbus-send --bus="$E2E_A11Y_BUS" --print-reply --dest=org.freedesktop.DBus \
+      / org.freedesktop.DBus.GetConnectionUnixProcessID string:org.a11y.atspi.Registry \
+      2>/dev/null | awk '/uint32/ {print $2}')" || true
+    if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi
+  fi
   for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
   wait 2>/dev/null || true
   rm -rf "$E2E_TMP"
@@ -21,7 +31,11 @@ trap e2e_cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 note() { echo "-- $*"; }
 
-# Starts Xvfb on a free display and openbox on it; exports DISPLAY.
+# The window manager that e2e_start_display runs: openbox, or GNOME's mutter as an X11
+# window manager (ZARVIK_E2E_WM=mutter).
+E2E_WM="${ZARVIK_E2E_WM:-openbox}"
+
+# Starts Xvfb on a free display and the window manager on it; exports DISPLAY.
 e2e_start_display() {
   local fifo="$E2E_TMP/displayfd"
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" 2>"$E2E_TMP/xvfb.log" &
@@ -30,13 +44,67 @@ e2e_start_display() {
   for i in $(seq 400); do [ -s "$fifo" ] && break; sleep 0.05; done
   [ -s "$fifo" ] || fail "Xvfb did not start"
   export DISPLAY=":$(head -n1 "$fifo")"
-  openbox --sm-disable >"$E2E_TMP/openbox.log" 2>&1 &
+  case "$E2E_WM" in
+    openbox) openbox --sm-disable >"$E2E_TMP/wm.log" 2>&1 & ;;
+    mutter)
+      command -v mutter >/dev/null || fail "mutter missing (package mutter; scripts/setup.sh installs it)"
+      # mutter looks for a session bus; a private one keeps it off the machine's desktop.
+      e2e_start_session_bus
+      mutter --x11 --replace --sm-disable >"$E2E_TMP/wm.log" 2>&1 &
+      ;;
+    *) fail "ZARVIK_E2E_WM=$E2E_WM: the window manager is openbox or mutter" ;;
+  esac
   E2E_PIDS+=($!)
   for i in $(seq 400); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
     sleep 0.05
   done
-  fail "openbox did not start on $DISPLAY: $(cat "$E2E_TMP/openbox.log")"
+  fail "$E2E_WM did not start on $DISPLAY: $(cat "$E2E_TMP/wm.log")"
+}
+
+# A session bus of our own, so nothing of the machine's desktop (or of another test)
+# answers on it; exports DBUS_SESSION_BUS_ADDRESS. Once per test.
+E2E_SESSION_BUS=""
+e2e_start_session_bus() {
+  [ -z "$E2E_SESSION_BUS" ] || return 0
+  local fifo="$E2E_TMP/session-bus"
+  mkfifo "$fifo"
+  dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$fifo" \
+    2>"$E2E_TMP/session-bus.log" &
+  E2E_PIDS+=($!)
+  local address=""
+  read -r -t 10 address <"$fifo" || true
+  [ -n "$address" ] || fail "the session bus did not start: $(cat "$E2E_TMP/session-bus.log")"
+  E2E_SESSION_BUS="$address"
+  export DBUS_SESSION_BUS_ADDRESS="$address"
+}
+
+# What a screen reader talks to: the accessibility bus beside a private session bus, and
+# Debian's python3 with pyatspi to read it (sets E2E_PY). A machine without the bus or the
+# AT-SPI packages fails here, loudly: scripts/setup.sh installs them.
+e2e_start_atspi() {
+  local launcher=/usr/libexec/at-spi-bus-launcher
+  command -v dbus-daemon >/dev/null || fail "dbus-daemon missing (package dbus-daemon)"
+  command -v dbus-send >/dev/null || fail "dbus-send missing (package dbus-bin)"
+  [ -x "$launcher" ] || fail "$launcher missing (package at-spi2-core)"
+  # pyatspi is Debian's, for Debian's interpreter: a python3 earlier on PATH may lack it.
+  E2E_PY=""
+  local candidate
+  for candidate in /usr/bin/python3 python3; do
+    if "$candidate" -c 'import pyatspi' 2>/dev/null; then E2E_PY="$candidate"; break; fi
+  done
+  [ -n "$E2E_PY" ] || fail "no python3 can import pyatspi (package python3-pyatspi)"
+  e2e_start_session_bus
+  "$launcher" --launch-immediately >"$E2E_TMP/at-spi.log" 2>&1 &
+  E2E_PIDS+=($!)
+  local _ reply
+  for _ in $(seq 200); do
+    reply="$(dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
+      org.a11y.Bus.GetAddress 2>/dev/null)" && break
+    sleep 0.05
+  done
+  E2E_A11Y_BUS="$(printf '%s\n' "$reply" | sed -n 's/^ *string "\(.*\)"$/\1/p')"
+  [ -n "$E2E_A11Y_BUS" ] || fail "the accessibility bus did not start: $(cat "$E2E_TMP/at-spi.log")"
 }
 
 # Starts the program in folder $1; sets APP_PID.
@@ -158,9 +226,15 @@ e2e_query() {
 # Clicks 退出 (178,12) in main window $1 and waits for the program to end; sets APP_RC to its
 # exit code (not printed: only this shell can wait for the program).
 e2e_quit() {
-  local i
   e2e_click "$1" 178 12
+  e2e_wait_for_end 退出
+}
+
+# Waits up to 10 s for the program to end after $1 (what should end it); sets APP_RC to its
+# exit code.
+e2e_wait_for_end() {
+  local i
   for i in $(seq 100); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$APP_PID" 2>/dev/null; then fail "still running 10 s after 退出"; fi
+  if kill -0 "$APP_PID" 2>/dev/null; then fail "still running 10 s after $1"; fi
   wait "$APP_PID" && APP_RC=0 || APP_RC=$?
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Debian package: built with cpack, installed with dpkg, started the way the installed
-# launcher entry says, answering a query; its icon and metainfo in place; removed again.
+# launcher entry says, answering a query; zarvik-lookup answering from the installed tables;
+# its icon, metainfo and manual pages in place; removed again.
 source "$(dirname "$0")/lib.sh"
 : "${ZARVIK_BINARY_DIR:?ZARVIK_BINARY_DIR must name the build folder}"
 [ "${ZARVIK_SANITIZE:-0}" = 1 ] && e2e_skip "a sanitized build is not packaged"
@@ -72,6 +73,21 @@ fi
 package_installed || fail "zarvik not installed: $(cat "$E2E_TMP/dpkg.log")"
 owned="$(dpkg -L zarvik)"
 grep -qxF "$entry" <<<"$owned" || fail "the package does not hold $entry"
+
+note "zarvik-lookup in a folder without tables reads the installed ones"
+lookup=/usr/bin/zarvik-lookup
+grep -qxF "$lookup" <<<"$owned" || fail "the package does not hold $lookup"
+mkdir "$E2E_TMP/no-tables"
+answer="$(cd "$E2E_TMP/no-tables" && "$lookup" 字 2>&1)" || fail "zarvik-lookup 字 failed: $answer"
+[ "$answer" = "字 jnd 十弓木" ] || fail "zarvik-lookup 字: '$answer'"
+
+note "the manual pages"
+for page in zarvik zarvik-lookup; do
+  man_page="/usr/share/man/man1/$page.1.gz"
+  grep -qxF "$man_page" <<<"$owned" && [ -f "$man_page" ] || fail "no $man_page"
+  title="$(zcat "$man_page" | sed -n '/^\.TH /{s/\\-/-/g;p;q}' | cut -d' ' -f2)"
+  [ "$title" = "${page^^}" ] || fail "$man_page is the page of '$title'"
+done
 
 note "the launcher entry"
 [ "$(entry_key Type)" = Application ] || fail "Type=$(entry_key Type)"

@@ -80,6 +80,7 @@ private slots:
     void labelSizesToItsCaptionAndKeepsLineBreaks();
     void stayOnTopTogglesWithoutMoving();
     void windowFollowsTheMouseWhenNoWindowManagerMovesIt();
+    void otherButtonsMoveTheWindowUntilTheirOwnRelease();
     void transparentLabelShowsParentPicture();
 };
 
@@ -356,6 +357,40 @@ void TestControl::windowFollowsTheMouseWhenNoWindowManagerMovesIt() {
                       Qt::NoModifier);
     QApplication::sendEvent(&form, &later);
     QCOMPARE(form.pos(), QPoint(140, 120)); // the move ended with the release
+}
+
+void TestControl::otherButtonsMoveTheWindowUntilTheirOwnRelease() {
+    TForm form;
+    form.setBorderStyle(bsNone);
+    form.setBounds(100, 100, 194, 233);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const auto send = [&form](QEvent::Type type, QPoint global, Qt::MouseButton button,
+                              Qt::MouseButtons held) {
+        QMouseEvent e(type, QPointF(form.mapFromGlobal(global)), QPointF(global), button, held,
+                      Qt::NoModifier);
+        QApplication::sendEvent(&form, &e);
+    };
+    QCursor::setPos(QPoint(110, 110));
+    form.startSystemMove(mbRight);
+    send(QEvent::MouseMove, {150, 130}, Qt::NoButton, Qt::RightButton);
+    QCOMPARE(form.pos(), QPoint(140, 120));
+    // Another button pressed and released on the way: nothing happens, the move goes on.
+    send(QEvent::MouseButtonPress, {150, 130}, Qt::LeftButton, Qt::RightButton | Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, {150, 130}, Qt::LeftButton, Qt::RightButton);
+    send(QEvent::MouseMove, {160, 140}, Qt::NoButton, Qt::RightButton);
+    QCOMPARE(form.pos(), QPoint(150, 130));
+    send(QEvent::MouseButtonRelease, {160, 140}, Qt::RightButton, Qt::NoButton);
+    send(QEvent::MouseMove, {200, 200}, Qt::NoButton, Qt::NoButton);
+    QCOMPARE(form.pos(), QPoint(150, 130)); // the release of the right button ended it
+    QVERIFY(!QWidget::mouseGrabber());
+
+    // The release never came (a broken grab): a move without the button ends the move.
+    form.startSystemMove(mbMiddle);
+    send(QEvent::MouseMove, {210, 210}, Qt::NoButton, Qt::NoButton);
+    send(QEvent::MouseMove, {220, 220}, Qt::NoButton, Qt::MiddleButton);
+    QCOMPARE(form.pos(), QPoint(150, 130));
+    QVERIFY(!QWidget::mouseGrabber());
 }
 
 ZARVIK_TEST_MAIN(TestControl)

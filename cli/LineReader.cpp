@@ -1,0 +1,57 @@
+#include "LineReader.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+namespace cli {
+
+namespace {
+
+constexpr std::size_t ReadSize = 64 * 1024;
+
+} // namespace
+
+bool LineReader::next(std::string& line) {
+    for (;;) {
+        const std::size_t lf = m_buffer.find('\n', m_begin + m_scanned);
+        if (lf != m_buffer.npos || (m_atEnd && m_begin < m_buffer.size())) {
+            const std::size_t end = lf != m_buffer.npos ? lf : m_buffer.size();
+            line.assign(m_buffer, m_begin, end - m_begin);
+            if (lf != m_buffer.npos && !line.empty() && line.back() == '\r') line.pop_back();
+            m_begin = lf != m_buffer.npos ? lf + 1 : end;
+            m_scanned = 0;
+            ++m_lineNumber;
+            return true;
+        }
+        if (m_atEnd) return false;
+        m_scanned = m_buffer.size() - m_begin;
+        if (m_scanned > MaxLineBytes)
+            throw InputError("line " + std::to_string(m_lineNumber + 1) + " of " + m_name +
+                             " is longer than " + std::to_string(MaxLineBytes) + " bytes");
+        m_atEnd = !fill();
+    }
+}
+
+// Reads more; false at the end of the input.
+bool LineReader::fill() {
+    m_buffer.erase(0, m_begin);
+    m_begin = 0;
+    std::fflush(stdout);
+    const std::size_t old = m_buffer.size();
+    m_buffer.resize(old + ReadSize);
+    for (;;) {
+        const ssize_t got = ::read(m_fd, m_buffer.data() + old, ReadSize);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            const int error = errno;
+            m_buffer.resize(old);
+            throw InputError(std::string("cannot read ") + m_name + ": " + std::strerror(error));
+        }
+        m_buffer.resize(old + static_cast<std::size_t>(got));
+        return got > 0;
+    }
+}
+
+} // namespace cli

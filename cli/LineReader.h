@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+#include <stdexcept>
+#include <string>
+
+namespace cli {
+
+// Input that cannot be read, or a line too long to be a query.
+class InputError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads a file descriptor a line at a time. A line ends at LF, a CR before the LF is dropped,
+// and a last line without a terminator is a line. The caller's pending output is flushed
+// before every read that may wait, so that a program on the other end of two pipes gets
+// each answer before it has to send the next question.
+class LineReader {
+public:
+    // Longer lines are refused rather than held: no query is that long.
+    static constexpr std::size_t MaxLineBytes = 1024 * 1024;
+
+    LineReader(int fd, const char* name) : m_fd(fd), m_name(name) {}
+
+    // The next line, or false at the end of the input.
+    bool next(std::string& line);
+
+private:
+    bool fill();
+
+    int m_fd;
+    const char* m_name;
+    std::string m_buffer;
+    std::size_t m_begin = 0;   // where the next line starts in m_buffer
+    std::size_t m_scanned = 0; // bytes from m_begin on already known to hold no LF
+    std::size_t m_lineNumber = 0;
+    bool m_atEnd = false;
+};
+
+} // namespace cli

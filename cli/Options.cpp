@@ -1,0 +1,139 @@
+#include "Options.h"
+
+#include <getopt.h>
+
+namespace cli {
+
+namespace {
+
+enum OptionId : int {
+    OptCj5 = 256, // above every character, as getopt_long wants for long-only options
+    OptCj3,
+    OptBoth,
+    OptEach,
+    OptCode,
+    OptPrefix,
+    OptTables,
+    OptHelp,
+    OptVersion,
+};
+
+constexpr option LongOptions[] = {
+    {"cj5", no_argument, nullptr, OptCj5},
+    {"cj3", no_argument, nullptr, OptCj3},
+    {"both", no_argument, nullptr, OptBoth},
+    {"each", no_argument, nullptr, OptEach},
+    {"code", no_argument, nullptr, OptCode},
+    {"prefix", no_argument, nullptr, OptPrefix},
+    {"tables", required_argument, nullptr, OptTables},
+    {"help", no_argument, nullptr, OptHelp},
+    {"version", no_argument, nullptr, OptVersion},
+    {nullptr, 0, nullptr, 0},
+};
+
+} // namespace
+
+Options parseOptions(int argc, char** argv) {
+    // getopt_long names the program by argv[0] in its messages; ours name it plainly.
+    std::vector<char*> args(argv, argv + argc);
+    std::string name = ProgramName;
+    if (args.empty()) args.push_back(nullptr);
+    args[0] = name.data();
+    args.push_back(nullptr);
+
+    Options options;
+    optind = 1;
+    opterr = 1;
+    for (;;) {
+        const int id =
+            getopt_long(static_cast<int>(args.size() - 1), args.data(), "", LongOptions, nullptr);
+        if (id == -1) break;
+        switch (id) {
+        case OptCj5:
+            options.tables = TableChoice::Cj5;
+            break;
+        case OptCj3:
+            options.tables = TableChoice::Cj3;
+            break;
+        case OptBoth:
+            options.tables = TableChoice::Both;
+            break;
+        case OptEach:
+            options.each = true;
+            break;
+        case OptCode:
+            options.direction = Direction::Code;
+            break;
+        case OptPrefix:
+            options.direction = Direction::CodePrefix;
+            break;
+        case OptTables:
+            options.tablesFolder = optarg;
+            if (options.tablesFolder.empty()) throw UsageError("--tables needs a folder");
+            break;
+        // The first of --help and --version wins, as with GNU tools.
+        case OptHelp:
+            if (options.action == Options::Action::LookUp) options.action = Options::Action::Help;
+            break;
+        case OptVersion:
+            if (options.action == Options::Action::LookUp)
+                options.action = Options::Action::Version;
+            break;
+        default:
+            throw UsageError(""); // getopt_long has said what is wrong
+        }
+    }
+    if (options.each && options.direction != Direction::Text)
+        throw UsageError("--each goes with characters, not with --code or --prefix");
+    for (int i = optind; i < static_cast<int>(args.size() - 1); ++i)
+        options.queries.emplace_back(args[static_cast<std::size_t>(i)]);
+    return options;
+}
+
+std::string helpText(const std::string& installedTables) {
+    std::string text = std::string("Usage: ") + ProgramName + " [OPTION]... [TEXT]...\n" +
+                       "  or:  " + ProgramName + " [OPTION]... --code|--prefix [CODE]...\n";
+    text += R"(Print the Cangjie code table line of each TEXT, as the Zarvik window shows it: the
+first line that holds the text, with the character, each of its codes in letters and
+the same keys as radicals. With --code or --prefix, go the other way: print the line
+of every character with that code, most frequent first.
+With no TEXT or CODE, read one from each line of standard input.
+
+      --cj5         look in the Cangjie 5 table, cj5.m (the default)
+      --cj3         look in the Cangjie 3 table, cj3.m
+      --both        look in both: the Cangjie 5 line, then the Cangjie 3 line
+      --each        one line for each character of TEXT, in order (blanks skipped)
+      --code        take each query as a code, in letters (case ignored), and print
+                      every character whose code is exactly that
+      --prefix      take each query as the start of a code, and print every
+                      character with a code that starts with it
+      --tables=DIR  read cj5.m and cj3.m from DIR
+      --help        display this help and exit
+      --version     output version information and exit
+
+The tables come from DIR, else from the working directory when it holds cj5.m or
+cj3.m, else from the installed tables in )" +
+            installedTables + R"(.
+
+Lines are printed in UTF-8. A query that finds nothing prints "未找到: TEXT" to
+standard error, and a text with a character outside GBK "不在GBK字符集中: TEXT".
+
+Exit status: 0 when every query found its line, 1 when some found nothing, 2 when the
+command line is wrong or a table cannot be read.
+
+Examples:
+  )" + ProgramName +
+            R"( 字                字 jnd 十弓木
+  )" + ProgramName +
+            R"( --each 仓颉       the lines of 仓 and of 颉
+  )" + ProgramName +
+            R"( --code jnd        every character typed jnd, most frequent first
+)";
+    return text;
+}
+
+std::string versionText() {
+    return std::string(ProgramName) + " (Zarvik) " + ZARVIK_VERSION + "\n";
+}
+
+} // namespace cli

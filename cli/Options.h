@@ -1,0 +1,42 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// The program's name in its messages, whatever path started it.
+inline constexpr const char* ProgramName = "zarvik-lookup";
+
+// A command line the program cannot run; what() is the reason, or empty when the option
+// parser has already said it.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class TableChoice { Cj5, Cj3, Both };
+
+// From a character to its line, or from a code to its characters.
+enum class Direction { Text, Code, CodePrefix };
+
+struct Options {
+    enum class Action { LookUp, Help, Version };
+    Action action = Action::LookUp;
+    TableChoice tables = TableChoice::Cj5;
+    Direction direction = Direction::Text;
+    bool each = false;
+    std::string tablesFolder;         // empty: the working directory or the installed tables
+    std::vector<std::string> queries; // none: one a line from standard input
+};
+
+// Throws UsageError for options that are unknown, lack their argument or do not go together.
+Options parseOptions(int argc, char** argv);
+
+// The --help text; `installedTables` is the folder of the installed tables.
+std::string helpText(const std::string& installedTables);
+
+std::string versionText();
+
+} // namespace cli

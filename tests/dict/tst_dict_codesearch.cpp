@@ -1,0 +1,109 @@
+#include "CodeSearch.h"
+#include "CodeTable.h"
+
+#include <QTest>
+#include <numeric>
+
+using dict::CodeMatch;
+using dict::CodeTable;
+
+Q_DECLARE_METATYPE(dict::CodeMatch)
+
+class TestCodeSearch : public QObject {
+    Q_OBJECT
+
+private slots:
+    void codesOfLine_data();
+    void codesOfLine();
+    void findLinesByCode_data();
+    void findLinesByCode();
+};
+
+// GBK: 字 D7 D6, 十弓木 CA AE B9 AD C4 BE; 0x81 0x61 is one character whose trail byte is 'a'.
+void TestCodeSearch::codesOfLine_data() {
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QStringList>("codes");
+
+    QTest::newRow("one-code") << QByteArray("\xD7\xD6 jnd \xCA\xAE\xB9\xAD\xC4\xBE")
+                              << QStringList{"jnd"};
+    QTest::newRow("two-codes") << QByteArray("\xD7\xD6 jnd x nd y") << QStringList{"jnd", "nd"};
+    QTest::newRow("single-byte-character") << QByteArray("a a x") << QStringList{"a"};
+    QTest::newRow("runs-of-blanks-and-tabs")
+        << QByteArray("  \xD7\xD6 \t jnd  x\t") << QStringList{"jnd"};
+    QTest::newRow("code-without-radicals") << QByteArray("\xD7\xD6 jnd") << QStringList{"jnd"};
+    QTest::newRow("upper-case-kept") << QByteArray("\xD7\xD6 JnD x") << QStringList{"JnD"};
+    QTest::newRow("trail-byte-letter-is-no-code") << QByteArray("\x81"
+                                                                "a b x")
+                                                  << QStringList{"b"};
+    // Lines of another form hold no codes at all, not the codes before the fault.
+    QTest::newRow("two-characters-first") << QByteArray("\xD7\xD6\xD7\xD6 jnd x") << QStringList{};
+    QTest::newRow("digit-in-a-later-code") << QByteArray("\xD7\xD6 jnd x j1 y") << QStringList{};
+    QTest::newRow("only-a-character") << QByteArray("\xD7\xD6") << QStringList{};
+    QTest::newRow("empty") << QByteArray() << QStringList{};
+}
+
+void TestCodeSearch::codesOfLine() {
+    QFETCH(QByteArray, line);
+    QFETCH(QStringList, codes);
+    QStringList found;
+    for (const std::string_view code :
+         dict::codesOfLine(std::string_view(line.constData(), std::size_t(line.size()))))
+        found << QString::fromLatin1(code.data(), qsizetype(code.size()));
+    QCOMPARE(found, codes);
+}
+
+void TestCodeSearch::findLinesByCode_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArray>("code");
+    QTest::addColumn<CodeMatch>("match");
+    QTest::addColumn<QList<int>>("lines");
+
+    const QByteArray table = "a a x\n"
+                             "\xD7\xD6 jnd x\n"
+                             "b jn x jnd y\n"
+                             "\n"
+                             "c hjnd x\n"
+                             "d jndd x\n";
+    QTest::newRow("exact-in-table-order")
+        << table << QByteArray("jnd") << CodeMatch::Exact << QList<int>{1, 2};
+    QTest::newRow("exact-ignores-case")
+        << table << QByteArray("JNd") << CodeMatch::Exact << QList<int>{1, 2};
+    QTest::newRow("prefix") << table << QByteArray("jn") << CodeMatch::Prefix
+                            << QList<int>{1, 2, 5};
+    QTest::newRow("prefix-is-not-infix")
+        << table << QByteArray("nd") << CodeMatch::Prefix << QList<int>{};
+    QTest::newRow("a-line-counts-once")
+        << table << QByteArray("j") << CodeMatch::Prefix << QList<int>{1, 2, 5};
+    QTest::newRow("radicals-are-no-code")
+        << table << QByteArray("x") << CodeMatch::Exact << QList<int>{};
+    QTest::newRow("character-is-no-code")
+        << table << QByteArray("b") << CodeMatch::Exact << QList<int>{};
+    QTest::newRow("empty-code") << table << QByteArray() << CodeMatch::Prefix << QList<int>{};
+    QTest::newRow("not-letters") << table << QByteArray("j d") << CodeMatch::Prefix << QList<int>{};
+    QTest::newRow("empty-table") << QByteArray() << QByteArray("a") << CodeMatch::Exact
+                                 << QList<int>{};
+    // Codes found sixteen bytes at a time: at every offset across a block's edge, after a tab.
+    QByteArray shifted;
+    for (int pad = 0; pad < 20; ++pad)
+        shifted += "\xD7\xD6" + QByteArray(pad, ' ') + (pad % 2 ? " jnd x\n" : "\tJND x\n");
+    QList<int> all(20);
+    std::iota(all.begin(), all.end(), 0);
+    QTest::newRow("every-offset") << shifted << QByteArray("jnd") << CodeMatch::Exact << all;
+}
+
+void TestCodeSearch::findLinesByCode() {
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, code);
+    QFETCH(CodeMatch, match);
+    QFETCH(QList<int>, lines);
+    CodeTable table;
+    table.assign(std::string_view(text.constData(), std::size_t(text.size())));
+    QList<int> found;
+    for (const std::size_t index : dict::findLinesByCode(
+             table, std::string_view(code.constData(), std::size_t(code.size())), match))
+        found << int(index);
+    QCOMPARE(found, lines);
+}
+
+QTEST_APPLESS_MAIN(TestCodeSearch)
+#include "tst_dict_codesearch.moc"

@@ -1,0 +1,208 @@
+#include "Platform.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+using tk::DisplaySituation;
+using tk::PlatformChoice;
+
+namespace {
+
+// A situation with fixed answers, counting the probes it was asked.
+struct FakeSituation {
+    DisplaySituation s;
+    int probes = 0;
+
+    FakeSituation(QByteArray chosen, QByteArray x, QByteArray wayland, bool xUp, bool waylandUp,
+                  bool plugin = true) {
+        s.chosenPlatform = std::move(chosen);
+        s.xDisplay = std::move(x);
+        s.waylandDisplay = std::move(wayland);
+        s.xAnswers = [this, xUp] { return ++probes, xUp; };
+        s.waylandAnswers = [this, waylandUp] { return ++probes, waylandUp; };
+        s.waylandPluginInstalled = [plugin] { return plugin; };
+    }
+};
+
+// A listening Unix socket, as a compositor opens one.
+class ListeningSocket {
+public:
+    explicit ListeningSocket(const QString& path) {
+        m_fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray p = QFile::encodeName(path);
+        std::memcpy(address.sun_path, p.constData(), std::size_t(p.size()));
+        m_ok = m_fd >= 0 &&
+               ::bind(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+               ::listen(m_fd, 4) == 0;
+    }
+    ~ListeningSocket() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    int m_fd = -1;
+    bool m_ok = false;
+};
+
+} // namespace
+
+class TestPlatform : public QObject {
+    Q_OBJECT
+private slots:
+    void choice_data();
+    void choice();
+    void probesOnlyWhatTheChoiceNeeds();
+    void qtOptionsWinOverTheEnvironment();
+    void probesConnectForReal();
+};
+
+void TestPlatform::choice_data() {
+    QTest::addColumn<QByteArray>("chosen");
+    QTest::addColumn<QByteArray>("x");
+    QTest::addColumn<QByteArray>("wayland");
+    QTest::addColumn<bool>("xUp");
+    QTest::addColumn<bool>("waylandUp");
+    QTest::addColumn<bool>("plugin");
+    QTest::addColumn<QByteArray>("platform");
+    QTest::addColumn<QStringList>("failureNames"); // empty: no failure
+
+    const QStringList none;
+    // Nothing chosen: X11 wherever it answers, Wayland only without it.
+    QTest::newRow("both-displays-take-xwayland")
+        << QByteArray() << QByteArray(":0") << QByteArray("wayland-0") << true << true << true
+        << QByteArray("xcb") << none;
+    QTest::newRow("x-only") << QByteArray() << QByteArray(":0") << QByteArray() << true << false
+                            << true << QByteArray("xcb") << none;
+    QTest::newRow("wayland-only") << QByteArray() << QByteArray() << QByteArray("wayland-1")
+                                  << false << true << true << QByteArray("wayland") << none;
+    QTest::newRow("dead-x-beside-wayland")
+        << QByteArray() << QByteArray(":79") << QByteArray("wayland-1") << false << true << true
+        << QByteArray("wayland") << none;
+    QTest::newRow("no-display-at-all")
+        << QByteArray() << QByteArray() << QByteArray() << false << false << true << QByteArray()
+        << QStringList{"no X11 display (DISPLAY is not set)",
+                       "no Wayland display (WAYLAND_DISPLAY is not set)"};
+    QTest::newRow("dead-x") << QByteArray() << QByteArray(":79") << QByteArray() << false << false
+                            << true << QByteArray()
+                            << QStringList{"no X11 display at \":79\"", "no Wayland display"};
+    QTest::newRow("dead-wayland") << QByteArray() << QByteArray() << QByteArray("wayland-9")
+                                  << false << false << true << QByteArray()
+                                  << QStringList{"no Wayland display at \"wayland-9\""};
+    QTest::newRow("wayland-without-qt-plugin")
+        << QByteArray() << QByteArray() << QByteArray("wayland-1") << false << true << false
+        << QByteArray() << QStringList{"\"wayland-1\"", "qt6-wayland"};
+    // The user's choice stands; it fails early only where it can be seen to fail.
+    QTest::newRow("offscreen-needs-no-display")
+        << QByteArray("offscreen") << QByteArray() << QByteArray() << false << false << true
+        << QByteArray() << none;
+    QTest::newRow("chosen-list-with-offscreen")
+        << QByteArray("wayland;offscreen") << QByteArray() << QByteArray() << false << false << true
+        << QByteArray() << none;
+    QTest::newRow("chosen-xcb-answers")
+        << QByteArray("xcb") << QByteArray(":0") << QByteArray("wayland-0") << true << true << true
+        << QByteArray() << none;
+    QTest::newRow("chosen-wayland-beside-x")
+        << QByteArray("wayland") << QByteArray(":0") << QByteArray("wayland-0") << true << true
+        << true << QByteArray() << none;
+    QTest::newRow("chosen-xcb-without-x")
+        << QByteArray("xcb") << QByteArray(":79") << QByteArray("wayland-0") << false << true
+        << true << QByteArray()
+        << QStringList{"chosen platform \"xcb\"", "no X11 display at \":79\""};
+    QTest::newRow("chosen-list-with-options-none-answers")
+        << QByteArray("wayland-egl;XCB:nosm") << QByteArray() << QByteArray() << false << false
+        << true << QByteArray() << QStringList{"no Wayland display", "no X11 display"};
+}
+
+void TestPlatform::choice() {
+    QFETCH(QByteArray, chosen);
+    QFETCH(QByteArray, x);
+    QFETCH(QByteArray, wayland);
+    QFETCH(bool, xUp);
+    QFETCH(bool, waylandUp);
+    QFETCH(bool, plugin);
+    QFETCH(QByteArray, platform);
+    QFETCH(QStringList, failureNames);
+    FakeSituation fake(chosen, x, wayland, xUp, waylandUp, plugin);
+    const PlatformChoice c = tk::choosePlatform(fake.s);
+    QCOMPARE(c.platform, platform);
+    QCOMPARE(c.failure.isEmpty(), failureNames.isEmpty());
+    QVERIFY2(!c.failure.contains(QLatin1Char('\n')), qPrintable(c.failure));
+    for (const QString& name : failureNames)
+        QVERIFY2(c.failure.contains(name), qPrintable(c.failure));
+}
+
+void TestPlatform::probesOnlyWhatTheChoiceNeeds() {
+    // Each probe is a connection to a display server at start-up.
+    FakeSituation x("", ":0", "wayland-0", true, true);
+    QCOMPARE(tk::choosePlatform(x.s).platform, QByteArray("xcb"));
+    QCOMPARE(x.probes, 1);
+    FakeSituation offscreen("offscreen", ":0", "wayland-0", true, true);
+    tk::choosePlatform(offscreen.s);
+    QCOMPARE(offscreen.probes, 0);
+    FakeSituation twice("xcb;xcb", ":79", "", false, false);
+    tk::choosePlatform(twice.s);
+    QCOMPARE(twice.probes, 1);
+}
+
+void TestPlatform::qtOptionsWinOverTheEnvironment() {
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    qputenv("DISPLAY", ":5");
+    qputenv("WAYLAND_DISPLAY", "wayland-3");
+    const char* plain[] = {"zarvik"};
+    DisplaySituation s = tk::currentDisplaySituation(1, plain);
+    QCOMPARE(s.chosenPlatform, QByteArray("xcb"));
+    QCOMPARE(s.xDisplay, QByteArray(":5"));
+    QCOMPARE(s.waylandDisplay, QByteArray("wayland-3"));
+    const char* options[] = {"zarvik", "--platform", "offscreen", "-display", ":7", "-platform"};
+    s = tk::currentDisplaySituation(6, options);
+    QCOMPARE(s.chosenPlatform, QByteArray("offscreen")); // a trailing option without value is none
+    QCOMPARE(s.xDisplay, QByteArray(":7"));
+    qunsetenv("QT_QPA_PLATFORM");
+    qunsetenv("DISPLAY");
+    qunsetenv("WAYLAND_DISPLAY");
+}
+
+void TestPlatform::probesConnectForReal() {
+    QTemporaryDir runtime;
+    QVERIFY(runtime.isValid());
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    qunsetenv("WAYLAND_SOCKET");
+    ListeningSocket compositor(runtime.filePath(QStringLiteral("wayland-test")));
+    QVERIFY(compositor.ok());
+    QFile plainFile(runtime.filePath(QStringLiteral("not-a-socket")));
+    QVERIFY(plainFile.open(QIODevice::WriteOnly));
+
+    const auto waylandAnswers = [](const char* name) {
+        qputenv("WAYLAND_DISPLAY", name);
+        const char* argv[] = {"zarvik"};
+        return tk::currentDisplaySituation(1, argv).waylandAnswers();
+    };
+    QVERIFY(waylandAnswers("wayland-test"));
+    QVERIFY(waylandAnswers(qPrintable(runtime.filePath(QStringLiteral("wayland-test")))));
+    QVERIFY(!waylandAnswers("wayland-none"));
+    QVERIFY(!waylandAnswers("not-a-socket"));
+    QVERIFY(!waylandAnswers(qPrintable(QString(200, QLatin1Char('w'))))); // longer than a path
+    qunsetenv("WAYLAND_DISPLAY");
+
+    int n = 7919;
+    while (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)) ||
+           QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
+        ++n;
+    for (const QByteArray& display : {":" + QByteArray::number(n), QByteArray("garbage")}) {
+        qputenv("DISPLAY", display);
+        const char* argv[] = {"zarvik"};
+        QVERIFY2(!tk::currentDisplaySituation(1, argv).xAnswers(), display.constData());
+    }
+    qunsetenv("DISPLAY");
+}
+
+QTEST_APPLESS_MAIN(TestPlatform)
+#include "tst_platform.moc"
