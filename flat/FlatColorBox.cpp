@@ -3,8 +3,6 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QEvent>
-#include <QPaintEvent>
-#include <algorithm>
 
 namespace flat {
 
@@ -21,31 +19,17 @@ constexpr int NameGap = 5;
 
 } // namespace
 
-TDefineColorBox::TDefineColorBox(tk::Component* owner, QWidget* parent)
-    : TVersionComboBox(owner, nullptr) {
-    m_scrollBarWidth = platformScrollBarWidth();
-    setControlStyle((controlStyle() | tk::csOpaque) & ~tk::TControlStyle(tk::csFixedHeight));
-    setCustomFrame(true);
+TDefineColorBox::TDefineColorBox(tk::Component* owner, QWidget* parent) : TDefineComboBase(owner) {
     setComboStyle(tk::csOwnerDrawFixed);
-    setBounds(0, 0, 120, 20);
-    auto* t = createComboTicket(*this);
-    m_ticket = t;
-    m_ticketComponent = t;
-    if (parent) setParentControl(parent);
+    finishConstruction(parent);
 }
 
-TDefineColorBox::~TDefineColorBox() {
-    delete m_ticket;
-}
-
-ComboGeometry TDefineColorBox::comboGeometry() const {
-    return {width(), height(), m_arrowWidth};
-}
+TDefineColorBox::~TDefineColorBox() = default;
 
 // --- The list -----------------------------------------------------------------------
 
 bool TDefineColorBox::event(QEvent* e) {
-    const bool handled = TVersionComboBox::event(e);
+    const bool handled = TDefineComboBase::event(e);
     // Polishing is the first moment the box is about to be seen: its native window is
     // created, and with it the list.
     if (e->type() == QEvent::Polish && !m_created) {
@@ -56,7 +40,7 @@ bool TDefineColorBox::event(QEvent* e) {
 }
 
 void TDefineColorBox::recreateWnd() {
-    TVersionComboBox::recreateWnd();
+    TDefineComboBase::recreateWnd();
     if (m_created) fillList();
 }
 
@@ -67,12 +51,6 @@ void TDefineColorBox::fillList() {
                 entry.Color);
     setItemIndex(0);
     change();
-}
-
-void TDefineColorBox::fontChanged() {
-    TVersionComboBox::fontChanged();
-    setItemHeight(TDefineComboBox::DefaultItemHeight);
-    recreateWnd();
 }
 
 void TDefineColorBox::setLanguage(TNameLanguage l) {
@@ -112,7 +90,7 @@ void TDefineColorBox::click() {
         }
         if (itemIndex() >= 0) selectColor(TColor(itemValue(itemIndex())));
     }
-    TVersionComboBox::click();
+    TDefineComboBase::click();
 }
 
 std::optional<TColor> TDefineColorBox::runColorDialog(TColor start) {
@@ -128,11 +106,11 @@ std::optional<TColor> TDefineColorBox::runColorDialog(TColor start) {
 }
 
 void TDefineColorBox::drawItem(Canvas& c, int index, const Rect& r, bool selected) {
-    const TColor back = selected ? m_selectionColor : color();
+    const TColor back = selected ? tk::clHighlight : color();
     c.fillRect(r, back);
     if (index < 0 || index >= itemCount()) return;
     Rect swatch{r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1};
-    swatch.Right = m_showNames ? r.Left + 1 + m_swatchWidth : r.Right - SwatchRightMargin;
+    swatch.Right = m_showNames ? r.Left + 1 + SwatchWidth : r.Right - SwatchRightMargin;
     {
         const Canvas::StateSaver saver(c);
         c.setPen({tk::clBlack, 1});
@@ -159,180 +137,9 @@ void TDefineColorBox::setShowNames(bool on) {
     if (comboBox()) comboBox()->update();
 }
 
-void TDefineColorBox::setSwatchWidth(int w) {
-    if (w == m_swatchWidth) return;
-    m_swatchWidth = w;
-    update();
-    if (comboBox()) comboBox()->update();
-}
-
-void TDefineColorBox::setArrowColor(TColor c) {
-    if (c == m_arrowColor) return;
-    m_arrowColor = c;
-    update();
-}
-
-void TDefineColorBox::setArrowAreaColor(TColor c) {
-    if (c == m_arrowAreaColor) return;
-    m_arrowAreaColor = c;
-    update();
-}
-
-void TDefineColorBox::setBorderColor(TColor c) {
-    if (c == m_borderColor) return;
-    m_borderColor = c;
-    update();
-}
-
-void TDefineColorBox::setSelectionColor(TColor c) {
-    if (c == m_selectionColor) return;
-    m_selectionColor = c;
-    update();
-    if (comboBox()) comboBox()->update();
-}
-
-void TDefineColorBox::setArrowWidth(int w) {
-    w = std::max(0, w);
-    if (w == m_arrowWidth) return;
-    m_arrowWidth = w;
-    relayout();
-}
-
-void TDefineColorBox::relayout() {
-    setBounds(left(), top(), width(), height());
-    update();
-}
-
-QRect TDefineColorBox::editFieldRect() const {
-    return ComboEditFieldRect(*this, m_arrowWidth);
-}
-
-// --- State and painting -------------------------------------------------------------
-
-void TDefineColorBox::updateActive() {
-    const bool active = isDesigning() ? enabled() : droppedDown() || m_hasFocus;
-    if (active == m_active) return;
-    m_active = active;
-    update();
-}
-
-void TDefineColorBox::focusGained() {
-    TVersionComboBox::focusGained();
-    m_hasFocus = true;
-    if (isDesigning()) return;
-    updateActive();
-    update();
-}
-
-void TDefineColorBox::focusLost() {
-    TVersionComboBox::focusLost();
-    m_hasFocus = false;
-    if (isDesigning()) return;
-    updateActive();
-    update();
-}
-
-void TDefineColorBox::closeUp() {
-    TVersionComboBox::closeUp();
-    const Rect r = comboGeometry().arrowArea();
-    update(Rect{r.Left - 2, r.Top, r.Right, r.Bottom}.toQRect());
-}
-
-void TDefineColorBox::enabledChanged() {
-    TVersionComboBox::enabledChanged();
-    if (m_ticket) m_ticket->setEnabled(enabled());
-    update();
-}
-
-void TDefineColorBox::paintEvent(QPaintEvent* e) {
-    m_invalid = e->rect();
-    TVersionComboBox::paintEvent(e);
-}
-
-void TDefineColorBox::paint(Canvas& c) {
-    TVersionComboBox::paint(c);
-    ComboPaintState s;
-    s.geometry = comboGeometry();
-    s.style = comboStyle();
-    s.enabled = enabled();
-    s.droppedDown = droppedDown();
-    s.focused = m_hasFocus;
-    s.back = color(); // focus and hover leave the colour alone
-    s.highlight = m_selectionColor;
-    s.arrow = m_arrowColor;
-    s.arrowArea = m_arrowAreaColor;
-    s.border = m_borderColor;
-    s.scrollBarWidth = m_scrollBarWidth;
-    s.invalid = Rect::fromQRect(m_invalid.isNull() ? rect() : m_invalid);
-    PaintFlatCombo(c, s);
-}
-
-// --- The ticket ---------------------------------------------------------------------
-
-void TDefineColorBox::setTicketPosition(TTicketPosition p) {
-    if (!m_ticket) return;
-    m_ticketPosition = p;
-    placeTicket();
-}
-
-void TDefineColorBox::setTicketSpace(int space) {
-    if (!m_ticket) return;
-    m_ticketSpace = space;
-    setTicketPosition(m_ticketPosition);
-}
-
-void TDefineColorBox::placeTicket() {
-    if (m_ticket) PlaceTicket(m_ticketPosition, *this, *m_ticket, m_ticketSpace);
-}
-
-void TDefineColorBox::setBounds(int left, int top, int width, int height) {
-    TVersionComboBox::setBounds(left, top, width, height);
-    placeTicket();
-}
-
-void TDefineColorBox::setParentControl(QWidget* parent) {
-    TVersionComboBox::setParentControl(parent);
-    if (!m_ticket) return;
-    m_ticket->setParentControl(parent);
-    m_ticket->setVisible(visible());
-}
-
-void TDefineColorBox::visibleChanged() {
-    TVersionComboBox::visibleChanged();
-    if (m_ticket) m_ticket->setVisible(visible());
-}
-
-void TDefineColorBox::changeEvent(QEvent* e) {
-    TVersionComboBox::changeEvent(e);
-    if (e->type() == QEvent::LayoutDirectionChange && m_ticket)
-        m_ticket->setLayoutDirection(layoutDirection());
-}
-
-void TDefineColorBox::notification(tk::Component* c, tk::Operation op) {
-    TVersionComboBox::notification(c, op);
-    if (op == tk::Operation::Remove && c && c == m_ticketComponent) {
-        m_ticket = nullptr;
-        m_ticketComponent = nullptr;
-    }
-}
-
 void TDefineColorBox::setName(const QString& name) {
-    if (!isDesigning()) {
-        TVersionComboBox::setName(name);
-        return;
-    }
-    const QString old = this->name();
-    const bool follow = m_ticket && (m_ticket->caption().isEmpty() ||
-                                     m_ticket->caption().compare(old, Qt::CaseInsensitive) == 0);
-    TVersionComboBox::setName(name);
-    if (follow)
-        m_ticket->setCaption(m_language == nlEnglish ? QStringLiteral("Color:")
-                                                     : QStringLiteral("颜色:"));
-}
-
-void TDefineColorBox::loaded() {
-    TVersionComboBox::loaded();
-    placeTicket();
+    m_ticket.rename(m_language == nlEnglish ? QStringLiteral("Color:") : QStringLiteral("颜色:"),
+                    [&] { TDefineComboBase::setName(name); });
 }
 
 } // namespace flat

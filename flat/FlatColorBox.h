@@ -20,14 +20,14 @@ namespace flat {
 // (before it is first shown or drawn; ensurePolished() asks for it), and again on every
 // re-creation (a font or language change). Filling selects the first item and raises
 // OnChange.
-class TDefineColorBox : public TVersionComboBox, public TicketOwner {
+class TDefineColorBox : public TDefineComboBase {
     Q_OBJECT
     // The list is rebuilt from the colour table whenever the box is created.
     Q_CLASSINFO("NotStored", "Color,Items,ItemIndex,Text")
 public:
     enum TNameLanguage { nlLocal, nlEnglish };
 
-    static constexpr int DefaultSwatchWidth = 30;
+    static constexpr int SwatchWidth = 30;
     // The custom entry's names; a selected item whose text is exactly one of them asks for
     // a colour.
     static inline const QString CustomLocalName = QStringLiteral("自定");
@@ -47,45 +47,17 @@ public:
 
     bool showNames() const { return m_showNames; }
     void setShowNames(bool on);
-    int swatchWidth() const { return m_swatchWidth; }
-    void setSwatchWidth(int w);
     // Which names the list shows; a change rebuilds the list.
     TNameLanguage language() const { return m_language; }
     void setLanguage(TNameLanguage l);
 
-    tk::TColor arrowColor() const { return m_arrowColor; }
-    void setArrowColor(tk::TColor c);
-    tk::TColor arrowAreaColor() const { return m_arrowAreaColor; }
-    void setArrowAreaColor(tk::TColor c);
-    tk::TColor borderColor() const { return m_borderColor; }
-    void setBorderColor(tk::TColor c);
-    // The selected item's background and the list-style patch's colour.
-    tk::TColor selectionColor() const { return m_selectionColor; }
-    void setSelectionColor(tk::TColor c);
-    int arrowWidth() const { return m_arrowWidth; }
-    void setArrowWidth(int w);
-    int scrollBarWidth() const { return m_scrollBarWidth; }
-
-    bool isActive() const { return m_active; }
     // Whether the list has been filled for the first time.
     bool isCreated() const { return m_created; }
-
-    TDefineTicket* ticket() const override { return m_ticket; }
-    TTicketPosition ticketPosition() const { return m_ticketPosition; }
-    void setTicketPosition(TTicketPosition p);
-    int ticketSpace() const { return m_ticketSpace; }
-    void setTicketSpace(int space);
-    void placeTicket() override;
 
     // The custom entry asks for its colour first: cancelling ends the click there, without
     // OnClick. Then the selection rule takes the selected item's colour, then OnClick.
     void click() override;
-    QRect editFieldRect() const override;
-
-    void setBounds(int left, int top, int width, int height) override;
-    void setParentControl(QWidget* parent) override;
     void setName(const QString& name) override;
-    void loaded() override;
 
 protected:
     // Asks the user for a colour, starting from `start`; nothing when cancelled. The box
@@ -94,44 +66,16 @@ protected:
 
     bool event(QEvent* e) override;
     void drawItem(tk::Canvas& c, int index, const tk::Rect& r, bool selected) override;
-    void paint(tk::Canvas& c) override;
-    void paintEvent(QPaintEvent* e) override;
-    void notification(tk::Component* c, tk::Operation op) override;
-    void focusGained() override;
-    void focusLost() override;
-    void enabledChanged() override;
-    void fontChanged() override;
-    void visibleChanged() override;
-    void changeEvent(QEvent* e) override;
-    void closeUp() override;
     void recreateWnd() override;
 
 private:
-    ComboGeometry comboGeometry() const;
     void fillList();
-    void updateActive();
-    void relayout();
 
-    tk::TColor m_arrowColor = ComboArrowColor;
-    tk::TColor m_arrowAreaColor = ComboArrowAreaColor;
-    tk::TColor m_borderColor = ComboBorderColor;
-    tk::TColor m_selectionColor = tk::clHighlight;
-    int m_arrowWidth = ComboArrowWidth;
-    int m_scrollBarWidth = 0;
-    bool m_active = false;
     bool m_showNames = true;
     tk::TColor m_currentColor = 0;
-    int m_swatchWidth = DefaultSwatchWidth;
     std::unique_ptr<QColorDialog> m_dialog;
-    int m_ticketSpace = 3;
-    TDefineTicket* m_ticket = nullptr;
-    tk::Component* m_ticketComponent = nullptr;
-    TTicketPosition m_ticketPosition = poLeft;
     TNameLanguage m_language = nlLocal;
     bool m_created = false;
-    // The platform's focus: the list's opening and closing do not count as focus changes.
-    bool m_hasFocus = false;
-    QRect m_invalid; // the area being painted
 };
 
 } // namespace flat

@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QEvent>
 #include <QLineEdit>
 #include <QPaintEvent>
 #include <QStyle>
@@ -36,6 +35,8 @@ constexpr int ArrowShiftY = 1;
 constexpr int ArrowRows = 3;
 constexpr TColor DisabledArrowHighlight = 0x00FFFFFF;
 constexpr TColor DisabledArrowShadow = 0x00808080;
+constexpr int NewBoxWidth = 120;
+constexpr int NewBoxHeight = 20;
 
 } // namespace
 
@@ -127,70 +128,101 @@ int platformScrollBarWidth() {
     return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
 }
 
-TDefineTicket* createComboTicket(tk::TControl& box) {
-    auto* t = new TDefineTicket(&box);
-    box.freeNotification(t);
-    t->setAutoSize(true);
-    t->setTransparent(true);
-    t->setFocusControl(&box); // the ticket's accelerator focuses the box
-    return t;
+// --- What the combo box and the colour box share -------------------------------------
+
+TDefineComboBase::TDefineComboBase(tk::Component* owner)
+    : TicketBearing(TicketHolder::Reparenting::OwnerFirst, owner) {
+    m_scrollBarWidth = platformScrollBarWidth();
+    setControlStyle((controlStyle() | tk::csOpaque) & ~tk::TControlStyle(tk::csFixedHeight));
+    setCustomFrame(true);
+}
+
+void TDefineComboBase::finishConstruction(QWidget* parent) {
+    setBounds(0, 0, NewBoxWidth, NewBoxHeight);
+    m_ticket.create();
+    if (parent) setParentControl(parent);
+}
+
+void TDefineComboBase::setArrowWidth(int w) {
+    w = std::max(0, w);
+    if (w == m_arrowWidth) return;
+    m_arrowWidth = w;
+    // Placing the box again places the text field by editFieldRect().
+    setBounds(left(), top(), width(), height());
+    update();
+}
+
+QRect TDefineComboBase::editFieldRect() const {
+    return ComboEditFieldRect(*this, m_arrowWidth);
+}
+
+void TDefineComboBase::updateActive() {
+    const bool active = isDesigning() ? enabled() : droppedDown() || m_hasFocus;
+    if (active == m_active) return;
+    m_active = active;
+    redraw();
+}
+
+void TDefineComboBase::focusGained() {
+    TicketBearing::focusGained();
+    setBoxFocus(true);
+}
+
+void TDefineComboBase::focusLost() {
+    TicketBearing::focusLost();
+    setBoxFocus(false);
+}
+
+void TDefineComboBase::setBoxFocus(bool focused) {
+    m_hasFocus = focused;
+    if (isDesigning()) return;
+    updateActive();
+    boxFocusChanged(focused);
+    update();
+}
+
+void TDefineComboBase::closeUp() {
+    TicketBearing::closeUp();
+    const Rect r = comboGeometry().arrowArea();
+    update(Rect{r.Left - 2, r.Top, r.Right, r.Bottom}.toQRect());
+}
+
+void TDefineComboBase::enabledChanged() {
+    TicketBearing::enabledChanged();
+    update();
+}
+
+void TDefineComboBase::fontChanged() {
+    TicketBearing::fontChanged();
+    setItemHeight(DefaultItemHeight);
+    recreateWnd();
+}
+
+void TDefineComboBase::paintEvent(QPaintEvent* e) {
+    m_invalid = e->rect();
+    TicketBearing::paintEvent(e);
+}
+
+void TDefineComboBase::paint(Canvas& c) {
+    TicketBearing::paint(c);
+    ComboPaintState s;
+    s.geometry = comboGeometry();
+    s.style = comboStyle();
+    s.enabled = enabled();
+    s.droppedDown = droppedDown();
+    s.focused = m_hasFocus;
+    s.back = color();
+    s.scrollBarWidth = m_scrollBarWidth;
+    s.invalid = Rect::fromQRect(m_invalid.isNull() ? rect() : m_invalid);
+    PaintFlatCombo(c, s);
 }
 
 // --- The flat combo box -------------------------------------------------------------
 
-TDefineComboBox::TDefineComboBox(tk::Component* owner, QWidget* parent)
-    : TVersionComboBox(owner, nullptr) {
-    m_scrollBarWidth = platformScrollBarWidth();
-    setControlStyle((controlStyle() | tk::csOpaque) & ~tk::TControlStyle(tk::csFixedHeight));
-    setCustomFrame(true);
+TDefineComboBox::TDefineComboBox(tk::Component* owner, QWidget* parent) : TDefineComboBase(owner) {
     setItemHeight(DefaultItemHeight);
     setColor(m_flatColor);
-    setBounds(0, 0, 120, 20);
-    auto* t = createComboTicket(*this);
-    m_ticket = t;
-    m_ticketComponent = t;
-    if (parent) setParentControl(parent);
-}
-
-TDefineComboBox::~TDefineComboBox() {
-    // The ticket lives in the box's parent, not in the box.
-    delete m_ticket;
-}
-
-ComboGeometry TDefineComboBox::comboGeometry() const {
-    return {width(), height(), m_arrowWidth};
-}
-
-// --- Settings -----------------------------------------------------------------------
-
-void TDefineComboBox::setArrowColor(TColor c) {
-    if (c == m_arrowColor) return;
-    m_arrowColor = c;
-    update();
-}
-
-void TDefineComboBox::setArrowAreaColor(TColor c) {
-    if (c == m_arrowAreaColor) return;
-    m_arrowAreaColor = c;
-    update();
-}
-
-void TDefineComboBox::setBorderColor(TColor c) {
-    if (c == m_borderColor) return;
-    m_borderColor = c;
-    update();
-}
-
-void TDefineComboBox::setFocusedColor(TColor c) {
-    if (c == m_focusedColor) return;
-    m_focusedColor = c;
-    redraw();
-}
-
-void TDefineComboBox::setFlatColor(TColor c) {
-    if (c == m_flatColor) return;
-    m_flatColor = c;
-    redraw();
+    finishConstruction(parent);
 }
 
 void TDefineComboBox::setFollowsParentColor(bool on) {
@@ -201,19 +233,6 @@ void TDefineComboBox::setFollowsParentColor(bool on) {
     redraw();
 }
 
-void TDefineComboBox::setArrowWidth(int w) {
-    w = std::max(0, w);
-    if (w == m_arrowWidth) return;
-    m_arrowWidth = w;
-    relayout();
-}
-
-void TDefineComboBox::relayout() {
-    // Placing the box again places the text field by editFieldRect().
-    setBounds(left(), top(), width(), height());
-    update();
-}
-
 void TDefineComboBox::setReadOnly(bool on) {
     if (on == m_readOnly) return;
     m_readOnly = on;
@@ -221,22 +240,16 @@ void TDefineComboBox::setReadOnly(bool on) {
 }
 
 void TDefineComboBox::recreateWnd() {
-    TVersionComboBox::recreateWnd();
+    TDefineComboBase::recreateWnd();
     if (QLineEdit* field = editField()) field->setReadOnly(m_readOnly);
 }
 
-QRect TDefineComboBox::editFieldRect() const {
-    return ComboEditFieldRect(*this, m_arrowWidth);
-}
-
-// --- State --------------------------------------------------------------------------
-
 TColor TDefineComboBox::chooseColor() const {
     if (isDesigning()) return m_flatColor;
-    if (m_hasFocus) return m_focusedColor;
+    if (hasBoxFocus()) return DefaultFocusedColor;
     // While another flat combo box holds the focus, hovering over this one shows nothing.
     if (m_mouseIn && !dynamic_cast<TDefineComboBox*>(tk::FocusTracker::activeControl(window())))
-        return m_focusedColor;
+        return DefaultFocusedColor;
     return m_flatColor;
 }
 
@@ -245,61 +258,22 @@ void TDefineComboBox::redraw() {
     update();
 }
 
-void TDefineComboBox::updateActive() {
-    const bool active = isDesigning() ? enabled() : droppedDown() || m_hasFocus;
-    if (active == m_active) return;
-    m_active = active;
-    redraw();
-}
-
 void TDefineComboBox::mouseEnter() {
-    TVersionComboBox::mouseEnter();
+    TDefineComboBase::mouseEnter();
     if (!tk::applicationHasActiveWindow()) return;
     m_mouseIn = true;
     redraw();
 }
 
 void TDefineComboBox::mouseLeave() {
-    TVersionComboBox::mouseLeave();
+    TDefineComboBase::mouseLeave();
     if (!m_mouseIn) return;
     m_mouseIn = false;
     redraw();
 }
 
-void TDefineComboBox::focusGained() {
-    TVersionComboBox::focusGained();
-    m_hasFocus = true;
-    if (isDesigning()) return;
-    updateActive();
-    setColor(m_focusedColor);
-    update();
-}
-
-void TDefineComboBox::focusLost() {
-    TVersionComboBox::focusLost();
-    m_hasFocus = false;
-    if (isDesigning()) return;
-    updateActive();
-    setColor(m_flatColor);
-    update();
-}
-
-void TDefineComboBox::closeUp() {
-    TVersionComboBox::closeUp();
-    const Rect r = comboGeometry().arrowArea();
-    update(Rect{r.Left - 2, r.Top, r.Right, r.Bottom}.toQRect());
-}
-
-void TDefineComboBox::enabledChanged() {
-    TVersionComboBox::enabledChanged();
-    update();
-    if (m_ticket) m_ticket->setEnabled(enabled());
-}
-
-void TDefineComboBox::fontChanged() {
-    TVersionComboBox::fontChanged();
-    setItemHeight(DefaultItemHeight);
-    recreateWnd();
+void TDefineComboBox::boxFocusChanged(bool focused) {
+    setColor(focused ? DefaultFocusedColor : m_flatColor);
 }
 
 void TDefineComboBox::followParentColor() {
@@ -308,26 +282,24 @@ void TDefineComboBox::followParentColor() {
 }
 
 void TDefineComboBox::parentColorChanged() {
-    TVersionComboBox::parentColorChanged();
+    TDefineComboBase::parentColorChanged();
     followParentColor();
     redraw();
 }
 
 void TDefineComboBox::sysColorChanged() {
-    TVersionComboBox::sysColorChanged();
+    TDefineComboBase::sysColorChanged();
     followParentColor();
     redraw();
 }
 
-// --- Items and keys -----------------------------------------------------------------
-
 void TDefineComboBox::setItemIndex(int index) {
-    TVersionComboBox::setItemIndex(index);
+    TDefineComboBase::setItemIndex(index);
     change();
 }
 
 void TDefineComboBox::keyPress(QChar& key) {
-    TVersionComboBox::keyPress(key);
+    TDefineComboBase::keyPress(key);
     if (!m_readOnly || key.isNull()) return;
     beep();
     key = QChar();
@@ -337,28 +309,8 @@ void TDefineComboBox::beep() {
     QApplication::beep();
 }
 
-// --- Painting -----------------------------------------------------------------------
-
-void TDefineComboBox::paintEvent(QPaintEvent* e) {
-    m_invalid = e->rect();
-    TVersionComboBox::paintEvent(e);
-}
-
 void TDefineComboBox::paint(Canvas& c) {
-    TVersionComboBox::paint(c);
-    ComboPaintState s;
-    s.geometry = comboGeometry();
-    s.style = comboStyle();
-    s.enabled = enabled();
-    s.droppedDown = droppedDown();
-    s.focused = m_hasFocus;
-    s.back = color();
-    s.arrow = m_arrowColor;
-    s.arrowArea = m_arrowAreaColor;
-    s.border = m_borderColor;
-    s.scrollBarWidth = m_scrollBarWidth;
-    s.invalid = Rect::fromQRect(m_invalid.isNull() ? rect() : m_invalid);
-    PaintFlatCombo(c, s);
+    TDefineComboBase::paint(c);
     // The rings took the colour the box had; a different choice repaints them.
     if (chooseColor() != color() && !m_recolourQueued) {
         // Not while painting: a colour change reaches the inner widgets' palettes.
@@ -373,74 +325,9 @@ void TDefineComboBox::paint(Canvas& c) {
     }
 }
 
-// --- The ticket ---------------------------------------------------------------------
-
-void TDefineComboBox::setTicketPosition(TTicketPosition p) {
-    if (!m_ticket) return;
-    m_ticketPosition = p;
-    placeTicket();
-}
-
-void TDefineComboBox::setTicketSpace(int space) {
-    if (!m_ticket) return;
-    m_ticketSpace = space;
-    setTicketPosition(m_ticketPosition);
-}
-
-void TDefineComboBox::placeTicket() {
-    if (m_ticket) PlaceTicket(m_ticketPosition, *this, *m_ticket, m_ticketSpace);
-}
-
-void TDefineComboBox::setBounds(int left, int top, int width, int height) {
-    TVersionComboBox::setBounds(left, top, width, height);
-    placeTicket();
-}
-
-void TDefineComboBox::setParentControl(QWidget* parent) {
-    TVersionComboBox::setParentControl(parent);
-    if (!m_ticket) return;
-    m_ticket->setParentControl(parent);
-    // The ticket shows with the box: a hidden box keeps its ticket hidden too.
-    m_ticket->setVisible(visible());
-}
-
-void TDefineComboBox::visibleChanged() {
-    TVersionComboBox::visibleChanged();
-    if (m_ticket) m_ticket->setVisible(visible());
-}
-
-void TDefineComboBox::changeEvent(QEvent* e) {
-    TVersionComboBox::changeEvent(e);
-    if (e->type() == QEvent::LayoutDirectionChange && m_ticket)
-        m_ticket->setLayoutDirection(layoutDirection());
-}
-
-void TDefineComboBox::notification(tk::Component* c, tk::Operation op) {
-    TVersionComboBox::notification(c, op);
-    if (op == tk::Operation::Remove && c && c == m_ticketComponent) {
-        m_ticket = nullptr;
-        m_ticketComponent = nullptr;
-    }
-}
-
 void TDefineComboBox::setName(const QString& name) {
-    if (!isDesigning()) {
-        TVersionComboBox::setName(name);
-        return;
-    }
-    // In a designer the ticket's caption follows the name until someone edits it.
-    const QString old = this->name();
-    const bool follow = m_ticket && (m_ticket->caption().isEmpty() ||
-                                     m_ticket->caption().compare(old, Qt::CaseInsensitive) == 0);
-    TVersionComboBox::setName(name);
-    if (follow) m_ticket->setCaption(name);
-    setText(QString());
-}
-
-void TDefineComboBox::loaded() {
-    TVersionComboBox::loaded();
-    // The ticket's size may have come from the layout after the box's bounds did.
-    placeTicket();
+    // In a designer the box starts without text after every rename.
+    if (m_ticket.rename(name, [&] { TDefineComboBase::setName(name); })) setText(QString());
 }
 
 } // namespace flat

@@ -12,7 +12,7 @@
 //               list styles it ends where the list-style patch begins (W - B - 10), and
 //               the patch carries its colour on up to the frame
 
-#include "FlatLabel.h"
+#include "FlatTicket.h"
 #include "FlatUtils.h"
 #include "VersionBases.h"
 
@@ -93,130 +93,117 @@ void PaintFlatCombo(tk::Canvas& c, const ComboPaintState& s);
 // The platform's vertical scroll bar width: how wide the native button is.
 int platformScrollBarWidth();
 
-// The ticket a combo box starts with: owned by `box`, which hears of its destruction,
-// sized to its caption, transparent, its accelerator focusing the box. It gets a parent
-// with the box.
-TDefineTicket* createComboTicket(tk::TControl& box);
+// --- What the combo box and the colour box share ---------------------------------------
+
+// The native combo box in the flat look, with a ticket beside it that follows it into a
+// new parent. Focus and the list's opening and closing make it "active"; a change of that
+// redraws it. Its colours are fixed and it publishes nothing, so layouts store none of them.
+class TDefineComboBase : public TicketBearing<TVersionComboBox> {
+    Q_OBJECT
+public:
+    static constexpr int DefaultItemHeight = 13;
+
+    // The arrow area's width; the text field shrinks or grows with it. At least 0.
+    int arrowWidth() const { return m_arrowWidth; }
+    void setArrowWidth(int w);
+    int scrollBarWidth() const { return m_scrollBarWidth; }
+
+    // The last computed "active" state: the list is open or the box has the focus (in a
+    // designer: enabled).
+    bool isActive() const { return m_active; }
+
+    QRect editFieldRect() const override;
+
+protected:
+    explicit TDefineComboBase(tk::Component* owner);
+
+    // The end of a subclass's constructor: the new box's bounds, its ticket, its parent.
+    void finishConstruction(QWidget* parent);
+    // The platform's focus: the inner widgets' focus, with the list's opening and closing
+    // not counted as focus changes.
+    bool hasBoxFocus() const { return m_hasFocus; }
+    // Repaints after a change of state; the combo box also chooses its colour again.
+    virtual void redraw() { update(); }
+    ComboGeometry comboGeometry() const { return {width(), height(), m_arrowWidth}; }
+
+    void paint(tk::Canvas& c) override;
+    void paintEvent(QPaintEvent* e) override;
+    void focusGained() override;
+    void focusLost() override;
+    // After a focus change, before the repaint; the combo box takes its colour here.
+    virtual void boxFocusChanged(bool /*focused*/) {}
+    void enabledChanged() override;
+    void fontChanged() override;
+    void closeUp() override;
+
+private:
+    void setBoxFocus(bool focused);
+    void updateActive();
+
+    int m_arrowWidth = ComboArrowWidth;
+    int m_scrollBarWidth = 0;
+    bool m_active = false;
+    bool m_hasFocus = false;
+    QRect m_invalid; // the area being painted
+};
 
 // --- The flat combo box ----------------------------------------------------------------
 
-// The native combo box in the flat look. Its background is the focused colour while it
-// has the focus or the mouse is over it (unless another flat combo box holds the focus),
-// and the flat colour otherwise; the flat colour follows the parent's Color. It publishes
-// nothing of its own: the values below are plain settings, so layouts store none of them.
-class TDefineComboBox : public TVersionComboBox, public TicketOwner {
+// Its background is the focused colour while it has the focus or the mouse is over it
+// (unless another flat combo box holds the focus), and the flat colour otherwise; the flat
+// colour follows the parent's Color. It publishes nothing of its own.
+class TDefineComboBox : public TDefineComboBase {
     Q_OBJECT
     // Color is the frame's choice between the focused and the flat colour.
     Q_CLASSINFO("NotStored", "Color")
 public:
     static constexpr tk::TColor DefaultFocusedColor = 0x00FFFFFF;
     static constexpr tk::TColor DefaultFlatColor = 0x00E1EAEB; // RGB 235, 234, 225
-    static constexpr int DefaultItemHeight = 13;
 
     explicit TDefineComboBox(tk::Component* owner = nullptr, QWidget* parent = nullptr);
-    ~TDefineComboBox() override;
 
-    tk::TColor arrowColor() const { return m_arrowColor; }
-    void setArrowColor(tk::TColor c);
-    tk::TColor arrowAreaColor() const { return m_arrowAreaColor; }
-    void setArrowAreaColor(tk::TColor c);
-    tk::TColor borderColor() const { return m_borderColor; }
-    void setBorderColor(tk::TColor c);
-    tk::TColor focusedColor() const { return m_focusedColor; }
-    void setFocusedColor(tk::TColor c);
+    tk::TColor focusedColor() const { return DefaultFocusedColor; }
     tk::TColor flatColor() const { return m_flatColor; }
-    void setFlatColor(tk::TColor c);
     // Whether the flat colour follows the parent's Color (on parent and system colour
     // changes). Switching it on takes the parent's colour at once.
     bool followsParentColor() const { return m_followParentColor; }
     void setFollowsParentColor(bool on);
-    // The arrow area's width; the text field shrinks or grows with it. At least 0.
-    int arrowWidth() const { return m_arrowWidth; }
-    void setArrowWidth(int w);
-    int scrollBarWidth() const { return m_scrollBarWidth; }
 
     // Refuses every character key with a beep, and makes the text field read-only.
     bool readOnly() const { return m_readOnly; }
     void setReadOnly(bool on);
 
-    // The last computed "active" state: the list is open or the box has the focus (in a
-    // designer: enabled).
-    bool isActive() const { return m_active; }
     bool isMouseIn() const { return m_mouseIn; }
-
-    // Null once the ticket has been destroyed; the box then works without one.
-    TDefineTicket* ticket() const override { return m_ticket; }
-    TTicketPosition ticketPosition() const { return m_ticketPosition; }
-    // Without a ticket the value is dropped.
-    void setTicketPosition(TTicketPosition p);
-    int ticketSpace() const { return m_ticketSpace; }
-    // Without a ticket the value is dropped.
-    void setTicketSpace(int space);
-    void placeTicket() override;
 
     // Runs the base operation and raises OnChange, also for a change made by program and
     // for the index already selected.
     void setItemIndex(int index) override;
-    QRect editFieldRect() const override;
 
-    void setBounds(int left, int top, int width, int height) override;
-    // The box moves first; the ticket follows it into the new parent.
-    void setParentControl(QWidget* parent) override;
     void setName(const QString& name) override;
-    void loaded() override;
     void keyPress(QChar& key) override;
 
 protected:
     void paint(tk::Canvas& c) override;
-    void paintEvent(QPaintEvent* e) override;
-    void notification(tk::Component* c, tk::Operation op) override;
+    void redraw() override;
     void mouseEnter() override;
     void mouseLeave() override;
-    void focusGained() override;
-    void focusLost() override;
-    void enabledChanged() override;
-    void fontChanged() override;
-    void visibleChanged() override;
+    void boxFocusChanged(bool focused) override;
     void parentColorChanged() override;
     void sysColorChanged() override;
-    void changeEvent(QEvent* e) override;
-    void closeUp() override;
     void recreateWnd() override;
     // How a refused key is announced; the platform's default beep.
     virtual void beep();
 
 private:
-    ComboGeometry comboGeometry() const;
     // The frame's colour for the present state; Color takes it.
     tk::TColor chooseColor() const;
-    // Takes the chosen colour and repaints: the frame, the arrow area and the patch.
-    void redraw();
-    void updateActive();
     void followParentColor();
-    void relayout();
 
-    tk::TColor m_arrowColor = ComboArrowColor;
-    tk::TColor m_arrowAreaColor = ComboArrowAreaColor;
-    tk::TColor m_borderColor = ComboBorderColor;
-    int m_arrowWidth = ComboArrowWidth;
-    int m_scrollBarWidth = 0;
-    bool m_active = false;
-    int m_ticketSpace = 3;
-    TDefineTicket* m_ticket = nullptr;
-    // The ticket as a component: its removal notification arrives after its own
-    // destructors have run.
-    tk::Component* m_ticketComponent = nullptr;
     bool m_mouseIn = false;
-    TTicketPosition m_ticketPosition = poLeft;
-    tk::TColor m_focusedColor = DefaultFocusedColor;
     tk::TColor m_flatColor = DefaultFlatColor;
     bool m_followParentColor = true;
     bool m_readOnly = false;
-    // The platform's focus: the inner widgets' focus, with the list's opening and closing
-    // not counted as focus changes.
-    bool m_hasFocus = false;
     bool m_recolourQueued = false;
-    QRect m_invalid; // the area being painted
 };
 
 } // namespace flat

@@ -3,7 +3,6 @@
 #include "Accessible.h"
 #include "Control.h"
 
-#include <QEvent>
 #include <stdexcept>
 #include <string>
 
@@ -17,7 +16,8 @@ namespace {
 constexpr TColor DefaultColorFocused = 0x00FFFFFF;
 constexpr TColor DefaultColorBorder = 0x0061A588;
 constexpr TColor DefaultColorFlat = 0x00E1EAEB;
-// The placeholder sits this much above centre in the text area, as it always has.
+// Taken off the edit's whole height before halving it for the placeholder's top (the
+// placeholder lies in the text area): the hint then stands where typed text will.
 constexpr int CueRaise = 2;
 
 void checkColorIndex(int index) {
@@ -28,20 +28,15 @@ void checkColorIndex(int index) {
 
 } // namespace
 
-TDefineEdit::TDefineEdit(tk::Component* owner, QWidget* parent) : TVersionEdit(owner, nullptr) {
+TDefineEdit::TDefineEdit(tk::Component* owner, QWidget* parent)
+    : TicketBearing(TicketHolder::Reparenting::TicketFirst, owner) {
     m_colors = {DefaultColorFocused, DefaultColorBorder, DefaultColorFlat};
     setParentFont(true);
     setNonClientWidth(FrameWidth);
     // The edit keeps Enter (and Escape) from the form, as a multi-line edit does.
     setWantsAllKeys(true);
 
-    auto* t = new TDefineTicket(this);
-    m_ticket = t;
-    m_ticketComponent = t;
-    freeNotification(t);
-    t->setAutoSize(true);
-    t->setTransparent(true);
-    t->setFocusControl(this); // the ticket's accelerator focuses the edit
+    m_ticket.create();
 
     if (!isDesigning()) {
         auto* cue = new tk::TLabel(this, lineEdit());
@@ -66,9 +61,8 @@ TDefineEdit::TDefineEdit(tk::Component* owner, QWidget* parent) : TVersionEdit(o
 }
 
 TDefineEdit::~TDefineEdit() {
-    // The placeholder first, then the ticket, which lives in the edit's parent.
+    // The placeholder goes before the ticket, which goes with the ticket-bearing base.
     delete m_cue.data();
-    delete m_ticket;
 }
 
 TColor TDefineEdit::colorByIndex(int index) const {
@@ -104,7 +98,7 @@ void TDefineEdit::setAlignment(tk::TAlignment a) {
 }
 
 void TDefineEdit::recreateWnd() {
-    TVersionEdit::recreateWnd();
+    TicketBearing::recreateWnd();
     applyAlignment();
 }
 
@@ -122,68 +116,11 @@ void TDefineEdit::applyAlignment() {
     }
 }
 
-// --- The ticket -----------------------------------------------------------------------
-
-void TDefineEdit::setTicketPosition(TTicketPosition p) {
-    if (!m_ticket) return;
-    m_ticketPosition = p;
-    placeTicket();
-}
-
-void TDefineEdit::setTicketSpace(int space) {
-    if (!m_ticket) return;
-    m_ticketSpace = space;
-    setTicketPosition(m_ticketPosition);
-}
-
-void TDefineEdit::placeTicket() {
-    if (m_ticket) PlaceTicket(m_ticketPosition, *this, *m_ticket, m_ticketSpace);
-}
-
-void TDefineEdit::setBounds(int left, int top, int width, int height) {
-    TVersionEdit::setBounds(left, top, width, height);
-    placeTicket();
-}
-
-void TDefineEdit::setParentControl(QWidget* parent) {
-    if (m_ticket) {
-        m_ticket->setParentControl(parent);
-        m_ticket->setVisible(visible());
-    }
-    TVersionEdit::setParentControl(parent);
-}
-
-void TDefineEdit::notification(tk::Component* c, tk::Operation op) {
-    TVersionEdit::notification(c, op);
-    if (op == tk::Operation::Remove && c && c == m_ticketComponent) {
-        m_ticket = nullptr;
-        m_ticketComponent = nullptr;
-    }
-}
-
-void TDefineEdit::visibleChanged() {
-    TVersionEdit::visibleChanged();
-    if (m_ticket) m_ticket->setVisible(visible());
-}
-
-void TDefineEdit::changeEvent(QEvent* e) {
-    TVersionEdit::changeEvent(e);
-    if (e->type() == QEvent::LayoutDirectionChange && m_ticket)
-        m_ticket->setLayoutDirection(layoutDirection());
-}
+// --- Designing -----------------------------------------------------------------------
 
 void TDefineEdit::setName(const QString& name) {
-    if (!isDesigning()) {
-        TVersionEdit::setName(name);
-        return;
-    }
-    // In a designer the ticket's caption follows the name until someone edits it, and
-    // the edit starts without text.
-    const QString old = this->name();
-    const bool follow = m_ticket && (m_ticket->caption().isEmpty() ||
-                                     m_ticket->caption().compare(old, Qt::CaseInsensitive) == 0);
-    TVersionEdit::setName(name);
-    if (follow) m_ticket->setCaption(name);
+    if (!m_ticket.rename(name, [&] { TicketBearing::setName(name); })) return;
+    // In a designer the edit starts without text.
     if (text().isEmpty() || text().compare(name, Qt::CaseInsensitive) == 0) setText(QString());
 }
 
@@ -228,7 +165,7 @@ void TDefineEdit::fitHeightToFont() {
 }
 
 void TDefineEdit::mouseEnter() {
-    TVersionEdit::mouseEnter();
+    TicketBearing::mouseEnter();
     // Hover counts only while one of the application's windows is active.
     if (!tk::applicationHasActiveWindow()) return;
     m_mouseIn = true;
@@ -236,40 +173,39 @@ void TDefineEdit::mouseEnter() {
 }
 
 void TDefineEdit::mouseLeave() {
-    TVersionEdit::mouseLeave();
+    TicketBearing::mouseLeave();
     if (!m_mouseIn) return;
     m_mouseIn = false;
     refreshFrame();
 }
 
 void TDefineEdit::focusGained() {
-    TVersionEdit::focusGained();
+    TicketBearing::focusGained();
     if (isDesigning()) return;
     refreshFrame();
     selectAll();
 }
 
 void TDefineEdit::focusLost() {
-    TVersionEdit::focusLost();
+    TicketBearing::focusLost();
     if (isDesigning()) return;
     refreshFrame();
 }
 
 void TDefineEdit::enabledChanged() {
-    TVersionEdit::enabledChanged();
-    if (m_ticket) m_ticket->setEnabled(enabled());
+    TicketBearing::enabledChanged();
     if (!isDesigning() && m_cue) m_cue->setEnabled(enabled());
     refreshFrame();
 }
 
 void TDefineEdit::fontChanged() {
-    TVersionEdit::fontChanged();
+    TicketBearing::fontChanged();
     if (!(isDesigning() && isLoading())) fitHeightToFont();
     if (!isDesigning() && m_cue) m_cue->setFont(font());
 }
 
 void TDefineEdit::textChanged() {
-    TVersionEdit::textChanged();
+    TicketBearing::textChanged();
     // The hosted line edit tells its own text changes; this is the flat edit's value.
     tk::accessibleValueChanged(this, text());
     if (isDesigning() || !m_cue) return;
@@ -280,32 +216,30 @@ void TDefineEdit::textChanged() {
 }
 
 void TDefineEdit::parentColorChanged() {
-    TVersionEdit::parentColorChanged();
+    TicketBearing::parentColorChanged();
     followParentColor();
     refreshFrame();
 }
 
 void TDefineEdit::sysColorChanged() {
-    TVersionEdit::sysColorChanged();
+    TicketBearing::sysColorChanged();
     followParentColor();
     refreshFrame();
 }
 
 void TDefineEdit::resized() {
-    TVersionEdit::resized();
+    TicketBearing::resized();
     fitHeightToFont();
     refreshFrame();
 }
 
 void TDefineEdit::loaded() {
-    TVersionEdit::loaded();
+    TicketBearing::loaded();
     fitHeightToFont();
-    // The ticket's size may have come from the layout after the edit's bounds did.
-    placeTicket();
 }
 
 void TDefineEdit::keyPress(QChar& key) {
-    TVersionEdit::keyPress(key);
+    TicketBearing::keyPress(key);
     // OnKeyPress has seen Enter; the text never gets a line break.
     if (key == QLatin1Char('\r')) key = QChar();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Bitmap.h"
-#include "FlatLabel.h"
+#include "FlatTicket.h"
 #include "FlatUtils.h"
 #include "Label.h"
 #include "VersionBases.h"
@@ -17,7 +17,7 @@ namespace flat {
 // ColorFlat otherwise. It keeps a ticket beside itself and shows its Hint as a
 // placeholder while it is empty and unfocused. Enter belongs to the edit: OnKeyPress
 // sees it, and it never reaches the text.
-class TDefineEdit : public TVersionEdit, public TicketOwner {
+class TDefineEdit : public TicketBearing<TVersionEdit> {
     Q_OBJECT
 public:
     // The positions of the colours in the shared colour setter.
@@ -46,17 +46,6 @@ public:
     tk::TAlignment alignment() const { return m_alignment; }
     void setAlignment(tk::TAlignment a);
 
-    // Null once the ticket has been destroyed; the edit then works without one.
-    TDefineTicket* ticket() const override { return m_ticket; }
-    QObject* ticketObject() const { return m_ticket; }
-    TTicketPosition ticketPosition() const { return m_ticketPosition; }
-    // Without a ticket the value is dropped.
-    void setTicketPosition(TTicketPosition p);
-    int ticketSpace() const { return m_ticketSpace; }
-    // Without a ticket the value is dropped.
-    void setTicketSpace(int space);
-    void placeTicket() override;
-
     // The placeholder label inside the text area; null in a designer.
     tk::TLabel* cueLabel() const { return m_cue; }
     bool isMouseIn() const { return m_mouseIn; }
@@ -65,16 +54,12 @@ public:
     // (Color follows the frame's inner colour) and the placeholder.
     void refreshFrame();
 
-    void setBounds(int left, int top, int width, int height) override;
-    // The ticket moves to the new parent first, with the edit's Visible.
-    void setParentControl(QWidget* parent) override;
     void setName(const QString& name) override;
     void loaded() override;
     void keyPress(QChar& key) override;
 
 protected:
     void paint(tk::Canvas& c) override;
-    void notification(tk::Component* c, tk::Operation op) override;
     void mouseEnter() override;
     void mouseLeave() override;
     void focusGained() override;
@@ -82,11 +67,9 @@ protected:
     void enabledChanged() override;
     void fontChanged() override;
     void textChanged() override;
-    void visibleChanged() override;
     void parentColorChanged() override;
     void sysColorChanged() override;
     void resized() override;
-    void changeEvent(QEvent* e) override;
     void recreateWnd() override;
 
 private:
@@ -98,13 +81,7 @@ private:
     bool m_parentColor = true;
     std::array<tk::TColor, ColorCount> m_colors{};
     tk::TAlignment m_alignment = tk::taLeftJustify;
-    int m_ticketSpace = 3;
     bool m_mouseIn = false;
-    TDefineTicket* m_ticket = nullptr;
-    // The ticket as a component: its removal notification arrives after its own
-    // destructors have run.
-    tk::Component* m_ticketComponent = nullptr;
-    TTicketPosition m_ticketPosition = poLeft;
     QPointer<tk::TLabel> m_cue;
     // The frame as refreshFrame() last drew it, the size of the control.
     tk::Bitmap m_frame;

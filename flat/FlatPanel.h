@@ -101,22 +101,26 @@ private:
 QRegion panelRepaintRegion(const QRect& oldBounds, QSize newSize, bool fullRepaint,
                            bool hasCaption);
 
+// What the published panel family (the panel and the label) publishes of the panel, in
+// order. A declared default unlike what a new panel has, so layouts keep recording both.
+#define FLAT_PANEL_PROPERTIES                                                                      \
+    Q_CLASSINFO("StoredDefault:ParentColor", "True")                                               \
+    Q_CLASSINFO("StoredDefault:UseDockManager", "False")                                           \
+    Q_PROPERTY(bool Transparent READ transparent WRITE setTransparent)                             \
+    Q_PROPERTY(bool TransBorder READ transBorder WRITE setTransBorder)                             \
+    Q_PROPERTY(tk::TAlignment Alignment READ alignment WRITE setAlignment)                         \
+    Q_PROPERTY(bool Locked READ locked WRITE setLocked)                                            \
+    Q_PROPERTY(bool FullRepaint READ fullRepaint WRITE setFullRepaint)                             \
+    Q_PROPERTY(tk::TColor ColorBorder READ colorBorder WRITE setColorBorder)                       \
+    Q_PROPERTY(tk::TColor BackgropStartColor READ backgropStartColor WRITE setBackgropStartColor)  \
+    Q_PROPERTY(tk::TColor BackgropStopColor READ backgropStopColor WRITE setBackgropStopColor)     \
+    Q_PROPERTY(flat::TFillDirection BackgropOrien READ backgropOrien WRITE setBackgropOrien)       \
+    Q_PROPERTY(flat::TStyleFace StyleFace READ styleFace WRITE setStyleFace)                       \
+    Q_PROPERTY(bool UseDockManager READ useDockManager WRITE setUseDockManager)
+
 class TFlatPanel : public TDefinePanel {
     Q_OBJECT
-    // A declared default unlike what a new panel has, so layouts keep recording both.
-    Q_CLASSINFO("StoredDefault:ParentColor", "True")
-    Q_CLASSINFO("StoredDefault:UseDockManager", "False")
-    Q_PROPERTY(bool Transparent READ transparent WRITE setTransparent)
-    Q_PROPERTY(bool TransBorder READ transBorder WRITE setTransBorder)
-    Q_PROPERTY(tk::TAlignment Alignment READ alignment WRITE setAlignment)
-    Q_PROPERTY(bool Locked READ locked WRITE setLocked)
-    Q_PROPERTY(bool FullRepaint READ fullRepaint WRITE setFullRepaint)
-    Q_PROPERTY(tk::TColor ColorBorder READ colorBorder WRITE setColorBorder)
-    Q_PROPERTY(tk::TColor BackgropStartColor READ backgropStartColor WRITE setBackgropStartColor)
-    Q_PROPERTY(tk::TColor BackgropStopColor READ backgropStopColor WRITE setBackgropStopColor)
-    Q_PROPERTY(flat::TFillDirection BackgropOrien READ backgropOrien WRITE setBackgropOrien)
-    Q_PROPERTY(flat::TStyleFace StyleFace READ styleFace WRITE setStyleFace)
-    Q_PROPERTY(bool UseDockManager READ useDockManager WRITE setUseDockManager)
+    FLAT_PANEL_PROPERTIES
     Q_PROPERTY(bool DockSite READ dockSite WRITE setDockSite)
     Q_PROPERTY(bool AutoSize READ autoSize WRITE setAutoSize)
 public:

@@ -409,7 +409,9 @@ void TCustomComboBox::userChangedSelection() {
 }
 
 void TCustomComboBox::change() {
+    const QPointer<TCustomComboBox> alive(this);
     if (OnChange) OnChange();
+    if (alive) emit itemIndexChanged(itemIndex());
 }
 
 void TCustomComboBox::select() {
@@ -707,24 +709,7 @@ bool TCustomComboBox::eventFilter(QObject* watched, QEvent* event) {
         if (me->type() == QEvent::MouseButtonPress && watched == viewport && !m_combo->hasFocus() &&
             canFocus())
             m_combo->setFocus(Qt::MouseFocusReason);
-        // The control hears the mouse over its inner widgets as over itself.
-        auto* source = static_cast<QWidget*>(watched);
-        QMouseEvent mapped(me->type(), source->mapTo(this, me->position()), me->scenePosition(),
-                           me->globalPosition(), me->button(), me->buttons(), me->modifiers());
-        switch (me->type()) {
-        case QEvent::MouseButtonPress:
-            mousePressEvent(&mapped);
-            break;
-        case QEvent::MouseButtonRelease:
-            mouseReleaseEvent(&mapped);
-            break;
-        case QEvent::MouseButtonDblClick:
-            mouseDoubleClickEvent(&mapped);
-            break;
-        default:
-            mouseMoveEvent(&mapped);
-            break;
-        }
+        forwardInnerMouse(static_cast<QWidget*>(watched), me);
         break;
     }
     default:

@@ -77,7 +77,7 @@ class TCustomComboBox : public TControl {
     Q_PROPERTY(int DropDownCount READ dropDownCount WRITE setDropDownCount)
     Q_PROPERTY(int ItemHeight READ itemHeight WRITE setItemHeight)
     Q_PROPERTY(QStringList Items READ items WRITE setItems)
-    Q_PROPERTY(int ItemIndex READ itemIndex WRITE setItemIndex)
+    Q_PROPERTY(int ItemIndex READ itemIndex WRITE setItemIndex NOTIFY itemIndexChanged)
     Q_PROPERTY(QString Text READ text WRITE setText)
 public:
     enum TComboBoxStyle {
@@ -167,6 +167,11 @@ public:
     // The owner-drawn styles' items; without a handler the text is drawn.
     TDrawItemEvent OnDrawItem;
     TMeasureItemEvent OnMeasureItem;
+
+signals:
+    // Raised with OnChange, right after it, with the item index as it then stands: also
+    // for the editable styles' typed text, and wherever a subclass raises OnChange.
+    void itemIndexChanged(int index);
 
 protected:
     // Draws item `index` (or -1: the closed box without a selection) in `r` on `c`, whose

@@ -622,6 +622,25 @@ void TControl::mouseMoveEvent(QMouseEvent* e) {
     wmMouseMove(shiftFromQt(e->modifiers(), e->buttons()), p);
 }
 
+void TControl::forwardInnerMouse(QWidget* source, QMouseEvent* e) {
+    QMouseEvent mapped(e->type(), source->mapTo(this, e->position()), e->scenePosition(),
+                       e->globalPosition(), e->button(), e->buttons(), e->modifiers());
+    switch (e->type()) {
+    case QEvent::MouseButtonPress:
+        mousePressEvent(&mapped);
+        break;
+    case QEvent::MouseButtonRelease:
+        mouseReleaseEvent(&mapped);
+        break;
+    case QEvent::MouseButtonDblClick:
+        mouseDoubleClickEvent(&mapped);
+        break;
+    default:
+        mouseMoveEvent(&mapped);
+        break;
+    }
+}
+
 void TControl::enterEvent(QEnterEvent*) {
     if (m_inside) return;
     m_inside = true;

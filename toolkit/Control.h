@@ -266,6 +266,9 @@ protected:
     void focusOutEvent(QFocusEvent* e) override;
     void changeEvent(QEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
+    // A mouse event of a hosted inner widget (`source`: a native edit, a combo box part),
+    // heard as over the control itself.
+    void forwardInnerMouse(QWidget* source, QMouseEvent* e);
 
     // Sets the colour without touching ParentColor (the parent-colour following uses it).
     void assignColor(TColor c);

@@ -32,7 +32,9 @@ TCustomEdit::TCustomEdit(Component* owner, QWidget* parent)
             }
         }
         textChanged();
+        const QPointer<TCustomEdit> alive(this);
         if (OnChange) OnChange();
+        if (alive) emit textValueChanged(text());
     });
     applyColors();
     setBounds(0, 0, 121, 21);
@@ -137,27 +139,9 @@ bool TCustomEdit::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove: {
-        // The control hears the mouse over its text area as over itself.
-        auto* me = static_cast<QMouseEvent*>(event);
-        QMouseEvent mapped(me->type(), m_edit->mapTo(this, me->position()), me->scenePosition(),
-                           me->globalPosition(), me->button(), me->buttons(), me->modifiers());
-        switch (me->type()) {
-        case QEvent::MouseButtonPress:
-            mousePressEvent(&mapped);
-            break;
-        case QEvent::MouseButtonRelease:
-            mouseReleaseEvent(&mapped);
-            break;
-        case QEvent::MouseButtonDblClick:
-            mouseDoubleClickEvent(&mapped);
-            break;
-        default:
-            mouseMoveEvent(&mapped);
-            break;
-        }
+    case QEvent::MouseMove:
+        forwardInnerMouse(m_edit, static_cast<QMouseEvent*>(event));
         break;
-    }
     default:
         break;
     }

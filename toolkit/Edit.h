@@ -13,7 +13,7 @@ namespace tk {
 // and paints it in paint(); the QLineEdit fills the rest.
 class TCustomEdit : public TControl {
     Q_OBJECT
-    Q_PROPERTY(QString Text READ text WRITE setText)
+    Q_PROPERTY(QString Text READ text WRITE setText NOTIFY textValueChanged)
     Q_PROPERTY(bool ReadOnly READ readOnly WRITE setReadOnly)
     Q_PROPERTY(int MaxLength READ maxLength WRITE setMaxLength)
     Q_PROPERTY(QString PasswordChar READ passwordChar WRITE setPasswordChar)
@@ -52,6 +52,11 @@ public:
     int dialogCode() const override;
 
     TNotifyEvent OnChange;
+
+signals:
+    // Raised with OnChange, right after it, for every change of the text, the user's or
+    // the program's. Named apart from the textChanged() hook.
+    void textValueChanged(const QString& text);
 
 protected:
     void setBounds(int left, int top, int width, int height) override;

@@ -454,7 +454,9 @@ bool TPageControl::canChange() {
 }
 
 void TPageControl::change() {
+    const QPointer<TPageControl> alive(this);
     if (OnChange) OnChange();
+    if (alive) emit activePageChanged(m_activePage);
 }
 
 bool TPageControl::selectTabByUser(int tab) {

@@ -93,7 +93,8 @@ private:
 class TPageControl : public TControl {
     Q_OBJECT
     Q_CLASSINFO("NotStored", "ActivePageIndex")
-    Q_PROPERTY(tk::TTabSheet* ActivePage READ activePage WRITE setActivePage)
+    Q_PROPERTY(
+        tk::TTabSheet* ActivePage READ activePage WRITE setActivePage NOTIFY activePageChanged)
     Q_PROPERTY(int ActivePageIndex READ activePageIndex WRITE setActivePageIndex)
     Q_PROPERTY(TTabStyle Style READ style WRITE setStyle)
     Q_PROPERTY(TTabPosition TabPosition READ tabPosition WRITE setTabPosition)
@@ -172,8 +173,6 @@ public:
     // Not owned: the control lets go of it when the list is destroyed.
     TImageList* images() const { return m_images; }
     void setImages(TImageList* list);
-    // The tab under the mouse while HotTrack is on, -1 for none.
-    int hotTab() const { return m_hotTab; }
 
     // Selects the tab as the user does: OnChanging may refuse, OnChange follows. Returns
     // whether the page changed.
@@ -189,6 +188,11 @@ public:
     TNotifyEvent OnChange;
     // Draws one owner-drawn tab: (tab, canvas, its rectangle, selected).
     std::function<void(int tab, Canvas& c, const Rect& r, bool selected)> OnDrawTab;
+
+signals:
+    // Raised with OnChange, right after it: the user changed the page. A change made by
+    // program raises neither.
+    void activePageChanged(tk::TTabSheet* page);
 
 protected:
     // Where the sheets lie. The base places them on the page area N.
@@ -237,7 +241,6 @@ private:
         int depth = 0;
     };
     const Strip& strip() const;
-    int stripDepth(int tabHeight, int widest) const;
 
     void insertPage(TTabSheet* page);
     void removePage(TTabSheet* page);

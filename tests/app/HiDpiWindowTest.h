@@ -94,11 +94,14 @@ inline Comparison compare(const QImage& low, const QImage& high, qreal scale,
 
 namespace hidpi {
 
-// The window with the real tables, shown; its checks at the scale factor it runs at.
-class WindowChecks {
+// The window with the real tables, shown; its checks at the scale factor it runs at. Each
+// test program includes "moc_HiDpiWindowTest.cpp" and runs it with ZARVIK_HIDPI_TEST_MAIN.
+class WindowTest : public QObject {
+    Q_OBJECT
 public:
-    explicit WindowChecks(qreal scale) : m_scale(scale) {}
+    explicit WindowTest(qreal scale) : m_scale(scale) {}
 
+private slots:
     void init() {
         m_oldDir = QDir::currentPath();
         const QString data = qEnvironmentVariable("ZARVIK_DATA_DIR");
@@ -180,12 +183,12 @@ private:
 } // namespace hidpi
 
 // QTest's main with the scale factor set before the application reads it.
-#define ZARVIK_HIDPI_TEST_MAIN(TestObject, factor)                                                 \
+#define ZARVIK_HIDPI_TEST_MAIN(factor)                                                             \
     int main(int argc, char** argv) {                                                              \
         qputenv("QT_SCALE_FACTOR", #factor);                                                       \
         QApplication app(argc, argv);                                                              \
         testenv::setUp();                                                                          \
-        TestObject tc;                                                                             \
+        hidpi::WindowTest tc(factor);                                                              \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \
         return QTest::qExec(&tc, argc, argv);                                                      \
     }

@@ -1,15 +1,12 @@
 #include "Accessible.h"
 #include "Application.h"
-#include "Gbk.h"
 #include "TestEnvironment.h"
+#include "TestHelpers.h"
 #include "zrvkf.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QDesktopServices>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 #include <memory>
@@ -18,24 +15,8 @@ using Action = QAccessibleActionInterface;
 
 namespace {
 
-void writeTable(const QString& path, const QStringList& lines) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    for (const QString& line : lines) {
-        const auto bytes = tk::gbk::encode(line);
-        QVERIFY(bytes.has_value());
-        f.write(*bytes);
-        f.write("\n");
-    }
-}
-
-class UrlSink : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl& url) { opened.append(url); }
-};
+using testsupport::UrlSink;
+using testsupport::writeTable;
 
 // The window as a screen reader walks it: every node under `root`, depth first.
 QList<QAccessibleInterface*> walk(QAccessibleInterface* root) {
@@ -101,16 +82,13 @@ private slots:
     void aboutTabShowsTheNote();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_oldDir;
+    std::unique_ptr<testsupport::WorkingFolder> m_folder;
     std::unique_ptr<TForm1> m_form;
     QAccessibleInterface* m_window = nullptr;
 };
 
 void TestAccessibleWindow::init() {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_oldDir = QDir::currentPath();
-    QDir::setCurrent(m_dir->path());
+    m_folder = std::make_unique<testsupport::WorkingFolder>();
     tk::Application::setTitle(QStringLiteral("Zarvik2.2"));
     tk::setErrorBoxHandler([](const QString&, const QString&) {});
     writeTable(QStringLiteral("cj5.m"), {QStringLiteral("字 jnd 十弓木")});
@@ -125,8 +103,7 @@ void TestAccessibleWindow::init() {
 void TestAccessibleWindow::cleanup() {
     m_form.reset();
     tk::setErrorBoxHandler({});
-    QDir::setCurrent(m_oldDir);
-    m_dir.reset();
+    m_folder.reset();
 }
 
 void TestAccessibleWindow::screenReaderFindsTheWindowAsDescribed() {

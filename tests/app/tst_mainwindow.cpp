@@ -1,40 +1,21 @@
 #include "Application.h"
-#include "Gbk.h"
 #include "Navigation.h"
 #include "TestEnvironment.h"
+#include "TestHelpers.h"
 #include "zrvkf.h"
 
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 #include <memory>
 
 namespace {
 
-// Writes a table file in GBK.
-void writeTable(const QString& path, const QStringList& lines) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    for (const QString& line : lines) {
-        const auto bytes = tk::gbk::encode(line);
-        QVERIFY(bytes.has_value());
-        f.write(*bytes);
-        f.write("\n");
-    }
-}
-
-// Catches the page the maker link opens.
-class UrlSink : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl& url) { opened.append(url); }
-};
+using testsupport::UrlSink;
+using testsupport::writeTable;
 
 } // namespace
 
@@ -57,16 +38,13 @@ private slots:
     void exitLabelClosesTheWindow();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_oldDir;
+    std::unique_ptr<testsupport::WorkingFolder> m_folder;
     QStringList m_errors;
     std::unique_ptr<TForm1> makeForm();
 };
 
 void TestMainWindow::init() {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_oldDir = QDir::currentPath();
-    QDir::setCurrent(m_dir->path());
+    m_folder = std::make_unique<testsupport::WorkingFolder>();
     m_errors.clear();
     tk::Application::setTitle(QStringLiteral("Zarvik2.2"));
     tk::setErrorBoxHandler([this](const QString& title, const QString& text) {
@@ -86,8 +64,7 @@ void TestMainWindow::init() {
 
 void TestMainWindow::cleanup() {
     tk::setErrorBoxHandler({});
-    QDir::setCurrent(m_oldDir);
-    m_dir.reset();
+    m_folder.reset();
 }
 
 std::unique_ptr<TForm1> TestMainWindow::makeForm() {

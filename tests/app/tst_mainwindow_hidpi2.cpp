@@ -1,16 +1,5 @@
+// The main window at QT_SCALE_FACTOR=2.
 #include "HiDpiWindowTest.h"
 
-// The main window at QT_SCALE_FACTOR=2.
-class TestHiDpiWindow2 : public QObject {
-    Q_OBJECT
-    hidpi::WindowChecks m_checks{2};
-private slots:
-    void init() { m_checks.init(); }
-    void cleanup() { m_checks.cleanup(); }
-    void windowKeepsItsLogicalLayout() { m_checks.windowKeepsItsLogicalLayout(); }
-    void outlineIsWholeDevicePixels() { m_checks.outlineIsWholeDevicePixels(); }
-    void everyLogicalPixelMatchesScaleOne() { m_checks.everyLogicalPixelMatchesScaleOne(); }
-};
-
-ZARVIK_HIDPI_TEST_MAIN(TestHiDpiWindow2, 2)
-#include "tst_mainwindow_hidpi2.moc"
+ZARVIK_HIDPI_TEST_MAIN(2)
+#include "moc_HiDpiWindowTest.cpp"

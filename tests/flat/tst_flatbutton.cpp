@@ -1,6 +1,7 @@
 #include "FlatButton.h"
 #include "Form.h"
 #include "TestEnvironment.h"
+#include "TestHelpers.h"
 
 #include <QCursor>
 #include <QEnterEvent>
@@ -13,35 +14,7 @@ using tk::TColor;
 
 namespace {
 
-QRgb rgbOf(TColor c) {
-    return tk::toQRgb(c) | 0xFF000000u;
-}
-
-QImage picture(QWidget& w) {
-    return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-// The smallest rectangle holding every pixel of `colour` (null when there is none).
-QRect inkBox(const QImage& img, QRgb colour) {
-    QRect box;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if (img.pixel(x, y) == colour) box |= QRect(x, y, 1, 1);
-    return box;
-}
-
-int count(const QImage& img, QRgb colour) {
-    int n = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            n += img.pixel(x, y) == colour;
-    return n;
-}
-
-void sendEnter(QWidget& w) {
-    QEnterEvent e(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-    QApplication::sendEvent(&w, &e);
-}
+using namespace testsupport;
 
 // A window with the button inside it, the mouse cursor parked away from both.
 struct Stage {

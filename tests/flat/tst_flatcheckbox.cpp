@@ -4,6 +4,7 @@
 #include "Form.h"
 #include "Layout.h"
 #include "TestEnvironment.h"
+#include "TestHelpers.h"
 
 #include <QTest>
 
@@ -12,11 +13,9 @@ using tk::TColor;
 
 namespace {
 
-constexpr TColor Face = 0x00E1EAEB; // the default Color
+using testsupport::rgbOf;
 
-QRgb rgbOf(TColor c) {
-    return tk::toQRgb(tk::resolveColor(c)) | 0xFF000000u;
-}
+constexpr TColor Face = 0x00E1EAEB; // the default Color
 
 // The first grab lets the control size itself to its caption; the second shows the result.
 QImage shot(QWidget& w) {

@@ -5,10 +5,12 @@
 #include "Layout.h"
 #include "Registration.h"
 #include "TestEnvironment.h"
+#include "TestHelpers.h"
 
 #include <QColorDialog>
 #include <QComboBox>
 #include <QEnterEvent>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <optional>
@@ -20,17 +22,8 @@ namespace {
 constexpr int CustomIndex = 18;
 constexpr tk::TColor CustomTableColor = 0x004080FF;
 
-QImage grab(QWidget& w) {
-    return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-QRgb rgbOf(tk::TColor c) {
-    return tk::toQRgb(c) | 0xFF000000u;
-}
-
-tk::Font tahoma(int px) {
-    return tk::Font(QStringLiteral("Tahoma"), px);
-}
+using namespace testsupport;
+constexpr auto grab = &testsupport::picture;
 
 // Answers the colour dialog as soon as it is up: accepts `colour`, or cancels without
 // one. Gives up after about two seconds, so a dialog that never shows fails the test
@@ -291,6 +284,23 @@ private slots:
         QCOMPARE(box2->itemCount(), 19);
         const QString again = tk::writeLayout(&copy);
         QCOMPARE(again.mid(again.indexOf(QLatin1String("object FlatColorBox1"))), block);
+    }
+
+    void itemIndexSignalCountsWithOnChange() {
+        Stage s; // shown: the list is filled, which raised OnChange once
+        QSignalSpy spy(&s.box, &tk::TCustomComboBox::itemIndexChanged);
+        s.box.selectColor(0x000000FF); // red, item 3
+        QCOMPARE(s.changes, 1);
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).toInt(), 3);
+        s.box.selectColor(0x000000FF); // the current colour: nothing
+        s.box.selectColor(0x00123456); // no item has it: nothing
+        QCOMPARE(s.changes, 1);
+        QCOMPARE(spy.count(), 1);
+        s.box.setLanguage(TDefineColorBox::nlEnglish); // rebuilt: the first item again
+        QCOMPARE(s.changes, 2);
+        QCOMPARE(spy.count(), 2);
+        QCOMPARE(spy.at(1).at(0).toInt(), 0);
     }
 };
 

@@ -6,10 +6,12 @@
 #include "Layout.h"
 #include "Registration.h"
 #include "TestEnvironment.h"
+#include "TestHelpers.h"
 
 #include <QComboBox>
 #include <QEnterEvent>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace flat;
@@ -33,27 +35,8 @@ protected:
     void beep() override { ++beeps; }
 };
 
-QImage grab(QWidget& w) {
-    return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-QRgb rgbOf(tk::TColor c) {
-    return tk::toQRgb(c) | 0xFF000000u;
-}
-
-void sendEnter(QWidget& w) {
-    QEnterEvent e(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-    QApplication::sendEvent(&w, &e);
-}
-
-void sendLeave(QWidget& w) {
-    QEvent e(QEvent::Leave);
-    QApplication::sendEvent(&w, &e);
-}
-
-tk::Font tahoma(int px) {
-    return tk::Font(QStringLiteral("Tahoma"), px);
-}
+using namespace testsupport;
+constexpr auto grab = &testsupport::picture;
 
 const QStringList Fruit = {QStringLiteral("apple"), QStringLiteral("banana"),
                            QStringLiteral("cherry")};
@@ -285,6 +268,31 @@ private slots:
         box.OnChange = nullptr;
         box.setItemIndex(0); // no handler: nothing to call
         QCOMPARE(box.itemIndex(), 0);
+    }
+
+    // The signal of ItemIndex comes right after every OnChange, in the user's order of
+    // events as for a change by program, and with the index as it stands.
+    void itemIndexSignalFollowsEveryOnChange() {
+        Stage s;
+        s.box.setComboStyle(tk::csDropDownList);
+        QStringList log;
+        s.box.OnClick = [&] { log << QStringLiteral("click"); };
+        s.box.OnSelect = [&] { log << QStringLiteral("select"); };
+        s.box.OnChange = [&] { log << QStringLiteral("change"); };
+        connect(&s.box, &tk::TCustomComboBox::itemIndexChanged, this,
+                [&](int index) { log << QStringLiteral("signal:%1").arg(index); });
+        QSignalSpy spy(&s.box, &tk::TCustomComboBox::itemIndexChanged);
+        const QMetaProperty p =
+            s.box.metaObject()->property(s.box.metaObject()->indexOfProperty("ItemIndex"));
+        QCOMPARE(p.notifySignal().name(), QByteArray("itemIndexChanged"));
+
+        s.box.setItemIndex(1);
+        s.box.setItemIndex(1); // unchanged, yet OnChange: the signal too
+        QCOMPARE(log, QStringList({"change", "signal:1", "change", "signal:1"}));
+        log.clear();
+        s.box.comboBox()->setCurrentIndex(2); // the user's pick
+        QCOMPARE(log, QStringList({"click", "select", "change", "signal:2"}));
+        QCOMPARE(spy.count(), 3);
     }
 
     void arrowWidthMovesTheField() {

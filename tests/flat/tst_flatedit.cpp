@@ -5,10 +5,12 @@
 #include "Layout.h"
 #include "Registration.h"
 #include "TestEnvironment.h"
+#include "TestHelpers.h"
 
 #include <QCursor>
 #include <QEnterEvent>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace flat;
@@ -16,35 +18,14 @@ using tk::TColor;
 
 namespace {
 
-QRgb rgbOf(TColor c) {
-    return tk::toQRgb(c) | 0xFF000000u;
-}
+using testsupport::picture;
+using testsupport::rgbOf;
+using testsupport::sendEnter;
+using testsupport::sendLeave;
+using testsupport::tahoma;
 
-QImage picture(QWidget& w) {
-    return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-QRect inkBox(const QImage& img, QRgb background) {
-    QRect box;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if (img.pixel(x, y) != background) box |= QRect(x, y, 1, 1);
-    return box;
-}
-
-void sendEnter(QWidget& w) {
-    QEnterEvent e(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-    QApplication::sendEvent(&w, &e);
-}
-
-void sendLeave(QWidget& w) {
-    QEvent e(QEvent::Leave);
-    QApplication::sendEvent(&w, &e);
-}
-
-tk::Font tahoma(int px) {
-    return tk::Font(QStringLiteral("Tahoma"), px);
-}
+// Here the ink is everything unlike the background.
+constexpr auto inkBox = &testsupport::inkBoxOn;
 
 // A form with the edit and a second control to take the focus away.
 struct Stage {
@@ -91,6 +72,7 @@ private slots:
     void ticketStandsBesideTheEdit_data();
     void ticketStandsBesideTheEdit();
     void ticketFollowsTheEditUntilDestroyed();
+    void textSignalComesRightAfterEveryOnChange();
 };
 
 void TestFlatEdit::initTestCase() {
@@ -369,6 +351,28 @@ void TestFlatEdit::ticketFollowsTheEditUntilDestroyed() {
     s.edit.setBounds(40, 40, 81, 22);
     s.edit.setVisible(false);
     s.edit.setEnabled(true);
+}
+
+// The signal of Text follows OnChange for the program's changes and the user's typing
+// alike; setting the same text raises neither.
+void TestFlatEdit::textSignalComesRightAfterEveryOnChange() {
+    Stage s;
+    QStringList log;
+    s.edit.OnChange = [&] { log << QStringLiteral("change:") + s.edit.text(); };
+    connect(&s.edit, &tk::TCustomEdit::textValueChanged, this,
+            [&](const QString& t) { log << QStringLiteral("signal:") + t; });
+    QSignalSpy spy(&s.edit, &tk::TCustomEdit::textValueChanged);
+    const QMetaObject* mo = s.edit.metaObject();
+    QCOMPARE(mo->property(mo->indexOfProperty("Text")).notifySignal().name(),
+             QByteArray("textValueChanged"));
+
+    s.edit.setText(QStringLiteral("字"));
+    s.edit.setText(QStringLiteral("字"));
+    QTest::keyClick(s.edit.lineEdit(), Qt::Key_A);
+    s.edit.setText(QString());
+    QCOMPARE(log, QStringList({"change:字", "signal:字", "change:字a", "signal:字a",
+                               "change:", "signal:"}));
+    QCOMPARE(spy.count(), 3);
 }
 
 ZARVIK_TEST_MAIN(TestFlatEdit)

@@ -4,6 +4,7 @@
 #include "Form.h"
 #include "Layout.h"
 #include "TestEnvironment.h"
+#include "TestHelpers.h"
 
 #include <QPointer>
 #include <QTest>
@@ -13,9 +14,7 @@ using tk::TColor;
 
 namespace {
 
-QRgb rgbOf(TColor c) {
-    return tk::toQRgb(tk::resolveColor(c)) | 0xFF000000u;
-}
+using testsupport::rgbOf;
 
 QImage shot(QWidget& w) {
     return w.grab().toImage().convertToFormat(QImage::Format_RGB32);

@@ -7,6 +7,7 @@
 #include "Layout.h"
 #include "Registration.h"
 #include "TestEnvironment.h"
+#include "TestHelpers.h"
 
 #include <QPointer>
 #include <QTest>
@@ -25,9 +26,7 @@ public:
     }
 };
 
-tk::Font tahoma(int px) {
-    return tk::Font(QStringLiteral("Tahoma"), px);
-}
+using testsupport::tahoma;
 
 // A parent whose font the ticket takes (tickets follow their parent's font).
 std::unique_ptr<TFlatPanel> host(int fontPx) {

@@ -5,7 +5,9 @@
 #include "Layout.h"
 #include "Registration.h"
 #include "TestEnvironment.h"
+#include "TestHelpers.h"
 
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolTip>
 #include <memory>
@@ -16,32 +18,14 @@ using tk::Canvas;
 using tk::Rect;
 using tk::TColor;
 
-Q_DECLARE_METATYPE(tk::Rect)
-
-namespace tk {
-char* toString(const Rect& r) {
-    return qstrdup(QStringLiteral("(%1, %2, %3, %4)")
-                       .arg(r.Left)
-                       .arg(r.Top)
-                       .arg(r.Right)
-                       .arg(r.Bottom)
-                       .toUtf8());
-}
-} // namespace tk
-
 namespace {
 
 constexpr QRgb Sentinel = 0xFF123456;
 constexpr TColor TabColor = tk::rgb(200, 220, 240);
 constexpr TColor Border = DefaultPagesBorderColor;
 
-QRgb rgbOf(TColor c) {
-    return tk::toQRgb(c);
-}
-
-QImage grab(QWidget& w) {
-    return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
+using testsupport::rgbOf;
+constexpr auto grab = &testsupport::picture;
 
 QPoint centre(const Rect& r) {
     return QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
@@ -104,6 +88,7 @@ private slots:
     void gradientSheetShowsSixtyBands_data();
     void gradientSheetShowsSixtyBands();
     void layoutRoundTripKeepsPagesAndSheets();
+    void activePageSignalFollowsTheUsersChangeOnly();
 };
 
 void TestFlatPages::topTabPixels_data() {
@@ -563,6 +548,33 @@ void TestFlatPages::layoutRoundTripKeepsPagesAndSheets() {
     QCOMPARE(pc->flatSheet(1).tabHint(), QStringLiteral("a|b"));
     QCOMPARE(pc->flatSheet(0).bgStyle(), bgsNone);
     QCOMPARE(Rect::fromQRect(pc->page(0)->geometry()).Top, pc->displayRect().Top - 2);
+}
+
+// The user's change of page raises OnChange and then the signal of ActivePage; a refused
+// change and a change by program raise neither.
+void TestFlatPages::activePageSignalFollowsTheUsersChangeOnly() {
+    TFlatPages pc;
+    setUpPages(pc, {QStringLiteral("查询"), QStringLiteral("关于")});
+    QStringList log;
+    bool allow = true;
+    pc.OnChanging = [&](bool& ok) { ok = allow; };
+    pc.OnChange = [&] { log << QStringLiteral("change"); };
+    connect(&pc, &tk::TPageControl::activePageChanged, this, [&](tk::TTabSheet* page) {
+        log << QStringLiteral("signal:%1").arg(pc.pages().indexOf(page));
+    });
+    QSignalSpy spy(&pc, &tk::TPageControl::activePageChanged);
+    const QMetaObject* mo = pc.metaObject();
+    QCOMPARE(mo->property(mo->indexOfProperty("ActivePage")).notifySignal().name(),
+             QByteArray("activePageChanged"));
+
+    QTest::mouseClick(&pc, Qt::LeftButton, {}, centre(pc.tabRect(1)));
+    QCOMPARE(log, QStringList({"change", "signal:1"}));
+    allow = false;
+    QTest::mouseClick(&pc, Qt::LeftButton, {}, centre(pc.tabRect(0)));
+    pc.setActivePageIndex(0);
+    QCOMPARE(pc.activePageIndex(), 0);
+    QCOMPARE(log.size(), 2);
+    QCOMPARE(spy.count(), 1);
 }
 
 ZARVIK_TEST_MAIN(TestFlatPages)

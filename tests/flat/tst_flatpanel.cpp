@@ -3,6 +3,7 @@
 #include "FlatPanel.h"
 #include "FlatUtils.h"
 #include "TestEnvironment.h"
+#include "TestHelpers.h"
 #include "VersionBases.h"
 
 #include <QPaintEvent>
@@ -25,9 +26,7 @@ QRgb grey(int v) {
     return qRgb(v, v, v);
 }
 
-QImage grab(QWidget& w) {
-    return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
+constexpr auto grab = &testsupport::picture;
 
 // The pixels unlike `background`, as a set of points.
 QList<QPoint> inkOf(const QImage& img, QRgb background) {

@@ -5,6 +5,7 @@
 #include "Layout.h"
 #include "Navigation.h"
 #include "TestEnvironment.h"
+#include "TestHelpers.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -56,9 +57,7 @@ protected:
     }
 };
 
-QImage grab(QWidget& w) {
-    return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
+constexpr auto grab = &testsupport::picture;
 
 const QStringList Fruit = {QStringLiteral("apple"), QStringLiteral("banana"),
                            QStringLiteral("cherry")};

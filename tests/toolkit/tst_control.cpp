@@ -6,6 +6,7 @@
 #include "Label.h"
 #include "Navigation.h"
 #include "TestEnvironment.h"
+#include "TestHelpers.h"
 
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -57,9 +58,7 @@ private:
     QStringList* m_log;
 };
 
-QImage grab(QWidget& w) {
-    return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
+constexpr auto grab = &testsupport::picture;
 
 } // namespace
 

@@ -4,6 +4,7 @@
 #include "Layout.h"
 #include "PageControl.h"
 #include "TestEnvironment.h"
+#include "TestHelpers.h"
 
 #include <QApplication>
 #include <QTest>
@@ -13,20 +14,6 @@
 using namespace tk;
 using Position = TPageControl::TTabPosition;
 using Style = TPageControl::TTabStyle;
-
-Q_DECLARE_METATYPE(tk::Rect)
-
-namespace tk {
-// Failure messages name the rectangle.
-char* toString(const Rect& r) {
-    return qstrdup(QStringLiteral("(%1, %2, %3, %4)")
-                       .arg(r.Left)
-                       .arg(r.Top)
-                       .arg(r.Right)
-                       .arg(r.Bottom)
-                       .toUtf8());
-}
-} // namespace tk
 
 namespace {
 

@@ -1,0 +1,71 @@
+#pragma once
+
+// Helpers the widget and window tests share: pictures of widgets, the pixels in them,
+// events sent straight to a widget, the fixed font, and the table files of the window.
+
+#include "Colors.h"
+#include "Font.h"
+#include "Geometry.h"
+
+#include <QImage>
+#include <QMetaType>
+#include <QObject>
+#include <QRect>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <memory>
+
+class QWidget;
+
+// Failure messages of QCOMPARE name the rectangle.
+namespace tk {
+char* toString(const Rect& r);
+} // namespace tk
+Q_DECLARE_METATYPE(tk::Rect)
+
+namespace testsupport {
+
+// `c` as a picture holds it (system colours resolved, opaque).
+QRgb rgbOf(tk::TColor c);
+// The widget as it paints itself, in RGB32.
+QImage picture(QWidget& w);
+// The smallest rectangle holding every pixel of `colour` (null when there is none).
+QRect inkBox(const QImage& img, QRgb colour);
+// The smallest rectangle holding every pixel other than `background`.
+QRect inkBoxOn(const QImage& img, QRgb background);
+// How many pixels are `colour`.
+int count(const QImage& img, QRgb colour);
+
+// The mouse entering and leaving `w`, without moving the real cursor.
+void sendEnter(QWidget& w);
+void sendLeave(QWidget& w);
+
+tk::Font tahoma(int px);
+
+// Writes a table file in GBK, a line each.
+void writeTable(const QString& path, const QStringList& lines);
+
+// A fresh folder as the current directory while it lives: where the window reads its
+// tables.
+class WorkingFolder {
+public:
+    WorkingFolder();
+    ~WorkingFolder();
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+private:
+    QTemporaryDir m_dir;
+    QString m_oldDir;
+};
+
+// Catches the addresses the desktop shell is asked to open.
+class UrlSink : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
+
+} // namespace testsupport
