@@ -482,7 +482,7 @@ void TDefineButton::paint(Canvas& c) {
     const QPoint pressOffset =
         m_state == fbPressed || m_state == fbLatched ? QPoint(1, 1) : QPoint();
     const bool lifted = m_hot && m_foisChange;
-    tk::Font f = font();
+    tk::Font f = controlFont();
     if (lifted) {
         f.setColor(foisColor());
         f.setStyle(m_foisStyle);

@@ -154,14 +154,14 @@ TColor TDefineCheckBox::boxFill() const {
 
 void TDefineCheckBox::paintEvent(QPaintEvent* e) {
     // The size follows the caption and the font at every paint, before anything is drawn.
-    const QSize fitted = markControlSize(font(), caption(), m_layout, size());
+    const QSize fitted = markControlSize(controlFont(), caption(), m_layout, size());
     if (fitted != size()) setBounds(left(), top(), fitted.width(), fitted.height());
     TVersionControl::paintEvent(e);
 }
 
 void TDefineCheckBox::paint(Canvas& c) {
     Canvas::StateSaver saver(c);
-    c.setFont(font());
+    c.setFont(controlFont());
     const Rect client{0, 0, width(), height()};
     if (m_transparent)
         DrawParentBackground(*this, c);

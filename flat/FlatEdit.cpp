@@ -49,7 +49,7 @@ TDefineEdit::TDefineEdit(tk::Component* owner, QWidget* parent) : TVersionEdit(o
         cue->setVisible(false);
         cue->setTransparent(true);
         cue->setFocusControl(this);
-        cue->setFont(font());
+        cue->setControlFont(controlFont());
         cue->setAlignment(tk::taLeftJustify);
         cue->OnClick = [this] {
             if (isDesigning()) return;
@@ -209,7 +209,7 @@ void TDefineEdit::refreshFrame() {
 
 void TDefineEdit::placeCue() {
     if (!m_cue || !m_cue->visible()) return;
-    m_cue->setFont(font());
+    m_cue->setControlFont(controlFont());
     // In the text area's coordinates: the label is a child of the native edit.
     m_cue->setBounds(0, (height() - m_cue->height() - CueRaise) / 2, width(), m_cue->height());
     m_cue->setCaption(hint());
@@ -223,7 +223,7 @@ void TDefineEdit::paint(tk::Canvas& c) {
 }
 
 void TDefineEdit::fitHeightToFont() {
-    const int h = font().metrics().height + 2 * FrameWidth;
+    const int h = controlFont().metrics().height + 2 * FrameWidth;
     if (height() != h) setHeight(h);
 }
 
@@ -265,7 +265,7 @@ void TDefineEdit::enabledChanged() {
 void TDefineEdit::fontChanged() {
     TVersionEdit::fontChanged();
     if (!(isDesigning() && isLoading())) fitHeightToFont();
-    if (!isDesigning() && m_cue) m_cue->setFont(font());
+    if (!isDesigning() && m_cue) m_cue->setControlFont(controlFont());
 }
 
 void TDefineEdit::textChanged() {

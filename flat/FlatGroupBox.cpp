@@ -130,7 +130,7 @@ void TDefineGroupBox::paint(Canvas& c) {
     // Composed whole off-screen and copied in one step, so the frame never flickers.
     tk::Bitmap picture = tk::Bitmap::compatibleWith(c, client.Right, client.Bottom);
     Canvas& pc = picture.canvas();
-    pc.setFont(font());
+    pc.setFont(controlFont());
     const QString text = caption();
     const int textHeight = pc.textHeight(text);
     const int textWidth = pc.textWidth(text);
@@ -174,7 +174,7 @@ void TDefineGroupBox::paint(Canvas& c) {
 
 QRect TDefineGroupBox::alignRect() const {
     QRect r = rect();
-    r.setTop(r.top() + font().metrics().height);
+    r.setTop(r.top() + controlFont().metrics().height);
     r.adjust(1, 1, -1, -1);
     // The framework's three-dimensional look is always on here: one more pixel.
     r.adjust(1, 1, -1, -1);
@@ -341,7 +341,7 @@ void TDefineRadioGroup::updateButtons() {
 
 void TDefineRadioGroup::arrangeButtons() {
     if (m_buttons.isEmpty() || isLoading()) return;
-    const int lineHeight = font().metrics().height;
+    const int lineHeight = controlFont().metrics().height;
     const int count = int(m_buttons.size());
     const int perColumn = (count + m_columns - 1) / m_columns;
     const int buttonWidth = (width() - ButtonsWidthSlack) / m_columns;

@@ -141,7 +141,7 @@ void TDefineLabel::changeEvent(QEvent* e) {
 }
 
 void TDefineLabel::fitHeight() {
-    const int h = font().metrics().height + HeightOverCell;
+    const int h = controlFont().metrics().height + HeightOverCell;
     if (height() != h) setHeight(h);
 }
 

@@ -181,7 +181,7 @@ void TDefinePanel::paintBorder(tk::Canvas& c) const {
 void TDefinePanel::paintCaption(tk::Canvas& c) const {
     if (caption().isEmpty()) return;
     tk::Canvas::StateSaver saver(c);
-    c.setFont(font());
+    c.setFont(controlFont());
     c.setTextBackground(tk::TextBackground::Transparent);
     const tk::Rect t{CaptionInset, 0, width() - CaptionInset, height()};
     const tk::TextFormats flags = captionFlags(m_alignment);

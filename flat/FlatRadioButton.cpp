@@ -121,14 +121,14 @@ TColor TDefineRadioButton::circleFill() const {
 }
 
 void TDefineRadioButton::paintEvent(QPaintEvent* e) {
-    const QSize fitted = markControlSize(font(), caption(), m_layout, size());
+    const QSize fitted = markControlSize(controlFont(), caption(), m_layout, size());
     if (fitted != size()) setBounds(left(), top(), fitted.width(), fitted.height());
     TVersionControl::paintEvent(e);
 }
 
 void TDefineRadioButton::paint(Canvas& c) {
     Canvas::StateSaver saver(c);
-    c.setFont(font());
+    c.setFont(controlFont());
     const Rect client{0, 0, width(), height()};
     if (m_transparent)
         DrawParentBackground(*this, c);

@@ -81,9 +81,29 @@ bool applicationHasActiveWindow() {
     return QApplication::activeWindow() != nullptr;
 }
 
-int virtualKeyFromQt(int qtKey) {
+int virtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers) {
+    if (modifiers & Qt::KeypadModifier) {
+        if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) return VK_NUMPAD0 + (qtKey - Qt::Key_0);
+        switch (qtKey) {
+        case Qt::Key_Asterisk:
+            return VK_MULTIPLY;
+        case Qt::Key_Plus:
+            return VK_ADD;
+        case Qt::Key_Comma:
+            return VK_SEPARATOR;
+        case Qt::Key_Minus:
+            return VK_SUBTRACT;
+        case Qt::Key_Period:
+            return VK_DECIMAL;
+        case Qt::Key_Slash:
+            return VK_DIVIDE;
+        default:
+            break; // Enter and the navigation keys share the main keys' codes
+        }
+    }
     if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) return qtKey; // same codes as 'A'..'Z'
     if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) return qtKey;
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) return VK_F1 + (qtKey - Qt::Key_F1);
     switch (qtKey) {
     case Qt::Key_Backspace:
         return VK_BACK;
@@ -98,7 +118,15 @@ int virtualKeyFromQt(int qtKey) {
     case Qt::Key_Control:
         return VK_CONTROL;
     case Qt::Key_Alt:
+    case Qt::Key_AltGr:
         return VK_MENU;
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+        return VK_LWIN;
+    case Qt::Key_Super_R:
+        return VK_RWIN;
+    case Qt::Key_Menu:
+        return VK_APPS;
     case Qt::Key_Escape:
         return VK_ESCAPE;
     case Qt::Key_Space:
@@ -119,13 +147,152 @@ int virtualKeyFromQt(int qtKey) {
         return VK_RIGHT;
     case Qt::Key_Down:
         return VK_DOWN;
+    case Qt::Key_Insert:
+        return VK_INSERT;
     case Qt::Key_Delete:
         return VK_DELETE;
-    case Qt::Key_F4:
-        return VK_F4;
+    case Qt::Key_Cancel:
+        return VK_CANCEL;
+    case Qt::Key_Clear:
+        return VK_CLEAR;
+    case Qt::Key_Pause:
+        return VK_PAUSE;
+    case Qt::Key_CapsLock:
+        return VK_CAPITAL;
+    case Qt::Key_NumLock:
+        return VK_NUMLOCK;
+    case Qt::Key_ScrollLock:
+        return VK_SCROLL;
+    case Qt::Key_Print:
+        return VK_SNAPSHOT;
+    case Qt::Key_Printer:
+        return VK_PRINT;
+    case Qt::Key_Execute:
+        return VK_EXECUTE;
+    case Qt::Key_Select:
+        return VK_SELECT;
+    case Qt::Key_Help:
+        return VK_HELP;
+    case Qt::Key_Sleep:
+        return VK_SLEEP;
+    case Qt::Key_Play:
+        return VK_PLAY;
+    case Qt::Key_Zoom:
+        return VK_ZOOM;
+    // Input-method keys.
+    case Qt::Key_Mode_switch:
+        return VK_MODECHANGE;
+    case Qt::Key_Henkan:
+        return VK_CONVERT;
+    case Qt::Key_Muhenkan:
+        return VK_NONCONVERT;
+    case Qt::Key_Kana_Lock:
+    case Qt::Key_Katakana:
+    case Qt::Key_Hiragana:
+    case Qt::Key_Hangul:
+        return VK_KANA;
+    case Qt::Key_Kanji:
+    case Qt::Key_Hangul_Hanja:
+        return VK_HANJA;
+    // Browser and media keys.
+    case Qt::Key_Back:
+        return VK_BROWSER_BACK;
+    case Qt::Key_Forward:
+        return VK_BROWSER_FORWARD;
+    case Qt::Key_Refresh:
+        return VK_BROWSER_REFRESH;
+    case Qt::Key_Stop:
+        return VK_BROWSER_STOP;
+    case Qt::Key_Search:
+        return VK_BROWSER_SEARCH;
+    case Qt::Key_Favorites:
+        return VK_BROWSER_FAVORITES;
+    case Qt::Key_HomePage:
+        return VK_BROWSER_HOME;
+    case Qt::Key_VolumeMute:
+        return VK_VOLUME_MUTE;
+    case Qt::Key_VolumeDown:
+        return VK_VOLUME_DOWN;
+    case Qt::Key_VolumeUp:
+        return VK_VOLUME_UP;
+    case Qt::Key_MediaNext:
+        return VK_MEDIA_NEXT_TRACK;
+    case Qt::Key_MediaPrevious:
+        return VK_MEDIA_PREV_TRACK;
+    case Qt::Key_MediaStop:
+        return VK_MEDIA_STOP;
+    case Qt::Key_MediaPlay:
+    case Qt::Key_MediaPause:
+    case Qt::Key_MediaTogglePlayPause:
+        return VK_MEDIA_PLAY_PAUSE;
+    case Qt::Key_LaunchMail:
+        return VK_LAUNCH_MAIL;
+    case Qt::Key_LaunchMedia:
+        return VK_LAUNCH_MEDIA_SELECT;
+    case Qt::Key_Launch0:
+        return VK_LAUNCH_APP1;
+    case Qt::Key_Launch1:
+        return VK_LAUNCH_APP2;
+    // Punctuation, by the key it lies on in the US layout (shifted or not), as the codes
+    // were defined.
+    case Qt::Key_Semicolon:
+    case Qt::Key_Colon:
+        return VK_OEM_1;
+    case Qt::Key_Equal:
+    case Qt::Key_Plus:
+        return VK_OEM_PLUS;
+    case Qt::Key_Comma:
+    case Qt::Key_Less:
+        return VK_OEM_COMMA;
+    case Qt::Key_Minus:
+    case Qt::Key_Underscore:
+        return VK_OEM_MINUS;
+    case Qt::Key_Period:
+    case Qt::Key_Greater:
+        return VK_OEM_PERIOD;
+    case Qt::Key_Slash:
+    case Qt::Key_Question:
+        return VK_OEM_2;
+    case Qt::Key_QuoteLeft:
+    case Qt::Key_AsciiTilde:
+        return VK_OEM_3;
+    case Qt::Key_BracketLeft:
+    case Qt::Key_BraceLeft:
+        return VK_OEM_4;
+    case Qt::Key_Backslash:
+    case Qt::Key_Bar:
+        return VK_OEM_5;
+    case Qt::Key_BracketRight:
+    case Qt::Key_BraceRight:
+        return VK_OEM_6;
+    case Qt::Key_Apostrophe:
+    case Qt::Key_QuoteDbl:
+        return VK_OEM_7;
+    case Qt::Key_Exclam:
+        return '1';
+    case Qt::Key_At:
+        return '2';
+    case Qt::Key_NumberSign:
+        return '3';
+    case Qt::Key_Dollar:
+        return '4';
+    case Qt::Key_Percent:
+        return '5';
+    case Qt::Key_AsciiCircum:
+        return '6';
+    case Qt::Key_Ampersand:
+        return '7';
+    case Qt::Key_Asterisk:
+        return '8';
+    case Qt::Key_ParenLeft:
+        return '9';
+    case Qt::Key_ParenRight:
+        return '0';
     default:
-        return 0;
+        break;
     }
+    // Qt names a key that types a character by the character, below the special keys.
+    return qtKey > 0 && qtKey < Qt::Key_Escape ? VK_PACKET : 0;
 }
 
 TShiftState shiftFromQt(Qt::KeyboardModifiers m, Qt::MouseButtons buttons) {
@@ -172,6 +339,7 @@ void TControl::setBounds(int l, int t, int w, int h) {
 void TControl::windowPosChanged(const QRect& oldBounds) {
     if (oldBounds.size() != size()) resized();
     if (oldBounds.topLeft() != pos()) moved();
+    if (oldBounds != geometry() && repaintsWhenMoved()) update();
 }
 
 void TControl::resized() {
@@ -221,10 +389,16 @@ void TControl::setVisible(bool on) {
     if (changed) visibleChanged();
 }
 
-void TControl::setEnabled(bool on) {
-    if (on == enabled()) return;
-    QWidget::setEnabled(on);
-    enabledChanged();
+void TControl::followEnabled() {
+    const bool on = enabled();
+    const bool changed = on != m_enabledSeen;
+    m_enabledSeen = on;
+    if (changed) enabledChanged();
+    // The hook may have changed the children's Enabled (a radio group's buttons follow
+    // it), which Qt does not report while this control is disabled.
+    for (TControl* c : childControls())
+        c->followEnabled();
+    if (!changed) return;
     QAccessible::State changedStates;
     changedStates.disabled = true;
     accessibleStateChanged(this, changedStates);
@@ -259,6 +433,12 @@ void TControl::setParentColor(bool on) {
 
 void TControl::parentColorChanged() {
     takeParentColor();
+    update();
+}
+
+void TControl::sysColorChanged() {
+    takeParentColor();
+    update();
 }
 
 void TControl::takeParentColor() {
@@ -266,9 +446,31 @@ void TControl::takeParentColor() {
     if (TControl* p = parentControl()) assignColor(p->color());
 }
 
-void TControl::setFont(const Font& f) {
+void TControl::setControlFont(const Font& f) {
     m_parentFont = false;
     assignFont(f);
+}
+
+void TControl::takeWidgetFont() {
+    // Only a font set on this widget: one that Qt passes down from a parent or from the
+    // application would override the control's own font and ParentFont.
+    if (!testAttribute(Qt::WA_SetFont)) return;
+    const QFont q = QWidget::font();
+    if (q == m_widgetFontSeen) return;
+    m_widgetFontSeen = q;
+    Font f = m_font; // the colour and the charset are not the QFont's to change
+    f.setName(q.family());
+    if (const int px = q.pixelSize(); px > 0)
+        f.setHeight(px);
+    else
+        f.setHeight(qRound(q.pointSizeF() * logicalDpiY() / 72.0));
+    TFontStyles style;
+    if (q.bold()) style |= fsBold;
+    if (q.italic()) style |= fsItalic;
+    if (q.underline()) style |= fsUnderline;
+    if (q.strikeOut()) style |= fsStrikeOut;
+    f.setStyle(style);
+    setControlFont(f);
 }
 
 void TControl::assignFont(const Font& f) {
@@ -286,7 +488,7 @@ void TControl::setParentFont(bool on) {
 
 void TControl::parentFontChanged() {
     if (!m_parentFont) return;
-    if (TControl* p = parentControl()) assignFont(p->font());
+    if (TControl* p = parentControl()) assignFont(p->controlFont());
 }
 
 void TControl::notifyChildren(void (TControl::*hook)()) {
@@ -413,16 +615,16 @@ QRect TControl::alignRect() const {
     return rect();
 }
 
+TAction* TControl::action() const {
+    return m_action;
+}
+
 void TControl::setAction(TAction* a) {
     m_action = a;
 }
 
 bool TControl::focused() const {
     return hasFocus();
-}
-
-void TControl::setFocus() {
-    QWidget::setFocus(Qt::OtherFocusReason);
 }
 
 bool TControl::mouseInClient() const {
@@ -432,8 +634,8 @@ bool TControl::mouseInClient() const {
 void TControl::click() {
     if (OnClick)
         OnClick();
-    else if (m_action)
-        m_action->execute();
+    else if (TAction* a = m_action)
+        a->execute();
 }
 
 void TControl::mouseClickAt(QPoint p) {
@@ -556,7 +758,7 @@ bool TControl::event(QEvent* e) {
     return QWidget::event(e);
 }
 
-void TControl::paintEvent(QPaintEvent*) {
+void TControl::paintEvent(QPaintEvent* e) {
     QPainter p(this);
     // The picture is made at the resolution it lands at: the screen's, or that of the
     // picture the widget is rendered into.
@@ -569,19 +771,37 @@ void TControl::paintEvent(QPaintEvent*) {
     // put exactly there, so that its edges meet the parent's and the siblings' lines.
     const QPointF subpixel =
         plainScale ? Canvas::subpixelAt(QPointF(toDevice.dx(), toDevice.dy())) : QPointF();
-    const QSize device(int(Canvas::deviceEdge(width(), dpr, subpixel.x())),
-                       int(Canvas::deviceEdge(height(), dpr, subpixel.y())));
+    // Only the part being repainted gets a picture, so a huge control costs what shows of
+    // it. The margin keeps pictures that read back nearby pixels (the shaded face blends
+    // from a pixel 7 away) as they are when painted whole; even corners keep the parity
+    // of the dotted focus rectangle.
+    constexpr int ReadBackMargin = 8;
+    QRect area = e->region()
+                     .boundingRect()
+                     .adjusted(-ReadBackMargin, -ReadBackMargin, ReadBackMargin, ReadBackMargin)
+                     .intersected(rect());
+    if (area.isEmpty()) return;
+    area.setLeft(area.left() & ~1);
+    area.setTop(area.top() & ~1);
+    const auto edge = [&](int v, qreal sub) { return Canvas::deviceEdge(v, dpr, sub); };
+    const QPoint deviceTopLeft(int(edge(area.left(), subpixel.x())),
+                               int(edge(area.top(), subpixel.y())));
+    const QSize device(int(edge(area.left() + area.width(), subpixel.x()) - deviceTopLeft.x()),
+                       int(edge(area.top() + area.height(), subpixel.y()) - deviceTopLeft.y()));
     if (device.isEmpty()) return;
     QImage image(device, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(dpr);
     image.fill(toQColor(m_color));
     {
-        Canvas c(image, subpixel);
+        // The picture's own grid continues the control's: logical pixel v of the control
+        // falls on the device pixels it would in a picture of the whole control.
+        Canvas c(image, Canvas::subpixelAt(QPointF(area.topLeft()) * dpr + subpixel));
+        c.setOrigin(-area.topLeft());
         c.setFont(m_font);
         if (!(m_style & csOpaque)) eraseBackground(c);
         paint(c);
     }
-    p.drawImage(-subpixel / dpr, image);
+    p.drawImage((QPointF(deviceTopLeft) - subpixel) / dpr, image);
 }
 
 void TControl::mousePressEvent(QMouseEvent* e) {
@@ -634,8 +854,26 @@ void TControl::focusOutEvent(QFocusEvent*) {
     focusLost();
 }
 
+void TControl::loaded() {
+    Component::loaded();
+    update();
+}
+
+// The hooks run however the change was made, also through a QWidget*.
 void TControl::changeEvent(QEvent* e) {
-    if (e->type() == QEvent::ApplicationPaletteChange) sysColorChanged();
+    switch (e->type()) {
+    case QEvent::ApplicationPaletteChange:
+        sysColorChanged();
+        break;
+    case QEvent::EnabledChange:
+        followEnabled();
+        break;
+    case QEvent::FontChange:
+        takeWidgetFont();
+        break;
+    default:
+        break;
+    }
     QWidget::changeEvent(e);
 }
 

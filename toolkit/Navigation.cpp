@@ -151,7 +151,7 @@ bool KeyRouter::eventFilter(QObject* watched, QEvent* event) {
     if (!ctl) return false;
     auto* ke = static_cast<QKeyEvent*>(event);
     TShiftState shift = shiftFromQt(ke->modifiers());
-    int key = virtualKeyFromQt(ke->key());
+    int key = virtualKeyFromQt(ke->key(), ke->modifiers());
     if (ke->key() == Qt::Key_Backtab) shift |= ssShift; // Shift+Tab, whatever the modifiers say
     const bool native = ctl->dialogCode() & DLGC_WANTCHARS;
 

@@ -230,7 +230,7 @@ void TestFlatCheckBox::autoSizeFollowsCaptionAndFont() {
     QFETCH(QString, caption);
     QFETCH(bool, widthFollows);
     TFlatCheckBox box;
-    box.setFont(tk::Font(QStringLiteral("Tahoma"), fontHeight));
+    box.setControlFont(tk::Font(QStringLiteral("Tahoma"), fontHeight));
     box.setCaption(caption);
     box.setLayoutPosition(TLayoutPosition(layout));
     box.setBounds(0, 0, 121, 15);
@@ -238,8 +238,8 @@ void TestFlatCheckBox::autoSizeFollowsCaptionAndFont() {
 
     QImage scratch(1, 1, QImage::Format_RGB32);
     tk::Canvas c(scratch);
-    c.setFont(box.font());
-    const int cell = box.font().metrics().height; // 16 at 13 px, 17 at 14 px
+    c.setFont(box.controlFont());
+    const int cell = box.controlFont().metrics().height; // 16 at 13 px, 17 at 14 px
     const int expectedWidth =
         widthFollows ? c.textWidth(QString(caption).remove(QLatin1Char('&'))) + cell + 5 : 121;
     QCOMPARE(box.height(), cell + 2);
@@ -262,7 +262,7 @@ void TestFlatCheckBox::boxAndMarkPixels() {
     QFETCH(bool, enabled);
     TFlatCheckBox box;
     box.setTransparent(false);
-    box.setFont(tk::Font(QStringLiteral("Tahoma"), 13));
+    box.setControlFont(tk::Font(QStringLiteral("Tahoma"), 13));
     box.setLayoutPosition(TLayoutPosition(layout));
     box.setState(TCheckBoxState(state));
     box.setEnabled(enabled);
@@ -300,7 +300,7 @@ void TestFlatCheckBox::boxAndMarkPixels() {
 void TestFlatCheckBox::disabledCaptionIsEngraved() {
     TFlatCheckBox box;
     box.setTransparent(false);
-    box.setFont(tk::Font(QStringLiteral("Tahoma"), 13));
+    box.setControlFont(tk::Font(QStringLiteral("Tahoma"), 13));
     box.setCaption(QStringLiteral("Hold"));
     const QRgb text = rgbOf(tk::clWindowText);
     QVERIFY(hasPixel(shot(box), text));
@@ -313,7 +313,7 @@ void TestFlatCheckBox::disabledCaptionIsEngraved() {
 
 void TestFlatCheckBox::focusRectangleOnlyWhileFocused() {
     Scene s;
-    s.box.setFont(tk::Font(QStringLiteral("Tahoma"), 13));
+    s.box.setControlFont(tk::Font(QStringLiteral("Tahoma"), 13));
     QVERIFY(s.activate());
     const QRgb idle = rgbOf(s.box.color()); // opaque takes the parent's colour
     QCOMPARE(idle, rgbOf(tk::clBtnFace));

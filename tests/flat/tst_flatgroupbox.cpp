@@ -54,7 +54,7 @@ struct Frame {
     Frame() {
         sheet.setColor(tk::clWhite);
         sheet.setBounds(0, 0, 200, 100);
-        group.setFont(tk::Font(QStringLiteral("Tahoma"), 14));
+        group.setControlFont(tk::Font(QStringLiteral("Tahoma"), 14));
         group.setBounds(0, 0, 174, 65);
     }
 };
@@ -99,7 +99,7 @@ void TestFlatGroupBox::frameLineLeavesTheCaptionGap() {
     f.group.setCaption(caption);
     f.group.setAlignment(TAlignmentText(alignment));
     const QImage img = shot(f.group);
-    const QSize text = captionSize(f.group.font(), caption);
+    const QSize text = captionSize(f.group.controlFont(), caption);
     const int tw = text.width(), y = text.height() / 2;
     QCOMPARE(y, 8); // a 17-pixel line at 14 px
     const int gapStart = alignment == stLeft    ? 5
@@ -145,7 +145,7 @@ void TestFlatGroupBox::captionPlacementAndLiteralAmpersand() {
     Frame f;
     const QRgb ink = rgbOf(tk::clWindowText);
     f.group.setCaption(QStringLiteral("HH"));
-    const int hh = captionSize(f.group.font(), QStringLiteral("HH")).width();
+    const int hh = captionSize(f.group.controlFont(), QStringLiteral("HH")).width();
     auto [first, last] = columnsOf(shot(f.group), ink, 0, 17);
     QVERIFY2(first >= 10 && first <= 11, qPrintable(QString::number(first)));
 
@@ -232,7 +232,7 @@ void TestFlatGroupBox::columnsAreClamped() {
 void TestFlatGroupBox::fiveItemsInTwoColumns() {
     tk::TControl sheet;
     TFlatRadioGroup group(nullptr, &sheet); // 185 x 105
-    group.setFont(tk::Font(QStringLiteral("Tahoma"), 13));
+    group.setControlFont(tk::Font(QStringLiteral("Tahoma"), 13));
     group.setItems(lines(5));
     group.setColumns(2);
     // 3 per column; rows of (105 - 16 - 5) / 3 = 28 from 16 + 0 + TopOffset 5.

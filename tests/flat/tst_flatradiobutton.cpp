@@ -201,7 +201,7 @@ void TestFlatRadioButton::doubleClickAndReleaseAreTheButtons() {
 void TestFlatRadioButton::pressedLookStaysAfterReleaseOutside() {
     Scene s;
     s.b.setTransparent(false);
-    s.b.setFont(tk::Font(QStringLiteral("Tahoma"), 13));
+    s.b.setControlFont(tk::Font(QStringLiteral("Tahoma"), 13));
     QVERIFY(s.activate());
     const auto fill = [&] { return shot(s.b).pixel(8, 4); }; // inside the circle, above the dot
     QCOMPARE(fill(), rgbOf(s.b.color()));
@@ -228,7 +228,7 @@ void TestFlatRadioButton::circleAndDotPixels() {
     QFETCH(bool, enabled);
     TFlatRadioButton r;
     r.setTransparent(false);
-    r.setFont(tk::Font(QStringLiteral("Tahoma"), 13));
+    r.setControlFont(tk::Font(QStringLiteral("Tahoma"), 13));
     r.setLayoutPosition(TLayoutPosition(layout));
     r.setChecked(checked);
     r.setEnabled(enabled);
