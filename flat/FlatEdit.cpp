@@ -14,9 +14,9 @@ using tk::TColor;
 
 namespace {
 
-constexpr TColor DefaultColorFocused = 0x00FFFFFF;
-constexpr TColor DefaultColorBorder = 0x0061A588;
-constexpr TColor DefaultColorFlat = 0x00E1EAEB;
+constexpr TColor DefaultColorFocused = FlatFocusedColor;
+constexpr TColor DefaultColorBorder = FlatBorderColor;
+constexpr TColor DefaultColorFlat = FlatFaceColor;
 // The placeholder sits this much above centre in the text area, as it always has.
 constexpr int CueRaise = 2;
 

@@ -1,8 +1,8 @@
 #include "FlatGroupBox.h"
 
-#include "Bitmap.h"
 #include "Label.h"
 
+#include <QPointer>
 #include <QScopedValueRollback>
 #include <algorithm>
 #include <utility>
@@ -98,20 +98,8 @@ void TDefineGroupBox::setStyleFace(TStyleFace s) {
     update();
 }
 
-void TDefineGroupBox::setIndexedColor(int index, TColor c) {
-    switch (index) {
-    case 0:
-        m_colorBorder = c;
-        break;
-    case 1:
-        m_backgropStartColor = c;
-        break;
-    case 2:
-        m_backgropStopColor = c;
-        break;
-    default:
-        return;
-    }
+void TDefineGroupBox::setColorByIndex(int index, TColor c) {
+    m_colors.set(index, c);
     update();
 }
 
@@ -127,49 +115,45 @@ bool TDefineGroupBox::dialogChar(QChar c) {
 void TDefineGroupBox::paint(Canvas& c) {
     const Rect client{0, 0, width(), height()};
     if (client.isEmpty()) return;
-    // Composed whole off-screen and copied in one step, so the frame never flickers.
-    tk::Bitmap picture = tk::Bitmap::compatibleWith(c, client.Right, client.Bottom);
-    Canvas& pc = picture.canvas();
-    pc.setFont(controlFont());
+    Canvas::StateSaver saver(c);
+    c.setFont(controlFont());
     const QString text = caption();
-    const int textHeight = pc.textHeight(text);
-    const int textWidth = pc.textWidth(text);
+    const int textHeight = c.textHeight(text);
+    const int textWidth = c.textWidth(text);
     const Rect captionRect{client.Left + CaptionIndent, client.Top, client.Right - CaptionIndent,
                            client.Top + textHeight};
 
     if (m_transparent)
-        DrawParentBackground(*this, pc);
+        DrawParentBackground(*this, c);
     else if (m_styleFace == fsCustom)
-        GradientFill(pc, client, m_backgropStartColor, m_backgropStopColor, m_backgropOrien,
+        GradientFill(c, client, backgropStartColor(), backgropStopColor(), m_backgropOrien,
                      BackgropColors);
     else
-        pc.fillRect(client, color());
+        c.fillRect(client, color());
 
     const auto [gapStart, gapEnd] = captionGap(m_alignment, client, textWidth);
     const int y = client.Top + textHeight / 2;
-    pc.setPen({m_colorBorder, 1});
+    c.setPen({colorBorder(), 1});
     if (m_border == brFull) {
-        pc.polyline({{gapStart, y},
-                     {client.Left, y},
-                     {client.Left, client.Bottom - 1},
-                     {client.Right - 1, client.Bottom - 1},
-                     {client.Right - 1, y},
-                     {gapEnd, y}});
+        c.polyline({{gapStart, y},
+                    {client.Left, y},
+                    {client.Left, client.Bottom - 1},
+                    {client.Right - 1, client.Bottom - 1},
+                    {client.Right - 1, y},
+                    {gapEnd, y}});
     } else {
-        pc.moveTo(gapStart, y);
-        pc.lineTo(client.Left, y);
-        pc.moveTo(client.Right - 1, y);
-        pc.lineTo(gapEnd, y);
+        c.moveTo(gapStart, y);
+        c.lineTo(client.Left, y);
+        c.moveTo(client.Right - 1, y);
+        c.lineTo(gapEnd, y);
     }
 
-    pc.setBrushStyle(tk::BrushStyle::Clear);
+    c.setBrushStyle(tk::BrushStyle::Clear);
     tk::TextFormats flags =
         tk::TextFormats(TextFormat::SingleLine) | TextFormat::VCenter | TextFormat::NoPrefix;
     if (m_alignment == stCenter) flags |= TextFormat::Center;
     if (m_alignment == stRight) flags |= TextFormat::Right;
-    drawControlCaption(pc, captionRect, text, flags, enabled());
-
-    c.draw(0, 0, picture);
+    drawControlCaption(c, captionRect, text, flags, enabled());
 }
 
 QRect TDefineGroupBox::alignRect() const {
@@ -179,37 +163,6 @@ QRect TDefineGroupBox::alignRect() const {
     // The framework's three-dimensional look is always on here: one more pixel.
     r.adjust(1, 1, -1, -1);
     return r;
-}
-
-void TDefineGroupBox::enabledChanged() {
-    TVersionControl::enabledChanged();
-    update();
-}
-
-void TDefineGroupBox::textChanged() {
-    TVersionControl::textChanged();
-    update();
-}
-
-void TDefineGroupBox::parentColorChanged() {
-    TVersionControl::parentColorChanged();
-    update();
-}
-
-void TDefineGroupBox::sysColorChanged() {
-    TVersionControl::sysColorChanged();
-    takeParentColor();
-    update();
-}
-
-void TDefineGroupBox::resized() {
-    TVersionControl::resized();
-    if (m_transparent) update();
-}
-
-void TDefineGroupBox::moved() {
-    TVersionControl::moved();
-    if (m_transparent) update();
 }
 
 // --- Item button --------------------------------------------------------------------------
@@ -279,15 +232,16 @@ void TDefineRadioGroup::setItems(const QStringList& items) {
 
 void TDefineRadioGroup::setItemIndex(int index) {
     if (isLoading()) {
-        m_itemIndex = index;
+        storeItemIndex(index);
         return;
     }
     const int count = int(m_buttons.size());
     index = std::clamp(index, -1, count - 1);
     if (index == m_itemIndex) return;
     if (m_itemIndex >= 0 && m_itemIndex < count) m_buttons[m_itemIndex]->setChecked(false);
-    m_itemIndex = index;
-    if (index >= 0) m_buttons[index]->setChecked(true);
+    const QPointer<TDefineRadioGroup> alive(this);
+    storeItemIndex(index);
+    if (alive && index >= 0) m_buttons[index]->setChecked(true);
 }
 
 void TDefineRadioGroup::setColumns(int columns) {
@@ -313,13 +267,19 @@ void TDefineRadioGroup::setStyleFace(TStyleFace s) {
 void TDefineRadioGroup::loaded() {
     TDefineGroupBox::loaded();
     // A stored index past the items would name a button that never exists.
-    m_itemIndex = std::clamp(m_itemIndex, -1, int(m_items.size()) - 1);
+    storeItemIndex(std::clamp(m_itemIndex, -1, int(m_items.size()) - 1));
     updateButtons();
+}
+
+void TDefineRadioGroup::storeItemIndex(int index) {
+    if (index == m_itemIndex) return;
+    m_itemIndex = index;
+    emit itemIndexChanged();
 }
 
 void TDefineRadioGroup::itemsChanged() {
     if (isLoading()) return;
-    if (m_itemIndex >= m_items.size()) m_itemIndex = int(m_items.size()) - 1;
+    if (m_itemIndex >= m_items.size()) storeItemIndex(int(m_items.size()) - 1);
     updateButtons();
 }
 
@@ -362,8 +322,10 @@ void TDefineRadioGroup::arrangeButtons() {
 
 void TDefineRadioGroup::buttonClicked(TDefineGroupButton* button) {
     if (m_updating) return;
-    m_itemIndex = int(m_buttons.indexOf(button));
     const QScopedValueRollback<TDefineGroupButton*> clicking(m_clicking, button);
+    const QPointer<TDefineRadioGroup> alive(this);
+    storeItemIndex(int(m_buttons.indexOf(button)));
+    if (!alive) return;
     changed();
     click();
 }

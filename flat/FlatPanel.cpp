@@ -1,10 +1,6 @@
 #include "FlatPanel.h"
 
-#include "Bitmap.h"
 #include "Canvas.h"
-
-#include <stdexcept>
-#include <string>
 
 namespace flat {
 
@@ -70,19 +66,7 @@ void TDefinePanel::setAlignment(tk::TAlignment a) {
 }
 
 void TDefinePanel::setColors(int index, tk::TColor c) {
-    switch (index) {
-    case ciColorBorder:
-        m_colorBorder = c;
-        break;
-    case ciBackgropStartColor:
-        m_backgropStartColor = c;
-        break;
-    case ciBackgropStopColor:
-        m_backgropStopColor = c;
-        break;
-    default:
-        throw std::out_of_range("TDefinePanel: no colour has the index " + std::to_string(index));
-    }
+    m_colors.set(index, c);
     update();
 }
 
@@ -132,16 +116,6 @@ void TDefinePanel::dockClient(const QRect& dockRect, const std::function<void()>
     if (placeClient) placeClient();
 }
 
-void TDefinePanel::textChanged() {
-    TVersionCtrlExt::textChanged();
-    update();
-}
-
-void TDefinePanel::fontChanged() {
-    TVersionCtrlExt::fontChanged();
-    update();
-}
-
 void TDefinePanel::windowPosChanged(const QRect& oldBounds) {
     const QRegion dirty =
         panelRepaintRegion(oldBounds, size(), m_fullRepaint, !caption().isEmpty());
@@ -154,13 +128,9 @@ QRect TDefinePanel::alignRect() const {
 }
 
 void TDefinePanel::paint(tk::Canvas& c) {
-    // Composed off-screen and copied in one step, so a repaint never shows half a picture.
-    tk::Bitmap buffer = tk::Bitmap::compatibleWith(c, width(), height());
-    tk::Canvas& bc = buffer.canvas();
-    paintBackground(bc);
-    paintBorder(bc);
-    paintCaption(bc);
-    c.draw(0, 0, buffer);
+    paintBackground(c);
+    paintBorder(c);
+    paintCaption(c);
 }
 
 void TDefinePanel::paintBackground(tk::Canvas& c) const {
@@ -168,14 +138,14 @@ void TDefinePanel::paintBackground(tk::Canvas& c) const {
     if (m_transparent)
         DrawParentBackground(*this, c);
     else if (m_styleFace == fsCustom)
-        GradientFill(c, r, m_backgropStartColor, m_backgropStopColor, m_backgropOrien,
+        GradientFill(c, r, backgropStartColor(), backgropStopColor(), m_backgropOrien,
                      GradientBands);
     else
         c.fillRect(r, color());
 }
 
 void TDefinePanel::paintBorder(tk::Canvas& c) const {
-    if (!m_transBorder) DrawSolidFrame(c, tk::Rect{0, 0, width(), height()}, m_colorBorder, 1);
+    if (!m_transBorder) DrawSolidFrame(c, tk::Rect{0, 0, width(), height()}, colorBorder(), 1);
 }
 
 void TDefinePanel::paintCaption(tk::Canvas& c) const {

@@ -6,6 +6,7 @@
 #include "Bitmap.h"
 #include "Canvas.h"
 #include "Colors.h"
+#include "FlatPalette.h"
 #include "Geometry.h"
 #include "VersionBases.h"
 

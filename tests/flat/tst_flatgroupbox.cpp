@@ -6,6 +6,7 @@
 #include "TestEnvironment.h"
 
 #include <QPointer>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace flat;
@@ -78,6 +79,7 @@ private slots:
     void itemIndexClampsAndClicks();
     void shrinkingItemsMovesItemIndexQuietly();
     void userPressOnItemClicksTheGroupThrice();
+    void itemIndexChangedComesBeforeTheClicks();
     void onClickMayDropTheClickedItem();
     void itemButtonsAreRadioSiblings();
     void loadingClampsAStoredItemIndex();
@@ -372,6 +374,29 @@ void TestFlatGroupBox::loadingClampsAStoredItemIndex() {
     QVERIFY(group->buttons()[2]->isChecked());
     QVERIFY(group->buttons()[2]->visible());
     QCOMPARE(group->buttons()[2]->x(), (185 - 10) / 2 + 8);
+}
+
+// One signal per change of ItemIndex, before the group's clicks; the quiet changes (a
+// clamp, shorter Items) are told too, since the value changes.
+void TestFlatGroupBox::itemIndexChangedComesBeforeTheClicks() {
+    tk::TControl sheet;
+    TFlatRadioGroup group(nullptr, &sheet);
+    group.setItems(lines(3));
+    QStringList log;
+    group.OnClick = [&] { log << QStringLiteral("click"); };
+    QObject::connect(&group, &TDefineRadioGroup::itemIndexChanged,
+                     [&] { log << QStringLiteral("index %1").arg(group.itemIndex()); });
+    QSignalSpy spy(&group, &TDefineRadioGroup::itemIndexChanged);
+    group.setItemIndex(1);
+    group.setItemIndex(1); // unchanged
+    QCOMPARE(log, (QStringList{"index 1", "click", "click"}));
+    group.buttons()[2]->click(); // checking it clicks twice, then its own click
+    QCOMPARE(log.mid(3), (QStringList{"index 2", "click", "click", "click"}));
+    group.setItems(lines(1));
+    QCOMPARE(log.last(), QStringLiteral("index 0"));
+    group.setItemIndex(-5);
+    QCOMPARE(log.last(), QStringLiteral("index -1"));
+    QCOMPARE(spy.count(), 4);
 }
 
 ZARVIK_TEST_MAIN(TestFlatGroupBox)
