@@ -70,40 +70,8 @@ TDefineButton::TDefineButton(tk::Component* owner, QWidget* parent)
     if (parent) setParentControl(parent);
 }
 
-TDefineButton::~TDefineButton() = default;
-
 void TDefineButton::setColorByIndex(int index, TColor value) {
     m_colors.set(index, value);
-    update();
-}
-
-void TDefineButton::setFoisChange(bool on) {
-    if (on == m_foisChange) return;
-    m_foisChange = on;
-    update();
-}
-
-void TDefineButton::setFoisStyle(tk::TFontStyles s) {
-    if (s == m_foisStyle) return;
-    m_foisStyle = s;
-    update();
-}
-
-void TDefineButton::setTransparent(TTransparentMode m) {
-    if (m == m_transparent) return;
-    m_transparent = m;
-    update();
-}
-
-void TDefineButton::setTransBorder(bool on) {
-    if (on == m_transBorder) return;
-    m_transBorder = on;
-    update();
-}
-
-void TDefineButton::setHasFocusFrame(bool on) {
-    if (on == m_hasFocusFrame) return;
-    m_hasFocusFrame = on;
     update();
 }
 
@@ -179,21 +147,9 @@ void TDefineButton::setNumGlyphs(int n) {
     update();
 }
 
-void TDefineButton::setButtonLayout(TButtonLayout l) {
-    if (l == m_layout) return;
-    m_layout = l;
-    update();
-}
-
 void TDefineButton::setMargin(int m) {
     if (m < -1 || m == m_margin) return;
     m_margin = m;
-    update();
-}
-
-void TDefineButton::setSpacing(int s) {
-    if (s == m_spacing) return;
-    m_spacing = s;
     update();
 }
 
@@ -230,14 +186,6 @@ void TDefineButton::enabledChanged() {
 }
 
 // --- Hot tracking -------------------------------------------------------------------------
-
-bool TDefineButton::mayTurnHot() const {
-    return !isDesigning() && enabled();
-}
-
-bool TDefineButton::mayTurnCold() const {
-    return !isDesigning() && enabled() && !m_pressed;
-}
 
 void TDefineButton::recheckHot() {
     if (!enabled()) return;

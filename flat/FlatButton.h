@@ -21,7 +21,6 @@ public:
     enum ColorIndex { ciFocused, ciDown, ciBorder, ciShadow, ciFlat, ciFois, ColorCount };
 
     explicit TDefineButton(tk::Component* owner = nullptr, QWidget* parent = nullptr);
-    ~TDefineButton() override;
 
     tk::TColor colorByIndex(int index) const { return m_colors[index]; }
     // The indexed colour setter (see IndexedColors).
@@ -40,15 +39,15 @@ public:
     void setFoisColor(tk::TColor c) { setColorByIndex(ciFois, c); }
 
     bool foisChange() const { return m_foisChange; }
-    void setFoisChange(bool on);
+    void setFoisChange(bool on) { repaintOnChange(m_foisChange, on); }
     tk::TFontStyles foisStyle() const { return m_foisStyle; }
-    void setFoisStyle(tk::TFontStyles s);
+    void setFoisStyle(tk::TFontStyles s) { repaintOnChange(m_foisStyle, s); }
     TTransparentMode transparent() const { return m_transparent; }
-    void setTransparent(TTransparentMode m);
+    void setTransparent(TTransparentMode m) { repaintOnChange(m_transparent, m); }
     bool transBorder() const { return m_transBorder; }
-    void setTransBorder(bool on);
+    void setTransBorder(bool on) { repaintOnChange(m_transBorder, on); }
     bool hasFocusFrame() const { return m_hasFocusFrame; }
-    void setHasFocusFrame(bool on);
+    void setHasFocusFrame(bool on) { repaintOnChange(m_hasFocusFrame, on); }
     bool isDefault() const { return m_default; }
     void setDefault(bool on);
 
@@ -70,12 +69,12 @@ public:
     // 1 to 4; anything else is refused with an exception.
     void setNumGlyphs(int n);
     TButtonLayout buttonLayout() const { return m_layout; }
-    void setButtonLayout(TButtonLayout l);
+    void setButtonLayout(TButtonLayout l) { repaintOnChange(m_layout, l); }
     int margin() const { return m_margin; }
     // -1 is automatic; values below it are ignored.
     void setMargin(int m);
     int spacing() const { return m_spacing; }
-    void setSpacing(int s);
+    void setSpacing(int s) { repaintOnChange(m_spacing, s); }
     int modalResult() const { return m_modalResult; }
     void setModalResult(int r) { m_modalResult = r; }
 
@@ -101,8 +100,8 @@ signals:
 protected:
     void paint(tk::Canvas& c) override;
     void accelerated() override;
-    bool mayTurnHot() const override;
-    bool mayTurnCold() const override;
+    bool mayTurnHot() const override { return !isDesigning() && enabled(); }
+    bool mayTurnCold() const override { return mayTurnHot() && !m_pressed; }
     void mouseEnter() override;
     void mouseLeave() override;
     void focusGained() override;

@@ -7,7 +7,6 @@ namespace flat {
 using tk::Canvas;
 using tk::Rect;
 using tk::TColor;
-using tk::TextFormat;
 
 namespace {
 constexpr int NewWidth = 121; // what a new check box or radio button asks for
@@ -164,14 +163,14 @@ void TDefineMarkButton::paint(Canvas& c) {
     const int a = captionInset(c, client, mark);
     const int markWidth = mark.width();
     Rect text;
-    tk::TextFormats flags = TextFormat::WordBreak;
+    tk::TextFormats flags = tk::TextFormat::WordBreak;
     if (m_layout == lpLeft) {
         text = {client.Left + markWidth + CaptionGap, client.Top + a, client.Right + markWidth,
                 client.Bottom - a};
     } else {
         text = {client.Left + 1, client.Top + a, client.Right - markWidth - CaptionGap,
                 client.Bottom - a};
-        flags |= TextFormat::Right;
+        flags |= tk::TextFormat::Right;
     }
     if (enabled() && drawsFocusFrame()) c.drawFocusRect(client);
     drawControlCaption(c, text, caption(), flags, enabled());

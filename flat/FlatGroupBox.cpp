@@ -3,6 +3,7 @@
 #include "Label.h"
 
 #include <QPointer>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <algorithm>
 #include <utility>
@@ -39,22 +40,6 @@ std::pair<int, int> captionGap(TAlignmentText alignment, const Rect& client, int
     }
 }
 
-// Holds a widget's repaints back while the buttons move, whatever happens meanwhile, so
-// that one repaint shows the whole arrangement.
-class UpdatesHeld {
-public:
-    explicit UpdatesHeld(QWidget& w) : m_widget(w), m_was(w.updatesEnabled()) {
-        m_widget.setUpdatesEnabled(false);
-    }
-    ~UpdatesHeld() { m_widget.setUpdatesEnabled(m_was); }
-    UpdatesHeld(const UpdatesHeld&) = delete;
-    UpdatesHeld& operator=(const UpdatesHeld&) = delete;
-
-private:
-    QWidget& m_widget;
-    bool m_was;
-};
-
 } // namespace
 
 // --- Group box ----------------------------------------------------------------------------
@@ -66,30 +51,6 @@ TDefineGroupBox::TDefineGroupBox(tk::Component* owner, QWidget* parent)
     assignColor(tk::clWindow);
     setBounds(0, 0, 185, 105);
     if (parent) setParentControl(parent);
-}
-
-void TDefineGroupBox::setTransparent(bool on) {
-    if (on == m_transparent) return;
-    m_transparent = on;
-    update();
-}
-
-void TDefineGroupBox::setAlignment(TAlignmentText a) {
-    if (a == m_alignment) return;
-    m_alignment = a;
-    update();
-}
-
-void TDefineGroupBox::setBorder(TGroupBoxBorder b) {
-    if (b == m_border) return;
-    m_border = b;
-    update();
-}
-
-void TDefineGroupBox::setBackgropOrien(TFillDirection d) {
-    if (d == m_backgropOrien) return;
-    m_backgropOrien = d;
-    update();
 }
 
 void TDefineGroupBox::setStyleFace(TStyleFace s) {
@@ -308,7 +269,10 @@ void TDefineRadioGroup::arrangeButtons() {
     const int rest = height() - lineHeight - ButtonsHeightSlack;
     const int buttonHeight = rest / perColumn;
     const int topMargin = lineHeight + (rest % perColumn) / 2 + m_topOffset;
-    const UpdatesHeld held(*this);
+    // Repaints wait until every button stands in its place, whatever happens meanwhile.
+    const auto restoreUpdates =
+        qScopeGuard([this, was = updatesEnabled()] { setUpdatesEnabled(was); });
+    setUpdatesEnabled(false);
     for (int i = 0; i < count; ++i) {
         TDefineGroupButton* b = m_buttons[i];
         b->setLayoutDirection(layoutDirection());

@@ -15,13 +15,13 @@ public:
     explicit TDefineGroupBox(tk::Component* owner = nullptr, QWidget* parent = nullptr);
 
     bool transparent() const { return m_transparent; }
-    void setTransparent(bool on);
+    void setTransparent(bool on) { repaintOnChange(m_transparent, on); }
     TAlignmentText alignment() const { return m_alignment; }
-    void setAlignment(TAlignmentText a);
+    void setAlignment(TAlignmentText a) { repaintOnChange(m_alignment, a); }
     TGroupBoxBorder border() const { return m_border; }
-    void setBorder(TGroupBoxBorder b);
+    void setBorder(TGroupBoxBorder b) { repaintOnChange(m_border, b); }
     TFillDirection backgropOrien() const { return m_backgropOrien; }
-    void setBackgropOrien(TFillDirection d);
+    void setBackgropOrien(TFillDirection d) { repaintOnChange(m_backgropOrien, d); }
     TStyleFace styleFace() const { return m_styleFace; }
     virtual void setStyleFace(TStyleFace s);
 

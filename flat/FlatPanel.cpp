@@ -2,6 +2,8 @@
 
 #include "Canvas.h"
 
+#include <QScopedValueRollback>
+
 namespace flat {
 
 namespace {
@@ -47,38 +49,8 @@ TDefinePanel::TDefinePanel(tk::Component* owner, QWidget* parent)
     if (parent) setParentControl(parent);
 }
 
-void TDefinePanel::setTransparent(bool on) {
-    if (m_transparent == on) return;
-    m_transparent = on;
-    update();
-}
-
-void TDefinePanel::setTransBorder(bool on) {
-    if (m_transBorder == on) return;
-    m_transBorder = on;
-    update();
-}
-
-void TDefinePanel::setAlignment(tk::TAlignment a) {
-    if (m_alignment == a) return;
-    m_alignment = a;
-    update();
-}
-
 void TDefinePanel::setColors(int index, tk::TColor c) {
     m_colors.set(index, c);
-    update();
-}
-
-void TDefinePanel::setBackgropOrien(TFillDirection d) {
-    if (m_backgropOrien == d) return;
-    m_backgropOrien = d;
-    update();
-}
-
-void TDefinePanel::setStyleFace(TStyleFace s) {
-    if (m_styleFace == s) return;
-    m_styleFace = s;
     update();
 }
 
@@ -87,13 +59,7 @@ void TDefinePanel::dockClient(const QRect& dockRect, const std::function<void()>
         if (placeClient) placeClient();
         return;
     }
-    struct Mark {
-        bool& flag;
-        explicit Mark(bool& f) : flag(f) { flag = true; }
-        ~Mark() { flag = false; }
-        Mark(const Mark&) = delete;
-        Mark& operator=(const Mark&) = delete;
-    } mark(m_sizingForDock);
+    const QScopedValueRollback<bool> mark(m_sizingForDock, true);
     const QRect b = boundsRect();
     switch (align()) {
     case tk::alLeft:

@@ -27,12 +27,12 @@ public:
     explicit TDefinePanel(tk::Component* owner = nullptr, QWidget* parent = nullptr);
 
     bool transparent() const { return m_transparent; }
-    void setTransparent(bool on);
+    void setTransparent(bool on) { repaintOnChange(m_transparent, on); }
     bool transBorder() const { return m_transBorder; }
-    void setTransBorder(bool on);
+    void setTransBorder(bool on) { repaintOnChange(m_transBorder, on); }
     // Also the answer to the question how the panel aligns its contents.
     tk::TAlignment alignment() const { return m_alignment; }
-    void setAlignment(tk::TAlignment a);
+    void setAlignment(tk::TAlignment a) { repaintOnChange(m_alignment, a); }
     bool locked() const { return m_locked; }
     void setLocked(bool on) { m_locked = on; }
     bool fullRepaint() const { return m_fullRepaint; }
@@ -48,9 +48,9 @@ public:
     virtual void setColors(int index, tk::TColor c);
 
     TFillDirection backgropOrien() const { return m_backgropOrien; }
-    void setBackgropOrien(TFillDirection d);
+    void setBackgropOrien(TFillDirection d) { repaintOnChange(m_backgropOrien, d); }
     TStyleFace styleFace() const { return m_styleFace; }
-    void setStyleFace(TStyleFace s);
+    void setStyleFace(TStyleFace s) { repaintOnChange(m_styleFace, s); }
 
     bool useDockManager() const { return m_useDockManager; }
     void setUseDockManager(bool on) { m_useDockManager = on; }

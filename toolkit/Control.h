@@ -333,6 +333,13 @@ protected:
 
     void loaded() override;
 
+    // The guarded setter: stores `value` and repaints when it differs from `field`.
+    template <typename T> void repaintOnChange(T& field, const T& value) {
+        if (field == value) return;
+        field = value;
+        update();
+    }
+
     // Sets the colour without touching ParentColor (the parent-colour following uses it).
     void assignColor(TColor c);
     void assignFont(const Font& f);
