@@ -899,16 +899,21 @@ void paintParentBackground(const QWidget* control, Canvas& c) {
         return;
     }
     // A plain widget: its background and its own painting, without its children, at the
-    // canvas's resolution.
+    // canvas's resolution. At a whole ratio only the part the canvas can show is rendered
+    // (the same pixels: the grid does not move); at another one the whole widget, so that
+    // its picture keeps the grid it has on the screen.
     const qreal dpr = c.devicePixelRatio();
-    QImage picture(int(Canvas::deviceEdge(parent->width(), dpr, 0)),
-                   int(Canvas::deviceEdge(parent->height(), dpr, 0)),
+    QRect area = parent->rect();
+    if (qFuzzyCompare(dpr, qreal(qRound(dpr)))) area &= c.clipBox().toQRect();
+    if (area.isEmpty()) return;
+    QImage picture(int(Canvas::deviceEdge(area.width(), dpr, 0)),
+                   int(Canvas::deviceEdge(area.height(), dpr, 0)),
                    QImage::Format_ARGB32_Premultiplied);
     if (picture.isNull()) return;
     picture.setDevicePixelRatio(dpr);
     picture.fill(parent->palette().color(parent->backgroundRole()));
-    parent->render(&picture, QPoint(), QRegion(), QWidget::DrawWindowBackground);
-    c.draw(0, 0, Bitmap(picture));
+    parent->render(&picture, QPoint(), QRegion(area), QWidget::DrawWindowBackground);
+    c.draw(area.left(), area.top(), Bitmap(picture));
 }
 
 } // namespace tk

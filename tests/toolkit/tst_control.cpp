@@ -10,6 +10,7 @@
 #include "TestEnvironment.h"
 
 #include <QLineEdit>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -139,6 +140,7 @@ private slots:
     void paintingPartOfAControlGivesTheSamePixels_data();
     void paintingPartOfAControlGivesTheSamePixels();
     void hugeControlPaintsOnlyWhatShows();
+    void plainParentShowsBehindATransparentChild();
 };
 
 void TestControl::periodRule_data() {
@@ -579,6 +581,29 @@ void TestControl::hugeControlPaintsOnlyWhatShows() {
     c.repaint();
     QVERIFY(!c.canvasWidths.isEmpty());
     QVERIFY(c.canvasWidths.last() <= 200 + 2 * 8 + 1);
+}
+
+void TestControl::plainParentShowsBehindATransparentChild() {
+    // A parent that is no control paints a pixel of its own colour at every place.
+    class Plain : public QWidget {
+    protected:
+        void paintEvent(QPaintEvent*) override {
+            QPainter p(this);
+            for (int y = 0; y < height(); ++y)
+                for (int x = 0; x < width(); ++x)
+                    p.fillRect(x, y, 1, 1, QColor(x * 2, y * 4, 90));
+        }
+    } parent;
+    parent.resize(120, 60);
+    TLabel label(nullptr, &parent);
+    label.setAutoSize(false);
+    label.setCaption(QString());
+    label.setTransparent(true);
+    label.setBounds(37, 11, 30, 20);
+    const QImage behind = grab(parent);
+    const QImage shown = grab(label);
+    for (const QPoint p : {QPoint(0, 0), QPoint(29, 19), QPoint(13, 7)})
+        QCOMPARE(shown.pixel(p), behind.pixel(p + QPoint(37, 11)));
 }
 
 ZARVIK_TEST_MAIN(TestControl)
