@@ -18,7 +18,6 @@ using tk::TextFormat;
 namespace {
 
 constexpr int CaptionIndent = 10;     // the caption's distance from the frame's sides
-constexpr int BackgropColors = 60;    // gradient bands of the fsCustom face
 constexpr int MaxColumns = 16;        // more columns than this are not offered
 constexpr int ButtonsLeft = 8;        // the first column's distance from the left side
 constexpr int ButtonsWidthSlack = 10; // the part of the width no column gets
@@ -84,13 +83,8 @@ void TDefineGroupBox::paint(Canvas& c) {
     const Rect captionRect{client.Left + CaptionIndent, client.Top, client.Right - CaptionIndent,
                            client.Top + textHeight};
 
-    if (m_transparent)
-        DrawParentBackground(*this, c);
-    else if (m_styleFace == fsCustom)
-        GradientFill(c, client, backgropStartColor(), backgropStopColor(), m_backgropOrien,
-                     BackgropColors);
-    else
-        c.fillRect(client, color());
+    DrawFace(*this, c, client, m_transparent, m_styleFace, backgropStartColor(),
+             backgropStopColor(), m_backgropOrien);
 
     const auto [gapStart, gapEnd] = captionGap(m_alignment, client, textWidth);
     const int y = client.Top + textHeight / 2;

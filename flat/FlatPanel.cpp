@@ -10,7 +10,6 @@ namespace {
 
 constexpr int NewPanelWidth = 185;
 constexpr int NewPanelHeight = 41;
-constexpr int GradientBands = 60;
 constexpr int CaptionInset = 3;     // the caption keeps this far from the left and right edge
 constexpr int AlignInset = 2;       // aligned children keep clear of the border
 constexpr int BorderStripWidth = 2; // what a resize repaints of the old border
@@ -100,14 +99,8 @@ void TDefinePanel::paint(tk::Canvas& c) {
 }
 
 void TDefinePanel::paintBackground(tk::Canvas& c) const {
-    const tk::Rect r{0, 0, width(), height()};
-    if (m_transparent)
-        DrawParentBackground(*this, c);
-    else if (m_styleFace == fsCustom)
-        GradientFill(c, r, backgropStartColor(), backgropStopColor(), m_backgropOrien,
-                     GradientBands);
-    else
-        c.fillRect(r, color());
+    DrawFace(*this, c, tk::Rect{0, 0, width(), height()}, m_transparent, m_styleFace,
+             backgropStartColor(), backgropStopColor(), m_backgropOrien);
 }
 
 void TDefinePanel::paintBorder(tk::Canvas& c) const {

@@ -159,6 +159,12 @@ tk::TColor DrawFlatBorder(const tk::TControl& control, tk::Canvas& canvas, tk::T
                           tk::TColor flatColor, tk::TColor focusedColor, bool mouseIn,
                           bool focused);
 
+// The face of the panel family and the group box, filling `r`: what the parent shows
+// behind the control when `transparent`, else with StyleFace fsCustom a gradient from
+// `start` to `stop` in 60 bands, else the control's Color.
+void DrawFace(const tk::TControl& control, tk::Canvas& canvas, tk::Rect r, bool transparent,
+              TStyleFace face, tk::TColor start, tk::TColor stop, TFillDirection direction);
+
 // What the control's parent shows behind it: the parent's background and its own
 // painting (not its other child controls), shifted so that the control's top-left is at
 // (0, 0) and clipped to the parent. Nothing happens for a control without a parent.

@@ -81,216 +81,86 @@ bool applicationHasActiveWindow() {
     return QApplication::activeWindow() != nullptr;
 }
 
+namespace {
+
+struct KeyCode {
+    int qt;
+    int vk;
+};
+
+// The keypad's own codes; its Enter and navigation keys share the main keys' codes.
+constexpr KeyCode KeypadKeys[] = {{Qt::Key_Asterisk, VK_MULTIPLY}, {Qt::Key_Plus, VK_ADD},
+                                  {Qt::Key_Comma, VK_SEPARATOR},   {Qt::Key_Minus, VK_SUBTRACT},
+                                  {Qt::Key_Period, VK_DECIMAL},    {Qt::Key_Slash, VK_DIVIDE}};
+
+// Punctuation goes by the key it lies on in the US layout, shifted or not, as the codes
+// were defined.
+// clang-format off
+constexpr KeyCode Keys[] = {
+    {Qt::Key_Backspace, VK_BACK}, {Qt::Key_Tab, VK_TAB}, {Qt::Key_Backtab, VK_TAB},
+    {Qt::Key_Return, VK_RETURN}, {Qt::Key_Enter, VK_RETURN}, {Qt::Key_Escape, VK_ESCAPE},
+    {Qt::Key_Space, VK_SPACE}, {Qt::Key_Insert, VK_INSERT}, {Qt::Key_Delete, VK_DELETE},
+    {Qt::Key_PageUp, VK_PRIOR}, {Qt::Key_PageDown, VK_NEXT}, {Qt::Key_End, VK_END},
+    {Qt::Key_Home, VK_HOME}, {Qt::Key_Left, VK_LEFT}, {Qt::Key_Up, VK_UP},
+    {Qt::Key_Right, VK_RIGHT}, {Qt::Key_Down, VK_DOWN},
+    // Modifiers and locks.
+    {Qt::Key_Shift, VK_SHIFT}, {Qt::Key_Control, VK_CONTROL}, {Qt::Key_Alt, VK_MENU},
+    {Qt::Key_AltGr, VK_MENU}, {Qt::Key_Meta, VK_LWIN}, {Qt::Key_Super_L, VK_LWIN},
+    {Qt::Key_Super_R, VK_RWIN}, {Qt::Key_Menu, VK_APPS}, {Qt::Key_CapsLock, VK_CAPITAL},
+    {Qt::Key_NumLock, VK_NUMLOCK}, {Qt::Key_ScrollLock, VK_SCROLL},
+    // Special keys.
+    {Qt::Key_Cancel, VK_CANCEL}, {Qt::Key_Clear, VK_CLEAR}, {Qt::Key_Pause, VK_PAUSE},
+    {Qt::Key_Print, VK_SNAPSHOT}, {Qt::Key_Printer, VK_PRINT}, {Qt::Key_Execute, VK_EXECUTE},
+    {Qt::Key_Select, VK_SELECT}, {Qt::Key_Help, VK_HELP}, {Qt::Key_Sleep, VK_SLEEP},
+    {Qt::Key_Play, VK_PLAY}, {Qt::Key_Zoom, VK_ZOOM},
+    // Input-method keys.
+    {Qt::Key_Mode_switch, VK_MODECHANGE}, {Qt::Key_Henkan, VK_CONVERT},
+    {Qt::Key_Muhenkan, VK_NONCONVERT}, {Qt::Key_Kana_Lock, VK_KANA},
+    {Qt::Key_Katakana, VK_KANA}, {Qt::Key_Hiragana, VK_KANA}, {Qt::Key_Hangul, VK_KANA},
+    {Qt::Key_Kanji, VK_HANJA}, {Qt::Key_Hangul_Hanja, VK_HANJA},
+    // Browser and media keys.
+    {Qt::Key_Back, VK_BROWSER_BACK}, {Qt::Key_Forward, VK_BROWSER_FORWARD},
+    {Qt::Key_Refresh, VK_BROWSER_REFRESH}, {Qt::Key_Stop, VK_BROWSER_STOP},
+    {Qt::Key_Search, VK_BROWSER_SEARCH}, {Qt::Key_Favorites, VK_BROWSER_FAVORITES},
+    {Qt::Key_HomePage, VK_BROWSER_HOME}, {Qt::Key_VolumeMute, VK_VOLUME_MUTE},
+    {Qt::Key_VolumeDown, VK_VOLUME_DOWN}, {Qt::Key_VolumeUp, VK_VOLUME_UP},
+    {Qt::Key_MediaNext, VK_MEDIA_NEXT_TRACK}, {Qt::Key_MediaPrevious, VK_MEDIA_PREV_TRACK},
+    {Qt::Key_MediaStop, VK_MEDIA_STOP}, {Qt::Key_MediaPlay, VK_MEDIA_PLAY_PAUSE},
+    {Qt::Key_MediaPause, VK_MEDIA_PLAY_PAUSE}, {Qt::Key_MediaTogglePlayPause, VK_MEDIA_PLAY_PAUSE},
+    {Qt::Key_LaunchMail, VK_LAUNCH_MAIL}, {Qt::Key_LaunchMedia, VK_LAUNCH_MEDIA_SELECT},
+    {Qt::Key_Launch0, VK_LAUNCH_APP1}, {Qt::Key_Launch1, VK_LAUNCH_APP2},
+    // Punctuation.
+    {Qt::Key_Semicolon, VK_OEM_1}, {Qt::Key_Colon, VK_OEM_1}, {Qt::Key_Equal, VK_OEM_PLUS},
+    {Qt::Key_Plus, VK_OEM_PLUS}, {Qt::Key_Comma, VK_OEM_COMMA}, {Qt::Key_Less, VK_OEM_COMMA},
+    {Qt::Key_Minus, VK_OEM_MINUS}, {Qt::Key_Underscore, VK_OEM_MINUS},
+    {Qt::Key_Period, VK_OEM_PERIOD}, {Qt::Key_Greater, VK_OEM_PERIOD},
+    {Qt::Key_Slash, VK_OEM_2}, {Qt::Key_Question, VK_OEM_2}, {Qt::Key_QuoteLeft, VK_OEM_3},
+    {Qt::Key_AsciiTilde, VK_OEM_3}, {Qt::Key_BracketLeft, VK_OEM_4},
+    {Qt::Key_BraceLeft, VK_OEM_4}, {Qt::Key_Backslash, VK_OEM_5}, {Qt::Key_Bar, VK_OEM_5},
+    {Qt::Key_BracketRight, VK_OEM_6}, {Qt::Key_BraceRight, VK_OEM_6},
+    {Qt::Key_Apostrophe, VK_OEM_7}, {Qt::Key_QuoteDbl, VK_OEM_7},
+    {Qt::Key_Exclam, '1'}, {Qt::Key_At, '2'}, {Qt::Key_NumberSign, '3'}, {Qt::Key_Dollar, '4'},
+    {Qt::Key_Percent, '5'}, {Qt::Key_AsciiCircum, '6'}, {Qt::Key_Ampersand, '7'},
+    {Qt::Key_Asterisk, '8'}, {Qt::Key_ParenLeft, '9'}, {Qt::Key_ParenRight, '0'}};
+// clang-format on
+
+template <std::size_t N> int codeOf(const KeyCode (&table)[N], int qtKey) {
+    for (const KeyCode& k : table)
+        if (k.qt == qtKey) return k.vk;
+    return 0;
+}
+
+} // namespace
+
 int virtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers) {
     if (modifiers & Qt::KeypadModifier) {
         if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) return VK_NUMPAD0 + (qtKey - Qt::Key_0);
-        switch (qtKey) {
-        case Qt::Key_Asterisk:
-            return VK_MULTIPLY;
-        case Qt::Key_Plus:
-            return VK_ADD;
-        case Qt::Key_Comma:
-            return VK_SEPARATOR;
-        case Qt::Key_Minus:
-            return VK_SUBTRACT;
-        case Qt::Key_Period:
-            return VK_DECIMAL;
-        case Qt::Key_Slash:
-            return VK_DIVIDE;
-        default:
-            break; // Enter and the navigation keys share the main keys' codes
-        }
+        if (const int vk = codeOf(KeypadKeys, qtKey)) return vk;
     }
     if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) return qtKey; // same codes as 'A'..'Z'
     if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) return qtKey;
     if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) return VK_F1 + (qtKey - Qt::Key_F1);
-    switch (qtKey) {
-    case Qt::Key_Backspace:
-        return VK_BACK;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        return VK_TAB;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return VK_RETURN;
-    case Qt::Key_Shift:
-        return VK_SHIFT;
-    case Qt::Key_Control:
-        return VK_CONTROL;
-    case Qt::Key_Alt:
-    case Qt::Key_AltGr:
-        return VK_MENU;
-    case Qt::Key_Meta:
-    case Qt::Key_Super_L:
-        return VK_LWIN;
-    case Qt::Key_Super_R:
-        return VK_RWIN;
-    case Qt::Key_Menu:
-        return VK_APPS;
-    case Qt::Key_Escape:
-        return VK_ESCAPE;
-    case Qt::Key_Space:
-        return VK_SPACE;
-    case Qt::Key_PageUp:
-        return VK_PRIOR;
-    case Qt::Key_PageDown:
-        return VK_NEXT;
-    case Qt::Key_End:
-        return VK_END;
-    case Qt::Key_Home:
-        return VK_HOME;
-    case Qt::Key_Left:
-        return VK_LEFT;
-    case Qt::Key_Up:
-        return VK_UP;
-    case Qt::Key_Right:
-        return VK_RIGHT;
-    case Qt::Key_Down:
-        return VK_DOWN;
-    case Qt::Key_Insert:
-        return VK_INSERT;
-    case Qt::Key_Delete:
-        return VK_DELETE;
-    case Qt::Key_Cancel:
-        return VK_CANCEL;
-    case Qt::Key_Clear:
-        return VK_CLEAR;
-    case Qt::Key_Pause:
-        return VK_PAUSE;
-    case Qt::Key_CapsLock:
-        return VK_CAPITAL;
-    case Qt::Key_NumLock:
-        return VK_NUMLOCK;
-    case Qt::Key_ScrollLock:
-        return VK_SCROLL;
-    case Qt::Key_Print:
-        return VK_SNAPSHOT;
-    case Qt::Key_Printer:
-        return VK_PRINT;
-    case Qt::Key_Execute:
-        return VK_EXECUTE;
-    case Qt::Key_Select:
-        return VK_SELECT;
-    case Qt::Key_Help:
-        return VK_HELP;
-    case Qt::Key_Sleep:
-        return VK_SLEEP;
-    case Qt::Key_Play:
-        return VK_PLAY;
-    case Qt::Key_Zoom:
-        return VK_ZOOM;
-    // Input-method keys.
-    case Qt::Key_Mode_switch:
-        return VK_MODECHANGE;
-    case Qt::Key_Henkan:
-        return VK_CONVERT;
-    case Qt::Key_Muhenkan:
-        return VK_NONCONVERT;
-    case Qt::Key_Kana_Lock:
-    case Qt::Key_Katakana:
-    case Qt::Key_Hiragana:
-    case Qt::Key_Hangul:
-        return VK_KANA;
-    case Qt::Key_Kanji:
-    case Qt::Key_Hangul_Hanja:
-        return VK_HANJA;
-    // Browser and media keys.
-    case Qt::Key_Back:
-        return VK_BROWSER_BACK;
-    case Qt::Key_Forward:
-        return VK_BROWSER_FORWARD;
-    case Qt::Key_Refresh:
-        return VK_BROWSER_REFRESH;
-    case Qt::Key_Stop:
-        return VK_BROWSER_STOP;
-    case Qt::Key_Search:
-        return VK_BROWSER_SEARCH;
-    case Qt::Key_Favorites:
-        return VK_BROWSER_FAVORITES;
-    case Qt::Key_HomePage:
-        return VK_BROWSER_HOME;
-    case Qt::Key_VolumeMute:
-        return VK_VOLUME_MUTE;
-    case Qt::Key_VolumeDown:
-        return VK_VOLUME_DOWN;
-    case Qt::Key_VolumeUp:
-        return VK_VOLUME_UP;
-    case Qt::Key_MediaNext:
-        return VK_MEDIA_NEXT_TRACK;
-    case Qt::Key_MediaPrevious:
-        return VK_MEDIA_PREV_TRACK;
-    case Qt::Key_MediaStop:
-        return VK_MEDIA_STOP;
-    case Qt::Key_MediaPlay:
-    case Qt::Key_MediaPause:
-    case Qt::Key_MediaTogglePlayPause:
-        return VK_MEDIA_PLAY_PAUSE;
-    case Qt::Key_LaunchMail:
-        return VK_LAUNCH_MAIL;
-    case Qt::Key_LaunchMedia:
-        return VK_LAUNCH_MEDIA_SELECT;
-    case Qt::Key_Launch0:
-        return VK_LAUNCH_APP1;
-    case Qt::Key_Launch1:
-        return VK_LAUNCH_APP2;
-    // Punctuation, by the key it lies on in the US layout (shifted or not), as the codes
-    // were defined.
-    case Qt::Key_Semicolon:
-    case Qt::Key_Colon:
-        return VK_OEM_1;
-    case Qt::Key_Equal:
-    case Qt::Key_Plus:
-        return VK_OEM_PLUS;
-    case Qt::Key_Comma:
-    case Qt::Key_Less:
-        return VK_OEM_COMMA;
-    case Qt::Key_Minus:
-    case Qt::Key_Underscore:
-        return VK_OEM_MINUS;
-    case Qt::Key_Period:
-    case Qt::Key_Greater:
-        return VK_OEM_PERIOD;
-    case Qt::Key_Slash:
-    case Qt::Key_Question:
-        return VK_OEM_2;
-    case Qt::Key_QuoteLeft:
-    case Qt::Key_AsciiTilde:
-        return VK_OEM_3;
-    case Qt::Key_BracketLeft:
-    case Qt::Key_BraceLeft:
-        return VK_OEM_4;
-    case Qt::Key_Backslash:
-    case Qt::Key_Bar:
-        return VK_OEM_5;
-    case Qt::Key_BracketRight:
-    case Qt::Key_BraceRight:
-        return VK_OEM_6;
-    case Qt::Key_Apostrophe:
-    case Qt::Key_QuoteDbl:
-        return VK_OEM_7;
-    case Qt::Key_Exclam:
-        return '1';
-    case Qt::Key_At:
-        return '2';
-    case Qt::Key_NumberSign:
-        return '3';
-    case Qt::Key_Dollar:
-        return '4';
-    case Qt::Key_Percent:
-        return '5';
-    case Qt::Key_AsciiCircum:
-        return '6';
-    case Qt::Key_Ampersand:
-        return '7';
-    case Qt::Key_Asterisk:
-        return '8';
-    case Qt::Key_ParenLeft:
-        return '9';
-    case Qt::Key_ParenRight:
-        return '0';
-    default:
-        break;
-    }
+    if (const int vk = codeOf(Keys, qtKey)) return vk;
     // Qt names a key that types a character by the character, below the special keys.
     return qtKey > 0 && qtKey < Qt::Key_Escape ? VK_PACKET : 0;
 }
@@ -355,14 +225,8 @@ void TControl::setParentControl(QWidget* parent) {
         // A control placed in a parent starts at the end of the parent's tab order.
         if (m_tabOrder < 0 || !isLoading()) {
             int maxOrder = -1;
-            for (TControl* sibling :
-                 parentControl() ? parentControl()->childControls() : QList<TControl*>{})
+            for (TControl* sibling : controlsUnder(parent))
                 if (sibling != this) maxOrder = std::max(maxOrder, sibling->m_tabOrder);
-            if (!parentControl()) {
-                for (QObject* o : parent->children())
-                    if (auto* c = qobject_cast<TControl*>(o); c && c != this)
-                        maxOrder = std::max(maxOrder, c->m_tabOrder);
-            }
             m_tabOrder = maxOrder + 1;
         }
         parentColorChanged();
@@ -557,13 +421,7 @@ void TControl::setTabOrder(int order) {
         m_tabOrder = order;
         return;
     }
-    QList<TControl*> list = parentControl() ? parentControl()->tabList() : QList<TControl*>{};
-    if (!parentControl()) {
-        for (QObject* o : parentWidget()->children())
-            if (auto* c = qobject_cast<TControl*>(o)) list.append(c);
-        std::stable_sort(list.begin(), list.end(),
-                         [](TControl* a, TControl* b) { return a->m_tabOrder < b->m_tabOrder; });
-    }
+    QList<TControl*> list = controlsInTabOrder(parentWidget());
     list.removeAll(this);
     if (order < 0 || order > list.size()) order = int(list.size());
     list.insert(order, this);
@@ -662,16 +520,24 @@ void TControl::paintAsBackground(Canvas& c) {
 }
 
 QList<TControl*> TControl::childControls() const {
+    return controlsUnder(this);
+}
+
+QList<TControl*> TControl::tabList() const {
+    return controlsInTabOrder(this);
+}
+
+QList<TControl*> controlsUnder(const QWidget* w) {
     QList<TControl*> list;
-    for (QObject* o : children())
+    for (QObject* o : w->children())
         if (auto* c = qobject_cast<TControl*>(o)) list.append(c);
     return list;
 }
 
-QList<TControl*> TControl::tabList() const {
-    QList<TControl*> list = childControls();
+QList<TControl*> controlsInTabOrder(const QWidget* w) {
+    QList<TControl*> list = controlsUnder(w);
     std::stable_sort(list.begin(), list.end(),
-                     [](TControl* a, TControl* b) { return a->m_tabOrder < b->m_tabOrder; });
+                     [](TControl* a, TControl* b) { return a->tabOrder() < b->tabOrder(); });
     return list;
 }
 

@@ -78,16 +78,16 @@ enum VirtualKey {
     VK_RWIN = 0x5C,
     VK_APPS = 0x5D,
     VK_SLEEP = 0x5F,
-    VK_NUMPAD0 = 0x60, // to VK_NUMPAD9 = 0x69
+    VK_NUMPAD0 = 0x60, // the digits of the keypad follow, to 0x69
     VK_MULTIPLY = 0x6A,
     VK_ADD = 0x6B,
     VK_SEPARATOR = 0x6C,
     VK_SUBTRACT = 0x6D,
     VK_DECIMAL = 0x6E,
     VK_DIVIDE = 0x6F,
-    VK_F1 = 0x70, // to VK_F24 = 0x87
+    VK_F1 = 0x70,
     VK_F4 = 0x73,
-    VK_F24 = 0x87,
+    VK_F24 = 0x87, // F1 to F24 in a row
     VK_NUMLOCK = 0x90,
     VK_SCROLL = 0x91,
     VK_BROWSER_BACK = 0xA6,
@@ -382,6 +382,11 @@ private:
 // Sends the control under `c`'s parent the picture the parent shows behind `c`: its
 // background and its own painting, not its other child controls.
 void paintParentBackground(const QWidget* control, Canvas& c);
+
+// The controls directly under `w`, a control or a plain widget: in child order, and in tab
+// order.
+QList<TControl*> controlsUnder(const QWidget* w);
+QList<TControl*> controlsInTabOrder(const QWidget* w);
 
 // Whether the application has an active window (hover only counts then).
 bool applicationHasActiveWindow();
