@@ -20,60 +20,57 @@ namespace {
 
 using Action = QAccessibleActionInterface;
 
-class ButtonAccessible : public tk::ControlAccessible {
+// The button, the check box and the radio button: they take the focus and have a default
+// action; `extra` adds the states of their own.
+template <typename Control> class PressableAccessible : public tk::ControlAccessible {
 public:
-    explicit ButtonAccessible(TDefineButton* b)
-        : tk::ControlAccessible(b, QAccessible::PushButton) {}
+    using States = void (*)(const Control&, QAccessible::State&);
+    PressableAccessible(Control* c, QAccessible::Role role, const QString& action, States extra)
+        : tk::ControlAccessible(c, role), m_action(action), m_extra(extra) {}
 
     QAccessible::State state() const override {
         QAccessible::State s = tk::ControlAccessible::state();
-        const auto* b = static_cast<const TDefineButton*>(control());
-        s.pressed = b->isDown() || b->state() == fbPressed;
-        s.defaultButton = b->isDefault();
+        m_extra(*static_cast<const Control*>(control()), s);
         return s;
     }
 
 protected:
+    // An unchecked radio button is no tab stop, but the arrows and a click still focus it.
     bool takesFocus() const override { return true; }
-    QString defaultAction() const override { return Action::pressAction(); }
+    QString defaultAction() const override { return m_action; }
+
+private:
+    QString m_action;
+    States m_extra;
 };
 
-class CheckBoxAccessible : public tk::ControlAccessible {
-public:
-    explicit CheckBoxAccessible(TDefineCheckBox* b)
-        : tk::ControlAccessible(b, QAccessible::CheckBox) {}
+QAccessibleInterface* buttonAccessible(TDefineButton* b) {
+    return new PressableAccessible<TDefineButton>(
+        b, QAccessible::PushButton, Action::pressAction(),
+        [](const TDefineButton& c, QAccessible::State& s) {
+            s.pressed = c.isDown() || c.state() == fbPressed;
+            s.defaultButton = c.isDefault();
+        });
+}
 
-    QAccessible::State state() const override {
-        QAccessible::State s = tk::ControlAccessible::state();
-        const auto* b = static_cast<const TDefineCheckBox*>(control());
-        s.checkable = true;
-        s.checked = b->state() == cbChecked;
-        s.checkStateMixed = b->state() == cbGrayed;
-        return s;
-    }
+QAccessibleInterface* checkBoxAccessible(TDefineCheckBox* b) {
+    return new PressableAccessible<TDefineCheckBox>(
+        b, QAccessible::CheckBox, Action::toggleAction(),
+        [](const TDefineCheckBox& c, QAccessible::State& s) {
+            s.checkable = true;
+            s.checked = c.state() == cbChecked;
+            s.checkStateMixed = c.state() == cbGrayed;
+        });
+}
 
-protected:
-    bool takesFocus() const override { return true; }
-    QString defaultAction() const override { return Action::toggleAction(); }
-};
-
-class RadioButtonAccessible : public tk::ControlAccessible {
-public:
-    explicit RadioButtonAccessible(TDefineRadioButton* b)
-        : tk::ControlAccessible(b, QAccessible::RadioButton) {}
-
-    QAccessible::State state() const override {
-        QAccessible::State s = tk::ControlAccessible::state();
-        s.checkable = true;
-        s.checked = static_cast<const TDefineRadioButton*>(control())->isChecked();
-        return s;
-    }
-
-protected:
-    // An unchecked button is no tab stop, but the arrows and a click still focus it.
-    bool takesFocus() const override { return true; }
-    QString defaultAction() const override { return Action::pressAction(); }
-};
+QAccessibleInterface* radioButtonAccessible(TDefineRadioButton* b) {
+    return new PressableAccessible<TDefineRadioButton>(
+        b, QAccessible::RadioButton, Action::pressAction(),
+        [](const TDefineRadioButton& c, QAccessible::State& s) {
+            s.checkable = true;
+            s.checked = c.isChecked();
+        });
+}
 
 // Looked up at every question: the ticket comes and goes after the interface is made.
 const TDefineTicket* ticketOf(const QObject* o) {
@@ -103,11 +100,11 @@ QAccessibleInterface* flatFactory(const QString& className, QObject* o) {
     const QByteArray name = className.toLatin1();
     auto is = [&](const QMetaObject& mo) { return name == mo.className(); };
     if (is(TDefineButton::staticMetaObject))
-        return new ButtonAccessible(static_cast<TDefineButton*>(o));
+        return buttonAccessible(static_cast<TDefineButton*>(o));
     if (is(TDefineCheckBox::staticMetaObject))
-        return new CheckBoxAccessible(static_cast<TDefineCheckBox*>(o));
+        return checkBoxAccessible(static_cast<TDefineCheckBox*>(o));
     if (is(TDefineRadioButton::staticMetaObject) || is(TDefineGroupButton::staticMetaObject))
-        return new RadioButtonAccessible(static_cast<TDefineRadioButton*>(o));
+        return radioButtonAccessible(static_cast<TDefineRadioButton*>(o));
     if (is(TDefineGroupBox::staticMetaObject) || is(TDefineRadioGroup::staticMetaObject))
         return new tk::ControlAccessible(static_cast<tk::TControl*>(o), QAccessible::Grouping);
     if (is(TDefineLabel::staticMetaObject))

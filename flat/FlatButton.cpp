@@ -20,12 +20,6 @@ using tk::TColor;
 
 namespace {
 
-constexpr TColor DefaultColorFocused = 0x00FBBE99;
-constexpr TColor DefaultColorDown = 0x00C5D6D9;
-constexpr TColor DefaultColorBorder = 0x0061A588;
-constexpr TColor DefaultColorShadow = 0x00C6C600;
-constexpr TColor DefaultColorFlat = 0x00E1EAEB;
-constexpr TColor DefaultFoisColor = 0x00E10000;
 constexpr int MaxGlyphs = 4;
 constexpr int FocusRectInset = 2;
 
@@ -64,12 +58,11 @@ TColor pixelOf(const tk::Bitmap& b, int x, int y) {
 } // namespace
 
 TDefineButton::TDefineButton(tk::Component* owner, QWidget* parent)
-    : TVersionControl(owner, nullptr) {
     // The button raises its clicks itself, so the framework's click generation stays off.
-    setControlStyle(tk::TControlStyle(tk::csCaptureMouse) | tk::csSetCaption | tk::csOpaque |
-                    tk::csDoubleClicks);
-    m_colors = {DefaultColorFocused, DefaultColorDown, DefaultColorBorder,
-                DefaultColorShadow,  DefaultColorFlat, DefaultFoisColor};
+    : TDefineButtonBase(owner, tk::TControlStyle(tk::csCaptureMouse) | tk::csSetCaption |
+                                   tk::csOpaque | tk::csDoubleClicks),
+      m_colors("TDefineButton", {FlatButtonFocusedColor, FlatDownColor, FlatBorderColor,
+                                 FlatShadowColor, FlatFaceColor, FlatFoisColor}) {
     setTabStop(true);
     setParentFont(true);
     setParentColor(true);
@@ -77,56 +70,14 @@ TDefineButton::TDefineButton(tk::Component* owner, QWidget* parent)
     if (parent) setParentControl(parent);
 }
 
-TDefineButton::~TDefineButton() = default;
-
-TColor TDefineButton::colorByIndex(int index) const {
-    if (index < 0 || index >= ColorCount)
-        throw std::out_of_range("TDefineButton: colour index " + std::to_string(index) +
-                                " out of range");
-    return m_colors[size_t(index)];
-}
-
 void TDefineButton::setColorByIndex(int index, TColor value) {
-    if (index < 0 || index >= ColorCount)
-        throw std::out_of_range("TDefineButton: colour index " + std::to_string(index) +
-                                " out of range");
-    m_colors[size_t(index)] = value;
-    update();
-}
-
-void TDefineButton::setFoisChange(bool on) {
-    if (on == m_foisChange) return;
-    m_foisChange = on;
-    update();
-}
-
-void TDefineButton::setFoisStyle(tk::TFontStyles s) {
-    if (s == m_foisStyle) return;
-    m_foisStyle = s;
-    update();
-}
-
-void TDefineButton::setTransparent(TTransparentMode m) {
-    if (m == m_transparent) return;
-    m_transparent = m;
-    update();
-}
-
-void TDefineButton::setTransBorder(bool on) {
-    if (on == m_transBorder) return;
-    m_transBorder = on;
-    update();
-}
-
-void TDefineButton::setHasFocusFrame(bool on) {
-    if (on == m_hasFocusFrame) return;
-    m_hasFocusFrame = on;
+    m_colors.set(index, value);
     update();
 }
 
 void TDefineButton::setDefault(bool on) {
-    // No equality test, as before. No flat control listens to the form's focus-changed
-    // notification, so there is nobody to tell.
+    // Stored without comparing: the setter also tells the form that the focus changed, and
+    // no flat control listens to that notification, so there is nobody to tell.
     m_default = on;
     update();
 }
@@ -149,33 +100,32 @@ void TDefineButton::setDown(bool on) {
     if (m_down && !m_allowAllUp) return;
     m_down = on;
     if (on) {
-        m_state = fbLatched;
-        update();
-        reportPressed();
+        changeState(fbLatched);
         notifyGroup();
     } else {
-        m_state = fbUp;
-        update();
-        reportPressed();
+        changeState(fbUp);
     }
+    emit downChanged();
 }
 
 void TDefineButton::notifyGroup() {
     if (m_groupIndex == 0 || !parentWidget()) return;
-    const QObjectList siblings = parentWidget()->children();
-    for (QObject* o : siblings)
-        if (auto* b = qobject_cast<TDefineButton*>(o)) b->buttonPressed(m_groupIndex, this);
+    QList<QPointer<TDefineButton>> members;
+    for (QObject* o : parentWidget()->children())
+        if (auto* b = qobject_cast<TDefineButton*>(o)) members << b;
+    const int group = m_groupIndex;
+    const QPointer<TDefineButton> self(this);
+    for (const QPointer<TDefineButton>& b : members)
+        if (b && self) b->buttonPressed(group, this);
 }
 
 void TDefineButton::buttonPressed(int group, TDefineButton* sender) {
     if (!sender || sender == this || group != m_groupIndex) return;
-    if (sender->m_down && m_down) {
-        m_down = false;
-        m_state = fbUp;
-        update();
-        reportPressed();
-    }
     m_allowAllUp = sender->m_allowAllUp;
+    if (!sender->m_down || !m_down) return;
+    m_down = false;
+    changeState(fbUp);
+    emit downChanged();
 }
 
 void TDefineButton::setGlyph(const tk::Bitmap& picture) {
@@ -197,200 +147,23 @@ void TDefineButton::setNumGlyphs(int n) {
     update();
 }
 
-void TDefineButton::setButtonLayout(TButtonLayout l) {
-    if (l == m_layout) return;
-    m_layout = l;
-    update();
-}
-
 void TDefineButton::setMargin(int m) {
     if (m < -1 || m == m_margin) return;
     m_margin = m;
     update();
 }
 
-void TDefineButton::setSpacing(int s) {
-    if (s == m_spacing) return;
-    m_spacing = s;
-    update();
+// --- State --------------------------------------------------------------------------------
+
+TFlatButtonState TDefineButton::restingState() const {
+    return m_down && m_groupIndex != 0 ? fbLatched : fbUp;
 }
 
-// --- Hot tracking ---------------------------------------------------------------------
-
-void TDefineButton::markHot() {
-    if (!enabled() || m_hot) return;
-    m_hot = true;
-    update();
-}
-
-void TDefineButton::unmarkHot() {
-    if (!enabled() || !m_hot || m_tracking) return;
-    m_hot = false;
-    update();
-}
-
-void TDefineButton::recheckHot() {
-    if (!enabled()) return;
-    // widgetAt() also finds disabled widgets, as it should here.
-    m_hot = tk::controlFor(QApplication::widgetAt(QCursor::pos())) == this;
-    update();
-}
-
-void TDefineButton::mouseEnter() {
-    TVersionControl::mouseEnter();
-    if (OnMouseEnter) {
-        OnMouseEnter();
-        return;
-    }
-    if (!isDesigning()) markHot();
-}
-
-void TDefineButton::mouseLeave() {
-    TVersionControl::mouseLeave();
-    if (OnMouseLeave) {
-        OnMouseLeave();
-        return;
-    }
-    if (!isDesigning()) unmarkHot();
-}
-
-void TDefineButton::focusGained() {
-    TVersionControl::focusGained();
-    if (!enabled()) return;
-    m_hot = true;
-    update();
-}
-
-void TDefineButton::focusLost() {
-    TVersionControl::focusLost();
-    unmarkHot();
-}
-
-// --- Mouse ----------------------------------------------------------------------------
-
-bool TDefineButton::isInside(int x, int y) const {
-    return x >= 0 && x < width() && y >= 0 && y <= height();
-}
-
-void TDefineButton::mouseDown(tk::TMouseButton b, tk::TShiftState shift, int x, int y) {
-    TVersionControl::mouseDown(b, shift, x, y);
-    if (b != tk::mbLeft || !enabled()) return;
-    if (!m_down) {
-        m_state = fbPressed;
-        update();
-        reportPressed();
-    }
-    // Moves and the release keep arriving here while the button is held (Qt's grab).
-    m_tracking = true;
-    setFocus();
-}
-
-void TDefineButton::mouseMove(tk::TShiftState shift, int x, int y) {
-    TVersionControl::mouseMove(shift, x, y);
-    if (!m_tracking) return;
-    const TFlatButtonState s = m_down ? fbLatched : isInside(x, y) ? fbPressed : fbUp;
-    if (s == m_state) return;
-    m_state = s;
+void TDefineButton::changeState(TFlatButtonState s) {
+    m_state = enabled() ? s : fbDisabled;
     update();
     reportPressed();
 }
-
-void TDefineButton::mouseUp(tk::TMouseButton b, tk::TShiftState shift, int x, int y) {
-    TVersionControl::mouseUp(b, shift, x, y);
-    if (b != tk::mbLeft || !m_tracking) return;
-    m_tracking = false;
-    const bool inside = isInside(x, y);
-    if (m_groupIndex == 0) {
-        m_state = fbUp;
-        m_hot = false;
-        if (inside) update();
-    } else if (inside) {
-        setDown(!m_down);
-        if (m_down) update();
-    } else {
-        if (m_down) m_state = fbLatched;
-        update();
-    }
-    reportPressed();
-    if (inside) {
-        const QPointer<TDefineButton> alive(this);
-        click();
-        if (!alive) return; // OnClick may have destroyed the button
-    } else {
-        unmarkHot();
-    }
-    recheckHot();
-}
-
-void TDefineButton::wmDblClick(tk::TMouseButton b, tk::TShiftState shift, QPoint p) {
-    // The base turns the double click into a second press; only a latched button also
-    // reports the double click.
-    TVersionControl::wmDblClick(b, shift, p);
-    if (m_down) dblClick();
-}
-
-// --- Keyboard -------------------------------------------------------------------------
-
-void TDefineButton::keyDown(int& key, tk::TShiftState shift) {
-    TVersionControl::keyDown(key, shift);
-    if (key != tk::VK_SPACE) return;
-    if (m_groupIndex == 0)
-        m_state = fbPressed;
-    else
-        setDown(true);
-    update();
-    reportPressed();
-}
-
-void TDefineButton::keyUp(int& key, tk::TShiftState shift) {
-    TVersionControl::keyUp(key, shift);
-    if (key != tk::VK_SPACE) return;
-    if (m_groupIndex == 0)
-        m_state = fbUp;
-    else
-        setDown(false);
-    reportPressed();
-    const QPointer<TDefineButton> alive(this);
-    click();
-    if (alive) update();
-}
-
-bool TDefineButton::dialogKey(int key, tk::TShiftState shift) {
-    if (key == tk::VK_RETURN && !(shift & (tk::ssShift | tk::ssCtrl | tk::ssAlt)) && m_hot &&
-        enabled()) {
-        click();
-        return true;
-    }
-    return TVersionControl::dialogKey(key, shift);
-}
-
-bool TDefineButton::dialogChar(QChar c) {
-    // A button the user cannot see or reach (a hidden page, a disabled panel) keeps its
-    // accelerator to itself.
-    if (tk::isAccelerator(c, caption()) && canFocus()) {
-        if (m_groupIndex != 0) setDown(true);
-        click();
-        return true;
-    }
-    return TVersionControl::dialogChar(c);
-}
-
-// --- The click ------------------------------------------------------------------------
-
-void TDefineButton::click() {
-    if (parentWidget())
-        if (tk::TForm* form = parentForm()) form->setModalResult(m_modalResult);
-    // The click leaves Down alone: a grouped button that its own release has just latched
-    // stays latched, as the release painted it.
-    if (QMenu* menu = popupMenu()) {
-        const QPointer<TDefineButton> alive(this);
-        menu->exec(mapToGlobal(QPoint(0, height())));
-        if (!alive) return;
-    }
-    TVersionControl::click();
-}
-
-// --- Other notifications --------------------------------------------------------------
 
 void TDefineButton::reportPressed() {
     const bool pressed = m_down || m_state == fbPressed;
@@ -402,50 +175,153 @@ void TDefineButton::reportPressed() {
 }
 
 void TDefineButton::enabledChanged() {
-    TVersionControl::enabledChanged();
-    if (!enabled()) {
-        m_hot = false;
+    TDefineButtonBase::enabledChanged();
+    if (!enabled())
         m_state = fbDisabled;
-    }
+    else if (m_state == fbDisabled)
+        m_state = restingState();
     recheckHot();
     update();
     reportPressed();
 }
 
-void TDefineButton::fontChanged() {
-    TVersionControl::fontChanged();
+// --- Hot tracking -------------------------------------------------------------------------
+
+void TDefineButton::recheckHot() {
+    if (!enabled()) return;
+    // widgetAt() also finds disabled widgets, as it should here.
+    m_hot = tk::controlFor(QApplication::widgetAt(QCursor::pos())) == this;
     update();
 }
 
-void TDefineButton::textChanged() {
-    TVersionControl::textChanged();
+void TDefineButton::mouseEnter() {
+    if (!OnMouseEnter) return TDefineButtonBase::mouseEnter();
+    // A handler of its own takes over the hot look.
+    TVersionControl::mouseEnter();
+    OnMouseEnter();
+}
+
+void TDefineButton::mouseLeave() {
+    if (!OnMouseLeave) return TDefineButtonBase::mouseLeave();
+    TVersionControl::mouseLeave();
+    OnMouseLeave();
+}
+
+void TDefineButton::focusGained() {
+    TDefineButtonBase::focusGained();
+    if (!enabled()) return;
+    m_hot = true;
     update();
 }
 
-void TDefineButton::sysColorChanged() {
-    TVersionControl::sysColorChanged();
-    takeParentColor();
-    update();
+void TDefineButton::focusLost() {
+    TDefineButtonBase::focusLost();
+    if (enabled() && !m_pressed) setHot(false);
 }
 
-void TDefineButton::parentColorChanged() {
-    TVersionControl::parentColorChanged();
-    update();
+// --- Mouse --------------------------------------------------------------------------------
+
+bool TDefineButton::isInside(int x, int y) const {
+    return x >= 0 && x < width() && y >= 0 && y <= height();
 }
 
-void TDefineButton::resized() {
-    TVersionControl::resized();
-    if (m_transparent != tmNone) update();
+void TDefineButton::mouseDown(tk::TMouseButton b, tk::TShiftState shift, int x, int y) {
+    if (!survives([&] { TDefineButtonBase::mouseDown(b, shift, x, y); })) return;
+    if (b != tk::mbLeft || !enabled()) return;
+    if (!m_down) changeState(fbPressed);
+    // Moves and the release keep arriving here while the button is held (Qt's grab).
+    m_pressed = true;
+    setFocus();
 }
 
-void TDefineButton::moved() {
-    TVersionControl::moved();
-    if (m_transparent != tmNone) update();
+void TDefineButton::mouseMove(tk::TShiftState shift, int x, int y) {
+    if (!survives([&] { TDefineButtonBase::mouseMove(shift, x, y); })) return;
+    if (!m_pressed) return;
+    const TFlatButtonState s = m_down ? fbLatched : isInside(x, y) ? fbPressed : fbUp;
+    if (s != m_state) changeState(s);
 }
 
-void TDefineButton::loaded() {
-    TVersionControl::loaded();
-    update();
+void TDefineButton::mouseUp(tk::TMouseButton b, tk::TShiftState shift, int x, int y) {
+    if (!survives([&] { TDefineButtonBase::mouseUp(b, shift, x, y); })) return;
+    if (b != tk::mbLeft || !m_pressed) return;
+    m_pressed = false;
+    const bool inside = isInside(x, y);
+    if (m_groupIndex == 0) {
+        m_hot = false;
+        changeState(fbUp);
+    } else if (inside) {
+        if (!survives([&] { setDown(!m_down); })) return;
+    } else {
+        // Without a move out first, a button that stays up keeps its pressed look until
+        // the next change, as the move rule left it.
+        changeState(m_down ? fbLatched : m_state);
+    }
+    if (inside) {
+        if (!survives([&] { click(); })) return;
+    } else if (enabled() && !m_pressed) {
+        setHot(false);
+    }
+    recheckHot();
+}
+
+void TDefineButton::wmDblClick(tk::TMouseButton b, tk::TShiftState shift, QPoint p) {
+    // The base turns the double click into a second press; only a latched button also
+    // reports the double click.
+    if (!survives([&] { TDefineButtonBase::wmDblClick(b, shift, p); })) return;
+    if (m_down) dblClick();
+}
+
+// --- Keyboard -----------------------------------------------------------------------------
+
+void TDefineButton::keyDown(int& key, tk::TShiftState shift) {
+    if (!survives([&] { TDefineButtonBase::keyDown(key, shift); })) return;
+    if (key != tk::VK_SPACE) return;
+    if (m_groupIndex == 0)
+        changeState(fbPressed);
+    else
+        setDown(true);
+}
+
+void TDefineButton::keyUp(int& key, tk::TShiftState shift) {
+    if (!survives([&] { TDefineButtonBase::keyUp(key, shift); })) return;
+    if (key != tk::VK_SPACE) return;
+    const bool alive = survives([&] {
+        if (m_groupIndex == 0)
+            changeState(fbUp);
+        else
+            setDown(false);
+        click();
+    });
+    if (alive) update();
+}
+
+bool TDefineButton::dialogKey(int key, tk::TShiftState shift) {
+    if (key == tk::VK_RETURN && !(shift & (tk::ssShift | tk::ssCtrl | tk::ssAlt)) && m_hot &&
+        enabled()) {
+        click();
+        return true;
+    }
+    return TDefineButtonBase::dialogKey(key, shift);
+}
+
+void TDefineButton::accelerated() {
+    if (m_groupIndex != 0 && !survives([&] { setDown(true); })) return;
+    click();
+}
+
+// --- The click ----------------------------------------------------------------------------
+
+void TDefineButton::click() {
+    if (parentWidget())
+        if (tk::TForm* form = parentForm()) form->setModalResult(m_modalResult);
+    // The click leaves Down alone: a grouped button that its own release has just latched
+    // stays latched, as the release painted it.
+    if (QMenu* menu = popupMenu()) {
+        const QPointer<TDefineButton> alive(this);
+        menu->exec(mapToGlobal(QPoint(0, height())));
+        if (!alive) return;
+    }
+    TDefineButtonBase::click();
 }
 
 void TDefineButton::setName(const QString& newName) {
@@ -453,21 +329,12 @@ void TDefineButton::setName(const QString& newName) {
     // name follows the new one.
     const bool follow =
         isDesigning() && !isLoading() && (controlStyle() & tk::csSetCaption) && caption() == name();
-    TVersionControl::setName(newName);
+    TDefineButtonBase::setName(newName);
     if (follow) setCaption(newName);
     if (!isLoading() && caption().compare(newName, Qt::CaseInsensitive) == 0) setCaption(newName);
 }
 
 // --- Paint ----------------------------------------------------------------------------
-
-void TDefineButton::normaliseState() {
-    if (!enabled()) {
-        m_state = fbDisabled;
-        m_tracking = false;
-    } else if (m_state == fbDisabled) {
-        m_state = m_down && m_groupIndex != 0 ? fbLatched : fbUp;
-    }
-}
 
 void TDefineButton::paint(Canvas& c) {
     const Rect client{0, 0, width(), height()};
@@ -477,28 +344,24 @@ void TDefineButton::paint(Canvas& c) {
     const TColor maskColor =
         m_glyph.isEmpty() ? tk::clNone : pixelOf(m_glyph, 0, m_glyph.image().height() - 1);
 
-    tk::Bitmap offscreen = tk::Bitmap::compatibleWith(c, client.width(), client.height());
-    Canvas& b = offscreen.canvas();
+    Canvas::StateSaver saver(c);
     const QPoint pressOffset =
         m_state == fbPressed || m_state == fbLatched ? QPoint(1, 1) : QPoint();
     const bool lifted = m_hot && m_foisChange;
-    tk::Font f = font();
+    tk::Font f = controlFont();
     if (lifted) {
         f.setColor(foisColor());
         f.setStyle(m_foisStyle);
     }
-    b.setFont(f);
+    c.setFont(f);
     // The caption is measured in the font it is drawn in.
-    const TGlyphTextLayout placed = CalcGlyphTextLayout(b, client, pressOffset, caption(),
+    const TGlyphTextLayout placed = CalcGlyphTextLayout(c, client, pressOffset, caption(),
                                                         m_glyph.isEmpty() ? nullptr : &m_glyph,
                                                         m_numGlyphs, m_margin, m_spacing, m_layout);
-    normaliseState();
-
-    paintBackground(b, client);
-    if (!m_transBorder) paintFrame(b, client);
-    paintGlyph(b, lifted ? placed.GlyphPos - QPoint(1, 1) : placed.GlyphPos, maskColor);
-    paintCaption(b, placed.TextBounds);
-    c.draw(0, 0, offscreen);
+    paintBackground(c, client);
+    if (!m_transBorder) paintFrame(c, client);
+    paintGlyph(c, lifted ? placed.GlyphPos - QPoint(1, 1) : placed.GlyphPos, maskColor);
+    paintCaption(c, placed.TextBounds);
 }
 
 void TDefineButton::paintBackground(Canvas& b, const Rect& client) {

@@ -2,11 +2,9 @@
 
 #include "Action.h"
 #include "Bitmap.h"
-#include "FlatUtils.h"
-#include "VersionBases.h"
+#include "FlatButtonBase.h"
 
 #include <QImage>
-#include <array>
 
 namespace flat {
 
@@ -15,18 +13,17 @@ enum TFlatButtonState { fbUp, fbDisabled, fbPressed, fbLatched };
 
 // A custom-drawn push button that can also latch in a group of siblings. Hot means under
 // the mouse or focused, whichever happened last; it changes the face, the frame and the
-// caption. Every paint is composed off-screen and copied in one step.
-class TDefineButton : public TVersionControl {
+// caption. Its state follows the enabled state, the mouse and the keys as they change.
+class TDefineButton : public TDefineButtonBase {
     Q_OBJECT
 public:
     // The positions of the colours in the shared colour setter.
     enum ColorIndex { ciFocused, ciDown, ciBorder, ciShadow, ciFlat, ciFois, ColorCount };
 
     explicit TDefineButton(tk::Component* owner = nullptr, QWidget* parent = nullptr);
-    ~TDefineButton() override;
 
-    tk::TColor colorByIndex(int index) const;
-    // Stores without comparing and repaints, whatever the value.
+    tk::TColor colorByIndex(int index) const { return m_colors[index]; }
+    // The indexed colour setter (see IndexedColors).
     void setColorByIndex(int index, tk::TColor value);
     tk::TColor colorFocused() const { return m_colors[ciFocused]; }
     void setColorFocused(tk::TColor c) { setColorByIndex(ciFocused, c); }
@@ -42,15 +39,15 @@ public:
     void setFoisColor(tk::TColor c) { setColorByIndex(ciFois, c); }
 
     bool foisChange() const { return m_foisChange; }
-    void setFoisChange(bool on);
+    void setFoisChange(bool on) { repaintOnChange(m_foisChange, on); }
     tk::TFontStyles foisStyle() const { return m_foisStyle; }
-    void setFoisStyle(tk::TFontStyles s);
+    void setFoisStyle(tk::TFontStyles s) { repaintOnChange(m_foisStyle, s); }
     TTransparentMode transparent() const { return m_transparent; }
-    void setTransparent(TTransparentMode m);
+    void setTransparent(TTransparentMode m) { repaintOnChange(m_transparent, m); }
     bool transBorder() const { return m_transBorder; }
-    void setTransBorder(bool on);
+    void setTransBorder(bool on) { repaintOnChange(m_transBorder, on); }
     bool hasFocusFrame() const { return m_hasFocusFrame; }
-    void setHasFocusFrame(bool on);
+    void setHasFocusFrame(bool on) { repaintOnChange(m_hasFocusFrame, on); }
     bool isDefault() const { return m_default; }
     void setDefault(bool on);
 
@@ -72,17 +69,16 @@ public:
     // 1 to 4; anything else is refused with an exception.
     void setNumGlyphs(int n);
     TButtonLayout buttonLayout() const { return m_layout; }
-    void setButtonLayout(TButtonLayout l);
+    void setButtonLayout(TButtonLayout l) { repaintOnChange(m_layout, l); }
     int margin() const { return m_margin; }
     // -1 is automatic; values below it are ignored.
     void setMargin(int m);
     int spacing() const { return m_spacing; }
-    void setSpacing(int s);
+    void setSpacing(int s) { repaintOnChange(m_spacing, s); }
     int modalResult() const { return m_modalResult; }
     void setModalResult(int r) { m_modalResult = r; }
 
     TFlatButtonState state() const { return m_state; }
-    bool isHot() const { return m_hot; }
 
     // The group notification: `sender` of group `group` went down.
     void buttonPressed(int group, TDefineButton* sender);
@@ -90,62 +86,62 @@ public:
     // Modal result to the containing form, the popup menu, then OnClick or the Action.
     void click() override;
     bool dialogKey(int key, tk::TShiftState shift) override;
-    bool dialogChar(QChar c) override;
     void keyDown(int& key, tk::TShiftState shift) override;
     void keyUp(int& key, tk::TShiftState shift) override;
     void setName(const QString& name) override;
-    void loaded() override;
 
     tk::TNotifyEvent OnMouseEnter;
     tk::TNotifyEvent OnMouseLeave;
 
+signals:
+    // A new Down; a button that latches tells it after the one it released.
+    void downChanged();
+
 protected:
     void paint(tk::Canvas& c) override;
+    void accelerated() override;
+    bool mayTurnHot() const override { return !isDesigning() && enabled(); }
+    bool mayTurnCold() const override { return mayTurnHot() && !m_pressed; }
     void mouseEnter() override;
     void mouseLeave() override;
     void focusGained() override;
     void focusLost() override;
     void enabledChanged() override;
-    void fontChanged() override;
-    void textChanged() override;
-    void sysColorChanged() override;
-    void parentColorChanged() override;
-    void resized() override;
-    void moved() override;
+    bool repaintsWhenMoved() const override { return m_transparent != tmNone; }
     void mouseDown(tk::TMouseButton b, tk::TShiftState shift, int x, int y) override;
     void mouseMove(tk::TShiftState shift, int x, int y) override;
     void mouseUp(tk::TMouseButton b, tk::TShiftState shift, int x, int y) override;
     void wmDblClick(tk::TMouseButton b, tk::TShiftState shift, QPoint p) override;
 
 private:
-    void markHot();
-    void unmarkHot();
     void recheckHot();
     void notifyGroup();
-    // Tells assistive technology when the button goes down or comes up.
+    // The state a change asks for, as the enabled state allows it: a disabled button is
+    // fbDisabled whatever happens meanwhile. Repaints and tells assistive technology when
+    // the button goes down or comes up.
+    void changeState(TFlatButtonState s);
+    // The state of an enabled button that is not being pressed.
+    TFlatButtonState restingState() const;
     void reportPressed();
-    // The row just below the button still counts, as it always has for this button.
+    // The row just below the button still counts: the press's release is forgiving there.
     bool isInside(int x, int y) const;
-    void normaliseState();
-    // The layers of a paint, in this order, on the off-screen canvas.
+    // The layers of a paint, in this order.
     void paintBackground(tk::Canvas& b, const tk::Rect& client);
     void paintFrame(tk::Canvas& b, const tk::Rect& client);
     void paintGlyph(tk::Canvas& b, QPoint at, tk::TColor maskColor);
     void paintCaption(tk::Canvas& b, const tk::Rect& bounds);
 
-    std::array<tk::TColor, ColorCount> m_colors{};
+    IndexedColors<ColorCount> m_colors;
     TTransparentMode m_transparent = tmNone;
     int m_modalResult = 0;
     int m_numGlyphs = 1;
     int m_groupIndex = 0;
     tk::Bitmap m_glyph;
     bool m_down = false;
-    bool m_tracking = false;
     bool m_allowAllUp = false;
     TButtonLayout m_layout = blGlyphTop;
     int m_spacing = 4;
     int m_margin = -1;
-    bool m_hot = false;
     bool m_default = false;
     bool m_hasFocusFrame = true;
     bool m_transBorder = false;
@@ -172,7 +168,7 @@ class TFlatButton : public TDefineButton {
     Q_PROPERTY(bool Default READ isDefault WRITE setDefault)
     Q_PROPERTY(bool AllowAllUp READ allowAllUp WRITE setAllowAllUp)
     Q_PROPERTY(int GroupIndex READ groupIndex WRITE setGroupIndex)
-    Q_PROPERTY(bool Down READ isDown WRITE setDown)
+    Q_PROPERTY(bool Down READ isDown WRITE setDown NOTIFY downChanged)
     Q_PROPERTY(QImage Glyph READ glyphImage WRITE setGlyphImage)
     Q_PROPERTY(int NumGlyphs READ numGlyphs WRITE setNumGlyphs)
     Q_PROPERTY(flat::TButtonLayout Layout READ buttonLayout WRITE setButtonLayout)

@@ -23,8 +23,8 @@ namespace flat {
 // --- The flat combo look, shared by the combo box and the colour box -------------------
 
 inline constexpr tk::TColor ComboArrowColor = 0x00000000;
-inline constexpr tk::TColor ComboArrowAreaColor = 0x00C5D6D9; // RGB 217, 214, 197
-inline constexpr tk::TColor ComboBorderColor = 0x0061A588;    // RGB 136, 165, 97
+inline constexpr tk::TColor ComboArrowAreaColor = FlatDownColor;
+inline constexpr tk::TColor ComboBorderColor = FlatBorderColor;
 inline constexpr int ComboArrowWidth = 16;
 
 // The rectangles of the flat look on a box `width` x `height` with an arrow area
@@ -157,8 +157,8 @@ class TDefineComboBox : public TDefineComboBase {
     // Color is the frame's choice between the focused and the flat colour.
     Q_CLASSINFO("NotStored", "Color")
 public:
-    static constexpr tk::TColor DefaultFocusedColor = 0x00FFFFFF;
-    static constexpr tk::TColor DefaultFlatColor = 0x00E1EAEB; // RGB 235, 234, 225
+    static constexpr tk::TColor DefaultFocusedColor = FlatFocusedColor;
+    static constexpr tk::TColor DefaultFlatColor = FlatFaceColor;
 
     explicit TDefineComboBox(tk::Component* owner = nullptr, QWidget* parent = nullptr);
 

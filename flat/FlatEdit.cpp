@@ -13,9 +13,9 @@ using tk::TColor;
 
 namespace {
 
-constexpr TColor DefaultColorFocused = 0x00FFFFFF;
-constexpr TColor DefaultColorBorder = 0x0061A588;
-constexpr TColor DefaultColorFlat = 0x00E1EAEB;
+constexpr TColor DefaultColorFocused = FlatFocusedColor;
+constexpr TColor DefaultColorBorder = FlatBorderColor;
+constexpr TColor DefaultColorFlat = FlatFaceColor;
 // Taken off the edit's whole height before halving it for the placeholder's top (the
 // placeholder lies in the text area): the hint then stands where typed text will.
 constexpr int CueRaise = 2;
@@ -44,7 +44,7 @@ TDefineEdit::TDefineEdit(tk::Component* owner, QWidget* parent)
         cue->setVisible(false);
         cue->setTransparent(true);
         cue->setFocusControl(this);
-        cue->setFont(font());
+        cue->setControlFont(controlFont());
         cue->setAlignment(tk::taLeftJustify);
         cue->OnClick = [this] {
             if (isDesigning()) return;
@@ -146,7 +146,7 @@ void TDefineEdit::refreshFrame() {
 
 void TDefineEdit::placeCue() {
     if (!m_cue || !m_cue->visible()) return;
-    m_cue->setFont(font());
+    m_cue->setControlFont(controlFont());
     // In the text area's coordinates: the label is a child of the native edit.
     m_cue->setBounds(0, (height() - m_cue->height() - CueRaise) / 2, width(), m_cue->height());
     m_cue->setCaption(hint());
@@ -160,7 +160,7 @@ void TDefineEdit::paint(tk::Canvas& c) {
 }
 
 void TDefineEdit::fitHeightToFont() {
-    const int h = font().metrics().height + 2 * FrameWidth;
+    const int h = controlFont().metrics().height + 2 * FrameWidth;
     if (height() != h) setHeight(h);
 }
 
@@ -201,7 +201,7 @@ void TDefineEdit::enabledChanged() {
 void TDefineEdit::fontChanged() {
     TicketBearing::fontChanged();
     if (!(isDesigning() && isLoading())) fitHeightToFont();
-    if (!isDesigning() && m_cue) m_cue->setFont(font());
+    if (!isDesigning() && m_cue) m_cue->setControlFont(controlFont());
 }
 
 void TDefineEdit::textChanged() {

@@ -1,8 +1,9 @@
 #include "FlatGroupBox.h"
 
-#include "Bitmap.h"
 #include "Label.h"
 
+#include <QPointer>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <algorithm>
 #include <utility>
@@ -17,7 +18,6 @@ using tk::TextFormat;
 namespace {
 
 constexpr int CaptionIndent = 10;     // the caption's distance from the frame's sides
-constexpr int BackgropColors = 60;    // gradient bands of the fsCustom face
 constexpr int MaxColumns = 16;        // more columns than this are not offered
 constexpr int ButtonsLeft = 8;        // the first column's distance from the left side
 constexpr int ButtonsWidthSlack = 10; // the part of the width no column gets
@@ -39,22 +39,6 @@ std::pair<int, int> captionGap(TAlignmentText alignment, const Rect& client, int
     }
 }
 
-// Holds a widget's repaints back while the buttons move, whatever happens meanwhile, so
-// that one repaint shows the whole arrangement.
-class UpdatesHeld {
-public:
-    explicit UpdatesHeld(QWidget& w) : m_widget(w), m_was(w.updatesEnabled()) {
-        m_widget.setUpdatesEnabled(false);
-    }
-    ~UpdatesHeld() { m_widget.setUpdatesEnabled(m_was); }
-    UpdatesHeld(const UpdatesHeld&) = delete;
-    UpdatesHeld& operator=(const UpdatesHeld&) = delete;
-
-private:
-    QWidget& m_widget;
-    bool m_was;
-};
-
 } // namespace
 
 // --- Group box ----------------------------------------------------------------------------
@@ -68,50 +52,14 @@ TDefineGroupBox::TDefineGroupBox(tk::Component* owner, QWidget* parent)
     if (parent) setParentControl(parent);
 }
 
-void TDefineGroupBox::setTransparent(bool on) {
-    if (on == m_transparent) return;
-    m_transparent = on;
-    update();
-}
-
-void TDefineGroupBox::setAlignment(TAlignmentText a) {
-    if (a == m_alignment) return;
-    m_alignment = a;
-    update();
-}
-
-void TDefineGroupBox::setBorder(TGroupBoxBorder b) {
-    if (b == m_border) return;
-    m_border = b;
-    update();
-}
-
-void TDefineGroupBox::setBackgropOrien(TFillDirection d) {
-    if (d == m_backgropOrien) return;
-    m_backgropOrien = d;
-    update();
-}
-
 void TDefineGroupBox::setStyleFace(TStyleFace s) {
     if (s == m_styleFace) return;
     m_styleFace = s;
     update();
 }
 
-void TDefineGroupBox::setIndexedColor(int index, TColor c) {
-    switch (index) {
-    case 0:
-        m_colorBorder = c;
-        break;
-    case 1:
-        m_backgropStartColor = c;
-        break;
-    case 2:
-        m_backgropStopColor = c;
-        break;
-    default:
-        return;
-    }
+void TDefineGroupBox::setColorByIndex(int index, TColor c) {
+    m_colors.set(index, c);
     update();
 }
 
@@ -127,89 +75,49 @@ bool TDefineGroupBox::dialogChar(QChar c) {
 void TDefineGroupBox::paint(Canvas& c) {
     const Rect client{0, 0, width(), height()};
     if (client.isEmpty()) return;
-    // Composed whole off-screen and copied in one step, so the frame never flickers.
-    tk::Bitmap picture = tk::Bitmap::compatibleWith(c, client.Right, client.Bottom);
-    Canvas& pc = picture.canvas();
-    pc.setFont(font());
+    Canvas::StateSaver saver(c);
+    c.setFont(controlFont());
     const QString text = caption();
-    const int textHeight = pc.textHeight(text);
-    const int textWidth = pc.textWidth(text);
+    const int textHeight = c.textHeight(text);
+    const int textWidth = c.textWidth(text);
     const Rect captionRect{client.Left + CaptionIndent, client.Top, client.Right - CaptionIndent,
                            client.Top + textHeight};
 
-    if (m_transparent)
-        DrawParentBackground(*this, pc);
-    else if (m_styleFace == fsCustom)
-        GradientFill(pc, client, m_backgropStartColor, m_backgropStopColor, m_backgropOrien,
-                     BackgropColors);
-    else
-        pc.fillRect(client, color());
+    DrawFace(*this, c, client, m_transparent, m_styleFace, backgropStartColor(),
+             backgropStopColor(), m_backgropOrien);
 
     const auto [gapStart, gapEnd] = captionGap(m_alignment, client, textWidth);
     const int y = client.Top + textHeight / 2;
-    pc.setPen({m_colorBorder, 1});
+    c.setPen({colorBorder(), 1});
     if (m_border == brFull) {
-        pc.polyline({{gapStart, y},
-                     {client.Left, y},
-                     {client.Left, client.Bottom - 1},
-                     {client.Right - 1, client.Bottom - 1},
-                     {client.Right - 1, y},
-                     {gapEnd, y}});
+        c.polyline({{gapStart, y},
+                    {client.Left, y},
+                    {client.Left, client.Bottom - 1},
+                    {client.Right - 1, client.Bottom - 1},
+                    {client.Right - 1, y},
+                    {gapEnd, y}});
     } else {
-        pc.moveTo(gapStart, y);
-        pc.lineTo(client.Left, y);
-        pc.moveTo(client.Right - 1, y);
-        pc.lineTo(gapEnd, y);
+        c.moveTo(gapStart, y);
+        c.lineTo(client.Left, y);
+        c.moveTo(client.Right - 1, y);
+        c.lineTo(gapEnd, y);
     }
 
-    pc.setBrushStyle(tk::BrushStyle::Clear);
+    c.setBrushStyle(tk::BrushStyle::Clear);
     tk::TextFormats flags =
         tk::TextFormats(TextFormat::SingleLine) | TextFormat::VCenter | TextFormat::NoPrefix;
     if (m_alignment == stCenter) flags |= TextFormat::Center;
     if (m_alignment == stRight) flags |= TextFormat::Right;
-    drawControlCaption(pc, captionRect, text, flags, enabled());
-
-    c.draw(0, 0, picture);
+    drawControlCaption(c, captionRect, text, flags, enabled());
 }
 
 QRect TDefineGroupBox::alignRect() const {
     QRect r = rect();
-    r.setTop(r.top() + font().metrics().height);
+    r.setTop(r.top() + controlFont().metrics().height);
     r.adjust(1, 1, -1, -1);
     // The framework's three-dimensional look is always on here: one more pixel.
     r.adjust(1, 1, -1, -1);
     return r;
-}
-
-void TDefineGroupBox::enabledChanged() {
-    TVersionControl::enabledChanged();
-    update();
-}
-
-void TDefineGroupBox::textChanged() {
-    TVersionControl::textChanged();
-    update();
-}
-
-void TDefineGroupBox::parentColorChanged() {
-    TVersionControl::parentColorChanged();
-    update();
-}
-
-void TDefineGroupBox::sysColorChanged() {
-    TVersionControl::sysColorChanged();
-    takeParentColor();
-    update();
-}
-
-void TDefineGroupBox::resized() {
-    TVersionControl::resized();
-    if (m_transparent) update();
-}
-
-void TDefineGroupBox::moved() {
-    TVersionControl::moved();
-    if (m_transparent) update();
 }
 
 // --- Item button --------------------------------------------------------------------------
@@ -279,15 +187,16 @@ void TDefineRadioGroup::setItems(const QStringList& items) {
 
 void TDefineRadioGroup::setItemIndex(int index) {
     if (isLoading()) {
-        m_itemIndex = index;
+        storeItemIndex(index);
         return;
     }
     const int count = int(m_buttons.size());
     index = std::clamp(index, -1, count - 1);
     if (index == m_itemIndex) return;
     if (m_itemIndex >= 0 && m_itemIndex < count) m_buttons[m_itemIndex]->setChecked(false);
-    m_itemIndex = index;
-    if (index >= 0) m_buttons[index]->setChecked(true);
+    const QPointer<TDefineRadioGroup> alive(this);
+    storeItemIndex(index);
+    if (alive && index >= 0) m_buttons[index]->setChecked(true);
 }
 
 void TDefineRadioGroup::setColumns(int columns) {
@@ -313,13 +222,19 @@ void TDefineRadioGroup::setStyleFace(TStyleFace s) {
 void TDefineRadioGroup::loaded() {
     TDefineGroupBox::loaded();
     // A stored index past the items would name a button that never exists.
-    m_itemIndex = std::clamp(m_itemIndex, -1, int(m_items.size()) - 1);
+    storeItemIndex(std::clamp(m_itemIndex, -1, int(m_items.size()) - 1));
     updateButtons();
+}
+
+void TDefineRadioGroup::storeItemIndex(int index) {
+    if (index == m_itemIndex) return;
+    m_itemIndex = index;
+    emit itemIndexChanged();
 }
 
 void TDefineRadioGroup::itemsChanged() {
     if (isLoading()) return;
-    if (m_itemIndex >= m_items.size()) m_itemIndex = int(m_items.size()) - 1;
+    if (m_itemIndex >= m_items.size()) storeItemIndex(int(m_items.size()) - 1);
     updateButtons();
 }
 
@@ -341,14 +256,17 @@ void TDefineRadioGroup::updateButtons() {
 
 void TDefineRadioGroup::arrangeButtons() {
     if (m_buttons.isEmpty() || isLoading()) return;
-    const int lineHeight = font().metrics().height;
+    const int lineHeight = controlFont().metrics().height;
     const int count = int(m_buttons.size());
     const int perColumn = (count + m_columns - 1) / m_columns;
     const int buttonWidth = (width() - ButtonsWidthSlack) / m_columns;
     const int rest = height() - lineHeight - ButtonsHeightSlack;
     const int buttonHeight = rest / perColumn;
     const int topMargin = lineHeight + (rest % perColumn) / 2 + m_topOffset;
-    const UpdatesHeld held(*this);
+    // Repaints wait until every button stands in its place, whatever happens meanwhile.
+    const auto restoreUpdates =
+        qScopeGuard([this, was = updatesEnabled()] { setUpdatesEnabled(was); });
+    setUpdatesEnabled(false);
     for (int i = 0; i < count; ++i) {
         TDefineGroupButton* b = m_buttons[i];
         b->setLayoutDirection(layoutDirection());
@@ -362,8 +280,10 @@ void TDefineRadioGroup::arrangeButtons() {
 
 void TDefineRadioGroup::buttonClicked(TDefineGroupButton* button) {
     if (m_updating) return;
-    m_itemIndex = int(m_buttons.indexOf(button));
     const QScopedValueRollback<TDefineGroupButton*> clicking(m_clicking, button);
+    const QPointer<TDefineRadioGroup> alive(this);
+    storeItemIndex(int(m_buttons.indexOf(button)));
+    if (!alive) return;
     changed();
     click();
 }

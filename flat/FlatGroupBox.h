@@ -1,43 +1,40 @@
 #pragma once
 
-#include "Canvas.h"
-#include "Control.h"
 #include "FlatRadioButton.h"
-#include "FlatUtils.h"
-#include "VersionBases.h"
 
 #include <QList>
 #include <QStringList>
 
 namespace flat {
 
-// A frame with its caption set into the top line, composed off-screen and copied in one
-// step. Aligned children go inside the frame, below the caption.
+// A frame with its caption set into the top line. Aligned children go inside the frame,
+// below the caption.
 class TDefineGroupBox : public TVersionControl {
     Q_OBJECT
 public:
     explicit TDefineGroupBox(tk::Component* owner = nullptr, QWidget* parent = nullptr);
 
     bool transparent() const { return m_transparent; }
-    void setTransparent(bool on);
+    void setTransparent(bool on) { repaintOnChange(m_transparent, on); }
     TAlignmentText alignment() const { return m_alignment; }
-    void setAlignment(TAlignmentText a);
+    void setAlignment(TAlignmentText a) { repaintOnChange(m_alignment, a); }
     TGroupBoxBorder border() const { return m_border; }
-    void setBorder(TGroupBoxBorder b);
+    void setBorder(TGroupBoxBorder b) { repaintOnChange(m_border, b); }
     TFillDirection backgropOrien() const { return m_backgropOrien; }
-    void setBackgropOrien(TFillDirection d);
+    void setBackgropOrien(TFillDirection d) { repaintOnChange(m_backgropOrien, d); }
     TStyleFace styleFace() const { return m_styleFace; }
     virtual void setStyleFace(TStyleFace s);
 
-    // ColorBorder 0, BackgropStartColor 1, BackgropStopColor 2: stored without comparing,
-    // then repainted.
-    void setIndexedColor(int index, tk::TColor c);
-    tk::TColor colorBorder() const { return m_colorBorder; }
-    void setColorBorder(tk::TColor c) { setIndexedColor(0, c); }
-    tk::TColor backgropStartColor() const { return m_backgropStartColor; }
-    void setBackgropStartColor(tk::TColor c) { setIndexedColor(1, c); }
-    tk::TColor backgropStopColor() const { return m_backgropStopColor; }
-    void setBackgropStopColor(tk::TColor c) { setIndexedColor(2, c); }
+    enum ColorIndex { ciBorder, ciBackgropStart, ciBackgropStop, ColorCount };
+    tk::TColor colorByIndex(int index) const { return m_colors[index]; }
+    // The indexed colour setter (see IndexedColors).
+    void setColorByIndex(int index, tk::TColor c);
+    tk::TColor colorBorder() const { return m_colors[ciBorder]; }
+    void setColorBorder(tk::TColor c) { setColorByIndex(ciBorder, c); }
+    tk::TColor backgropStartColor() const { return m_colors[ciBackgropStart]; }
+    void setBackgropStartColor(tk::TColor c) { setColorByIndex(ciBackgropStart, c); }
+    tk::TColor backgropStopColor() const { return m_colors[ciBackgropStop]; }
+    void setBackgropStopColor(tk::TColor c) { setColorByIndex(ciBackgropStop, c); }
 
     // The caption's accelerator focuses the group box; "&" is not drawn as one, though.
     bool dialogChar(QChar c) override;
@@ -46,12 +43,7 @@ protected:
     void paint(tk::Canvas& c) override;
     // Inside the frame and below a line of the font.
     QRect alignRect() const override;
-    void enabledChanged() override;
-    void textChanged() override;
-    void parentColorChanged() override;
-    void sysColorChanged() override;
-    void resized() override;
-    void moved() override;
+    bool repaintsWhenMoved() const override { return m_transparent; }
 
     // Sets Transparent without repainting (the radio group's StyleFace rule).
     void assignTransparent(bool on) { m_transparent = on; }
@@ -62,9 +54,8 @@ private:
     TGroupBoxBorder m_border = brFull;
     TFillDirection m_backgropOrien = fdLeftToRight;
     TStyleFace m_styleFace = fsDefault;
-    tk::TColor m_colorBorder = 0x0061A588;
-    tk::TColor m_backgropStartColor = 0x00FBF1ED;
-    tk::TColor m_backgropStopColor = 0x00F7DFD6;
+    IndexedColors<ColorCount> m_colors{
+        "TDefineGroupBox", {FlatBorderColor, BackgropStartDefault, BackgropStopDefault}};
 };
 
 class TDefineRadioGroup;
@@ -118,6 +109,10 @@ public:
 
     void loaded() override;
 
+signals:
+    // A new ItemIndex; when the group clicks for it, right before the click.
+    void itemIndexChanged();
+
 protected:
     virtual void changed() {}
 
@@ -128,6 +123,7 @@ protected:
 private:
     friend class TDefineGroupButton;
 
+    void storeItemIndex(int index);
     void itemsChanged();
     void updateButtons();
     void arrangeButtons();
@@ -151,7 +147,7 @@ class TFlatRadioGroup : public TDefineRadioGroup {
     Q_PROPERTY(bool Transparent READ transparent WRITE setTransparent)
     Q_PROPERTY(flat::TAlignmentText Alignment READ alignment WRITE setAlignment)
     Q_PROPERTY(QStringList Items READ items WRITE setItems)
-    Q_PROPERTY(int ItemIndex READ itemIndex WRITE setItemIndex)
+    Q_PROPERTY(int ItemIndex READ itemIndex WRITE setItemIndex NOTIFY itemIndexChanged)
     Q_PROPERTY(int Columns READ columns WRITE setColumns)
     Q_PROPERTY(int TopOffset READ topOffset WRITE setTopOffset)
     Q_PROPERTY(tk::TColor ColorBorder READ colorBorder WRITE setColorBorder)

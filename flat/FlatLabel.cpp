@@ -37,7 +37,7 @@ void TDefineLabel::resized() {
 }
 
 void TDefineLabel::fitHeight() {
-    const int h = font().metrics().height + HeightOverCell;
+    const int h = controlFont().metrics().height + HeightOverCell;
     if (height() != h) setHeight(h);
 }
 

@@ -415,14 +415,14 @@ void TDefinePages::paintFlatTabs(Canvas& c) {
         const Rect r = PaintFlatTab(c, tabPosition(), item, t == selected, sheet.color(),
                                     m_colorBorder, hotTrack());
         PaintTabCaption(c, r,
-                        {page->caption(), page->font(), sheet.color(), m_tabTextAlignment, images(),
-                         sheet.imageIndex()});
+                        {page->caption(), page->controlFont(), sheet.color(), m_tabTextAlignment,
+                         images(), sheet.imageIndex()});
     }
 }
 
 void TDefinePages::drawTab(Canvas& c, int tab, const Rect& r, bool selected) {
     Canvas::StateSaver saver(c);
-    c.setFont(font());
+    c.setFont(controlFont());
     c.setBrush({color(), tk::BrushStyle::Solid});
     if (tab < 0) {
         c.fillRect(r);

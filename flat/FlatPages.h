@@ -36,7 +36,7 @@ using TGlyphMapEvent = std::function<void(tk::TControl* control, int pageIndex, 
 // one): a darker orange and a lighter yellow.
 inline constexpr tk::TColor HotLineDarkColor = 0x002C8BE6;
 inline constexpr tk::TColor HotLineLightColor = 0x003CC7FF;
-inline constexpr tk::TColor DefaultPagesBorderColor = 0x0061A588;
+inline constexpr tk::TColor DefaultPagesBorderColor = FlatBorderColor;
 // The default owner-drawn tab: a gradient from white to this grey, bright at the edges.
 inline constexpr tk::TColor OwnerDrawTabEndColor = 0x00DCDCDC;
 

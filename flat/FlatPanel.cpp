@@ -1,10 +1,8 @@
 #include "FlatPanel.h"
 
-#include "Bitmap.h"
 #include "Canvas.h"
 
-#include <stdexcept>
-#include <string>
+#include <QScopedValueRollback>
 
 namespace flat {
 
@@ -12,7 +10,6 @@ namespace {
 
 constexpr int NewPanelWidth = 185;
 constexpr int NewPanelHeight = 41;
-constexpr int GradientBands = 60;
 constexpr int CaptionInset = 3;     // the caption keeps this far from the left and right edge
 constexpr int AlignInset = 2;       // aligned children keep clear of the border
 constexpr int BorderStripWidth = 2; // what a resize repaints of the old border
@@ -51,50 +48,8 @@ TDefinePanel::TDefinePanel(tk::Component* owner, QWidget* parent)
     if (parent) setParentControl(parent);
 }
 
-void TDefinePanel::setTransparent(bool on) {
-    if (m_transparent == on) return;
-    m_transparent = on;
-    update();
-}
-
-void TDefinePanel::setTransBorder(bool on) {
-    if (m_transBorder == on) return;
-    m_transBorder = on;
-    update();
-}
-
-void TDefinePanel::setAlignment(tk::TAlignment a) {
-    if (m_alignment == a) return;
-    m_alignment = a;
-    update();
-}
-
 void TDefinePanel::setColors(int index, tk::TColor c) {
-    switch (index) {
-    case ciColorBorder:
-        m_colorBorder = c;
-        break;
-    case ciBackgropStartColor:
-        m_backgropStartColor = c;
-        break;
-    case ciBackgropStopColor:
-        m_backgropStopColor = c;
-        break;
-    default:
-        throw std::out_of_range("TDefinePanel: no colour has the index " + std::to_string(index));
-    }
-    update();
-}
-
-void TDefinePanel::setBackgropOrien(TFillDirection d) {
-    if (m_backgropOrien == d) return;
-    m_backgropOrien = d;
-    update();
-}
-
-void TDefinePanel::setStyleFace(TStyleFace s) {
-    if (m_styleFace == s) return;
-    m_styleFace = s;
+    m_colors.set(index, c);
     update();
 }
 
@@ -103,13 +58,7 @@ void TDefinePanel::dockClient(const QRect& dockRect, const std::function<void()>
         if (placeClient) placeClient();
         return;
     }
-    struct Mark {
-        bool& flag;
-        explicit Mark(bool& f) : flag(f) { flag = true; }
-        ~Mark() { flag = false; }
-        Mark(const Mark&) = delete;
-        Mark& operator=(const Mark&) = delete;
-    } mark(m_sizingForDock);
+    const QScopedValueRollback<bool> mark(m_sizingForDock, true);
     const QRect b = boundsRect();
     switch (align()) {
     case tk::alLeft:
@@ -132,16 +81,6 @@ void TDefinePanel::dockClient(const QRect& dockRect, const std::function<void()>
     if (placeClient) placeClient();
 }
 
-void TDefinePanel::textChanged() {
-    TVersionCtrlExt::textChanged();
-    update();
-}
-
-void TDefinePanel::fontChanged() {
-    TVersionCtrlExt::fontChanged();
-    update();
-}
-
 void TDefinePanel::windowPosChanged(const QRect& oldBounds) {
     const QRegion dirty =
         panelRepaintRegion(oldBounds, size(), m_fullRepaint, !caption().isEmpty());
@@ -154,34 +93,24 @@ QRect TDefinePanel::alignRect() const {
 }
 
 void TDefinePanel::paint(tk::Canvas& c) {
-    // Composed off-screen and copied in one step, so a repaint never shows half a picture.
-    tk::Bitmap buffer = tk::Bitmap::compatibleWith(c, width(), height());
-    tk::Canvas& bc = buffer.canvas();
-    paintBackground(bc);
-    paintBorder(bc);
-    paintCaption(bc);
-    c.draw(0, 0, buffer);
+    paintBackground(c);
+    paintBorder(c);
+    paintCaption(c);
 }
 
 void TDefinePanel::paintBackground(tk::Canvas& c) const {
-    const tk::Rect r{0, 0, width(), height()};
-    if (m_transparent)
-        DrawParentBackground(*this, c);
-    else if (m_styleFace == fsCustom)
-        GradientFill(c, r, m_backgropStartColor, m_backgropStopColor, m_backgropOrien,
-                     GradientBands);
-    else
-        c.fillRect(r, color());
+    DrawFace(*this, c, tk::Rect{0, 0, width(), height()}, m_transparent, m_styleFace,
+             backgropStartColor(), backgropStopColor(), m_backgropOrien);
 }
 
 void TDefinePanel::paintBorder(tk::Canvas& c) const {
-    if (!m_transBorder) DrawSolidFrame(c, tk::Rect{0, 0, width(), height()}, m_colorBorder, 1);
+    if (!m_transBorder) DrawSolidFrame(c, tk::Rect{0, 0, width(), height()}, colorBorder(), 1);
 }
 
 void TDefinePanel::paintCaption(tk::Canvas& c) const {
     if (caption().isEmpty()) return;
     tk::Canvas::StateSaver saver(c);
-    c.setFont(font());
+    c.setFont(controlFont());
     c.setTextBackground(tk::TextBackground::Transparent);
     const tk::Rect t{CaptionInset, 0, width() - CaptionInset, height()};
     const tk::TextFormats flags = captionFlags(m_alignment);

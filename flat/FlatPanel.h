@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FlatPalette.h"
 #include "FlatUtils.h"
 #include "VersionBases.h"
 
@@ -16,36 +17,40 @@ class TDefinePanel : public TVersionCtrlExt {
     Q_OBJECT
 public:
     // The three colours share one setter, by these indices.
-    enum ColorIndex { ciColorBorder = 0, ciBackgropStartColor = 1, ciBackgropStopColor = 2 };
+    enum ColorIndex {
+        ciColorBorder = 0,
+        ciBackgropStartColor = 1,
+        ciBackgropStopColor = 2,
+        ColorCount
+    };
 
     explicit TDefinePanel(tk::Component* owner = nullptr, QWidget* parent = nullptr);
 
     bool transparent() const { return m_transparent; }
-    void setTransparent(bool on);
+    void setTransparent(bool on) { repaintOnChange(m_transparent, on); }
     bool transBorder() const { return m_transBorder; }
-    void setTransBorder(bool on);
+    void setTransBorder(bool on) { repaintOnChange(m_transBorder, on); }
     // Also the answer to the question how the panel aligns its contents.
     tk::TAlignment alignment() const { return m_alignment; }
-    void setAlignment(tk::TAlignment a);
+    void setAlignment(tk::TAlignment a) { repaintOnChange(m_alignment, a); }
     bool locked() const { return m_locked; }
     void setLocked(bool on) { m_locked = on; }
     bool fullRepaint() const { return m_fullRepaint; }
     void setFullRepaint(bool on) { m_fullRepaint = on; }
 
-    tk::TColor colorBorder() const { return m_colorBorder; }
+    tk::TColor colorBorder() const { return m_colors[ciColorBorder]; }
     void setColorBorder(tk::TColor c) { setColors(ciColorBorder, c); }
-    tk::TColor backgropStartColor() const { return m_backgropStartColor; }
+    tk::TColor backgropStartColor() const { return m_colors[ciBackgropStartColor]; }
     void setBackgropStartColor(tk::TColor c) { setColors(ciBackgropStartColor, c); }
-    tk::TColor backgropStopColor() const { return m_backgropStopColor; }
+    tk::TColor backgropStopColor() const { return m_colors[ciBackgropStopColor]; }
     void setBackgropStopColor(tk::TColor c) { setColors(ciBackgropStopColor, c); }
-    // Stores the colour the index names and repaints, even when it is unchanged: callers
-    // use it to force a repaint. An unknown index is refused with an exception.
+    // The indexed colour setter (see IndexedColors).
     virtual void setColors(int index, tk::TColor c);
 
     TFillDirection backgropOrien() const { return m_backgropOrien; }
-    void setBackgropOrien(TFillDirection d);
+    void setBackgropOrien(TFillDirection d) { repaintOnChange(m_backgropOrien, d); }
     TStyleFace styleFace() const { return m_styleFace; }
-    void setStyleFace(TStyleFace s);
+    void setStyleFace(TStyleFace s) { repaintOnChange(m_styleFace, s); }
 
     bool useDockManager() const { return m_useDockManager; }
     void setUseDockManager(bool on) { m_useDockManager = on; }
@@ -69,8 +74,6 @@ public:
 
 protected:
     void paint(tk::Canvas& c) override;
-    void textChanged() override;
-    void fontChanged() override;
     void windowPosChanged(const QRect& oldBounds) override;
     QRect alignRect() const override;
 
@@ -84,9 +87,8 @@ private:
     tk::TAlignment m_alignment = tk::taCenter;
     bool m_locked = false;
     bool m_fullRepaint = true;
-    tk::TColor m_colorBorder = tk::rgb(136, 165, 97);
-    tk::TColor m_backgropStartColor = tk::rgb(237, 241, 251);
-    tk::TColor m_backgropStopColor = tk::rgb(214, 223, 247);
+    IndexedColors<ColorCount> m_colors{
+        "TDefinePanel", {FlatBorderColor, BackgropStartDefault, BackgropStopDefault}};
     TFillDirection m_backgropOrien = fdLeftToRight;
     TStyleFace m_styleFace = fsDefault;
     bool m_useDockManager = true;

@@ -346,6 +346,17 @@ TColor DrawFlatBorder(const tk::TControl& control, Canvas& canvas, TColor border
     return inner;
 }
 
+void DrawFace(const tk::TControl& control, Canvas& canvas, Rect r, bool transparent,
+              TStyleFace face, TColor start, TColor stop, TFillDirection direction) {
+    constexpr int FaceBands = 60;
+    if (transparent)
+        DrawParentBackground(control, canvas);
+    else if (face == fsCustom)
+        GradientFill(canvas, r, start, stop, direction, FaceBands);
+    else
+        canvas.fillRect(r, control.color());
+}
+
 void DrawParentBackground(const QWidget& control, Canvas& canvas) {
     tk::paintParentBackground(&control, canvas);
 }

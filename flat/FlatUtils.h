@@ -6,6 +6,7 @@
 #include "Bitmap.h"
 #include "Canvas.h"
 #include "Colors.h"
+#include "FlatPalette.h"
 #include "Geometry.h"
 #include "VersionBases.h"
 
@@ -157,6 +158,12 @@ bool RectsIntersect(const tk::Rect& a, const tk::Rect& b);
 tk::TColor DrawFlatBorder(const tk::TControl& control, tk::Canvas& canvas, tk::TColor borderColor,
                           tk::TColor flatColor, tk::TColor focusedColor, bool mouseIn,
                           bool focused);
+
+// The face of the panel family and the group box, filling `r`: what the parent shows
+// behind the control when `transparent`, else with StyleFace fsCustom a gradient from
+// `start` to `stop` in 60 bands, else the control's Color.
+void DrawFace(const tk::TControl& control, tk::Canvas& canvas, tk::Rect r, bool transparent,
+              TStyleFace face, tk::TColor start, tk::TColor stop, TFillDirection direction);
 
 // What the control's parent shows behind it: the parent's background and its own
 // painting (not its other child controls), shifted so that the control's top-left is at

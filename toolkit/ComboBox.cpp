@@ -126,7 +126,7 @@ public:
         const QSize natural = QStyledItemDelegate::sizeHint(option, index);
         // A row is at least the font's cell tall, so that fallback glyphs fit as well.
         if (!m_host->isOwnerDrawn())
-            return natural.expandedTo(QSize(0, m_host->font().metrics().height));
+            return natural.expandedTo(QSize(0, m_host->controlFont().metrics().height));
         int h = m_host->itemHeight();
         if (m_host->comboStyle() == TCustomComboBox::csOwnerDrawVariable)
             m_host->measureItem(index.row(), h);
@@ -142,7 +142,7 @@ private:
 TCustomComboBox::TCustomComboBox(Component* owner, QWidget* parent) : TControl(owner, nullptr) {
     // A click on a combo box is the choice of an item, not a press and release.
     setControlStyle(TControlStyle(csSetCaption) | csDoubleClicks | csOpaque);
-    m_itemHeight = std::max(1, font().metrics().height);
+    m_itemHeight = std::max(1, controlFont().metrics().height);
 
     m_combo = new detail::NativeComboBox(this);
     m_nativeStyle = std::make_unique<detail::ComboBoxStyle>(this);
@@ -499,7 +499,7 @@ void TCustomComboBox::renderItem(QPainter& p, const QRect& r, int index, bool se
     {
         Canvas c(image);
         c.moveOrigin(-r.x(), -r.y());
-        c.setFont(font());
+        c.setFont(controlFont());
         c.setBrushColor(selected ? clHighlight : color());
         if (selected) c.setFontColor(clHighlightText);
         const Rect area = Rect::fromQRect(r);
@@ -616,7 +616,7 @@ void TCustomComboBox::recreateWnd() {
 
 void TCustomComboBox::applyColors() {
     const QColor back = toQColor(color());
-    const QColor text = toQColor(font().color());
+    const QColor text = toQColor(controlFont().color());
     const auto apply = [&](QWidget* w) {
         if (!w) return;
         QPalette p = w->palette();
@@ -633,7 +633,7 @@ void TCustomComboBox::applyColors() {
 }
 
 void TCustomComboBox::applyFont() {
-    const QFont f = font().toQFont();
+    const QFont f = controlFont().toQFont();
     m_combo->setFont(f);
     m_combo->view()->setFont(f);
     if (m_simpleList) m_simpleList->setFont(f);

@@ -82,51 +82,88 @@ bool applicationHasActiveWindow() {
     return QApplication::activeWindow() != nullptr;
 }
 
-int virtualKeyFromQt(int qtKey) {
+namespace {
+
+struct KeyCode {
+    int qt;
+    int vk;
+};
+
+// The keypad's own codes; its Enter and navigation keys share the main keys' codes.
+constexpr KeyCode KeypadKeys[] = {{Qt::Key_Asterisk, VK_MULTIPLY}, {Qt::Key_Plus, VK_ADD},
+                                  {Qt::Key_Comma, VK_SEPARATOR},   {Qt::Key_Minus, VK_SUBTRACT},
+                                  {Qt::Key_Period, VK_DECIMAL},    {Qt::Key_Slash, VK_DIVIDE}};
+
+// Punctuation goes by the key it lies on in the US layout, shifted or not, as the codes
+// were defined.
+// clang-format off
+constexpr KeyCode Keys[] = {
+    {Qt::Key_Backspace, VK_BACK}, {Qt::Key_Tab, VK_TAB}, {Qt::Key_Backtab, VK_TAB},
+    {Qt::Key_Return, VK_RETURN}, {Qt::Key_Enter, VK_RETURN}, {Qt::Key_Escape, VK_ESCAPE},
+    {Qt::Key_Space, VK_SPACE}, {Qt::Key_Insert, VK_INSERT}, {Qt::Key_Delete, VK_DELETE},
+    {Qt::Key_PageUp, VK_PRIOR}, {Qt::Key_PageDown, VK_NEXT}, {Qt::Key_End, VK_END},
+    {Qt::Key_Home, VK_HOME}, {Qt::Key_Left, VK_LEFT}, {Qt::Key_Up, VK_UP},
+    {Qt::Key_Right, VK_RIGHT}, {Qt::Key_Down, VK_DOWN},
+    // Modifiers and locks.
+    {Qt::Key_Shift, VK_SHIFT}, {Qt::Key_Control, VK_CONTROL}, {Qt::Key_Alt, VK_MENU},
+    {Qt::Key_AltGr, VK_MENU}, {Qt::Key_Meta, VK_LWIN}, {Qt::Key_Super_L, VK_LWIN},
+    {Qt::Key_Super_R, VK_RWIN}, {Qt::Key_Menu, VK_APPS}, {Qt::Key_CapsLock, VK_CAPITAL},
+    {Qt::Key_NumLock, VK_NUMLOCK}, {Qt::Key_ScrollLock, VK_SCROLL},
+    // Special keys.
+    {Qt::Key_Cancel, VK_CANCEL}, {Qt::Key_Clear, VK_CLEAR}, {Qt::Key_Pause, VK_PAUSE},
+    {Qt::Key_Print, VK_SNAPSHOT}, {Qt::Key_Printer, VK_PRINT}, {Qt::Key_Execute, VK_EXECUTE},
+    {Qt::Key_Select, VK_SELECT}, {Qt::Key_Help, VK_HELP}, {Qt::Key_Sleep, VK_SLEEP},
+    {Qt::Key_Play, VK_PLAY}, {Qt::Key_Zoom, VK_ZOOM},
+    // Input-method keys.
+    {Qt::Key_Mode_switch, VK_MODECHANGE}, {Qt::Key_Henkan, VK_CONVERT},
+    {Qt::Key_Muhenkan, VK_NONCONVERT}, {Qt::Key_Kana_Lock, VK_KANA},
+    {Qt::Key_Katakana, VK_KANA}, {Qt::Key_Hiragana, VK_KANA}, {Qt::Key_Hangul, VK_KANA},
+    {Qt::Key_Kanji, VK_HANJA}, {Qt::Key_Hangul_Hanja, VK_HANJA},
+    // Browser and media keys.
+    {Qt::Key_Back, VK_BROWSER_BACK}, {Qt::Key_Forward, VK_BROWSER_FORWARD},
+    {Qt::Key_Refresh, VK_BROWSER_REFRESH}, {Qt::Key_Stop, VK_BROWSER_STOP},
+    {Qt::Key_Search, VK_BROWSER_SEARCH}, {Qt::Key_Favorites, VK_BROWSER_FAVORITES},
+    {Qt::Key_HomePage, VK_BROWSER_HOME}, {Qt::Key_VolumeMute, VK_VOLUME_MUTE},
+    {Qt::Key_VolumeDown, VK_VOLUME_DOWN}, {Qt::Key_VolumeUp, VK_VOLUME_UP},
+    {Qt::Key_MediaNext, VK_MEDIA_NEXT_TRACK}, {Qt::Key_MediaPrevious, VK_MEDIA_PREV_TRACK},
+    {Qt::Key_MediaStop, VK_MEDIA_STOP}, {Qt::Key_MediaPlay, VK_MEDIA_PLAY_PAUSE},
+    {Qt::Key_MediaPause, VK_MEDIA_PLAY_PAUSE}, {Qt::Key_MediaTogglePlayPause, VK_MEDIA_PLAY_PAUSE},
+    {Qt::Key_LaunchMail, VK_LAUNCH_MAIL}, {Qt::Key_LaunchMedia, VK_LAUNCH_MEDIA_SELECT},
+    {Qt::Key_Launch0, VK_LAUNCH_APP1}, {Qt::Key_Launch1, VK_LAUNCH_APP2},
+    // Punctuation.
+    {Qt::Key_Semicolon, VK_OEM_1}, {Qt::Key_Colon, VK_OEM_1}, {Qt::Key_Equal, VK_OEM_PLUS},
+    {Qt::Key_Plus, VK_OEM_PLUS}, {Qt::Key_Comma, VK_OEM_COMMA}, {Qt::Key_Less, VK_OEM_COMMA},
+    {Qt::Key_Minus, VK_OEM_MINUS}, {Qt::Key_Underscore, VK_OEM_MINUS},
+    {Qt::Key_Period, VK_OEM_PERIOD}, {Qt::Key_Greater, VK_OEM_PERIOD},
+    {Qt::Key_Slash, VK_OEM_2}, {Qt::Key_Question, VK_OEM_2}, {Qt::Key_QuoteLeft, VK_OEM_3},
+    {Qt::Key_AsciiTilde, VK_OEM_3}, {Qt::Key_BracketLeft, VK_OEM_4},
+    {Qt::Key_BraceLeft, VK_OEM_4}, {Qt::Key_Backslash, VK_OEM_5}, {Qt::Key_Bar, VK_OEM_5},
+    {Qt::Key_BracketRight, VK_OEM_6}, {Qt::Key_BraceRight, VK_OEM_6},
+    {Qt::Key_Apostrophe, VK_OEM_7}, {Qt::Key_QuoteDbl, VK_OEM_7},
+    {Qt::Key_Exclam, '1'}, {Qt::Key_At, '2'}, {Qt::Key_NumberSign, '3'}, {Qt::Key_Dollar, '4'},
+    {Qt::Key_Percent, '5'}, {Qt::Key_AsciiCircum, '6'}, {Qt::Key_Ampersand, '7'},
+    {Qt::Key_Asterisk, '8'}, {Qt::Key_ParenLeft, '9'}, {Qt::Key_ParenRight, '0'}};
+// clang-format on
+
+template <std::size_t N> int codeOf(const KeyCode (&table)[N], int qtKey) {
+    for (const KeyCode& k : table)
+        if (k.qt == qtKey) return k.vk;
+    return 0;
+}
+
+} // namespace
+
+int virtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers) {
+    if (modifiers & Qt::KeypadModifier) {
+        if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) return VK_NUMPAD0 + (qtKey - Qt::Key_0);
+        if (const int vk = codeOf(KeypadKeys, qtKey)) return vk;
+    }
     if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) return qtKey; // same codes as 'A'..'Z'
     if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) return qtKey;
-    switch (qtKey) {
-    case Qt::Key_Backspace:
-        return VK_BACK;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        return VK_TAB;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return VK_RETURN;
-    case Qt::Key_Shift:
-        return VK_SHIFT;
-    case Qt::Key_Control:
-        return VK_CONTROL;
-    case Qt::Key_Alt:
-        return VK_MENU;
-    case Qt::Key_Escape:
-        return VK_ESCAPE;
-    case Qt::Key_Space:
-        return VK_SPACE;
-    case Qt::Key_PageUp:
-        return VK_PRIOR;
-    case Qt::Key_PageDown:
-        return VK_NEXT;
-    case Qt::Key_End:
-        return VK_END;
-    case Qt::Key_Home:
-        return VK_HOME;
-    case Qt::Key_Left:
-        return VK_LEFT;
-    case Qt::Key_Up:
-        return VK_UP;
-    case Qt::Key_Right:
-        return VK_RIGHT;
-    case Qt::Key_Down:
-        return VK_DOWN;
-    case Qt::Key_Delete:
-        return VK_DELETE;
-    case Qt::Key_F4:
-        return VK_F4;
-    default:
-        return 0;
-    }
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) return VK_F1 + (qtKey - Qt::Key_F1);
+    if (const int vk = codeOf(Keys, qtKey)) return vk;
+    // Qt names a key that types a character by the character, below the special keys.
+    return qtKey > 0 && qtKey < Qt::Key_Escape ? VK_PACKET : 0;
 }
 
 TShiftState shiftFromQt(Qt::KeyboardModifiers m, Qt::MouseButtons buttons) {
@@ -173,6 +210,7 @@ void TControl::setBounds(int l, int t, int w, int h) {
 void TControl::windowPosChanged(const QRect& oldBounds) {
     if (oldBounds.size() != size()) resized();
     if (oldBounds.topLeft() != pos()) moved();
+    if (oldBounds != geometry() && repaintsWhenMoved()) update();
 }
 
 void TControl::resized() {
@@ -184,6 +222,7 @@ void TControl::resized() {
 void TControl::loaded() {
     Component::loaded();
     realignChildren();
+    update();
 }
 
 void TControl::setParentControl(QWidget* parent) {
@@ -195,14 +234,8 @@ void TControl::setParentControl(QWidget* parent) {
         // A control placed in a parent starts at the end of the parent's tab order.
         if (m_tabOrder < 0 || !isLoading()) {
             int maxOrder = -1;
-            for (TControl* sibling :
-                 parentControl() ? parentControl()->childControls() : QList<TControl*>{})
+            for (TControl* sibling : controlsUnder(parent))
                 if (sibling != this) maxOrder = std::max(maxOrder, sibling->m_tabOrder);
-            if (!parentControl()) {
-                for (QObject* o : parent->children())
-                    if (auto* c = qobject_cast<TControl*>(o); c && c != this)
-                        maxOrder = std::max(maxOrder, c->m_tabOrder);
-            }
             m_tabOrder = maxOrder + 1;
         }
         parentColorChanged();
@@ -229,10 +262,16 @@ void TControl::setVisible(bool on) {
     if (changed) visibleChanged();
 }
 
-void TControl::setEnabled(bool on) {
-    if (on == enabled()) return;
-    QWidget::setEnabled(on);
-    enabledChanged();
+void TControl::followEnabled() {
+    const bool on = enabled();
+    const bool changed = on != m_enabledSeen;
+    m_enabledSeen = on;
+    if (changed) enabledChanged();
+    // The hook may have changed the children's Enabled (a radio group's buttons follow
+    // it), which Qt does not report while this control is disabled.
+    for (TControl* c : childControls())
+        c->followEnabled();
+    if (!changed) return;
     QAccessible::State changedStates;
     changedStates.disabled = true;
     accessibleStateChanged(this, changedStates);
@@ -267,6 +306,12 @@ void TControl::setParentColor(bool on) {
 
 void TControl::parentColorChanged() {
     takeParentColor();
+    update();
+}
+
+void TControl::sysColorChanged() {
+    takeParentColor();
+    update();
 }
 
 void TControl::takeParentColor() {
@@ -274,9 +319,31 @@ void TControl::takeParentColor() {
     if (TControl* p = parentControl()) assignColor(p->color());
 }
 
-void TControl::setFont(const Font& f) {
+void TControl::setControlFont(const Font& f) {
     m_parentFont = false;
     assignFont(f);
+}
+
+void TControl::takeWidgetFont() {
+    // Only a font set on this widget: one that Qt passes down from a parent or from the
+    // application would override the control's own font and ParentFont.
+    if (!testAttribute(Qt::WA_SetFont)) return;
+    const QFont q = QWidget::font();
+    if (q == m_widgetFontSeen) return;
+    m_widgetFontSeen = q;
+    Font f = m_font; // the colour and the charset are not the QFont's to change
+    f.setName(q.family());
+    if (const int px = q.pixelSize(); px > 0)
+        f.setHeight(px);
+    else
+        f.setHeight(qRound(q.pointSizeF() * logicalDpiY() / 72.0));
+    TFontStyles style;
+    if (q.bold()) style |= fsBold;
+    if (q.italic()) style |= fsItalic;
+    if (q.underline()) style |= fsUnderline;
+    if (q.strikeOut()) style |= fsStrikeOut;
+    f.setStyle(style);
+    setControlFont(f);
 }
 
 void TControl::assignFont(const Font& f) {
@@ -294,7 +361,7 @@ void TControl::setParentFont(bool on) {
 
 void TControl::parentFontChanged() {
     if (!m_parentFont) return;
-    if (TControl* p = parentControl()) assignFont(p->font());
+    if (TControl* p = parentControl()) assignFont(p->controlFont());
 }
 
 void TControl::notifyChildren(void (TControl::*hook)()) {
@@ -363,13 +430,7 @@ void TControl::setTabOrder(int order) {
         m_tabOrder = order;
         return;
     }
-    QList<TControl*> list = parentControl() ? parentControl()->tabList() : QList<TControl*>{};
-    if (!parentControl()) {
-        for (QObject* o : parentWidget()->children())
-            if (auto* c = qobject_cast<TControl*>(o)) list.append(c);
-        std::stable_sort(list.begin(), list.end(),
-                         [](TControl* a, TControl* b) { return a->m_tabOrder < b->m_tabOrder; });
-    }
+    QList<TControl*> list = controlsInTabOrder(parentWidget());
     list.removeAll(this);
     if (order < 0 || order > list.size()) order = int(list.size());
     list.insert(order, this);
@@ -422,16 +483,16 @@ QRect TControl::alignRect() const {
     return rect();
 }
 
+TAction* TControl::action() const {
+    return m_action;
+}
+
 void TControl::setAction(TAction* a) {
     m_action = a;
 }
 
 bool TControl::focused() const {
     return hasFocus();
-}
-
-void TControl::setFocus() {
-    QWidget::setFocus(Qt::OtherFocusReason);
 }
 
 bool TControl::mouseInClient() const {
@@ -441,8 +502,8 @@ bool TControl::mouseInClient() const {
 void TControl::click() {
     if (OnClick)
         OnClick();
-    else if (m_action)
-        m_action->execute();
+    else if (TAction* a = m_action)
+        a->execute();
 }
 
 void TControl::mouseClickAt(QPoint p) {
@@ -469,16 +530,24 @@ void TControl::paintAsBackground(Canvas& c) {
 }
 
 QList<TControl*> TControl::childControls() const {
+    return controlsUnder(this);
+}
+
+QList<TControl*> TControl::tabList() const {
+    return controlsInTabOrder(this);
+}
+
+QList<TControl*> controlsUnder(const QWidget* w) {
     QList<TControl*> list;
-    for (QObject* o : children())
+    for (QObject* o : w->children())
         if (auto* c = qobject_cast<TControl*>(o)) list.append(c);
     return list;
 }
 
-QList<TControl*> TControl::tabList() const {
-    QList<TControl*> list = childControls();
+QList<TControl*> controlsInTabOrder(const QWidget* w) {
+    QList<TControl*> list = controlsUnder(w);
     std::stable_sort(list.begin(), list.end(),
-                     [](TControl* a, TControl* b) { return a->m_tabOrder < b->m_tabOrder; });
+                     [](TControl* a, TControl* b) { return a->tabOrder() < b->tabOrder(); });
     return list;
 }
 
@@ -565,7 +634,7 @@ bool TControl::event(QEvent* e) {
     return QWidget::event(e);
 }
 
-void TControl::paintEvent(QPaintEvent*) {
+void TControl::paintEvent(QPaintEvent* e) {
     QPainter p(this);
     // The picture is made at the resolution it lands at: the screen's, or that of the
     // picture the widget is rendered into.
@@ -578,19 +647,37 @@ void TControl::paintEvent(QPaintEvent*) {
     // put exactly there, so that its edges meet the parent's and the siblings' lines.
     const QPointF subpixel =
         plainScale ? Canvas::subpixelAt(QPointF(toDevice.dx(), toDevice.dy())) : QPointF();
-    const QSize device(int(Canvas::deviceEdge(width(), dpr, subpixel.x())),
-                       int(Canvas::deviceEdge(height(), dpr, subpixel.y())));
+    // Only the part being repainted gets a picture, so a huge control costs what shows of
+    // it. The margin keeps pictures that read back nearby pixels (the shaded face blends
+    // from a pixel 7 away) as they are when painted whole; even corners keep the parity
+    // of the dotted focus rectangle.
+    constexpr int ReadBackMargin = 8;
+    QRect area = e->region()
+                     .boundingRect()
+                     .adjusted(-ReadBackMargin, -ReadBackMargin, ReadBackMargin, ReadBackMargin)
+                     .intersected(rect());
+    if (area.isEmpty()) return;
+    area.setLeft(area.left() & ~1);
+    area.setTop(area.top() & ~1);
+    const auto edge = [&](int v, qreal sub) { return Canvas::deviceEdge(v, dpr, sub); };
+    const QPoint deviceTopLeft(int(edge(area.left(), subpixel.x())),
+                               int(edge(area.top(), subpixel.y())));
+    const QSize device(int(edge(area.left() + area.width(), subpixel.x()) - deviceTopLeft.x()),
+                       int(edge(area.top() + area.height(), subpixel.y()) - deviceTopLeft.y()));
     if (device.isEmpty()) return;
     QImage image(device, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(dpr);
     image.fill(toQColor(m_color));
     {
-        Canvas c(image, subpixel);
+        // The picture's own grid continues the control's: logical pixel v of the control
+        // falls on the device pixels it would in a picture of the whole control.
+        Canvas c(image, Canvas::subpixelAt(QPointF(area.topLeft()) * dpr + subpixel));
+        c.setOrigin(-area.topLeft());
         c.setFont(m_font);
         if (!(m_style & csOpaque)) eraseBackground(c);
         paint(c);
     }
-    p.drawImage(-subpixel / dpr, image);
+    p.drawImage((QPointF(deviceTopLeft) - subpixel) / dpr, image);
 }
 
 void TControl::mousePressEvent(QMouseEvent* e) {
@@ -662,8 +749,21 @@ void TControl::focusOutEvent(QFocusEvent*) {
     focusLost();
 }
 
+// The hooks run however the change was made, also through a QWidget*.
 void TControl::changeEvent(QEvent* e) {
-    if (e->type() == QEvent::ApplicationPaletteChange) sysColorChanged();
+    switch (e->type()) {
+    case QEvent::ApplicationPaletteChange:
+        sysColorChanged();
+        break;
+    case QEvent::EnabledChange:
+        followEnabled();
+        break;
+    case QEvent::FontChange:
+        takeWidgetFont();
+        break;
+    default:
+        break;
+    }
     QWidget::changeEvent(e);
 }
 
@@ -689,16 +789,21 @@ void paintParentBackground(const QWidget* control, Canvas& c) {
         return;
     }
     // A plain widget: its background and its own painting, without its children, at the
-    // canvas's resolution.
+    // canvas's resolution. At a whole ratio only the part the canvas can show is rendered
+    // (the same pixels: the grid does not move); at another one the whole widget, so that
+    // its picture keeps the grid it has on the screen.
     const qreal dpr = c.devicePixelRatio();
-    QImage picture(int(Canvas::deviceEdge(parent->width(), dpr, 0)),
-                   int(Canvas::deviceEdge(parent->height(), dpr, 0)),
+    QRect area = parent->rect();
+    if (qFuzzyCompare(dpr, qreal(qRound(dpr)))) area &= c.clipBox().toQRect();
+    if (area.isEmpty()) return;
+    QImage picture(int(Canvas::deviceEdge(area.width(), dpr, 0)),
+                   int(Canvas::deviceEdge(area.height(), dpr, 0)),
                    QImage::Format_ARGB32_Premultiplied);
     if (picture.isNull()) return;
     picture.setDevicePixelRatio(dpr);
     picture.fill(parent->palette().color(parent->backgroundRole()));
-    parent->render(&picture, QPoint(), QRegion(), QWidget::DrawWindowBackground);
-    c.draw(0, 0, Bitmap(picture));
+    parent->render(&picture, QPoint(), QRegion(area), QWidget::DrawWindowBackground);
+    c.draw(area.left(), area.top(), Bitmap(picture));
 }
 
 } // namespace tk

@@ -39,15 +39,25 @@ enum DialogCodeFlag {
     DLGC_WANTCHARS = 0x80
 };
 
-// Virtual key codes the controls look at.
+// The virtual key codes the controls see: every key that has one gets it (see
+// virtualKeyFromQt); letters and digits are their upper-case characters.
 enum VirtualKey {
+    VK_CANCEL = 0x03,
     VK_BACK = 0x08,
     VK_TAB = 0x09,
+    VK_CLEAR = 0x0C,
     VK_RETURN = 0x0D,
     VK_SHIFT = 0x10,
     VK_CONTROL = 0x11,
     VK_MENU = 0x12,
+    VK_PAUSE = 0x13,
+    VK_CAPITAL = 0x14,
+    VK_KANA = 0x15,
+    VK_HANJA = 0x19,
     VK_ESCAPE = 0x1B,
+    VK_CONVERT = 0x1C,
+    VK_NONCONVERT = 0x1D,
+    VK_MODECHANGE = 0x1F,
     VK_SPACE = 0x20,
     VK_PRIOR = 0x21,
     VK_NEXT = 0x22,
@@ -57,8 +67,61 @@ enum VirtualKey {
     VK_UP = 0x26,
     VK_RIGHT = 0x27,
     VK_DOWN = 0x28,
+    VK_SELECT = 0x29,
+    VK_PRINT = 0x2A,
+    VK_EXECUTE = 0x2B,
+    VK_SNAPSHOT = 0x2C,
+    VK_INSERT = 0x2D,
     VK_DELETE = 0x2E,
+    VK_HELP = 0x2F,
+    VK_LWIN = 0x5B,
+    VK_RWIN = 0x5C,
+    VK_APPS = 0x5D,
+    VK_SLEEP = 0x5F,
+    VK_NUMPAD0 = 0x60, // the digits of the keypad follow, to 0x69
+    VK_MULTIPLY = 0x6A,
+    VK_ADD = 0x6B,
+    VK_SEPARATOR = 0x6C,
+    VK_SUBTRACT = 0x6D,
+    VK_DECIMAL = 0x6E,
+    VK_DIVIDE = 0x6F,
+    VK_F1 = 0x70,
     VK_F4 = 0x73,
+    VK_F24 = 0x87, // F1 to F24 in a row
+    VK_NUMLOCK = 0x90,
+    VK_SCROLL = 0x91,
+    VK_BROWSER_BACK = 0xA6,
+    VK_BROWSER_FORWARD = 0xA7,
+    VK_BROWSER_REFRESH = 0xA8,
+    VK_BROWSER_STOP = 0xA9,
+    VK_BROWSER_SEARCH = 0xAA,
+    VK_BROWSER_FAVORITES = 0xAB,
+    VK_BROWSER_HOME = 0xAC,
+    VK_VOLUME_MUTE = 0xAD,
+    VK_VOLUME_DOWN = 0xAE,
+    VK_VOLUME_UP = 0xAF,
+    VK_MEDIA_NEXT_TRACK = 0xB0,
+    VK_MEDIA_PREV_TRACK = 0xB1,
+    VK_MEDIA_STOP = 0xB2,
+    VK_MEDIA_PLAY_PAUSE = 0xB3,
+    VK_LAUNCH_MAIL = 0xB4,
+    VK_LAUNCH_MEDIA_SELECT = 0xB5,
+    VK_LAUNCH_APP1 = 0xB6,
+    VK_LAUNCH_APP2 = 0xB7,
+    VK_OEM_1 = 0xBA, // ; :
+    VK_OEM_PLUS = 0xBB,
+    VK_OEM_COMMA = 0xBC,
+    VK_OEM_MINUS = 0xBD,
+    VK_OEM_PERIOD = 0xBE,
+    VK_OEM_2 = 0xBF,  // / ?
+    VK_OEM_3 = 0xC0,  // ` ~
+    VK_OEM_4 = 0xDB,  // [ {
+    VK_OEM_5 = 0xDC,  // \ |
+    VK_OEM_6 = 0xDD,  // ] }
+    VK_OEM_7 = 0xDE,  // ' "
+    VK_PACKET = 0xE7, // a character that no key code names
+    VK_PLAY = 0xFA,
+    VK_ZOOM = 0xFB,
 };
 
 using TNotifyEvent = std::function<void()>;
@@ -95,7 +158,7 @@ class TControl : public QWidget, public Component {
     Q_PROPERTY(QString Caption READ caption WRITE setCaption)
     Q_PROPERTY(TColor Color READ color WRITE setColor)
     Q_PROPERTY(bool ParentColor READ parentColor WRITE setParentColor)
-    Q_PROPERTY(tk::Font Font READ font WRITE setFont)
+    Q_PROPERTY(tk::Font Font READ controlFont WRITE setControlFont)
     Q_PROPERTY(bool ParentFont READ parentFont WRITE setParentFont)
 
 public:
@@ -126,8 +189,9 @@ public:
     // The control's own Visible, which Qt's isHidden() only mirrors once it has a parent.
     bool visible() const { return m_visible; }
     void setVisible(bool on) override;
+    // The control's own Enabled (QWidget::setEnabled sets it). A disabled parent makes Qt
+    // report the control disabled, but leaves this, and the control's look, alone.
     bool enabled() const { return !testAttribute(Qt::WA_ForceDisabled); }
-    void setEnabled(bool on);
     // Enabled here and in every parent, as the platform sees it.
     bool canFocus() const;
 
@@ -136,8 +200,10 @@ public:
     bool parentColor() const { return m_parentColor; }
     void setParentColor(bool on);
 
-    const Font& font() const { return m_font; }
-    void setFont(const Font& f);
+    // The control's font (QWidget's QFont cannot carry a colour or a charset). A QFont set
+    // through QWidget::setFont is taken over as far as it goes.
+    const Font& controlFont() const { return m_font; }
+    void setControlFont(const Font& f);
     bool parentFont() const { return m_parentFont; }
     void setParentFont(bool on);
 
@@ -169,11 +235,11 @@ public:
 
     QMenu* popupMenu() const { return m_popupMenu; }
     void setPopupMenu(QMenu* m) { m_popupMenu = m; }
-    TAction* action() const { return m_action; }
+    // Null once the action is destroyed.
+    TAction* action() const;
     void setAction(TAction* a);
 
     bool focused() const;
-    void setFocus();
     bool mouseInClient() const;
 
     // The click operation; the base raises OnClick, or executes the Action.
@@ -224,14 +290,16 @@ protected:
     virtual void mouseLeave() {}
     virtual void focusGained() {}
     virtual void focusLost() {}
+    // The base of each of these repaints the control; most controls need no more.
     virtual void enabledChanged() { update(); }
-    virtual void fontChanged() {}
-    virtual void textChanged() {}
+    virtual void fontChanged() { update(); }
+    virtual void textChanged() { update(); }
     virtual void visibleChanged() {}
     virtual void colorChanged() { update(); }
+    // Both take the parent's colour when ParentColor is on, then repaint.
     virtual void parentColorChanged();
+    virtual void sysColorChanged();
     virtual void parentFontChanged();
-    virtual void sysColorChanged() {}
     virtual void parentChanged() {}
     // The message level of the mouse; the base runs the framework's capture, click and
     // double-click rules and calls the event level (mouseDown ...), which raises the events.
@@ -243,10 +311,14 @@ protected:
     virtual void mouseMove(TShiftState shift, int x, int y);
     virtual void mouseUp(TMouseButton b, TShiftState shift, int x, int y);
     virtual void dblClick();
-    // WM_WINDOWPOSCHANGED; the base reports resized() and moved().
+    // WM_WINDOWPOSCHANGED; the base reports resized() and moved(), then repaints a control
+    // that repaintsWhenMoved().
     virtual void windowPosChanged(const QRect& oldBounds);
     virtual void resized();
     virtual void moved() {}
+    // A control that shows its parent behind itself must repaint when it moves or resizes:
+    // Qt would otherwise move its old picture along.
+    virtual bool repaintsWhenMoved() const { return false; }
     // The client area that aligned children share.
     virtual QRect alignRect() const;
     // A hint is about to be shown at `pos`; the control may replace the text and the
@@ -270,6 +342,13 @@ protected:
     // heard as over the control itself.
     void forwardInnerMouse(QWidget* source, QMouseEvent* e);
 
+    // The guarded setter: stores `value` and repaints when it differs from `field`.
+    template <typename T> void repaintOnChange(T& field, const T& value) {
+        if (field == value) return;
+        field = value;
+        update();
+    }
+
     // Sets the colour without touching ParentColor (the parent-colour following uses it).
     void assignColor(TColor c);
     void assignFont(const Font& f);
@@ -280,6 +359,11 @@ protected:
 
 private:
     void updateCursor();
+    // Runs the enabled hooks when the own Enabled differs from what they last saw, here
+    // and below: Qt reports no change made while a parent is disabled.
+    void followEnabled();
+    // A font set through QWidget::setFont becomes the control's font.
+    void takeWidgetFont();
 
     TControlStyle m_style =
         TControlStyle(csCaptureMouse) | csClickEvents | csSetCaption | csDoubleClicks;
@@ -296,21 +380,30 @@ private:
     bool m_tabStop = false;
     TAlign m_align = alNone;
     QPointer<QMenu> m_popupMenu;
-    TAction* m_action = nullptr;
+    QPointer<TAction> m_action;
     bool m_clicked = false; // a left press on the control waits for its release
     bool m_inside = false;  // the mouse is over the control (enter seen, leave not yet)
     bool m_visible = true;
+    bool m_enabledSeen = true; // the own Enabled the hooks last heard of
+    QFont m_widgetFontSeen;    // the QWidget font last taken over
 };
 
 // Sends the control under `c`'s parent the picture the parent shows behind `c`: its
 // background and its own painting, not its other child controls.
 void paintParentBackground(const QWidget* control, Canvas& c);
 
+// The controls directly under `w`, a control or a plain widget: in child order, and in tab
+// order.
+QList<TControl*> controlsUnder(const QWidget* w);
+QList<TControl*> controlsInTabOrder(const QWidget* w);
+
 // Whether the application has an active window (hover only counts then).
 bool applicationHasActiveWindow();
 
-// Maps between Qt's keys/modifiers and the virtual keys and shift state of the controls.
-int virtualKeyFromQt(int qtKey);
+// Maps between Qt's keys/modifiers and the virtual keys and shift state of the controls. A
+// key of the keypad (`modifiers` has Qt::KeypadModifier) has codes of its own; a key that
+// types a character no code names is VK_PACKET; a key with no code at all is 0.
+int virtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 TShiftState shiftFromQt(Qt::KeyboardModifiers m, Qt::MouseButtons buttons = Qt::NoButton);
 
 } // namespace tk

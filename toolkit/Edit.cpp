@@ -99,8 +99,8 @@ void TCustomEdit::applyColors() {
         p.setColor(g, QPalette::Base, c);
         p.setColor(g, QPalette::Window, c);
     }
-    p.setColor(QPalette::Active, QPalette::Text, toQColor(font().color()));
-    p.setColor(QPalette::Inactive, QPalette::Text, toQColor(font().color()));
+    p.setColor(QPalette::Active, QPalette::Text, toQColor(controlFont().color()));
+    p.setColor(QPalette::Inactive, QPalette::Text, toQColor(controlFont().color()));
     m_edit->setPalette(p);
 }
 
@@ -110,7 +110,7 @@ void TCustomEdit::colorChanged() {
 }
 
 void TCustomEdit::fontChanged() {
-    m_edit->setFont(font().toQFont());
+    m_edit->setFont(controlFont().toQFont());
     applyColors();
     TControl::fontChanged();
 }

@@ -98,7 +98,7 @@ TextFormats TLabel::drawFlags() const {
 
 void TLabel::adjustBounds() {
     if (!m_autoSize || isLoading()) return;
-    Font f = font();
+    Font f = controlFont();
     QImage scratch(1, 1, QImage::Format_ARGB32_Premultiplied);
     Canvas c(scratch);
     c.setFont(f);
@@ -121,7 +121,7 @@ void TLabel::eraseBackground(Canvas& c) {
 }
 
 void TLabel::paint(Canvas& c) {
-    c.setFont(font());
+    c.setFont(controlFont());
     c.setTextBackground(TextBackground::Transparent);
     Rect r{0, 0, width(), height()};
     const TextFormats flags = drawFlags();

@@ -14,24 +14,6 @@ QHash<const QWidget*, QPointer<TControl>>& activeControls() {
     static QHash<const QWidget*, QPointer<TControl>> h;
     return h;
 }
-
-QList<TControl*> controlsIn(const QWidget* w) {
-    if (auto* c = qobject_cast<const TControl*>(w)) return c->tabList();
-    QList<TControl*> list;
-    for (QObject* o : w->children())
-        if (auto* c = qobject_cast<TControl*>(o)) list.append(c);
-    std::stable_sort(list.begin(), list.end(),
-                     [](TControl* a, TControl* b) { return a->tabOrder() < b->tabOrder(); });
-    return list;
-}
-
-QList<TControl*> childrenInOrder(const QWidget* w) {
-    if (auto* c = qobject_cast<const TControl*>(w)) return c->childControls();
-    QList<TControl*> list;
-    for (QObject* o : w->children())
-        if (auto* c = qobject_cast<TControl*>(o)) list.append(c);
-    return list;
-}
 } // namespace
 
 void FocusTracker::focusMovedTo(TControl* c) {
@@ -68,7 +50,7 @@ TControl* controlFor(QWidget* w) {
 
 QList<TControl*> tabOrderList(const QWidget* root) {
     QList<TControl*> list;
-    for (TControl* c : controlsIn(root)) {
+    for (TControl* c : controlsInTabOrder(root)) {
         list.append(c);
         list.append(tabOrderList(c));
     }
@@ -97,14 +79,14 @@ bool selectNext(QWidget* root, TControl* current, bool forward, bool checkTabSto
 
 bool broadcastDialogChar(QWidget* root, QChar ch) {
     if (auto* c = qobject_cast<TControl*>(root)) return c->dialogChar(ch);
-    for (TControl* c : childrenInOrder(root))
+    for (TControl* c : controlsUnder(root))
         if (c->dialogChar(ch)) return true;
     return false;
 }
 
 bool broadcastDialogKey(QWidget* root, int key, TShiftState shift) {
     if (auto* c = qobject_cast<TControl*>(root)) return c->dialogKey(key, shift);
-    for (TControl* c : childrenInOrder(root))
+    for (TControl* c : controlsUnder(root))
         if (c->dialogKey(key, shift)) return true;
     return false;
 }
@@ -151,7 +133,7 @@ bool KeyRouter::eventFilter(QObject* watched, QEvent* event) {
     if (!ctl) return false;
     auto* ke = static_cast<QKeyEvent*>(event);
     TShiftState shift = shiftFromQt(ke->modifiers());
-    int key = virtualKeyFromQt(ke->key());
+    int key = virtualKeyFromQt(ke->key(), ke->modifiers());
     if (ke->key() == Qt::Key_Backtab) shift |= ssShift; // Shift+Tab, whatever the modifiers say
     const bool native = ctl->dialogCode() & DLGC_WANTCHARS;
 

@@ -241,11 +241,11 @@ const TPageControl::Strip& TPageControl::strip() const {
 
     QImage scratch(1, 1, QImage::Format_ARGB32_Premultiplied);
     Canvas c(scratch);
-    c.setFont(font());
+    c.setFont(controlFont());
     const int imageHeight = m_images ? m_images->height() : 0;
     const int th = m_tabHeight > 0
                        ? m_tabHeight
-                       : std::max(font().metrics().height, imageHeight) + 2 * TabPaddingY;
+                       : std::max(controlFont().metrics().height, imageHeight) + 2 * TabPaddingY;
     std::vector<int> widths;
     int widest = 0;
     for (const TTabSheet* p : s.pages) {
@@ -611,7 +611,7 @@ void TPageControl::paintTab(Canvas& c, int tab, bool selected) {
         break;
     }
     Canvas::StateSaver saver(c);
-    c.setFont(font());
+    c.setFont(controlFont());
     if (m_ownerDraw)
         drawTab(c, tab, item, selected);
     else

@@ -116,8 +116,8 @@ void TestMainWindow::layoutPlacesEveryComponent() {
     QCOMPARE(control->pos(), geometry.topLeft());
     if (!geometry.size().isEmpty()) QCOMPARE(control->size(), geometry.size());
     QCOMPARE(control->caption(), caption);
-    QCOMPARE(control->font().height(), fontHeight);
-    QCOMPARE(control->font().name(), QStringLiteral("Tahoma"));
+    QCOMPARE(control->controlFont().height(), fontHeight);
+    QCOMPARE(control->controlFont().name(), QStringLiteral("Tahoma"));
 }
 
 void TestMainWindow::startsWithTheDocumentedState() {

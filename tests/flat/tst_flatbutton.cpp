@@ -1,3 +1,4 @@
+#include "Accessible.h"
 #include "FlatButton.h"
 #include "Form.h"
 #include "TestEnvironment.h"
@@ -5,6 +6,7 @@
 
 #include <QCursor>
 #include <QEnterEvent>
+#include <QSignalSpy>
 #include <QTest>
 #include <functional>
 #include <stdexcept>
@@ -75,6 +77,10 @@ private slots:
     void groupLatchesOneButtonAndSharesAllowAllUp();
     void clickDoesNotReleaseTheButtonItsReleaseLatched();
     void reenabledLatchedButtonPaintsLatched();
+    void stateFollowsEnabledWithoutPainting();
+    void disablingThroughAQWidgetIsReportedAndPainted();
+    void downChangedComesWithEachChangeOfDown();
+    void colourIndexOutsideTheSixIsRefused();
 };
 
 // Each row: what the mouse does after pressing at (10, 10), and how many clicks follow.
@@ -404,6 +410,88 @@ void TestFlatButton::reenabledLatchedButtonPaintsLatched() {
     const QImage img = picture(s.button);
     QCOMPARE(s.button.state(), fbLatched);
     QCOMPARE(img.pixel(1, 1), rgbOf(s.button.colorDown()));
+}
+
+// Painting changes nothing: the state is right the moment its cause changes.
+void TestFlatButton::stateFollowsEnabledWithoutPainting() {
+    Stage s;
+    s.button.setEnabled(false);
+    QCOMPARE(s.button.state(), fbDisabled);
+    s.button.setEnabled(true);
+    QCOMPARE(s.button.state(), fbUp);
+
+    // A latch made while disabled shows once enabled.
+    s.button.setGroupIndex(1);
+    s.button.setEnabled(false);
+    s.button.setDown(true);
+    QCOMPARE(s.button.state(), fbDisabled);
+    s.button.setEnabled(true);
+    QCOMPARE(s.button.state(), fbLatched);
+
+    // Disabling drops a press in progress: its release clicks nothing.
+    Stage t;
+    QTest::mousePress(&t.button, Qt::LeftButton, {}, QPoint(10, 10));
+    QVERIFY(t.button.isPressed());
+    t.button.setEnabled(false);
+    QVERIFY(!t.button.isPressed() && !t.button.isHot());
+    t.button.setEnabled(true);
+    QCOMPARE(t.button.state(), fbUp);
+    QTest::mouseRelease(&t.button, Qt::LeftButton, {}, QPoint(10, 10));
+    QCOMPARE(t.clicks, 0);
+}
+
+void TestFlatButton::disablingThroughAQWidgetIsReportedAndPainted() {
+    Stage s;
+    int reports = 0;
+    const tk::AccessibleEventObserver previous =
+        tk::setAccessibleEventObserver([&](QAccessibleEvent& e) {
+            if (e.object() == &s.button && e.type() == QAccessible::StateChanged &&
+                static_cast<QAccessibleStateChangeEvent&>(e).changedStates().disabled)
+                ++reports;
+        });
+    QWidget* widget = &s.button;
+    widget->setEnabled(false);
+    tk::setAccessibleEventObserver(previous);
+    QCOMPARE(reports, 1);
+    QCOMPARE(s.button.state(), fbDisabled);
+    const QImage img = picture(s.button);
+    QCOMPARE(count(img, rgbOf(tk::clWindowText)), 0); // the caption is engraved
+    QVERIFY(count(img, rgbOf(tk::clBtnShadow)) > 0);
+}
+
+// Down's signal comes with every change of Down: a latching button's after the release of
+// the one it replaces, both before its click.
+void TestFlatButton::downChangedComesWithEachChangeOfDown() {
+    QWidget parent;
+    TFlatButton a(nullptr, &parent), b(nullptr, &parent);
+    QStringList log;
+    for (auto [button, name] : {std::pair{&a, "a"}, std::pair{&b, "b"}}) {
+        button->setGroupIndex(1);
+        const QString n = QLatin1String(name);
+        QObject::connect(button, &TDefineButton::downChanged,
+                         [&log, button, n] { log << n + (button->isDown() ? ":down" : ":up"); });
+        button->OnClick = [&log, n] { log << n + ":click"; };
+    }
+    QSignalSpy spy(&a, &TDefineButton::downChanged);
+    QTest::mouseClick(&a, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseClick(&b, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseClick(&b, Qt::LeftButton, {}, QPoint(5, 5)); // stays down: no signal
+    QCOMPARE(log, (QStringList{"a:down", "a:click", "a:up", "b:down", "b:click", "b:click"}));
+    QCOMPARE(spy.count(), 2);
+    b.setAllowAllUp(true);
+    b.setDown(false);
+    b.setDown(false); // unchanged
+    QCOMPARE(log.last(), QStringLiteral("b:up"));
+    QCOMPARE(log.size(), 7);
+}
+
+void TestFlatButton::colourIndexOutsideTheSixIsRefused() {
+    TFlatButton button;
+    button.setColorByIndex(TDefineButton::ciFois, tk::clOlive);
+    QCOMPARE(button.foisColor(), tk::clOlive);
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, button.setColorByIndex(6, tk::clRed));
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, button.setColorByIndex(-1, tk::clRed));
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, button.colorByIndex(6));
 }
 
 ZARVIK_TEST_MAIN(TestFlatButton)

@@ -6,6 +6,8 @@
 #include "TestEnvironment.h"
 #include "TestHelpers.h"
 
+#include <QPointer>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace flat;
@@ -98,6 +100,10 @@ private slots:
     void disabledCaptionIsEngraved();
     void focusRectangleOnlyWhileFocused();
     void layoutStoresAndRestoresTheBox();
+    void sizeFollowsCaptionWithoutPainting();
+    void signalsComeRightBeforeTheClick();
+    void boxDestroyedByItsClickIsLeftAlone();
+    void colourIndexOutsideTheFourIsRefused();
 };
 
 void TestFlatCheckBox::onClickFollowsEveryChangeWhileEnabled() {
@@ -229,7 +235,7 @@ void TestFlatCheckBox::autoSizeFollowsCaptionAndFont() {
     QFETCH(QString, caption);
     QFETCH(bool, widthFollows);
     TFlatCheckBox box;
-    box.setFont(tk::Font(QStringLiteral("Tahoma"), fontHeight));
+    box.setControlFont(tk::Font(QStringLiteral("Tahoma"), fontHeight));
     box.setCaption(caption);
     box.setLayoutPosition(TLayoutPosition(layout));
     box.setBounds(0, 0, 121, 15);
@@ -237,8 +243,8 @@ void TestFlatCheckBox::autoSizeFollowsCaptionAndFont() {
 
     QImage scratch(1, 1, QImage::Format_RGB32);
     tk::Canvas c(scratch);
-    c.setFont(box.font());
-    const int cell = box.font().metrics().height; // 16 at 13 px, 17 at 14 px
+    c.setFont(box.controlFont());
+    const int cell = box.controlFont().metrics().height; // 16 at 13 px, 17 at 14 px
     const int expectedWidth =
         widthFollows ? c.textWidth(QString(caption).remove(QLatin1Char('&'))) + cell + 5 : 121;
     QCOMPARE(box.height(), cell + 2);
@@ -261,7 +267,7 @@ void TestFlatCheckBox::boxAndMarkPixels() {
     QFETCH(bool, enabled);
     TFlatCheckBox box;
     box.setTransparent(false);
-    box.setFont(tk::Font(QStringLiteral("Tahoma"), 13));
+    box.setControlFont(tk::Font(QStringLiteral("Tahoma"), 13));
     box.setLayoutPosition(TLayoutPosition(layout));
     box.setState(TCheckBoxState(state));
     box.setEnabled(enabled);
@@ -299,7 +305,7 @@ void TestFlatCheckBox::boxAndMarkPixels() {
 void TestFlatCheckBox::disabledCaptionIsEngraved() {
     TFlatCheckBox box;
     box.setTransparent(false);
-    box.setFont(tk::Font(QStringLiteral("Tahoma"), 13));
+    box.setControlFont(tk::Font(QStringLiteral("Tahoma"), 13));
     box.setCaption(QStringLiteral("Hold"));
     const QRgb text = rgbOf(tk::clWindowText);
     QVERIFY(hasPixel(shot(box), text));
@@ -312,7 +318,7 @@ void TestFlatCheckBox::disabledCaptionIsEngraved() {
 
 void TestFlatCheckBox::focusRectangleOnlyWhileFocused() {
     Scene s;
-    s.box.setFont(tk::Font(QStringLiteral("Tahoma"), 13));
+    s.box.setControlFont(tk::Font(QStringLiteral("Tahoma"), 13));
     QVERIFY(s.activate());
     const QRgb idle = rgbOf(s.box.color()); // opaque takes the parent's colour
     QCOMPARE(idle, rgbOf(tk::clBtnFace));
@@ -350,6 +356,67 @@ void TestFlatCheckBox::layoutStoresAndRestoresTheBox() {
     QCOMPARE(read->layoutPosition(), lpRight);
     QCOMPARE(read->colorChecked(), tk::clOlive);
     QCOMPARE(read->version(), QStringLiteral("4.56.0.0"));
+}
+
+void TestFlatCheckBox::sizeFollowsCaptionWithoutPainting() {
+    tk::TControl parent;
+    TFlatCheckBox box(nullptr, &parent);
+    const auto expected = [&](const QString& caption) {
+        QImage scratch(1, 1, QImage::Format_RGB32);
+        tk::Canvas c(scratch);
+        c.setFont(box.controlFont());
+        const int cell = box.controlFont().metrics().height;
+        return QSize(c.textWidth(caption) + cell + 5, cell + 2);
+    };
+    box.setCaption(QStringLiteral("A longer caption"));
+    QCOMPARE(box.size(), expected(QStringLiteral("A longer caption")));
+    parent.setControlFont(tk::Font(QStringLiteral("Tahoma"), 14)); // followed by ParentFont
+    QCOMPARE(box.size(), expected(QStringLiteral("A longer caption")));
+    QCOMPARE(box.sizeHint(), box.size());
+    box.setBounds(3, 4, 200, 40); // the caption's size wins
+    QCOMPARE(box.size(), expected(QStringLiteral("A longer caption")));
+    QCOMPARE(box.pos(), QPoint(3, 4));
+    box.setLayoutPosition(lpRight); // keeps the width it has
+    box.setBounds(3, 4, 200, 40);
+    QCOMPARE(box.width(), 200);
+}
+
+// Each signal comes with its change of value: State always, Checked when it changes,
+// both after the value is stored and before the notification and the click.
+void TestFlatCheckBox::signalsComeRightBeforeTheClick() {
+    Scene s;
+    QObject::connect(&s.box, &TDefineCheckBox::stateChanged, [&] { s.log << "state"; });
+    QObject::connect(&s.box, &TDefineCheckBox::checkedChanged,
+                     [&] { s.log << (s.box.isChecked() ? "checked" : "unchecked"); });
+    QSignalSpy states(&s.box, &TDefineCheckBox::stateChanged);
+    s.box.setChecked(true);
+    s.box.setChecked(true); // unchanged: nothing
+    QCOMPARE(s.log, (QStringList{"state", "checked", "changed", "click:checked"}));
+    s.log.clear();
+    s.box.setState(cbGrayed); // Checked goes false as well
+    s.box.setAllowGrayed(true);
+    s.box.setState(cbUnchecked); // Checked stays false
+    QCOMPARE(s.log, (QStringList{"state", "unchecked", "changed", "click:unchecked", "state",
+                                 "changed", "click:unchecked"}));
+    QCOMPARE(states.count(), 3);
+    QCOMPARE(s.clicks, 3);
+}
+
+// A handler may destroy the box it was called for; the box then touches nothing of itself.
+void TestFlatCheckBox::boxDestroyedByItsClickIsLeftAlone() {
+    tk::TControl parent;
+    QPointer<TFlatCheckBox> box = new TFlatCheckBox(nullptr, &parent);
+    box->OnClick = [&] { delete box.data(); };
+    box->setChecked(true);
+    QVERIFY(box.isNull());
+}
+
+void TestFlatCheckBox::colourIndexOutsideTheFourIsRefused() {
+    TFlatCheckBox box;
+    box.setColorByIndex(TDefineCheckBox::ciChecked, tk::clOlive);
+    QCOMPARE(box.colorChecked(), tk::clOlive);
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, box.setColorByIndex(4, tk::clRed));
+    QCOMPARE(box.colorBorder(), TColor(0x0061A588));
 }
 
 ZARVIK_TEST_MAIN(TestFlatCheckBox)

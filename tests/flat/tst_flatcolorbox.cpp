@@ -167,7 +167,7 @@ private slots:
         QCOMPARE(tk::TColor(s.box.itemValue(CustomIndex)), tk::rgb(1, 2, 3));
         s.box.setItemHeight(20);
         s.changes = 0;
-        s.box.setFont(tahoma(16));
+        s.box.setControlFont(tahoma(16));
         QCOMPARE(s.changes, 1);
         QCOMPARE(s.box.itemCount(), 19);
         QCOMPARE(s.box.itemIndex(), 0);

@@ -244,7 +244,7 @@ private slots:
         box.setReadOnly(true);
         box.setItemHeight(30);
         QCOMPARE(box.itemHeight(), 30);
-        box.setFont(tahoma(20));
+        box.setControlFont(tahoma(20));
         QCOMPARE(box.itemHeight(), 13);
         QVERIFY(box.editField()->isReadOnly()); // the re-created field is read-only again
         box.setComboStyle(tk::csDropDownList);

@@ -37,7 +37,7 @@ struct Stage {
         QCursor::setPos(0, 0);
         form.setBounds(100, 100, 240, 120);
         form.setColor(tk::clBtnFace);
-        edit.setFont(tahoma(13));
+        edit.setControlFont(tahoma(13));
         edit.setBounds(15, 15, 81, 22);
         other.setBounds(15, 60, 81, 22);
     }
@@ -195,7 +195,7 @@ void TestFlatEdit::heightIsTheFontCellPlusSix() {
     QFETCH(int, pixels);
     QFETCH(int, height);
     TFlatEdit edit;
-    edit.setFont(tahoma(pixels));
+    edit.setControlFont(tahoma(pixels));
     QCOMPARE(edit.height(), height);
     edit.setHeight(50);
     QCOMPARE(edit.height(), height);
@@ -258,7 +258,7 @@ void TestFlatEdit::placeholderShowsTheHintWhileEmptyAndUnfocused() {
     s.other.setFocus();
     QVERIFY(cue->isVisible());
     QCOMPARE(cue->caption(), QStringLiteral("Type here"));
-    QCOMPARE(cue->font(), s.edit.font());
+    QCOMPARE(cue->controlFont(), s.edit.controlFont());
     QCOMPARE(cue->left(), 0);
     QCOMPARE(cue->width(), s.edit.width());
     QCOMPARE(cue->parentWidget(), s.edit.lineEdit());

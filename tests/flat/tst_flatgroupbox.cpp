@@ -7,6 +7,7 @@
 #include "TestHelpers.h"
 
 #include <QPointer>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace flat;
@@ -53,7 +54,7 @@ struct Frame {
     Frame() {
         sheet.setColor(tk::clWhite);
         sheet.setBounds(0, 0, 200, 100);
-        group.setFont(tk::Font(QStringLiteral("Tahoma"), 14));
+        group.setControlFont(tk::Font(QStringLiteral("Tahoma"), 14));
         group.setBounds(0, 0, 174, 65);
     }
 };
@@ -77,6 +78,7 @@ private slots:
     void itemIndexClampsAndClicks();
     void shrinkingItemsMovesItemIndexQuietly();
     void userPressOnItemClicksTheGroupThrice();
+    void itemIndexChangedComesBeforeTheClicks();
     void onClickMayDropTheClickedItem();
     void itemButtonsAreRadioSiblings();
     void loadingClampsAStoredItemIndex();
@@ -98,7 +100,7 @@ void TestFlatGroupBox::frameLineLeavesTheCaptionGap() {
     f.group.setCaption(caption);
     f.group.setAlignment(TAlignmentText(alignment));
     const QImage img = shot(f.group);
-    const QSize text = captionSize(f.group.font(), caption);
+    const QSize text = captionSize(f.group.controlFont(), caption);
     const int tw = text.width(), y = text.height() / 2;
     QCOMPARE(y, 8); // a 17-pixel line at 14 px
     const int gapStart = alignment == stLeft    ? 5
@@ -144,7 +146,7 @@ void TestFlatGroupBox::captionPlacementAndLiteralAmpersand() {
     Frame f;
     const QRgb ink = rgbOf(tk::clWindowText);
     f.group.setCaption(QStringLiteral("HH"));
-    const int hh = captionSize(f.group.font(), QStringLiteral("HH")).width();
+    const int hh = captionSize(f.group.controlFont(), QStringLiteral("HH")).width();
     auto [first, last] = columnsOf(shot(f.group), ink, 0, 17);
     QVERIFY2(first >= 10 && first <= 11, qPrintable(QString::number(first)));
 
@@ -231,7 +233,7 @@ void TestFlatGroupBox::columnsAreClamped() {
 void TestFlatGroupBox::fiveItemsInTwoColumns() {
     tk::TControl sheet;
     TFlatRadioGroup group(nullptr, &sheet); // 185 x 105
-    group.setFont(tk::Font(QStringLiteral("Tahoma"), 13));
+    group.setControlFont(tk::Font(QStringLiteral("Tahoma"), 13));
     group.setItems(lines(5));
     group.setColumns(2);
     // 3 per column; rows of (105 - 16 - 5) / 3 = 28 from 16 + 0 + TopOffset 5.
@@ -371,6 +373,29 @@ void TestFlatGroupBox::loadingClampsAStoredItemIndex() {
     QVERIFY(group->buttons()[2]->isChecked());
     QVERIFY(group->buttons()[2]->visible());
     QCOMPARE(group->buttons()[2]->x(), (185 - 10) / 2 + 8);
+}
+
+// One signal per change of ItemIndex, before the group's clicks; the quiet changes (a
+// clamp, shorter Items) are told too, since the value changes.
+void TestFlatGroupBox::itemIndexChangedComesBeforeTheClicks() {
+    tk::TControl sheet;
+    TFlatRadioGroup group(nullptr, &sheet);
+    group.setItems(lines(3));
+    QStringList log;
+    group.OnClick = [&] { log << QStringLiteral("click"); };
+    QObject::connect(&group, &TDefineRadioGroup::itemIndexChanged,
+                     [&] { log << QStringLiteral("index %1").arg(group.itemIndex()); });
+    QSignalSpy spy(&group, &TDefineRadioGroup::itemIndexChanged);
+    group.setItemIndex(1);
+    group.setItemIndex(1); // unchanged
+    QCOMPARE(log, (QStringList{"index 1", "click", "click"}));
+    group.buttons()[2]->click(); // checking it clicks twice, then its own click
+    QCOMPARE(log.mid(3), (QStringList{"index 2", "click", "click", "click"}));
+    group.setItems(lines(1));
+    QCOMPARE(log.last(), QStringLiteral("index 0"));
+    group.setItemIndex(-5);
+    QCOMPARE(log.last(), QStringLiteral("index -1"));
+    QCOMPARE(spy.count(), 4);
 }
 
 ZARVIK_TEST_MAIN(TestFlatGroupBox)

@@ -32,7 +32,7 @@ using testsupport::tahoma;
 std::unique_ptr<TFlatPanel> host(int fontPx) {
     auto p = std::make_unique<TFlatPanel>();
     p->setBounds(0, 0, 300, 250);
-    p->setFont(tahoma(fontPx));
+    p->setControlFont(tahoma(fontPx));
     return p;
 }
 
@@ -148,8 +148,8 @@ void TestFlatLabel::heightIsTheFontCellPlusSix() {
     TFlatLabel label(nullptr, parent.get());
     label.setBounds(10, 10, 101, 20);
 
-    label.setFont(tahoma(px));
-    QCOMPARE(label.height(), label.font().metrics().height + 6);
+    label.setControlFont(tahoma(px));
+    QCOMPARE(label.height(), label.controlFont().metrics().height + 6);
     QCOMPARE(label.height(), height);
 
     label.setHeight(50); // no lasting effect
@@ -165,7 +165,7 @@ void TestFlatLabel::fontChangeWhileDesigningAndLoadingWaitsForLoaded() {
     label.setDesigning(true);
     label.setLoading(true);
 
-    label.setFont(tahoma(14));
+    label.setControlFont(tahoma(14));
     QCOMPARE(label.height(), before);
 
     label.loaded();
@@ -176,7 +176,7 @@ void TestFlatLabel::ticketStandsBesideTheLabelAsInTheMainWindow() {
     // The maker link: label font 12 px in a 14 px parent, an empty ticket on its left.
     auto parent = host(14);
     TFlatLabel label(nullptr, parent.get());
-    label.setFont(tahoma(12));
+    label.setControlFont(tahoma(12));
     label.setBounds(80, 159, 101, 20);
     TDefineTicket* t = label.ticket();
     QCOMPARE(t->parentWidget(), parent.get());
@@ -188,7 +188,7 @@ void TestFlatLabel::ticketStandsBesideTheLabelAsInTheMainWindow() {
 void TestFlatLabel::ticketFollowsMovesPositionAndSpace() {
     auto parent = host(14);
     TFlatLabel label(nullptr, parent.get());
-    label.setFont(tahoma(14)); // height 23
+    label.setControlFont(tahoma(14)); // height 23
     TDefineTicket* t = label.ticket();
     t->setCaption(QStringLiteral("Name"));
     const int w = t->width(), h = t->height();
@@ -225,7 +225,7 @@ void TestFlatLabel::ticketCaptionChangePlacesItAgain() {
     QCOMPARE(t->geometry().right() + 1, 100 - 3); // still ends 3 pixels left of the label
     QCOMPARE(t->y(), label.y() + (label.height() - t->height()) / 2);
 
-    t->setFont(tahoma(20)); // taller than the label: centred, sticking out
+    t->setControlFont(tahoma(20)); // taller than the label: centred, sticking out
     QCOMPARE(t->geometry().right() + 1, 100 - 3);
     QCOMPARE(t->y(), label.y() + (label.height() - t->height()) / 2);
 }
@@ -344,11 +344,11 @@ void TestFlatLabel::layoutRoundTripKeepsVersionAndTicket() {
     panel->setName(QStringLiteral("FlatPanel1"));
     panel->setBounds(0, 0, 194, 233);
     panel->setColorBorder(tk::clOlive);
-    panel->setFont(tahoma(14));
+    panel->setControlFont(tahoma(14));
     panel->setStyleFace(fsCustom);
     auto* label = new TFlatLabel(&form, panel);
     label->setName(QStringLiteral("FlatLabel1"));
-    label->setFont(tahoma(12));
+    label->setControlFont(tahoma(12));
     label->setBounds(80, 159, 101, 20);
     label->setCaption(QStringLiteral("来自 example"));
     label->setCursorId(tk::crHandPoint);

@@ -33,7 +33,7 @@ QPoint centre(const Rect& r) {
 
 // The main window's page control: 192 x 208, Tahoma 14 px, one flat sheet per caption.
 void setUpPages(TFlatPages& pc, const QStringList& captions) {
-    pc.setFont(tk::Font(QStringLiteral("Tahoma"), 14));
+    pc.setControlFont(tk::Font(QStringLiteral("Tahoma"), 14));
     pc.setBounds(1, 24, 192, 208);
     for (const QString& caption : captions)
         (new TFlatSheet(nullptr, &pc))->setCaption(caption);

@@ -319,7 +319,7 @@ void TestFlatPanel::captionIsOneLineCentredVerticallyInsideTheInset() {
     QImage expected(80, height, QImage::Format_RGB32);
     expected.fill(Face);
     tk::Canvas c(expected);
-    c.setFont(panel.font());
+    c.setFont(panel.controlFont());
     const int cell = c.fontMetrics().height;
     const int w = c.textWidth(QStringLiteral("Hx"));
     const int inner = 80 - 6;
@@ -344,7 +344,7 @@ void TestFlatPanel::longCaptionIsCutAtTheInset() {
     QVERIFY(!ink.isEmpty());
     QVERIFY2(ink.left() >= 3 && ink.right() <= 26, "ink outside the caption rectangle");
     QVERIFY2(ink.right() >= 25, "the caption should run up to the cut");
-    const int cell = panel.font().metrics().height;
+    const int cell = panel.controlFont().metrics().height;
     QVERIFY2(ink.top() >= (41 - cell) / 2 && ink.bottom() < (41 + cell) / 2 + 1, "one line only");
 }
 

@@ -7,6 +7,8 @@
 #include "TestEnvironment.h"
 #include "TestHelpers.h"
 
+#include <QPointer>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace flat;
@@ -62,6 +64,8 @@ private slots:
     void circleAndDotPixels_data();
     void circleAndDotPixels();
     void layoutRestoresTheCheckedButton();
+    void checkedChangedComesOncePerChange();
+    void buttonDestroyedByItsClickIsLeftAlone();
 };
 
 void TestFlatRadioButton::checkingByCodeClicks_data() {
@@ -200,7 +204,7 @@ void TestFlatRadioButton::doubleClickAndReleaseAreTheButtons() {
 void TestFlatRadioButton::pressedLookStaysAfterReleaseOutside() {
     Scene s;
     s.b.setTransparent(false);
-    s.b.setFont(tk::Font(QStringLiteral("Tahoma"), 13));
+    s.b.setControlFont(tk::Font(QStringLiteral("Tahoma"), 13));
     QVERIFY(s.activate());
     const auto fill = [&] { return shot(s.b).pixel(8, 4); }; // inside the circle, above the dot
     QCOMPARE(fill(), rgbOf(s.b.color()));
@@ -227,7 +231,7 @@ void TestFlatRadioButton::circleAndDotPixels() {
     QFETCH(bool, enabled);
     TFlatRadioButton r;
     r.setTransparent(false);
-    r.setFont(tk::Font(QStringLiteral("Tahoma"), 13));
+    r.setControlFont(tk::Font(QStringLiteral("Tahoma"), 13));
     r.setLayoutPosition(TLayoutPosition(layout));
     r.setChecked(checked);
     r.setEnabled(enabled);
@@ -276,6 +280,45 @@ void TestFlatRadioButton::layoutRestoresTheCheckedButton() {
     const QString text = tk::writeLayout(&form);
     QVERIFY2(text.contains(QStringLiteral("Checked = True")), qPrintable(text));
     QVERIFY2(text.contains(QStringLiteral("Version = '4.56.0.0'")), qPrintable(text));
+}
+
+// One signal per change of Checked: the unchecked sibling's first, then the checked
+// button's, before its two clicks.
+void TestFlatRadioButton::checkedChangedComesOncePerChange() {
+    Scene s;
+    s.a.setChecked(true);
+    s.log.clear();
+    for (auto [button, name] : {std::pair{&s.a, "a"}, std::pair{&s.b, "b"}}) {
+        const QString n = QLatin1String(name);
+        QObject::connect(button, &TDefineRadioButton::checkedChanged, [&s, button, n] {
+            s.log << n + (button->isChecked() ? ":checked" : ":unchecked");
+        });
+    }
+    QSignalSpy spy(&s.b, &TDefineRadioButton::checkedChanged);
+    s.b.setChecked(true);
+    QCOMPARE(s.log, (QStringList{"a:unchecked", "b:checked", "b", "b"}));
+    s.b.click(); // already checked: a click, no change
+    s.b.setChecked(false);
+    QCOMPARE(s.log, (QStringList{"a:unchecked", "b:checked", "b", "b", "b", "b:unchecked"}));
+    QCOMPARE(spy.count(), 2);
+}
+
+// Its first click may destroy the button: the second, the notification and the repaint
+// then do not happen.
+void TestFlatRadioButton::buttonDestroyedByItsClickIsLeftAlone() {
+    tk::TControl sheet;
+    TFlatRadioButton other(nullptr, &sheet);
+    other.setChecked(true);
+    QPointer<TFlatRadioButton> b = new TFlatRadioButton(nullptr, &sheet);
+    int clicks = 0;
+    b->OnClick = [&] {
+        ++clicks;
+        delete b.data();
+    };
+    b->setChecked(true);
+    QVERIFY(b.isNull());
+    QCOMPARE(clicks, 1);
+    QVERIFY(!other.isChecked());
 }
 
 ZARVIK_TEST_MAIN(TestFlatRadioButton)

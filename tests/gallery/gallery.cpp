@@ -109,9 +109,9 @@ void addLabelShots(std::vector<Shot>& shots) {
         shots.push_back({QStringLiteral("label-ticket-%1").arg(QLatin1String(name)),
                          QStringLiteral("label with its ticket, %1").arg(QLatin1String(name)),
                          [pos](tk::TControl& h) -> QWidget* {
-                             h.setFont(tahoma(14));
+                             h.setControlFont(tahoma(14));
                              auto* l = new TFlatLabel(nullptr, &h);
-                             l->setFont(tahoma(12));
+                             l->setControlFont(tahoma(12));
                              l->setBounds(60, 30, 101, 20);
                              l->setCaption(QStringLiteral("来自 example.org"));
                              l->setCursorId(tk::crHandPoint);
@@ -121,9 +121,9 @@ void addLabelShots(std::vector<Shot>& shots) {
                          }});
     }
     shots.push_back({"label-disabled", "disabled label and ticket", [](tk::TControl& h) {
-                         h.setFont(tahoma(14));
+                         h.setControlFont(tahoma(14));
                          auto* l = new TFlatLabel(nullptr, &h);
-                         l->setFont(tahoma(12));
+                         l->setControlFont(tahoma(12));
                          l->setBounds(60, 30, 101, 20);
                          l->setCaption(QStringLiteral("Disabled"));
                          l->ticket()->setCaption(QStringLiteral("Web:"));
@@ -147,7 +147,7 @@ QImage checkGlyph() {
 
 void addButtonShots(std::vector<Shot>& shots) {
     const auto button = [](tk::TControl& h) {
-        h.setFont(tahoma(14));
+        h.setControlFont(tahoma(14));
         auto* b = new TFlatButton(nullptr, &h);
         b->setBounds(0, 0, 66, 22);
         b->setCaption(QStringLiteral("查询"));
@@ -194,7 +194,7 @@ void addButtonShots(std::vector<Shot>& shots) {
         shots.push_back({QStringLiteral("button-glyph-%1").arg(QLatin1String(name)),
                          QStringLiteral("glyph, %1").arg(QLatin1String(name)),
                          [layout](tk::TControl& h) {
-                             h.setFont(tahoma(14));
+                             h.setControlFont(tahoma(14));
                              auto* b = new TFlatButton(nullptr, &h);
                              b->setBounds(0, 0, 90, 44);
                              b->setCaption(QStringLiteral("&OK"));
@@ -204,7 +204,7 @@ void addButtonShots(std::vector<Shot>& shots) {
                          }});
     }
     shots.push_back({"button-glyph-hot", "glyph lifted while hot", [hot](tk::TControl& h) {
-                         h.setFont(tahoma(14));
+                         h.setControlFont(tahoma(14));
                          auto* b = new TFlatButton(nullptr, &h);
                          b->setBounds(0, 0, 90, 44);
                          b->setCaption(QStringLiteral("&OK"));
@@ -213,7 +213,7 @@ void addButtonShots(std::vector<Shot>& shots) {
                          return b;
                      }});
     shots.push_back({"button-glyph-disabled", "disabled: embossed glyph", [](tk::TControl& h) {
-                         h.setFont(tahoma(14));
+                         h.setControlFont(tahoma(14));
                          auto* b = new TFlatButton(nullptr, &h);
                          b->setBounds(0, 0, 90, 44);
                          b->setCaption(QStringLiteral("&OK"));
@@ -240,7 +240,7 @@ void addEditShots(std::vector<Shot>& shots) {
     // As the main window's input box: Tahoma 13, centred, on the parent's colour.
     const auto edit = [](tk::TControl& h, const QString& text) {
         auto* e = new TFlatEdit(nullptr, nullptr);
-        e->setFont(tahoma(13));
+        e->setControlFont(tahoma(13));
         e->setAlignment(tk::taCenter);
         e->setText(text);
         e->setHint(QStringLiteral("Type here"));
@@ -280,7 +280,7 @@ void addEditShots(std::vector<Shot>& shots) {
                      }});
     shots.push_back({"edit-result", "read-only result box, Tahoma 14", [](tk::TControl& h) {
                          auto* e = new TFlatEdit(nullptr, &h);
-                         e->setFont(tahoma(14));
+                         e->setControlFont(tahoma(14));
                          e->setAlignment(tk::taCenter);
                          e->setReadOnly(true);
                          e->setBounds(0, 0, 155, 23);
@@ -289,7 +289,7 @@ void addEditShots(std::vector<Shot>& shots) {
                      }});
     shots.push_back(
         {"edit-ticket", "with its ticket on the left", [edit](tk::TControl& h) -> QWidget* {
-             h.setFont(tahoma(14));
+             h.setControlFont(tahoma(14));
              auto* e = edit(h, QStringLiteral("仓"));
              e->setBounds(60, 30, 81, 22);
              e->ticket()->setCaption(QStringLiteral("Code:"));
@@ -299,7 +299,7 @@ void addEditShots(std::vector<Shot>& shots) {
 
 void addCheckBoxShots(std::vector<Shot>& shots) {
     const auto box = [](tk::TControl& h, TCheckBoxState state) {
-        h.setFont(tahoma(14));
+        h.setControlFont(tahoma(14));
         auto* b = new TFlatCheckBox(nullptr, &h);
         b->setCaption(QStringLiteral("置顶 &Top"));
         b->setState(state);
@@ -348,7 +348,7 @@ void addCheckBoxShots(std::vector<Shot>& shots) {
 
 void addRadioButtonShots(std::vector<Shot>& shots) {
     const auto radio = [](tk::TControl& h, bool checked) {
-        h.setFont(tahoma(14));
+        h.setControlFont(tahoma(14));
         auto* r = new TFlatRadioButton(nullptr, &h);
         r->setCaption(QStringLiteral("仓五 &Five"));
         r->setChecked(checked);
@@ -374,7 +374,7 @@ void addRadioButtonShots(std::vector<Shot>& shots) {
 void addGroupShots(std::vector<Shot>& shots) {
     shots.push_back({"group-main-window", "the main window's frame around two sibling buttons",
                      [](tk::TControl& h) -> QWidget* {
-                         h.setFont(tahoma(14));
+                         h.setControlFont(tahoma(14));
                          auto* g = new TFlatRadioGroup(nullptr, &h);
                          g->setBounds(8, 4, 174, 65);
                          g->setCaption(QStringLiteral("字典选择"));
@@ -391,7 +391,7 @@ void addGroupShots(std::vector<Shot>& shots) {
                      }});
     const auto group = [](tk::TControl& h) {
         h.setBounds(0, 0, 220, 130);
-        h.setFont(tahoma(13));
+        h.setControlFont(tahoma(13));
         auto* g = new TFlatRadioGroup(nullptr, &h);
         g->setCaption(QStringLiteral("&Items & more"));
         g->setItems({QStringLiteral("&One"), QStringLiteral("&Two"), QStringLiteral("T&hree"),
@@ -440,7 +440,7 @@ TDefineComboBox* comboFocused(TDefineComboBox* box) {
 
 void addComboShots(std::vector<Shot>& shots) {
     const auto combo = [](tk::TControl& h, tk::TComboBoxStyle style) {
-        h.setFont(tahoma(13));
+        h.setControlFont(tahoma(13));
         auto* b = new TDefineComboBox(nullptr, &h);
         b->setBounds(70, 30, 120, 20);
         b->setComboStyle(style);
@@ -470,7 +470,7 @@ void addComboShots(std::vector<Shot>& shots) {
                          return b;
                      }});
     const auto colorBox = [](tk::TControl& h) {
-        h.setFont(tahoma(13));
+        h.setControlFont(tahoma(13));
         auto* b = new TDefineColorBox(nullptr, &h);
         b->setBounds(70, 30, 120, 20);
         b->ticket()->setCaption(QStringLiteral("颜色:"));
@@ -510,7 +510,7 @@ void addPagesShots(std::vector<Shot>& shots) {
     // Three flat sheets, the first selected; with HotTrack the mouse rests on the second tab.
     const auto pages = [](tk::TControl& h, TPagesPosition pos, bool hot) {
         auto* pc = new TFlatPages(nullptr, &h);
-        pc->setFont(tahoma(12));
+        pc->setControlFont(tahoma(12));
         pc->setBounds(0, 0, 200, 76);
         pc->setTabPosition(pos);
         pc->setHotTrack(hot);
@@ -548,7 +548,7 @@ void addPagesShots(std::vector<Shot>& shots) {
     shots.push_back(
         {"pages-main-window", "the main window's pages: 192 x 208, Tahoma 14", [](tk::TControl& h) {
              auto* pc = new TFlatPages(nullptr, &h);
-             pc->setFont(tahoma(14));
+             pc->setControlFont(tahoma(14));
              pc->setBounds(0, 0, 192, 208);
              for (const char* caption : {"查询", "关于"})
                  (new TFlatSheet(nullptr, pc))->setCaption(QString::fromUtf8(caption));

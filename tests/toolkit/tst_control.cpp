@@ -1,3 +1,5 @@
+#include "Accessible.h"
+#include "Action.h"
 #include "Application.h"
 #include "Canvas.h"
 #include "Colors.h"
@@ -9,6 +11,7 @@
 #include "TestHelpers.h"
 
 #include <QLineEdit>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -60,11 +63,67 @@ private:
 
 constexpr auto grab = &testsupport::picture;
 
+// Records the hooks that Enabled and Font reach; a container that makes its children
+// follow its Enabled, as a radio group does.
+class Recorder : public TControl {
+public:
+    using TControl::TControl;
+    QStringList log;
+    bool childrenFollow = false;
+
+protected:
+    void enabledChanged() override {
+        TControl::enabledChanged();
+        log << (enabled() ? "enabled" : "disabled");
+        if (childrenFollow)
+            for (TControl* c : childControls())
+                c->setEnabled(enabled());
+    }
+    void fontChanged() override {
+        TControl::fontChanged();
+        log << "font";
+    }
+};
+
+// Paints a picture that depends on where each pixel lies: a dotted focus ring, a diagonal,
+// a band every third column and a row copied from pixels 7 to its right, as a shaded face
+// blends them; keeps the widths of the pictures it was given.
+class Pattern : public TControl {
+public:
+    using TControl::TControl;
+    QList<int> canvasWidths;
+
+protected:
+    void paint(Canvas& c) override {
+        canvasWidths << c.width();
+        c.fillRect(Rect{0, 0, width(), height()}, clWhite);
+        for (int x = 0; x < std::min(width(), 400); x += 3)
+            c.fillRect(Rect{x, 0, x + 1, height()}, clOlive);
+        c.setPenColor(clRed);
+        c.moveTo(0, 0);
+        c.lineTo(height(), height());
+        c.drawFocusRect(Rect{1, 1, width() - 1, height() - 1});
+        for (int x = 0; x + 7 < std::min(width(), 400); ++x)
+            c.setPixel(x, 3, c.pixel(x + 7, 0) == clOlive ? clBlue : clLime);
+    }
+};
+
 } // namespace
 
 class TestControl : public QObject {
     Q_OBJECT
 private slots:
+    void enabledHooksRunHoweverItIsChanged();
+    void childrenDisabledUnderADisabledParentHearOfIt();
+    void fontSetThroughQWidgetBecomesTheControlFont();
+    void destroyedActionIsForgotten();
+    void everyKeyHasAVirtualKey_data();
+    void everyKeyHasAVirtualKey();
+    void functionKeysReachOnKeyDown();
+    void paintingPartOfAControlGivesTheSamePixels_data();
+    void paintingPartOfAControlGivesTheSamePixels();
+    void hugeControlPaintsOnlyWhatShows();
+    void plainParentShowsBehindATransparentChild();
     void periodRule_data();
     void periodRule();
     void errorBoxGoesThroughTheHandler();
@@ -83,6 +142,194 @@ private slots:
     void otherButtonsMoveTheWindowUntilTheirOwnRelease();
     void transparentLabelShowsParentPicture();
 };
+
+void TestControl::enabledHooksRunHoweverItIsChanged() {
+    // GIVEN a control, watched by assistive technology
+    QList<QObject*> disabledReports;
+    const AccessibleEventObserver previous = setAccessibleEventObserver([&](QAccessibleEvent& e) {
+        if (e.type() == QAccessible::StateChanged &&
+            static_cast<QAccessibleStateChangeEvent&>(e).changedStates().disabled)
+            disabledReports << e.object();
+    });
+    Recorder c;
+    QWidget* w = &c;
+    // WHEN it is disabled through QWidget, and again to the same value
+    w->setEnabled(false);
+    w->setEnabled(false);
+    // THEN the hook and the report run once
+    QCOMPARE(c.log, QStringList{"disabled"});
+    QCOMPARE(disabledReports, QList<QObject*>{&c});
+    w->setEnabled(true);
+    QCOMPARE(c.log, (QStringList{"disabled", "enabled"}));
+    QCOMPARE(disabledReports.size(), 2);
+    setAccessibleEventObserver(previous);
+}
+
+void TestControl::childrenDisabledUnderADisabledParentHearOfIt() {
+    Recorder parent;
+    parent.childrenFollow = true;
+    Recorder child(nullptr, &parent), plain(nullptr, &parent);
+    // A disabled parent alone does not touch the children's own Enabled.
+    parent.childrenFollow = false;
+    parent.setEnabled(false);
+    QVERIFY(child.log.isEmpty());
+    QVERIFY(child.enabled());
+    parent.setEnabled(true);
+    // A parent that passes its Enabled on: Qt reports nothing to a child of a disabled
+    // parent, yet its hooks run while the parent's do.
+    parent.childrenFollow = true;
+    parent.setEnabled(false);
+    QCOMPARE(child.log, QStringList{"disabled"});
+    QCOMPARE(plain.log, QStringList{"disabled"});
+    parent.setEnabled(true);
+    QCOMPARE(child.log, (QStringList{"disabled", "enabled"}));
+}
+
+void TestControl::fontSetThroughQWidgetBecomesTheControlFont() {
+    Recorder parent;
+    Recorder child(nullptr, &parent);
+    parent.setControlFont(Font(QStringLiteral("Tahoma"), 11, {}, clRed));
+    parent.log.clear();
+    child.log.clear();
+    QFont q(QStringLiteral("Tahoma"));
+    q.setPixelSize(14);
+    q.setBold(true);
+    static_cast<QWidget&>(parent).setFont(q);
+    QCOMPARE(parent.log, QStringList{"font"});
+    QCOMPARE(parent.controlFont().height(), 14);
+    QCOMPARE(parent.controlFont().style(), TFontStyles(fsBold));
+    QCOMPARE(parent.controlFont().color(), clRed); // a QFont has no colour to give
+    QVERIFY(!parent.parentFont());
+    QCOMPARE(child.controlFont(), parent.controlFont()); // ParentFont follows as ever
+    // A font Qt passes down from the application is not the control's.
+    QApplication::setFont(QFont(QStringLiteral("Tahoma"), 30));
+    QCOMPARE(child.controlFont().height(), 14);
+    QApplication::setFont(QFont());
+}
+
+void TestControl::destroyedActionIsForgotten() {
+    TControl c;
+    auto* action = new TAction;
+    int executed = 0;
+    action->OnExecute = [&] { ++executed; };
+    c.setAction(action);
+    c.click();
+    QCOMPARE(executed, 1);
+    delete action;
+    QCOMPARE(c.action(), nullptr);
+    c.click(); // nothing left to run, and nothing dangling
+    QCOMPARE(executed, 1);
+}
+
+void TestControl::everyKeyHasAVirtualKey_data() {
+    QTest::addColumn<int>("qtKey");
+    QTest::addColumn<bool>("keypad");
+    QTest::addColumn<int>("vk");
+    QTest::newRow("f1") << int(Qt::Key_F1) << false << 0x70;
+    QTest::newRow("f12") << int(Qt::Key_F12) << false << 0x7B;
+    QTest::newRow("f24") << int(Qt::Key_F24) << false << 0x87;
+    QTest::newRow("letter") << int(Qt::Key_Q) << false << int('Q');
+    QTest::newRow("keypad-5") << int(Qt::Key_5) << true << 0x65;
+    QTest::newRow("keypad-star") << int(Qt::Key_Asterisk) << true << int(VK_MULTIPLY);
+    QTest::newRow("keypad-enter") << int(Qt::Key_Enter) << true << int(VK_RETURN);
+    QTest::newRow("keypad-home") << int(Qt::Key_Home) << true << int(VK_HOME);
+    QTest::newRow("shifted-digit") << int(Qt::Key_Exclam) << false << int('1');
+    QTest::newRow("semicolon") << int(Qt::Key_Semicolon) << false << int(VK_OEM_1);
+    QTest::newRow("insert") << int(Qt::Key_Insert) << false << int(VK_INSERT);
+    QTest::newRow("volume-up") << int(Qt::Key_VolumeUp) << false << int(VK_VOLUME_UP);
+    QTest::newRow("play-pause") << int(Qt::Key_MediaTogglePlayPause) << false
+                                << int(VK_MEDIA_PLAY_PAUSE);
+    QTest::newRow("accented-letter") << int(Qt::Key_Eacute) << false << int(VK_PACKET);
+    QTest::newRow("unknown") << int(Qt::Key_unknown) << false << 0;
+}
+
+void TestControl::everyKeyHasAVirtualKey() {
+    QFETCH(int, qtKey);
+    QFETCH(bool, keypad);
+    QFETCH(int, vk);
+    QCOMPARE(virtualKeyFromQt(qtKey, keypad ? Qt::KeypadModifier : Qt::NoModifier), vk);
+}
+
+void TestControl::functionKeysReachOnKeyDown() {
+    TForm form;
+    QStringList log;
+    Probe a(QStringLiteral("a"), &log, &form);
+    QList<int> keys;
+    a.OnKeyDown = [&](int& key, TShiftState) { keys << key; };
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    a.setFocus();
+    QTRY_VERIFY(a.focused());
+    QTest::keyClick(&a, Qt::Key_F5);
+    QTest::keyClick(&a, Qt::Key_2, Qt::KeypadModifier);
+    QCOMPARE(keys, (QList<int>{VK_F1 + 4, VK_NUMPAD0 + 2}));
+}
+
+void TestControl::paintingPartOfAControlGivesTheSamePixels_data() {
+    QTest::addColumn<qreal>("ratio");
+    QTest::addColumn<QRect>("part");
+    QTest::newRow("1x-odd-corner") << 1.0 << QRect(23, 1, 31, 9);
+    QTest::newRow("1x-left-edge") << 1.0 << QRect(0, 0, 3, 40);
+    QTest::newRow("1x-right-edge") << 1.0 << QRect(91, 3, 6, 38);
+    QTest::newRow("1.5x-odd-corner") << 1.5 << QRect(23, 1, 31, 9);
+    QTest::newRow("2x-inside") << 2.0 << QRect(41, 1, 17, 13);
+}
+
+void TestControl::paintingPartOfAControlGivesTheSamePixels() {
+    QFETCH(qreal, ratio);
+    QFETCH(QRect, part);
+    Pattern c;
+    c.setBounds(0, 0, 97, 41);
+    const auto render = [&](const QRegion& region) {
+        QImage img(QSize(97, 41) * ratio, QImage::Format_ARGB32_Premultiplied);
+        img.setDevicePixelRatio(ratio);
+        img.fill(Qt::black);
+        c.render(&img, region.boundingRect().topLeft(), region);
+        return img;
+    };
+    const QImage whole = render(QRegion(c.rect()));
+    const QImage piece = render(QRegion(part));
+    const QRect device(QPoint(qCeil(part.left() * ratio), qCeil(part.top() * ratio)),
+                       QPoint(int(part.right() * ratio), int(part.bottom() * ratio)));
+    QCOMPARE(piece.copy(device), whole.copy(device));
+    QVERIFY(c.canvasWidths.last() < c.width()); // the piece had a picture of its own size
+}
+
+void TestControl::hugeControlPaintsOnlyWhatShows() {
+    QWidget window;
+    window.resize(200, 60);
+    Pattern c(nullptr, &window);
+    c.setBounds(-1000, 0, QWIDGETSIZE_MAX, 50);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    c.canvasWidths.clear();
+    c.repaint();
+    QVERIFY(!c.canvasWidths.isEmpty());
+    QVERIFY(c.canvasWidths.last() <= 200 + 2 * 8 + 1);
+}
+
+void TestControl::plainParentShowsBehindATransparentChild() {
+    // A parent that is no control paints a pixel of its own colour at every place.
+    class Plain : public QWidget {
+    protected:
+        void paintEvent(QPaintEvent*) override {
+            QPainter p(this);
+            for (int y = 0; y < height(); ++y)
+                for (int x = 0; x < width(); ++x)
+                    p.fillRect(x, y, 1, 1, QColor(x * 2, y * 4, 90));
+        }
+    } parent;
+    parent.resize(120, 60);
+    TLabel label(nullptr, &parent);
+    label.setAutoSize(false);
+    label.setCaption(QString());
+    label.setTransparent(true);
+    label.setBounds(37, 11, 30, 20);
+    const QImage behind = grab(parent);
+    const QImage shown = grab(label);
+    for (const QPoint p : {QPoint(0, 0), QPoint(29, 19), QPoint(13, 7)})
+        QCOMPARE(shown.pixel(p), behind.pixel(p + QPoint(37, 11)));
+}
 
 void TestControl::periodRule_data() {
     QTest::addColumn<QString>("message");
@@ -153,11 +400,11 @@ void TestControl::parentColourAndFontFollowUntilSetOwn() {
     child.setParentColor(true);
     QCOMPARE(child.color(), clWhite);
 
-    parent.setFont(Font(QStringLiteral("Tahoma"), 14));
-    QCOMPARE(child.font().height(), 14);
-    child.setFont(Font(QStringLiteral("Tahoma"), 12));
-    parent.setFont(Font(QStringLiteral("Tahoma"), 11));
-    QCOMPARE(child.font().height(), 12);
+    parent.setControlFont(Font(QStringLiteral("Tahoma"), 14));
+    QCOMPARE(child.controlFont().height(), 14);
+    child.setControlFont(Font(QStringLiteral("Tahoma"), 12));
+    parent.setControlFont(Font(QStringLiteral("Tahoma"), 11));
+    QCOMPARE(child.controlFont().height(), 12);
 }
 
 void TestControl::tabWalksTabStopsInTabOrder() {
@@ -291,7 +538,7 @@ void TestControl::clickNeedsPressAndReleaseInside() {
 
 void TestControl::labelSizesToItsCaptionAndKeepsLineBreaks() {
     TLabel label;
-    label.setFont(Font(QStringLiteral("Tahoma"), 13));
+    label.setControlFont(Font(QStringLiteral("Tahoma"), 13));
     label.setCaption(QStringLiteral("Hx"));
     const int oneLine = label.height();
     QCOMPARE(oneLine, 16); // the font's cell height

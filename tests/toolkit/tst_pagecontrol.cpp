@@ -19,7 +19,7 @@ namespace {
 
 // The main window's page control: 192 x 208, Tahoma 14 px; the sheets belong to it.
 void setUpPages(TPageControl& pc, const QStringList& captions) {
-    pc.setFont(Font(QStringLiteral("Tahoma"), 14));
+    pc.setControlFont(Font(QStringLiteral("Tahoma"), 14));
     pc.setBounds(1, 24, 192, 208);
     for (const QString& caption : captions) {
         auto* s = new TTabSheet(nullptr, &pc);
@@ -276,7 +276,7 @@ void TestPageControl::sheetGivenTheControlAsParentBecomesAPage() {
     QCOMPARE(pc.activePage(), pc.page(0));
     QCOMPARE(sheet->color(), clBtnFace);
     QVERIFY(!sheet->parentColor());
-    QCOMPARE(sheet->font(), pc.font());
+    QCOMPARE(sheet->controlFont(), pc.controlFont());
 
     sheet->setPageIndex(0);
     QCOMPARE(pc.pageForTab(0), sheet);

@@ -1,0 +1,51 @@
+#pragma once
+
+// The colours of the flat set, named once, and the one rule for the indexed colour setter
+// that every flat control's colour properties share.
+
+#include "Colors.h"
+
+#include <array>
+#include <cstddef>
+#include <stdexcept>
+#include <string>
+
+namespace flat {
+
+inline constexpr tk::TColor FlatBorderColor = 0x0061A588;        // RGB 136, 165, 97: frames
+inline constexpr tk::TColor FlatFaceColor = 0x00E1EAEB;          // RGB 235, 234, 225: idle faces
+inline constexpr tk::TColor FlatDownColor = 0x00C5D6D9;          // RGB 217, 214, 197: held down
+inline constexpr tk::TColor FlatFocusedColor = 0x00FFFFFF;       // white: a focused box or edit
+inline constexpr tk::TColor FlatButtonFocusedColor = 0x00FBBE99; // RGB 153, 190, 251: hot button
+inline constexpr tk::TColor FlatShadowColor = 0x00C6C600;  // RGB 0, 198, 198: a hot button's frame
+inline constexpr tk::TColor FlatCheckedColor = 0x00FF0080; // RGB 128, 0, 255: check mark and dot
+inline constexpr tk::TColor FlatFoisColor = 0x00E10000;    // RGB 0, 0, 225: a hot button's caption
+inline constexpr tk::TColor BackgropStartDefault = 0x00FBF1ED; // RGB 237, 241, 251
+inline constexpr tk::TColor BackgropStopDefault = 0x00F7DFD6;  // RGB 214, 223, 247
+
+// The colour properties of a control, by their index in the control's own list. The rule
+// of the shared setter: it stores without comparing, and the control repaints even for an
+// equal value (callers use it to force a repaint). An index that names none of the
+// control's colours is a programming error: it is refused with std::out_of_range, naming
+// the control and the index, and nothing is stored or repainted.
+template <std::size_t N> class IndexedColors {
+public:
+    constexpr IndexedColors(const char* owner, const std::array<tk::TColor, N>& initial)
+        : m_owner(owner), m_colors(initial) {}
+
+    tk::TColor operator[](int index) const { return m_colors[checked(index)]; }
+    void set(int index, tk::TColor c) { m_colors[checked(index)] = c; }
+
+private:
+    std::size_t checked(int index) const {
+        if (index < 0 || index >= int(N))
+            throw std::out_of_range(std::string(m_owner) + ": no colour has the index " +
+                                    std::to_string(index));
+        return std::size_t(index);
+    }
+
+    const char* m_owner;
+    std::array<tk::TColor, N> m_colors;
+};
+
+} // namespace flat
