@@ -61,18 +61,14 @@ TDefineButton::TDefineButton(tk::Component* owner, QWidget* parent)
     // The button raises its clicks itself, so the framework's click generation stays off.
     : TDefineButtonBase(owner, tk::TControlStyle(tk::csCaptureMouse) | tk::csSetCaption |
                                    tk::csOpaque | tk::csDoubleClicks),
-      m_colors("TDefineButton", {FlatButtonFocusedColor, FlatDownColor, FlatBorderColor,
-                                 FlatShadowColor, FlatFaceColor, FlatFoisColor}) {
+      m_colors(*this, "TDefineButton",
+               {FlatButtonFocusedColor, FlatDownColor, FlatBorderColor, FlatShadowColor,
+                FlatFaceColor, FlatFoisColor}) {
     setTabStop(true);
     setParentFont(true);
     setParentColor(true);
     setBounds(0, 0, 100, 25);
     if (parent) setParentControl(parent);
-}
-
-void TDefineButton::setColorByIndex(int index, TColor value) {
-    m_colors.set(index, value);
-    update();
 }
 
 void TDefineButton::setDefault(bool on) {
@@ -142,15 +138,11 @@ void TDefineButton::setGlyph(const tk::Bitmap& picture) {
 void TDefineButton::setNumGlyphs(int n) {
     if (n < 1 || n > MaxGlyphs)
         throw std::out_of_range("NumGlyphs must be 1 to 4, not " + std::to_string(n));
-    if (n == m_numGlyphs) return;
-    m_numGlyphs = n;
-    update();
+    repaintOnChange(m_numGlyphs, n);
 }
 
 void TDefineButton::setMargin(int m) {
-    if (m < -1 || m == m_margin) return;
-    m_margin = m;
-    update();
+    if (m >= -1) repaintOnChange(m_margin, m);
 }
 
 // --- State --------------------------------------------------------------------------------
@@ -407,12 +399,7 @@ void TDefineButton::paintCaption(Canvas& b, const Rect& bounds) {
     const tk::TextFormats flags = tk::TextFormats(tk::TextFormat::Center) |
                                   tk::TextFormat::VCenter | tk::TextFormat::SingleLine;
     b.setTextBackground(tk::TextBackground::Transparent);
-    if (m_state == fbDisabled) {
-        b.setFontColor(tk::clBtnHighlight);
-        b.drawText(bounds.translated(1, 1), caption(), flags);
-        b.setFontColor(tk::clBtnShadow);
-    }
-    b.drawText(bounds, caption(), flags);
+    drawControlCaption(b, bounds, caption(), flags, m_state != fbDisabled);
 }
 
 } // namespace flat

@@ -24,19 +24,13 @@ public:
 
     tk::TColor colorByIndex(int index) const { return m_colors[index]; }
     // The indexed colour setter (see IndexedColors).
-    void setColorByIndex(int index, tk::TColor value);
-    tk::TColor colorFocused() const { return m_colors[ciFocused]; }
-    void setColorFocused(tk::TColor c) { setColorByIndex(ciFocused, c); }
-    tk::TColor colorDown() const { return m_colors[ciDown]; }
-    void setColorDown(tk::TColor c) { setColorByIndex(ciDown, c); }
-    tk::TColor colorBorder() const { return m_colors[ciBorder]; }
-    void setColorBorder(tk::TColor c) { setColorByIndex(ciBorder, c); }
-    tk::TColor colorShadow() const { return m_colors[ciShadow]; }
-    void setColorShadow(tk::TColor c) { setColorByIndex(ciShadow, c); }
-    tk::TColor colorFlat() const { return m_colors[ciFlat]; }
-    void setColorFlat(tk::TColor c) { setColorByIndex(ciFlat, c); }
-    tk::TColor foisColor() const { return m_colors[ciFois]; }
-    void setFoisColor(tk::TColor c) { setColorByIndex(ciFois, c); }
+    void setColorByIndex(int index, tk::TColor c) { m_colors.set(index, c); }
+    FLAT_INDEXED_COLOR(colorFocused, setColorFocused, ciFocused)
+    FLAT_INDEXED_COLOR(colorDown, setColorDown, ciDown)
+    FLAT_INDEXED_COLOR(colorBorder, setColorBorder, ciBorder)
+    FLAT_INDEXED_COLOR(colorShadow, setColorShadow, ciShadow)
+    FLAT_INDEXED_COLOR(colorFlat, setColorFlat, ciFlat)
+    FLAT_INDEXED_COLOR(foisColor, setFoisColor, ciFois)
 
     bool foisChange() const { return m_foisChange; }
     void setFoisChange(bool on) { repaintOnChange(m_foisChange, on); }

@@ -14,19 +14,6 @@ constexpr int NewHeight = 15;
 constexpr int CaptionGap = 2; // between the mark and the caption
 } // namespace
 
-void drawControlCaption(Canvas& canvas, const Rect& r, const QString& caption,
-                        tk::TextFormats flags, bool enabled) {
-    if (enabled) {
-        canvas.drawText(r, caption, flags);
-        return;
-    }
-    Canvas::StateSaver saver(canvas);
-    canvas.setFontColor(tk::clBtnHighlight);
-    canvas.drawText(r.translated(1, 1), caption, flags);
-    canvas.setFontColor(tk::clBtnShadow);
-    canvas.drawText(r, caption, flags);
-}
-
 // --- TDefineButtonBase ----------------------------------------------------------------------
 
 TDefineButtonBase::TDefineButtonBase(tk::Component* owner, tk::TControlStyle style)
@@ -89,7 +76,8 @@ TDefineMarkButton::TDefineMarkButton(tk::Component* owner, const char* className
     // No automatic click and no capture: the control clicks on the press itself, and a
     // release away from it is simply not heard.
     : TDefineButtonBase(owner, tk::TControlStyle(tk::csSetCaption) | tk::csDoubleClicks),
-      m_colors(className, {FlatFocusedColor, FlatDownColor, FlatCheckedColor, FlatBorderColor}) {
+      m_colors(*this, className,
+               {FlatFocusedColor, FlatDownColor, FlatCheckedColor, FlatBorderColor}) {
     setParentColor(false);
     setParentFont(true);
     setColor(FlatFaceColor);
@@ -97,20 +85,12 @@ TDefineMarkButton::TDefineMarkButton(tk::Component* owner, const char* className
 }
 
 void TDefineMarkButton::setTransparent(bool on) {
-    if (on == m_transparent) return;
-    m_transparent = on;
-    setParentColor(!on);
-    update();
+    if (repaintOnChange(m_transparent, on)) setParentColor(!on);
 }
 
 void TDefineMarkButton::setLayoutPosition(TLayoutPosition l) {
     m_layout = l;
     fitToCaption();
-    update();
-}
-
-void TDefineMarkButton::setColorByIndex(int index, TColor c) {
-    m_colors.set(index, c);
     update();
 }
 

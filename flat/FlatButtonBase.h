@@ -11,11 +11,6 @@
 
 namespace flat {
 
-// The caption in the canvas's font colour, or engraved (highlight one pixel down and
-// right, shadow in place) when disabled.
-void drawControlCaption(tk::Canvas& canvas, const tk::Rect& r, const QString& caption,
-                        tk::TextFormats flags, bool enabled);
-
 // The base of the flat controls a user presses: the button, the check box, the radio
 // button and the radio group's items (the part QAbstractButton plays among Qt's widgets).
 // It keeps the hot and pressed flags, drops both when the control is disabled, answers
@@ -91,15 +86,11 @@ public:
 
     tk::TColor colorByIndex(int index) const { return m_colors[index]; }
     // The indexed colour setter (see IndexedColors).
-    void setColorByIndex(int index, tk::TColor c);
-    tk::TColor colorFocused() const { return m_colors[ciFocused]; }
-    void setColorFocused(tk::TColor c) { setColorByIndex(ciFocused, c); }
-    tk::TColor colorDown() const { return m_colors[ciDown]; }
-    void setColorDown(tk::TColor c) { setColorByIndex(ciDown, c); }
-    tk::TColor colorChecked() const { return m_colors[ciChecked]; }
-    void setColorChecked(tk::TColor c) { setColorByIndex(ciChecked, c); }
-    tk::TColor colorBorder() const { return m_colors[ciBorder]; }
-    void setColorBorder(tk::TColor c) { setColorByIndex(ciBorder, c); }
+    void setColorByIndex(int index, tk::TColor c) { m_colors.set(index, c); }
+    FLAT_INDEXED_COLOR(colorFocused, setColorFocused, ciFocused)
+    FLAT_INDEXED_COLOR(colorDown, setColorDown, ciDown)
+    FLAT_INDEXED_COLOR(colorChecked, setColorChecked, ciChecked)
+    FLAT_INDEXED_COLOR(colorBorder, setColorBorder, ciBorder)
 
     QSize sizeHint() const override;
     // The size asked for gives way to the caption's (the width only with lpLeft).

@@ -100,8 +100,7 @@ void TDefineCheckBox::focusGained() {
 void TDefineCheckBox::focusLost() {
     TDefineMarkButton::focusLost();
     if (isDesigning() || !enabled()) return;
-    m_hot = false;
-    m_focused = false;
+    m_focused = m_hot = false;
     update();
 }
 

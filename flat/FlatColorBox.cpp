@@ -131,10 +131,8 @@ void TDefineColorBox::drawItem(Canvas& c, int index, const Rect& r, bool selecte
 // --- Settings -----------------------------------------------------------------------
 
 void TDefineColorBox::setShowNames(bool on) {
-    if (on == m_showNames) return;
-    m_showNames = on;
-    update();
-    if (comboBox()) comboBox()->update();
+    // The list shows the names too.
+    if (repaintOnChange(m_showNames, on) && comboBox()) comboBox()->update();
 }
 
 void TDefineColorBox::setName(const QString& name) {

@@ -187,11 +187,6 @@ void TDefineComboBase::closeUp() {
     update(Rect{r.Left - 2, r.Top, r.Right, r.Bottom}.toQRect());
 }
 
-void TDefineComboBase::enabledChanged() {
-    TicketBearing::enabledChanged();
-    update();
-}
-
 void TDefineComboBase::fontChanged() {
     TicketBearing::fontChanged();
     setItemHeight(DefaultItemHeight);
@@ -228,9 +223,7 @@ TDefineComboBox::TDefineComboBox(tk::Component* owner, QWidget* parent) : TDefin
 void TDefineComboBox::setFollowsParentColor(bool on) {
     if (on == m_followParentColor) return;
     m_followParentColor = on;
-    if (!on) return;
-    followParentColor();
-    redraw();
+    if (on) followParentColor();
 }
 
 void TDefineComboBox::setReadOnly(bool on) {
@@ -260,16 +253,12 @@ void TDefineComboBox::redraw() {
 
 void TDefineComboBox::mouseEnter() {
     TDefineComboBase::mouseEnter();
-    if (!tk::applicationHasActiveWindow()) return;
-    m_mouseIn = true;
-    redraw();
+    if (trackHover(m_mouseIn, true)) redraw();
 }
 
 void TDefineComboBox::mouseLeave() {
     TDefineComboBase::mouseLeave();
-    if (!m_mouseIn) return;
-    m_mouseIn = false;
-    redraw();
+    if (trackHover(m_mouseIn, false)) redraw();
 }
 
 void TDefineComboBox::boxFocusChanged(bool focused) {
@@ -277,20 +266,18 @@ void TDefineComboBox::boxFocusChanged(bool focused) {
 }
 
 void TDefineComboBox::followParentColor() {
-    if (!m_followParentColor) return;
-    if (tk::TControl* p = parentControl()) m_flatColor = p->color();
+    if (tk::TControl* p = parentControl(); p && m_followParentColor) m_flatColor = p->color();
+    redraw();
 }
 
 void TDefineComboBox::parentColorChanged() {
     TDefineComboBase::parentColorChanged();
     followParentColor();
-    redraw();
 }
 
 void TDefineComboBox::sysColorChanged() {
     TDefineComboBase::sysColorChanged();
     followParentColor();
-    redraw();
 }
 
 void TDefineComboBox::setItemIndex(int index) {

@@ -132,7 +132,6 @@ protected:
     void focusLost() override;
     // After a focus change, before the repaint; the combo box takes its colour here.
     virtual void boxFocusChanged(bool /*focused*/) {}
-    void enabledChanged() override;
     void fontChanged() override;
     void closeUp() override;
 
@@ -197,6 +196,7 @@ protected:
 private:
     // The frame's colour for the present state; Color takes it.
     tk::TColor chooseColor() const;
+    // Takes the parent's Color as the flat colour while it follows it; redraws.
     void followParentColor();
 
     bool m_mouseIn = false;

@@ -3,9 +3,6 @@
 #include "Accessible.h"
 #include "Control.h"
 
-#include <stdexcept>
-#include <string>
-
 namespace flat {
 
 using tk::Rect;
@@ -13,24 +10,14 @@ using tk::TColor;
 
 namespace {
 
-constexpr TColor DefaultColorFocused = FlatFocusedColor;
-constexpr TColor DefaultColorBorder = FlatBorderColor;
-constexpr TColor DefaultColorFlat = FlatFaceColor;
 // Taken off the edit's whole height before halving it for the placeholder's top (the
 // placeholder lies in the text area): the hint then stands where typed text will.
 constexpr int CueRaise = 2;
-
-void checkColorIndex(int index) {
-    if (index < 0 || index >= TDefineEdit::ColorCount)
-        throw std::out_of_range("TDefineEdit: colour index " + std::to_string(index) +
-                                " out of range");
-}
 
 } // namespace
 
 TDefineEdit::TDefineEdit(tk::Component* owner, QWidget* parent)
     : TicketBearing(TicketHolder::Reparenting::TicketFirst, owner) {
-    m_colors = {DefaultColorFocused, DefaultColorBorder, DefaultColorFlat};
     setParentFont(true);
     setNonClientWidth(FrameWidth);
     // The edit keeps Enter (and Escape) from the form, as a multi-line edit does.
@@ -65,14 +52,8 @@ TDefineEdit::~TDefineEdit() {
     delete m_cue.data();
 }
 
-TColor TDefineEdit::colorByIndex(int index) const {
-    checkColorIndex(index);
-    return m_colors[size_t(index)];
-}
-
 void TDefineEdit::setColorByIndex(int index, TColor value) {
-    checkColorIndex(index);
-    m_colors[size_t(index)] = value;
+    m_colors.set(index, value);
     if (index == ciFlat) m_parentColor = false;
     refreshFrame();
 }
@@ -81,14 +62,12 @@ void TDefineEdit::setParentColor(bool on) {
     if (on == m_parentColor) return;
     m_parentColor = on;
     // Turning it off keeps ColorFlat as it is, so the look does not change.
-    if (!on) return;
-    followParentColor();
-    refreshFrame();
+    if (on) followParentColor();
 }
 
 void TDefineEdit::followParentColor() {
-    if (!m_parentColor) return;
-    if (tk::TControl* p = parentControl()) m_colors[ciFlat] = p->color();
+    if (tk::TControl* p = parentControl(); p && m_parentColor) m_colors.set(ciFlat, p->color());
+    refreshFrame();
 }
 
 void TDefineEdit::setAlignment(tk::TAlignment a) {
@@ -166,17 +145,12 @@ void TDefineEdit::fitHeightToFont() {
 
 void TDefineEdit::mouseEnter() {
     TicketBearing::mouseEnter();
-    // Hover counts only while one of the application's windows is active.
-    if (!tk::applicationHasActiveWindow()) return;
-    m_mouseIn = true;
-    refreshFrame();
+    if (trackHover(m_mouseIn, true)) refreshFrame();
 }
 
 void TDefineEdit::mouseLeave() {
     TicketBearing::mouseLeave();
-    if (!m_mouseIn) return;
-    m_mouseIn = false;
-    refreshFrame();
+    if (trackHover(m_mouseIn, false)) refreshFrame();
 }
 
 void TDefineEdit::focusGained() {
@@ -218,13 +192,11 @@ void TDefineEdit::textChanged() {
 void TDefineEdit::parentColorChanged() {
     TicketBearing::parentColorChanged();
     followParentColor();
-    refreshFrame();
 }
 
 void TDefineEdit::sysColorChanged() {
     TicketBearing::sysColorChanged();
     followParentColor();
-    refreshFrame();
 }
 
 void TDefineEdit::resized() {

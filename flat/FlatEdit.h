@@ -7,7 +7,6 @@
 #include "VersionBases.h"
 
 #include <QPointer>
-#include <array>
 
 namespace flat {
 
@@ -28,15 +27,13 @@ public:
     explicit TDefineEdit(tk::Component* owner = nullptr, QWidget* parent = nullptr);
     ~TDefineEdit() override;
 
-    tk::TColor colorByIndex(int index) const;
-    // Stores without comparing (ColorFlat also ends ParentColor) and refreshes the frame.
+    tk::TColor colorByIndex(int index) const { return m_colors[index]; }
+    // The indexed colour setter (see IndexedColors): ColorFlat also ends ParentColor, and
+    // every colour refreshes the frame.
     void setColorByIndex(int index, tk::TColor value);
-    tk::TColor colorFocused() const { return m_colors[ciFocused]; }
-    void setColorFocused(tk::TColor c) { setColorByIndex(ciFocused, c); }
-    tk::TColor colorBorder() const { return m_colors[ciBorder]; }
-    void setColorBorder(tk::TColor c) { setColorByIndex(ciBorder, c); }
-    tk::TColor colorFlat() const { return m_colors[ciFlat]; }
-    void setColorFlat(tk::TColor c) { setColorByIndex(ciFlat, c); }
+    FLAT_INDEXED_COLOR(colorFocused, setColorFocused, ciFocused)
+    FLAT_INDEXED_COLOR(colorBorder, setColorBorder, ciBorder)
+    FLAT_INDEXED_COLOR(colorFlat, setColorFlat, ciFlat)
 
     // The edit's own ParentColor: it copies the parent's Color into ColorFlat. The base
     // control's flag stays off, because Color is the frame's inner colour.
@@ -76,10 +73,12 @@ private:
     void fitHeightToFont();
     void applyAlignment();
     void placeCue();
+    // Takes the parent's Color into ColorFlat while ParentColor is on; refreshes the look.
     void followParentColor();
 
     bool m_parentColor = true;
-    std::array<tk::TColor, ColorCount> m_colors{};
+    IndexedColors<ColorCount> m_colors{
+        *this, "TDefineEdit", {FlatFocusedColor, FlatBorderColor, FlatFaceColor}};
     tk::TAlignment m_alignment = tk::taLeftJustify;
     bool m_mouseIn = false;
     QPointer<tk::TLabel> m_cue;

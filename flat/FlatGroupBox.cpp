@@ -52,17 +52,6 @@ TDefineGroupBox::TDefineGroupBox(tk::Component* owner, QWidget* parent)
     if (parent) setParentControl(parent);
 }
 
-void TDefineGroupBox::setStyleFace(TStyleFace s) {
-    if (s == m_styleFace) return;
-    m_styleFace = s;
-    update();
-}
-
-void TDefineGroupBox::setColorByIndex(int index, TColor c) {
-    m_colors.set(index, c);
-    update();
-}
-
 bool TDefineGroupBox::dialogChar(QChar c) {
     if (tk::isAccelerator(c, caption()) && canFocus()) {
         setFocus();
@@ -200,18 +189,11 @@ void TDefineRadioGroup::setItemIndex(int index) {
 }
 
 void TDefineRadioGroup::setColumns(int columns) {
-    columns = std::clamp(columns, 1, MaxColumns);
-    if (columns == m_columns) return;
-    m_columns = columns;
-    arrangeButtons();
-    update();
+    if (repaintOnChange(m_columns, std::clamp(columns, 1, MaxColumns))) arrangeButtons();
 }
 
 void TDefineRadioGroup::setTopOffset(int offset) {
-    if (offset == m_topOffset) return;
-    m_topOffset = offset;
-    arrangeButtons();
-    update();
+    if (repaintOnChange(m_topOffset, offset)) arrangeButtons();
 }
 
 void TDefineRadioGroup::setStyleFace(TStyleFace s) {

@@ -23,18 +23,15 @@ public:
     TFillDirection backgropOrien() const { return m_backgropOrien; }
     void setBackgropOrien(TFillDirection d) { repaintOnChange(m_backgropOrien, d); }
     TStyleFace styleFace() const { return m_styleFace; }
-    virtual void setStyleFace(TStyleFace s);
+    virtual void setStyleFace(TStyleFace s) { repaintOnChange(m_styleFace, s); }
 
     enum ColorIndex { ciBorder, ciBackgropStart, ciBackgropStop, ColorCount };
     tk::TColor colorByIndex(int index) const { return m_colors[index]; }
     // The indexed colour setter (see IndexedColors).
-    void setColorByIndex(int index, tk::TColor c);
-    tk::TColor colorBorder() const { return m_colors[ciBorder]; }
-    void setColorBorder(tk::TColor c) { setColorByIndex(ciBorder, c); }
-    tk::TColor backgropStartColor() const { return m_colors[ciBackgropStart]; }
-    void setBackgropStartColor(tk::TColor c) { setColorByIndex(ciBackgropStart, c); }
-    tk::TColor backgropStopColor() const { return m_colors[ciBackgropStop]; }
-    void setBackgropStopColor(tk::TColor c) { setColorByIndex(ciBackgropStop, c); }
+    void setColorByIndex(int index, tk::TColor c) { m_colors.set(index, c); }
+    FLAT_INDEXED_COLOR(colorBorder, setColorBorder, ciBorder)
+    FLAT_INDEXED_COLOR(backgropStartColor, setBackgropStartColor, ciBackgropStart)
+    FLAT_INDEXED_COLOR(backgropStopColor, setBackgropStopColor, ciBackgropStop)
 
     // The caption's accelerator focuses the group box; "&" is not drawn as one, though.
     bool dialogChar(QChar c) override;
@@ -55,7 +52,7 @@ private:
     TFillDirection m_backgropOrien = fdLeftToRight;
     TStyleFace m_styleFace = fsDefault;
     IndexedColors<ColorCount> m_colors{
-        "TDefineGroupBox", {FlatBorderColor, BackgropStartDefault, BackgropStopDefault}};
+        *this, "TDefineGroupBox", {FlatBorderColor, BackgropStartDefault, BackgropStopDefault}};
 };
 
 class TDefineRadioGroup;

@@ -41,6 +41,4 @@ void TDefineLabel::fitHeight() {
     if (height() != h) setHeight(h);
 }
 
-TFlatLabel::TFlatLabel(tk::Component* owner, QWidget* parent) : TDefineLabel(owner, parent) {}
-
 } // namespace flat

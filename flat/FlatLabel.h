@@ -31,7 +31,7 @@ class TFlatLabel : public TDefineLabel {
     Q_PROPERTY(flat::TTicketPosition TicketPosition READ ticketPosition WRITE setTicketPosition)
     Q_PROPERTY(int TicketSpace READ ticketSpace WRITE setTicketSpace)
 public:
-    explicit TFlatLabel(tk::Component* owner = nullptr, QWidget* parent = nullptr);
+    using TDefineLabel::TDefineLabel;
 };
 
 } // namespace flat

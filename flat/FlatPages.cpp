@@ -55,49 +55,41 @@ struct TabPainter {
         c.setPenColor(C);
         c.rectangle(r);
     }
+    // The shaded right and bottom edges of an unselected tab, an outer line in a darker
+    // shade and an inner one in a lighter, ending where `up` says (see UnselectedEdgeEnds).
+    void edges(const Rect& R, const int* up) {
+        const TColor d10 = DarkenColor(C, InnerEdgeShade), d20 = DarkenColor(C, OuterEdgeShade);
+        line(c, R.Right - 2, R.Top + 2, R.Right - 2, R.Bottom - up[0], d20);
+        line(c, R.Right - 3, R.Top + 4, R.Right - 3, R.Bottom - up[1], d10);
+        line(c, R.Left + 2, R.Bottom - up[2], R.Right - 2, R.Bottom - up[2], d20);
+        line(c, R.Left + 3, R.Bottom - up[3], R.Right - 3, R.Bottom - up[4], d10);
+    }
 };
 
-NativeStyle nativeStyle(TPagesStyle s) {
-    switch (s) {
-    case pcsButtons:
-        return NativeStyle::tsButtons;
-    case pcsFlatButtons:
-        return NativeStyle::tsFlatButtons;
-    case pcsTabs:
-    case pcsFlatStyle: // plain tabs underneath; the control paints them itself
-        break;
-    }
-    return NativeStyle::tsTabs;
-}
+// By strip position (tpTop, tpBottom, tpLeft, tpRight): how a tab's box grows from its strip
+// rectangle, less one pixel at the bottom, on the left, top, right and bottom. A selected
+// tab reaches over the frame line toward the page; an unselected one keeps a pixel clear
+// of its neighbour.
+constexpr int SelectedTabGrowth[4][4] = {
+    {-2, -2, 1, 0}, {-2, 0, 1, 1}, {-2, -1, 0, 1}, {0, -1, 2, 1}};
+constexpr int UnselectedTabGrowth[4][4] = {
+    {0, 0, -1, -1}, {0, 1, -1, 0}, {0, 0, -1, 0}, {1, 0, 0, 0}};
+// How far above the box's bottom the shaded edges of an unselected tab end: the outer and
+// inner right edge, the outer bottom edge, and both ends of the inner bottom edge.
+constexpr int UnselectedEdgeEnds[4][5] = {
+    {1, 2, 1, 2, 2}, {2, 3, 2, 3, 3}, {1, 2, 2, 3, 4}, {1, 2, 2, 3, 4}};
 
-NativePosition nativePosition(TPagesPosition p) {
-    switch (p) {
-    case tpBottom:
-        return NativePosition::tpBottom;
-    case tpLeft:
-        return NativePosition::tpLeft;
-    case tpRight:
-        return NativePosition::tpRight;
-    case tpTop:
-        break;
-    }
-    return NativePosition::tpTop;
+// The flat enumerations name the native values in the native order; pcsFlatStyle stands on
+// plain tabs, which the control paints itself.
+static_assert(int(NativeStyle::tsFlatButtons) == pcsFlatButtons &&
+              int(NativePosition::tpBottom) == tpBottom && int(NativePosition::tpRight) == tpRight);
+
+NativeStyle nativeStyle(TPagesStyle s) {
+    return s == pcsFlatStyle ? NativeStyle::tsTabs : NativeStyle(s);
 }
 
 bool isButtonStyle(TPagesStyle s) {
     return s == pcsButtons || s == pcsFlatButtons;
-}
-
-tk::TextFormats alignmentFormat(tk::TAlignment a) {
-    switch (a) {
-    case tk::taLeftJustify:
-        return tk::TextFormat::Left;
-    case tk::taRightJustify:
-        return tk::TextFormat::Right;
-    case tk::taCenter:
-        break;
-    }
-    return tk::TextFormat::Center;
 }
 
 } // namespace
@@ -107,99 +99,41 @@ tk::TextFormats alignmentFormat(tk::TAlignment a) {
 Rect PaintFlatTab(Canvas& canvas, TPagesPosition position, const Rect& item, bool selected,
                   TColor color, TColor border, bool hotTrack) {
     Canvas::StateSaver saver(canvas);
-    Rect R = item;
-    R.Bottom = item.Bottom - 2;
-    TColor C = color;
+    const int* grow = (selected ? SelectedTabGrowth : UnselectedTabGrowth)[position];
+    const Rect R{item.Left + grow[0], item.Top + grow[1], item.Right + grow[2],
+                 item.Bottom - 1 + grow[3]};
+    const int L = R.Left, T = R.Top, Rt = R.Right, B = R.Bottom;
+    TabPainter p{canvas, selected ? color : DarkenColor(color, UnselectedShade), border};
     switch (position) {
     case tpTop:
-        if (selected) {
-            R.Left -= 2, R.Top -= 2, R.Right += 1;
-        } else {
-            R.Right -= 1, R.Bottom -= 1;
-        }
+        p.body({L, T + 6, Rt, B}, {L, T, Rt, B - 7}, {L + 1, T + 5, Rt - 1, B});
         break;
     case tpBottom:
-        if (selected) {
-            R.Bottom += 1, R.Left -= 2, R.Right += 1;
-        } else {
-            R.Right -= 1, R.Top += 1;
-        }
+        p.body({L, T, Rt, B - 6}, {L, T + 6, Rt, B}, {L + 1, T + 6, Rt - 1, B - 3});
         break;
     case tpLeft:
-        if (selected) {
-            R.Left -= 2, R.Top -= 1, R.Bottom += 1;
-        } else {
-            R.Right -= 1;
-        }
+        p.body({L + 6, T, Rt, B}, {L, T, L + 8, B}, {L + 5, T + 1, Rt - 1, B - 1});
         break;
     case tpRight:
-        if (selected) {
-            R.Right += 2, R.Top -= 1, R.Bottom += 1;
-        } else {
-            R.Left += 1;
-        }
+        p.body({L, T, Rt - 6, B}, {Rt - 8, T, Rt, B}, {Rt - 8, T + 1, Rt - 3, B - 1});
         break;
     }
-    if (!selected) C = DarkenColor(C, UnselectedShade);
-    R.Bottom += 1;
-
-    TabPainter p{canvas, C, border};
-    const TColor d10 = DarkenColor(C, InnerEdgeShade), d20 = DarkenColor(C, OuterEdgeShade);
-    switch (position) {
-    case tpTop:
-        p.body({R.Left, R.Top + 6, R.Right, R.Bottom}, {R.Left, R.Top, R.Right, R.Bottom - 7},
-               {R.Left + 1, R.Top + 5, R.Right - 1, R.Bottom});
-        if (selected) {
-            p.join({R.Left + 1, R.Bottom - 1, R.Right - 1, R.Bottom + 2});
-            if (hotTrack) {
-                line(canvas, R.Left + 2, R.Top, R.Right - 2, R.Top, HotLineDarkColor);
-                line(canvas, R.Left + 2, R.Top + 1, R.Right - 2, R.Top + 1, HotLineLightColor);
-            }
-        } else {
-            line(canvas, R.Right - 2, R.Top + 2, R.Right - 2, R.Bottom - 1, d20);
-            line(canvas, R.Right - 3, R.Top + 4, R.Right - 3, R.Bottom - 2, d10);
-            line(canvas, R.Left + 2, R.Bottom - 1, R.Right - 2, R.Bottom - 1, d20);
-            line(canvas, R.Left + 3, R.Bottom - 2, R.Right - 3, R.Bottom - 2, d10);
-        }
-        break;
-    case tpBottom:
-        p.body({R.Left, R.Top, R.Right, R.Bottom - 6}, {R.Left, R.Top + 6, R.Right, R.Bottom},
-               {R.Left + 1, R.Top + 6, R.Right - 1, R.Bottom - 3});
-        if (selected) {
-            p.join({R.Left + 1, R.Top - 1, R.Right - 1, R.Top + 2});
-            if (hotTrack) {
-                line(canvas, R.Left + 2, R.Bottom - 1, R.Right - 2, R.Bottom - 1, HotLineDarkColor);
-                line(canvas, R.Left + 2, R.Bottom, R.Right - 2, R.Bottom, HotLineLightColor);
-            }
-        } else {
-            line(canvas, R.Right - 2, R.Top + 2, R.Right - 2, R.Bottom - 2, d20);
-            line(canvas, R.Right - 3, R.Top + 4, R.Right - 3, R.Bottom - 3, d10);
-            line(canvas, R.Left + 2, R.Bottom - 2, R.Right - 2, R.Bottom - 2, d20);
-            line(canvas, R.Left + 3, R.Bottom - 3, R.Right - 3, R.Bottom - 3, d10);
-        }
-        break;
-    case tpLeft:
-    case tpRight:
-        if (position == tpLeft)
-            p.body({R.Left + 6, R.Top, R.Right, R.Bottom}, {R.Left, R.Top, R.Left + 8, R.Bottom},
-                   {R.Left + 5, R.Top + 1, R.Right - 1, R.Bottom - 1});
-        else
-            p.body({R.Left, R.Top, R.Right - 6, R.Bottom}, {R.Right - 8, R.Top, R.Right, R.Bottom},
-                   {R.Right - 8, R.Top + 1, R.Right - 3, R.Bottom - 1});
-        if (selected) {
-            // Side tabs have no joining piece: their frame line stays.
-            if (hotTrack) {
-                const int x = position == tpLeft ? R.Left : R.Right - 2;
-                line(canvas, x, R.Top + 2, x, R.Bottom - 2, HotLineDarkColor);
-                line(canvas, x + 1, R.Top + 1, x + 1, R.Bottom - 1, HotLineLightColor);
-            }
-        } else {
-            line(canvas, R.Right - 2, R.Top + 2, R.Right - 2, R.Bottom - 1, d20);
-            line(canvas, R.Right - 3, R.Top + 4, R.Right - 3, R.Bottom - 2, d10);
-            line(canvas, R.Left + 2, R.Bottom - 2, R.Right - 2, R.Bottom - 2, d20);
-            line(canvas, R.Left + 3, R.Bottom - 3, R.Right - 3, R.Bottom - 4, d10);
-        }
-        break;
+    if (!selected) {
+        p.edges(R, UnselectedEdgeEnds[position]);
+        return R;
+    }
+    // Side tabs have no joining piece: their frame line stays.
+    if (position == tpTop) p.join({L + 1, B - 1, Rt - 1, B + 2});
+    if (position == tpBottom) p.join({L + 1, T - 1, Rt - 1, T + 2});
+    if (!hotTrack) return R;
+    if (position == tpTop || position == tpBottom) {
+        const int y = position == tpTop ? T : B - 1;
+        line(canvas, L + 2, y, Rt - 2, y, HotLineDarkColor);
+        line(canvas, L + 2, y + 1, Rt - 2, y + 1, HotLineLightColor);
+    } else {
+        const int x = position == tpLeft ? L : Rt - 2;
+        line(canvas, x, T + 2, x, B - 2, HotLineDarkColor);
+        line(canvas, x + 1, T + 1, x + 1, B - 1, HotLineLightColor);
     }
     return R;
 }
@@ -255,17 +189,7 @@ TDefinePages::TDefinePages(tk::Component* owner, QWidget* parent) : TVersionPage
 }
 
 TPagesPosition TDefinePages::tabPosition() const {
-    switch (TVersionPages::tabPosition()) {
-    case NativePosition::tpBottom:
-        return tpBottom;
-    case NativePosition::tpLeft:
-        return tpLeft;
-    case NativePosition::tpRight:
-        return tpRight;
-    case NativePosition::tpTop:
-        break;
-    }
-    return tpTop;
+    return TPagesPosition(TVersionPages::tabPosition());
 }
 
 void TDefinePages::setStyle(TPagesStyle s) {
@@ -281,7 +205,7 @@ void TDefinePages::setTabPosition(TPagesPosition p) {
     if (isButtonStyle(m_style) && p != tpTop)
         throw std::invalid_argument("Tab position incompatible with current tab style");
     m_hotIndex = -1;
-    applyNative(TVersionPages::style(), nativePosition(p));
+    applyNative(TVersionPages::style(), NativePosition(p));
 }
 
 void TDefinePages::applyNative(NativeStyle style, NativePosition position) {
@@ -292,18 +216,6 @@ void TDefinePages::applyNative(NativeStyle style, NativePosition position) {
         TVersionPages::setStyle(style);
     }
     recreateWnd();
-}
-
-void TDefinePages::setTabTextAlignment(tk::TAlignment a) {
-    if (a == m_tabTextAlignment) return;
-    m_tabTextAlignment = a;
-    update();
-}
-
-void TDefinePages::setColorBorder(TColor c) {
-    if (c == m_colorBorder) return;
-    m_colorBorder = c;
-    update();
 }
 
 void TDefinePages::recreateWnd() {
@@ -397,7 +309,7 @@ void TDefinePages::paint(Canvas& c) {
 void TDefinePages::paintFrame(Canvas& c) const {
     Canvas::StateSaver saver(c);
     c.setBrushStyle(tk::BrushStyle::Clear);
-    c.setPenColor(m_colorBorder);
+    c.setPenColor(colorBorder());
     c.rectangle(frameRect());
 }
 
@@ -413,7 +325,7 @@ void TDefinePages::paintFlatTabs(Canvas& c) {
         }
         const TDefineSheet& sheet = flatSheet(page);
         const Rect r = PaintFlatTab(c, tabPosition(), item, t == selected, sheet.color(),
-                                    m_colorBorder, hotTrack());
+                                    colorBorder(), hotTrack());
         PaintTabCaption(c, r,
                         {page->caption(), page->controlFont(), sheet.color(), m_tabTextAlignment,
                          images(), sheet.imageIndex()});
@@ -477,8 +389,6 @@ void TDefinePages::hintAt(QPoint pos, QString& text, QRect& cursorRect) {
     cursorRect = tabRect(h).toQRect();
 }
 
-TFlatPages::TFlatPages(tk::Component* owner, QWidget* parent) : TDefinePages(owner, parent) {}
-
 // --- TDefineSheet -----------------------------------------------------------------------
 
 TDefineSheet::TDefineSheet(tk::Component* owner, QWidget* parent) : TVersionSheet(owner, nullptr) {
@@ -498,35 +408,11 @@ void TDefineSheet::setBGImage(const tk::Bitmap& picture) {
     update();
 }
 
-void TDefineSheet::setBGStyle(TDefineSheetBGStyle s) {
-    if (s == m_bgStyle) return;
-    m_bgStyle = s;
-    update();
-}
-
-void TDefineSheet::setGradientStartColor(TColor c) {
-    if (c == m_gradientStartColor) return;
-    m_gradientStartColor = c;
-    update();
-}
-
-void TDefineSheet::setGradientEndColor(TColor c) {
-    if (c == m_gradientEndColor) return;
-    m_gradientEndColor = c;
-    update();
-}
-
-void TDefineSheet::setGradientFillDir(TFillDirection d) {
-    if (d == m_gradientFillDir) return;
-    m_gradientFillDir = d;
-    update();
-}
-
 void TDefineSheet::eraseBackground(Canvas& c) {
     const Rect r{0, 0, width(), height()};
     switch (m_bgStyle) {
     case bgsGradient:
-        GradientFill(c, r, m_gradientStartColor, m_gradientEndColor, m_gradientFillDir,
+        GradientFill(c, r, gradientStartColor(), gradientEndColor(), m_gradientFillDir,
                      GradientColors);
         return;
     case bgsTileImage:
@@ -542,7 +428,5 @@ void TDefineSheet::eraseBackground(Canvas& c) {
     }
     c.fillRect(r, color());
 }
-
-TFlatSheet::TFlatSheet(tk::Component* owner, QWidget* parent) : TDefineSheet(owner, parent) {}
 
 } // namespace flat

@@ -83,9 +83,13 @@ public:
     // style is pcsButtons or pcsFlatButtons.
     void setTabPosition(TPagesPosition p);
     tk::TAlignment tabTextAlignment() const { return m_tabTextAlignment; }
-    void setTabTextAlignment(tk::TAlignment a);
-    tk::TColor colorBorder() const { return m_colorBorder; }
-    void setColorBorder(tk::TColor c);
+    void setTabTextAlignment(tk::TAlignment a) { repaintOnChange(m_tabTextAlignment, a); }
+
+    // The control's one colour, through the indexed colour setter (see IndexedColors).
+    enum ColorIndex { ciBorder, ColorCount };
+    tk::TColor colorByIndex(int index) const { return m_colors[index]; }
+    void setColorByIndex(int index, tk::TColor c) { m_colors.set(index, c); }
+    FLAT_INDEXED_COLOR(colorBorder, setColorBorder, ciBorder)
 
     // The glyphs of the tabs. Not owned. Attaching a list (again) numbers every sheet's
     // ImageIndex by its page and maps the tabs' images; none clears them to -1.
@@ -130,7 +134,7 @@ private:
 
     TPagesStyle m_style = pcsFlatStyle;
     tk::TAlignment m_tabTextAlignment = tk::taCenter;
-    tk::TColor m_colorBorder = DefaultPagesBorderColor;
+    IndexedColors<ColorCount> m_colors{*this, "TDefinePages", {DefaultPagesBorderColor}};
     int m_hotIndex = -1;
     bool m_applyingNative = false;
     QMetaObject::Connection m_imagesChanged;
@@ -147,7 +151,7 @@ class TFlatPages : public TDefinePages {
     Q_PROPERTY(tk::TColor ColorBorder READ colorBorder WRITE setColorBorder)
     Q_PROPERTY(tk::TImageList* ImageList READ imageList WRITE setImageList)
 public:
-    explicit TFlatPages(tk::Component* owner = nullptr, QWidget* parent = nullptr);
+    using TDefinePages::TDefinePages;
 };
 
 // --- The sheet --------------------------------------------------------------------------
@@ -173,13 +177,16 @@ public:
     const tk::Bitmap& bgImage() const { return m_bgImage; }
     void setBGImage(const tk::Bitmap& picture);
     TDefineSheetBGStyle bgStyle() const { return m_bgStyle; }
-    void setBGStyle(TDefineSheetBGStyle s);
-    tk::TColor gradientStartColor() const { return m_gradientStartColor; }
-    void setGradientStartColor(tk::TColor c);
-    tk::TColor gradientEndColor() const { return m_gradientEndColor; }
-    void setGradientEndColor(tk::TColor c);
+    void setBGStyle(TDefineSheetBGStyle s) { repaintOnChange(m_bgStyle, s); }
     TFillDirection gradientFillDir() const { return m_gradientFillDir; }
-    void setGradientFillDir(TFillDirection d);
+    void setGradientFillDir(TFillDirection d) { repaintOnChange(m_gradientFillDir, d); }
+
+    // The gradient's colours, through the indexed colour setter (see IndexedColors).
+    enum ColorIndex { ciGradientStart, ciGradientEnd, ColorCount };
+    tk::TColor colorByIndex(int index) const { return m_colors[index]; }
+    void setColorByIndex(int index, tk::TColor c) { m_colors.set(index, c); }
+    FLAT_INDEXED_COLOR(gradientStartColor, setGradientStartColor, ciGradientStart)
+    FLAT_INDEXED_COLOR(gradientEndColor, setGradientEndColor, ciGradientEnd)
 
 protected:
     void eraseBackground(tk::Canvas& c) override;
@@ -189,8 +196,7 @@ private:
     QString m_tabHint;
     tk::Bitmap m_bgImage;
     TDefineSheetBGStyle m_bgStyle = bgsNone;
-    tk::TColor m_gradientStartColor = tk::clWhite;
-    tk::TColor m_gradientEndColor = tk::clSilver;
+    IndexedColors<ColorCount> m_colors{*this, "TDefineSheet", {tk::clWhite, tk::clSilver}};
     TFillDirection m_gradientFillDir = fdTopToBottom;
 };
 
@@ -204,7 +210,7 @@ class TFlatSheet : public TDefineSheet {
     Q_PROPERTY(tk::TColor GradientEndColor READ gradientEndColor WRITE setGradientEndColor)
     Q_PROPERTY(flat::TFillDirection GradientFillDir READ gradientFillDir WRITE setGradientFillDir)
 public:
-    explicit TFlatSheet(tk::Component* owner = nullptr, QWidget* parent = nullptr);
+    using TDefineSheet::TDefineSheet;
 };
 
 } // namespace flat

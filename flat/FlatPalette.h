@@ -5,6 +5,7 @@
 
 #include "Colors.h"
 
+#include <QWidget>
 #include <array>
 #include <cstddef>
 #include <stdexcept>
@@ -30,22 +31,37 @@ inline constexpr tk::TColor BackgropStopDefault = 0x00F7DFD6;  // RGB 214, 223, 
 // the control and the index, and nothing is stored or repainted.
 template <std::size_t N> class IndexedColors {
 public:
-    constexpr IndexedColors(const char* owner, const std::array<tk::TColor, N>& initial)
-        : m_owner(owner), m_colors(initial) {}
+    IndexedColors(QWidget& owner, const char* ownerName, const std::array<tk::TColor, N>& initial)
+        : m_owner(owner), m_ownerName(ownerName), m_colors(initial) {}
 
     tk::TColor operator[](int index) const { return m_colors[checked(index)]; }
-    void set(int index, tk::TColor c) { m_colors[checked(index)] = c; }
+    // Stores and repaints the owner.
+    void set(int index, tk::TColor c) {
+        m_colors[checked(index)] = c;
+        m_owner.update();
+    }
 
 private:
     std::size_t checked(int index) const {
         if (index < 0 || index >= int(N))
-            throw std::out_of_range(std::string(m_owner) + ": no colour has the index " +
+            throw std::out_of_range(std::string(m_ownerName) + ": no colour has the index " +
                                     std::to_string(index));
         return std::size_t(index);
     }
 
-    const char* m_owner;
+    QWidget& m_owner;
+    const char* m_ownerName;
     std::array<tk::TColor, N> m_colors;
 };
+
+// One colour of a control's IndexedColors `m_colors`, published as `getter` and `setter`;
+// the setter is the control's indexed colour setter, setColorByIndex.
+#define FLAT_INDEXED_COLOR(getter, setter, index)                                                  \
+    tk::TColor getter() const {                                                                    \
+        return m_colors[index];                                                                    \
+    }                                                                                              \
+    void setter(tk::TColor c) {                                                                    \
+        setColorByIndex(index, c);                                                                 \
+    }
 
 } // namespace flat

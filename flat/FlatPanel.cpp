@@ -14,13 +14,6 @@ constexpr int CaptionInset = 3;     // the caption keeps this far from the left 
 constexpr int AlignInset = 2;       // aligned children keep clear of the border
 constexpr int BorderStripWidth = 2; // what a resize repaints of the old border
 
-tk::TextFormats captionFlags(tk::TAlignment a) {
-    tk::TextFormats f = tk::TextFormats(tk::TextFormat::SingleLine) | tk::TextFormat::VCenter;
-    if (a == tk::taCenter) f |= tk::TextFormat::Center;
-    if (a == tk::taRightJustify) f |= tk::TextFormat::Right;
-    return f;
-}
-
 } // namespace
 
 QRegion panelRepaintRegion(const QRect& oldBounds, QSize newSize, bool fullRepaint,
@@ -46,11 +39,6 @@ TDefinePanel::TDefinePanel(tk::Component* owner, QWidget* parent)
     setBounds(0, 0, NewPanelWidth, NewPanelHeight);
     setColor(tk::clBtnFace); // turns ParentColor off
     if (parent) setParentControl(parent);
-}
-
-void TDefinePanel::setColors(int index, tk::TColor c) {
-    m_colors.set(index, c);
-    update();
 }
 
 void TDefinePanel::dockClient(const QRect& dockRect, const std::function<void()>& placeClient) {
@@ -112,19 +100,10 @@ void TDefinePanel::paintCaption(tk::Canvas& c) const {
     tk::Canvas::StateSaver saver(c);
     c.setFont(controlFont());
     c.setTextBackground(tk::TextBackground::Transparent);
-    const tk::Rect t{CaptionInset, 0, width() - CaptionInset, height()};
-    const tk::TextFormats flags = captionFlags(m_alignment);
-    if (enabled()) {
-        c.drawText(t, caption(), flags);
-        return;
-    }
-    // Engraved: a highlight one pixel down and right, the shadow on top.
-    c.setFontColor(tk::clBtnHighlight);
-    c.drawText(t.translated(1, 1), caption(), flags);
-    c.setFontColor(tk::clBtnShadow);
-    c.drawText(t, caption(), flags);
+    drawControlCaption(c, {CaptionInset, 0, width() - CaptionInset, height()}, caption(),
+                       alignmentFormat(m_alignment) | tk::TextFormat::SingleLine |
+                           tk::TextFormat::VCenter,
+                       enabled());
 }
-
-TFlatPanel::TFlatPanel(tk::Component* owner, QWidget* parent) : TDefinePanel(owner, parent) {}
 
 } // namespace flat

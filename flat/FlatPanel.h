@@ -16,13 +16,8 @@ namespace flat {
 class TDefinePanel : public TVersionCtrlExt {
     Q_OBJECT
 public:
-    // The three colours share one setter, by these indices.
-    enum ColorIndex {
-        ciColorBorder = 0,
-        ciBackgropStartColor = 1,
-        ciBackgropStopColor = 2,
-        ColorCount
-    };
+    // The positions of the colours in the shared colour setter.
+    enum ColorIndex { ciBorder, ciBackgropStart, ciBackgropStop, ColorCount };
 
     explicit TDefinePanel(tk::Component* owner = nullptr, QWidget* parent = nullptr);
 
@@ -38,14 +33,12 @@ public:
     bool fullRepaint() const { return m_fullRepaint; }
     void setFullRepaint(bool on) { m_fullRepaint = on; }
 
-    tk::TColor colorBorder() const { return m_colors[ciColorBorder]; }
-    void setColorBorder(tk::TColor c) { setColors(ciColorBorder, c); }
-    tk::TColor backgropStartColor() const { return m_colors[ciBackgropStartColor]; }
-    void setBackgropStartColor(tk::TColor c) { setColors(ciBackgropStartColor, c); }
-    tk::TColor backgropStopColor() const { return m_colors[ciBackgropStopColor]; }
-    void setBackgropStopColor(tk::TColor c) { setColors(ciBackgropStopColor, c); }
-    // The indexed colour setter (see IndexedColors).
-    virtual void setColors(int index, tk::TColor c);
+    tk::TColor colorByIndex(int index) const { return m_colors[index]; }
+    // The indexed colour setter (see IndexedColors), virtual as the panel family's own.
+    virtual void setColorByIndex(int index, tk::TColor c) { m_colors.set(index, c); }
+    FLAT_INDEXED_COLOR(colorBorder, setColorBorder, ciBorder)
+    FLAT_INDEXED_COLOR(backgropStartColor, setBackgropStartColor, ciBackgropStart)
+    FLAT_INDEXED_COLOR(backgropStopColor, setBackgropStopColor, ciBackgropStop)
 
     TFillDirection backgropOrien() const { return m_backgropOrien; }
     void setBackgropOrien(TFillDirection d) { repaintOnChange(m_backgropOrien, d); }
@@ -88,7 +81,7 @@ private:
     bool m_locked = false;
     bool m_fullRepaint = true;
     IndexedColors<ColorCount> m_colors{
-        "TDefinePanel", {FlatBorderColor, BackgropStartDefault, BackgropStopDefault}};
+        *this, "TDefinePanel", {FlatBorderColor, BackgropStartDefault, BackgropStopDefault}};
     TFillDirection m_backgropOrien = fdLeftToRight;
     TStyleFace m_styleFace = fsDefault;
     bool m_useDockManager = true;
@@ -126,7 +119,7 @@ class TFlatPanel : public TDefinePanel {
     Q_PROPERTY(bool DockSite READ dockSite WRITE setDockSite)
     Q_PROPERTY(bool AutoSize READ autoSize WRITE setAutoSize)
 public:
-    explicit TFlatPanel(tk::Component* owner = nullptr, QWidget* parent = nullptr);
+    using TDefinePanel::TDefinePanel;
 };
 
 } // namespace flat

@@ -67,8 +67,7 @@ void TDefineRadioButton::enter() {
 
 void TDefineRadioButton::exit() {
     TDefineMarkButton::exit();
-    m_focused = false;
-    m_hot = false;
+    m_focused = m_hot = false;
     update();
 }
 
@@ -102,8 +101,7 @@ void TDefineRadioButton::wmMouseDown(tk::TMouseButton b, tk::TShiftState shift, 
 void TDefineRadioButton::focusGained() {
     TDefineMarkButton::focusGained();
     if (enabled()) {
-        m_focused = true;
-        m_hot = true;
+        m_focused = m_hot = true;
         if (!m_checked && !survives([&] { setChecked(true); })) return;
     }
     update();
@@ -111,10 +109,7 @@ void TDefineRadioButton::focusGained() {
 
 void TDefineRadioButton::focusLost() {
     TDefineMarkButton::focusLost();
-    if (enabled()) {
-        m_hot = false;
-        m_focused = false;
-    }
+    if (enabled()) m_focused = m_hot = false;
     update();
 }
 

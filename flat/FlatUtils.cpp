@@ -263,55 +263,55 @@ TGlyphTextLayout CalcGlyphTextLayout(Canvas& canvas, Rect client, QPoint offset,
         textSize = QPoint(RectWidth(textBounds), RectHeight(textBounds));
     }
 
+    // Along the layout's axis the glyph and the caption follow each other; across it each
+    // is centred on its own.
     const bool horizontal = layout == blGlyphLeft || layout == blGlyphRight;
-    QPoint glyphPos, textPos;
-    if (horizontal) {
-        glyphPos.setY((clientSize.y() - glyphSize.y() + 1) / 2);
-        textPos.setY((clientSize.y() - textSize.y() + 1) / 2);
-    } else {
-        glyphPos.setX((clientSize.x() - glyphSize.x() + 1) / 2);
-        textPos.setX((clientSize.x() - textSize.x() + 1) / 2);
-    }
+    const auto along = [horizontal](QPoint& p) -> int& { return horizontal ? p.rx() : p.ry(); };
+    const auto across = [horizontal](QPoint& p) -> int& { return horizontal ? p.ry() : p.rx(); };
+    QPoint c = clientSize, g = glyphSize, t = textSize, glyphPos, textPos;
+    across(glyphPos) = (across(c) - across(g) + 1) / 2;
+    across(textPos) = (across(c) - across(t) + 1) / 2;
 
-    if (textSize.x() == 0 || glyphSize.x() == 0) spacing = 0;
-
-    const int clientAlong = horizontal ? clientSize.x() : clientSize.y();
-    const int glyphAlong = horizontal ? glyphSize.x() : glyphSize.y();
-    const int textAlong = horizontal ? textSize.x() : textSize.y();
+    // Widths decide, in either layout.
+    if (t.x() == 0 || g.x() == 0) spacing = 0;
     if (margin == -1 && spacing == -1) {
-        const int total = glyphAlong + textAlong;
-        margin = (clientAlong - total) / 3;
+        margin = (along(c) - along(g) - along(t)) / 3;
         spacing = margin;
     } else if (margin == -1) {
-        const int total = glyphAlong + spacing + textAlong;
-        margin = (clientAlong - total + 1) / 2;
+        margin = (along(c) - (along(g) + spacing + along(t)) + 1) / 2;
     } else if (spacing == -1) {
-        const int total = clientAlong - (margin + glyphAlong);
-        spacing = (total - textAlong) / 2;
+        spacing = (along(c) - (margin + along(g)) - along(t)) / 2;
     }
 
-    switch (layout) {
-    case blGlyphLeft:
-        glyphPos.setX(margin);
-        textPos.setX(glyphPos.x() + glyphSize.x() + spacing);
-        break;
-    case blGlyphRight:
-        glyphPos.setX(clientSize.x() - margin - glyphSize.x());
-        textPos.setX(glyphPos.x() - spacing - textSize.x());
-        break;
-    case blGlyphTop:
-        glyphPos.setY(margin);
-        textPos.setY(glyphPos.y() + glyphSize.y() + spacing);
-        break;
-    case blGlyphBottom:
-        glyphPos.setY(clientSize.y() - margin - glyphSize.y());
-        textPos.setY(glyphPos.y() - spacing - textSize.y());
-        break;
+    if (layout == blGlyphLeft || layout == blGlyphTop) {
+        along(glyphPos) = margin;
+        along(textPos) = margin + along(g) + spacing;
+    } else {
+        along(glyphPos) = along(c) - margin - along(g);
+        along(textPos) = along(glyphPos) - spacing - along(t);
     }
 
     const QPoint shift(client.Left + offset.x(), client.Top + offset.y());
     return {glyphPos + shift,
             textBounds.translated(textPos.x() + shift.x(), textPos.y() + shift.y())};
+}
+
+void drawControlCaption(Canvas& canvas, const Rect& r, const QString& caption,
+                        tk::TextFormats flags, bool enabled) {
+    if (enabled) {
+        canvas.drawText(r, caption, flags);
+        return;
+    }
+    Canvas::StateSaver saver(canvas);
+    canvas.setFontColor(tk::clBtnHighlight);
+    canvas.drawText(r.translated(1, 1), caption, flags);
+    canvas.setFontColor(tk::clBtnShadow);
+    canvas.drawText(r, caption, flags);
+}
+
+tk::TextFormats alignmentFormat(tk::TAlignment a) {
+    if (a == tk::taCenter) return tk::TextFormat::Center;
+    return a == tk::taRightJustify ? tk::TextFormat::Right : tk::TextFormat::Left;
 }
 
 QString RemoveAmpersand(const QString& text) {
@@ -344,6 +344,12 @@ TColor DrawFlatBorder(const tk::TControl& control, Canvas& canvas, TColor border
         canvas.frameRect(r, inner);
     }
     return inner;
+}
+
+bool trackHover(bool& mouseIn, bool entering) {
+    if (entering ? !tk::applicationHasActiveWindow() : !mouseIn) return false;
+    mouseIn = entering;
+    return true;
 }
 
 void DrawFace(const tk::TControl& control, Canvas& canvas, Rect r, bool transparent,

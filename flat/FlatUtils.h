@@ -19,53 +19,27 @@
 namespace flat {
 
 // moc allows one Q_NAMESPACE per namespace and target: every enumeration of the flat set
-// that a layout names goes here.
+// that a layout names goes here, declared with FLAT_ENUM so that layouts know it by name.
 Q_NAMESPACE
 
-enum TFillDirection {
-    fdBottomToTop,
-    fdCenterToVerti,
-    fdCenterToHoriz,
-    fdLeftToRight,
-    fdRightToLeft,
-    fdTopToBottom,
-    fdXPFace
-};
-Q_ENUM_NS(TFillDirection)
+#define FLAT_ENUM(Name, ...)                                                                       \
+    enum Name { __VA_ARGS__ };                                                                     \
+    Q_ENUM_NS(Name)
 
-enum TTransparentMode { tmAlways, tmNotFocused, tmNone };
-Q_ENUM_NS(TTransparentMode)
-
-enum TPagesStyle { pcsTabs, pcsButtons, pcsFlatButtons, pcsFlatStyle };
-Q_ENUM_NS(TPagesStyle)
-
-enum TPagesPosition { tpTop, tpBottom, tpLeft, tpRight };
-Q_ENUM_NS(TPagesPosition)
-
-enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
-Q_ENUM_NS(TButtonLayout)
-
-enum TLayoutPosition { lpLeft, lpRight };
-Q_ENUM_NS(TLayoutPosition)
-
-enum TGroupBoxBorder { brFull, brOnlyTopLine };
-Q_ENUM_NS(TGroupBoxBorder)
-
-enum TStyleFace { fsDefault, fsCustom };
-Q_ENUM_NS(TStyleFace)
-
-enum TAlignmentText { stLeft, stCenter, stRight };
-Q_ENUM_NS(TAlignmentText)
-
-enum TTicketPosition { poLeft, poTop, poRight, poBottom };
-Q_ENUM_NS(TTicketPosition)
-
+FLAT_ENUM(TFillDirection, fdBottomToTop, fdCenterToVerti, fdCenterToHoriz, fdLeftToRight,
+          fdRightToLeft, fdTopToBottom, fdXPFace)
+FLAT_ENUM(TTransparentMode, tmAlways, tmNotFocused, tmNone)
+FLAT_ENUM(TPagesStyle, pcsTabs, pcsButtons, pcsFlatButtons, pcsFlatStyle)
+FLAT_ENUM(TPagesPosition, tpTop, tpBottom, tpLeft, tpRight)
+FLAT_ENUM(TButtonLayout, blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom)
+FLAT_ENUM(TLayoutPosition, lpLeft, lpRight)
+FLAT_ENUM(TGroupBoxBorder, brFull, brOnlyTopLine)
+FLAT_ENUM(TStyleFace, fsDefault, fsCustom)
+FLAT_ENUM(TAlignmentText, stLeft, stCenter, stRight)
+FLAT_ENUM(TTicketPosition, poLeft, poTop, poRight, poBottom)
 // The last value is spelled as the layouts store it.
-enum TDefineSheetBGStyle { bgsNone, bgsGradient, bgsTileImage, bgsStrechImage };
-Q_ENUM_NS(TDefineSheetBGStyle)
-
-enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
-Q_ENUM_NS(TCheckBoxState)
+FLAT_ENUM(TDefineSheetBGStyle, bgsNone, bgsGradient, bgsTileImage, bgsStrechImage)
+FLAT_ENUM(TCheckBoxState, cbUnchecked, cbChecked, cbGrayed)
 
 // --- The colour table of the colour box ---------------------------------------------
 
@@ -142,6 +116,13 @@ TGlyphTextLayout CalcGlyphTextLayout(tk::Canvas& canvas, tk::Rect client, QPoint
 // The text with its first "&" removed.
 QString RemoveAmpersand(const QString& text);
 
+// The caption in the canvas's font colour, or engraved (highlight one pixel down and
+// right, shadow in place) when disabled.
+void drawControlCaption(tk::Canvas& canvas, const tk::Rect& r, const QString& caption,
+                        tk::TextFormats flags, bool enabled);
+// The horizontal placement of text aligned by `a`.
+tk::TextFormats alignmentFormat(tk::TAlignment a);
+
 int RectWidth(const tk::Rect& r);
 int RectHeight(const tk::Rect& r);
 bool RectsIntersect(const tk::Rect& a, const tk::Rect& b);
@@ -158,6 +139,11 @@ bool RectsIntersect(const tk::Rect& a, const tk::Rect& b);
 tk::TColor DrawFlatBorder(const tk::TControl& control, tk::Canvas& canvas, tk::TColor borderColor,
                           tk::TColor flatColor, tk::TColor focusedColor, bool mouseIn,
                           bool focused);
+
+// The mouse entering (`entering`) or leaving the edit or a combo box: entering sets
+// `mouseIn` while one of the application's windows is active, as hover counts only then;
+// leaving clears it. Tells whether the flag was set or cleared, so the look must change.
+bool trackHover(bool& mouseIn, bool entering);
 
 // The face of the panel family and the group box, filling `r`: what the parent shows
 // behind the control when `transparent`, else with StyleFace fsCustom a gradient from

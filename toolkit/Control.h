@@ -342,11 +342,13 @@ protected:
     // heard as over the control itself.
     void forwardInnerMouse(QWidget* source, QMouseEvent* e);
 
-    // The guarded setter: stores `value` and repaints when it differs from `field`.
-    template <typename T> void repaintOnChange(T& field, const T& value) {
-        if (field == value) return;
+    // The guarded setter: stores `value` and repaints when it differs from `field`; tells
+    // whether it did, for a setter that has more to do on a change.
+    template <typename T> bool repaintOnChange(T& field, const T& value) {
+        if (field == value) return false;
         field = value;
         update();
+        return true;
     }
 
     // Sets the colour without touching ParentColor (the parent-colour following uses it).

@@ -414,8 +414,8 @@ void TestFlatPanel::settersRepaintOnlyWhenTheyShould() {
 
 void TestFlatPanel::unknownColourIndexIsRefused() {
     TFlatPanel panel;
-    QVERIFY_THROWS_EXCEPTION(std::out_of_range, panel.setColors(3, tk::clRed));
-    QVERIFY_THROWS_EXCEPTION(std::out_of_range, panel.setColors(-1, tk::clRed));
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, panel.setColorByIndex(3, tk::clRed));
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, panel.setColorByIndex(-1, tk::clRed));
     QCOMPARE(panel.colorBorder(), TColor(0x0061A588));
 }
 
