@@ -45,11 +45,16 @@ void TDefineColorBox::recreateWnd() {
 }
 
 void TDefineColorBox::fillList() {
-    clearItems();
-    for (const TStandardColor& entry : StandardColorTable)
-        addItem(m_language == nlEnglish ? englishColorName(entry) : localColorName(entry),
-                entry.Color);
-    setItemIndex(0);
+    {
+        // One change of ItemIndex for the whole rebuild, not one through "none".
+        const auto rebuilding = programChange();
+        clearItems();
+        for (const TStandardColor& entry : StandardColorTable)
+            addItem(m_language == nlEnglish ? englishColorName(entry) : localColorName(entry),
+                    entry.Color);
+        setItemIndex(0);
+    }
+    reportItemIndex();
     change();
 }
 

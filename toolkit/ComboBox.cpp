@@ -157,7 +157,7 @@ TCustomComboBox::TCustomComboBox(Component* owner, QWidget* parent) : TControl(o
     setFocusProxy(m_combo);
     connect(m_combo, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (m_simpleList) {
-            const QScopedValueRollback<int> guard(m_programChange, m_programChange + 1);
+            const auto guard = programChange();
             m_simpleList->selectionModel()->setCurrentIndex(m_combo->model()->index(index, 0),
                                                             QItemSelectionModel::ClearAndSelect);
         }
@@ -360,15 +360,18 @@ int TCustomComboBox::indexOfItem(const QString& text) const {
 }
 
 void TCustomComboBox::changeItems(const std::function<int(int current)>& change) {
-    const QScopedValueRollback<int> guard(m_programChange, m_programChange + 1);
-    QLineEdit* edit = editField();
-    const QString text = edit ? edit->text() : QString();
-    // QComboBox selects the first item of a list that was empty, and a neighbour of a
-    // removed selected item; the platform's list does neither.
-    const int wanted = change(m_combo->currentIndex());
-    if (m_combo->currentIndex() != wanted) m_combo->setCurrentIndex(wanted);
-    if (edit && edit->text() != text) edit->setText(text);
-    if (m_simpleList) relayoutItems();
+    {
+        const auto guard = programChange();
+        QLineEdit* edit = editField();
+        const QString text = edit ? edit->text() : QString();
+        // QComboBox selects the first item of a list that was empty, and a neighbour of a
+        // removed selected item; the platform's list does neither.
+        const int wanted = change(m_combo->currentIndex());
+        if (m_combo->currentIndex() != wanted) m_combo->setCurrentIndex(wanted);
+        if (edit && edit->text() != text) edit->setText(text);
+        if (m_simpleList) relayoutItems();
+    }
+    reportItemIndex();
 }
 
 // --- Selection and text
@@ -380,8 +383,11 @@ int TCustomComboBox::itemIndex() const {
 void TCustomComboBox::setItemIndex(int index) {
     if (index < 0 || index >= itemCount()) index = -1;
     if (index == itemIndex()) return;
-    const QScopedValueRollback<int> guard(m_programChange, m_programChange + 1);
-    m_combo->setCurrentIndex(index);
+    {
+        const auto guard = programChange();
+        m_combo->setCurrentIndex(index);
+    }
+    reportItemIndex();
 }
 
 QString TCustomComboBox::text() const {
@@ -403,15 +409,20 @@ void TCustomComboBox::setText(const QString& t) {
 }
 
 void TCustomComboBox::userChangedSelection() {
+    reportItemIndex();
     click();
     select();
     change();
 }
 
+void TCustomComboBox::reportItemIndex() {
+    if (m_programChange > 0 || itemIndex() == m_reportedIndex) return;
+    m_reportedIndex = itemIndex();
+    emit itemIndexChanged(m_reportedIndex);
+}
+
 void TCustomComboBox::change() {
-    const QPointer<TCustomComboBox> alive(this);
     if (OnChange) OnChange();
-    if (alive) emit itemIndexChanged(itemIndex());
 }
 
 void TCustomComboBox::select() {
@@ -592,7 +603,7 @@ void TCustomComboBox::updateSimpleList() {
 
 void TCustomComboBox::recreateWnd() {
     {
-        const QScopedValueRollback<int> guard(m_programChange, m_programChange + 1);
+        const auto guard = programChange();
         if (m_style == csSimple && m_droppedDown) m_combo->hidePopup();
         if (isEditable() != m_combo->isEditable()) {
             if (isEditable()) {
@@ -606,6 +617,7 @@ void TCustomComboBox::recreateWnd() {
         m_combo->setMaxVisibleItems(m_dropDownCount);
         updateSimpleList();
     }
+    reportItemIndex();
     applyFont();
     applyColors();
     relayoutItems();

@@ -33,10 +33,11 @@
 //   the list closes: OnCloseUp (closeUp()), after it is hidden; a pick made with the mouse
 //                    closes the list before the selection changes
 // Changes made by program (ItemIndex, Text, Items, Sorted, Style and the item functions)
-// raise nothing; a subclass that wants the click behaviour after a change of its own calls
-// click(). Focus of the inner widgets reaches focusGained()/focusLost() and the form's focus
-// tracking as the control's own; the list opening and closing are not focus changes. The
-// mouse over the inner widgets reaches the mouse hooks as if it were over the control.
+// raise no event (itemIndexChanged tells every change of ItemIndex); a subclass that wants the
+// click behaviour after a change of its own calls click(). Focus of the inner widgets reaches
+// focusGained()/focusLost() and the form's focus tracking as the control's own; the list opening
+// and closing are not focus changes. The mouse over the inner widgets reaches the mouse hooks as if
+// it were over the control.
 //
 // Keys: every style keeps the arrows and the characters, as a native combo box does (the
 // arrows step through the items, characters search them or go into the text field, F4 and
@@ -50,6 +51,7 @@
 #include "Geometry.h"
 
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -169,8 +171,9 @@ public:
     TMeasureItemEvent OnMeasureItem;
 
 signals:
-    // Raised with OnChange, right after it, with the item index as it then stands: also
-    // for the editable styles' typed text, and wherever a subclass raises OnChange.
+    // Every change of ItemIndex, the user's (right before OnClick, OnSelect and OnChange)
+    // or the program's, which raises no event (see TControl on the NOTIFY signals). Typed
+    // text that leaves the index as it is does not count.
     void itemIndexChanged(int index);
 
 protected:
@@ -183,6 +186,12 @@ protected:
     virtual void measureItem(int index, int& height);
 
     virtual void change();
+    // A change of the program's: while one lasts, the user's selection events stay quiet
+    // and ItemIndex reports nothing; reportItemIndex() afterwards tells its net change.
+    [[nodiscard]] QScopedValueRollback<int> programChange() {
+        return QScopedValueRollback<int>(m_programChange, m_programChange + 1);
+    }
+    void reportItemIndex();
     virtual void select();
     virtual void dropDown();
     virtual void closeUp();
@@ -237,7 +246,8 @@ private:
     int m_itemHeight = 0;
     bool m_droppedDown = false;
     bool m_customFrame = false;
-    int m_programChange = 0; // > 0 while the program, not the user, changes the selection
+    int m_programChange = 0;  // > 0 while the program, not the user, changes the selection
+    int m_reportedIndex = -1; // the ItemIndex itemIndexChanged last told
 };
 
 using TComboBoxStyle = TCustomComboBox::TComboBoxStyle;

@@ -134,6 +134,13 @@ using TKeyPressEvent = std::function<void(QChar& key)>;
 // one virtual hook per notification. Each hook's base implementation is the "base
 // handling"; an override calls it first and then reacts, or leaves it out on purpose
 // (with a comment) where the control keeps the event from the framework.
+//
+// The values a user changes have NOTIFY signals (Text, ItemIndex, ActivePage, Down,
+// Checked, State), and each means "the value changed": it is emitted once for every
+// change, the user's or the program's, as soon as the value (and what moves with it, such
+// as a radio button's unchecked siblings) is stored, before the On... event that tells of
+// the change. Setting the value a control already has emits nothing, also where the On...
+// event still comes (the flat combo box raises OnChange for every ItemIndex set).
 class TControl : public QWidget, public Component {
     Q_OBJECT
     // What a layout may say: the coordinates setBounds keeps to (MinCoordinate ...).

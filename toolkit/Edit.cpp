@@ -33,8 +33,8 @@ TCustomEdit::TCustomEdit(Component* owner, QWidget* parent)
         }
         textChanged();
         const QPointer<TCustomEdit> alive(this);
-        if (OnChange) OnChange();
-        if (alive) emit textValueChanged(text());
+        emit textValueChanged(text());
+        if (alive && OnChange) OnChange();
     });
     applyColors();
     setBounds(0, 0, 121, 21);

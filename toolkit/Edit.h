@@ -54,8 +54,8 @@ public:
     TNotifyEvent OnChange;
 
 signals:
-    // Raised with OnChange, right after it, for every change of the text, the user's or
-    // the program's. Named apart from the textChanged() hook.
+    // Every change of the text, the user's or the program's, right before OnChange (see
+    // TControl on the NOTIFY signals). Named apart from the textChanged() hook.
     void textValueChanged(const QString& text);
 
 protected:

@@ -192,6 +192,7 @@ void TPageControl::changeActivePage(TTabSheet* page) {
         selection.setChild(tab);
         raiseAccessibleEvent(selection);
     }
+    emit activePageChanged(page);
 }
 
 int TPageControl::tabCount() const {
@@ -454,16 +455,15 @@ bool TPageControl::canChange() {
 }
 
 void TPageControl::change() {
-    const QPointer<TPageControl> alive(this);
     if (OnChange) OnChange();
-    if (alive) emit activePageChanged(m_activePage);
 }
 
 bool TPageControl::selectTabByUser(int tab) {
     TTabSheet* p = pageForTab(tab);
     if (!p || p == m_activePage || !canChange()) return false;
+    const QPointer<TPageControl> alive(this);
     changeActivePage(p);
-    change();
+    if (alive) change();
     return true;
 }
 

@@ -190,8 +190,8 @@ public:
     std::function<void(int tab, Canvas& c, const Rect& r, bool selected)> OnDrawTab;
 
 signals:
-    // Raised with OnChange, right after it: the user changed the page. A change made by
-    // program raises neither.
+    // Every change of the active page, the user's (right before OnChange) or the
+    // program's, which raises no OnChange (see TControl on the NOTIFY signals).
     void activePageChanged(tk::TTabSheet* page);
 
 protected:

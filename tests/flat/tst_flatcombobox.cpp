@@ -270,9 +270,10 @@ private slots:
         QCOMPARE(box.itemIndex(), 0);
     }
 
-    // The signal of ItemIndex comes right after every OnChange, in the user's order of
-    // events as for a change by program, and with the index as it stands.
-    void itemIndexSignalFollowsEveryOnChange() {
+    // The signal of ItemIndex tells each change of the index once, the program's and the
+    // user's, before the events that follow it; OnChange without a change (the same index
+    // set again, typed text) brings no signal.
+    void itemIndexSignalComesOncePerChange() {
         Stage s;
         s.box.setComboStyle(tk::csDropDownList);
         QStringList log;
@@ -287,12 +288,21 @@ private slots:
         QCOMPARE(p.notifySignal().name(), QByteArray("itemIndexChanged"));
 
         s.box.setItemIndex(1);
-        s.box.setItemIndex(1); // unchanged, yet OnChange: the signal too
-        QCOMPARE(log, QStringList({"change", "signal:1", "change", "signal:1"}));
+        s.box.setItemIndex(1); // unchanged, yet OnChange: no signal
+        QCOMPARE(log, QStringList({"signal:1", "change", "change"}));
         log.clear();
         s.box.comboBox()->setCurrentIndex(2); // the user's pick
-        QCOMPARE(log, QStringList({"click", "select", "change", "signal:2"}));
+        QCOMPARE(log, QStringList({"signal:2", "click", "select", "change"}));
+        log.clear();
+        s.box.addItem(QStringLiteral("apricot")); // the selected item keeps its place
+        s.box.deleteItem(2);                      // the selected item goes: none is selected
+        QCOMPARE(log, QStringList({"signal:-1"}));
+        log.clear();
+        s.box.setComboStyle(tk::csDropDown);
+        QTest::keyClick(s.box.editField(), Qt::Key_A); // typed text: OnChange alone
+        QCOMPARE(log, QStringList({"change"}));
         QCOMPARE(spy.count(), 3);
+        QCOMPARE(spy.at(2).at(0).toInt(), -1);
     }
 
     void arrowWidthMovesTheField() {

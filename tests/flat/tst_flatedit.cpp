@@ -72,7 +72,7 @@ private slots:
     void ticketStandsBesideTheEdit_data();
     void ticketStandsBesideTheEdit();
     void ticketFollowsTheEditUntilDestroyed();
-    void textSignalComesRightAfterEveryOnChange();
+    void textSignalComesRightBeforeEveryOnChange();
 };
 
 void TestFlatEdit::initTestCase() {
@@ -353,9 +353,9 @@ void TestFlatEdit::ticketFollowsTheEditUntilDestroyed() {
     s.edit.setEnabled(true);
 }
 
-// The signal of Text follows OnChange for the program's changes and the user's typing
-// alike; setting the same text raises neither.
-void TestFlatEdit::textSignalComesRightAfterEveryOnChange() {
+// The signal of Text comes right before OnChange, for the program's changes and the user's
+// typing alike; setting the same text raises neither.
+void TestFlatEdit::textSignalComesRightBeforeEveryOnChange() {
     Stage s;
     QStringList log;
     s.edit.OnChange = [&] { log << QStringLiteral("change:") + s.edit.text(); };
@@ -370,8 +370,8 @@ void TestFlatEdit::textSignalComesRightAfterEveryOnChange() {
     s.edit.setText(QStringLiteral("字"));
     QTest::keyClick(s.edit.lineEdit(), Qt::Key_A);
     s.edit.setText(QString());
-    QCOMPARE(log, QStringList({"change:字", "signal:字", "change:字a", "signal:字a",
-                               "change:", "signal:"}));
+    QCOMPARE(log, QStringList({"signal:字", "change:字", "signal:字a", "change:字a",
+                               "signal:", "change:"}));
     QCOMPARE(spy.count(), 3);
 }
 
