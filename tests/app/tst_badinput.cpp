@@ -1,4 +1,5 @@
 #include "Application.h"
+#include "Control.h"
 #include "Gbk.h"
 #include "Layout.h"
 #include "TestEnvironment.h"
@@ -30,6 +31,16 @@ constexpr qint64 QueryBudgetMs = 1000;
 constexpr qint64 StartBudgetMs = 3000;
 constexpr int UnblockAfterMs = 6000;
 constexpr qsizetype HugeLineBytes = 50 * 1024 * 1024;
+
+// The most resident memory the process has had (VmHWM), in KiB; -1 when unknown.
+qint64 peakResidentKiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
 
 QByteArray gbk(const QString& text) {
     const auto bytes = tk::gbk::encode(text);
@@ -93,6 +104,7 @@ private slots:
     void charactersGbkCannotHoldHaveTheirOwnAnswer();
     void malformedLayoutNamesTheLineAndLeavesNothingBehind_data();
     void malformedLayoutNamesTheLineAndLeavesNothingBehind();
+    void largestPanelPaintsWhatShowsInBoundedTimeAndMemory();
 
 private:
     // Types `text` into the input box and presses the query button; returns the answer.
@@ -392,6 +404,41 @@ void TestBadInput::malformedLayoutNamesTheLineAndLeavesNothingBehind() {
     QVERIFY2(timer.elapsed() < QueryBudgetMs, qPrintable(QString::number(timer.elapsed())));
     // Everything the reader created is gone again (ASan checks the memory).
     QCOMPARE(form.findChildren<QWidget*>(), before);
+}
+
+// The largest panel a layout may hold, 32,767 pixels square in a small window, paints only
+// what shows: within the query budget, and without a picture of its whole size (4 GiB).
+void TestBadInput::largestPanelPaintsWhatShowsInBoundedTimeAndMemory() {
+    registerFormClasses();
+    tk::TForm form;
+    tk::readLayout(&form, QStringLiteral("object Form1: TForm\n"
+                                         "  ClientWidth = 194\n"
+                                         "  ClientHeight = 233\n"
+                                         "  object P: TFlatPanel\n"
+                                         "    Width = 32767\n"
+                                         "    Height = 32767\n"
+                                         "    Caption = 'A caption repaints the whole panel'\n"
+                                         "    StyleFace = fsCustom\n"
+                                         "  end\n"
+                                         "end\n"));
+    auto* panel = form.findChild<tk::TControl*>(QStringLiteral("P"));
+    QVERIFY(panel);
+    QCOMPARE(panel->size(), QSize(tk::MaxCoordinate, tk::MaxCoordinate));
+    // Linux forgets the peak so far on request; elsewhere the peak before still bounds it.
+    if (QFile clear(QStringLiteral("/proc/self/clear_refs")); clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+    const qint64 peakBefore = peakResidentKiB();
+    QElapsedTimer timer;
+    timer.start();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.repaint();
+    QImage shown(194, 233, QImage::Format_RGB32);
+    panel->render(&shown, QPoint(), QRegion(0, 0, 194, 233));
+    QVERIFY2(timer.elapsed() < QueryBudgetMs, qPrintable(QString::number(timer.elapsed())));
+    constexpr qint64 FullPictureKiB = qint64(tk::MaxCoordinate) * tk::MaxCoordinate * 4 / 1024;
+    if (peakBefore > 0) QVERIFY(peakResidentKiB() - peakBefore < FullPictureKiB / 16);
+    QCOMPARE(shown.pixel(0, 100), qRgb(136, 165, 97)); // the border on the left edge
 }
 
 ZARVIK_TEST_MAIN(TestBadInput)
