@@ -15,15 +15,10 @@ using tk::TColor;
 
 namespace {
 
+using testsupport::picture;
 using testsupport::rgbOf;
 
 constexpr TColor Face = 0x00E1EAEB; // the default Color
-
-// The first grab lets the control size itself to its caption; the second shows the result.
-QImage shot(QWidget& w) {
-    w.grab();
-    return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
 
 bool hasPixel(const QImage& img, QRgb c) {
     for (int y = 0; y < img.height(); ++y)
@@ -75,7 +70,7 @@ struct Scene {
     }
     // The box's fill, one pixel inside its frame at the top-left (never under the mark).
     QRgb boxFill() {
-        const QImage img = shot(box);
+        const QImage img = picture(box);
         const tk::Rect r = markRect(lpLeft, box.width(), box.height());
         return img.pixel(r.Left + 1, r.Top + 1);
     }
@@ -239,7 +234,6 @@ void TestFlatCheckBox::autoSizeFollowsCaptionAndFont() {
     box.setCaption(caption);
     box.setLayoutPosition(TLayoutPosition(layout));
     box.setBounds(0, 0, 121, 15);
-    shot(box);
 
     QImage scratch(1, 1, QImage::Format_RGB32);
     tk::Canvas c(scratch);
@@ -271,7 +265,7 @@ void TestFlatCheckBox::boxAndMarkPixels() {
     box.setLayoutPosition(TLayoutPosition(layout));
     box.setState(TCheckBoxState(state));
     box.setEnabled(enabled);
-    const QImage img = shot(box);
+    const QImage img = picture(box);
     QCOMPARE(box.height(), 18);
 
     // 14 x 14, centred: rows 2 .. 15; one pixel in from its side.
@@ -308,9 +302,9 @@ void TestFlatCheckBox::disabledCaptionIsEngraved() {
     box.setControlFont(tk::Font(QStringLiteral("Tahoma"), 13));
     box.setCaption(QStringLiteral("Hold"));
     const QRgb text = rgbOf(tk::clWindowText);
-    QVERIFY(hasPixel(shot(box), text));
+    QVERIFY(hasPixel(picture(box), text));
     box.setEnabled(false);
-    const QImage img = shot(box);
+    const QImage img = picture(box);
     QVERIFY(!hasPixel(img, text));
     QVERIFY(hasPixel(img, rgbOf(tk::clBtnShadow)));
     QVERIFY(hasPixel(img, rgbOf(tk::clBtnHighlight)));
@@ -322,10 +316,10 @@ void TestFlatCheckBox::focusRectangleOnlyWhileFocused() {
     QVERIFY(s.activate());
     const QRgb idle = rgbOf(s.box.color()); // opaque takes the parent's colour
     QCOMPARE(idle, rgbOf(tk::clBtnFace));
-    QCOMPARE(shot(s.box).pixel(0, 0), idle);
+    QCOMPARE(picture(s.box).pixel(0, 0), idle);
     s.box.setFocus();
     QTRY_VERIFY(s.box.focused());
-    const QImage img = shot(s.box);
+    const QImage img = picture(s.box);
     QVERIFY(img.pixel(0, 0) != idle); // every other pixel of the ring inverted
     QCOMPARE(img.pixel(1, 0), idle);
     QVERIFY(img.pixel(img.width() - 1, img.height() - 1) != idle ||

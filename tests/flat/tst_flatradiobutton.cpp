@@ -16,12 +16,8 @@ using tk::TColor;
 
 namespace {
 
+using testsupport::picture;
 using testsupport::rgbOf;
-
-QImage shot(QWidget& w) {
-    w.grab(); // the first paint sizes the button to its caption
-    return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
 
 // Two buttons of one group on an active form, with their clicks logged in order.
 struct Scene {
@@ -206,7 +202,7 @@ void TestFlatRadioButton::pressedLookStaysAfterReleaseOutside() {
     s.b.setTransparent(false);
     s.b.setControlFont(tk::Font(QStringLiteral("Tahoma"), 13));
     QVERIFY(s.activate());
-    const auto fill = [&] { return shot(s.b).pixel(8, 4); }; // inside the circle, above the dot
+    const auto fill = [&] { return picture(s.b).pixel(8, 4); }; // inside the circle, above the dot
     QCOMPARE(fill(), rgbOf(s.b.color()));
     QTest::mousePress(&s.b, Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseRelease(&s.b, Qt::LeftButton, {}, QPoint(5, 200)); // not heard
@@ -235,7 +231,7 @@ void TestFlatRadioButton::circleAndDotPixels() {
     r.setLayoutPosition(TLayoutPosition(layout));
     r.setChecked(checked);
     r.setEnabled(enabled);
-    const QImage img = shot(r);
+    const QImage img = picture(r);
     QCOMPARE(r.height(), 18);
     const int left = layout == lpLeft ? 1 : r.width() - 15;
     const int top = 2; // 14 x 14, centred in 18 rows

@@ -223,13 +223,6 @@ void addButtonShots(std::vector<Shot>& shots) {
                      }});
 }
 
-// The check box and the radio button size themselves when they first paint: picture them
-// after that.
-template <class T> T* painted(T* control) {
-    control->grab();
-    return control;
-}
-
 void sendLeftPress(QWidget* w) {
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
                       Qt::LeftButton, Qt::NoModifier);
@@ -310,7 +303,7 @@ void addCheckBoxShots(std::vector<Shot>& shots) {
         shots.push_back(
             {QStringLiteral("checkbox-%1").arg(QLatin1String(name)),
              QStringLiteral("State %1 (grayed looks unchecked)").arg(QLatin1String(name)),
-             [box, state](tk::TControl& h) { return painted(box(h, state)); }});
+             [box, state](tk::TControl& h) { return box(h, state); }});
     }
     // Without an active window there is no real focus: the entry notification sets the
     // focus look.
@@ -318,31 +311,31 @@ void addCheckBoxShots(std::vector<Shot>& shots) {
         {"checkbox-focused", "focused: ColorFocused box, focus rectangle", [box](tk::TControl& h) {
              auto* b = box(h, cbChecked);
              b->enter();
-             return painted(b);
+             return b;
          }});
     shots.push_back({"checkbox-pressed", "pressed while focused: ColorDown box, toggled",
                      [box](tk::TControl& h) {
                          auto* b = box(h, cbUnchecked);
                          b->enter();
                          sendLeftPress(b);
-                         return painted(b);
+                         return b;
                      }});
     shots.push_back({"checkbox-right", "Layout lpRight: the width stays", [box](tk::TControl& h) {
                          auto* b = box(h, cbChecked);
                          b->setLayoutPosition(lpRight);
-                         return painted(b);
+                         return b;
                      }});
     shots.push_back({"checkbox-opaque", "Transparent False, Color $E1EAEB", [box](tk::TControl& h) {
                          auto* b = box(h, cbChecked);
                          b->setTransparent(false);
                          b->setColor(0x00E1EAEB);
-                         return painted(b);
+                         return b;
                      }});
     shots.push_back(
         {"checkbox-disabled", "disabled: shadow mark, engraved caption", [box](tk::TControl& h) {
              auto* b = box(h, cbChecked);
              b->setEnabled(false);
-             return painted(b);
+             return b;
          }});
 }
 
@@ -354,20 +347,20 @@ void addRadioButtonShots(std::vector<Shot>& shots) {
         r->setChecked(checked);
         return r;
     };
-    shots.push_back({"radio-unchecked", "unchecked",
-                     [radio](tk::TControl& h) { return painted(radio(h, false)); }});
+    shots.push_back(
+        {"radio-unchecked", "unchecked", [radio](tk::TControl& h) { return radio(h, false); }});
     shots.push_back({"radio-checked", "checked: the 8 x 8 dot",
-                     [radio](tk::TControl& h) { return painted(radio(h, true)); }});
+                     [radio](tk::TControl& h) { return radio(h, true); }});
     shots.push_back({"radio-right", "Layout lpRight", [radio](tk::TControl& h) {
                          auto* r = radio(h, true);
                          r->setLayoutPosition(lpRight);
-                         return painted(r);
+                         return r;
                      }});
     shots.push_back(
         {"radio-disabled", "disabled: shadow dot, engraved caption", [radio](tk::TControl& h) {
              auto* r = radio(h, true);
              r->setEnabled(false);
-             return painted(r);
+             return r;
          }});
 }
 
@@ -385,8 +378,6 @@ void addGroupShots(std::vector<Shot>& shots) {
                          auto* three = new TFlatRadioButton(nullptr, &h);
                          three->setBounds(104, 28, 60, 17);
                          three->setCaption(QStringLiteral("仓三"));
-                         painted(five);
-                         painted(three);
                          return &h;
                      }});
     const auto group = [](tk::TControl& h) {
@@ -401,12 +392,12 @@ void addGroupShots(std::vector<Shot>& shots) {
         return g;
     };
     shots.push_back({"group-items", "five items in two columns, ItemIndex 3; '&' shown as typed",
-                     [group](tk::TControl& h) { return painted(group(h)); }});
+                     [group](tk::TControl& h) { return group(h); }});
     shots.push_back(
         {"group-custom-face", "StyleFace fsCustom: the gradient", [group](tk::TControl& h) {
              auto* g = group(h);
              g->setStyleFace(fsCustom);
-             return painted(g);
+             return g;
          }});
     for (auto [name, a] : {std::pair{"center", stCenter}, std::pair{"right", stRight}}) {
         shots.push_back({QStringLiteral("group-caption-%1").arg(QLatin1String(name)),
@@ -414,19 +405,19 @@ void addGroupShots(std::vector<Shot>& shots) {
                          [group, a](tk::TControl& h) {
                              auto* g = group(h);
                              g->setAlignment(a);
-                             return painted(g);
+                             return g;
                          }});
     }
     shots.push_back({"group-top-line", "Border brOnlyTopLine", [group](tk::TControl& h) {
                          auto* g = group(h);
                          g->setBorder(brOnlyTopLine);
-                         return painted(g);
+                         return g;
                      }});
     shots.push_back(
         {"group-disabled", "disabled: engraved caption and items", [group](tk::TControl& h) {
              auto* g = group(h);
              g->setEnabled(false);
-             return painted(g);
+             return g;
          }});
 }
 
