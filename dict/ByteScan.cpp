@@ -126,41 +126,48 @@ inline std::uint32_t storeBitIndices(std::uint32_t* out, std::uint32_t base, std
 
 #if defined(ZARVIK_BYTESCAN_X86)
 
+// The registers of SSE2 and AVX2 differ only in their width and in the names of their
+// intrinsics: `V` is the register type, `P` the intrinsics' prefix (_mm, _mm256), `S` the
+// suffix of the whole-register operations (si128, si256); `NativePopcount` as in
+// storeEachBitIndex.
+#define ZARVIK_BYTESCAN_REGISTER(V, P, S, NativePopcount)                                          \
+    struct Bytes {                                                                                 \
+        static constexpr std::size_t Width = sizeof(V);                                            \
+        V v;                                                                                       \
+    };                                                                                             \
+    using Lanes = Bytes;                                                                           \
+    inline Bytes load(const char* bytes) {                                                         \
+        return {P##_loadu_##S(reinterpret_cast<const V*>(bytes))};                                 \
+    }                                                                                              \
+    inline Bytes splat(char c) {                                                                   \
+        return {P##_set1_epi8(c)};                                                                 \
+    }                                                                                              \
+    inline Lanes operator==(Bytes x, Bytes y) {                                                    \
+        return {P##_cmpeq_epi8(x.v, y.v)};                                                         \
+    }                                                                                              \
+    inline Bytes operator&(Bytes x, Bytes y) {                                                     \
+        return {P##_and_##S(x.v, y.v)};                                                            \
+    }                                                                                              \
+    inline Bytes operator|(Bytes x, Bytes y) {                                                     \
+        return {P##_or_##S(x.v, y.v)};                                                             \
+    }                                                                                              \
+    inline Bytes operator^(Bytes x, Bytes y) {                                                     \
+        return {P##_xor_##S(x.v, y.v)};                                                            \
+    }                                                                                              \
+    inline Bytes minOf(Bytes x, Bytes y) {                                                         \
+        return {P##_min_epu8(x.v, y.v)};                                                           \
+    }                                                                                              \
+    inline std::uint64_t bitsOf(Lanes x) {                                                         \
+        return static_cast<std::uint32_t>(P##_movemask_epi8(x.v));                                 \
+    }                                                                                              \
+    inline std::uint32_t storeBitIndices(std::uint32_t* out, std::uint32_t base,                   \
+                                         std::uint64_t mask) {                                     \
+        return storeEachBitIndex<NativePopcount>(out, base, mask);                                 \
+    }
+
 namespace sse2 {
 
-struct Bytes {
-    static constexpr std::size_t Width = 16;
-    __m128i v;
-};
-using Lanes = Bytes;
-
-inline Bytes load(const char* bytes) {
-    return {_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes))};
-}
-inline Bytes splat(char c) {
-    return {_mm_set1_epi8(c)};
-}
-inline Lanes operator==(Bytes x, Bytes y) {
-    return {_mm_cmpeq_epi8(x.v, y.v)};
-}
-inline Bytes operator&(Bytes x, Bytes y) {
-    return {_mm_and_si128(x.v, y.v)};
-}
-inline Bytes operator|(Bytes x, Bytes y) {
-    return {_mm_or_si128(x.v, y.v)};
-}
-inline Bytes operator^(Bytes x, Bytes y) {
-    return {_mm_xor_si128(x.v, y.v)};
-}
-inline Bytes minOf(Bytes x, Bytes y) {
-    return {_mm_min_epu8(x.v, y.v)};
-}
-inline std::uint64_t bitsOf(Lanes x) {
-    return static_cast<std::uint32_t>(_mm_movemask_epi8(x.v));
-}
-inline std::uint32_t storeBitIndices(std::uint32_t* out, std::uint32_t base, std::uint64_t mask) {
-    return storeEachBitIndex<false>(out, base, mask);
-}
+ZARVIK_BYTESCAN_REGISTER(__m128i, _mm, si128, false)
 
 #include "ByteScanKernels.inc"
 
@@ -179,39 +186,7 @@ inline std::uint32_t storeBitIndices(std::uint32_t* out, std::uint32_t base, std
 
 namespace avx2 {
 
-struct Bytes {
-    static constexpr std::size_t Width = 32;
-    __m256i v;
-};
-using Lanes = Bytes;
-
-inline Bytes load(const char* bytes) {
-    return {_mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes))};
-}
-inline Bytes splat(char c) {
-    return {_mm256_set1_epi8(c)};
-}
-inline Lanes operator==(Bytes x, Bytes y) {
-    return {_mm256_cmpeq_epi8(x.v, y.v)};
-}
-inline Bytes operator&(Bytes x, Bytes y) {
-    return {_mm256_and_si256(x.v, y.v)};
-}
-inline Bytes operator|(Bytes x, Bytes y) {
-    return {_mm256_or_si256(x.v, y.v)};
-}
-inline Bytes operator^(Bytes x, Bytes y) {
-    return {_mm256_xor_si256(x.v, y.v)};
-}
-inline Bytes minOf(Bytes x, Bytes y) {
-    return {_mm256_min_epu8(x.v, y.v)};
-}
-inline std::uint64_t bitsOf(Lanes x) {
-    return static_cast<std::uint32_t>(_mm256_movemask_epi8(x.v));
-}
-inline std::uint32_t storeBitIndices(std::uint32_t* out, std::uint32_t base, std::uint64_t mask) {
-    return storeEachBitIndex<true>(out, base, mask);
-}
+ZARVIK_BYTESCAN_REGISTER(__m256i, _mm256, si256, true)
 
 #include "ByteScanKernels.inc"
 
