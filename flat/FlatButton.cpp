@@ -79,15 +79,11 @@ void TDefineButton::setDefault(bool on) {
 }
 
 void TDefineButton::setAllowAllUp(bool on) {
-    if (on == m_allowAllUp) return;
-    m_allowAllUp = on;
-    notifyGroup();
+    if (assignIfChanged(m_allowAllUp, on)) notifyGroup();
 }
 
 void TDefineButton::setGroupIndex(int index) {
-    if (index == m_groupIndex) return;
-    m_groupIndex = index;
-    notifyGroup();
+    if (assignIfChanged(m_groupIndex, index)) notifyGroup();
 }
 
 void TDefineButton::setDown(bool on) {

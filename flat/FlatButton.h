@@ -22,9 +22,7 @@ public:
 
     explicit TDefineButton(tk::Component* owner = nullptr, QWidget* parent = nullptr);
 
-    tk::TColor colorByIndex(int index) const { return m_colors[index]; }
-    // The indexed colour setter (see IndexedColors).
-    void setColorByIndex(int index, tk::TColor c) { m_colors.set(index, c); }
+    FLAT_INDEXED_COLORS
     FLAT_INDEXED_COLOR(colorFocused, setColorFocused, ciFocused)
     FLAT_INDEXED_COLOR(colorDown, setColorDown, ciDown)
     FLAT_INDEXED_COLOR(colorBorder, setColorBorder, ciBorder)

@@ -29,12 +29,6 @@ bool TDefineButtonBase::dialogChar(QChar c) {
     return TVersionControl::dialogChar(c);
 }
 
-void TDefineButtonBase::setHot(bool on) {
-    if (on == m_hot) return;
-    m_hot = on;
-    update();
-}
-
 void TDefineButtonBase::mouseEnter() {
     TVersionControl::mouseEnter();
     if (mayTurnHot()) setHot(true);

@@ -41,7 +41,7 @@ protected:
     void enabledChanged() override;
 
     // Stores the flag and repaints, only when it changes.
-    void setHot(bool on);
+    void setHot(bool on) { repaintOnChange(m_hot, on); }
     // Runs `step`, whose events' handlers may destroy the control; tells whether the
     // control is still there, so that the caller touches nothing of it otherwise.
     template <typename Step> bool survives(Step&& step) {
@@ -84,9 +84,7 @@ public:
     // Stores and repaints, without comparing.
     void setLayoutPosition(TLayoutPosition l);
 
-    tk::TColor colorByIndex(int index) const { return m_colors[index]; }
-    // The indexed colour setter (see IndexedColors).
-    void setColorByIndex(int index, tk::TColor c) { m_colors.set(index, c); }
+    FLAT_INDEXED_COLORS
     FLAT_INDEXED_COLOR(colorFocused, setColorFocused, ciFocused)
     FLAT_INDEXED_COLOR(colorDown, setColorDown, ciDown)
     FLAT_INDEXED_COLOR(colorChecked, setColorChecked, ciChecked)

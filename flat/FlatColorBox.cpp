@@ -59,9 +59,7 @@ void TDefineColorBox::fillList() {
 }
 
 void TDefineColorBox::setLanguage(TNameLanguage l) {
-    if (l == m_language) return;
-    m_language = l;
-    recreateWnd();
+    if (assignIfChanged(m_language, l)) recreateWnd();
 }
 
 TColor TDefineColorBox::selectedColor() const {

@@ -221,14 +221,11 @@ TDefineComboBox::TDefineComboBox(tk::Component* owner, QWidget* parent) : TDefin
 }
 
 void TDefineComboBox::setFollowsParentColor(bool on) {
-    if (on == m_followParentColor) return;
-    m_followParentColor = on;
-    if (on) followParentColor();
+    if (assignIfChanged(m_followParentColor, on) && on) followParentColor();
 }
 
 void TDefineComboBox::setReadOnly(bool on) {
-    if (on == m_readOnly) return;
-    m_readOnly = on;
+    if (!assignIfChanged(m_readOnly, on)) return;
     if (QLineEdit* field = editField()) field->setReadOnly(on);
 }
 

@@ -59,10 +59,8 @@ void TDefineEdit::setColorByIndex(int index, TColor value) {
 }
 
 void TDefineEdit::setParentColor(bool on) {
-    if (on == m_parentColor) return;
-    m_parentColor = on;
     // Turning it off keeps ColorFlat as it is, so the look does not change.
-    if (on) followParentColor();
+    if (assignIfChanged(m_parentColor, on) && on) followParentColor();
 }
 
 void TDefineEdit::followParentColor() {
@@ -71,9 +69,7 @@ void TDefineEdit::followParentColor() {
 }
 
 void TDefineEdit::setAlignment(tk::TAlignment a) {
-    if (a == m_alignment) return;
-    m_alignment = a;
-    recreateWnd();
+    if (assignIfChanged(m_alignment, a)) recreateWnd();
 }
 
 void TDefineEdit::recreateWnd() {

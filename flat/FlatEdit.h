@@ -98,9 +98,7 @@ class TFlatEdit : public TDefineEdit {
     Q_PROPERTY(tk::TColor ColorBorder READ colorBorder WRITE setColorBorder)
     Q_PROPERTY(tk::TColor ColorFlat READ colorFlat WRITE setColorFlat)
     Q_PROPERTY(bool ParentColor READ parentColor WRITE setParentColor)
-    Q_PROPERTY(QObject* Ticket READ ticketObject)
-    Q_PROPERTY(flat::TTicketPosition TicketPosition READ ticketPosition WRITE setTicketPosition)
-    Q_PROPERTY(int TicketSpace READ ticketSpace WRITE setTicketSpace)
+    FLAT_TICKET_PROPERTIES
 public:
     using TDefineEdit::TDefineEdit;
 };

@@ -209,9 +209,7 @@ void TDefineRadioGroup::loaded() {
 }
 
 void TDefineRadioGroup::storeItemIndex(int index) {
-    if (index == m_itemIndex) return;
-    m_itemIndex = index;
-    emit itemIndexChanged();
+    if (assignIfChanged(m_itemIndex, index)) emit itemIndexChanged();
 }
 
 void TDefineRadioGroup::itemsChanged() {

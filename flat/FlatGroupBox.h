@@ -26,9 +26,7 @@ public:
     virtual void setStyleFace(TStyleFace s) { repaintOnChange(m_styleFace, s); }
 
     enum ColorIndex { ciBorder, ciBackgropStart, ciBackgropStop, ColorCount };
-    tk::TColor colorByIndex(int index) const { return m_colors[index]; }
-    // The indexed colour setter (see IndexedColors).
-    void setColorByIndex(int index, tk::TColor c) { m_colors.set(index, c); }
+    FLAT_INDEXED_COLORS
     FLAT_INDEXED_COLOR(colorBorder, setColorBorder, ciBorder)
     FLAT_INDEXED_COLOR(backgropStartColor, setBackgropStartColor, ciBackgropStart)
     FLAT_INDEXED_COLOR(backgropStopColor, setBackgropStopColor, ciBackgropStop)

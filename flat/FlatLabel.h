@@ -27,9 +27,7 @@ class TFlatLabel : public TDefineLabel {
     Q_OBJECT
     FLAT_PANEL_PROPERTIES
     Q_PROPERTY(bool AutoSize READ autoSize WRITE setAutoSize)
-    Q_PROPERTY(QObject* Ticket READ ticketObject)
-    Q_PROPERTY(flat::TTicketPosition TicketPosition READ ticketPosition WRITE setTicketPosition)
-    Q_PROPERTY(int TicketSpace READ ticketSpace WRITE setTicketSpace)
+    FLAT_TICKET_PROPERTIES
 public:
     using TDefineLabel::TDefineLabel;
 };

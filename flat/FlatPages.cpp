@@ -193,8 +193,7 @@ TPagesPosition TDefinePages::tabPosition() const {
 }
 
 void TDefinePages::setStyle(TPagesStyle s) {
-    if (s == m_style) return;
-    m_style = s;
+    if (!assignIfChanged(m_style, s)) return;
     m_hotIndex = -1;
     applyNative(nativeStyle(s),
                 isButtonStyle(s) ? NativePosition::tpTop : TVersionPages::tabPosition());

@@ -87,8 +87,7 @@ public:
 
     // The control's one colour, through the indexed colour setter (see IndexedColors).
     enum ColorIndex { ciBorder, ColorCount };
-    tk::TColor colorByIndex(int index) const { return m_colors[index]; }
-    void setColorByIndex(int index, tk::TColor c) { m_colors.set(index, c); }
+    FLAT_INDEXED_COLORS
     FLAT_INDEXED_COLOR(colorBorder, setColorBorder, ciBorder)
 
     // The glyphs of the tabs. Not owned. Attaching a list (again) numbers every sheet's
@@ -183,8 +182,7 @@ public:
 
     // The gradient's colours, through the indexed colour setter (see IndexedColors).
     enum ColorIndex { ciGradientStart, ciGradientEnd, ColorCount };
-    tk::TColor colorByIndex(int index) const { return m_colors[index]; }
-    void setColorByIndex(int index, tk::TColor c) { m_colors.set(index, c); }
+    FLAT_INDEXED_COLORS
     FLAT_INDEXED_COLOR(gradientStartColor, setGradientStartColor, ciGradientStart)
     FLAT_INDEXED_COLOR(gradientEndColor, setGradientEndColor, ciGradientEnd)
 

@@ -54,6 +54,16 @@ private:
     std::array<tk::TColor, N> m_colors;
 };
 
+// The indexed colour setter of a control whose colours are its IndexedColors `m_colors`,
+// and the getter beside it.
+#define FLAT_INDEXED_COLORS                                                                        \
+    tk::TColor colorByIndex(int index) const {                                                     \
+        return m_colors[index];                                                                    \
+    }                                                                                              \
+    void setColorByIndex(int index, tk::TColor c) {                                                \
+        m_colors.set(index, c);                                                                    \
+    }
+
 // One colour of a control's IndexedColors `m_colors`, published as `getter` and `setter`;
 // the setter is the control's indexed colour setter, setColorByIndex.
 #define FLAT_INDEXED_COLOR(getter, setter, index)                                                  \

@@ -115,6 +115,12 @@ protected:
     TicketHolder m_ticket;
 };
 
+// What the edit and the label publish of their ticket (the combo boxes publish nothing).
+#define FLAT_TICKET_PROPERTIES                                                                     \
+    Q_PROPERTY(QObject* Ticket READ ticketObject)                                                  \
+    Q_PROPERTY(flat::TTicketPosition TicketPosition READ ticketPosition WRITE setTicketPosition)   \
+    Q_PROPERTY(int TicketSpace READ ticketSpace WRITE setTicketSpace)
+
 // A `Base` control that keeps a ticket beside itself: the hooks that run TicketHolder's
 // steps. The owner's constructor creates the ticket (m_ticket.create()) where its own
 // construction wants it, and its rename calls m_ticket.rename().

@@ -201,9 +201,7 @@ void TCustomComboBox::destroySimpleList() {
 // --- Settings
 
 void TCustomComboBox::setComboStyle(TComboBoxStyle s) {
-    if (s == m_style) return;
-    m_style = s;
-    recreateWnd();
+    if (assignIfChanged(m_style, s)) recreateWnd();
 }
 
 void TCustomComboBox::setSorted(bool on) {
@@ -249,8 +247,7 @@ void TCustomComboBox::setItemHeight(int h) {
 }
 
 void TCustomComboBox::setCustomFrame(bool on) {
-    if (on == m_customFrame) return;
-    m_customFrame = on;
+    if (!assignIfChanged(m_customFrame, on)) return;
     layoutInner();
     update();
     m_combo->update();

@@ -292,16 +292,13 @@ void TControl::setColor(TColor c) {
 }
 
 void TControl::assignColor(TColor c) {
-    if (c == m_color) return;
-    m_color = c;
+    if (!assignIfChanged(m_color, c)) return;
     colorChanged();
     notifyChildren(&TControl::parentColorChanged);
 }
 
 void TControl::setParentColor(bool on) {
-    if (on == m_parentColor) return;
-    m_parentColor = on;
-    if (on && !isLoading()) parentColorChanged();
+    if (assignIfChanged(m_parentColor, on) && on && !isLoading()) parentColorChanged();
 }
 
 void TControl::parentColorChanged() {
@@ -347,16 +344,13 @@ void TControl::takeWidgetFont() {
 }
 
 void TControl::assignFont(const Font& f) {
-    if (f == m_font) return;
-    m_font = f;
+    if (!assignIfChanged(m_font, f)) return;
     fontChanged();
     notifyChildren(&TControl::parentFontChanged);
 }
 
 void TControl::setParentFont(bool on) {
-    if (on == m_parentFont) return;
-    m_parentFont = on;
-    if (on && !isLoading()) parentFontChanged();
+    if (assignIfChanged(m_parentFont, on) && on && !isLoading()) parentFontChanged();
 }
 
 void TControl::parentFontChanged() {
@@ -370,16 +364,13 @@ void TControl::notifyChildren(void (TControl::*hook)()) {
 }
 
 void TControl::setCaption(const QString& text) {
-    if (text == m_caption) return;
-    m_caption = text;
+    if (!assignIfChanged(m_caption, text)) return;
     textChanged();
     accessibleNameChanged(this);
 }
 
 void TControl::setCursorId(TCursor c) {
-    if (c == m_cursor) return;
-    m_cursor = c;
-    updateCursor();
+    if (assignIfChanged(m_cursor, c)) updateCursor();
 }
 
 void TControl::updateCursor() {
@@ -443,8 +434,7 @@ void TControl::setTabStop(bool on) {
 }
 
 void TControl::setAlign(TAlign a) {
-    if (a == m_align) return;
-    m_align = a;
+    if (!assignIfChanged(m_align, a)) return;
     // A parent being read aligns its children once it is complete (loaded()).
     if (TControl* p = parentControl(); p && !p->isLoading()) p->realignChildren();
 }

@@ -349,11 +349,17 @@ protected:
     // heard as over the control itself.
     void forwardInnerMouse(QWidget* source, QMouseEvent* e);
 
+    // The first step of a guarded setter: stores `value` in `field` when it differs, and
+    // tells whether it did, so that the setter goes on only after a change.
+    template <typename T> static bool assignIfChanged(T& field, const T& value) {
+        if (field == value) return false;
+        field = value;
+        return true;
+    }
     // The guarded setter: stores `value` and repaints when it differs from `field`; tells
     // whether it did, for a setter that has more to do on a change.
     template <typename T> bool repaintOnChange(T& field, const T& value) {
-        if (field == value) return false;
-        field = value;
+        if (!assignIfChanged(field, value)) return false;
         update();
         return true;
     }

@@ -28,41 +28,27 @@ TLabel::TLabel(Component* owner, QWidget* parent) : TControl(owner, nullptr) {
 }
 
 void TLabel::setAutoSize(bool on) {
-    if (on == m_autoSize) return;
-    m_autoSize = on;
-    adjustBounds();
+    if (assignIfChanged(m_autoSize, on)) adjustBounds();
 }
 
 void TLabel::setAlignment(TAlignment a) {
-    if (a == m_alignment) return;
-    m_alignment = a;
-    update();
+    repaintOnChange(m_alignment, a);
 }
 
 void TLabel::setTransparent(bool on) {
-    if (on == m_transparent) return;
-    m_transparent = on;
-    update();
+    repaintOnChange(m_transparent, on);
 }
 
 void TLabel::setWordWrap(bool on) {
-    if (on == m_wordWrap) return;
-    m_wordWrap = on;
-    adjustBounds();
-    update();
+    if (repaintOnChange(m_wordWrap, on)) adjustBounds();
 }
 
 void TLabel::setShowAccelChar(bool on) {
-    if (on == m_showAccelChar) return;
-    m_showAccelChar = on;
-    adjustBounds();
-    update();
+    if (repaintOnChange(m_showAccelChar, on)) adjustBounds();
 }
 
 void TLabel::setTextLayout(TTextLayout l) {
-    if (l == m_layout) return;
-    m_layout = l;
-    update();
+    repaintOnChange(m_layout, l);
 }
 
 bool TLabel::dialogChar(QChar c) {

@@ -95,8 +95,7 @@ int TTabSheet::tabIndex() const {
 }
 
 void TTabSheet::setTabVisible(bool on) {
-    if (on == m_tabVisible) return;
-    m_tabVisible = on;
+    if (!assignIfChanged(m_tabVisible, on)) return;
     // A tab that comes back is a new tab in the strip: it shows the page's image again.
     if (on) m_tabImage = m_imageIndex;
     if (m_pageControl) m_pageControl->tabsChanged();
@@ -313,28 +312,21 @@ Rect TPageControl::adjustPageRect(const Rect& window) const {
 }
 
 void TPageControl::setStyle(TTabStyle s) {
-    if (s == m_style) return;
-    m_style = s;
-    recreateWnd();
+    if (assignIfChanged(m_style, s)) recreateWnd();
 }
 
 void TPageControl::setTabPosition(TTabPosition p) {
-    if (p == m_tabPosition) return;
-    m_tabPosition = p;
-    recreateWnd();
+    if (assignIfChanged(m_tabPosition, p)) recreateWnd();
 }
 
 void TPageControl::setHotTrack(bool on) {
-    if (on == m_hotTrack) return;
-    m_hotTrack = on;
+    if (!assignIfChanged(m_hotTrack, on)) return;
     m_hotTab = -1;
     update();
 }
 
 void TPageControl::setOwnerDraw(bool on) {
-    if (on == m_ownerDraw) return;
-    m_ownerDraw = on;
-    recreateWnd();
+    if (assignIfChanged(m_ownerDraw, on)) recreateWnd();
 }
 
 void TPageControl::setTabHeight(int h) {
