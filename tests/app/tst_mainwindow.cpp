@@ -72,12 +72,8 @@ std::unique_ptr<TForm1> TestMainWindow::makeForm() {
 }
 
 void TestMainWindow::layoutPlacesEveryComponent_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("className");
-    QTest::addColumn<QString>("parentName");
-    QTest::addColumn<QRect>("geometry");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<int>("fontHeight");
+    testsupport::addColumns<QString, QString, QString, QRect, QString, int>(
+        {"name", "className", "parentName", "geometry", "caption", "fontHeight"});
     const auto row = [](const char* name, const char* cls, const char* parent, QRect g,
                         const QString& caption, int font) {
         QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(cls)

@@ -109,11 +109,8 @@ private slots:
     }
 
     void customEntryAsksForAColour_data() {
-        QTest::addColumn<std::optional<QColor>>("answer");
-        QTest::addColumn<int>("clicks");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<tk::TColor>("customValue");
-        QTest::addColumn<tk::TColor>("current");
+        testsupport::addColumns<std::optional<QColor>, int, int, tk::TColor, tk::TColor>(
+            {"answer", "clicks", "index", "customValue", "current"});
         QTest::newRow("cancel") << std::optional<QColor>() << 0 << CustomIndex << CustomTableColor
                                 << tk::clBlack;
         // The first item with the colour wins: the standard red, not the custom entry.

@@ -83,11 +83,8 @@ void TestFlatEdit::initTestCase() {
 // The frame's inner band and the text area by state; hover counts only while the
 // application has an active window.
 void TestFlatEdit::coloursFollowFocusAndHover_data() {
-    QTest::addColumn<bool>("activeWindow");
-    QTest::addColumn<bool>("hover");
-    QTest::addColumn<bool>("focus");
-    QTest::addColumn<bool>("readOnly");
-    QTest::addColumn<bool>("highlighted");
+    testsupport::addColumns<bool, bool, bool, bool, bool>(
+        {"activeWindow", "hover", "focus", "readOnly", "highlighted"});
     QTest::newRow("normal") << true << false << false << false << false;
     QTest::newRow("hover") << true << true << false << false << true;
     QTest::newRow("focused") << true << false << true << false << true;

@@ -67,11 +67,8 @@ void TestFlatLabel::initTestCase() {
 }
 
 void TestFlatLabel::placeTicket_data() {
-    QTest::addColumn<TTicketPosition>("position");
-    QTest::addColumn<QRect>("control");
-    QTest::addColumn<QSize>("ticket");
-    QTest::addColumn<int>("space");
-    QTest::addColumn<QPoint>("expected");
+    testsupport::addColumns<TTicketPosition, QRect, QSize, int, QPoint>(
+        {"position", "control", "ticket", "space", "expected"});
     QTest::newRow("left-centred") << poLeft << QRect(15, 15, 81, 22) << QSize(4, 17) << 3
                                   << QPoint(8, 17);
     QTest::newRow("left-main-window-label")

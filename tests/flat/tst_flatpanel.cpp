@@ -420,11 +420,8 @@ void TestFlatPanel::unknownColourIndexIsRefused() {
 }
 
 void TestFlatPanel::repaintRegionForMovesAndResizes_data() {
-    QTest::addColumn<QRect>("oldBounds");
-    QTest::addColumn<QSize>("newSize");
-    QTest::addColumn<bool>("fullRepaint");
-    QTest::addColumn<bool>("caption");
-    QTest::addColumn<QRegion>("expected");
+    testsupport::addColumns<QRect, QSize, bool, bool, QRegion>(
+        {"oldBounds", "newSize", "fullRepaint", "caption", "expected"});
     const QRect old(10, 10, 100, 40);
     QTest::newRow("full-repaint") << old << QSize(120, 40) << true << false
                                   << QRegion(0, 0, 120, 40);

@@ -1,5 +1,6 @@
 #include "FlatUtils.h"
 #include "TestEnvironment.h"
+#include "TestHelpers.h"
 
 #include <QMetaEnum>
 #include <QTest>
@@ -125,11 +126,8 @@ void TestFlatUtils::standardColorTableNamesDecode() {
 }
 
 void TestFlatUtils::gradientBands_data() {
-    QTest::addColumn<QSize>("size");
-    QTest::addColumn<int>("direction");
-    QTest::addColumn<int>("colors");
-    QTest::addColumn<int>("start");
-    QTest::addColumn<int>("end");
+    testsupport::addColumns<QSize, int, int, int, int>(
+        {"size", "direction", "colors", "start", "end"});
     // Grey level of each row (vertical directions) or column, top to bottom / left to right.
     QTest::addColumn<QList<int>>("expected");
 
@@ -340,15 +338,9 @@ void TestFlatUtils::makeDisabledBitmapFromOneBitSource() {
 
 void TestFlatUtils::calcGlyphTextLayout_data() {
     QTest::addColumn<QSize>("glyphSize"); // 0 x 0: no glyph
-    QTest::addColumn<int>("numGlyphs");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<Rect>("client");
-    QTest::addColumn<QPoint>("offset");
-    QTest::addColumn<int>("margin");
-    QTest::addColumn<int>("spacing");
-    QTest::addColumn<int>("layout");
-    QTest::addColumn<QPoint>("glyphPos");
-    QTest::addColumn<Rect>("textBounds");
+    testsupport::addColumns<int, QString, Rect, QPoint, int, int, int, QPoint, Rect>(
+        {"numGlyphs", "caption", "client", "offset", "margin", "spacing", "layout", "glyphPos",
+         "textBounds"});
 
     const QString caption = QStringLiteral("Refresh!"); // 40 x 13
     QTest::newRow("caption-only-top-spacing-dropped")

@@ -12,7 +12,10 @@
 #include <QObject>
 #include <QRect>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QUrl>
+#include <array>
+#include <cstddef>
 #include <memory>
 
 class QWidget;
@@ -24,6 +27,12 @@ char* toString(const Rect& r);
 Q_DECLARE_METATYPE(tk::Rect)
 
 namespace testsupport {
+
+// The columns of a wide data-driven table in one call: `names` in order, typed by Ts.
+template <typename... Ts> void addColumns(const std::array<const char*, sizeof...(Ts)>& names) {
+    std::size_t i = 0;
+    (QTest::addColumn<Ts>(names[i++]), ...);
+}
 
 // `c` as a picture holds it (system colours resolved, opaque).
 QRgb rgbOf(tk::TColor c);

@@ -1,4 +1,5 @@
 #include "Platform.h"
+#include "TestHelpers.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -65,13 +66,8 @@ private slots:
 };
 
 void TestPlatform::choice_data() {
-    QTest::addColumn<QByteArray>("chosen");
-    QTest::addColumn<QByteArray>("x");
-    QTest::addColumn<QByteArray>("wayland");
-    QTest::addColumn<bool>("xUp");
-    QTest::addColumn<bool>("waylandUp");
-    QTest::addColumn<bool>("plugin");
-    QTest::addColumn<QByteArray>("platform");
+    testsupport::addColumns<QByteArray, QByteArray, QByteArray, bool, bool, bool, QByteArray>(
+        {"chosen", "x", "wayland", "xUp", "waylandUp", "plugin", "platform"});
     QTest::addColumn<QStringList>("failureNames"); // empty: no failure
 
     const QStringList none;
