@@ -67,6 +67,10 @@ void flushPaints() {
         QCoreApplication::processEvents();
 }
 
+template <class T> std::unique_ptr<QObject> made() {
+    return std::make_unique<T>();
+}
+
 } // namespace
 
 class TestFlatPanel : public QObject {
@@ -113,30 +117,12 @@ void TestFlatPanel::versionReadsTheSameWhateverIsWritten_data() {
 
 void TestFlatPanel::versionReadsTheSameWhateverIsWritten() {
     QFETCH(int, kind);
-    std::unique_ptr<QObject> o;
-    switch (kind) {
-    case 0:
-        o = std::make_unique<TVersionControl>();
-        break;
-    case 1:
-        o = std::make_unique<TVersionCtrlExt>();
-        break;
-    case 2:
-        o = std::make_unique<TVersionEdit>();
-        break;
-    case 3:
-        o = std::make_unique<TVersionPages>();
-        break;
-    case 4:
-        o = std::make_unique<TVersionSheet>();
-        break;
-    case 5:
-        o = std::make_unique<TVersionComboBox>();
-        break;
-    default:
-        o = std::make_unique<TFlatPanel>();
-        break;
-    }
+    using Make = std::unique_ptr<QObject> (*)();
+    // In the order of the rows.
+    constexpr Make make[] = {made<TVersionControl>, made<TVersionCtrlExt>, made<TVersionEdit>,
+                             made<TVersionPages>,   made<TVersionSheet>,   made<TVersionComboBox>,
+                             made<TFlatPanel>};
+    const std::unique_ptr<QObject> o = make[kind]();
     QCOMPARE(o->property("Version").toString(), QStringLiteral("4.56.0.0"));
     QVERIFY(o->setProperty("Version", QStringLiteral("9.9")));
     QCOMPARE(o->property("Version").toString(), QStringLiteral("4.56.0.0"));

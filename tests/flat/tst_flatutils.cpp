@@ -40,19 +40,9 @@ bool borderUntouched(const QImage& img) {
     return true;
 }
 
+// Black as '#', the sentinel as '.', anything else as 'o'.
 QStringList picture(const QImage& img) {
-    QStringList rows;
-    for (int y = 0; y < img.height(); ++y) {
-        QString row;
-        for (int x = 0; x < img.width(); ++x) {
-            const QRgb c = img.pixel(x, y);
-            row += c == qRgb(0, 0, 0) ? QLatin1Char('#')
-                   : c == Sentinel    ? QLatin1Char('.')
-                                      : QLatin1Char('o');
-        }
-        rows << row;
-    }
-    return rows;
+    return testsupport::sketch(img, Sentinel);
 }
 
 } // namespace
@@ -92,25 +82,34 @@ void TestFlatUtils::initTestCase() {
     QCOMPARE(c.textExtent(QStringLiteral("Refresh!")), QSize(40, 13));
 }
 
+// Every enumeration a layout names, its names by value from 0 on: layouts and the values
+// stored beside them rely on both.
 void TestFlatUtils::enumerationsKeepTheirOrder() {
-    const auto value = [](const char* enumName, const char* key) {
+    const auto keys = [](const char* enumName) {
         const QMetaObject& mo = flat::staticMetaObject;
         const QMetaEnum e = mo.enumerator(mo.indexOfEnumerator(enumName));
-        return e.keyToValue(key);
+        QStringList names;
+        for (int value = 0; value < e.keyCount(); ++value)
+            names << QString::fromLatin1(e.valueToKey(value));
+        return names;
     };
-    QCOMPARE(value("TFillDirection", "fdCenterToVerti"), 1);
-    QCOMPARE(value("TFillDirection", "fdXPFace"), 6);
-    QCOMPARE(value("TTransparentMode", "tmNone"), 2);
-    QCOMPARE(value("TPagesStyle", "pcsFlatStyle"), 3);
-    QCOMPARE(value("TPagesPosition", "tpRight"), 3);
-    QCOMPARE(value("TButtonLayout", "blGlyphTop"), 2);
-    QCOMPARE(value("TLayoutPosition", "lpRight"), 1);
-    QCOMPARE(value("TGroupBoxBorder", "brOnlyTopLine"), 1);
-    QCOMPARE(value("TStyleFace", "fsCustom"), 1);
-    QCOMPARE(value("TAlignmentText", "stCenter"), 1);
-    QCOMPARE(value("TTicketPosition", "poBottom"), 3);
-    QCOMPARE(value("TDefineSheetBGStyle", "bgsStrechImage"), 3);
-    QCOMPARE(value("TCheckBoxState", "cbGrayed"), 2);
+    QCOMPARE(keys("TFillDirection"),
+             QStringList({"fdBottomToTop", "fdCenterToVerti", "fdCenterToHoriz", "fdLeftToRight",
+                          "fdRightToLeft", "fdTopToBottom", "fdXPFace"}));
+    QCOMPARE(keys("TTransparentMode"), QStringList({"tmAlways", "tmNotFocused", "tmNone"}));
+    QCOMPARE(keys("TPagesStyle"),
+             QStringList({"pcsTabs", "pcsButtons", "pcsFlatButtons", "pcsFlatStyle"}));
+    QCOMPARE(keys("TPagesPosition"), QStringList({"tpTop", "tpBottom", "tpLeft", "tpRight"}));
+    QCOMPARE(keys("TButtonLayout"),
+             QStringList({"blGlyphLeft", "blGlyphRight", "blGlyphTop", "blGlyphBottom"}));
+    QCOMPARE(keys("TLayoutPosition"), QStringList({"lpLeft", "lpRight"}));
+    QCOMPARE(keys("TGroupBoxBorder"), QStringList({"brFull", "brOnlyTopLine"}));
+    QCOMPARE(keys("TStyleFace"), QStringList({"fsDefault", "fsCustom"}));
+    QCOMPARE(keys("TAlignmentText"), QStringList({"stLeft", "stCenter", "stRight"}));
+    QCOMPARE(keys("TTicketPosition"), QStringList({"poLeft", "poTop", "poRight", "poBottom"}));
+    QCOMPARE(keys("TDefineSheetBGStyle"),
+             QStringList({"bgsNone", "bgsGradient", "bgsTileImage", "bgsStrechImage"}));
+    QCOMPARE(keys("TCheckBoxState"), QStringList({"cbUnchecked", "cbChecked", "cbGrayed"}));
 }
 
 void TestFlatUtils::standardColorTableNamesDecode() {

@@ -52,6 +52,21 @@ QRect inkBoxOn(const QImage& img, QRgb background) {
     return boxWhere(img, [background](QRgb p) { return p != background; });
 }
 
+QStringList sketch(const QImage& img, QRgb blank) {
+    QStringList rows;
+    for (int y = 0; y < img.height(); ++y) {
+        QString row;
+        for (int x = 0; x < img.width(); ++x) {
+            const QRgb c = img.pixel(x, y) | 0xFF000000u;
+            row += c == 0xFF000000u             ? QLatin1Char('#')
+                   : c == (blank | 0xFF000000u) ? QLatin1Char('.')
+                                                : QLatin1Char('o');
+        }
+        rows << row;
+    }
+    return rows;
+}
+
 int count(const QImage& img, QRgb colour) {
     int n = 0;
     for (int y = 0; y < img.height(); ++y)

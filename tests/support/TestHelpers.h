@@ -42,6 +42,8 @@ QImage picture(QWidget& w);
 QRect inkBox(const QImage& img, QRgb colour);
 // The smallest rectangle holding every pixel other than `background`.
 QRect inkBoxOn(const QImage& img, QRgb background);
+// The image as rows of '#' (black), '.' (`blank`) and 'o' (anything else), alpha aside.
+QStringList sketch(const QImage& img, QRgb blank);
 // How many pixels are `colour`.
 int count(const QImage& img, QRgb colour);
 

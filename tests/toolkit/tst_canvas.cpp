@@ -1,6 +1,7 @@
 #include "Bitmap.h"
 #include "Canvas.h"
 #include "TestEnvironment.h"
+#include "TestHelpers.h"
 
 #include <QImage>
 #include <QTest>
@@ -21,18 +22,9 @@ QImage whiteImage(int w, int h, qreal dpr = 1.0) {
     return img;
 }
 
-// The image as rows of '#' (black), '.' (white) and 'o' (anything else).
+// Black as '#', white as '.', anything else as 'o'.
 QStringList picture(const QImage& img) {
-    QStringList rows;
-    for (int y = 0; y < img.height(); ++y) {
-        QString row;
-        for (int x = 0; x < img.width(); ++x) {
-            const QRgb c = img.pixel(x, y) | 0xFF000000u;
-            row += c == Black ? QLatin1Char('#') : c == White ? QLatin1Char('.') : QLatin1Char('o');
-        }
-        rows << row;
-    }
-    return rows;
+    return testsupport::sketch(img, White);
 }
 
 // Rows [first, last] that hold a pixel other than white.
