@@ -14,10 +14,6 @@
 
 namespace flat {
 
-using tk::Canvas;
-using tk::Rect;
-using tk::TColor;
-
 namespace {
 
 constexpr int MaxGlyphs = 4;

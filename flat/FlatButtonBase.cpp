@@ -4,10 +4,6 @@
 
 namespace flat {
 
-using tk::Canvas;
-using tk::Rect;
-using tk::TColor;
-
 namespace {
 constexpr int NewWidth = 121; // what a new check box or radio button asks for
 constexpr int NewHeight = 15;

@@ -4,9 +4,6 @@
 
 namespace flat {
 
-using tk::Canvas;
-using tk::Rect;
-
 TDefineCheckBox::TDefineCheckBox(tk::Component* owner, QWidget* parent)
     : TDefineMarkButton(owner, "TDefineCheckBox") {
     setTabStop(true);

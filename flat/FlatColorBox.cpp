@@ -6,10 +6,6 @@
 
 namespace flat {
 
-using tk::Canvas;
-using tk::Rect;
-using tk::TColor;
-
 namespace {
 
 // Without names the swatch stops this far short of the item's right edge.

@@ -11,10 +11,6 @@
 
 namespace flat {
 
-using tk::Canvas;
-using tk::Rect;
-using tk::TColor;
-
 namespace {
 
 // The text field lies inside the three-pixel frame.
@@ -269,11 +265,6 @@ void TDefineComboBox::followParentColor() {
 
 void TDefineComboBox::parentColorChanged() {
     TDefineComboBase::parentColorChanged();
-    followParentColor();
-}
-
-void TDefineComboBox::sysColorChanged() {
-    TDefineComboBase::sysColorChanged();
     followParentColor();
 }
 

@@ -187,8 +187,8 @@ protected:
     void mouseEnter() override;
     void mouseLeave() override;
     void boxFocusChanged(bool focused) override;
+    // Also after a change of the system colours (see TControl).
     void parentColorChanged() override;
-    void sysColorChanged() override;
     void recreateWnd() override;
     // How a refused key is announced; the platform's default beep.
     virtual void beep();

@@ -5,9 +5,6 @@
 
 namespace flat {
 
-using tk::Rect;
-using tk::TColor;
-
 namespace {
 
 // Taken off the edit's whole height before halving it for the placeholder's top (the
@@ -187,11 +184,6 @@ void TDefineEdit::textChanged() {
 
 void TDefineEdit::parentColorChanged() {
     TicketBearing::parentColorChanged();
-    followParentColor();
-}
-
-void TDefineEdit::sysColorChanged() {
-    TicketBearing::sysColorChanged();
     followParentColor();
 }
 

@@ -64,8 +64,8 @@ protected:
     void enabledChanged() override;
     void fontChanged() override;
     void textChanged() override;
+    // Also after a change of the system colours (see TControl).
     void parentColorChanged() override;
-    void sysColorChanged() override;
     void resized() override;
     void recreateWnd() override;
 

@@ -10,9 +10,6 @@
 
 namespace flat {
 
-using tk::Canvas;
-using tk::Rect;
-using tk::TColor;
 using tk::TextFormat;
 
 namespace {

@@ -6,9 +6,6 @@
 
 namespace flat {
 
-using tk::Canvas;
-using tk::Rect;
-using tk::TColor;
 using NativeStyle = tk::TPageControl::TTabStyle;
 using NativePosition = tk::TPageControl::TTabPosition;
 

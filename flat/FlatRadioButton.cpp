@@ -4,10 +4,6 @@
 
 namespace flat {
 
-using tk::Canvas;
-using tk::Rect;
-using tk::TColor;
-
 namespace {
 constexpr int DotInset = 3; // the dot lies this far inside the circle: 8 x 8
 } // namespace

@@ -12,10 +12,6 @@
 
 namespace flat {
 
-using tk::Canvas;
-using tk::Rect;
-using tk::TColor;
-
 namespace {
 
 // a * b / c rounded to the nearest integer, halves away from zero.

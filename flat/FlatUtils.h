@@ -18,6 +18,11 @@
 
 namespace flat {
 
+// The flat set draws with the toolkit's canvas, rectangles and colours.
+using tk::Canvas;
+using tk::Rect;
+using tk::TColor;
+
 // moc allows one Q_NAMESPACE per namespace and target: every enumeration of the flat set
 // that a layout names goes here, declared with FLAT_ENUM so that layouts know it by name.
 Q_NAMESPACE

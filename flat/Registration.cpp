@@ -1,11 +1,13 @@
 #include "Registration.h"
 
+#include "Classes.h"
 #include "FlatCtrls.h"
 #include "Layout.h"
 
 namespace flat {
 
 void registerFlatClasses() {
+    tk::registerToolkitClasses();
     tk::registerLayoutClass<TFlatPanel>();
     tk::registerLayoutClass<TFlatLabel>();
     tk::registerLayoutClass<TFlatCheckBox>();

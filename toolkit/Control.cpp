@@ -306,11 +306,6 @@ void TControl::parentColorChanged() {
     update();
 }
 
-void TControl::sysColorChanged() {
-    takeParentColor();
-    update();
-}
-
 void TControl::takeParentColor() {
     if (!m_parentColor) return;
     if (TControl* p = parentControl()) assignColor(p->color());

@@ -303,9 +303,11 @@ protected:
     virtual void textChanged() { update(); }
     virtual void visibleChanged() {}
     virtual void colorChanged() { update(); }
-    // Both take the parent's colour when ParentColor is on, then repaint.
+    // Takes the parent's colour when ParentColor is on, then repaints.
     virtual void parentColorChanged();
-    virtual void sysColorChanged();
+    // The system colours changed; the base reacts as to a change of the parent's colour,
+    // which may be a system colour (parentColorChanged()).
+    virtual void sysColorChanged() { parentColorChanged(); }
     virtual void parentFontChanged();
     virtual void parentChanged() {}
     // The message level of the mouse; the base runs the framework's capture, click and

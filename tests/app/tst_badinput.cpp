@@ -1,5 +1,5 @@
 #include "Application.h"
-#include "Control.h"
+#include "FlatPanel.h"
 #include "Gbk.h"
 #include "Layout.h"
 #include "TestEnvironment.h"
@@ -406,23 +406,17 @@ void TestBadInput::malformedLayoutNamesTheLineAndLeavesNothingBehind() {
     QCOMPARE(form.findChildren<QWidget*>(), before);
 }
 
-// The largest panel a layout may hold, 32,767 pixels square in a small window, paints only
-// what shows: within the query budget, and without a picture of its whole size (4 GiB).
+// The largest panel a layout may hold (the reader refuses a larger one), 32,767 pixels
+// square in a small window, paints only what shows: within the query budget, and without a
+// picture of its whole size (4 GiB).
 void TestBadInput::largestPanelPaintsWhatShowsInBoundedTimeAndMemory() {
-    registerFormClasses();
     tk::TForm form;
-    tk::readLayout(&form, QStringLiteral("object Form1: TForm\n"
-                                         "  ClientWidth = 194\n"
-                                         "  ClientHeight = 233\n"
-                                         "  object P: TFlatPanel\n"
-                                         "    Width = 32767\n"
-                                         "    Height = 32767\n"
-                                         "    Caption = 'A caption repaints the whole panel'\n"
-                                         "    StyleFace = fsCustom\n"
-                                         "  end\n"
-                                         "end\n"));
-    auto* panel = form.findChild<tk::TControl*>(QStringLiteral("P"));
-    QVERIFY(panel);
+    form.setClientWidth(194);
+    form.setClientHeight(233);
+    auto* panel = new flat::TFlatPanel(&form, &form);
+    panel->setBounds(0, 0, tk::MaxCoordinate, tk::MaxCoordinate);
+    panel->setCaption(QStringLiteral("A caption repaints the whole panel"));
+    panel->setStyleFace(flat::fsCustom);
     QCOMPARE(panel->size(), QSize(tk::MaxCoordinate, tk::MaxCoordinate));
     // Linux forgets the peak so far on request; elsewhere the peak before still bounds it.
     if (QFile clear(QStringLiteral("/proc/self/clear_refs")); clear.open(QIODevice::WriteOnly))

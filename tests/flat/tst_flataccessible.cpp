@@ -118,7 +118,6 @@ private slots:
 };
 
 void TestFlatAccessible::initTestCase() {
-    tk::registerToolkitClasses();
     registerFlatClasses();
 }
 

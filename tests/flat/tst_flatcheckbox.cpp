@@ -3,6 +3,7 @@
 #include "FlatCheckBox.h"
 #include "Form.h"
 #include "Layout.h"
+#include "Registration.h"
 #include "TestEnvironment.h"
 #include "TestHelpers.h"
 
@@ -327,8 +328,7 @@ void TestFlatCheckBox::focusRectangleOnlyWhileFocused() {
 }
 
 void TestFlatCheckBox::layoutStoresAndRestoresTheBox() {
-    tk::registerToolkitClasses();
-    tk::registerLayoutClass<TFlatCheckBox>();
+    registerFlatClasses();
     tk::TForm form;
     form.setName(QStringLiteral("Form1"));
     auto* box = new TFlatCheckBox(&form, &form);

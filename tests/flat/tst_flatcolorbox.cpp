@@ -68,10 +68,7 @@ struct Stage {
 class TestFlatColorBox : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() {
-        tk::registerToolkitClasses();
-        registerFlatClasses();
-    }
+    void initTestCase() { registerFlatClasses(); }
 
     void creationListsTheTableAndRaisesOnChangeOnce_data() {
         QTest::addColumn<bool>("english");

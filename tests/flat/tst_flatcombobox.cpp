@@ -70,10 +70,7 @@ struct Stage {
 class TestFlatComboBox : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() {
-        tk::registerToolkitClasses();
-        registerFlatClasses();
-    }
+    void initTestCase() { registerFlatClasses(); }
 
     void newBoxHasTheFlatLook() {
         QWidget window;

@@ -76,7 +76,6 @@ private slots:
 };
 
 void TestFlatEdit::initTestCase() {
-    tk::registerToolkitClasses();
     registerFlatClasses();
 }
 

@@ -3,6 +3,7 @@
 #include "FlatGroupBox.h"
 #include "Form.h"
 #include "Layout.h"
+#include "Registration.h"
 #include "TestEnvironment.h"
 #include "TestHelpers.h"
 
@@ -351,8 +352,7 @@ void TestFlatGroupBox::itemButtonsAreRadioSiblings() {
 }
 
 void TestFlatGroupBox::loadingClampsAStoredItemIndex() {
-    tk::registerToolkitClasses();
-    tk::registerLayoutClass<TFlatRadioGroup>();
+    registerFlatClasses();
     tk::TForm form;
     // ItemIndex comes before Items and names an item that does not exist.
     tk::readLayout(&form, QStringLiteral("object Form1: TForm\n"

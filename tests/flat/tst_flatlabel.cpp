@@ -62,7 +62,6 @@ private slots:
 };
 
 void TestFlatLabel::initTestCase() {
-    tk::registerToolkitClasses();
     registerFlatClasses();
 }
 

@@ -4,6 +4,7 @@
 #include "FlatRadioButton.h"
 #include "Form.h"
 #include "Layout.h"
+#include "Registration.h"
 #include "TestEnvironment.h"
 #include "TestHelpers.h"
 
@@ -255,8 +256,7 @@ void TestFlatRadioButton::circleAndDotPixels() {
 }
 
 void TestFlatRadioButton::layoutRestoresTheCheckedButton() {
-    tk::registerToolkitClasses();
-    tk::registerLayoutClass<TFlatRadioButton>();
+    registerFlatClasses();
     tk::TForm form;
     tk::readLayout(&form, QStringLiteral("object Form1: TForm\n"
                                          "  object Five: TFlatRadioButton\n"

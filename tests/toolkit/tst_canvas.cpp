@@ -27,6 +27,14 @@ QStringList picture(const QImage& img) {
     return testsupport::sketch(img, White);
 }
 
+// The picture of what `draw` paints on a white image w x h.
+template <class Draw> QStringList drawn(int w, int h, Draw draw) {
+    QImage img = whiteImage(w, h);
+    Canvas c(img);
+    draw(c);
+    return picture(img);
+}
+
 // Rows [first, last] that hold a pixel other than white.
 QPair<int, int> inkRows(const QImage& img) {
     int first = -1, last = -1;
@@ -97,10 +105,7 @@ void TestCanvas::fillRectIsHalfOpen_data() {
 void TestCanvas::fillRectIsHalfOpen() {
     QFETCH(Rect, rect);
     QFETCH(QStringList, expected);
-    QImage img = whiteImage(4, 4);
-    Canvas c(img);
-    c.fillRect(rect, clBlack);
-    QCOMPARE(picture(img), expected);
+    QCOMPARE(drawn(4, 4, [&](Canvas& c) { c.fillRect(rect, clBlack); }), expected);
 }
 
 void TestCanvas::clearBrushFillsNothing() {
@@ -145,18 +150,19 @@ void TestCanvas::linesLeaveOutTheirEndPoint() {
 }
 
 void TestCanvas::polylinePaintsEveryVertexButTheLast() {
-    QImage img = whiteImage(4, 4);
-    Canvas c(img);
-    c.polyline({{0, 3}, {0, 0}, {3, 0}, {3, 3}});
-    QCOMPARE(picture(img), (QStringList{"####", "#..#", "#..#", "#..."}));
+    QCOMPARE(drawn(4, 4,
+                   [](Canvas& c) {
+                       c.polyline({{0, 3}, {0, 0}, {3, 0}, {3, 3}});
+                   }),
+             (QStringList{"####", "#..#", "#..#", "#..."}));
 }
 
 void TestCanvas::frameRectIsAOnePixelRing() {
-    QImage img = whiteImage(5, 5);
-    Canvas c(img);
-    c.setBrushColor(clBlack);
-    c.frameRect({1, 1, 5, 4});
-    QCOMPARE(picture(img), (QStringList{".....", ".####", ".#..#", ".####", "....."}));
+    const auto ring = [](Canvas& c) {
+        c.setBrushColor(clBlack);
+        c.frameRect({1, 1, 5, 4});
+    };
+    QCOMPARE(drawn(5, 5, ring), (QStringList{".....", ".####", ".#..#", ".####", "....."}));
 }
 
 void TestCanvas::rectangleWithClearBrushKeepsTheInside() {
@@ -175,49 +181,49 @@ void TestCanvas::rectangleWithClearBrushKeepsTheInside() {
 }
 
 void TestCanvas::ellipseOfFourteenIsTheRadioCircle() {
-    QImage img = whiteImage(14, 14);
-    Canvas c(img);
-    c.setBrushStyle(BrushStyle::Clear);
-    c.ellipse({0, 0, 14, 14});
+    const auto circle = [](Canvas& c) {
+        c.setBrushStyle(BrushStyle::Clear);
+        c.ellipse({0, 0, 14, 14});
+    };
     const QStringList expected{
         ".....####.....", "...##....##...", "..#........#..", ".#..........#.", ".#..........#.",
         "#............#", "#............#", "#............#", "#............#", ".#..........#.",
         ".#..........#.", "..#........#..", "...##....##...", ".....####.....",
     };
-    QCOMPARE(picture(img), expected);
+    QCOMPARE(drawn(14, 14, circle), expected);
 }
 
 void TestCanvas::ellipseOfEightIsTheDot() {
-    QImage img = whiteImage(10, 10);
-    Canvas c(img);
-    c.setPenColor(clRed);
-    c.setBrushColor(clBlack);
-    c.ellipse({1, 1, 9, 9});
+    const auto dot = [](Canvas& c) {
+        c.setPenColor(clRed);
+        c.setBrushColor(clBlack);
+        c.ellipse({1, 1, 9, 9});
+    };
     const QStringList expected{
         "..........", "...oooo...", "..o####o..", ".o######o.", ".o######o.",
         ".o######o.", ".o######o.", "..o####o..", "...oooo...", "..........",
     };
-    QCOMPARE(picture(img), expected);
+    QCOMPARE(drawn(10, 10, dot), expected);
 }
 
 void TestCanvas::roundRectHasSixPixelCorners() {
-    QImage img = whiteImage(9, 8);
-    Canvas c(img);
-    c.setBrushColor(clRed);
-    c.roundRect({0, 0, 9, 8}, 6, 6);
+    const auto rounded = [](Canvas& c) {
+        c.setBrushColor(clRed);
+        c.roundRect({0, 0, 9, 8}, 6, 6);
+    };
     const QStringList expected{
         "..#####..", ".#ooooo#.", "#ooooooo#", "#ooooooo#",
         "#ooooooo#", "#ooooooo#", ".#ooooo#.", "..#####..",
     };
-    QCOMPARE(picture(img), expected);
+    QCOMPARE(drawn(9, 8, rounded), expected);
 }
 
 void TestCanvas::polygonFillsTheArrow() {
-    QImage img = whiteImage(6, 4);
-    Canvas c(img);
-    c.setBrushColor(clBlack);
-    c.polygon({{0, 0}, {4, 0}, {2, 2}});
-    QCOMPARE(picture(img), (QStringList{"#####.", ".###..", "..#...", "......"}));
+    const auto arrow = [](Canvas& c) {
+        c.setBrushColor(clBlack);
+        c.polygon({{0, 0}, {4, 0}, {2, 2}});
+    };
+    QCOMPARE(drawn(6, 4, arrow), (QStringList{"#####.", ".###..", "..#...", "......"}));
 }
 
 void TestCanvas::focusRectInvertsEveryOtherPixelAndUndoes() {
