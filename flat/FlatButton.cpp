@@ -193,9 +193,7 @@ void TDefineButton::mouseLeave() {
 
 void TDefineButton::focusGained() {
     TDefineButtonBase::focusGained();
-    if (!enabled()) return;
-    m_hot = true;
-    update();
+    if (enabled()) m_hot = true;
 }
 
 void TDefineButton::focusLost() {

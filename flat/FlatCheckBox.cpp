@@ -89,16 +89,12 @@ void TDefineCheckBox::wmMouseDown(tk::TMouseButton b, tk::TShiftState shift, QPo
 
 void TDefineCheckBox::focusGained() {
     TDefineMarkButton::focusGained();
-    if (isDesigning() || !enabled()) return;
-    m_focused = true;
-    update();
+    if (!isDesigning() && enabled()) m_focused = true;
 }
 
 void TDefineCheckBox::focusLost() {
     TDefineMarkButton::focusLost();
-    if (isDesigning() || !enabled()) return;
-    m_focused = m_hot = false;
-    update();
+    if (!isDesigning() && enabled()) m_focused = m_hot = false;
 }
 
 } // namespace flat

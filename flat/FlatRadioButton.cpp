@@ -96,17 +96,14 @@ void TDefineRadioButton::wmMouseDown(tk::TMouseButton b, tk::TShiftState shift, 
 
 void TDefineRadioButton::focusGained() {
     TDefineMarkButton::focusGained();
-    if (enabled()) {
-        m_focused = m_hot = true;
-        if (!m_checked && !survives([&] { setChecked(true); })) return;
-    }
-    update();
+    if (!enabled()) return;
+    m_focused = m_hot = true;
+    if (!m_checked) setChecked(true);
 }
 
 void TDefineRadioButton::focusLost() {
     TDefineMarkButton::focusLost();
     if (enabled()) m_focused = m_hot = false;
-    update();
 }
 
 } // namespace flat

@@ -295,9 +295,10 @@ protected:
     virtual void eraseBackground(Canvas& c);
     virtual void mouseEnter() {}
     virtual void mouseLeave() {}
-    virtual void focusGained() {}
-    virtual void focusLost() {}
-    // The base of each of these repaints the control; most controls need no more.
+    // The base of each of these repaints the control (later, as update() does), so that a
+    // reaction that only changes what the control paints needs no more.
+    virtual void focusGained() { update(); }
+    virtual void focusLost() { update(); }
     virtual void enabledChanged() { update(); }
     virtual void fontChanged() { update(); }
     virtual void textChanged() { update(); }

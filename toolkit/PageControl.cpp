@@ -523,16 +523,6 @@ void TPageControl::mouseLeave() {
     update();
 }
 
-void TPageControl::focusGained() {
-    TControl::focusGained();
-    update();
-}
-
-void TPageControl::focusLost() {
-    TControl::focusLost();
-    update();
-}
-
 void TPageControl::resized() {
     // Sheets first, so that OnResize sees them in place.
     m_stripValid = false;

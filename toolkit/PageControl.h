@@ -217,8 +217,6 @@ protected:
     void wmMouseDown(TMouseButton b, TShiftState shift, QPoint p) override;
     void mouseMove(TShiftState shift, int x, int y) override;
     void mouseLeave() override;
-    void focusGained() override;
-    void focusLost() override;
     void resized() override;
     void fontChanged() override;
     void sysColorChanged() override { update(); }

@@ -6,6 +6,7 @@
 #include "Layout.h"
 #include "Registration.h"
 #include "TestEnvironment.h"
+#include "TestHelpers.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
@@ -79,10 +80,7 @@ struct Form {
         form.setBounds(0, 0, 320, 240);
         form.setCaption(QStringLiteral("Host"));
     }
-    bool activate() {
-        form.show();
-        return QTest::qWaitForWindowActive(&form);
-    }
+    bool activate() { return testsupport::activate(form); }
 };
 
 tk::TControl* makeByClass(tk::TForm& form, const QString& className) {

@@ -32,12 +32,7 @@ struct Stage {
         button.OnClick = [this] { ++clicks; };
     }
     // Focus and the keyboard need an active window.
-    bool activate() {
-        window.show();
-        if (!QTest::qWaitForWindowActive(&window)) return false;
-        button.setFocus();
-        return button.hasFocus();
-    }
+    bool activate() { return testsupport::activate(window, &button); }
 };
 
 // A 16-pixel-high strip of `cells` square images, each filled with its own colour above a

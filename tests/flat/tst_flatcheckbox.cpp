@@ -65,10 +65,7 @@ struct Scene {
                                        : QStringLiteral("click:unchecked"));
         };
     }
-    bool activate() {
-        form.show();
-        return QTest::qWaitForWindowActive(&form);
-    }
+    bool activate() { return testsupport::activate(form); }
     // The box's fill, one pixel inside its frame at the top-left (never under the mark).
     QRgb boxFill() {
         const QImage img = picture(box);
@@ -146,23 +143,17 @@ void TestFlatCheckBox::cycleOfPresses() {
 void TestFlatCheckBox::doubleClickDoesNotToggleBack() {
     Scene s;
     QVERIFY(s.activate());
-    QList<bool> downsDouble;
-    int ups = 0, doubles = 0;
-    s.box.OnMouseDown = [&](tk::TMouseButton, tk::TShiftState sh, int, int) {
-        downsDouble << sh.testFlag(tk::ssDouble);
-    };
-    s.box.OnMouseUp = [&](tk::TMouseButton, tk::TShiftState, int, int) { ++ups; };
-    s.box.OnDblClick = [&] { ++doubles; };
+    const testsupport::MouseLog mouse(s.box);
     QTest::mouseClick(&s.box, Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseDClick(&s.box, Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseRelease(&s.box, Qt::LeftButton, {}, QPoint(5, 5));
     QVERIFY(s.box.isChecked());
     QCOMPARE(s.clicks, 1);
-    QCOMPARE(downsDouble, (QList<bool>{false, true}));
-    QCOMPARE(doubles, 0);
-    QCOMPARE(ups, 0); // the left release is the box's own
+    QCOMPARE(mouse.downsDouble, (QList<bool>{false, true}));
+    QCOMPARE(mouse.doubles, 0);
+    QCOMPARE(mouse.ups, 0); // the left release is the box's own
     QTest::mouseClick(&s.box, Qt::RightButton, {}, QPoint(5, 5));
-    QCOMPARE(ups, 1);
+    QCOMPARE(mouse.ups, 1);
     QVERIFY(s.box.isChecked());
 }
 

@@ -57,12 +57,7 @@ struct Stage {
         otherBox.setBounds(30, 50, 120, 20);
         static_cast<tk::TControl&>(edit).setBounds(30, 90, 80, 21);
     }
-    bool activate() {
-        form.show();
-        if (!QTest::qWaitForWindowActive(&form)) return false;
-        edit.setFocus();
-        return edit.hasFocus();
-    }
+    bool activate() { return testsupport::activate(form, &edit); }
 };
 
 } // namespace

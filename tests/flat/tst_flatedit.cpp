@@ -43,12 +43,7 @@ struct Stage {
     }
     // Qt gives the first native edit the focus when the window activates; the tests
     // start with it on the other edit.
-    bool activate() {
-        form.show();
-        if (!QTest::qWaitForWindowActive(&form)) return false;
-        other.setFocus();
-        return other.hasFocus();
-    }
+    bool activate() { return testsupport::activate(form, &other); }
 };
 
 } // namespace

@@ -37,10 +37,7 @@ struct Scene {
         b.OnClick = [this] { log << (b.isChecked() && !a.isChecked() ? "b" : "b?"); };
         b.OnEnter = [this] { log << "b:enter"; };
     }
-    bool activate() {
-        form.show();
-        return QTest::qWaitForWindowActive(&form);
-    }
+    bool activate() { return testsupport::activate(form); }
 };
 
 } // namespace
@@ -181,21 +178,15 @@ void TestFlatRadioButton::onlyTheCheckedButtonIsATabStop() {
 void TestFlatRadioButton::doubleClickAndReleaseAreTheButtons() {
     Scene s;
     QVERIFY(s.activate());
-    QList<bool> downs;
-    int ups = 0, doubles = 0;
-    s.b.OnMouseDown = [&](tk::TMouseButton, tk::TShiftState sh, int, int) {
-        downs << sh.testFlag(tk::ssDouble);
-    };
-    s.b.OnMouseUp = [&](tk::TMouseButton, tk::TShiftState, int, int) { ++ups; };
-    s.b.OnDblClick = [&] { ++doubles; };
+    const testsupport::MouseLog mouse(s.b);
     QTest::mouseClick(&s.b, Qt::LeftButton, {}, QPoint(5, 5));
     const qsizetype afterClick = s.log.size();
     QTest::mouseDClick(&s.b, Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseRelease(&s.b, Qt::LeftButton, {}, QPoint(5, 5));
-    QCOMPARE(s.log.size(), afterClick); // the double click does not click
-    QCOMPARE(downs, QList<bool>{true}); // the left press itself raises no OnMouseDown
-    QCOMPARE(doubles, 0);
-    QCOMPARE(ups, 0);
+    QCOMPARE(s.log.size(), afterClick);             // the double click does not click
+    QCOMPARE(mouse.downsDouble, QList<bool>{true}); // the left press raises no OnMouseDown
+    QCOMPARE(mouse.doubles, 0);
+    QCOMPARE(mouse.ups, 0);
 }
 
 void TestFlatRadioButton::pressedLookStaysAfterReleaseOutside() {

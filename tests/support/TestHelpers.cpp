@@ -1,5 +1,6 @@
 #include "TestHelpers.h"
 
+#include "Control.h"
 #include "Gbk.h"
 
 #include <QApplication>
@@ -73,6 +74,22 @@ int count(const QImage& img, QRgb colour) {
         for (int x = 0; x < img.width(); ++x)
             n += img.pixel(x, y) == colour;
     return n;
+}
+
+bool activate(QWidget& window, QWidget* focus) {
+    window.show();
+    if (!QTest::qWaitForWindowActive(&window)) return false;
+    if (!focus) return true;
+    focus->setFocus();
+    return focus->hasFocus();
+}
+
+MouseLog::MouseLog(tk::TControl& c) {
+    c.OnMouseDown = [this](tk::TMouseButton, tk::TShiftState shift, int, int) {
+        downsDouble << shift.testFlag(tk::ssDouble);
+    };
+    c.OnMouseUp = [this](tk::TMouseButton, tk::TShiftState, int, int) { ++ups; };
+    c.OnDblClick = [this] { ++doubles; };
 }
 
 void sendEnter(QWidget& w) {

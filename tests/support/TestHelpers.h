@@ -19,6 +19,9 @@
 #include <memory>
 
 class QWidget;
+namespace tk {
+class TControl;
+} // namespace tk
 
 // Failure messages of QCOMPARE name the rectangle.
 namespace tk {
@@ -46,6 +49,19 @@ QRect inkBoxOn(const QImage& img, QRgb background);
 QStringList sketch(const QImage& img, QRgb blank);
 // How many pixels are `colour`.
 int count(const QImage& img, QRgb colour);
+
+// Shows `window` and waits until it is active, then gives `focus`, when there is one, the
+// focus: tells whether all went so. Focus and the keyboard need an active window.
+bool activate(QWidget& window, QWidget* focus = nullptr);
+
+// What a control's mouse events tell while this lives: each OnMouseDown, whether it came
+// as part of a double click; how many OnMouseUp and OnDblClick came.
+struct MouseLog {
+    explicit MouseLog(tk::TControl& c);
+    QList<bool> downsDouble;
+    int ups = 0;
+    int doubles = 0;
+};
 
 // The mouse entering and leaving `w`, without moving the real cursor.
 void sendEnter(QWidget& w);

@@ -108,6 +108,14 @@ protected:
     }
 };
 
+// A form without a frame, where the window tests move it, shown: tells whether it is.
+bool showFrameless(TForm& form) {
+    form.setBorderStyle(bsNone);
+    form.setBounds(100, 100, 194, 233);
+    form.show();
+    return QTest::qWaitForWindowExposed(&form);
+}
+
 } // namespace
 
 class TestControl : public QObject {
@@ -586,10 +594,7 @@ void TestControl::stayOnTopTogglesWithoutMoving() {
 
 void TestControl::windowFollowsTheMouseWhenNoWindowManagerMovesIt() {
     TForm form;
-    form.setBorderStyle(bsNone);
-    form.setBounds(100, 100, 194, 233);
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(showFrameless(form));
     QCursor::setPos(form.mapToGlobal(QPoint(10, 10)));
     form.startSystemMove(); // the offscreen platform has no window manager to ask
     QCursor::setPos(form.mapToGlobal(QPoint(50, 30)));
@@ -608,10 +613,7 @@ void TestControl::windowFollowsTheMouseWhenNoWindowManagerMovesIt() {
 
 void TestControl::otherButtonsMoveTheWindowUntilTheirOwnRelease() {
     TForm form;
-    form.setBorderStyle(bsNone);
-    form.setBounds(100, 100, 194, 233);
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(showFrameless(form));
     const auto send = [&form](QEvent::Type type, QPoint global, Qt::MouseButton button,
                               Qt::MouseButtons held) {
         QMouseEvent e(type, QPointF(form.mapFromGlobal(global)), QPointF(global), button, held,

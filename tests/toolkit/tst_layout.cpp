@@ -84,20 +84,11 @@ public:
     }
     int handle() const { return 42; }
     bool active() const { return m_active; }
-    void setActive(bool a) {
-        note();
-        m_active = a;
-    }
+    void setActive(bool a) { store(m_active, a); }
     QString caption() const { return m_caption; }
-    void setCaption(const QString& c) {
-        note();
-        m_caption = c;
-    }
+    void setCaption(const QString& c) { store(m_caption, c); }
     TColor color() const { return m_color; }
-    void setColor(TColor c) {
-        note();
-        m_color = c;
-    }
+    void setColor(TColor c) { store(m_color, c); }
     TColor colorFlat() const { return m_colorFlat; }
     void setColorFlat(TColor c) {
         note();
@@ -112,15 +103,9 @@ public:
         if (on && parent()) m_colorFlat = parent()->property("Color").toInt();
     }
     TMode mode() const { return m_mode; }
-    void setMode(TMode m) {
-        note();
-        m_mode = m;
-    }
+    void setMode(TMode m) { store(m_mode, m); }
     TOptions options() const { return m_options; }
-    void setOptions(TOptions o) {
-        note();
-        m_options = o;
-    }
+    void setOptions(TOptions o) { store(m_options, o); }
     tk::Font font() const { return m_font; }
     void setFont(const tk::Font& f) {
         note();
@@ -128,21 +113,12 @@ public:
         m_parentFont = false;
     }
     bool parentFont() const { return m_parentFont; }
-    void setParentFont(bool on) {
-        note();
-        m_parentFont = on;
-    }
+    void setParentFont(bool on) { store(m_parentFont, on); }
     QObject* ticket() const { return m_ticket; }
     QStringList items() const { return m_items; }
-    void setItems(const QStringList& i) {
-        note();
-        m_items = i;
-    }
+    void setItems(const QStringList& i) { store(m_items, i); }
     QWidget* buddy() const { return m_buddy; }
-    void setBuddy(QWidget* b) {
-        note();
-        m_buddy = b;
-    }
+    void setBuddy(QWidget* b) { store(m_buddy, b); }
     QString version() const { return QStringLiteral("1.0"); }
     void setVersion(const QString&) {}
 
@@ -163,6 +139,11 @@ private:
     void note() {
         setWithoutParent |= !parent();
         setOutsideLoading |= !isLoading();
+    }
+    // A plain setter: notes the call, stores the value.
+    template <typename T> void store(T& field, const T& value) {
+        note();
+        field = value;
     }
 
     int m_count = 0;
