@@ -1,5 +1,10 @@
 #include "Canvas.h"
 #include "Colors.h"
+#include "FlatButton.h"
+#include "FlatCheckBox.h"
+#include "FlatEdit.h"
+#include "FlatGroupBox.h"
+#include "FlatPages.h"
 #include "FlatPanel.h"
 #include "FlatUtils.h"
 #include "TestEnvironment.h"
@@ -8,6 +13,7 @@
 
 #include <QPaintEvent>
 #include <QTest>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -67,6 +73,20 @@ void flushPaints() {
         QCoreApplication::processEvents();
 }
 
+// One control's indexed colours, whatever its class.
+struct IndexedColours {
+    const char* name;
+    QWidget* control;
+    int count;
+    std::function<TColor(int)> get;
+    std::function<void(int, TColor)> set;
+};
+
+template <class T> IndexedColours coloursOf(const char* name, T& c) {
+    return {name, &c, T::ColorCount, [&c](int i) { return c.colorByIndex(i); },
+            [&c](int i, TColor v) { c.setColorByIndex(i, v); }};
+}
+
 template <class T> std::unique_ptr<QObject> made() {
     return std::make_unique<T>();
 }
@@ -94,6 +114,7 @@ private slots:
     void settersRepaintOnlyWhenTheyShould_data();
     void settersRepaintOnlyWhenTheyShould();
     void unknownColourIndexIsRefused();
+    void everyControlsColoursFollowOneSetterRule();
     void repaintRegionForMovesAndResizes_data();
     void repaintRegionForMovesAndResizes();
     void resizeWithoutFullRepaintPaintsOnlyTheOldBorderStrip();
@@ -403,6 +424,47 @@ void TestFlatPanel::unknownColourIndexIsRefused() {
     QVERIFY_THROWS_EXCEPTION(std::out_of_range, panel.setColorByIndex(3, tk::clRed));
     QVERIFY_THROWS_EXCEPTION(std::out_of_range, panel.setColorByIndex(-1, tk::clRed));
     QCOMPARE(panel.colorBorder(), TColor(0x0061A588));
+}
+
+// Every control's colours go through one indexed setter: it stores without comparing and
+// repaints also for the colour already there; an index that names no colour is refused
+// and changes nothing.
+void TestFlatPanel::everyControlsColoursFollowOneSetterRule() {
+    QWidget window;
+    TFlatPanel panel(nullptr, &window);
+    TFlatButton button(nullptr, &window);
+    TFlatCheckBox box(nullptr, &window);
+    TFlatRadioButton radio(nullptr, &window);
+    TFlatRadioGroup group(nullptr, &window);
+    TFlatEdit edit(nullptr, &window);
+    TFlatPages pages(nullptr, &window);
+    TFlatSheet sheet(nullptr, &pages);
+    // One below the other, so that each shows.
+    int top = 0;
+    for (tk::TControl* c : tk::controlsUnder(&window)) {
+        c->setTop(top);
+        top += c->height();
+    }
+    window.resize(400, top);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    for (const IndexedColours& k :
+         {coloursOf("panel", panel), coloursOf("button", button), coloursOf("check box", box),
+          coloursOf("radio button", radio), coloursOf("group", group), coloursOf("edit", edit),
+          coloursOf("pages", pages), coloursOf("sheet", sheet)}) {
+        const int last = k.count - 1;
+        const TColor before = k.get(last);
+        flushPaints();
+        PaintSpy spy(k.control);
+        k.set(last, before);
+        QTRY_VERIFY2(spy.count > 0, k.name);
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, k.set(k.count, tk::clRed));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, k.set(-1, tk::clRed));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, k.get(k.count));
+        QCOMPARE(k.get(last), before);
+        k.set(0, tk::clOlive);
+        QCOMPARE(k.get(0), tk::clOlive);
+    }
 }
 
 void TestFlatPanel::repaintRegionForMovesAndResizes_data() {
