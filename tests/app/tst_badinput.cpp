@@ -363,8 +363,8 @@ void TestBadInput::malformedLayoutNamesTheLineAndLeavesNothingBehind_data() {
         << "object fltsht2: TFlatSheet"
         << "object fltsht2: TTabSheet" << 0;
     QTest::newRow("a panel 16,777,215 pixels wide (gigabytes to paint)")
-        << "    Width = 194\n    Height = 233\n    ColorBorder"
-        << "    Width = 16777215\n    Height = 233\n    ColorBorder" << 0;
+        << "    Width = 194\n    Height = 233\n    TabOrder"
+        << "    Width = 16777215\n    Height = 233\n    TabOrder" << 0;
 }
 
 void TestBadInput::malformedLayoutNamesTheLineAndLeavesNothingBehind() {
