@@ -1,0 +1,171 @@
+#include "Action.h"
+#include "Classes.h"
+#include "Control.h"
+#include "Edit.h"
+#include "Form.h"
+#include "Layout.h"
+#include "Menu.h"
+#include "Navigation.h"
+#include "TestEnvironment.h"
+
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QTest>
+#include <memory>
+
+// The settings every control has from the framework: anchors, size constraints, the popup
+// menu and action references, help and input-method settings.
+class TestFramework : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { tk::registerToolkitClasses(); }
+
+    void anchoredChildrenFollowTheParentsResize() {
+        tk::TControl parent;
+        parent.setBounds(0, 0, 200, 100);
+        const auto child = [&](tk::TAnchors a) {
+            auto* c = new tk::TControl(nullptr, &parent);
+            c->setBounds(10, 20, 30, 40);
+            c->setAnchors(a);
+            return c;
+        };
+        tk::TControl* plain = child(tk::TAnchors(tk::akLeft) | tk::akTop);
+        tk::TControl* right = child(tk::TAnchors(tk::akRight) | tk::akBottom);
+        tk::TControl* stretched = child(tk::TAnchors(tk::akLeft) | tk::akTop | tk::akRight);
+        tk::TControl* tall = child(tk::TAnchors(tk::akTop) | tk::akBottom);
+        tk::TControl* aligned = child(tk::TAnchors(tk::akLeft) | tk::akRight);
+        aligned->setAlign(tk::alTop);
+
+        parent.setBounds(0, 0, 250, 130);
+        QCOMPARE(plain->geometry(), QRect(10, 20, 30, 40));
+        QCOMPARE(right->geometry(), QRect(60, 50, 30, 40));
+        QCOMPARE(stretched->geometry(), QRect(10, 20, 80, 40));
+        QCOMPARE(tall->geometry(), QRect(10, 20, 30, 70));
+        // Align places the control; its anchors do not move it again.
+        QCOMPARE(aligned->geometry(), QRect(0, 0, 250, 40));
+
+        // Shrinking back returns every anchored control to where it was.
+        parent.setBounds(0, 0, 200, 100);
+        QCOMPARE(right->geometry(), QRect(10, 20, 30, 40));
+        QCOMPARE(stretched->geometry(), QRect(10, 20, 30, 40));
+    }
+
+    void constraintsHoldThroughEveryChangeOfBounds() {
+        tk::TControl parent;
+        parent.setBounds(0, 0, 200, 100);
+        auto* c = new tk::TControl(nullptr, &parent);
+        c->setBounds(0, 0, 100, 50);
+        c->setAnchors(tk::TAnchors(tk::akLeft) | tk::akTop | tk::akRight | tk::akBottom);
+        tk::TSizeConstraints limits;
+        limits.minWidth = 60;
+        limits.maxWidth = 120;
+        limits.maxHeight = 45;
+        c->setConstraints(limits); // applies at once
+        QCOMPARE(c->size(), QSize(100, 45));
+        c->setWidth(10);
+        QCOMPARE(c->width(), 60);
+        c->setBounds(0, 0, 500, 10);
+        QCOMPARE(c->size(), QSize(120, 10));
+        // A parent's resize stretches the anchored control only as far as its limits.
+        c->setWidth(100);
+        parent.setBounds(0, 0, 300, 200);
+        QCOMPARE(c->size(), QSize(120, 45));
+        parent.setBounds(0, 0, 100, 100);
+        QCOMPARE(c->width(), 60);
+    }
+
+    void rightClickShowsThePopupMenuUntilItIsDestroyed() {
+        tk::TForm form;
+        tk::readLayout(&form, QStringLiteral("object Form1: TForm\n"
+                                             "  object PopupMenu1: TPopupMenu\n"
+                                             "    object Item1: TMenuItem\n"
+                                             "      Caption = '&Copy'\n"
+                                             "      ShortCut = 16451\n"
+                                             "      Checked = True\n"
+                                             "    end\n"
+                                             "    object Item2: TMenuItem\n"
+                                             "      Caption = 'More'\n"
+                                             "      object Item3: TMenuItem\n"
+                                             "        Enabled = False\n"
+                                             "      end\n"
+                                             "    end\n"
+                                             "  end\n"
+                                             "  object Label1: TLabel\n"
+                                             "  end\n"
+                                             "end\n"));
+        auto* label = qobject_cast<tk::TControl*>(form.findComponent("Label1")->object());
+        auto* popup = qobject_cast<tk::TPopupMenu*>(form.findComponent("PopupMenu1")->object());
+        label->setPopupMenuComponent(popup);
+        QMenu* menu = popup->menu();
+        QCOMPARE(menu->actions().size(), 2);
+        QCOMPARE(menu->actions()[0]->shortcut(), QKeySequence(QStringLiteral("Ctrl+C")));
+        QVERIFY(menu->actions()[0]->isChecked());
+        QVERIFY(menu->actions()[1]->menu());
+        QVERIFY(!menu->actions()[1]->menu()->actions()[0]->isEnabled());
+
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(2, 2),
+                                label->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(label, &click);
+        QVERIFY(menu->isVisible());
+        menu->hide();
+
+        int clicked = 0;
+        auto* item = qobject_cast<tk::TMenuItem*>(form.findComponent("Item1")->object());
+        item->OnClick = [&] { ++clicked; };
+        item->qaction()->trigger();
+        QCOMPARE(clicked, 1);
+
+        delete popup;
+        QCOMPARE(label->popupMenuComponent(), nullptr);
+        QApplication::sendEvent(label, &click); // nothing left to show
+    }
+
+    void theActionReferenceClearsItselfToo() {
+        tk::TControl c;
+        auto action = std::make_unique<tk::TAction>();
+        int executed = 0;
+        action->OnExecute = [&] { ++executed; };
+        c.setAction(action.get());
+        c.click();
+        QCOMPARE(executed, 1);
+        action.reset();
+        QCOMPARE(c.action(), nullptr);
+        c.click();
+    }
+
+    void f1RaisesTheFormsHelpWithTheNearestSettings() {
+        tk::TForm form;
+        auto* panel = new tk::TControl(nullptr, &form);
+        panel->setHelpType(tk::htKeyword);
+        panel->setHelpKeyword(QStringLiteral("lookup"));
+        auto* edit = new tk::TCustomEdit(nullptr, panel);
+        QList<std::tuple<tk::THelpType, QString, int>> asked;
+        form.OnHelp = [&](tk::THelpType t, const QString& k, int ctx) {
+            asked.append({t, k, ctx});
+        };
+        tk::KeyRouter::install();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.activateWindow();
+        edit->lineEdit()->setFocus();
+        QTRY_VERIFY(edit->lineEdit()->hasFocus());
+        QTest::keyClick(edit->lineEdit(), Qt::Key_F1);
+        edit->setHelpContext(42);
+        QTest::keyClick(edit->lineEdit(), Qt::Key_F1);
+        QCOMPARE(asked, (QList<std::tuple<tk::THelpType, QString, int>>{
+                            {tk::htKeyword, QStringLiteral("lookup"), 0},
+                            {tk::htContext, QString(), 42}}));
+    }
+
+    void onlyImDisableTurnsTheInputMethodOff() {
+        tk::TCustomEdit edit;
+        QVERIFY(edit.lineEdit()->testAttribute(Qt::WA_InputMethodEnabled));
+        edit.setImeMode(tk::imDisable);
+        QVERIFY(!edit.lineEdit()->testAttribute(Qt::WA_InputMethodEnabled));
+        edit.setImeMode(tk::imChinese);
+        QVERIFY(edit.lineEdit()->testAttribute(Qt::WA_InputMethodEnabled));
+    }
+};
+
+ZARVIK_TEST_MAIN(TestFramework)
+#include "tst_framework.moc"
