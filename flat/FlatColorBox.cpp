@@ -26,9 +26,11 @@ TDefineColorBox::~TDefineColorBox() = default;
 
 bool TDefineColorBox::event(QEvent* e) {
     const bool handled = TDefineComboBase::event(e);
-    // Polishing is the first moment the box is about to be seen: its native window is
-    // created, and with it the list.
-    if (e->type() == QEvent::Polish && !m_created) {
+    // The list comes with the native window: on the first show, or when winId() makes the
+    // window earlier. Not on polish, which comes as soon as the box has a parent, before a
+    // layout or its creator can bind OnChange.
+    const bool creation = e->type() == QEvent::Show || e->type() == QEvent::WinIdChange;
+    if (creation && !m_created) {
         m_created = true;
         fillList();
     }

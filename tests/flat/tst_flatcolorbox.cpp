@@ -3,6 +3,7 @@
 #include "FlatColorBox.h"
 #include "Form.h"
 #include "Layout.h"
+#include "Published.h"
 #include "Registration.h"
 #include "TestEnvironment.h"
 #include "TestHelpers.h"
@@ -86,7 +87,9 @@ private slots:
         QCOMPARE(box.itemCount(), 0); // no native window yet
         QVERIFY(!box.isCreated());
 
-        box.ensurePolished();
+        box.ensurePolished(); // a parent or a style polishes it: no window yet
+        QVERIFY(!box.isCreated());
+        box.winId();
         QVERIFY(box.isCreated());
         QCOMPARE(changes, 1);
         QCOMPARE(box.itemCount(), int(StandardColorTable.size()));
@@ -100,7 +103,8 @@ private slots:
         QCOMPARE(box.itemIndex(), 0);
         QCOMPARE(box.selectedColor(), tk::clBlack);
 
-        box.ensurePolished(); // polished once: nothing more
+        box.winId(); // created once: nothing more
+        box.show();
         QCOMPARE(changes, 1);
         QCOMPARE(box.itemCount(), 19);
     }
@@ -259,7 +263,7 @@ private slots:
         auto* box = new TDefineColorBox(&form, &form);
         box->setName(QStringLiteral("FlatColorBox1"));
         box->setBounds(60, 20, 130, 20);
-        box->ensurePolished();
+        box->winId();
         box->selectColor(tk::clNavy);
         const QString text = tk::writeLayout(&form);
         const QString block = text.mid(text.indexOf(QLatin1String("object FlatColorBox1")));
@@ -274,25 +278,45 @@ private slots:
         auto* box2 = copy.findChild<TDefineColorBox*>(QStringLiteral("FlatColorBox1"));
         QVERIFY(box2);
         QCOMPARE(box2->geometry(), QRect(60, 20, 130, 20));
-        box2->ensurePolished();
+        box2->winId();
         QCOMPARE(box2->itemCount(), 19);
         const QString again = tk::writeLayout(&copy);
         QCOMPARE(again.mid(again.indexOf(QLatin1String("object FlatColorBox1"))), block);
     }
 
+    // Regression: the list was filled when the box got its parent, before the reader bound
+    // OnChange, so a handler named in a layout never heard of the first selection.
+    void aHandlerBoundInALayoutHearsTheCreation() {
+        tk::TForm form;
+        int changes = 0;
+        tk::LayoutBindings bindings;
+        bindings.bindEvent = [&](QObject* target, const QString& event, const QString&) {
+            *tk::publishedEventMember<tk::TNotifyEvent>(target, event) = [&] { ++changes; };
+        };
+        tk::readLayout(&form,
+                       QStringLiteral("object Form1: TForm\n  object Box1: TDefineColorBox\n"
+                                      "    OnChange = Box1Change\n  end\nend\n"),
+                       bindings);
+        QCOMPARE(changes, 0);
+        form.show();
+        QCOMPARE(changes, 1);
+        QCOMPARE(form.findChild<TDefineColorBox*>()->itemCount(), 19);
+    }
+
     void itemIndexSignalCountsWithOnChange() {
         Stage s; // shown: the list is filled, which raised OnChange once
+        QCOMPARE(s.changes, 1);
         QSignalSpy spy(&s.box, &tk::TCustomComboBox::itemIndexChanged);
         s.box.selectColor(0x000000FF); // red, item 3
-        QCOMPARE(s.changes, 1);
+        QCOMPARE(s.changes, 2);
         QCOMPARE(spy.count(), 1);
         QCOMPARE(spy.at(0).at(0).toInt(), 3);
         s.box.selectColor(0x000000FF); // the current colour: nothing
         s.box.selectColor(0x00123456); // no item has it: nothing
-        QCOMPARE(s.changes, 1);
+        QCOMPARE(s.changes, 2);
         QCOMPARE(spy.count(), 1);
         s.box.setLanguage(TDefineColorBox::nlEnglish); // rebuilt: the first item again
-        QCOMPARE(s.changes, 2);
+        QCOMPARE(s.changes, 3);
         QCOMPARE(spy.count(), 2);
         QCOMPARE(spy.at(1).at(0).toInt(), 0);
     }
