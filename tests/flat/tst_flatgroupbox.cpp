@@ -76,6 +76,7 @@ private slots:
     void columnsAreClamped_data();
     void columnsAreClamped();
     void fiveItemsInTwoColumns();
+    void anEmptyGroupRepaintsOnAFontChange();
     void itemIndexClampsAndClicks();
     void shrinkingItemsMovesItemIndexQuietly();
     void userPressOnItemClicksTheGroupThrice();
@@ -249,6 +250,26 @@ void TestFlatGroupBox::fiveItemsInTwoColumns() {
     QCOMPARE(group.buttons()[3]->pos(), QPoint(95, 16));
     group.setBounds(0, 0, 205, 105); // a resize re-arranges
     QCOMPARE(group.buttons()[3]->pos(), QPoint(105, 16));
+}
+
+// Regression: without items there was nothing to re-arrange, and nothing repainted the
+// caption in its new font.
+void TestFlatGroupBox::anEmptyGroupRepaintsOnAFontChange() {
+    TFlatRadioGroup group;
+    group.setCaption(QStringLiteral("Table"));
+    group.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&group));
+    QCoreApplication::processEvents();
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            paints += e->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    group.installEventFilter(&counter);
+    group.setControlFont(tk::Font(QStringLiteral("Tahoma"), 20));
+    QTRY_VERIFY(counter.paints > 0);
 }
 
 void TestFlatGroupBox::itemIndexClampsAndClicks() {
