@@ -135,27 +135,52 @@ Rect PaintFlatTab(Canvas& canvas, TPagesPosition position, const Rect& item, boo
     return R;
 }
 
-void PaintTabHotLines(Canvas& canvas, TPagesPosition position, const Rect& item) {
+void PaintTabHotLines(Canvas& canvas, TPagesPosition position, const Rect& item, bool hot,
+                      TColor border, TColor sheetColor) {
     Canvas::StateSaver saver(canvas);
     const Rect& I = item;
+    // First and second line; taking the marking away draws them in the tab's own colours.
+    const TColor d20 = DarkenColor(sheetColor, OuterEdgeShade);
+    TColor first = HotLineLightColor, second = HotLineDarkColor;
+    if (position == tpTop) {
+        first = hot ? HotLineDarkColor : border;
+        second = hot ? HotLineLightColor : DarkenColor(sheetColor, UnselectedShade);
+    } else if (!hot) {
+        first = position == tpBottom ? d20 : border;
+        second = position == tpBottom ? border : d20;
+    }
     switch (position) {
     case tpTop:
-        line(canvas, I.Left + 2, I.Top, I.Right - 3, I.Top, HotLineDarkColor);
-        line(canvas, I.Left + 2, I.Top + 1, I.Right - 3, I.Top + 1, HotLineLightColor);
+        line(canvas, I.Left + 2, I.Top, I.Right - 3, I.Top, first);
+        line(canvas, I.Left + 2, I.Top + 1, I.Right - 3, I.Top + 1, second);
         break;
     case tpBottom:
-        line(canvas, I.Left + 2, I.Bottom - 3, I.Right - 3, I.Bottom - 3, HotLineLightColor);
-        line(canvas, I.Left + 2, I.Bottom - 2, I.Right - 3, I.Bottom - 2, HotLineDarkColor);
+        line(canvas, I.Left + 2, I.Bottom - 3, I.Right - 3, I.Bottom - 3, first);
+        line(canvas, I.Left + 2, I.Bottom - 2, I.Right - 3, I.Bottom - 2, second);
         break;
     case tpLeft:
-        line(canvas, I.Left, I.Top + 2, I.Left, I.Bottom - 3, HotLineLightColor);
-        line(canvas, I.Left + 1, I.Top + 2, I.Left + 1, I.Bottom - 3, HotLineDarkColor);
+        line(canvas, I.Left, I.Top + 2, I.Left, I.Bottom - 3, first);
+        line(canvas, I.Left + 1, I.Top + 2, I.Left + 1, I.Bottom - 3, second);
         break;
     case tpRight:
-        line(canvas, I.Right - 1, I.Top + 2, I.Right - 1, I.Bottom - 3, HotLineLightColor);
-        line(canvas, I.Right, I.Top + 2, I.Right, I.Bottom - 3, HotLineDarkColor);
+        line(canvas, I.Right - 1, I.Top + 2, I.Right - 1, I.Bottom - 3, first);
+        line(canvas, I.Right, I.Top + 2, I.Right, I.Bottom - 3, second);
         break;
     }
+}
+
+QRect TabHotLinesRect(TPagesPosition position, const Rect& I) {
+    switch (position) {
+    case tpTop:
+        return QRect(QPoint(I.Left + 2, I.Top), QPoint(I.Right - 3, I.Top + 1));
+    case tpBottom:
+        return QRect(QPoint(I.Left + 2, I.Bottom - 3), QPoint(I.Right - 3, I.Bottom - 2));
+    case tpLeft:
+        return QRect(QPoint(I.Left, I.Top + 2), QPoint(I.Left + 1, I.Bottom - 3));
+    case tpRight:
+        return QRect(QPoint(I.Right - 1, I.Top + 2), QPoint(I.Right, I.Bottom - 3));
+    }
+    return {};
 }
 
 void PaintTabCaption(Canvas& canvas, const Rect& r, const TTabFace& face) {
@@ -191,7 +216,7 @@ TPagesPosition TDefinePages::tabPosition() const {
 
 void TDefinePages::setStyle(TPagesStyle s) {
     if (!assignIfChanged(m_style, s)) return;
-    m_hotIndex = -1;
+    m_hotIndex = m_cooledIndex = -1;
     applyNative(nativeStyle(s),
                 isButtonStyle(s) ? NativePosition::tpTop : TVersionPages::tabPosition());
 }
@@ -200,7 +225,7 @@ void TDefinePages::setTabPosition(TPagesPosition p) {
     if (p == tabPosition()) return;
     if (isButtonStyle(m_style) && p != tpTop)
         throw std::invalid_argument("Tab position incompatible with current tab style");
-    m_hotIndex = -1;
+    m_hotIndex = m_cooledIndex = -1;
     applyNative(TVersionPages::style(), NativePosition(p));
 }
 
@@ -297,9 +322,23 @@ void TDefinePages::paint(Canvas& c) {
     }
     paintFrame(c);
     paintFlatTabs(c);
-    // The hot lines of the selected tab come with its body (while HotTrack is on).
-    if (hotTrack() && m_hotIndex >= 0 && m_hotIndex < tabCount() && m_hotIndex != selectedTab())
-        PaintTabHotLines(c, tabPosition(), tabRect(m_hotIndex));
+    // The hot lines of the selected tab come with its body (while HotTrack is on); those of
+    // another tab follow the hot index, and the tab they last left keeps the lines in its
+    // own colours.
+    if (!hotTrack()) return;
+    if (hasHotLines(m_cooledIndex) && m_cooledIndex != m_hotIndex)
+        paintHotLines(c, m_cooledIndex, false);
+    if (hasHotLines(m_hotIndex)) paintHotLines(c, m_hotIndex, true);
+}
+
+bool TDefinePages::hasHotLines(int tab) const {
+    return tab >= 0 && tab < tabCount() && tab != selectedTab();
+}
+
+void TDefinePages::paintHotLines(Canvas& c, int tab, bool hot) const {
+    if (ownerDraw() && OnDrawItem) return; // the tab is the handler's picture
+    PaintTabHotLines(c, tabPosition(), tabRect(tab), hot, colorBorder(),
+                     flatSheet(pageForTab(tab)).color());
 }
 
 void TDefinePages::paintFrame(Canvas& c) const {
@@ -369,10 +408,13 @@ void TDefinePages::mouseLeave() {
 
 void TDefinePages::setHotIndex(int h) {
     if (h == m_hotIndex) return;
-    const int selected = selectedTab();
-    const bool repaint = (m_hotIndex != -1 && m_hotIndex != selected) || (h != -1 && h != selected);
+    // Only the two lines of each tab change: repaint just them.
+    if (hasHotLines(m_hotIndex)) {
+        m_cooledIndex = m_hotIndex;
+        update(TabHotLinesRect(tabPosition(), tabRect(m_hotIndex)));
+    }
     m_hotIndex = h;
-    if (repaint) update();
+    if (hasHotLines(h)) update(TabHotLinesRect(tabPosition(), tabRect(h)));
 }
 
 void TDefinePages::hintAt(QPoint pos, QString& text, QRect& cursorRect) {

@@ -51,8 +51,13 @@ inline constexpr tk::TColor OwnerDrawTabEndColor = 0x00DCDCDC;
 tk::Rect PaintFlatTab(tk::Canvas& canvas, TPagesPosition position, const tk::Rect& item,
                       bool selected, tk::TColor color, tk::TColor border, bool hotTrack);
 
-// The hot lines of an unselected tab under the mouse, along its outer edge.
-void PaintTabHotLines(tk::Canvas& canvas, TPagesPosition position, const tk::Rect& item);
+// The hot lines of an unselected tab under the mouse, along its outer edge; with `hot`
+// false the same lines in the tab's normal colours (`border`, shades of `sheetColor`),
+// which is how the marking is taken away.
+void PaintTabHotLines(tk::Canvas& canvas, TPagesPosition position, const tk::Rect& item, bool hot,
+                      tk::TColor border, tk::TColor sheetColor);
+// The area those two lines cover.
+QRect TabHotLinesRect(TPagesPosition position, const tk::Rect& item);
 
 struct TTabFace {
     QString caption;
@@ -127,6 +132,8 @@ private:
     void mapGlyphs();
     void relayout();
     void setHotIndex(int h);
+    bool hasHotLines(int tab) const;
+    void paintHotLines(tk::Canvas& c, int tab, bool hot) const;
 
     void paintFrame(tk::Canvas& c) const;
     void paintFlatTabs(tk::Canvas& c);
@@ -135,6 +142,7 @@ private:
     tk::TAlignment m_tabTextAlignment = tk::taCenter;
     IndexedColors<ColorCount> m_colors{*this, "TDefinePages", {DefaultPagesBorderColor}};
     int m_hotIndex = -1;
+    int m_cooledIndex = -1; // the tab whose hot lines were last taken away
     bool m_applyingNative = false;
     QMetaObject::Connection m_imagesChanged;
 };

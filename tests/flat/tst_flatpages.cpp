@@ -79,6 +79,8 @@ private slots:
     void tabHint();
     void hotTrackOffChangesNothingAndKeepsMouseMoveSilent();
     void hotTrackOnMarksTheHotTabUntilTheMouseLeaves();
+    void leavingATabDrawsItsLinesInItsNormalColours_data();
+    void leavingATabDrawsItsLinesInItsNormalColours();
     void tabPositionIncompatibleWithButtonStyles();
     void imageListNumbersAndMapsTheGlyphs();
     void ownerDrawnTabs();
@@ -320,6 +322,49 @@ void TestFlatPages::hotTrackOnMarksTheHotTabUntilTheMouseLeaves() {
     QTest::mouseMove(&window, QPoint(100, 5)); // above the control
     QTRY_COMPARE(pc.hotIndex(), -1);
     QCOMPARE(grab(pc), before);
+}
+
+void TestFlatPages::leavingATabDrawsItsLinesInItsNormalColours_data() {
+    QTest::addColumn<TPagesPosition>("position");
+    QTest::addColumn<QPoint>("first");  // the first line's first pixel, from the tab's corner
+    QTest::addColumn<QPoint>("second"); // the same of the second line
+    QTest::newRow("bottom") << tpBottom << QPoint(2, -3) << QPoint(2, -2);
+    QTest::newRow("left") << tpLeft << QPoint(0, 2) << QPoint(1, 2);
+    QTest::newRow("right") << tpRight << QPoint(-1, 2) << QPoint(0, 2);
+}
+
+// Regression: side and bottom tabs came back in other colours than their own when the
+// mouse left them, and the hot lines stayed on through an ordinary repaint.
+void TestFlatPages::leavingATabDrawsItsLinesInItsNormalColours() {
+    QFETCH(TPagesPosition, position);
+    QFETCH(QPoint, first);
+    QFETCH(QPoint, second);
+    QWidget window;
+    window.resize(240, 240);
+    TFlatPages pc(nullptr, &window);
+    setUpPages(pc, {QStringLiteral("查询"), QStringLiteral("关于"), QStringLiteral("帮助")});
+    pc.setTabPosition(position);
+    pc.setHotTrack(true);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const Rect tab = pc.tabRect(1);
+    const QPoint corner = position == tpBottom  ? QPoint(tab.Left, tab.Bottom)
+                          : position == tpRight ? QPoint(tab.Right, tab.Top)
+                                                : QPoint(tab.Left, tab.Top);
+    const tk::TColor sheet = pc.flatSheet(1).color();
+    const tk::TColor d20 = DarkenColor(sheet, 20);
+    const QRgb hotFirst = rgbOf(HotLineLightColor);
+    const QRgb normalFirst = rgbOf(position == tpBottom ? d20 : pc.colorBorder());
+    const QRgb normalSecond = rgbOf(position == tpBottom ? pc.colorBorder() : d20);
+
+    QTest::mouseMove(&pc, centre(tab));
+    QTRY_COMPARE(pc.hotIndex(), 1);
+    QCOMPARE(grab(pc).pixel(corner + first), hotFirst);
+    QTest::mouseMove(&window, QPoint(100, 5)); // above the control
+    QTRY_COMPARE(pc.hotIndex(), -1);
+    const QImage left = grab(pc);
+    QCOMPARE(left.pixel(corner + first), normalFirst);
+    QCOMPARE(left.pixel(corner + second), normalSecond);
 }
 
 void TestFlatPages::tabPositionIncompatibleWithButtonStyles() {
