@@ -167,6 +167,15 @@ int virtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers) {
     return qtKey > 0 && qtKey < Qt::Key_Escape ? VK_PACKET : 0;
 }
 
+int qtKeyFromVirtual(int vk) {
+    if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return vk;
+    if (vk >= VK_F1 && vk <= VK_F24) return Qt::Key_F1 + (vk - VK_F1);
+    // The first key of the table that has the code is its main key (Return, not Enter).
+    for (const KeyCode& k : Keys)
+        if (k.vk == vk) return k.qt;
+    return 0;
+}
+
 TShiftState shiftFromQt(Qt::KeyboardModifiers m, Qt::MouseButtons buttons) {
     TShiftState s;
     if (m & Qt::ShiftModifier) s |= ssShift;

@@ -540,6 +540,8 @@ bool applicationHasActiveWindow();
 // key of the keypad (`modifiers` has Qt::KeypadModifier) has codes of its own; a key that
 // types a character no code names is VK_PACKET; a key with no code at all is 0.
 int virtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+// The Qt key of a virtual key code (of the main keyboard); 0 for a code without one.
+int qtKeyFromVirtual(int vk);
 TShiftState shiftFromQt(Qt::KeyboardModifiers m, Qt::MouseButtons buttons = Qt::NoButton);
 
 } // namespace tk

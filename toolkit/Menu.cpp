@@ -10,46 +10,6 @@ constexpr int scShift = 0x2000;
 constexpr int scCtrl = 0x4000;
 constexpr int scAlt = 0x8000;
 
-// The key of a shortcut's virtual key code; 0 for a code without a Qt key.
-int qtKeyOf(int vk) {
-    if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return vk;
-    if (vk >= VK_F1 && vk <= VK_F24) return Qt::Key_F1 + (vk - VK_F1);
-    switch (vk) {
-    case VK_BACK:
-        return Qt::Key_Backspace;
-    case VK_TAB:
-        return Qt::Key_Tab;
-    case VK_RETURN:
-        return Qt::Key_Return;
-    case VK_ESCAPE:
-        return Qt::Key_Escape;
-    case VK_SPACE:
-        return Qt::Key_Space;
-    case VK_PRIOR:
-        return Qt::Key_PageUp;
-    case VK_NEXT:
-        return Qt::Key_PageDown;
-    case VK_END:
-        return Qt::Key_End;
-    case VK_HOME:
-        return Qt::Key_Home;
-    case VK_LEFT:
-        return Qt::Key_Left;
-    case VK_UP:
-        return Qt::Key_Up;
-    case VK_RIGHT:
-        return Qt::Key_Right;
-    case VK_DOWN:
-        return Qt::Key_Down;
-    case VK_INSERT:
-        return Qt::Key_Insert;
-    case VK_DELETE:
-        return Qt::Key_Delete;
-    default:
-        return 0;
-    }
-}
-
 } // namespace
 
 TPopupMenu::TPopupMenu(Component* owner)
@@ -87,7 +47,7 @@ void TMenuItem::setCaption(const QString& c) {
 
 void TMenuItem::setShortCut(int s) {
     m_shortCut = s;
-    const int key = qtKeyOf(s & 0xFF);
+    const int key = qtKeyFromVirtual(s & 0xFF);
     if (key == 0) {
         m_action->setShortcut(QKeySequence());
         return;
