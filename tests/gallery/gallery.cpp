@@ -470,14 +470,14 @@ void addComboShots(std::vector<Shot>& shots) {
     shots.push_back({"colorbox-local", "colour box with local names and its ticket",
                      [colorBox](tk::TControl& h) -> QWidget* {
                          auto* b = colorBox(h);
-                         b->ensurePolished();
+                         b->winId(); // creates the native window, and with it the list
                          b->selectColor(tk::clRed);
                          return &h;
                      }});
     shots.push_back({"colorbox-english", "English names", [colorBox](tk::TControl& h) {
                          auto* b = colorBox(h);
                          b->setLanguage(TDefineColorBox::nlEnglish);
-                         b->ensurePolished();
+                         b->winId(); // creates the native window, and with it the list
                          b->selectColor(tk::clSkyBlue);
                          return b;
                      }});
@@ -485,13 +485,13 @@ void addComboShots(std::vector<Shot>& shots) {
                      [colorBox](tk::TControl& h) {
                          auto* b = colorBox(h);
                          b->setShowNames(false);
-                         b->ensurePolished();
+                         b->winId(); // creates the native window, and with it the list
                          b->selectColor(tk::clOlive);
                          return b;
                      }});
     shots.push_back({"colorbox-list", "the open list", [colorBox](tk::TControl& h) -> QWidget* {
                          auto* b = colorBox(h);
-                         b->ensurePolished();
+                         b->winId(); // creates the native window, and with it the list
                          b->setDroppedDown(true);
                          return b->listView();
                      }});
