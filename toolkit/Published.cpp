@@ -9,9 +9,9 @@
 #include "Menu.h"
 #include "PageControl.h"
 
-#include <QHash>
 #include <QSet>
 #include <stdexcept>
+#include <unordered_map>
 
 namespace tk {
 
@@ -81,8 +81,9 @@ QStringList ownList(const QMetaObject* mo, const char* key) {
 }
 
 const Publication& publication(const QMetaObject* mo) {
-    static QHash<const QMetaObject*, Publication> cache;
-    if (const auto it = cache.constFind(mo); it != cache.constEnd()) return *it;
+    // Node-based, so that a reference handed out stays valid while the cache grows.
+    static std::unordered_map<const QMetaObject*, Publication> cache;
+    if (const auto it = cache.find(mo); it != cache.end()) return it->second;
     Publication p = mo->superClass() ? publication(mo->superClass()) : Publication();
     for (const QString& n : ownList(mo, "OptIn"))
         p.optIn.insert(n);
@@ -94,7 +95,7 @@ const Publication& publication(const QMetaObject* mo) {
         p.listed.removeAll(n);
         p.hidden.insert(n);
     }
-    return *cache.insert(mo, p);
+    return cache.emplace(mo, std::move(p)).first->second;
 }
 
 const PublishedEvent* entryFor(const QMetaObject* mo, const QString& name) {
