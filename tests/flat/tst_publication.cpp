@@ -121,9 +121,10 @@ private slots:
 
     void everyPublishedNameLoadsAndRoundTrips_data() {
         QTest::addColumn<QString>("cls");
-        for (const char* cls : {"TFlatPanel", "TFlatLabel", "TFlatEdit", "TFlatButton",
-                                "TFlatCheckBox", "TFlatRadioButton", "TFlatRadioGroup",
-                                "TFlatPages", "TFlatSheet", "TDefineComboBox", "TDefineColorBox"})
+        for (const char* cls :
+             {"TFlatPanel", "TFlatLabel", "TFlatEdit", "TFlatButton", "TFlatCheckBox",
+              "TFlatRadioButton", "TFlatRadioGroup", "TFlatPages", "TFlatSheet", "TDefineComboBox",
+              "TDefineColorBox", "TLabel", "TComboBox", "TMenuItem", "TAction"})
             QTest::newRow(cls) << QString::fromLatin1(cls);
     }
     void everyPublishedNameLoadsAndRoundTrips() {
