@@ -2,6 +2,7 @@
 
 #include "Colors.h"
 #include "Component.h"
+#include "DragDock.h"
 #include "Font.h"
 #include "Types.h"
 
@@ -246,6 +247,25 @@ public:
     TAction* action() const;
     void setAction(TAction* a);
 
+    // Dragging and docking (DragManager.h runs them).
+    TDragMode dragMode() const { return m_dragMode; }
+    void setDragMode(TDragMode m) { m_dragMode = m; }
+    TDragKind dragKind() const { return m_dragKind; }
+    void setDragKind(TDragKind k) { m_dragKind = k; }
+    TCursor dragCursor() const { return m_dragCursor; }
+    void setDragCursor(TCursor c) { m_dragCursor = c; }
+    bool dockSite() const { return m_dockSite; }
+    void setDockSite(bool on) { m_dockSite = on; }
+    // Starts dragging (or, with DragKind dkDock, docking) this control: at once, or once the
+    // mouse has moved `threshold` pixels (-1: the platform's start distance) from where it
+    // is now.
+    void beginDrag(bool immediate, int threshold = -1);
+    bool dragging() const;
+    // Puts a dock client that was dropped on this site in place; `dockRect` is where it
+    // lands, in this control's coordinates. A site that sizes itself to its clients
+    // overrides this around the base's placement.
+    virtual void placeDockClient(TControl* client, const QRect& dockRect);
+
     bool focused() const;
     bool mouseInClient() const;
 
@@ -281,6 +301,16 @@ public:
     TNotifyEvent OnEnter;
     TNotifyEvent OnExit;
     TNotifyEvent OnResize;
+    TStartDragEvent OnStartDrag;
+    TDragOverEvent OnDragOver;
+    TDragDropEvent OnDragDrop;
+    TEndDragEvent OnEndDrag;
+    TStartDockEvent OnStartDock;
+    TDockOverEvent OnDockOver;
+    TDockDropEvent OnDockDrop;
+    TUnDockEvent OnUnDock;
+    TEndDockEvent OnEndDock;
+    TGetSiteInfoEvent OnGetSiteInfo;
 
     // Hooks that the key router and the form call; public so that they can.
     virtual void keyDown(int& key, TShiftState shift);
@@ -377,6 +407,8 @@ protected:
 
 private:
     void updateCursor();
+    // A drag that starts takes the press: its release clicks nothing.
+    friend class DragSession;
     // Runs the enabled hooks when the own Enabled differs from what they last saw, here
     // and below: Qt reports no change made while a parent is disabled.
     void followEnabled();
@@ -399,6 +431,10 @@ private:
     TAlign m_align = alNone;
     QPointer<QMenu> m_popupMenu;
     QPointer<TAction> m_action;
+    TDragMode m_dragMode = dmManual;
+    TDragKind m_dragKind = dkDrag;
+    TCursor m_dragCursor = crDrag;
+    bool m_dockSite = false;
     bool m_clicked = false; // a left press on the control waits for its release
     bool m_inside = false;  // the mouse is over the control (enter seen, leave not yet)
     bool m_visible = true;
@@ -414,6 +450,9 @@ void paintParentBackground(const QWidget* control, Canvas& c);
 // order.
 QList<TControl*> controlsUnder(const QWidget* w);
 QList<TControl*> controlsInTabOrder(const QWidget* w);
+
+// The shape a cursor of the controls shows as.
+Qt::CursorShape cursorShape(TCursor c);
 
 // Whether the application has an active window (hover only counts then).
 bool applicationHasActiveWindow();

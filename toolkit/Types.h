@@ -82,6 +82,13 @@ Q_ENUM_NS(TPosition)
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 Q_ENUM_NS(TTextLayout)
 
+// The drag and dock settings' types live here, not in DragDock.h, because layouts read them
+// by name and moc gives a namespace one meta-object only.
+enum TDragMode { dmManual, dmAutomatic };
+Q_ENUM_NS(TDragMode)
+enum TDragKind { dkDrag, dkDock };
+Q_ENUM_NS(TDragKind)
+
 } // namespace tk
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(tk::TFontStyles)
