@@ -589,7 +589,7 @@ void TControl::wmMouseDown(TMouseButton b, TShiftState shift, QPoint p) {
     // The press is still a press (OnMouseDown, and a click if the mouse stays put): the drag
     // starts only once the mouse moves on.
     if (b == mbLeft && m_dragMode == dmAutomatic && !isDesigning())
-        DragSession::begin(this, mapToGlobal(p), false, -1);
+        DragSession::begin(this, mapToGlobal(p), false, -1, true);
     mouseDown(b, shift, p.x(), p.y());
 }
 

@@ -56,15 +56,16 @@ QPoint globalPosOf(QEvent* e) {
 
 } // namespace
 
-DragSession::DragSession(TControl* source, QPoint from, int threshold)
+DragSession::DragSession(TControl* source, QPoint from, int threshold, bool whileHeld)
     : QObject(qApp), m_source(source), m_from(from),
-      m_grabOffset(from - source->mapToGlobal(QPoint(0, 0))), m_threshold(threshold), m_last(from) {
-}
+      m_grabOffset(from - source->mapToGlobal(QPoint(0, 0))), m_threshold(threshold),
+      m_whileHeld(whileHeld), m_last(from) {}
 
-void DragSession::begin(TControl* source, QPoint from, bool immediate, int threshold) {
+void DragSession::begin(TControl* source, QPoint from, bool immediate, int threshold,
+                        bool whileHeld) {
     if (g_session || !source) return;
-    g_session = new DragSession(source, from,
-                                threshold < 0 ? QApplication::startDragDistance() : threshold);
+    g_session = new DragSession(
+        source, from, threshold < 0 ? QApplication::startDragDistance() : threshold, whileHeld);
     qApp->installEventFilter(g_session);
     if (immediate) g_session->start(from);
 }
@@ -240,10 +241,18 @@ bool DragSession::eventFilter(QObject* watched, QEvent* e) {
         teardown();
         return false;
     }
+    // Each event reaches the window first and then the widget; the widget's is the one to
+    // take, so that the window still keeps its account of the buttons held.
+    if (!watched->isWidgetType()) return false;
     try {
         switch (e->type()) {
         case QEvent::MouseMove:
             if (!m_started) {
+                // A press that was let go of unseen (a menu took the release) starts nothing.
+                if (m_whileHeld && !(static_cast<QMouseEvent*>(e)->buttons() & Qt::LeftButton)) {
+                    teardown();
+                    return false;
+                }
                 const QPoint g = globalPosOf(e);
                 if ((g - m_from).manhattanLength() < m_threshold) return false;
                 start(g);

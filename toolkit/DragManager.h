@@ -35,8 +35,10 @@ class DragSession : public QObject {
 public:
     // A session for `source` from the global point `from`: started at once when
     // `immediate`, else once the mouse is `threshold` pixels away (a release before that
-    // ends it unnoticed). Nothing happens while another session runs.
-    static void begin(TControl* source, QPoint from, bool immediate, int threshold);
+    // ends it unnoticed; so does a move without the left button when `whileHeld`, the
+    // automatic drag of a press). Nothing happens while another session runs.
+    static void begin(TControl* source, QPoint from, bool immediate, int threshold,
+                      bool whileHeld = false);
     // The running session, if any.
     static DragSession* active();
 
@@ -49,7 +51,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
-    DragSession(TControl* source, QPoint from, int threshold);
+    DragSession(TControl* source, QPoint from, int threshold, bool whileHeld);
     bool docking() const;
     void start(QPoint global);
     void moveTo(QPoint global);
@@ -68,6 +70,7 @@ private:
     QPoint m_from;
     QPoint m_grabOffset; // where in the source the drag took hold of it
     int m_threshold;
+    bool m_whileHeld;
     bool m_started = false;
     bool m_cursorSet = false;
     QPoint m_last;

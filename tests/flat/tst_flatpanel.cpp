@@ -610,11 +610,11 @@ namespace {
 // A window (a panel) with an empty dock site aligned left that sizes itself to its clients,
 // and a second site holding a client panel that docks. The dock events land in `log`.
 struct DockScene {
+    QStringList log;
     TFlatPanel root;
     TFlatPanel left{nullptr, &root};
     TFlatPanel home{nullptr, &root};
     TFlatPanel client{nullptr, &home};
-    QStringList log;
 
     DockScene() {
         root.resize(400, 300);

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QTest>
 
@@ -123,6 +124,19 @@ private slots:
         QCOMPARE(s.log, QStringList());
         QCOMPARE(s.clicks, 1); // released outside the source
         QVERIFY(!DragSession::active());
+    }
+
+    // A press whose release went elsewhere (a menu took it): a later move without the
+    // button is hover, not a drag.
+    void lostReleaseStartsNoDrag() {
+        DragScene s;
+        s.press();
+        QMouseEvent hover(QEvent::MouseMove, s.at(110, 15), s.source.mapToGlobal(s.at(110, 15)),
+                          Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&s.source, &hover);
+        QVERIFY(!DragSession::active());
+        QCOMPARE(s.log, QStringList());
+        QTest::mouseRelease(&s.source, Qt::LeftButton, {}, QPoint(5, 5)); // QTest's own account
     }
 
     void cancelledDragsEndWithoutTarget_data() {
