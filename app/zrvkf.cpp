@@ -6,6 +6,7 @@
 #include "Gbk.h"
 #include "Layout.h"
 #include "Lookup.h"
+#include "Published.h"
 #include "Registration.h"
 
 #include <QHash>
@@ -118,20 +119,18 @@ void TForm1::bindEvent(QObject* target, const QString& event, const QString& han
         {QStringLiteral("lbl1MouseDown"), &TForm1::lbl1MouseDown},
     };
 
-    auto* control = qobject_cast<tk::TControl*>(target);
-    if (event == QLatin1String("OnCreate") && target == this && notifyHandlers.contains(handler)) {
-        OnCreate = [this, h = notifyHandlers.value(handler)] { (this->*h)(); };
-    } else if (control && event == QLatin1String("OnClick") && notifyHandlers.contains(handler)) {
-        control->OnClick = [this, h = notifyHandlers.value(handler)] { (this->*h)(); };
-    } else if (control && event == QLatin1String("OnKeyPress") && keyHandlers.contains(handler)) {
-        control->OnKeyPress = [this, h = keyHandlers.value(handler)](QChar& key) {
-            (this->*h)(key);
-        };
-    } else if (control && event == QLatin1String("OnMouseDown") &&
-               mouseHandlers.contains(handler)) {
-        control->OnMouseDown =
-            [this, h = mouseHandlers.value(handler)](tk::TMouseButton b, tk::TShiftState s, int x,
-                                                     int y) { (this->*h)(b, s, x, y); };
+    // The toolkit says whether the target's class publishes the event and where it keeps
+    // it; a handler fits only an event of its own kind.
+    if (auto* notify = tk::publishedEventMember<tk::TNotifyEvent>(target, event);
+        notify && notifyHandlers.contains(handler)) {
+        *notify = [this, h = notifyHandlers.value(handler)] { (this->*h)(); };
+    } else if (auto* key = tk::publishedEventMember<tk::TKeyPressEvent>(target, event);
+               key && keyHandlers.contains(handler)) {
+        *key = [this, h = keyHandlers.value(handler)](QChar& k) { (this->*h)(k); };
+    } else if (auto* mouse = tk::publishedEventMember<tk::TMouseEvent>(target, event);
+               mouse && mouseHandlers.contains(handler)) {
+        *mouse = [this, h = mouseHandlers.value(handler)](tk::TMouseButton b, tk::TShiftState s,
+                                                          int x, int y) { (this->*h)(b, s, x, y); };
     } else {
         throw std::invalid_argument(
             QStringLiteral("No handler %1 for %2").arg(handler, event).toStdString());

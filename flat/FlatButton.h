@@ -146,6 +146,8 @@ private:
 // The published button: what layouts create.
 class TFlatButton : public TDefineButton {
     Q_OBJECT
+    Q_CLASSINFO("Publishes", "Action,PopupMenu,OnClick,OnDblClick,OnMouseDown,OnMouseMove,"
+                             "OnMouseUp,OnMouseEnter,OnMouseLeave")
     Q_PROPERTY(tk::TColor ColorFocused READ colorFocused WRITE setColorFocused)
     Q_PROPERTY(tk::TColor ColorDown READ colorDown WRITE setColorDown)
     Q_PROPERTY(tk::TColor ColorBorder READ colorBorder WRITE setColorBorder)
@@ -167,7 +169,6 @@ class TFlatButton : public TDefineButton {
     Q_PROPERTY(int Margin READ margin WRITE setMargin)
     Q_PROPERTY(int Spacing READ spacing WRITE setSpacing)
     Q_PROPERTY(int ModalResult READ modalResult WRITE setModalResult)
-    Q_PROPERTY(tk::TAction* Action READ action WRITE setAction)
 public:
     using TDefineButton::TDefineButton;
 };

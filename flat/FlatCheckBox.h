@@ -55,6 +55,9 @@ private:
 // The check box as layouts create it.
 class TFlatCheckBox : public TDefineCheckBox {
     Q_OBJECT
+    Q_CLASSINFO("Publishes", "Action,OnClick,OnDblClick,OnDragDrop,OnDragOver,OnEndDrag,"
+                             "OnEnter,OnExit,OnKeyDown,OnKeyPress,OnKeyUp,OnMouseDown,"
+                             "OnMouseMove,OnMouseUp")
     Q_PROPERTY(bool Transparent READ transparent WRITE setTransparent)
     Q_PROPERTY(bool AllowGrayed READ allowGrayed WRITE setAllowGrayed)
     Q_PROPERTY(bool Checked READ isChecked WRITE setChecked NOTIFY checkedChanged)
@@ -62,7 +65,6 @@ class TFlatCheckBox : public TDefineCheckBox {
     Q_PROPERTY(tk::TColor ColorDown READ colorDown WRITE setColorDown)
     Q_PROPERTY(tk::TColor ColorChecked READ colorChecked WRITE setColorChecked)
     Q_PROPERTY(tk::TColor ColorBorder READ colorBorder WRITE setColorBorder)
-    Q_PROPERTY(tk::TAction* Action READ action WRITE setAction)
     Q_PROPERTY(flat::TLayoutPosition Layout READ layoutPosition WRITE setLayoutPosition)
     Q_PROPERTY(flat::TCheckBoxState State READ state WRITE setState NOTIFY stateChanged)
 public:

@@ -90,6 +90,11 @@ private:
 // that a layout storing both ends with the parent's colour.
 class TFlatEdit : public TDefineEdit {
     Q_OBJECT
+    Q_CLASSINFO("Publishes", "DragCursor,DragMode,OEMConvert,PopupMenu,ImeMode,ImeName,"
+                             "OnChange,OnClick,OnDblClick,OnDragDrop,OnDragOver,OnEndDrag,"
+                             "OnEnter,OnExit,OnKeyDown,OnKeyPress,OnKeyUp,OnMouseDown,"
+                             "OnMouseMove,OnMouseUp,OnStartDrag")
+    Q_CLASSINFO("Unpublishes", "Color")
     Q_CLASSINFO("StoredDefault:ParentColor", "False")
     // Color follows the frame; the caption of an edit is its Text.
     Q_CLASSINFO("NotStored", "Color,Caption")

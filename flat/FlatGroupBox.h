@@ -139,6 +139,11 @@ private:
 // The radio group as layouts create it; it also publishes the group box's properties.
 class TFlatRadioGroup : public TDefineRadioGroup {
     Q_OBJECT
+    Q_CLASSINFO("Publishes", "Anchors,Constraints,DragCursor,DragKind,DragMode,DockSite,"
+                             "PopupMenu,OnClick,OnDblClick,OnDragDrop,OnDragOver,"
+                             "OnEndDrag,OnEnter,OnExit,OnMouseDown,OnMouseMove,OnMouseUp,"
+                             "OnStartDrag,OnEndDock,OnStartDock,OnDockDrop,OnDockOver,"
+                             "OnUnDock")
     Q_PROPERTY(bool Transparent READ transparent WRITE setTransparent)
     Q_PROPERTY(flat::TAlignmentText Alignment READ alignment WRITE setAlignment)
     Q_PROPERTY(QStringList Items READ items WRITE setItems)

@@ -25,6 +25,9 @@ private:
 
 class TFlatLabel : public TDefineLabel {
     Q_OBJECT
+    Q_CLASSINFO("Publishes", "PopupMenu,OnClick,OnDblClick,OnDragDrop,OnDragOver,"
+                             "OnEndDrag,OnEnter,OnExit,OnMouseDown,OnMouseMove,OnMouseUp,"
+                             "OnResize,OnStartDrag")
     FLAT_PANEL_PROPERTIES
     Q_PROPERTY(bool AutoSize READ autoSize WRITE setAutoSize)
     FLAT_TICKET_PROPERTIES

@@ -141,6 +141,7 @@ private:
 
 class TFlatPages : public TDefinePages {
     Q_OBJECT
+    Q_CLASSINFO("Publishes", "OnDrawItem,OnGlyphMap")
     Q_CLASSINFO("AlwaysStored", "Version,Style,TabPosition,TabTextAlignment")
     // The list is stored once, as ImageList.
     Q_CLASSINFO("NotStored", "Images")

@@ -114,6 +114,9 @@ QRegion panelRepaintRegion(const QRect& oldBounds, QSize newSize, bool fullRepai
 
 class TFlatPanel : public TDefinePanel {
     Q_OBJECT
+    Q_CLASSINFO("Publishes", "Constraints,Action,PopupMenu,DockSite,OnClick,OnDblClick,"
+                             "OnDragDrop,OnDragOver,OnEndDrag,OnEnter,OnExit,OnMouseDown,"
+                             "OnMouseMove,OnMouseUp,OnResize,OnStartDrag")
     FLAT_PANEL_PROPERTIES
     Q_PROPERTY(bool DockSite READ dockSite WRITE setDockSite)
     Q_PROPERTY(bool AutoSize READ autoSize WRITE setAutoSize)

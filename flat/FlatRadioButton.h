@@ -54,7 +54,10 @@ private:
 // The radio button as layouts create it.
 class TFlatRadioButton : public TDefineRadioButton {
     Q_OBJECT
-    Q_PROPERTY(tk::TAction* Action READ action WRITE setAction)
+    Q_CLASSINFO("Publishes", "Action,Anchors,Constraints,DragKind,OnClick,OnDblClick,"
+                             "OnDragDrop,OnDragOver,OnEndDrag,OnEnter,OnExit,OnKeyDown,"
+                             "OnKeyPress,OnKeyUp,OnMouseDown,OnMouseMove,OnMouseUp,"
+                             "OnEndDock,OnStartDock")
     Q_PROPERTY(bool Transparent READ transparent WRITE setTransparent)
     Q_PROPERTY(bool Checked READ isChecked WRITE setChecked NOTIFY checkedChanged)
     Q_PROPERTY(tk::TColor ColorFocused READ colorFocused WRITE setColorFocused)

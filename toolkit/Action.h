@@ -11,6 +11,7 @@ namespace tk {
 // with a Checked state that radio buttons clear when AutoCheck is on.
 class TAction : public QObject, public Component {
     Q_OBJECT
+    Q_CLASSINFO("Publishes", "OnExecute")
     Q_PROPERTY(QString Caption READ caption WRITE setCaption)
     Q_PROPERTY(bool Checked READ checked WRITE setChecked)
     Q_PROPERTY(bool AutoCheck READ autoCheck WRITE setAutoCheck)

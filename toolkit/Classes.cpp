@@ -1,9 +1,11 @@
 #include "Classes.h"
 
+#include "Action.h"
 #include "ComboBox.h"
 #include "Form.h"
 #include "Label.h"
 #include "Layout.h"
+#include "Menu.h"
 #include "PageControl.h"
 
 namespace tk {
@@ -13,6 +15,9 @@ void registerToolkitClasses() {
     registerLayoutClass<TLabel>();
     registerPageControlClasses();
     registerComboBoxClasses();
+    registerLayoutClass<TAction>();
+    registerLayoutClass<TPopupMenu>();
+    registerLayoutClass<TMenuItem>();
 }
 
 } // namespace tk

@@ -74,6 +74,9 @@ using TMeasureItemEvent = std::function<void(int index, int& height)>;
 
 class TCustomComboBox : public TControl {
     Q_OBJECT
+    Q_CLASSINFO("Publishes", "OnChange,OnClick,OnDblClick,OnDropDown,OnCloseUp,OnSelect,"
+                             "OnDrawItem,OnMeasureItem,OnEnter,OnExit,OnKeyDown,"
+                             "OnKeyPress,OnKeyUp")
     Q_PROPERTY(tk::TCustomComboBox::TComboBoxStyle Style READ comboStyle WRITE setComboStyle)
     Q_PROPERTY(bool Sorted READ sorted WRITE setSorted)
     Q_PROPERTY(int DropDownCount READ dropDownCount WRITE setDropDownCount)

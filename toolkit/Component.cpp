@@ -75,6 +75,15 @@ bool Component::canHold(const QObject*) const {
     return m_self->isWidgetType();
 }
 
+void Component::setEventHandler(const QString& event, const QString& handler) {
+    for (auto& [e, h] : m_eventHandlers)
+        if (e == event) {
+            h = handler;
+            return;
+        }
+    m_eventHandlers.append({event, handler});
+}
+
 Component* Component::findComponent(const QString& name) const {
     for (Component* c : m_components)
         if (c->m_name.compare(name, Qt::CaseInsensitive) == 0) return c;

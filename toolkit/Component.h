@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <utility>
 
 namespace tk {
 
@@ -57,6 +58,11 @@ public:
 
     Component* findComponent(const QString& name) const;
 
+    // The handler names a layout bound to this component's events, in the order bound, so
+    // that the layout can be written back.
+    const QList<std::pair<QString, QString>>& eventHandlers() const { return m_eventHandlers; }
+    void setEventHandler(const QString& event, const QString& handler);
+
 protected:
     // The removal notification: `c` is being destroyed (or inserted).
     virtual void notification(Component* c, Operation op);
@@ -70,6 +76,7 @@ private:
     QList<Component*> m_components;
     QList<Component*> m_freeNotifies;
     QString m_name;
+    QList<std::pair<QString, QString>> m_eventHandlers;
     int m_tag = 0;
     bool m_designing = false;
     bool m_loading = false;

@@ -7,6 +7,7 @@
 #include "DragManager.h"
 #include "Form.h"
 #include "Geometry.h"
+#include "Menu.h"
 #include "Navigation.h"
 
 #include <QApplication>
@@ -201,7 +202,7 @@ TForm* TControl::parentForm() const {
 
 void TControl::setBounds(int l, int t, int w, int h) {
     const QRect old = geometry();
-    const QRect now = boundedControlRect(l, t, w, h);
+    const QRect now = boundedControlRect(l, t, m_constraints.width(w), m_constraints.height(h));
     if (old == now && testAttribute(Qt::WA_Resized)) return;
     setGeometry(now);
     // Qt defers move and resize events of hidden widgets; the controls react at once.
@@ -209,7 +210,11 @@ void TControl::setBounds(int l, int t, int w, int h) {
 }
 
 void TControl::windowPosChanged(const QRect& oldBounds) {
-    if (oldBounds.size() != size()) resized();
+    if (oldBounds.size() != size()) {
+        // A control being read takes its children's bounds as the layout gives them.
+        if (!isLoading()) followAnchors(oldBounds.size());
+        resized();
+    }
     if (oldBounds.topLeft() != pos()) moved();
     if (oldBounds != geometry() && repaintsWhenMoved()) update();
 }
@@ -463,6 +468,62 @@ void TControl::realignChildren() {
             break;
         }
     }
+}
+
+void TControl::followAnchors(QSize old) {
+    const int dw = width() - old.width();
+    const int dh = height() - old.height();
+    // The first size a control gets is no resize its children have to follow.
+    if (old.isEmpty()) return;
+    for (TControl* c : childControls()) {
+        if (c->m_align != alNone) continue;
+        const TAnchors a = c->m_anchors;
+        QRect r = c->geometry();
+        if (a & akRight) {
+            if (a & akLeft)
+                r.setWidth(r.width() + dw);
+            else
+                r.moveLeft(r.left() + dw);
+        }
+        if (a & akBottom) {
+            if (a & akTop)
+                r.setHeight(r.height() + dh);
+            else
+                r.moveTop(r.top() + dh);
+        }
+        if (r != c->geometry()) c->setBounds(r.left(), r.top(), r.width(), r.height());
+    }
+}
+
+void TControl::setConstraints(const TSizeConstraints& c) {
+    if (!assignIfChanged(m_constraints, c)) return;
+    setBounds(left(), top(), width(), height());
+}
+
+void TControl::requestHelp() {
+    const TControl* from = this;
+    while (from && from->m_helpKeyword.isEmpty() && from->m_helpContext == 0)
+        from = from->parentControl();
+    if (!from) from = this;
+    if (TForm* form = parentForm(); form && form->OnHelp)
+        form->OnHelp(from->m_helpType, from->m_helpKeyword, from->m_helpContext);
+}
+
+void TControl::setImeMode(TImeMode m) {
+    m_imeMode = m;
+    textEntry()->setAttribute(Qt::WA_InputMethodEnabled, m != imDisable);
+}
+
+TPopupMenu* TControl::popupMenuComponent() const {
+    return m_popupMenu;
+}
+
+void TControl::setPopupMenuComponent(TPopupMenu* m) {
+    m_popupMenu = m;
+}
+
+QMenu* TControl::popupMenu() const {
+    return m_popupMenu ? m_popupMenu->menu() : nullptr;
 }
 
 QRect TControl::alignRect() const {
@@ -780,7 +841,7 @@ void TControl::changeEvent(QEvent* e) {
 
 void TControl::contextMenuEvent(QContextMenuEvent* e) {
     if (m_popupMenu)
-        m_popupMenu->exec(e->globalPos());
+        m_popupMenu->popup(e->globalPos());
     else
         QWidget::contextMenuEvent(e);
 }

@@ -18,6 +18,33 @@ namespace tk {
 class Canvas;
 class TAction;
 class TForm;
+class TPopupMenu;
+
+// The sizes a control may take; 0 sets no limit. A layout stores only the limits set
+// (Constraints.MinWidth = 40).
+class TSizeConstraints {
+    Q_GADGET
+    Q_CLASSINFO("StoreChanged", "True")
+    Q_PROPERTY(int MinWidth MEMBER minWidth)
+    Q_PROPERTY(int MinHeight MEMBER minHeight)
+    Q_PROPERTY(int MaxWidth MEMBER maxWidth)
+    Q_PROPERTY(int MaxHeight MEMBER maxHeight)
+public:
+    int minWidth = 0;
+    int minHeight = 0;
+    int maxWidth = 0;
+    int maxHeight = 0;
+
+    int width(int w) const { return limit(w, minWidth, maxWidth); }
+    int height(int h) const { return limit(h, minHeight, maxHeight); }
+    friend bool operator==(const TSizeConstraints&, const TSizeConstraints&) = default;
+
+private:
+    static int limit(int v, int min, int max) {
+        if (max > 0 && v > max) v = max;
+        return min > 0 && v < min ? min : v;
+    }
+};
 
 // How a control takes part in the window's mechanics.
 enum TControlStyleFlag {
@@ -144,6 +171,11 @@ using TKeyPressEvent = std::function<void(QChar& key)>;
 // event still comes (the flat combo box raises OnChange for every ItemIndex set).
 class TControl : public QWidget, public Component {
     Q_OBJECT
+    Q_MOC_INCLUDE("Action.h")
+    Q_MOC_INCLUDE("Menu.h")
+    // The framework settings a class shows only where it lists them ("Publishes").
+    Q_CLASSINFO("OptIn", "Anchors,Constraints,PopupMenu,Action,DragMode,DragKind,DragCursor,"
+                         "DockSite,ImeMode,ImeName,OEMConvert")
     // What a layout may say: the coordinates setBounds keeps to (MinCoordinate ...).
     Q_CLASSINFO("Range:Left", "-32768..32767")
     Q_CLASSINFO("Range:Top", "-32768..32767")
@@ -168,6 +200,21 @@ class TControl : public QWidget, public Component {
     Q_PROPERTY(bool ParentColor READ parentColor WRITE setParentColor)
     Q_PROPERTY(tk::Font Font READ controlFont WRITE setControlFont)
     Q_PROPERTY(bool ParentFont READ parentFont WRITE setParentFont)
+    Q_PROPERTY(tk::TAnchors Anchors READ anchors WRITE setAnchors)
+    Q_PROPERTY(tk::TSizeConstraints Constraints READ constraints WRITE setConstraints)
+    Q_PROPERTY(tk::TPopupMenu* PopupMenu READ popupMenuComponent WRITE setPopupMenuComponent)
+    Q_PROPERTY(tk::TAction* Action READ action WRITE setAction)
+    Q_PROPERTY(tk::THelpType HelpType READ helpType WRITE setHelpType)
+    Q_PROPERTY(QString HelpKeyword READ helpKeyword WRITE setHelpKeyword)
+    Q_PROPERTY(int HelpContext READ helpContext WRITE setHelpContext)
+    Q_PROPERTY(tk::TImeMode ImeMode READ imeMode WRITE setImeMode)
+    Q_PROPERTY(QString ImeName READ imeName WRITE setImeName)
+    Q_PROPERTY(bool OEMConvert READ oemConvert WRITE setOemConvert)
+    // Drag and dock settings.
+    Q_PROPERTY(tk::TDragMode DragMode READ dragMode WRITE setDragMode)
+    Q_PROPERTY(tk::TDragKind DragKind READ dragKind WRITE setDragKind)
+    Q_PROPERTY(tk::TCursor DragCursor READ dragCursor WRITE setDragCursor)
+    Q_PROPERTY(bool DockSite READ dockSite WRITE setDockSite)
 
 public:
     explicit TControl(Component* owner = nullptr, QWidget* parent = nullptr);
@@ -241,13 +288,44 @@ public:
     TControlStyle controlStyle() const { return m_style; }
     void setControlStyle(TControlStyle s) { m_style = s; }
 
-    QMenu* popupMenu() const { return m_popupMenu; }
-    void setPopupMenu(QMenu* m) { m_popupMenu = m; }
+    // The menu a right click shows; null once the menu component is destroyed.
+    TPopupMenu* popupMenuComponent() const;
+    void setPopupMenuComponent(TPopupMenu* m);
+    QMenu* popupMenu() const;
     // Null once the action is destroyed.
     TAction* action() const;
     void setAction(TAction* a);
 
-    // Dragging and docking (DragManager.h runs them).
+    // When the parent resizes, the control keeps its distances to the anchored edges of
+    // the parent, and stretches between two opposite ones.
+    TAnchors anchors() const { return m_anchors; }
+    void setAnchors(TAnchors a) { m_anchors = a; }
+    // Every change of bounds keeps within them; setting them applies them at once.
+    TSizeConstraints constraints() const { return m_constraints; }
+    void setConstraints(const TSizeConstraints& c);
+
+    // What F1 over the control asks the form's help for (requestHelp()).
+    THelpType helpType() const { return m_helpType; }
+    void setHelpType(THelpType t) { m_helpType = t; }
+    QString helpKeyword() const { return m_helpKeyword; }
+    void setHelpKeyword(const QString& k) { m_helpKeyword = k; }
+    int helpContext() const { return m_helpContext; }
+    void setHelpContext(int c) { m_helpContext = c; }
+    // Raises the form's help request with the help settings of this control or, where it
+    // has none, of the nearest parent that has them.
+    void requestHelp();
+
+    // imDisable turns the input method off for the control's text entry; every other mode
+    // leaves it on, since Qt has no finer control over the desktop's input methods.
+    TImeMode imeMode() const { return m_imeMode; }
+    void setImeMode(TImeMode m);
+    QString imeName() const { return m_imeName; }
+    void setImeName(const QString& n) { m_imeName = n; }
+    // Stored only: converting typed text through the OEM code page means nothing on Linux.
+    bool oemConvert() const { return m_oemConvert; }
+    void setOemConvert(bool on) { m_oemConvert = on; }
+
+    // Drag and dock settings (DragManager.h runs the drags and docks).
     TDragMode dragMode() const { return m_dragMode; }
     void setDragMode(TDragMode m) { m_dragMode = m; }
     TDragKind dragKind() const { return m_dragKind; }
@@ -301,6 +379,8 @@ public:
     TNotifyEvent OnEnter;
     TNotifyEvent OnExit;
     TNotifyEvent OnResize;
+
+    // Drag and dock events.
     TStartDragEvent OnStartDrag;
     TDragOverEvent OnDragOver;
     TDragDropEvent OnDragDrop;
@@ -323,6 +403,9 @@ protected:
     // The notifications. Base handling first, then the control's reaction.
     virtual void paint(Canvas& c);
     virtual void eraseBackground(Canvas& c);
+    // The widget that takes typed text for the control (a hosted native edit); the input
+    // method settings go to it.
+    virtual QWidget* textEntry() { return this; }
     virtual void mouseEnter() {}
     virtual void mouseLeave() {}
     // The base of each of these repaints the control (later, as update() does), so that a
@@ -409,6 +492,8 @@ private:
     void updateCursor();
     // A drag that starts takes the press: its release clicks nothing.
     friend class DragSession;
+    // Moves and stretches the children after this control's size changed from `old`.
+    void followAnchors(QSize old);
     // Runs the enabled hooks when the own Enabled differs from what they last saw, here
     // and below: Qt reports no change made while a parent is disabled.
     void followEnabled();
@@ -429,8 +514,16 @@ private:
     int m_tabOrder = -1;
     bool m_tabStop = false;
     TAlign m_align = alNone;
-    QPointer<QMenu> m_popupMenu;
+    QPointer<TPopupMenu> m_popupMenu;
     QPointer<TAction> m_action;
+    TAnchors m_anchors = TAnchors(akLeft) | akTop;
+    TSizeConstraints m_constraints;
+    THelpType m_helpType = htContext;
+    QString m_helpKeyword;
+    int m_helpContext = 0;
+    TImeMode m_imeMode = imDontCare;
+    QString m_imeName;
+    bool m_oemConvert = false;
     TDragMode m_dragMode = dmManual;
     TDragKind m_dragKind = dkDrag;
     TCursor m_dragCursor = crDrag;
@@ -466,3 +559,4 @@ TShiftState shiftFromQt(Qt::KeyboardModifiers m, Qt::MouseButtons buttons = Qt::
 } // namespace tk
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(tk::TControlStyle)
+Q_DECLARE_METATYPE(tk::TSizeConstraints)

@@ -13,6 +13,8 @@ namespace tk {
 // and paints it in paint(); the QLineEdit fills the rest.
 class TCustomEdit : public TControl {
     Q_OBJECT
+    Q_CLASSINFO("Publishes", "OnChange,OnClick,OnDblClick,OnEnter,OnExit,OnKeyDown,"
+                             "OnKeyPress,OnKeyUp,OnMouseDown,OnMouseMove,OnMouseUp")
     Q_PROPERTY(QString Text READ text WRITE setText NOTIFY textValueChanged)
     Q_PROPERTY(bool ReadOnly READ readOnly WRITE setReadOnly)
     Q_PROPERTY(int MaxLength READ maxLength WRITE setMaxLength)
@@ -59,6 +61,8 @@ signals:
     void textValueChanged(const QString& text);
 
 protected:
+    QWidget* textEntry() override { return m_edit; }
+
     void setBounds(int left, int top, int width, int height) override;
     void colorChanged() override;
     void fontChanged() override;

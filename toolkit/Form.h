@@ -12,6 +12,8 @@ namespace tk {
 // whole window when it has no border.
 class TForm : public TControl {
     Q_OBJECT
+    Q_CLASSINFO("Publishes", "OnCreate,OnHelp,OnResize,OnClick,OnDblClick,OnMouseDown,"
+                             "OnMouseMove,OnMouseUp,OnKeyDown,OnKeyPress,OnKeyUp")
     Q_CLASSINFO("Range:ClientWidth", "0..32767")
     Q_CLASSINFO("Range:ClientHeight", "0..32767")
     Q_PROPERTY(int ClientWidth READ clientWidth WRITE setClientWidth)
@@ -63,6 +65,8 @@ public:
     static void openUrl(const QString& address);
 
     TNotifyEvent OnCreate;
+    // The help request (F1): the settings of the control the user asked about.
+    std::function<void(THelpType type, const QString& keyword, int context)> OnHelp;
 
 protected:
     void textChanged() override;

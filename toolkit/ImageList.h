@@ -19,6 +19,7 @@ class Canvas;
 // not part of a layout; Width and Height are.
 class TImageList : public QObject, public Component {
     Q_OBJECT
+    Q_CLASSINFO("Publishes", "OnChange")
     Q_PROPERTY(int Width READ width WRITE setWidth)
     Q_PROPERTY(int Height READ height WRITE setHeight)
 public:

@@ -10,6 +10,7 @@ namespace tk {
 // asked), sizes itself to it, takes no focus, and hands its accelerator to FocusControl.
 class TLabel : public TControl {
     Q_OBJECT
+    Q_CLASSINFO("Publishes", "OnClick,OnDblClick,OnMouseDown,OnMouseMove,OnMouseUp")
     Q_PROPERTY(bool AutoSize READ autoSize WRITE setAutoSize)
     Q_PROPERTY(tk::TAlignment Alignment READ alignment WRITE setAlignment)
     Q_PROPERTY(bool Transparent READ transparent WRITE setTransparent)

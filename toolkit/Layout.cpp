@@ -1,6 +1,7 @@
 #include "Layout.h"
 
 #include "LayoutSyntax.h"
+#include "Published.h"
 
 #include <QFile>
 #include <QHash>
@@ -29,10 +30,6 @@ constexpr int MaxComponents = 2048;
 QHash<QString, LayoutFactory>& classes() {
     static QHash<QString, LayoutFactory> c;
     return c;
-}
-
-bool isEventName(const QString& name) {
-    return name.size() > 2 && name.startsWith(QLatin1String("On")) && name[2].isUpper();
 }
 
 class Reader {
@@ -283,7 +280,7 @@ private:
             const QMetaObject* mo = target->metaObject();
             const int index = mo->indexOfProperty(parts[i].toLatin1().constData());
             const QMetaProperty p = index >= 0 ? mo->property(index) : QMetaProperty();
-            if (index < 0 || !isPublished(p)) {
+            if (index < 0 || !isPublished(mo, p)) {
                 if (parts.size() == 1 && isEventName(path)) return bindEvent(target, path, v);
                 unknown();
             }
@@ -315,7 +312,7 @@ private:
         const QMetaObject* mo = gadget.metaType().metaObject();
         const int index = mo ? mo->indexOfProperty(parts.front().toLatin1().constData()) : -1;
         const QMetaProperty p = index >= 0 ? mo->property(index) : QMetaProperty();
-        if (index < 0 || !isPublished(p))
+        if (index < 0 || !isPublished(mo, p))
             fail(v.line, QStringLiteral("unknown property '%1' of %2").arg(path, owner));
         if (parts.size() > 1) {
             if (!isGadget(p))
@@ -363,9 +360,15 @@ private:
     void bindEvent(QObject* target, const QString& event, const Value& v) {
         if (v.kind != Value::Ident || v.text.contains(QLatin1Char('.')))
             fail(v.line, QStringLiteral("expected a handler name for '%1'").arg(event));
+        // A class with an event table binds only what it publishes; one without leaves
+        // every On... line to the form's binder.
+        if (hasPublishedEvents(target->metaObject()) && !findPublishedEvent(target, event))
+            fail(v.line, QStringLiteral("unknown event '%1' of %2").arg(event, className(target)));
         if (!m_bindings.bindEvent)
             fail(v.line, QStringLiteral("no handlers to bind '%1' to").arg(event));
         m_bindings.bindEvent(target, event, v.text);
+        // Kept for the writer, which writes the bindings back.
+        if (Component* c = asComponent(target)) c->setEventHandler(event, v.text);
     }
 
     QObject* findByName(const QString& name) const {

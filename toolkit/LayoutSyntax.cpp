@@ -2,6 +2,7 @@
 
 #include "Colors.h"
 #include "Layout.h"
+#include "Published.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -269,9 +270,8 @@ QString className(const QObject* o) {
     return className(o->metaObject());
 }
 
-bool isPublished(const QMetaProperty& p) {
-    const char* name = p.name();
-    return name && name[0] >= 'A' && name[0] <= 'Z';
+bool isPublished(const QMetaObject* owner, const QMetaProperty& p) {
+    return isPublishedProperty(owner, p);
 }
 
 bool isColor(const QMetaProperty& p) {

@@ -63,8 +63,9 @@ QByteArray pictureToBytes(const QImage& image);
 QString className(const QMetaObject* mo);
 QString className(const QObject* o);
 
-// Capitalised Q_PROPERTYs are the program's published properties; Qt's own are not.
-bool isPublished(const QMetaProperty& p);
+// Capitalised Q_PROPERTYs of `owner` (a class or a gadget) are the program's published
+// properties, as far as the class publishes them (Published.h); Qt's own are not.
+bool isPublished(const QMetaObject* owner, const QMetaProperty& p);
 bool isColor(const QMetaProperty& p);
 bool isObjectPointer(const QMetaProperty& p);
 bool isGadget(const QMetaProperty& p);

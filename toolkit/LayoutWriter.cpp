@@ -1,6 +1,7 @@
 #include "Colors.h"
 #include "Layout.h"
 #include "LayoutSyntax.h"
+#include "Published.h"
 
 #include <QHash>
 #include <QImage>
@@ -117,9 +118,8 @@ private:
             throw LayoutError(0, QStringLiteral("a %1 without a name cannot be stored").arg(cls));
         line(depth, QStringLiteral("object %1: %2").arg(name, cls));
         writeProperties(object, defaults, QString(), depth + 1, 0);
-        if (m_options.events)
-            for (const auto& [event, handler] : m_options.events(object))
-                line(depth + 1, event + QLatin1String(" = ") + handler);
+        for (const auto& [event, handler] : eventsOf(object))
+            line(depth + 1, event + QLatin1String(" = ") + handler);
         for (QObject* child : childrenOf(object)) {
             const QString childClass = className(child);
             if (!isLayoutClassRegistered(childClass))
@@ -128,6 +128,19 @@ private:
             writeObject(child, defaultsFor(childClass), depth + 1);
         }
         line(depth, QStringLiteral("end"));
+    }
+
+    // The bindings the options name or, without them, those the layout reader made that
+    // still hold a handler.
+    QList<std::pair<QString, QString>> eventsOf(QObject* object) const {
+        if (m_options.events) return m_options.events(object);
+        QList<std::pair<QString, QString>> out;
+        if (const Component* c = asComponent(object))
+            for (const auto& [event, handler] : c->eventHandlers()) {
+                const PublishedEvent* e = findPublishedEvent(object, event);
+                if (!e || e->assigned(object)) out.append({event, handler});
+            }
+        return out;
     }
 
     // The root's components that lie in `object`, in creation order. Those without any
@@ -181,7 +194,7 @@ private:
             if (mo->indexOfProperty(p.name()) != i) continue;
             const QString name = QString::fromLatin1(p.name());
             const std::optional<bool> fromParent = parentFlag(object, name);
-            if (!isPublished(p) || !p.isStored() || never.contains(name) ||
+            if (!isPublished(mo, p) || !p.isStored() || never.contains(name) ||
                 name == QLatin1String("Name") || fromParent == true)
                 continue;
             const QString path = prefix + name;
@@ -213,7 +226,10 @@ private:
                 // A gadget is written whole: read back over whatever the reading side
                 // holds (a parent's font), a partial one would mix the two.
                 if (keep || !fresh.isValid() || value != fresh)
-                    writeGadget(value, path + QLatin1Char('.'), depth);
+                    writeGadget(value, path + QLatin1Char('.'), depth,
+                                keep || !classInfo(value.metaType().metaObject(), "StoreChanged")
+                                    ? QVariant()
+                                    : fresh);
                 continue;
             }
             // A declared default makes a value stored that a fresh instance also has
@@ -231,12 +247,16 @@ private:
         }
     }
 
-    void writeGadget(const QVariant& gadget, const QString& prefix, int depth) {
+    // A gadget whose class says "StoreChanged" is written as far as it differs from
+    // `fresh` (a parent's value cannot show through it); others are written whole.
+    void writeGadget(const QVariant& gadget, const QString& prefix, int depth,
+                     const QVariant& fresh = QVariant()) {
         const QMetaObject* mo = gadget.metaType().metaObject();
         for (int i = 0; i < mo->propertyCount(); ++i) {
             const QMetaProperty p = mo->property(i);
-            if (!isPublished(p) || !p.isStored() || !p.isWritable()) continue;
+            if (!isPublished(mo, p) || !p.isStored() || !p.isWritable()) continue;
             const QVariant value = p.readOnGadget(gadget.constData());
+            if (fresh.isValid() && value == p.readOnGadget(fresh.constData())) continue;
             const QString path = prefix + QString::fromLatin1(p.name());
             if (isGadget(p))
                 writeGadget(value, path + QLatin1Char('.'), depth);

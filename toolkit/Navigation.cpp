@@ -177,6 +177,10 @@ bool KeyRouter::eventFilter(QObject* watched, QEvent* event) {
     if (key) {
         ctl->keyDown(key, shift);
         if (key == 0) return true;
+        if (key == VK_F1 && !shift) {
+            ctl->requestHelp();
+            return true;
+        }
     }
 
     if (!text.isEmpty() && !alt && !ctrl && (text[0].isPrint() || text[0] == QLatin1Char('\r'))) {

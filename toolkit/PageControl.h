@@ -49,6 +49,7 @@ class TPageControl;
 // off, clBtnFace); its tab shows its caption and, with an image list, its image.
 class TTabSheet : public TControl {
     Q_OBJECT
+    Q_CLASSINFO("Publishes", "OnEnter,OnExit,OnResize")
     // The page control places, shows and orders its sheets: nesting and creation order
     // decide in a layout.
     Q_CLASSINFO("NotStored", "Left,Top,Width,Height,Visible,PageControl,PageIndex")
@@ -92,6 +93,8 @@ private:
 
 class TPageControl : public TControl {
     Q_OBJECT
+    Q_CLASSINFO("Publishes", "OnChange,OnChanging,OnDrawTab,OnEnter,OnExit,OnMouseDown,"
+                             "OnMouseMove,OnMouseUp,OnResize")
     Q_CLASSINFO("NotStored", "ActivePageIndex")
     Q_PROPERTY(
         tk::TTabSheet* ActivePage READ activePage WRITE setActivePage NOTIFY activePageChanged)

@@ -82,6 +82,31 @@ Q_ENUM_NS(TPosition)
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 Q_ENUM_NS(TTextLayout)
 
+// The parent's edges whose distances a control keeps when the parent resizes.
+enum TAnchorKind { akLeft = 0x1, akTop = 0x2, akRight = 0x4, akBottom = 0x8 };
+Q_ENUM_NS(TAnchorKind)
+Q_DECLARE_FLAGS(TAnchors, TAnchorKind)
+Q_FLAG_NS(TAnchors)
+
+enum THelpType { htKeyword, htContext };
+Q_ENUM_NS(THelpType)
+
+enum TImeMode {
+    imDisable,
+    imClose,
+    imOpen,
+    imDontCare,
+    imSAlpha,
+    imAlpha,
+    imHira,
+    imSKata,
+    imKata,
+    imChinese,
+    imSHanguel,
+    imHanguel
+};
+Q_ENUM_NS(TImeMode)
+
 // The drag and dock settings' types live here, not in DragDock.h, because layouts read them
 // by name and moc gives a namespace one meta-object only.
 enum TDragMode { dmManual, dmAutomatic };
@@ -93,3 +118,4 @@ Q_ENUM_NS(TDragKind)
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(tk::TFontStyles)
 Q_DECLARE_OPERATORS_FOR_FLAGS(tk::TShiftState)
+Q_DECLARE_OPERATORS_FOR_FLAGS(tk::TAnchors)

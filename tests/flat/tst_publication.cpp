@@ -1,0 +1,194 @@
+#include "Form.h"
+#include "Layout.h"
+#include "Published.h"
+#include "Registration.h"
+#include "TestEnvironment.h"
+
+#include <QMetaEnum>
+#include <QMetaProperty>
+#include <QTest>
+
+// What every control class publishes, exercised whole: a form that names each published
+// property (with a value unlike the default) and each published event of a class loads,
+// and writes back to what reads back the same.
+class TGeneratedForm : public tk::TForm {
+    Q_OBJECT
+public:
+    using tk::TForm::TForm;
+};
+
+namespace {
+
+QString valueFor(const QMetaProperty& p, const QVariant& current, const QMetaObject* mo) {
+    const QString name = QString::fromLatin1(p.name());
+    if (p.metaType().flags().testFlag(QMetaType::PointerToQObject)) {
+        const QMetaObject* target = p.metaType().metaObject();
+        if (!target) return {};
+        // The pages' ActivePage is a page of their own, made below.
+        for (const char* c : {"TPopupMenu", "TAction", "TImageList", "TTabSheet"})
+            if (target->inherits(QMetaType::fromName(QByteArray("tk::") + c + '*').metaObject()))
+                return QString::fromLatin1(c).mid(1) + (qstrcmp(c, "TTabSheet") ? "1" : "2");
+        return {};
+    }
+    if (p.isFlagType()) {
+        const QMetaEnum e = p.enumerator();
+        return QStringLiteral("[%1]").arg(QLatin1String(e.key(e.keyCount() - 1)));
+    }
+    if (p.isEnumType()) {
+        const QMetaEnum e = p.enumerator();
+        for (int k = 0; k < e.keyCount(); ++k)
+            if (e.value(k) != current.toInt()) return QLatin1String(e.key(k));
+        return {};
+    }
+    switch (p.metaType().id()) {
+    case QMetaType::Bool:
+        return current.toBool() ? QStringLiteral("False") : QStringLiteral("True");
+    case QMetaType::Int:
+        if (name.contains(QLatin1String("Color"))) return QStringLiteral("$00123456");
+        if (const int i = mo->indexOfClassInfo(("Range:" + name).toLatin1()); i >= 0) {
+            const QString range = QString::fromLatin1(mo->classInfo(i).value());
+            return QString::number(range.section(QLatin1String(".."), 0, 0).toInt() + 1);
+        }
+        return QString::number(current.toInt() + 1);
+    case QMetaType::QString:
+        return QStringLiteral("'Text1'");
+    case QMetaType::QChar:
+        return QStringLiteral("'*'");
+    case QMetaType::QStringList:
+        return QStringLiteral("(\n'a'\n'b')");
+    default:
+        return {};
+    }
+}
+
+// One object of `cls` with every published property and event, inside `frame`'s header.
+QString generated(const QString& cls) {
+    QObject* fresh = tk::createLayoutObject(cls, nullptr);
+    const QMetaObject* mo = fresh->metaObject();
+    QString body;
+    for (const QMetaProperty& p : tk::publishedProperties(mo)) {
+        if (!p.isWritable()) continue;
+        const QVariant current = p.read(fresh);
+        if (p.metaType().flags().testFlag(QMetaType::IsGadget)) {
+            const QMetaObject* g = p.metaType().metaObject();
+            for (int i = 0; i < g->propertyCount(); ++i)
+                if (g->property(i).metaType().id() == QMetaType::Int)
+                    body += QStringLiteral("    %1.%2 = %3\n")
+                                .arg(QLatin1String(p.name()), QLatin1String(g->property(i).name()))
+                                .arg(g->property(i).readOnGadget(current.constData()).toInt() + 3);
+            continue;
+        }
+        const QString value = valueFor(p, current, mo);
+        if (!value.isEmpty())
+            body += QStringLiteral("    %1 = %2\n").arg(QLatin1String(p.name()), value);
+    }
+    for (const tk::PublishedEvent* e : tk::publishedEvents(mo))
+        body += QStringLiteral("    %1 = Handle%1\n").arg(e->name);
+    if (cls == QLatin1String("TFlatPages"))
+        body += QStringLiteral("    object TabSheet2: TFlatSheet\n    end\n");
+    delete fresh;
+    const bool sheet = cls == QLatin1String("TFlatSheet");
+    return QStringLiteral("object Form1: TGeneratedForm\n"
+                          "  object PopupMenu1: TPopupMenu\n"
+                          "    object MenuItem1: TMenuItem\n      Caption = 'Item'\n    end\n"
+                          "  end\n"
+                          "  object Action1: TAction\n  end\n"
+                          "  object ImageList1: TImageList\n  end\n"
+                          "  object Pages1: TFlatPages\n"
+                          "    object TabSheet1: TFlatSheet\n    end\n") +
+           (sheet ? QString() : QStringLiteral("  end\n")) + QStringLiteral("  object Subject1: ") +
+           cls + QLatin1Char('\n') + body + QStringLiteral("  end\n") +
+           (sheet ? QStringLiteral("  end\n") : QString()) + QStringLiteral("end\n");
+}
+
+tk::LayoutBindings anyHandler() {
+    tk::LayoutBindings b;
+    b.bindEvent = [](QObject* target, const QString& event, const QString&) {
+        tk::findPublishedEvent(target, event)->assignIgnoringArguments(target, [] {});
+    };
+    return b;
+}
+
+} // namespace
+
+class TestPublication : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        flat::registerFlatClasses();
+        tk::registerLayoutClass<TGeneratedForm>();
+    }
+
+    void everyPublishedNameLoadsAndRoundTrips_data() {
+        QTest::addColumn<QString>("cls");
+        for (const char* cls : {"TFlatPanel", "TFlatLabel", "TFlatEdit", "TFlatButton",
+                                "TFlatCheckBox", "TFlatRadioButton", "TFlatRadioGroup",
+                                "TFlatPages", "TFlatSheet", "TDefineComboBox", "TDefineColorBox"})
+            QTest::newRow(cls) << QString::fromLatin1(cls);
+    }
+    void everyPublishedNameLoadsAndRoundTrips() {
+        QFETCH(QString, cls);
+        const QString text = generated(cls);
+        TGeneratedForm form;
+        try {
+            tk::readLayout(&form, text, anyHandler());
+        } catch (const tk::LayoutError& e) {
+            QFAIL(qPrintable(QString::fromUtf8(e.what()) + QLatin1Char('\n') + text));
+        }
+        const QString written = tk::writeLayout(&form);
+        // Every binding is written back.
+        for (const tk::PublishedEvent* e :
+             tk::publishedEvents(tk::createLayoutObject(cls, &form)->metaObject()))
+            QVERIFY2(written.contains(QStringLiteral("%1 = Handle%1").arg(e->name)),
+                     qPrintable(e->name));
+        TGeneratedForm copy;
+        tk::readLayout(&copy, written, anyHandler());
+        QCOMPARE(tk::writeLayout(&copy), written);
+    }
+
+    // What a class does not publish stays out of layouts, as a property and as an event.
+    void unpublishedNamesAreRefused_data() {
+        QTest::addColumn<QString>("cls");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("label-constraints")
+            << "TFlatLabel"
+            << "Constraints.MinWidth = 3"
+            << "Layout line 3: unknown property 'Constraints.MinWidth' of TFlatLabel";
+        QTest::newRow("label-action") << "TFlatLabel"
+                                      << "Action = Form1"
+                                      << "Layout line 3: unknown property 'Action' of TFlatLabel";
+        QTest::newRow("label-docksite")
+            << "TFlatLabel"
+            << "DockSite = True"
+            << "Layout line 3: unknown property 'DockSite' of TFlatLabel";
+        QTest::newRow("edit-color") << "TFlatEdit"
+                                    << "Color = clRed"
+                                    << "Layout line 3: unknown property 'Color' of TFlatEdit";
+        QTest::newRow("check-box-dock-event")
+            << "TFlatCheckBox"
+            << "OnDockDrop = H"
+            << "Layout line 3: unknown event 'OnDockDrop' of TFlatCheckBox";
+        QTest::newRow("button-resize-event")
+            << "TFlatButton"
+            << "OnResize = H"
+            << "Layout line 3: unknown event 'OnResize' of TFlatButton";
+    }
+    void unpublishedNamesAreRefused() {
+        QFETCH(QString, cls);
+        QFETCH(QString, line);
+        TGeneratedForm form;
+        try {
+            tk::readLayout(&form,
+                           "object Form1: TGeneratedForm\n  object X: " + cls + "\n    " + line +
+                               "\n  end\nend\n",
+                           anyHandler());
+            QFAIL("no error");
+        } catch (const tk::LayoutError& e) {
+            QTEST(QString::fromUtf8(e.what()), "message");
+        }
+    }
+};
+
+ZARVIK_TEST_MAIN(TestPublication)
+#include "tst_publication.moc"

@@ -1,0 +1,127 @@
+#include "Menu.h"
+
+#include <QKeySequence>
+
+namespace tk {
+
+namespace {
+
+constexpr int scShift = 0x2000;
+constexpr int scCtrl = 0x4000;
+constexpr int scAlt = 0x8000;
+
+// The key of a shortcut's virtual key code; 0 for a code without a Qt key.
+int qtKeyOf(int vk) {
+    if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return vk;
+    if (vk >= VK_F1 && vk <= VK_F24) return Qt::Key_F1 + (vk - VK_F1);
+    switch (vk) {
+    case VK_BACK:
+        return Qt::Key_Backspace;
+    case VK_TAB:
+        return Qt::Key_Tab;
+    case VK_RETURN:
+        return Qt::Key_Return;
+    case VK_ESCAPE:
+        return Qt::Key_Escape;
+    case VK_SPACE:
+        return Qt::Key_Space;
+    case VK_PRIOR:
+        return Qt::Key_PageUp;
+    case VK_NEXT:
+        return Qt::Key_PageDown;
+    case VK_END:
+        return Qt::Key_End;
+    case VK_HOME:
+        return Qt::Key_Home;
+    case VK_LEFT:
+        return Qt::Key_Left;
+    case VK_UP:
+        return Qt::Key_Up;
+    case VK_RIGHT:
+        return Qt::Key_Right;
+    case VK_DOWN:
+        return Qt::Key_Down;
+    case VK_INSERT:
+        return Qt::Key_Insert;
+    case VK_DELETE:
+        return Qt::Key_Delete;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+TPopupMenu::TPopupMenu(Component* owner)
+    : QObject(nullptr), Component(this, owner), m_menu(new QMenu) {}
+
+TPopupMenu::~TPopupMenu() {
+    delete m_menu;
+}
+
+void TPopupMenu::popup(QPoint globalPos) {
+    m_menu->popup(globalPos);
+}
+
+bool TPopupMenu::canHold(const QObject* child) const {
+    return qobject_cast<const TMenuItem*>(child) != nullptr;
+}
+
+TMenuItem::TMenuItem(Component* owner)
+    : QObject(nullptr), Component(this, owner), m_action(new QAction(this)) {
+    QObject::connect(m_action, &QAction::triggered, this, [this] {
+        if (OnClick) OnClick();
+    });
+}
+
+TMenuItem::~TMenuItem() {
+    delete m_subMenu.data();
+}
+
+void TMenuItem::setCaption(const QString& c) {
+    m_caption = c;
+    // A caption of one dash is a dividing line, as menus have always spelt it.
+    m_action->setSeparator(c == QLatin1String("-"));
+    m_action->setText(c);
+}
+
+void TMenuItem::setShortCut(int s) {
+    m_shortCut = s;
+    const int key = qtKeyOf(s & 0xFF);
+    if (key == 0) {
+        m_action->setShortcut(QKeySequence());
+        return;
+    }
+    Qt::KeyboardModifiers modifiers;
+    if (s & scShift) modifiers |= Qt::ShiftModifier;
+    if (s & scCtrl) modifiers |= Qt::ControlModifier;
+    if (s & scAlt) modifiers |= Qt::AltModifier;
+    m_action->setShortcut(QKeySequence(QKeyCombination(modifiers, Qt::Key(key))));
+}
+
+void TMenuItem::setChecked(bool on) {
+    m_action->setCheckable(m_action->isCheckable() || on);
+    m_action->setChecked(on);
+}
+
+void TMenuItem::setLayoutParent(QObject* parent) {
+    Component::setLayoutParent(parent);
+    if (auto* menu = qobject_cast<TPopupMenu*>(parent))
+        menu->menu()->addAction(m_action);
+    else if (auto* item = qobject_cast<TMenuItem*>(parent))
+        item->subMenu()->addAction(m_action);
+}
+
+bool TMenuItem::canHold(const QObject* child) const {
+    return qobject_cast<const TMenuItem*>(child) != nullptr;
+}
+
+QMenu* TMenuItem::subMenu() {
+    if (!m_subMenu) {
+        m_subMenu = new QMenu;
+        m_action->setMenu(m_subMenu);
+    }
+    return m_subMenu;
+}
+
+} // namespace tk
