@@ -8,6 +8,10 @@
 #include "FlatPages.h"
 #include "FlatPanel.h"
 #include "FlatUtils.h"
+#include "Form.h"
+#include "Layout.h"
+#include "Published.h"
+#include "Registration.h"
 #include "TestEnvironment.h"
 #include "TestHelpers.h"
 #include "VersionBases.h"
@@ -128,6 +132,7 @@ private slots:
     void dockingMarkIsClearedWhenPlacementFails();
     void panelDocksOutIntoAFloatingWindowAndBackIntoASite();
     void refusedUnDockLeavesTheClientWhereItIs();
+    void dockSettingsReadFromALayoutRoundTripAndDock();
 };
 
 void TestFlatPanel::versionReadsTheSameWhateverIsWritten_data() {
@@ -709,6 +714,69 @@ void TestFlatPanel::refusedUnDockLeavesTheClientWhereItIs() {
     QVERIFY(QApplication::topLevelWidgets().size() >= 1);
     for (QWidget* w : QApplication::topLevelWidgets())
         QVERIFY(!qobject_cast<tk::FloatingDockWindow*>(w));
+}
+
+// The drag and dock settings and events a layout names are what a real dock runs by, and
+// they are written back as read.
+void TestFlatPanel::dockSettingsReadFromALayoutRoundTripAndDock() {
+    tk::registerLayoutClass<tk::TForm>();
+    registerFlatClasses();
+    const QString text = QStringLiteral("object Form1: TForm\n"
+                                        "  object Home: TFlatPanel\n"
+                                        "    Left = 150\n"
+                                        "    Width = 140\n"
+                                        "    Height = 150\n"
+                                        "    DockSite = True\n"
+                                        "    object Group: TFlatRadioGroup\n"
+                                        "      DragCursor = crHandPoint\n"
+                                        "      DragKind = dkDock\n"
+                                        "      DragMode = dmAutomatic\n"
+                                        "      OnStartDock = GroupStartDock\n"
+                                        "      OnEndDock = GroupEndDock\n"
+                                        "    end\n"
+                                        "  end\n"
+                                        "  object Site: TFlatRadioGroup\n"
+                                        "    Top = 160\n"
+                                        "    DockSite = True\n"
+                                        "    OnDockDrop = SiteDockDrop\n"
+                                        "  end\n"
+                                        "end\n");
+    QStringList log;
+    tk::LayoutBindings bindings;
+    bindings.bindEvent = [&log](QObject* target, const QString& event, const QString& handler) {
+        tk::findPublishedEvent(target, event)->assignIgnoringArguments(target, [&log, handler] {
+            log << handler;
+        });
+    };
+    QString written;
+    {
+        tk::TForm form;
+        tk::readLayout(&form, text, bindings);
+        written = tk::writeLayout(&form);
+    }
+    for (const char* line :
+         {"DragCursor = crHandPoint", "DragKind = dkDock", "DragMode = dmAutomatic",
+          "OnStartDock = GroupStartDock", "OnDockDrop = SiteDockDrop"})
+        QVERIFY2(written.contains(QLatin1String(line)), qPrintable(written));
+    QCOMPARE(written.count(QLatin1String("DockSite = True")), 2);
+
+    tk::TForm form;
+    tk::readLayout(&form, written, bindings);
+    QCOMPARE(tk::writeLayout(&form), written);
+    form.resize(400, 300);
+    form.show();
+    auto* group =
+        qobject_cast<tk::TControl*>(form.findComponent(QStringLiteral("Group"))->object());
+    auto* site = qobject_cast<tk::TControl*>(form.findComponent(QStringLiteral("Site"))->object());
+    QVERIFY(group && site);
+    log.clear();
+    QTest::mousePress(group, Qt::LeftButton, {}, QPoint(5, 5));
+    const QPoint there = group->mapFromGlobal(site->mapToGlobal(QPoint(20, 10)));
+    QTest::mouseMove(group, there);
+    QCOMPARE(QApplication::overrideCursor()->shape(), tk::cursorShape(tk::crHandPoint));
+    QTest::mouseRelease(group, Qt::LeftButton, {}, there);
+    QCOMPARE(group->parentWidget(), site);
+    QCOMPARE(log, QStringList({"GroupStartDock", "SiteDockDrop", "GroupEndDock"}));
 }
 
 ZARVIK_TEST_MAIN(TestFlatPanel)
