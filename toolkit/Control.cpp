@@ -189,6 +189,7 @@ TControl::TControl(Component* owner, QWidget* parent) : QWidget(nullptr), Compon
 }
 
 TControl::~TControl() {
+    DragSession::sourceDestroyed(this);
     FocusTracker::forget(this);
 }
 

@@ -74,6 +74,10 @@ DragSession* DragSession::active() {
     return g_session;
 }
 
+void DragSession::sourceDestroyed(const TControl* source) {
+    if (g_session && g_session->m_source.data() == source) g_session->teardown();
+}
+
 bool DragSession::docking() const {
     return m_source && m_source->dragKind() == dkDock;
 }
@@ -81,7 +85,9 @@ bool DragSession::docking() const {
 void DragSession::start(QPoint global) {
     m_started = true;
     m_source->m_clicked = false;
-    if (m_source->isVisible()) m_source->grabMouse();
+    // A press already holds the mouse for the source until its release; a drag begun by a
+    // call takes it.
+    if (!m_whileHeld && m_source->isVisible()) m_source->grabMouse();
     setDragCursor(crNoDrop);
     if (docking()) {
         if (m_source->OnStartDock) m_source->OnStartDock();

@@ -41,6 +41,9 @@ public:
                       bool whileHeld = false);
     // The running session, if any.
     static DragSession* active();
+    // Ends the session of `source` without a word when the source goes: events sent while
+    // it is being destroyed must not reach it.
+    static void sourceDestroyed(const TControl* source);
 
     TControl* source() const { return m_source; }
     bool started() const { return m_started; }

@@ -37,7 +37,7 @@
 //                   89504E470D0A1A0A0000000D4948   digits, two to a byte, in braces; line
 //                   ...}                           breaks and blanks between digits do not
 //                 count. A picture is written as PNG, 32 bytes to a line; an empty block
-//                 is the empty picture. The data may hold at most 4 MiB and decode to at
+//                 is the empty picture. The data may hold at most 1 MiB and decode to at
 //                 most 4096 pixels a side and 4 Mi pixels in all; an odd number of digits,
 //                 a character that is no hex digit, a missing '}' or bytes that are no
 //                 such picture are errors.

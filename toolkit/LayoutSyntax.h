@@ -48,7 +48,7 @@ struct Value {
 
 // The most bytes a binary block may hold, and the largest picture it may decode to: a
 // few kilobytes of compressed data could otherwise ask for gigabytes of pixels.
-constexpr qsizetype MaxBinaryBytes = qsizetype(4) << 20;
+constexpr qsizetype MaxBinaryBytes = qsizetype(1) << 20;
 constexpr int MaxPictureEdge = 4096;
 constexpr qint64 MaxPicturePixels = qint64(1) << 22;
 

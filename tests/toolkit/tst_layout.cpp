@@ -511,8 +511,8 @@ private slots:
                "      8950\n"
             << "Layout line 3: unterminated binary data";
         QTest::newRow("binary-data-over-the-limit")
-            << in("Picture.Data = {" + QString(2 * (4 * 1024 * 1024 + 1), '0') + "}")
-            << "Layout line 3: binary data of more than 4194304 bytes";
+            << in("Picture.Data = {" + QString(2 * (1024 * 1024 + 1), '0') + "}")
+            << "Layout line 3: binary data of more than 1048576 bytes";
         QTest::newRow("binary-data-not-a-picture")
             << in("Picture.Data = " + hexBlock("GIF89a\x01\x00\x01\x00"))
             << "Layout line 3: bad value for 'Picture.Data' of TTestControl: not a PNG or BMP "
