@@ -184,6 +184,8 @@ public:
     // A copy of the picture is kept. An empty one drops an image background to bgsNone.
     const tk::Bitmap& bgImage() const { return m_bgImage; }
     void setBGImage(const tk::Bitmap& picture);
+    QImage bgImagePicture() const { return m_bgImage.image(); }
+    void setBGImagePicture(const QImage& image) { setBGImage(tk::Bitmap(image)); }
     TDefineSheetBGStyle bgStyle() const { return m_bgStyle; }
     void setBGStyle(TDefineSheetBGStyle s) { repaintOnChange(m_bgStyle, s); }
     TFillDirection gradientFillDir() const { return m_gradientFillDir; }
@@ -207,11 +209,11 @@ private:
     TFillDirection m_gradientFillDir = fdTopToBottom;
 };
 
-// The background picture is no layout property: the layouts hold no pictures.
 class TFlatSheet : public TDefineSheet {
     Q_OBJECT
     Q_PROPERTY(bool ShowTabHint READ showTabHint WRITE setShowTabHint)
     Q_PROPERTY(QString TabHint READ tabHint WRITE setTabHint)
+    Q_PROPERTY(QImage BGImage READ bgImagePicture WRITE setBGImagePicture)
     Q_PROPERTY(flat::TDefineSheetBGStyle BGStyle READ bgStyle WRITE setBGStyle)
     Q_PROPERTY(tk::TColor GradientStartColor READ gradientStartColor WRITE setGradientStartColor)
     Q_PROPERTY(tk::TColor GradientEndColor READ gradientEndColor WRITE setGradientEndColor)

@@ -41,6 +41,10 @@ TDefinePanel::TDefinePanel(tk::Component* owner, QWidget* parent)
     if (parent) setParentControl(parent);
 }
 
+void TDefinePanel::placeDockClient(tk::TControl* client, const QRect& dockRect) {
+    dockClient(dockRect, [&] { TVersionCtrlExt::placeDockClient(client, dockRect); });
+}
+
 void TDefinePanel::dockClient(const QRect& dockRect, const std::function<void()>& placeClient) {
     if (!m_autoSize) {
         if (placeClient) placeClient();

@@ -45,22 +45,22 @@ public:
     TStyleFace styleFace() const { return m_styleFace; }
     void setStyleFace(TStyleFace s) { repaintOnChange(m_styleFace, s); }
 
+    // Stored and read as layouts have it. There is no dock manager here: a docked client
+    // lands where it is dropped whether it is on or off.
     bool useDockManager() const { return m_useDockManager; }
     void setUseDockManager(bool on) { m_useDockManager = on; }
-    bool dockSite() const { return m_dockSite; }
-    void setDockSite(bool on) { m_dockSite = on; }
     bool autoSize() const { return m_autoSize; }
     void setAutoSize(bool on) { m_autoSize = on; }
 
     // The tool-control query of in-place activation hosts: yes unless Locked.
     bool isToolControl() const { return !m_locked; }
 
-    // Docking. Qt has no docking of our controls, so nothing calls this yet; it is what a
-    // dock client's placement runs. With AutoSize on, a panel aligned to a side with no
-    // extent on that axis first takes the dock rectangle's extent (growing away from the
+    // What a dock client's placement runs. With AutoSize on, a panel aligned to a side with
+    // no extent on that axis first takes the dock rectangle's extent (growing away from the
     // side it is aligned to); then `placeClient` runs. While it runs, the panel refuses to
     // auto-size; the mark is cleared again on every path.
     void dockClient(const QRect& dockRect, const std::function<void()>& placeClient);
+    void placeDockClient(tk::TControl* client, const QRect& dockRect) override;
     bool isSizingForDock() const { return m_sizingForDock; }
     // Whether an auto-size request may change the bounds now.
     bool canAutoSize() const { return !m_sizingForDock; }
@@ -85,7 +85,6 @@ private:
     TFillDirection m_backgropOrien = fdLeftToRight;
     TStyleFace m_styleFace = fsDefault;
     bool m_useDockManager = true;
-    bool m_dockSite = false;
     bool m_autoSize = false;
     bool m_sizingForDock = false;
 };

@@ -4,6 +4,7 @@
 #include "Action.h"
 #include "Bitmap.h"
 #include "Canvas.h"
+#include "DragManager.h"
 #include "Form.h"
 #include "Geometry.h"
 #include "Menu.h"
@@ -32,6 +33,8 @@ TMouseButton mouseButtonFromQt(Qt::MouseButton b) {
         return mbLeft;
     }
 }
+
+} // namespace
 
 Qt::CursorShape cursorShape(TCursor c) {
     switch (c) {
@@ -76,8 +79,6 @@ Qt::CursorShape cursorShape(TCursor c) {
         return Qt::ArrowCursor;
     }
 }
-
-} // namespace
 
 bool applicationHasActiveWindow() {
     return QApplication::activeWindow() != nullptr;
@@ -197,6 +198,7 @@ TControl::TControl(Component* owner, QWidget* parent) : QWidget(nullptr), Compon
 }
 
 TControl::~TControl() {
+    DragSession::sourceDestroyed(this);
     FocusTracker::forget(this);
 }
 
@@ -546,6 +548,27 @@ void TControl::setAction(TAction* a) {
     m_action = a;
 }
 
+void TControl::beginDrag(bool immediate, int threshold) {
+    DragSession::begin(this, QCursor::pos(), immediate, threshold);
+}
+
+bool TControl::dragging() const {
+    const DragSession* s = DragSession::active();
+    return s && s->source() == this && s->started();
+}
+
+void TControl::placeDockClient(TControl* client, const QRect& dockRect) {
+    client->setParentControl(this);
+    // Where it was dropped, as far as it fits in the client area.
+    const QRect area = alignRect();
+    const int x = std::clamp(dockRect.x(), area.left(),
+                             std::max(area.left(), area.right() + 1 - client->width()));
+    const int y = std::clamp(dockRect.y(), area.top(),
+                             std::max(area.top(), area.bottom() + 1 - client->height()));
+    client->setBounds(x, y, client->width(), client->height());
+    realignChildren();
+}
+
 bool TControl::focused() const {
     return hasFocus();
 }
@@ -634,6 +657,10 @@ void TControl::eraseBackground(Canvas& c) {
 
 void TControl::wmMouseDown(TMouseButton b, TShiftState shift, QPoint p) {
     if (b == mbLeft && (m_style & csClickEvents)) m_clicked = true;
+    // The press is still a press (OnMouseDown, and a click if the mouse stays put): the drag
+    // starts only once the mouse moves on.
+    if (b == mbLeft && m_dragMode == dmAutomatic && !isDesigning())
+        DragSession::begin(this, mapToGlobal(p), false, -1, true);
     mouseDown(b, shift, p.x(), p.y());
 }
 

@@ -325,7 +325,7 @@ public:
     bool oemConvert() const { return m_oemConvert; }
     void setOemConvert(bool on) { m_oemConvert = on; }
 
-    // Drag and dock settings.
+    // Drag and dock settings (DragManager.h runs the drags and docks).
     TDragMode dragMode() const { return m_dragMode; }
     void setDragMode(TDragMode m) { m_dragMode = m; }
     TDragKind dragKind() const { return m_dragKind; }
@@ -334,6 +334,15 @@ public:
     void setDragCursor(TCursor c) { m_dragCursor = c; }
     bool dockSite() const { return m_dockSite; }
     void setDockSite(bool on) { m_dockSite = on; }
+    // Starts dragging (or, with DragKind dkDock, docking) this control: at once, or once the
+    // mouse has moved `threshold` pixels (-1: the platform's start distance) from where it
+    // is now.
+    void beginDrag(bool immediate, int threshold = -1);
+    bool dragging() const;
+    // Puts a dock client that was dropped on this site in place; `dockRect` is where it
+    // lands, in this control's coordinates. A site that sizes itself to its clients
+    // overrides this around the base's placement.
+    virtual void placeDockClient(TControl* client, const QRect& dockRect);
 
     bool focused() const;
     bool mouseInClient() const;
@@ -481,6 +490,8 @@ protected:
 
 private:
     void updateCursor();
+    // A drag that starts takes the press: its release clicks nothing.
+    friend class DragSession;
     // Moves and stretches the children after this control's size changed from `old`.
     void followAnchors(QSize old);
     // Runs the enabled hooks when the own Enabled differs from what they last saw, here
@@ -532,6 +543,9 @@ void paintParentBackground(const QWidget* control, Canvas& c);
 // order.
 QList<TControl*> controlsUnder(const QWidget* w);
 QList<TControl*> controlsInTabOrder(const QWidget* w);
+
+// The shape a cursor of the controls shows as.
+Qt::CursorShape cursorShape(TCursor c);
 
 // Whether the application has an active window (hover only counts then).
 bool applicationHasActiveWindow();

@@ -218,6 +218,9 @@ private:
         } else if (t.kind == Token::String) {
             v.kind = Value::String;
             v.text = readString();
+        } else if (t.kind == Token::Binary) {
+            v.kind = Value::Binary;
+            v.bytes = take().bytes;
         } else if (t.isSymbol('[')) {
             v.kind = Value::Set;
             take();
@@ -293,8 +296,10 @@ private:
                 writeInGadget(gadget, parts.mid(i + 1), v, path, owner);
                 if (!p.write(target, gadget)) rejected(v.line, path, owner);
                 return;
-            } else if (p.metaType().id() == QMetaType::QStringList && i + 2 == parts.size() &&
-                       parts[i + 1] == QLatin1String("Strings")) {
+            } else if (i + 2 == parts.size() &&
+                       ((p.metaType().id() == QMetaType::QStringList &&
+                         parts[i + 1] == QLatin1String("Strings")) ||
+                        (isPicture(p) && parts[i + 1] == QLatin1String("Data")))) {
                 return write(target, p, v, path, owner);
             } else {
                 unknown();

@@ -33,13 +33,21 @@
 //                 (also #$0D), joined without spaces: 'line 1'#13#10'line 2'. A long string
 //                 continues onto the next line after a `+` at the end of the line.
 //   string lists  Items.Strings = ( 'a' 'b' ), one string per line when written
+//   pictures      Glyph.Data = {                   the bytes of a PNG or BMP file in hex
+//                   89504E470D0A1A0A0000000D4948   digits, two to a byte, in braces; line
+//                   ...}                           breaks and blanks between digits do not
+//                 count. A picture is written as PNG, 32 bytes to a line; an empty block
+//                 is the empty picture. The data may hold at most 1 MiB and decode to at
+//                 most 4096 pixels a side and 4 Mi pixels in all; an odd number of digits,
+//                 a character that is no hex digit, a missing '}' or bytes that are no
+//                 such picture are errors.
 //
 // Published properties are the Q_PROPERTYs whose names begin with a capital letter (the
 // program's own names: Left, Caption, ColorBorder); Qt's own (objectName, geometry) begin
 // in lower case and are never read or written. A property of integer type whose name
 // begins or ends with "Color" holds a TColor (moc records the alias as plain int, so the
-// name is what tells a colour apart). An `OnXxx` line that names no property is an event
-// binding, handed to LayoutBindings::bindEvent.
+// name is what tells a colour apart). A property of type QImage is a picture. An `OnXxx`
+// line that names no property is an event binding, handed to LayoutBindings::bindEvent.
 //
 // Classes choose what is stored with Q_CLASSINFO:
 //   Q_CLASSINFO("AlwaysStored", "Version,Style")       written even when equal to the default

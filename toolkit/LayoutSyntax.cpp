@@ -4,9 +4,12 @@
 #include "Layout.h"
 #include "Published.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <QMetaEnum>
 #include <climits>
 #include <cstring>
+#include <stdexcept>
 
 namespace tk::layout {
 
@@ -52,6 +55,8 @@ public:
                 number();
             } else if (c == QLatin1Char('\'') || c == QLatin1Char('#')) {
                 string();
+            } else if (c == QLatin1Char('{')) {
+                binary();
             } else if (QStringView(u"=:[](),+").contains(c)) {
                 ++m_pos;
                 push({Token::Symbol, QString(c)});
@@ -152,6 +157,47 @@ private:
         push({Token::String, s});
     }
 
+    // A binary block: hex digits, two to a byte, over as many lines as it takes. Errors of
+    // the block as a whole are reported at the line where it opens.
+    void binary() {
+        const int first = m_line;
+        ++m_pos;
+        QByteArray bytes;
+        int high = -1; // the first digit of a byte, while the second is awaited
+        for (;;) {
+            if (m_pos >= m_text.size())
+                throw LayoutError(first, QStringLiteral("unterminated binary data"));
+            const QChar c = m_text[m_pos++];
+            if (c == QLatin1Char('}')) break;
+            if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
+                if (c == QLatin1Char('\r') && at(QLatin1Char('\n'))) ++m_pos;
+                ++m_line;
+                continue;
+            }
+            if (c.isSpace()) continue;
+            if (!isDigit(c, true))
+                throw LayoutError(m_line,
+                                  QStringLiteral("bad character '%1' in binary data").arg(c));
+            const char16_t u = c.unicode();
+            const int digit = u <= u'9' ? u - u'0' : (u | 0x20) - u'a' + 10;
+            if (high < 0) {
+                high = digit;
+                continue;
+            }
+            if (bytes.size() == MaxBinaryBytes)
+                throw LayoutError(
+                    first, QStringLiteral("binary data of more than %1 bytes").arg(MaxBinaryBytes));
+            bytes.append(char(high << 4 | digit));
+            high = -1;
+        }
+        if (high >= 0)
+            throw LayoutError(first, QStringLiteral("binary data with an odd number of digits"));
+        Token t{Token::Binary, {}};
+        t.bytes = std::move(bytes);
+        t.line = first;
+        m_tokens.push_back(std::move(t));
+    }
+
     const QString& m_text;
     qsizetype m_pos = 0;
     int m_line = 1;
@@ -209,6 +255,8 @@ QString describe(const Token& t) {
         return QStringLiteral("the end of the line");
     case Token::String:
         return QStringLiteral("a string");
+    case Token::Binary:
+        return QStringLiteral("binary data");
     default:
         return QLatin1Char('\'') + t.text + QLatin1Char('\'');
     }
@@ -233,11 +281,59 @@ bool isColor(const QMetaProperty& p) {
     return name.startsWith(QLatin1String("Color")) || name.endsWith(QLatin1String("Color"));
 }
 
+bool isPicture(const QMetaProperty& p) {
+    return p.metaType().id() == QMetaType::QImage;
+}
+
+void checkPictureSize(QSize size) {
+    if (size.width() > MaxPictureEdge || size.height() > MaxPictureEdge ||
+        qint64(size.width()) * size.height() > MaxPicturePixels)
+        throw std::runtime_error(QStringLiteral("a picture of %1 x %2 pixels is too large")
+                                     .arg(size.width())
+                                     .arg(size.height())
+                                     .toStdString());
+}
+
+QImage pictureFromBytes(const QByteArray& bytes) {
+    if (bytes.isEmpty()) return {};
+    QByteArray data = bytes;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QByteArray format = reader.format();
+    if (format != "png" && format != "bmp") throw std::runtime_error("not a PNG or BMP picture");
+    // The header tells the size before any pixel is made.
+    const QSize size = reader.size();
+    if (!size.isValid() || size.isEmpty())
+        throw std::runtime_error("a picture without a valid size");
+    checkPictureSize(size);
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        throw std::runtime_error("a damaged " + format.toUpper().toStdString() + " picture");
+    return image;
+}
+
+QByteArray pictureToBytes(const QImage& image) {
+    if (image.isNull()) return {};
+    QByteArray out;
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
+    checkPictureSize(image.size());
+    if (!image.save(&buffer, "PNG")) throw std::runtime_error("cannot encode the picture");
+    if (out.size() > MaxBinaryBytes)
+        throw std::runtime_error(QStringLiteral("%1 bytes of picture data are more than %2")
+                                     .arg(out.size())
+                                     .arg(MaxBinaryBytes)
+                                     .toStdString());
+    return out;
+}
+
 bool isObjectPointer(const QMetaProperty& p) {
     return p.metaType().flags().testFlag(QMetaType::PointerToQObject);
 }
 bool isGadget(const QMetaProperty& p) {
-    return p.metaType().flags().testFlag(QMetaType::IsGadget);
+    // QImage is a gadget for its enumerations only: a picture is one value.
+    return p.metaType().flags().testFlag(QMetaType::IsGadget) && !isPicture(p);
 }
 
 qint64 enumToInt(const QVariant& v) {
@@ -357,6 +453,14 @@ std::optional<QVariant> convert(const QMetaObject* owner, const QMetaProperty& p
     if (id == QMetaType::QStringList) {
         if (v.kind == Value::List) return v.items;
         return fail(QStringLiteral("a list of strings expected"));
+    }
+    if (isPicture(p)) {
+        if (v.kind != Value::Binary) return fail(QStringLiteral("picture data expected"));
+        try {
+            return pictureFromBytes(v.bytes);
+        } catch (const std::runtime_error& e) {
+            return fail(QString::fromUtf8(e.what()));
+        }
     }
     if (isIntegerType(id)) {
         qint64 x = 0;

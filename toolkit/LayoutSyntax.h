@@ -3,6 +3,8 @@
 // Pieces of the layout format shared by the reader and the writer (Layout.cpp,
 // LayoutWriter.cpp). Not for use elsewhere: the format is what Layout.h describes.
 
+#include <QByteArray>
+#include <QImage>
 #include <QMetaProperty>
 #include <QString>
 #include <QStringList>
@@ -13,12 +15,13 @@
 namespace tk::layout {
 
 struct Token {
-    enum Kind { End, Newline, Ident, Integer, String, Symbol };
+    enum Kind { End, Newline, Ident, Integer, String, Symbol, Binary };
     Kind kind = End;
     QString text; // identifier, decoded string, or the symbol character
     qint64 integer = 0;
-    bool hex = false; // written with $: up to eight digits wrap into a signed 32-bit value
-    int line = 0;
+    bool hex = false;   // written with $: up to eight digits wrap into a signed 32-bit value
+    int line = 0;       // where the token starts (a binary block spans lines)
+    QByteArray bytes{}; // the decoded bytes of a binary block
 
     bool isSymbol(char c) const { return kind == Symbol && text == QLatin1Char(c); }
     bool isWord(const char* w) const { return kind == Ident && text == QLatin1String(w); }
@@ -33,14 +36,28 @@ QString describe(const Token& t);
 
 // A parsed property value, before it meets the property's type.
 struct Value {
-    enum Kind { Integer, Ident, String, Set, List };
+    enum Kind { Integer, Ident, String, Set, List, Binary };
     Kind kind = Integer;
     qint64 integer = 0;
     bool hex = false;
-    QString text;      // identifier or string
-    QStringList items; // set members or list strings
+    QString text;       // identifier or string
+    QStringList items;  // set members or list strings
+    QByteArray bytes{}; // binary data
     int line = 0;
 };
+
+// The most bytes a binary block may hold, and the largest picture it may decode to: a
+// few kilobytes of compressed data could otherwise ask for gigabytes of pixels.
+constexpr qsizetype MaxBinaryBytes = qsizetype(1) << 20;
+constexpr int MaxPictureEdge = 4096;
+constexpr qint64 MaxPicturePixels = qint64(1) << 22;
+
+// A picture property (QImage) is stored as the bytes of a PNG file; reading takes PNG or
+// BMP. Both throw std::runtime_error with the reason, as does a picture over the limits.
+bool isPicture(const QMetaProperty& p);
+void checkPictureSize(QSize size);
+QImage pictureFromBytes(const QByteArray& bytes);
+QByteArray pictureToBytes(const QImage& image);
 
 // The class name as layouts spell it: without namespace.
 QString className(const QMetaObject* mo);

@@ -4,6 +4,7 @@
 #include "Published.h"
 
 #include <QHash>
+#include <QImage>
 #include <QMetaEnum>
 #include <optional>
 
@@ -18,6 +19,8 @@ namespace {
 constexpr qsizetype MaxStringPiece = 64;
 // Sub-components could in principle refer back to their owner; stop well before that loops.
 constexpr int MaxSubObjectDepth = 8;
+// Hex digits per line of a binary block (32 bytes).
+constexpr qsizetype BinaryLineDigits = 64;
 
 QString indent(int depth) {
     return QString(depth * 2, QLatin1Char(' '));
@@ -55,6 +58,14 @@ QString quote(const QString& s, int depth) {
     }
     if (start < s.size() || pieces.isEmpty()) pieces << quotePiece(QStringView(s).mid(start));
     return pieces.join(QLatin1String(" +\n") + indent(depth + 1));
+}
+
+QString binaryBlock(const QByteArray& bytes, int depth) {
+    QString out = QStringLiteral("{");
+    const QByteArray hex = bytes.toHex().toUpper();
+    for (qsizetype i = 0; i < hex.size(); i += BinaryLineDigits)
+        out += QLatin1Char('\n') + indent(depth + 1) + QLatin1String(hex.mid(i, BinaryLineDigits));
+    return out + QLatin1Char('}');
 }
 
 QString colorText(TColor c) {
@@ -228,8 +239,10 @@ private:
             if (keep || !fresh.isValid() || value != fresh ||
                 (declared.isValid() && value != declared)) {
                 const bool list = p.metaType().id() == QMetaType::QStringList;
-                line(depth, path + (list ? QLatin1String(".Strings = ") : QLatin1String(" = ")) +
-                                format(p, value, depth, path));
+                const QLatin1String assign = list           ? QLatin1String(".Strings = ")
+                                             : isPicture(p) ? QLatin1String(".Data = ")
+                                                            : QLatin1String(" = ");
+                line(depth, path + assign + format(p, value, depth, path));
             }
         }
     }
@@ -281,6 +294,14 @@ private:
             return quote(v.toString(), depth);
         case QMetaType::QChar:
             return quote(QString(v.toChar()), depth);
+        case QMetaType::QImage:
+            // What the reader would refuse is not written either.
+            try {
+                return binaryBlock(pictureToBytes(v.value<QImage>()), depth);
+            } catch (const std::runtime_error& e) {
+                throw LayoutError(0, QStringLiteral("the picture of '%1' cannot be stored: %2")
+                                         .arg(path, QString::fromUtf8(e.what())));
+            }
         case QMetaType::QStringList: {
             QString out = QStringLiteral("(");
             for (const QString& s : v.toStringList())

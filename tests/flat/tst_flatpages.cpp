@@ -1,3 +1,4 @@
+#include "FlatButton.h"
 #include "FlatPages.h"
 #include "FlatUtils.h"
 #include "Form.h"
@@ -90,6 +91,7 @@ private slots:
     void gradientSheetShowsSixtyBands_data();
     void gradientSheetShowsSixtyBands();
     void layoutRoundTripKeepsPagesAndSheets();
+    void picturesOfSheetAndButtonRoundTrip();
     void activePageSignalComesOncePerChange();
 };
 
@@ -593,6 +595,53 @@ void TestFlatPages::layoutRoundTripKeepsPagesAndSheets() {
     QCOMPARE(pc->flatSheet(1).tabHint(), QStringLiteral("a|b"));
     QCOMPARE(pc->flatSheet(0).bgStyle(), bgsNone);
     QCOMPARE(Rect::fromQRect(pc->page(0)->geometry()).Top, pc->displayRect().Top - 2);
+}
+
+// The sheet's background and a button's glyph are stored in the layout as pictures; read
+// back, they are the same pixels and set what they set when assigned (the glyph strip its
+// NumGlyphs, the tiled background its style).
+void TestFlatPages::picturesOfSheetAndButtonRoundTrip() {
+    tk::registerLayoutClass<tk::TForm>();
+    registerFlatClasses();
+    QImage tile(3, 2, QImage::Format_RGB32);
+    tile.fill(qRgb(10, 200, 30));
+    tile.setPixel(2, 1, qRgb(250, 0, 0));
+    QImage strip(32, 16, QImage::Format_RGB32);
+    for (int x = 0; x < 32; ++x)
+        for (int y = 0; y < 16; ++y)
+            strip.setPixel(x, y, x < 16 ? qRgb(x * 15, y * 15, 0) : qRgb(0, 0, 255));
+    QString text;
+    {
+        tk::TForm form;
+        form.setName(QStringLiteral("Form1"));
+        auto* pc = new TFlatPages(&form, &form);
+        pc->setName(QStringLiteral("fltpgs1"));
+        auto* sheet = new TFlatSheet(&form, pc);
+        sheet->setName(QStringLiteral("fltsht1"));
+        sheet->setBGImage(tk::Bitmap(tile));
+        sheet->setBGStyle(bgsTileImage);
+        auto* button = new TFlatButton(&form, sheet);
+        button->setName(QStringLiteral("FlatButton1"));
+        button->setGlyph(tk::Bitmap(strip));
+        text = tk::writeLayout(&form);
+    }
+    QVERIFY2(text.contains(QLatin1String("\n      BGImage.Data = {\n        89504E47")),
+             qPrintable(text));
+    QVERIFY2(text.contains(QLatin1String("\n        Glyph.Data = {\n          89504E47")),
+             qPrintable(text));
+
+    tk::TForm form;
+    tk::readLayout(&form, text);
+    auto* sheet =
+        qobject_cast<TFlatSheet*>(form.findComponent(QStringLiteral("fltsht1"))->object());
+    auto* button =
+        qobject_cast<TFlatButton*>(form.findComponent(QStringLiteral("FlatButton1"))->object());
+    QVERIFY(sheet && button);
+    QCOMPARE(sheet->bgImage().image(), tile);
+    QCOMPARE(sheet->bgStyle(), bgsTileImage);
+    QCOMPARE(button->glyph().image(), strip);
+    QCOMPARE(button->numGlyphs(), 2);
+    QCOMPARE(tk::writeLayout(&form), text);
 }
 
 // Every change of page raises the signal of ActivePage once: the user's right before

@@ -1,5 +1,6 @@
 #include "Canvas.h"
 #include "Colors.h"
+#include "DragManager.h"
 #include "FlatButton.h"
 #include "FlatCheckBox.h"
 #include "FlatEdit.h"
@@ -7,11 +8,17 @@
 #include "FlatPages.h"
 #include "FlatPanel.h"
 #include "FlatUtils.h"
+#include "Form.h"
+#include "Layout.h"
+#include "Published.h"
+#include "Registration.h"
 #include "TestEnvironment.h"
 #include "TestHelpers.h"
 #include "VersionBases.h"
 
+#include <QApplication>
 #include <QPaintEvent>
+#include <QPointer>
 #include <QTest>
 #include <functional>
 #include <memory>
@@ -123,6 +130,9 @@ private slots:
     void dockingSizesAnEmptyAxis_data();
     void dockingSizesAnEmptyAxis();
     void dockingMarkIsClearedWhenPlacementFails();
+    void panelDocksOutIntoAFloatingWindowAndBackIntoASite();
+    void refusedUnDockLeavesTheClientWhereItIs();
+    void dockSettingsReadFromALayoutRoundTripAndDock();
 };
 
 void TestFlatPanel::versionReadsTheSameWhateverIsWritten_data() {
@@ -598,6 +608,175 @@ void TestFlatPanel::dockingMarkIsClearedWhenPlacementFails() {
         throw std::runtime_error("no room");
     }));
     QVERIFY(!panel.isSizingForDock());
+}
+
+namespace {
+
+// A window (a panel) with an empty dock site aligned left that sizes itself to its clients,
+// and a second site holding a client panel that docks. The dock events land in `log`.
+struct DockScene {
+    QStringList log;
+    TFlatPanel root;
+    TFlatPanel left{nullptr, &root};
+    TFlatPanel home{nullptr, &root};
+    TFlatPanel client{nullptr, &home};
+
+    DockScene() {
+        root.resize(400, 300);
+        left.setObjectName(QStringLiteral("left"));
+        home.setObjectName(QStringLiteral("home"));
+        client.setObjectName(QStringLiteral("client"));
+        left.setAlign(tk::alLeft);
+        left.setAutoSize(true);
+        left.setDockSite(true);
+        left.setWidth(0);
+        home.setBounds(200, 50, 150, 150);
+        home.setDockSite(true);
+        client.setBounds(10, 10, 60, 40);
+        client.setDragMode(tk::dmAutomatic);
+        client.setDragKind(tk::dkDock);
+        const auto name = [](const QObject* o) {
+            if (qobject_cast<const tk::FloatingDockWindow*>(o)) return QStringLiteral("floating");
+            return o ? o->objectName() : QStringLiteral("none");
+        };
+        client.OnStartDock = [this] { log << QStringLiteral("StartDock"); };
+        client.OnEndDock = [this, name](QObject* target, int, int) {
+            log << QStringLiteral("EndDock ") + name(target);
+        };
+        home.OnUnDock = [this, name](tk::TControl* c, QWidget* to, bool&) {
+            log << QStringLiteral("UnDock %1 to %2").arg(name(c), name(to));
+        };
+        left.OnDockOver = [this](tk::TControl*, int, int, tk::TDragState state, bool&) {
+            log << QStringLiteral("DockOver left %1").arg(int(state));
+        };
+        left.OnDockDrop = [this, name](tk::TControl* c, int, int) {
+            log << QStringLiteral("DockDrop ") + name(c);
+        };
+        root.show();
+    }
+    // Takes the client at (5, 5) and lets go of it at `to` in the root.
+    void dragClientTo(QPoint to) {
+        QTest::mousePress(&client, Qt::LeftButton, {}, QPoint(5, 5));
+        const QPoint there = client.mapFromGlobal(root.mapToGlobal(to));
+        QTest::mouseMove(&client, there);
+        QTest::mouseRelease(&client, Qt::LeftButton, {}, there);
+    }
+};
+
+} // namespace
+
+// GIVEN a client panel in a dock site WHEN it is dragged out to where no site is, and then
+// from its floating window onto a site aligned left with no width THEN it floats in a tool
+// window of its own, then lands in the site, which takes the client's width; the events
+// come in their order, and the empty floating window goes.
+void TestFlatPanel::panelDocksOutIntoAFloatingWindowAndBackIntoASite() {
+    DockScene s;
+    int siteQueries = 0;
+    s.left.OnGetSiteInfo = [&](tk::TControl* c, QRect& influence, QPoint, bool&) {
+        QCOMPARE(c, &s.client);
+        QCOMPARE(influence.width(), 20); // no width, and the reach on either side
+        ++siteQueries;
+    };
+    s.dragClientTo(QPoint(300, 250));
+    auto* floating = qobject_cast<tk::FloatingDockWindow*>(s.client.window());
+    QVERIFY(floating);
+    QVERIFY(floating->isVisible());
+    QCOMPARE(floating->windowFlags() & Qt::WindowType_Mask, Qt::Tool);
+    QCOMPARE(floating->geometry(),
+             QRect(s.root.mapToGlobal(QPoint(300, 250)) - QPoint(5, 5), QSize(60, 40)));
+    QVERIFY(siteQueries > 0);
+
+    QPointer<QWidget> gone = floating;
+    s.dragClientTo(QPoint(5, 100));
+    QCOMPARE(s.client.parentWidget(), &s.left);
+    QCOMPARE(s.left.width(), 60);
+    QCOMPARE(s.log,
+             QStringList({"StartDock", "UnDock client to floating", "EndDock floating", "StartDock",
+                          "DockOver left 0", "DockDrop client", "EndDock left"}));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!gone);
+    QVERIFY(!tk::DragSession::active());
+}
+
+// The old site may keep its client; a site that refuses in OnGetSiteInfo is passed over.
+void TestFlatPanel::refusedUnDockLeavesTheClientWhereItIs() {
+    DockScene s;
+    s.left.OnGetSiteInfo = [](tk::TControl*, QRect&, QPoint, bool& canDock) { canDock = false; };
+    s.home.OnUnDock = [&](tk::TControl*, QWidget*, bool& allow) {
+        s.log << QStringLiteral("UnDock refused");
+        allow = false;
+    };
+    s.dragClientTo(QPoint(5, 100));
+    QCOMPARE(s.client.parentWidget(), &s.home);
+    QCOMPARE(s.client.geometry(), QRect(10, 10, 60, 40));
+    QCOMPARE(s.left.width(), 0);
+    QCOMPARE(s.log, QStringList({"StartDock", "UnDock refused", "EndDock none"}));
+    QVERIFY(QApplication::topLevelWidgets().size() >= 1);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        QVERIFY(!qobject_cast<tk::FloatingDockWindow*>(w));
+}
+
+// The drag and dock settings and events a layout names are what a real dock runs by, and
+// they are written back as read.
+void TestFlatPanel::dockSettingsReadFromALayoutRoundTripAndDock() {
+    tk::registerLayoutClass<tk::TForm>();
+    registerFlatClasses();
+    const QString text = QStringLiteral("object Form1: TForm\n"
+                                        "  object Home: TFlatPanel\n"
+                                        "    Left = 150\n"
+                                        "    Width = 140\n"
+                                        "    Height = 150\n"
+                                        "    DockSite = True\n"
+                                        "    object Group: TFlatRadioGroup\n"
+                                        "      DragCursor = crHandPoint\n"
+                                        "      DragKind = dkDock\n"
+                                        "      DragMode = dmAutomatic\n"
+                                        "      OnStartDock = GroupStartDock\n"
+                                        "      OnEndDock = GroupEndDock\n"
+                                        "    end\n"
+                                        "  end\n"
+                                        "  object Site: TFlatRadioGroup\n"
+                                        "    Top = 160\n"
+                                        "    DockSite = True\n"
+                                        "    OnDockDrop = SiteDockDrop\n"
+                                        "  end\n"
+                                        "end\n");
+    QStringList log;
+    tk::LayoutBindings bindings;
+    bindings.bindEvent = [&log](QObject* target, const QString& event, const QString& handler) {
+        tk::findPublishedEvent(target, event)->assignIgnoringArguments(target, [&log, handler] {
+            log << handler;
+        });
+    };
+    QString written;
+    {
+        tk::TForm form;
+        tk::readLayout(&form, text, bindings);
+        written = tk::writeLayout(&form);
+    }
+    for (const char* line :
+         {"DragCursor = crHandPoint", "DragKind = dkDock", "DragMode = dmAutomatic",
+          "OnStartDock = GroupStartDock", "OnDockDrop = SiteDockDrop"})
+        QVERIFY2(written.contains(QLatin1String(line)), qPrintable(written));
+    QCOMPARE(written.count(QLatin1String("DockSite = True")), 2);
+
+    tk::TForm form;
+    tk::readLayout(&form, written, bindings);
+    QCOMPARE(tk::writeLayout(&form), written);
+    form.resize(400, 300);
+    form.show();
+    auto* group =
+        qobject_cast<tk::TControl*>(form.findComponent(QStringLiteral("Group"))->object());
+    auto* site = qobject_cast<tk::TControl*>(form.findComponent(QStringLiteral("Site"))->object());
+    QVERIFY(group && site);
+    log.clear();
+    QTest::mousePress(group, Qt::LeftButton, {}, QPoint(5, 5));
+    const QPoint there = group->mapFromGlobal(site->mapToGlobal(QPoint(20, 10)));
+    QTest::mouseMove(group, there);
+    QCOMPARE(QApplication::overrideCursor()->shape(), tk::cursorShape(tk::crHandPoint));
+    QTest::mouseRelease(group, Qt::LeftButton, {}, there);
+    QCOMPARE(group->parentWidget(), site);
+    QCOMPARE(log, QStringList({"GroupStartDock", "SiteDockDrop", "GroupEndDock"}));
 }
 
 ZARVIK_TEST_MAIN(TestFlatPanel)

@@ -7,9 +7,12 @@
 #include "Layout.h"
 #include "TestEnvironment.h"
 
+#include <QBuffer>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QMetaProperty>
 #include <QWidget>
+#include <QtEndian>
 #include <climits>
 #include <stdexcept>
 
@@ -62,6 +65,7 @@ class TTestControl : public QWidget, public tk::Component {
     Q_PROPERTY(QObject* Ticket READ ticket)
     Q_PROPERTY(QStringList Items READ items WRITE setItems)
     Q_PROPERTY(QWidget* Buddy READ buddy WRITE setBuddy)
+    Q_PROPERTY(QImage Picture READ picture WRITE setPicture)
     Q_PROPERTY(QString Version READ version WRITE setVersion)
 public:
     enum TMode { mdNone = -1, mdFirst, mdSecond };
@@ -119,6 +123,8 @@ public:
     void setItems(const QStringList& i) { store(m_items, i); }
     QWidget* buddy() const { return m_buddy; }
     void setBuddy(QWidget* b) { store(m_buddy, b); }
+    QImage picture() const { return m_picture; }
+    void setPicture(const QImage& p) { store(m_picture, p); }
     QString version() const { return QStringLiteral("1.0"); }
     void setVersion(const QString&) {}
 
@@ -159,6 +165,7 @@ private:
     TTestTicket* m_ticket = nullptr;
     QStringList m_items;
     QWidget* m_buddy = nullptr;
+    QImage m_picture;
 };
 Q_DECLARE_OPERATORS_FOR_FLAGS(TTestControl::TOptions)
 
@@ -188,6 +195,35 @@ QVariantMap snapshot(QObject* o, const QString& prefix = {}) {
             out.insert(path, v);
     }
     return out;
+}
+
+// A picture with a different colour in every pixel, so that any lost byte shows.
+QImage testPicture(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb(x * 6, y * 80, (x + y) * 3));
+    return image;
+}
+
+QString hexBlock(const QByteArray& bytes) {
+    return QLatin1Char('{') + QString::fromLatin1(bytes.toHex()) + QLatin1Char('}');
+}
+
+QByteArray encoded(const QImage& image, const char* format) {
+    QByteArray out;
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return out;
+}
+
+// A BMP header that claims a size its 1-pixel body does not have.
+QByteArray bmpClaiming(qint32 width, qint32 height) {
+    QByteArray bytes = encoded(testPicture(1, 1), "BMP");
+    qToLittleEndian(width, bytes.data() + 18);
+    qToLittleEndian(height, bytes.data() + 22);
+    return bytes;
 }
 
 QString frame(const QString& body) {
@@ -273,6 +309,7 @@ private slots:
         second->setName(QStringLiteral("Second"));
         second->setLayoutParent(&form);
         panel->setBuddy(second); // refers forward: Second is read after Panel1
+        panel->setPicture(testPicture(40, 3));
 
         QList<std::pair<QObject*, QString>> bound;
         tk::LayoutWriteOptions options;
@@ -304,6 +341,41 @@ private slots:
         QCOMPARE(readBack.front().first, child(copy, "Panel1"));
         bound = readBack;
         QCOMPARE(tk::writeLayout(&copy, options), text);
+    }
+
+    void picturesAreHexBlocksOfPngAndReadFromBmp() {
+        TTestForm form;
+        auto* panel = new TTestControl(&form);
+        panel->setName(QStringLiteral("Panel1"));
+        panel->setLayoutParent(&form);
+        const QImage picture = testPicture(16, 16);
+        panel->setPicture(picture);
+        const QString text = tk::writeLayout(&form);
+        const QStringList lines = text.split(QLatin1Char('\n'));
+        const qsizetype first = lines.indexOf(QStringLiteral("    Picture.Data = {"));
+        QVERIFY2(first > 0, qPrintable(text));
+        const QByteArray png = encoded(picture, "PNG");
+        QString digits;
+        for (qsizetype i = first + 1; !digits.endsWith(QLatin1Char('}')); ++i) {
+            QVERIFY(lines[i].startsWith(QLatin1String("      ")));
+            QVERIFY(lines[i].size() <= 6 + 64 + 1);
+            digits += lines[i].mid(6);
+        }
+        QCOMPARE(digits, QString::fromLatin1(png.toHex().toUpper()) + QLatin1Char('}'));
+
+        // A BMP file reads too, and comes back written as PNG.
+        TTestForm fromBmp;
+        tk::readLayout(&fromBmp, frame("  object Panel1: TTestControl\n    Picture.Data = " +
+                                       hexBlock(encoded(picture, "BMP")) + "\n  end\n"));
+        QCOMPARE(child(fromBmp, "Panel1")->picture().convertToFormat(QImage::Format_RGB32),
+                 picture);
+        QCOMPARE(tk::writeLayout(&fromBmp), text);
+
+        // An empty block is the empty picture.
+        TTestForm empty;
+        tk::readLayout(&empty, frame("  object Panel1: TTestControl\n    Picture.Data = {\n"
+                                     "      }\n  end\n"));
+        QVERIFY(child(empty, "Panel1")->picture().isNull());
     }
 
     void reportsMissingFile() {
@@ -429,6 +501,39 @@ private slots:
             << "Layout line 3: unknown property 'Ticket.Depth' of TTestControl";
         QTest::newRow("unknown-gadget-property")
             << in("Font.Size = 1") << "Layout line 3: unknown property 'Font.Size' of TTestControl";
+        QTest::newRow("binary-data-odd-digit-count")
+            << in("Picture.Data = {\n      89504\n      }")
+            << "Layout line 3: binary data with an odd number of digits";
+        QTest::newRow("binary-data-not-hex") << in("Picture.Data = {\n      8950\n      4G}")
+                                             << "Layout line 5: bad character 'G' in binary data";
+        QTest::newRow("binary-data-unterminated")
+            << "object Form1: TTestForm\n  object Panel1: TTestControl\n    Picture.Data = {\n"
+               "      8950\n"
+            << "Layout line 3: unterminated binary data";
+        QTest::newRow("binary-data-over-the-limit")
+            << in("Picture.Data = {" + QString(2 * (1024 * 1024 + 1), '0') + "}")
+            << "Layout line 3: binary data of more than 1048576 bytes";
+        QTest::newRow("binary-data-not-a-picture")
+            << in("Picture.Data = " + hexBlock("GIF89a\x01\x00\x01\x00"))
+            << "Layout line 3: bad value for 'Picture.Data' of TTestControl: not a PNG or BMP "
+               "picture";
+        QTest::newRow("binary-data-truncated-picture")
+            << in("Picture.Data = " + hexBlock(encoded(testPicture(8, 8), "PNG").chopped(16)))
+            << "Layout line 3: bad value for 'Picture.Data' of TTestControl: a damaged PNG picture";
+        QTest::newRow("picture-too-large")
+            << in("Picture.Data = " + hexBlock(bmpClaiming(5000, 2)))
+            << "Layout line 3: bad value for 'Picture.Data' of TTestControl: a picture of 5000 x "
+               "2 pixels is too large";
+        QTest::newRow("picture-with-too-many-pixels")
+            << in("Picture.Data = " + hexBlock(bmpClaiming(4096, 4096)))
+            << "Layout line 3: bad value for 'Picture.Data' of TTestControl: a picture of 4096 x "
+               "4096 pixels is too large";
+        QTest::newRow("string-for-picture")
+            << in("Picture.Data = 'x'")
+            << "Layout line 3: bad value for 'Picture.Data' of TTestControl: picture data expected";
+        QTest::newRow("binary-data-for-integer")
+            << in("Count = {00}")
+            << "Layout line 3: bad value for 'Count' of TTestControl: an integer expected";
         QTest::newRow("read-only")
             << in("Handle = 1") << "Layout line 3: property 'Handle' of TTestControl is read-only";
         QTest::newRow("read-only-in-sub-object")

@@ -1,0 +1,212 @@
+#include "Control.h"
+#include "DragManager.h"
+#include "TestEnvironment.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QTest>
+
+using namespace tk;
+
+namespace {
+
+QString stateName(TDragState s) {
+    switch (s) {
+    case dsDragEnter:
+        return QStringLiteral("enter");
+    case dsDragLeave:
+        return QStringLiteral("leave");
+    default:
+        return QStringLiteral("move");
+    }
+}
+
+QString nameOf(const QObject* o) {
+    return o ? o->objectName() : QStringLiteral("none");
+}
+
+// A window with a source on the left and two controls to drop on: one that says whether
+// it takes the source (`taking`), and a plain one without OnDragOver. Every drag event
+// lands in `log`, with the coordinates it carries.
+struct DragScene {
+    QWidget window;
+    TControl source{nullptr, &window};
+    TControl target{nullptr, &window};
+    TControl plain{nullptr, &window};
+    QStringList log;
+    bool taking = true;
+    int clicks = 0;
+
+    DragScene() {
+        window.resize(300, 100);
+        source.setBounds(10, 10, 50, 30);
+        target.setBounds(100, 10, 50, 30);
+        plain.setBounds(200, 10, 50, 30);
+        source.setObjectName(QStringLiteral("source"));
+        target.setObjectName(QStringLiteral("target"));
+        source.setDragMode(dmAutomatic);
+        source.OnClick = [this] { ++clicks; };
+        source.OnStartDrag = [this] { log << QStringLiteral("StartDrag"); };
+        target.OnDragOver = [this](QObject* from, int x, int y, TDragState s, bool& accept) {
+            log << QStringLiteral("DragOver %1 %2 %3,%4")
+                       .arg(nameOf(from), stateName(s))
+                       .arg(x)
+                       .arg(y);
+            accept = taking;
+        };
+        target.OnDragDrop = [this](QObject* from, int x, int y) {
+            log << QStringLiteral("DragDrop %1 %2,%3").arg(nameOf(from)).arg(x).arg(y);
+        };
+        source.OnEndDrag = [this](QObject* on, int x, int y) {
+            log << QStringLiteral("EndDrag %1 %2,%3").arg(nameOf(on)).arg(x).arg(y);
+        };
+        window.show();
+    }
+    // A point of the window, as the source (which has the mouse) hears it.
+    QPoint at(int x, int y) const { return source.mapFrom(&window, QPoint(x, y)); }
+    void press() { QTest::mousePress(&source, Qt::LeftButton, {}, QPoint(5, 5)); }
+    void moveTo(int x, int y) { QTest::mouseMove(&source, at(x, y)); }
+    void releaseAt(int x, int y) { QTest::mouseRelease(&source, Qt::LeftButton, {}, at(x, y)); }
+    Qt::CursorShape cursor() const {
+        return QApplication::overrideCursor() ? QApplication::overrideCursor()->shape()
+                                              : Qt::BitmapCursor; // none set
+    }
+};
+
+} // namespace
+
+class TestDragDock : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { QVERIFY(!DragSession::active()); }
+
+    // GIVEN an automatic drag source WHEN it is pressed, moved past the threshold onto a
+    // control that accepts, moved on and released THEN the events come in their order,
+    // in the target's coordinates, the cursor shows what a drop would do, and the press
+    // clicks nothing.
+    void automaticDragDropsOnAnAcceptingControl() {
+        DragScene s;
+        s.press();
+        QTest::mouseMove(&s.source, QPoint(6, 6)); // within the start distance
+        QVERIFY(s.log.isEmpty());
+        QVERIFY(!s.source.dragging());
+        s.moveTo(110, 15);
+        QVERIFY(s.source.dragging());
+        QCOMPARE(s.cursor(), cursorShape(crDrag));
+        s.moveTo(120, 20);
+        s.moveTo(205, 20); // the plain control takes nothing
+        QCOMPARE(s.cursor(), cursorShape(crNoDrop));
+        s.moveTo(130, 25);
+        QCOMPARE(s.cursor(), cursorShape(crDrag));
+        s.releaseAt(130, 25);
+        QCOMPARE(s.log, QStringList({"StartDrag", "DragOver source enter 10,5",
+                                     "DragOver source move 20,10", "DragOver source leave 105,10",
+                                     "DragOver source enter 30,15", "DragDrop source 30,15",
+                                     "EndDrag target 30,15"}));
+        QCOMPARE(s.clicks, 0);
+        QVERIFY(!DragSession::active());
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    // A press and release in place stays a click; a drag of a source in manual mode does not
+    // start by itself.
+    void pressWithoutMovingClicksAndManualModeStaysStill() {
+        DragScene s;
+        s.press();
+        s.releaseAt(15, 15);
+        QCOMPARE(s.clicks, 1);
+        s.source.setDragMode(dmManual);
+        s.press();
+        s.moveTo(110, 15);
+        s.releaseAt(110, 15);
+        QCOMPARE(s.log, QStringList());
+        QCOMPARE(s.clicks, 1); // released outside the source
+        QVERIFY(!DragSession::active());
+    }
+
+    // A press whose release went elsewhere (a menu took it): a later move without the
+    // button is hover, not a drag.
+    void lostReleaseStartsNoDrag() {
+        DragScene s;
+        s.press();
+        QMouseEvent hover(QEvent::MouseMove, s.at(110, 15), s.source.mapToGlobal(s.at(110, 15)),
+                          Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&s.source, &hover);
+        QVERIFY(!DragSession::active());
+        QCOMPARE(s.log, QStringList());
+        QTest::mouseRelease(&s.source, Qt::LeftButton, {}, QPoint(5, 5)); // QTest's own account
+    }
+
+    void cancelledDragsEndWithoutTarget_data() {
+        QTest::addColumn<bool>("escape");
+        QTest::addColumn<bool>("taking");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("escape-over-an-accepting-control")
+            << true << true
+            << QStringList({"StartDrag", "DragOver source enter 10,5", "DragOver source leave 10,5",
+                            "EndDrag none 0,0"});
+        QTest::newRow("release-over-a-refusing-control")
+            << false << false
+            << QStringList({"StartDrag", "DragOver source enter 10,5", "DragOver source leave 10,5",
+                            "EndDrag none 0,0"});
+    }
+    void cancelledDragsEndWithoutTarget() {
+        QFETCH(bool, escape);
+        DragScene s;
+        QFETCH(bool, taking);
+        s.taking = taking;
+        s.press();
+        s.moveTo(110, 15);
+        if (escape) {
+            QTest::keyClick(&s.source, Qt::Key_Escape);
+            QVERIFY(!DragSession::active());
+            s.releaseAt(110, 15); // after the drag: nothing more
+        } else {
+            s.releaseAt(110, 15);
+        }
+        QTEST(s.log, "expected");
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    // A release over a control without OnDragOver, and a manual drag begun at once from the
+    // press: neither drops, both end.
+    void manualDragReleasedOverAPlainControl() {
+        DragScene s;
+        s.source.setDragMode(dmManual);
+        s.source.OnMouseDown = [&](TMouseButton, TShiftState, int, int) {
+            s.source.beginDrag(true);
+        };
+        QCursor::setPos(s.source.mapToGlobal(QPoint(5, 5)));
+        s.press();
+        QVERIFY(s.source.dragging());
+        QCOMPARE(s.cursor(), cursorShape(crNoDrop)); // over itself, which takes nothing
+        s.moveTo(210, 15);
+        s.releaseAt(210, 15);
+        QCOMPARE(s.log, QStringList({"StartDrag", "EndDrag none 0,0"}));
+        QCOMPARE(s.clicks, 0);
+    }
+
+    // A source destroyed in the middle of its drag ends it: the mouse, the cursor and the
+    // application's events are let go.
+    void sourceDestroyedWhileDragging() {
+        QWidget window;
+        window.resize(200, 100);
+        auto* source = new TControl(nullptr, &window);
+        source->setBounds(10, 10, 50, 30);
+        source->setDragMode(dmAutomatic);
+        window.show();
+        QTest::mousePress(source, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseMove(source, QPoint(60, 20));
+        QVERIFY(source->dragging());
+        delete source;
+        QTest::mouseMove(&window, QPoint(120, 20));
+        QVERIFY(!DragSession::active());
+        QVERIFY(!QApplication::overrideCursor());
+        QTest::mouseRelease(&window, Qt::LeftButton, {}, QPoint(120, 20));
+    }
+};
+
+ZARVIK_TEST_MAIN(TestDragDock)
+#include "tst_dragdock.moc"

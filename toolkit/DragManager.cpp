@@ -1,0 +1,314 @@
+#include "DragManager.h"
+
+#include "Control.h"
+
+#include <QApplication>
+#include <QChildEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <algorithm>
+
+namespace tk {
+
+namespace {
+
+// A dock site takes clients dropped this close to it, so that a site aligned to a side
+// with no width yet can still be found.
+constexpr int DockInfluenceMargin = 10;
+
+DragSession* g_session = nullptr;
+
+int depthOf(const QWidget* w) {
+    int depth = 0;
+    for (; w; w = w->parentWidget())
+        ++depth;
+    return depth;
+}
+
+// The visible top-level windows, floating tool windows first: they lie above the others.
+QList<QWidget*> windowsFromTop() {
+    QList<QWidget*> windows;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible()) windows << w;
+    std::stable_partition(windows.begin(), windows.end(), [](const QWidget* w) {
+        return (w->windowFlags() & Qt::WindowType_Mask) == Qt::Tool;
+    });
+    return windows;
+}
+
+// The enabled control under the global point `global`, the innermost one.
+TControl* controlAt(QPoint global) {
+    for (QWidget* window : windowsFromTop()) {
+        if (!window->geometry().contains(global)) continue;
+        QWidget* w = window->childAt(window->mapFromGlobal(global));
+        if (!w) w = window;
+        while (w && !qobject_cast<TControl*>(w))
+            w = w->parentWidget();
+        auto* c = qobject_cast<TControl*>(w);
+        return c && c->canFocus() ? c : nullptr;
+    }
+    return nullptr;
+}
+
+QPoint globalPosOf(QEvent* e) {
+    return static_cast<QMouseEvent*>(e)->globalPosition().toPoint();
+}
+
+} // namespace
+
+DragSession::DragSession(TControl* source, QPoint from, int threshold, bool whileHeld)
+    : QObject(qApp), m_source(source), m_from(from),
+      m_grabOffset(from - source->mapToGlobal(QPoint(0, 0))), m_threshold(threshold),
+      m_whileHeld(whileHeld), m_last(from) {}
+
+void DragSession::begin(TControl* source, QPoint from, bool immediate, int threshold,
+                        bool whileHeld) {
+    if (g_session || !source) return;
+    g_session = new DragSession(
+        source, from, threshold < 0 ? QApplication::startDragDistance() : threshold, whileHeld);
+    qApp->installEventFilter(g_session);
+    if (immediate) g_session->start(from);
+}
+
+DragSession* DragSession::active() {
+    return g_session;
+}
+
+void DragSession::sourceDestroyed(const TControl* source) {
+    if (g_session && g_session->m_source.data() == source) g_session->teardown();
+}
+
+bool DragSession::docking() const {
+    return m_source && m_source->dragKind() == dkDock;
+}
+
+void DragSession::start(QPoint global) {
+    m_started = true;
+    m_source->m_clicked = false;
+    // A press already holds the mouse for the source until its release; a drag begun by a
+    // call takes it.
+    if (!m_whileHeld && m_source->isVisible()) m_source->grabMouse();
+    setDragCursor(crNoDrop);
+    if (docking()) {
+        if (m_source->OnStartDock) m_source->OnStartDock();
+    } else if (m_source->OnStartDrag) {
+        m_source->OnStartDrag();
+    }
+    if (m_source) moveTo(global);
+}
+
+void DragSession::moveTo(QPoint global) {
+    m_last = global;
+    TControl* now = docking() ? findSite(global) : controlAt(global);
+    const auto over = [&](TControl* t, TDragState state) {
+        docking() ? dockOver(t, state) : dragOver(t, state);
+    };
+    if (now != m_target) {
+        if (m_target) over(m_target, dsDragLeave);
+        m_target = now;
+        m_accepted = false;
+        if (m_target) over(m_target, dsDragEnter);
+    } else if (m_target) {
+        over(m_target, dsDragMove);
+    }
+    if (!m_source) return;
+    // A dock dropped outside every site floats, which is a drop too.
+    const bool dropHere = m_accepted || (docking() && !m_target);
+    setDragCursor(dropHere ? m_source->dragCursor() : crNoDrop);
+}
+
+// A control without OnDragOver takes nothing; with one, it takes the source unless the
+// handler says no.
+void DragSession::dragOver(TControl* target, TDragState state) {
+    bool accept = false;
+    if (target->OnDragOver) {
+        accept = true;
+        const QPoint p = target->mapFromGlobal(m_last);
+        target->OnDragOver(m_source, p.x(), p.y(), state, accept);
+    }
+    if (state != dsDragLeave) m_accepted = accept;
+}
+
+// A dock site takes the client unless its OnDockOver says no.
+void DragSession::dockOver(TControl* site, TDragState state) {
+    bool accept = true;
+    if (site->OnDockOver) {
+        const QPoint p = site->mapFromGlobal(m_last);
+        site->OnDockOver(m_source, p.x(), p.y(), state, accept);
+    }
+    if (state != dsDragLeave) m_accepted = accept;
+}
+
+// The innermost dock site whose influence takes the client at `global`.
+TControl* DragSession::findSite(QPoint global) const {
+    QList<TControl*> sites;
+    for (QWidget* window : windowsFromTop()) {
+        QList<TControl*> all = window->findChildren<TControl*>();
+        if (auto* c = qobject_cast<TControl*>(window)) all.prepend(c);
+        for (TControl* c : all)
+            if (c->dockSite() && c->isVisible() && c != m_source && !m_source->isAncestorOf(c))
+                sites << c;
+    }
+    std::stable_sort(sites.begin(), sites.end(),
+                     [](const TControl* a, const TControl* b) { return depthOf(a) > depthOf(b); });
+    for (TControl* site : sites) {
+        QRect influence(site->mapToGlobal(QPoint(0, 0)), site->size());
+        influence.adjust(-DockInfluenceMargin, -DockInfluenceMargin, DockInfluenceMargin,
+                         DockInfluenceMargin);
+        bool canDock = true;
+        if (site->OnGetSiteInfo) site->OnGetSiteInfo(m_source, influence, global, canDock);
+        if (canDock && influence.contains(global)) return site;
+    }
+    return nullptr;
+}
+
+void DragSession::setDragCursor(TCursor c) {
+    if (m_cursorSet) {
+        QApplication::changeOverrideCursor(cursorShape(c));
+    } else {
+        QApplication::setOverrideCursor(cursorShape(c));
+        m_cursorSet = true;
+    }
+}
+
+void DragSession::end(bool dropIt) {
+    if (!m_started) return teardown();
+    const QPointer<TControl> target = m_target;
+    const bool accepted = m_accepted && target;
+    teardown();
+    if (!m_source) return;
+    if (dropIt && docking()) {
+        if (accepted) return dock(target);
+        if (!target) return floatOut();
+    }
+    // Cancelled, or released where nothing takes the source: the control under the mouse
+    // hears that it is left.
+    if (target && !(dropIt && accepted)) {
+        docking() ? dockOver(target, dsDragLeave) : dragOver(target, dsDragLeave);
+        if (!m_source) return;
+    }
+    if (docking()) return endDock(nullptr, QPoint());
+    QPoint at;
+    if (dropIt && accepted) {
+        at = target->mapFromGlobal(m_last);
+        if (target->OnDragDrop) target->OnDragDrop(m_source, at.x(), at.y());
+    }
+    if (m_source && m_source->OnEndDrag)
+        m_source->OnEndDrag(dropIt && accepted ? target.data() : nullptr, at.x(), at.y());
+}
+
+void DragSession::dock(TControl* site) {
+    const QPointer<TControl> target = site;
+    TControl* client = m_source;
+    auto* oldSite = qobject_cast<TControl*>(client->parentWidget());
+    if (oldSite && oldSite != site && oldSite->OnUnDock) {
+        bool allow = true;
+        oldSite->OnUnDock(client, site, allow);
+        if (!allow || !m_source || !target) return endDock(nullptr, QPoint());
+    }
+    const QRect dockRect(site->mapFromGlobal(m_last - m_grabOffset), client->size());
+    site->placeDockClient(client, dockRect);
+    const QPoint at = site->mapFromGlobal(m_last);
+    if (site->OnDockDrop) site->OnDockDrop(client, at.x(), at.y());
+    if (m_source && target) endDock(site, at);
+}
+
+void DragSession::floatOut() {
+    TControl* client = m_source;
+    QWidget* oldHost = client->parentWidget();
+    auto* host = qobject_cast<FloatingDockWindow*>(oldHost);
+    if (!host) {
+        auto* window = new FloatingDockWindow(client->window());
+        if (auto* oldSite = qobject_cast<TControl*>(oldHost); oldSite && oldSite->OnUnDock) {
+            bool allow = true;
+            oldSite->OnUnDock(client, window, allow);
+            if (!allow || !m_source) {
+                delete window;
+                return endDock(nullptr, QPoint());
+            }
+        }
+        host = window;
+        host->resize(client->size());
+        client->setParentControl(host);
+        client->setBounds(0, 0, client->width(), client->height());
+    }
+    host->move(m_last - m_grabOffset);
+    host->show();
+    endDock(host, host->mapFromGlobal(m_last));
+}
+
+void DragSession::endDock(QObject* target, QPoint at) {
+    if (m_source && m_source->OnEndDock) m_source->OnEndDock(target, at.x(), at.y());
+}
+
+bool DragSession::eventFilter(QObject* watched, QEvent* e) {
+    if (g_session != this) return false;
+    if (!m_source) {
+        teardown();
+        return false;
+    }
+    // Each event reaches the window first and then the widget; the widget's is the one to
+    // take, so that the window still keeps its account of the buttons held.
+    if (!watched->isWidgetType()) return false;
+    try {
+        switch (e->type()) {
+        case QEvent::MouseMove:
+            if (!m_started) {
+                // A press that was let go of unseen (a menu took the release) starts nothing.
+                if (m_whileHeld && !(static_cast<QMouseEvent*>(e)->buttons() & Qt::LeftButton)) {
+                    teardown();
+                    return false;
+                }
+                const QPoint g = globalPosOf(e);
+                if ((g - m_from).manhattanLength() < m_threshold) return false;
+                start(g);
+                return true;
+            }
+            if (globalPosOf(e) != m_last) moveTo(globalPosOf(e));
+            return true;
+        case QEvent::MouseButtonRelease:
+            if (!m_started) {
+                teardown();
+                return false;
+            }
+            if (globalPosOf(e) != m_last) moveTo(globalPosOf(e));
+            end(true);
+            return true;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            return m_started;
+        case QEvent::KeyPress:
+            if (m_started && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape) {
+                end(false);
+                return true;
+            }
+            return false;
+        default:
+            return QObject::eventFilter(watched, e);
+        }
+    } catch (...) {
+        // A handler that fails ends the drag; the failure goes on to be reported.
+        teardown();
+        throw;
+    }
+}
+
+void DragSession::teardown() {
+    if (g_session != this) return;
+    g_session = nullptr;
+    qApp->removeEventFilter(this);
+    if (m_source && QWidget::mouseGrabber() == m_source) m_source->releaseMouse();
+    if (m_cursorSet) QApplication::restoreOverrideCursor();
+    m_cursorSet = false;
+    deleteLater();
+}
+
+FloatingDockWindow::FloatingDockWindow(QWidget* owner)
+    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint) {}
+
+void FloatingDockWindow::childEvent(QChildEvent* e) {
+    QWidget::childEvent(e);
+    if (e->removed() && controlsUnder(this).isEmpty()) deleteLater();
+}
+
+} // namespace tk

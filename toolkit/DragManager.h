@@ -1,0 +1,95 @@
+#pragma once
+
+// Dragging controls onto each other and docking them into dock sites, within the program's
+// own windows. This is no drag-and-drop of the window system: the source keeps the mouse
+// (its grab) for the whole drag, and every mouse and Escape key event of the application
+// goes to the drag while it lasts, so that a drag works the same offscreen.
+//
+// A drag (DragKind dkDrag) raises, in this order: the source's OnStartDrag; the OnDragOver
+// of each control the mouse passes over (dsDragEnter when it comes in, dsDragMove while it
+// moves over it, dsDragLeave when it goes, also when the drag is cancelled over it); the
+// OnDragDrop of the control it is released over, if that one accepted; and the source's
+// OnEndDrag, always, with that control or none.
+//
+// A dock (DragKind dkDock) raises the client's OnStartDock; the OnGetSiteInfo of every
+// dock site while the mouse moves (the site may refine the rectangle within which it takes
+// clients, or refuse) and the OnDockOver of the site found; on the release over a site
+// that accepts, the old site's OnUnDock (which may refuse), the client's placement in the
+// new site, the site's OnDockDrop; outside every site, the old site's OnUnDock and the
+// client's move into a floating window of its own. The client's OnEndDock ends it with
+// the site, the floating window or (cancelled) none.
+
+#include "DragDock.h"
+
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+#include <QWidget>
+
+namespace tk {
+
+class TControl;
+
+class DragSession : public QObject {
+    Q_OBJECT
+public:
+    // A session for `source` from the global point `from`: started at once when
+    // `immediate`, else once the mouse is `threshold` pixels away (a release before that
+    // ends it unnoticed; so does a move without the left button when `whileHeld`, the
+    // automatic drag of a press). Nothing happens while another session runs.
+    static void begin(TControl* source, QPoint from, bool immediate, int threshold,
+                      bool whileHeld = false);
+    // The running session, if any.
+    static DragSession* active();
+    // Ends the session of `source` without a word when the source goes: events sent while
+    // it is being destroyed must not reach it.
+    static void sourceDestroyed(const TControl* source);
+
+    TControl* source() const { return m_source; }
+    bool started() const { return m_started; }
+    // Ends a started session at the last mouse position: dropping there, or cancelling.
+    void end(bool drop);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    DragSession(TControl* source, QPoint from, int threshold, bool whileHeld);
+    bool docking() const;
+    void start(QPoint global);
+    void moveTo(QPoint global);
+    void dragOver(TControl* target, TDragState state);
+    void dockOver(TControl* site, TDragState state);
+    TControl* findSite(QPoint global) const;
+    void setDragCursor(TCursor c);
+    void drop();
+    void dock(TControl* site);
+    void floatOut();
+    void endDock(QObject* target, QPoint at);
+    // Lets go of the mouse, the cursor and the application's events, raising nothing.
+    void teardown();
+
+    QPointer<TControl> m_source;
+    QPoint m_from;
+    QPoint m_grabOffset; // where in the source the drag took hold of it
+    int m_threshold;
+    bool m_whileHeld;
+    bool m_started = false;
+    bool m_cursorSet = false;
+    QPoint m_last;
+    QPointer<TControl> m_target; // the control (or dock site) under the mouse
+    bool m_accepted = false;     // whether it accepts the source
+};
+
+// The top-level window a dock client floats in once it is dropped outside every dock
+// site. It belongs to the window the client came from and goes once its client leaves.
+class FloatingDockWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit FloatingDockWindow(QWidget* owner);
+
+protected:
+    void childEvent(QChildEvent* e) override;
+};
+
+} // namespace tk
