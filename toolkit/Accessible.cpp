@@ -181,6 +181,50 @@ QAccessible::Role accessibleRoleOverride(const QWidget* w) {
     return v.isValid() ? QAccessible::Role(v.toInt()) : QAccessible::NoRole;
 }
 
+namespace {
+
+// The tasks waiting for assistive technology, and the observer that runs them.
+class ActivationWaiters : public QAccessible::ActivationObserver {
+public:
+    void add(QObject* context, std::function<void()> task) {
+        if (!std::exchange(m_installed, true)) QAccessible::installActivationObserver(this);
+        // Entries whose context is gone go, and a context keeps only its latest task.
+        m_tasks.removeIf([context](const Task& t) { return !t.context || t.context == context; });
+        m_tasks.append({context, std::move(task)});
+    }
+
+    void accessibilityActiveChanged(bool active) override {
+        if (!active) return;
+        const QList<Task> tasks = std::exchange(m_tasks, {});
+        for (const Task& t : tasks)
+            if (t.context) t.run();
+    }
+
+private:
+    struct Task {
+        QPointer<QObject> context;
+        std::function<void()> run;
+    };
+    QList<Task> m_tasks;
+    bool m_installed = false;
+};
+
+ActivationWaiters& activationWaiters() {
+    // Never destroyed: Qt keeps a pointer to its observers to the very end.
+    static auto* w = new ActivationWaiters;
+    return *w;
+}
+
+} // namespace
+
+void whenAccessibilityActive(QObject* context, std::function<void()> task) {
+    if (QAccessible::isActive()) {
+        task();
+        return;
+    }
+    activationWaiters().add(context, std::move(task));
+}
+
 void installAccessibility() {
     QAccessible::installFactory(toolkitFactory);
 }

@@ -35,6 +35,12 @@ QString acceleratorKeyText(const QString& caption);
 void setAccessibleRole(QWidget* w, QAccessible::Role role);
 QAccessible::Role accessibleRoleOverride(const QWidget* w);
 
+// Runs `task` once assistive technology listens: at once when it does already, else when a
+// screen reader starts. What only such a listener could tell apart can so wait, and the window
+// need not wait for it at start. One task per `context`, a later one replacing it; a task whose
+// context is gone is dropped.
+void whenAccessibilityActive(QObject* context, std::function<void()> task);
+
 // Installs the toolkit's interface factory. Every control's constructor calls it, so a
 // program and a test get the interfaces without asking; repeating it costs a list search.
 void installAccessibility();

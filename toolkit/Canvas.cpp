@@ -194,6 +194,24 @@ void Canvas::setFontStyle(TFontStyles s) {
     m_qfont.reset();
 }
 
+void Canvas::present(QPainter& p, QPointF pos, const QImage& image, const QRegion& region) {
+    const QTransform t = p.deviceTransform();
+    // A rectangle clip lands on whole device pixels only at whole scales; elsewhere the parts
+    // could leave seams between them.
+    const bool wholePixels = t.type() <= QTransform::TxScale && t.m11() == t.m22() &&
+                             t.m11() == std::round(t.m11()) && t.dx() == std::round(t.dx()) &&
+                             t.dy() == std::round(t.dy());
+    if (region.rectCount() <= 1 || !wholePixels) {
+        p.drawImage(pos, image);
+        return;
+    }
+    for (const QRect& part : region) {
+        p.setClipRect(part);
+        p.drawImage(pos, image);
+    }
+    p.setClipping(false);
+}
+
 // --- Coordinates and clipping ---------------------------------------------------------
 
 std::optional<QRect> Canvas::toImage(const Rect& r) const {
@@ -267,7 +285,10 @@ void Canvas::fillImageRectValue(const QRect& imageRect, std::uint32_t value) {
 }
 
 void Canvas::fillImageRect(const QRect& imageRect, TColor color) {
-    const std::uint32_t value = deviceValue(color);
+    fillClippedValue(imageRect, deviceValue(color));
+}
+
+void Canvas::fillClippedValue(const QRect& imageRect, std::uint32_t value) {
     for (const QRect& part : m_state.clip) {
         const QRect piece = part.intersected(imageRect);
         if (!piece.isEmpty()) fillImageRectValue(piece, value);
@@ -285,10 +306,7 @@ void Canvas::plotPen(int x, int y, std::uint32_t value) {
     // A wide pen stamps a square centred on the path.
     const int l = x - (w - 1) / 2, t = y - (w - 1) / 2;
     if (const std::optional<QRect> img = toImage(Rect::fromSize(l, t, w, w)))
-        for (const QRect& part : m_state.clip) {
-            const QRect piece = part.intersected(*img);
-            if (!piece.isEmpty()) fillImageRectValue(piece, value);
-        }
+        fillClippedValue(*img, value);
 }
 
 TColor Canvas::pixel(int x, int y) const {
@@ -483,6 +501,21 @@ void Canvas::line(QPoint from, QPoint to, std::uint32_t value) {
     } else {
         first = std::max<qint64>(first, major0 - hi);
         last = std::min<qint64>(last, major0 - lo);
+    }
+    if (first > last) return;
+    if (dx == 0 || dy == 0) {
+        // Along an axis the pen's stamps make one rectangle (frames are drawn so): fill it at
+        // once rather than stamp by stamp.
+        const qint64 w = std::max(1, m_state.pen.width), half = (w - 1) / 2;
+        const qint64 a = major0 + dir * first, b = major0 + dir * last;
+        const qint64 lo0 = std::min(a, b) - half, hi0 = std::max(a, b) - half + w;
+        const qint64 minor = (xMajor ? from.y() : from.x()) - half;
+        const Rect r =
+            xMajor
+                ? Rect{clampToInt(lo0), clampToInt(minor), clampToInt(hi0), clampToInt(minor + w)}
+                : Rect{clampToInt(minor), clampToInt(lo0), clampToInt(minor + w), clampToInt(hi0)};
+        if (const std::optional<QRect> img = toImage(r)) fillClippedValue(*img, value);
+        return;
     }
     // i * d reaches 2^64 for a line across the whole int range.
     __extension__ using Wide = __int128;
@@ -810,15 +843,16 @@ void Canvas::drawImage(const Rect& dest, const QImage& img, QPointF srcSubpixel,
             const int sy = ys[size_t(y - mapped.top())];
             if (sy < 0) continue;
             const auto* in = reinterpret_cast<const QRgb*>(source.constScanLine(sy));
+            auto* out = m_mono ? nullptr : reinterpret_cast<QRgb*>(m_image.scanLine(y));
             for (int x = d.left(); x <= d.right(); ++x) {
                 const int sx = xs[size_t(x - mapped.left())];
                 if (sx < 0) continue;
                 const QRgb c = opaque(in[sx]);
                 if (skip && (c & 0xFFFFFFu) == (*skip & 0xFFFFFFu)) continue;
-                if (m_mono)
-                    m_image.setPixel(x, y, deviceValue(fromQColor(QColor(c))));
+                if (out)
+                    out[x] = c;
                 else
-                    reinterpret_cast<QRgb*>(m_image.scanLine(y))[x] = c;
+                    m_image.setPixel(x, y, deviceValue(fromQColor(QColor(c))));
             }
         }
     }

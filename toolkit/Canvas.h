@@ -112,6 +112,13 @@ public:
     // starts at and the subpixel of its logical origin (Qt rounds halves up).
     static QPoint devicePixelAt(QPointF devicePos);
     static QPointF subpixelAt(QPointF devicePos);
+    // Draws a finished picture with `p` at `pos` as QPainter::drawImage does, inside the
+    // region a paint event asks for. A region of several rectangles goes rectangle by
+    // rectangle at whole scale factors: Qt copies each part at once, where over a clip of many
+    // rectangles it would blend span by span and, for a picture of more than 64 rows, start
+    // threads for it.
+    static void present(QPainter& p, QPointF pos, const QImage& image, const QRegion& region);
+
     // The image was replaced or resized: the clip becomes the whole image and the origin
     // (0, 0); pen, brush and font stay.
     void surfaceChanged();
@@ -220,6 +227,8 @@ private:
     std::optional<QRect> toImage(const Rect& r) const;
     std::uint32_t deviceValue(TColor c) const;
     void fillImageRect(const QRect& imageRect, TColor color);
+    // Fills the part of a logical image rectangle inside the clip.
+    void fillClippedValue(const QRect& imageRect, std::uint32_t value);
     void fillImageRectValue(const QRect& imageRect, std::uint32_t value);
     void plot(int x, int y, std::uint32_t value); // canvas coordinates, clipped
     void plotPen(int x, int y, std::uint32_t value);

@@ -759,7 +759,7 @@ void TControl::paintEvent(QPaintEvent* e) {
         if (!(m_style & csOpaque)) eraseBackground(c);
         paint(c);
     }
-    p.drawImage((QPointF(deviceTopLeft) - subpixel) / dpr, image);
+    Canvas::present(p, (QPointF(deviceTopLeft) - subpixel) / dpr, image, e->region());
 }
 
 void TControl::mousePressEvent(QMouseEvent* e) {

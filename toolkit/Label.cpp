@@ -1,6 +1,10 @@
 #include "Label.h"
 
+#include "Accessible.h"
 #include "Canvas.h"
+
+#include <QEvent>
+#include <utility>
 
 namespace tk {
 
@@ -62,7 +66,21 @@ bool TLabel::dialogChar(QChar c) {
 
 void TLabel::loaded() {
     TControl::loaded();
+    if (m_autoSize && !isWindow() && !isVisibleTo(window())) {
+        m_fitPending = true;
+        whenAccessibilityActive(this, [this] { fitIfPending(); });
+        return;
+    }
     adjustBounds();
+}
+
+bool TLabel::event(QEvent* e) {
+    if (e->type() == QEvent::Show) fitIfPending();
+    return TControl::event(e);
+}
+
+void TLabel::fitIfPending() {
+    if (std::exchange(m_fitPending, false)) adjustBounds();
 }
 
 TextFormats TLabel::drawFlags() const {
@@ -84,6 +102,7 @@ TextFormats TLabel::drawFlags() const {
 
 void TLabel::adjustBounds() {
     if (!m_autoSize || isLoading()) return;
+    m_fitPending = false;
     Font f = controlFont();
     QImage scratch(1, 1, QImage::Format_ARGB32_Premultiplied);
     Canvas c(scratch);

@@ -37,7 +37,12 @@ public:
     void setFocusControl(TControl* c) { m_focusControl = c; }
 
     bool dialogChar(QChar c) override;
+    // Fits the bounds to the caption once the layout is read. A label its window does not
+    // show (on a page not shown) is fitted once it is shown, or once a screen reader, which
+    // reads where hidden controls are too, listens: measuring a long caption loads every
+    // glyph and the fallback fonts, which the window's first frame need not wait for.
     void loaded() override;
+    bool event(QEvent* e) override;
 
 protected:
     void paint(Canvas& c) override;
@@ -49,6 +54,7 @@ protected:
 
 private:
     TextFormats drawFlags() const;
+    void fitIfPending();
 
     bool m_autoSize = true;
     TAlignment m_alignment = taLeftJustify;
@@ -56,6 +62,7 @@ private:
     bool m_wordWrap = false;
     bool m_showAccelChar = true;
     TTextLayout m_layout = tlTop;
+    bool m_fitPending = false;
     QPointer<TControl> m_focusControl;
 };
 

@@ -85,6 +85,8 @@ lookup --tables=/nonexistent 字
 expect "a missing table folder" 2 "" \
   "zarvik-lookup: Cannot open file \"/nonexistent/cj5.m\". No such file or directory."
 mkdir half && cp "$ZARVIK_DATA_DIR/cj5.m" half/
+# A file named as a library the program needs, in the working folder, is never loaded.
+echo "not a library" >half/libstdc++.so.6
 cd half || exit 1
 lookup 字;                       expect "a folder with cj5.m" 0 "$zi" ""
 lookup --cj3 字

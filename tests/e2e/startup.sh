@@ -7,6 +7,8 @@ e2e_start_display
 note "started in a folder without tables: one box per missing table, cj5.m first"
 empty="$E2E_TMP/empty"
 mkdir "$empty"
+# Nor does the program load a library from its working folder.
+echo "not a library" >"$empty/libQt6Widgets.so.6"
 e2e_start_app "$empty"
 box="$(e2e_error_box 10)" || fail "no error box"
 [ "$(xdotool getwindowname "$box")" = "Zarvik2.2" ] || fail "error box title: $(xdotool getwindowname "$box")"

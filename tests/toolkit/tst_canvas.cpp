@@ -62,6 +62,8 @@ private slots:
     void clearBrushFillsNothing();
     void linesLeaveOutTheirEndPoint_data();
     void linesLeaveOutTheirEndPoint();
+    void axisLinesAreTheirPenStamps_data();
+    void axisLinesAreTheirPenStamps();
     void polylinePaintsEveryVertexButTheLast();
     void frameRectIsAOnePixelRing();
     void rectangleWithClearBrushKeepsTheInside();
@@ -147,6 +149,53 @@ void TestCanvas::linesLeaveOutTheirEndPoint() {
     c.lineTo(to.x(), to.y());
     QCOMPARE(picture(img), expected);
     QCOMPARE(c.penPos(), to);
+}
+
+// A line along an axis is drawn as one rectangle; it must cover exactly the squares the pen
+// stamps at each step (the end point left out), inside the clip, at any scale.
+void TestCanvas::axisLinesAreTheirPenStamps_data() {
+    QTest::addColumn<QPoint>("from");
+    QTest::addColumn<QPoint>("to");
+    QTest::addColumn<int>("penWidth");
+    QTest::addColumn<qreal>("dpr");
+    QTest::newRow("right-width-2") << QPoint(2, 3) << QPoint(9, 3) << 2 << 1.0;
+    QTest::newRow("left-width-3") << QPoint(9, 4) << QPoint(1, 4) << 3 << 1.0;
+    QTest::newRow("down-width-4") << QPoint(5, 1) << QPoint(5, 10) << 4 << 1.0;
+    QTest::newRow("up-width-1") << QPoint(6, 10) << QPoint(6, 0) << 1 << 1.0;
+    QTest::newRow("from-far-outside") << QPoint(-100000, 5) << QPoint(8, 5) << 3 << 1.0;
+    QTest::newRow("past-the-edge") << QPoint(3, 2) << QPoint(40, 2) << 2 << 1.0;
+    QTest::newRow("scale-1.5") << QPoint(9, 7) << QPoint(0, 7) << 2 << 1.5;
+}
+
+void TestCanvas::axisLinesAreTheirPenStamps() {
+    QFETCH(QPoint, from);
+    QFETCH(QPoint, to);
+    QFETCH(int, penWidth);
+    QFETCH(qreal, dpr);
+    // The clip leaves a hole in the middle and the origin is moved, so both are honoured.
+    const auto prepare = [&](Canvas& c) {
+        c.setOrigin({1, -1});
+        c.excludeClipRect({4, 3, 6, 8});
+        c.setPenColor(clBlack);
+        c.setPenWidth(penWidth);
+    };
+    QImage drawn = whiteImage(12, 12, dpr);
+    Canvas line(drawn);
+    prepare(line);
+    line.moveTo(from.x(), from.y());
+    line.lineTo(to.x(), to.y());
+
+    QImage stamped = whiteImage(12, 12, dpr);
+    Canvas stamps(stamped);
+    prepare(stamps);
+    const QPoint step((to.x() > from.x()) - (to.x() < from.x()),
+                      (to.y() > from.y()) - (to.y() < from.y()));
+    const int half = (penWidth - 1) / 2;
+    for (QPoint p = from; p != to; p += step)
+        if (p.x() > -20 && p.y() > -20) // the rest lies far outside the image
+            stamps.fillRect(Rect::fromSize(p.x() - half, p.y() - half, penWidth, penWidth),
+                            clBlack);
+    QCOMPARE(picture(drawn), picture(stamped));
 }
 
 void TestCanvas::polylinePaintsEveryVertexButTheLast() {

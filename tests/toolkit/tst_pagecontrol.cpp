@@ -1,11 +1,13 @@
 #include "Edit.h"
 #include "Form.h"
 #include "ImageList.h"
+#include "Label.h"
 #include "Layout.h"
 #include "PageControl.h"
 #include "TestEnvironment.h"
 #include "TestHelpers.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QTest>
 #include <memory>
@@ -65,6 +67,7 @@ private slots:
     void sheetGivenTheControlAsParentBecomesAPage();
     void removingTheActivePageActivatesTheNext();
     void layoutRoundTripKeepsPagesAndActivePage();
+    void labelOnAPageNotShownIsFittedOnceShownOrRead();
     void ownerDrawAsksForEveryVisibleTabAtOneWidth();
     void selectedTabJoinsThePage();
 };
@@ -348,6 +351,59 @@ void TestPageControl::layoutRoundTripKeepsPagesAndActivePage() {
     QVERIFY(pc->images());
     QCOMPARE(pc->images()->width(), 20);
     QCOMPARE(Rect::fromQRect(pc->page(0)->geometry()), pc->displayRect());
+}
+
+// A label on the page not shown waits with fitting its bounds to its caption until the page
+// shows or a screen reader listens; on the page shown it is fitted as it is read.
+void TestPageControl::labelOnAPageNotShownIsFittedOnceShownOrRead() {
+    registerLayoutClass<TForm>();
+    registerLayoutClass<TLabel>();
+    registerPageControlClasses();
+    const QString text =
+        QStringLiteral("object Form1: TForm\n  ClientWidth = 300\n  ClientHeight = 200\n"
+                       "  object Pages1: TPageControl\n    Width = 300\n    Height = 200\n"
+                       "    ActivePage = Sheet1\n"
+                       "    object Sheet1: TTabSheet\n      Caption = 'one'\n"
+                       "      object Shown: TLabel\n        Width = 5\n        Height = 5\n"
+                       "        Caption = '仓颉字典，二点二。'\n      end\n    end\n"
+                       "    object Sheet2: TTabSheet\n      Caption = 'two'\n"
+                       "      object Waiting: TLabel\n        Width = 5\n        Height = 5\n"
+                       "        Caption = '仓颉字典，二点二。'#13#10'第二行'\n      end\n    end\n"
+                       "  end\nend\n");
+    const auto labelIn = [](TForm& form, const char* name) {
+        return qobject_cast<TLabel*>(form.findComponent(QString::fromLatin1(name))->object());
+    };
+    const auto fitted = [](const TLabel* l) {
+        TLabel fresh;
+        fresh.setFont(l->font());
+        fresh.setCaption(l->caption());
+        return fresh.size();
+    };
+    {
+        TForm form;
+        readLayout(&form, text);
+        TLabel* shown = labelIn(form, "Shown");
+        TLabel* waiting = labelIn(form, "Waiting");
+        QCOMPARE(shown->size(), fitted(shown));
+        form.show();
+        QCOMPARE(waiting->size(), QSize(5, 5));
+        auto* pc =
+            qobject_cast<TPageControl*>(form.findComponent(QStringLiteral("Pages1"))->object());
+        pc->setActivePage(pc->page(1));
+        QCOMPARE(waiting->size(), fitted(waiting));
+        QVERIFY(fitted(waiting).height() > fitted(shown).height()); // two lines, so it grew
+    }
+    {
+        TForm form;
+        readLayout(&form, text);
+        TLabel* waiting = labelIn(form, "Waiting");
+        QCOMPARE(waiting->size(), QSize(5, 5));
+        // Qt's own switch: the offscreen platform has no accessibility bridge to turn it on.
+        QAccessible::setActive(true);
+        const bool wasFitted = waiting->size() == fitted(waiting);
+        QAccessible::setActive(false);
+        QVERIFY(wasFitted);
+    }
 }
 
 void TestPageControl::ownerDrawAsksForEveryVisibleTabAtOneWidth() {
