@@ -85,7 +85,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     static int argc = 1;
     static char name[] = "fuzz_layout";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
+    // Never destroyed: the fuzzer ends through exit(), and a static application would run
+    // Qt's clean-up routines after the library's own global statics (the accessibility
+    // observers' list among them) are gone, crashing on the way out.
+    static auto* app = new QApplication(argc, argv);
+    (void)app;
     tk::registerToolkitClasses();
     flat::registerFlatClasses();
     return 0;
