@@ -118,7 +118,6 @@ class TFlatPanel : public TDefinePanel {
                              "OnDragDrop,OnDragOver,OnEndDrag,OnEnter,OnExit,OnMouseDown,"
                              "OnMouseMove,OnMouseUp,OnResize,OnStartDrag")
     FLAT_PANEL_PROPERTIES
-    Q_PROPERTY(bool DockSite READ dockSite WRITE setDockSite)
     Q_PROPERTY(bool AutoSize READ autoSize WRITE setAutoSize)
 public:
     using TDefinePanel::TDefinePanel;
