@@ -23,6 +23,10 @@ void TDefineTicket::textChanged() {
 }
 
 void TDefineTicket::adjustBounds() {
+    // While its owner is read the ticket waits and fits once, when the owner has been read
+    // (TicketHolder::loaded): fitting on every font change on the way would let a stored
+    // Ticket.Width win or lose depending on whether the layout happened to name it.
+    if (owner() && owner()->isLoading()) return;
     tk::TLabel::adjustBounds();
     if (auto* o = dynamic_cast<TicketOwner*>(owner())) o->placeTicket();
 }
@@ -58,6 +62,11 @@ void TicketHolder::setSpace(int space) {
 
 void TicketHolder::place() {
     if (m_ticket) PlaceTicket(m_position, m_owner, *m_ticket, m_space);
+}
+
+void TicketHolder::loaded() {
+    if (m_ticket) m_ticket->loaded();
+    place();
 }
 
 void TicketHolder::reparent(QWidget* parent, const std::function<void()>& reparentOwner) {

@@ -39,7 +39,9 @@ protected:
 //   re-parent          reparent(): the ticket takes the same parent and the owner's
 //                      Visible, before or after the owner moves (Reparenting)
 //   visibility, enabled state, reading direction changed: follow...()
-//   loaded             place(): the ticket's size may have come after the owner's bounds
+//   loaded             loaded(): the ticket fits itself to its caption now (it does not
+//                      while its owner is read), then place(): its size may have come
+//                      after the owner's bounds
 //   removal            forget(): the ticket's destruction clears the reference; every
 //                      step skips a missing ticket, so the owner works on without one
 //   rename             rename(): in a designer, the caption follows the name
@@ -69,6 +71,8 @@ public:
     void setSpace(int space);
     // PlaceTicket with the current position and space.
     void place();
+    // The owner has been read.
+    void loaded();
 
     // `reparentOwner` runs the owner's base re-parent operation.
     void reparent(QWidget* parent, const std::function<void()>& reparentOwner);
@@ -135,7 +139,7 @@ public:
     }
     void loaded() override {
         Base::loaded();
-        m_ticket.place();
+        m_ticket.loaded();
     }
 
 protected:

@@ -67,6 +67,7 @@ private slots:
     void ticketStandsBesideTheEdit_data();
     void ticketStandsBesideTheEdit();
     void ticketFollowsTheEditUntilDestroyed();
+    void ticketFitsOnceReadWhetherOrNotItsWidthIsStored();
     void textSignalComesRightBeforeEveryOnChange();
 };
 
@@ -342,6 +343,34 @@ void TestFlatEdit::ticketFollowsTheEditUntilDestroyed() {
     s.edit.setBounds(40, 40, 81, 22);
     s.edit.setVisible(false);
     s.edit.setEnabled(true);
+}
+
+// The ticket fitted itself on every font change while its edit was read, so a stored
+// Ticket.Width won over an inherited font, and a width equal to a fresh ticket's (not
+// written) lost to it: the layout read back wrote a different width.
+void TestFlatEdit::ticketFitsOnceReadWhetherOrNotItsWidthIsStored() {
+    const auto layout = [](const char* ticketWidth) {
+        return QStringLiteral("object F: TForm\n  object P: TFlatPanel\n    Font.Height = 40\n"
+                              "    object E: TFlatEdit\n%1    end\n  end\nend\n")
+            .arg(QLatin1String(ticketWidth));
+    };
+    const auto ticketWidth = [](const tk::TForm& form) {
+        return qobject_cast<TFlatEdit*>(form.findComponent(QStringLiteral("E"))->object())
+            ->ticket()
+            ->width();
+    };
+    tk::TForm bare;
+    tk::readLayout(&bare, layout(""));
+    QVERIFY(ticketWidth(bare) > TFlatEdit().ticket()->width());
+    for (const char* stored : {"      Ticket.Width = 3\n", "      Ticket.Width = 500\n"}) {
+        tk::TForm form;
+        tk::readLayout(&form, layout(stored));
+        QCOMPARE(ticketWidth(form), ticketWidth(bare));
+        const QString text = tk::writeLayout(&form);
+        tk::TForm copy;
+        tk::readLayout(&copy, text);
+        QCOMPARE(tk::writeLayout(&copy), text);
+    }
 }
 
 // The signal of Text comes right before OnChange, for the program's changes and the user's
