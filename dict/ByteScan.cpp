@@ -229,6 +229,9 @@ inline Lanes operator&(Lanes x, Lanes y) {
 inline Lanes operator|(Lanes x, Lanes y) {
     return {x.k | y.k};
 }
+inline Bytes operator&(Bytes x, Bytes y) {
+    return {_mm512_and_si512(x.v, y.v)};
+}
 inline Bytes operator|(Bytes x, Bytes y) {
     return {_mm512_or_si512(x.v, y.v)};
 }
@@ -249,17 +252,23 @@ inline std::uint32_t storeBitIndices(std::uint32_t* out, std::uint32_t base, std
         44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63};
     // The indices of the set bits, packed to the front of a register.
     __m512i packed = _mm512_maskz_compress_epi8(mask, _mm512_load_si512(byteIndices));
-    const __m512i offset = _mm512_set1_epi32(static_cast<int>(base));
+    const __m256i offset = _mm256_set1_epi32(static_cast<int>(base));
     const auto count = static_cast<std::uint32_t>(std::popcount(mask));
-    // Sixteen at a time are widened and written, the first sixteen whatever the count: a
-    // block rarely holds more line ends. (The zero-masking forms, because GCC 12 warns of an
+    // Eight at a time are widened and written, the first eight whatever the count: a block
+    // rarely holds more line ends, and a narrower store than the whole register halves the
+    // bytes written per block. (The zero-masking forms, because GCC 12 warns of an
     // uninitialised value inside its own header for the plain ones.)
-    for (std::uint32_t i = 0;; i += 16) {
-        const __m128i next = _mm512_maskz_extracti32x4_epi32(0xF, packed, 0);
-        _mm512_storeu_si512(out + i,
-                            _mm512_add_epi32(_mm512_maskz_cvtepu8_epi32(0xFFFF, next), offset));
-        if (i + 16 >= count) break;
-        packed = _mm512_maskz_alignr_epi32(0xFFFF, packed, packed, 4); // lines under 4 bytes
+    __m128i part = _mm512_maskz_extracti32x4_epi32(0xF, packed, 0);
+    for (std::uint32_t i = 0;; i += 8) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
+                            _mm256_add_epi32(_mm256_cvtepu8_epi32(part), offset));
+        if (i + 8 >= count) break;
+        if ((i & 8) == 0) {
+            part = _mm_srli_si128(part, 8);
+        } else { // lines under 8 bytes
+            packed = _mm512_maskz_alignr_epi32(0xFFFF, packed, packed, 4);
+            part = _mm512_maskz_extracti32x4_epi32(0xF, packed, 0);
+        }
     }
     return count;
 }

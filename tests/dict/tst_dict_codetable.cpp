@@ -60,6 +60,7 @@ class TestCodeTable : public QObject {
 private slots:
     void split_data();
     void split();
+    void terminatorsAroundLongQuietText();
     void indexOutOfBounds_data();
     void indexOutOfBounds();
     void openErrorNamesFullPath_data();
@@ -122,6 +123,28 @@ void TestCodeTable::split() {
             fromBytes.assign(
                 std::string_view(shifted.constData(), static_cast<std::size_t>(shifted.size())));
             QCOMPARE(linesOf(fromBytes), QList<QByteArray>{first} + lines);
+        }
+    });
+}
+
+// Long stretches without a CR or a NUL are split a group of blocks at a time: a CR, a CR LF
+// pair or a NUL at every offset around those groups' edges. The text is long enough for the
+// splitter to take whole groups (it does only where its output has room for a group's ends).
+void TestCodeTable::terminatorsAroundLongQuietText() {
+    using L = QList<QByteArray>;
+    const QByteArray after(3000, 'y');
+    atEveryScanLevel([&] {
+        for (qsizetype shift = 1; shift < 600; ++shift) {
+            const QByteArray before(shift, 'x');
+            for (const auto& [ending, lines] :
+                 {std::pair{QByteArray("\r\n"), L{before, after}}, {QByteArray("\r"), L{before, after}},
+                  {QByteArray("\n\r\n"), L{before, "", after}},
+                  {QByteArray(1, '\0'), L{before}}}) {
+                const QByteArray bytes = before + ending + after + '\n';
+                CodeTable table;
+                table.assign(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+                QCOMPARE(linesOf(table), lines);
+            }
         }
     });
 }
