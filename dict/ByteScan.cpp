@@ -27,35 +27,17 @@ inline bool isCodeStart(const char* text, std::size_t pos, unsigned char letter)
            (text[pos - 1] == ' ' || text[pos - 1] == '\t');
 }
 
-// Writes base + the index of every set bit of `mask` to `out` in rising order and returns
-// how many there are, one bit at a time. Four are written whatever the count, so that a
-// block's usual few line ends cost no branch each; `out` needs room for 64. `Native`: the
-// processor has its own bit count, else std::popcount would be a library call.
-template <bool Native>
-[[gnu::always_inline]] inline std::uint32_t
-storeEachBitIndex(std::uint32_t* out, std::uint32_t base, std::uint64_t mask) {
-    std::uint32_t count = 0;
+// How many bits of `mask` are set. `Native`: the processor has its own bit count, else
+// std::popcount would be a library call.
+template <bool Native> [[gnu::always_inline]] inline std::uint32_t bitCount(std::uint64_t mask) {
     if constexpr (Native) {
-        count = static_cast<std::uint32_t>(std::popcount(mask));
+        return static_cast<std::uint32_t>(std::popcount(mask));
     } else {
         std::uint64_t bits = mask - ((mask >> 1) & 0x5555555555555555u);
         bits = (bits & 0x3333333333333333u) + ((bits >> 2) & 0x3333333333333333u);
         bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
-        count = static_cast<std::uint32_t>((bits * 0x0101010101010101u) >> 56);
+        return static_cast<std::uint32_t>((bits * 0x0101010101010101u) >> 56);
     }
-    // The stand-in top bit spares the zero check std::countr_zero needs; the indices past
-    // the count are written but not counted.
-    constexpr std::uint64_t standIn = std::uint64_t{1} << 63;
-#pragma GCC unroll 4
-    for (int i = 0; i < 4; ++i) {
-        out[i] = base + static_cast<std::uint32_t>(std::countr_zero(mask | standIn));
-        mask &= mask - 1;
-    }
-    for (std::uint32_t i = 4; i < count; ++i) { // lines shorter than sixteen bytes
-        out[i] = base + static_cast<std::uint32_t>(std::countr_zero(mask | standIn));
-        mask &= mask - 1;
-    }
-    return count;
 }
 
 // Plain C++ over sixteen bytes: the passes for any processor, and what the vector registers
@@ -116,8 +98,8 @@ inline std::uint64_t bitsOf(const Lanes& x) {
         bits |= static_cast<std::uint64_t>(x.b[i] >> 7) << i;
     return bits;
 }
-inline std::uint32_t storeBitIndices(std::uint32_t* out, std::uint32_t base, std::uint64_t mask) {
-    return storeEachBitIndex<false>(out, base, mask);
+inline std::uint32_t countBits(std::uint64_t mask) {
+    return bitCount<false>(mask);
 }
 
 #include "ByteScanKernels.inc"
@@ -128,8 +110,7 @@ inline std::uint32_t storeBitIndices(std::uint32_t* out, std::uint32_t base, std
 
 // The registers of SSE2 and AVX2 differ only in their width and in the names of their
 // intrinsics: `V` is the register type, `P` the intrinsics' prefix (_mm, _mm256), `S` the
-// suffix of the whole-register operations (si128, si256); `NativePopcount` as in
-// storeEachBitIndex.
+// suffix of the whole-register operations (si128, si256); `NativePopcount` as in bitCount.
 #define ZARVIK_BYTESCAN_REGISTER(V, P, S, NativePopcount)                                          \
     struct Bytes {                                                                                 \
         static constexpr std::size_t Width = sizeof(V);                                            \
@@ -160,9 +141,8 @@ inline std::uint32_t storeBitIndices(std::uint32_t* out, std::uint32_t base, std
     inline std::uint64_t bitsOf(Lanes x) {                                                         \
         return static_cast<std::uint32_t>(P##_movemask_epi8(x.v));                                 \
     }                                                                                              \
-    inline std::uint32_t storeBitIndices(std::uint32_t* out, std::uint32_t base,                   \
-                                         std::uint64_t mask) {                                     \
-        return storeEachBitIndex<NativePopcount>(out, base, mask);                                 \
+    inline std::uint32_t countBits(std::uint64_t mask) {                                           \
+        return bitCount<NativePopcount>(mask);                                                     \
     }
 
 namespace sse2 {
@@ -194,16 +174,15 @@ ZARVIK_BYTESCAN_REGISTER(__m256i, _mm256, si256, true)
 
 #if defined(__clang__)
 #pragma clang attribute pop
-#pragma clang attribute push(__attribute__((target("avx512f,avx512bw,avx512vbmi2,bmi,popcnt"))),   \
+#pragma clang attribute push(__attribute__((target("avx512f,avx512bw,bmi,popcnt"))),               \
                              apply_to = function)
 #else
 #pragma GCC pop_options
 #pragma GCC push_options
-#pragma GCC target("avx512f,avx512bw,avx512vbmi2,bmi,popcnt")
+#pragma GCC target("avx512f,avx512bw,bmi,popcnt")
 #endif
 
-// Sixty-four bytes a register, comparisons into mask registers, and the byte compression of
-// VBMI2, which packs a block's line ends in one instruction instead of one at a time.
+// Sixty-four bytes a register, and comparisons straight into mask registers.
 namespace avx512 {
 
 struct Bytes {
@@ -245,32 +224,8 @@ inline std::uint64_t bitsOf(Lanes x) {
     return x.k;
 }
 
-inline std::uint32_t storeBitIndices(std::uint32_t* out, std::uint32_t base, std::uint64_t mask) {
-    alignas(64) static constexpr unsigned char byteIndices[64] = {
-        0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21,
-        22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43,
-        44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63};
-    // The indices of the set bits, packed to the front of a register.
-    __m512i packed = _mm512_maskz_compress_epi8(mask, _mm512_load_si512(byteIndices));
-    const __m256i offset = _mm256_set1_epi32(static_cast<int>(base));
-    const auto count = static_cast<std::uint32_t>(std::popcount(mask));
-    // Eight at a time are widened and written, the first eight whatever the count: a block
-    // rarely holds more line ends, and a narrower store than the whole register halves the
-    // bytes written per block. (The zero-masking forms, because GCC 12 warns of an
-    // uninitialised value inside its own header for the plain ones.)
-    __m128i part = _mm512_maskz_extracti32x4_epi32(0xF, packed, 0);
-    for (std::uint32_t i = 0;; i += 8) {
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
-                            _mm256_add_epi32(_mm256_cvtepu8_epi32(part), offset));
-        if (i + 8 >= count) break;
-        if ((i & 8) == 0) {
-            part = _mm_srli_si128(part, 8);
-        } else { // lines under 8 bytes
-            packed = _mm512_maskz_alignr_epi32(0xFFFF, packed, packed, 4);
-            part = _mm512_maskz_extracti32x4_epi32(0xF, packed, 0);
-        }
-    }
-    return count;
+inline std::uint32_t countBits(std::uint64_t mask) {
+    return bitCount<true>(mask);
 }
 
 #include "ByteScanKernels.inc"
@@ -288,17 +243,16 @@ inline std::uint32_t storeBitIndices(std::uint32_t* out, std::uint32_t base, std
 struct Kernels {
     decltype(&portable::find) find;
     decltype(&portable::findCodeStart) findCodeStart;
-    decltype(&portable::collectLineEnds) collectLineEnds;
+    decltype(&portable::markLineEnds) markLineEnds;
 };
 
-constexpr Kernels portableKernels{portable::find, portable::findCodeStart,
-                                  portable::collectLineEnds};
+constexpr Kernels portableKernels{portable::find, portable::findCodeStart, portable::markLineEnds};
 #if defined(ZARVIK_BYTESCAN_X86)
-constexpr Kernels sse2Kernels{sse2::find, sse2::findCodeStart, sse2::collectLineEnds};
-constexpr Kernels avx2Kernels{avx2::find, avx2::findCodeStart, avx2::collectLineEnds};
+constexpr Kernels sse2Kernels{sse2::find, sse2::findCodeStart, sse2::markLineEnds};
+constexpr Kernels avx2Kernels{avx2::find, avx2::findCodeStart, avx2::markLineEnds};
 // A 64-byte load at an offset not a multiple of 64 always spans two cache lines: the
 // searches, whose second load lies a needle's length on, run faster on 32 bytes.
-constexpr Kernels avx512Kernels{avx2::find, avx2::findCodeStart, avx512::collectLineEnds};
+constexpr Kernels avx512Kernels{avx2::find, avx2::findCodeStart, avx512::markLineEnds};
 #endif
 
 Level detectLevel() noexcept {
@@ -306,8 +260,7 @@ Level detectLevel() noexcept {
     __builtin_cpu_init(); // a table may be loaded before the library's own set-up ran
     // The checks include the system's support: the wider registers must be saved on a switch.
     const bool bits = __builtin_cpu_supports("bmi") && __builtin_cpu_supports("popcnt");
-    if (bits && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-        __builtin_cpu_supports("avx512vbmi2"))
+    if (bits && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw"))
         return Level::Avx512;
     if (bits && __builtin_cpu_supports("avx2")) return Level::Avx2;
     return Level::Sse2;
@@ -361,9 +314,9 @@ std::size_t findCodeStart(std::string_view text, std::size_t from, unsigned char
     return kernels().findCodeStart(text.data(), text.size(), from, letter);
 }
 
-std::uint32_t* collectLineEnds(const char* data, std::size_t size, LineEndScan& scan,
-                               std::uint32_t* out, const std::uint32_t* limit) noexcept {
-    return kernels().collectLineEnds(data, size, scan, out, limit);
+std::size_t markLineEnds(const char* data, std::size_t size, std::uint64_t* masks,
+                         std::uint32_t* ranks) noexcept {
+    return kernels().markLineEnds(data, size, masks, ranks);
 }
 
 } // namespace dict::bytescan

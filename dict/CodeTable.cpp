@@ -3,6 +3,7 @@
 #include "ByteScan.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -92,9 +93,11 @@ bool endsAfter(int fd, const std::string& path) {
 }
 
 // Room for `size` bytes and the NUL that adopt() puts after them.
-std::unique_ptr<char[]> allocate(std::size_t size) {
+constexpr std::align_val_t BufferAlignment{64};
+
+CodeTable::Buffer allocate(std::size_t size) {
     // The contents are read over at once: no need to zero them first.
-    return std::make_unique_for_overwrite<char[]>(size + 1);
+    return CodeTable::Buffer(static_cast<char*>(::operator new[](size + 1, BufferAlignment)));
 }
 
 // `what` is "The file" or "The text".
@@ -110,65 +113,6 @@ std::string notRegularText(mode_t mode) {
                        : S_ISSOCK(mode) ? "a socket"
                                         : "a special file";
     return std::string("It is ") + kind + ", not a regular file";
-}
-
-// The offsets of line ends, collected into a growing array of 32-bit offsets.
-class LineEnds {
-public:
-    using Array = std::unique_ptr<std::uint32_t[], void (*)(void*)>;
-
-    explicit LineEnds(std::size_t capacity) { reserve(capacity); }
-
-    // Room for `more` entries after the last one, to be written through tail().
-    void makeRoom(std::size_t more) {
-        if (m_capacity - m_count < more) reserve(std::max(m_count + more, m_capacity * 2));
-    }
-    std::uint32_t* tail() noexcept { return m_ends.get() + m_count; }
-    std::uint32_t* limit() noexcept { return m_ends.get() + m_capacity; }
-    // The entries up to `end`, a pointer into the array, are written.
-    void filledTo(const std::uint32_t* end) noexcept {
-        m_count = static_cast<std::size_t>(end - m_ends.get());
-    }
-
-    void push(std::size_t end) {
-        makeRoom(1);
-        m_ends[m_count++] = static_cast<std::uint32_t>(end);
-    }
-    std::size_t count() const noexcept { return m_count; }
-    std::uint32_t last() const noexcept { return m_ends[m_count - 1]; }
-
-    // The array, trimmed to its entries, for std::free: shrinking with realloc hands the
-    // spare room back without copying.
-    std::uint32_t* release() noexcept {
-        std::uint32_t* ends = m_ends.release();
-        const std::size_t bytes = std::max<std::size_t>(m_count, 1) * sizeof(std::uint32_t);
-        if (void* trimmed = std::realloc(ends, bytes)) ends = static_cast<std::uint32_t*>(trimmed);
-        return ends;
-    }
-
-private:
-    void reserve(std::size_t capacity) {
-        void* grown = std::realloc(m_ends.get(), capacity * sizeof(std::uint32_t));
-        if (grown == nullptr) throw std::bad_alloc();
-        (void)m_ends.release();
-        m_ends.reset(static_cast<std::uint32_t*>(grown));
-        m_capacity = capacity;
-    }
-
-    Array m_ends{nullptr, std::free};
-    std::size_t m_capacity = 0;
-    std::size_t m_count = 0;
-};
-
-// Collects the line ends of data[0..size), data[size] being a NUL, and returns where the
-// text ends: at the first NUL, or at size.
-std::size_t scanLineEnds(const char* data, std::size_t size, LineEnds& ends) {
-    bytescan::LineEndScan scan;
-    while (!scan.done) {
-        ends.makeRoom(bytescan::LineEndsPerStep);
-        ends.filledTo(bytescan::collectLineEnds(data, size, scan, ends.tail(), ends.limit()));
-    }
-    return scan.textEnd;
 }
 
 } // namespace
@@ -191,10 +135,6 @@ void CodeTable::load(const std::string& path) {
     if (!S_ISREG(info.st_mode)) throwOpenError(path, notRegularText(info.st_mode));
     const auto reported = static_cast<std::uint64_t>(std::max<off_t>(info.st_size, 0));
     if (reported > MaxBytes) throwOpenError(path, tooLargeText("The file", reported));
-    // Reads of a regular file wait for the disk, as they should.
-    const int flags = ::fcntl(file.get(), F_GETFL);
-    if (flags >= 0) (void)::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK);
-
     std::size_t capacity = static_cast<std::size_t>(reported);
     std::size_t filled = 0;
     try {
@@ -217,6 +157,14 @@ void CodeTable::load(const std::string& path) {
             const ssize_t got = ::read(file.get(), buffer.get() + filled, capacity - filled);
             if (got < 0) {
                 if (errno == EINTR) continue;
+                // Reads of a regular file wait for the disk whatever the open mode on most
+                // systems; where one does not, it is told to, and asked again.
+                if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                    const int flags = ::fcntl(file.get(), F_GETFL);
+                    if (flags >= 0 && (flags & O_NONBLOCK) != 0 &&
+                        ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) == 0)
+                        continue;
+                }
                 throwReadError(path, systemErrorText(errno));
             }
             if (got == 0) break;
@@ -237,30 +185,30 @@ void CodeTable::assign(std::string_view bytes) {
     adopt(std::move(buffer), bytes.size());
 }
 
-void CodeTable::adopt(std::unique_ptr<char[]> buffer, std::size_t size) {
-    buffer[size] = '\0'; // stops the scan's first pass at the data's end
-    const char* const data = buffer.get();
-    // Built aside and swapped in, so a failure here leaves the previous content intact.
-    // Table lines are about twenty bytes long; the spare room is handed back at the end.
-    LineEnds ends(size / 8 + 64);
-    // The first NUL ends the text; whatever follows it is not part of any line.
-    const std::size_t end = scanLineEnds(data, size, ends);
-    // A last line without a terminator is a line; a terminator at the end adds none.
-    std::size_t next = 0;
-    if (ends.count() > 0) {
-        const std::uint32_t last = ends.last();
-        next = last + 1 + (data[last] == '\r' && last + 1 < end && data[last + 1] == '\n');
-    }
-    if (next < end) ends.push(end);
-
-    m_count = ends.count();
-    m_ends.reset(ends.release());
-    m_buffer = std::move(buffer);
-    m_textEnd = end;
+void CodeTable::BufferDelete::operator()(char* buffer) const noexcept {
+    ::operator delete[](buffer, BufferAlignment);
 }
 
-void CodeTable::FreeMemory::operator()(void* memory) const noexcept {
-    std::free(memory);
+void CodeTable::adopt(Buffer buffer, std::size_t size) {
+    buffer[size] = '\0'; // stops the scan at the data's end
+    const char* const data = buffer.get();
+    // Built aside and swapped in, so a failure here leaves the previous content intact.
+    const std::size_t blocks = bytescan::lineEndBlocks(size);
+    auto masks = std::make_unique_for_overwrite<std::uint64_t[]>(blocks);
+    auto ranks = std::make_unique_for_overwrite<std::uint32_t[]>(blocks + 1);
+    // The first NUL ends the text: whatever follows it is not part of any line.
+    const std::size_t end = bytescan::markLineEnds(data, size, masks.get(), ranks.get());
+
+    m_buffer = std::move(buffer);
+    m_textEnd = end;
+    m_endMasks = std::move(masks);
+    m_endRanks = std::move(ranks);
+    m_blocks = end / 64 + 1;
+    m_terminated = m_endRanks[m_blocks];
+    // A last line without a terminator is a line; a terminator at the end adds none.
+    const std::size_t next = m_terminated == 0 ? 0 : afterTerminator(lineEnd(m_terminated - 1));
+    m_count = m_terminated + (next < end ? 1 : 0);
+    m_textSize = m_count == 0 ? 0 : lineEnd(m_count - 1);
 }
 
 std::string_view CodeTable::line(std::ptrdiff_t index) const {
@@ -271,18 +219,30 @@ std::string_view CodeTable::line(std::ptrdiff_t index) const {
     }
     const auto i = static_cast<std::size_t>(index);
     const std::size_t begin = lineBegin(i);
-    return {m_buffer.get() + begin, m_ends[i] - begin};
+    return {m_buffer.get() + begin, lineEnd(i) - begin};
+}
+
+std::size_t CodeTable::lineEnd(std::size_t index) const noexcept {
+    if (index >= m_terminated) return m_textEnd; // the last line, unterminated
+    // The block that holds the end: the last whose count of earlier ends is at most index.
+    const std::uint32_t* ranks = m_endRanks.get();
+    const std::size_t block =
+        static_cast<std::size_t>(std::upper_bound(ranks, ranks + m_blocks, index) - ranks) - 1;
+    std::uint64_t mask = m_endMasks[block];
+    for (std::size_t skip = index - ranks[block]; skip > 0; --skip)
+        mask &= mask - 1;
+    return block * 64 + static_cast<std::size_t>(std::countr_zero(mask));
 }
 
 std::size_t CodeTable::lineAt(std::size_t pos) const noexcept {
-    // The first line that ends after pos; pos belongs to it unless it lies before that
-    // line's begin, on the previous line's terminator.
-    const std::uint32_t* ends = m_ends.get();
-    const std::uint32_t* after = std::upper_bound(
-        ends, ends + m_count, pos, [](std::size_t p, std::uint32_t e) { return p < e; });
-    if (after == ends + m_count) return m_count;
-    const auto index = static_cast<std::size_t>(after - ends);
-    return pos >= lineBegin(index) ? index : m_count;
+    // Every CR and LF of the text belongs to a terminator; any other byte lies in the line
+    // that the line ends before it number.
+    if (pos >= m_textSize) return m_count;
+    const char c = m_buffer[pos];
+    if (c == '\n' || c == '\r') return m_count;
+    const std::size_t block = pos / 64;
+    const std::uint64_t before = m_endMasks[block] & ((std::uint64_t{1} << (pos % 64)) - 1);
+    return m_endRanks[block] + static_cast<std::size_t>(std::popcount(before));
 }
 
 } // namespace dict

@@ -47,38 +47,46 @@ public:
 
     // The text the lines were cut from: from the first line's start to the last line's end
     // (empty for an empty table). Line i is text().substr(lineBegin(i), lineEnd(i) - ...).
-    std::string_view text() const noexcept {
-        return {m_buffer.get(), m_count == 0 ? 0 : m_ends[m_count - 1]};
-    }
+    std::string_view text() const noexcept { return {m_buffer.get(), m_textSize}; }
     std::size_t lineBegin(std::size_t index) const noexcept {
-        return index == 0 ? 0 : afterTerminator(m_ends[index - 1]);
+        return index == 0 ? 0 : afterTerminator(lineEnd(index - 1));
     }
-    std::size_t lineEnd(std::size_t index) const noexcept { return m_ends[index]; }
+    // Finding the index-th line end takes a binary search over the blocks' counts.
+    std::size_t lineEnd(std::size_t index) const noexcept;
 
     // The index of the line whose bytes cover text offset `pos`; count() when none does
-    // (the offset lies on a terminator or past the text).
+    // (the offset lies on a terminator or past the text). Takes constant time.
     std::size_t lineAt(std::size_t pos) const noexcept;
 
 private:
-    // Only where each line ends is kept (the offset of its terminator, or the text's end):
-    // the next line begins right after that terminator, a CR LF pair counting as one.
+    // The next line begins right after a terminator, a CR LF pair counting as one.
     std::size_t afterTerminator(std::size_t end) const noexcept {
         const char* data = m_buffer.get();
         return end + 1 + (data[end] == '\r' && end + 1 < m_textEnd && data[end + 1] == '\n');
     }
 
-    // Takes `size` bytes of data in a buffer one byte larger.
-    void adopt(std::unique_ptr<char[]> buffer, std::size_t size);
-
-    // The line ends are grown and then trimmed in place with realloc.
-    struct FreeMemory {
-        void operator()(void* memory) const noexcept;
+public:
+    // The text's buffer starts on a 64-byte boundary: the scans' 64-byte blocks then lie
+    // whole in cache lines, and the reads that fill it copy to aligned lines.
+    struct BufferDelete {
+        void operator()(char* buffer) const noexcept;
     };
+    using Buffer = std::unique_ptr<char[], BufferDelete>;
 
-    std::unique_ptr<char[]> m_buffer;
-    std::size_t m_textEnd = 0; // the first NUL, or the buffer's size
-    // 32-bit offsets keep the line index small beside the text; larger files are refused.
-    std::unique_ptr<std::uint32_t[], FreeMemory> m_ends;
+private:
+    // Takes `size` bytes of data in a buffer one byte larger.
+    void adopt(Buffer buffer, std::size_t size);
+
+    Buffer m_buffer;
+    std::size_t m_textEnd = 0;  // the first NUL, or the buffer's size
+    std::size_t m_textSize = 0; // where the last line ends
+    // Where the lines end, as a bit a byte of the text (the offset of each terminator) in
+    // 64-bit masks, with the count of line ends before each mask: loading writes one word a
+    // block instead of one a line, and a line is found from either side by counting bits.
+    std::unique_ptr<std::uint64_t[]> m_endMasks;
+    std::unique_ptr<std::uint32_t[]> m_endRanks;
+    std::size_t m_blocks = 0;
+    std::size_t m_terminated = 0; // lines ending with a terminator; a last line may not
     std::size_t m_count = 0;
 };
 

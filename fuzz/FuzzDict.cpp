@@ -204,6 +204,12 @@ void checkAtCurrentLevel(std::string_view bytes, std::string_view needle, const 
         previousEnd = table.lineEnd(i);
     }
     check(text.size() == previousEnd, "text ends with the last line");
+    // Every offset lies in the line the plain split puts it in, or in none.
+    std::vector<std::size_t> owner(text.size() + 2, e.lines.size());
+    for (std::size_t i = 0; i < e.lines.size(); ++i)
+        std::fill_n(owner.begin() + (e.lines[i].data() - bytes.data()), e.lines[i].size(), i);
+    for (std::size_t pos = 0; pos < owner.size(); ++pos)
+        check(table.lineAt(pos) == owner[pos], "line at an offset");
     try {
         (void)table.line(static_cast<std::ptrdiff_t>(table.count()));
         fail("index past the end accepted");

@@ -6,10 +6,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <cstdint>
 #include <fcntl.h>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 using dict::CodeTable;
 using dict::TableError;
@@ -23,6 +25,21 @@ QList<QByteArray> linesOf(const CodeTable& table) {
         lines.append(QByteArray(line.data(), static_cast<qsizetype>(line.size())));
     }
     return lines;
+}
+
+// The first text offset (up to two past the text) where lineAt() disagrees with where the
+// lines lie, or -1: every byte of a line belongs to it, terminators and beyond to none.
+qsizetype lineAtDisagreement(const CodeTable& table) {
+    const std::string_view text = table.text();
+    std::vector<std::size_t> owner(text.size() + 2, table.count());
+    for (std::size_t i = 0; i < table.count(); ++i) {
+        const std::string_view line = table.line(static_cast<std::ptrdiff_t>(i));
+        const auto begin = static_cast<std::size_t>(line.data() - text.data());
+        std::fill_n(owner.begin() + static_cast<std::ptrdiff_t>(begin), line.size(), i);
+    }
+    for (std::size_t pos = 0; pos < owner.size(); ++pos)
+        if (table.lineAt(pos) != owner[pos]) return static_cast<qsizetype>(pos);
+    return -1;
 }
 
 void writeFile(const QString& path, const QByteArray& bytes) {
@@ -123,27 +140,29 @@ void TestCodeTable::split() {
             fromBytes.assign(
                 std::string_view(shifted.constData(), static_cast<std::size_t>(shifted.size())));
             QCOMPARE(linesOf(fromBytes), QList<QByteArray>{first} + lines);
+            QCOMPARE(lineAtDisagreement(fromBytes), -1);
         }
     });
 }
 
 // Long stretches without a CR or a NUL are split a group of blocks at a time: a CR, a CR LF
-// pair or a NUL at every offset around those groups' edges. The text is long enough for the
-// splitter to take whole groups (it does only where its output has room for a group's ends).
+// pair or a NUL at every offset around those groups' edges, with enough text after it for
+// whole groups.
 void TestCodeTable::terminatorsAroundLongQuietText() {
     using L = QList<QByteArray>;
-    const QByteArray after(3000, 'y');
+    const QByteArray after(600, 'y');
     atEveryScanLevel([&] {
         for (qsizetype shift = 1; shift < 600; ++shift) {
             const QByteArray before(shift, 'x');
-            for (const auto& [ending, lines] :
-                 {std::pair{QByteArray("\r\n"), L{before, after}}, {QByteArray("\r"), L{before, after}},
-                  {QByteArray("\n\r\n"), L{before, "", after}},
-                  {QByteArray(1, '\0'), L{before}}}) {
+            for (const auto& [ending, lines] : {std::pair{QByteArray("\r\n"), L{before, after}},
+                                                {QByteArray("\r"), L{before, after}},
+                                                {QByteArray("\n\r\n"), L{before, "", after}},
+                                                {QByteArray(1, '\0'), L{before}}}) {
                 const QByteArray bytes = before + ending + after + '\n';
                 CodeTable table;
                 table.assign(std::string_view(bytes.constData(), std::size_t(bytes.size())));
                 QCOMPARE(linesOf(table), lines);
+                QCOMPARE(lineAtDisagreement(table), -1);
             }
         }
     });
