@@ -58,14 +58,6 @@ public:
     // (the offset lies on a terminator or past the text). Takes constant time.
     std::size_t lineAt(std::size_t pos) const noexcept;
 
-private:
-    // The next line begins right after a terminator, a CR LF pair counting as one.
-    std::size_t afterTerminator(std::size_t end) const noexcept {
-        const char* data = m_buffer.get();
-        return end + 1 + (data[end] == '\r' && end + 1 < m_textEnd && data[end + 1] == '\n');
-    }
-
-public:
     // The text's buffer starts on a 64-byte boundary: the scans' 64-byte blocks then lie
     // whole in cache lines, and the reads that fill it copy to aligned lines.
     struct BufferDelete {
@@ -74,6 +66,12 @@ public:
     using Buffer = std::unique_ptr<char[], BufferDelete>;
 
 private:
+    // The next line begins right after a terminator, a CR LF pair counting as one.
+    std::size_t afterTerminator(std::size_t end) const noexcept {
+        const char* data = m_buffer.get();
+        return end + 1 + (data[end] == '\r' && end + 1 < m_textEnd && data[end + 1] == '\n');
+    }
+
     // Takes `size` bytes of data in a buffer one byte larger.
     void adopt(Buffer buffer, std::size_t size);
 
@@ -83,6 +81,7 @@ private:
     // Where the lines end, as a bit a byte of the text (the offset of each terminator) in
     // 64-bit masks, with the count of line ends before each mask: loading writes one word a
     // block instead of one a line, and a line is found from either side by counting bits.
+    // 32-bit counts suffice: a table holds at most MaxBytes line ends.
     std::unique_ptr<std::uint64_t[]> m_endMasks;
     std::unique_ptr<std::uint32_t[]> m_endRanks;
     std::size_t m_blocks = 0;
