@@ -86,11 +86,13 @@ std::vector<std::size_t> findLinesByCode(const CodeTable& table, std::string_vie
     for (std::size_t pos = bytescan::findCodeStart(text, 1, first); pos < text.size();) {
         const std::size_t index = table.lineAt(pos);
         if (index >= table.count()) break; // cannot happen: a letter lies inside a line
-        readCodes(table.line(static_cast<std::ptrdiff_t>(index)), codes);
+        const std::string_view line = table.line(static_cast<std::ptrdiff_t>(index));
+        readCodes(line, codes);
         if (std::any_of(codes.begin(), codes.end(),
                         [&](std::string_view c) { return meets(c, wanted, match); }))
             found.push_back(index);
-        pos = bytescan::findCodeStart(text, table.lineEnd(index) + 1, first);
+        const auto lineEnd = static_cast<std::size_t>(line.data() + line.size() - text.data());
+        pos = bytescan::findCodeStart(text, lineEnd + 1, first);
     }
     return found;
 }

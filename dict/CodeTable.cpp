@@ -92,9 +92,9 @@ bool endsAfter(int fd, const std::string& path) {
     }
 }
 
-// Room for `size` bytes and the NUL that adopt() puts after them.
 constexpr std::align_val_t BufferAlignment{64};
 
+// Room for `size` bytes and the NUL that adopt() puts after them.
 CodeTable::Buffer allocate(std::size_t size) {
     // The contents are read over at once: no need to zero them first.
     return CodeTable::Buffer(static_cast<char*>(::operator new[](size + 1, BufferAlignment)));
@@ -193,9 +193,9 @@ void CodeTable::adopt(Buffer buffer, std::size_t size) {
     buffer[size] = '\0'; // stops the scan at the data's end
     const char* const data = buffer.get();
     // Built aside and swapped in, so a failure here leaves the previous content intact.
-    const std::size_t blocks = bytescan::lineEndBlocks(size);
-    auto masks = std::make_unique_for_overwrite<std::uint64_t[]>(blocks);
-    auto ranks = std::make_unique_for_overwrite<std::uint32_t[]>(blocks + 1);
+    const std::size_t room = bytescan::lineEndBlocks(size);
+    auto masks = std::make_unique_for_overwrite<std::uint64_t[]>(room);
+    auto ranks = std::make_unique_for_overwrite<std::uint32_t[]>(room + 1);
     // The first NUL ends the text: whatever follows it is not part of any line.
     const std::size_t end = bytescan::markLineEnds(data, size, masks.get(), ranks.get());
 
@@ -203,8 +203,7 @@ void CodeTable::adopt(Buffer buffer, std::size_t size) {
     m_textEnd = end;
     m_endMasks = std::move(masks);
     m_endRanks = std::move(ranks);
-    m_blocks = end / 64 + 1;
-    m_terminated = m_endRanks[m_blocks];
+    m_terminated = m_endRanks[blocks()];
     // A last line without a terminator is a line; a terminator at the end adds none.
     const std::size_t next = m_terminated == 0 ? 0 : afterTerminator(lineEnd(m_terminated - 1));
     m_count = m_terminated + (next < end ? 1 : 0);
@@ -227,7 +226,7 @@ std::size_t CodeTable::lineEnd(std::size_t index) const noexcept {
     // The block that holds the end: the last whose count of earlier ends is at most index.
     const std::uint32_t* ranks = m_endRanks.get();
     const std::size_t block =
-        static_cast<std::size_t>(std::upper_bound(ranks, ranks + m_blocks, index) - ranks) - 1;
+        static_cast<std::size_t>(std::upper_bound(ranks, ranks + blocks(), index) - ranks) - 1;
     std::uint64_t mask = m_endMasks[block];
     for (std::size_t skip = index - ranks[block]; skip > 0; --skip)
         mask &= mask - 1;

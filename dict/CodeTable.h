@@ -72,6 +72,9 @@ private:
         return end + 1 + (data[end] == '\r' && end + 1 < m_textEnd && data[end + 1] == '\n');
     }
 
+    // The masks in use: up to the block that holds the text's end.
+    std::size_t blocks() const noexcept { return m_textEnd / 64 + 1; }
+
     // Takes `size` bytes of data in a buffer one byte larger.
     void adopt(Buffer buffer, std::size_t size);
 
@@ -84,7 +87,6 @@ private:
     // 32-bit counts suffice: a table holds at most MaxBytes line ends.
     std::unique_ptr<std::uint64_t[]> m_endMasks;
     std::unique_ptr<std::uint32_t[]> m_endRanks;
-    std::size_t m_blocks = 0;
     std::size_t m_terminated = 0; // lines ending with a terminator; a last line may not
     std::size_t m_count = 0;
 };

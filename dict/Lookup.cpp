@@ -17,16 +17,18 @@ std::optional<std::size_t> findFirstLine(const CodeTable& table, std::string_vie
     // ever moving forward, so a line full of false hits is still walked once.
     std::size_t walkLine = table.count();
     std::size_t walkPos = 0;
+    std::size_t walkEnd = 0; // where the current line ends
 
     for (std::size_t hit = bytescan::find(text, 0, needle); hit != text.npos;
          hit = bytescan::find(text, hit + 1, needle)) {
         // Hits come in rising order: one in the line of the last needs no search for it.
-        if (walkLine == table.count() || hit >= table.lineEnd(walkLine)) {
+        if (walkLine == table.count() || hit >= walkEnd) {
             walkLine = table.lineAt(hit);
             if (walkLine == table.count()) continue; // cannot happen: no terminator in a hit
             walkPos = table.lineBegin(walkLine);
+            walkEnd = table.lineEnd(walkLine);
         }
-        const std::string_view line = text.substr(0, table.lineEnd(walkLine));
+        const std::string_view line = text.substr(0, walkEnd);
         while (walkPos < hit)
             walkPos += gbkCharLength(line, walkPos);
         if (walkPos == hit) return walkLine;
