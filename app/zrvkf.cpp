@@ -6,10 +6,8 @@
 #include "Gbk.h"
 #include "Layout.h"
 #include "Lookup.h"
-#include "Published.h"
 #include "Registration.h"
 
-#include <QHash>
 #include <algorithm>
 #include <optional>
 #include <stdexcept>
@@ -53,11 +51,7 @@ QString lookUpAnswer(const dict::CodeTable& table, const QString& text) {
 
 TForm1::TForm1(tk::Component* owner) : tk::TForm(owner) {
     registerFormClasses();
-    tk::LayoutBindings bindings;
-    bindings.bindEvent = [this](QObject* target, const QString& event, const QString& handler) {
-        bindEvent(target, event, handler);
-    };
-    tk::readLayoutFile(this, QStringLiteral(":/forms/zrvkf.layout"), bindings);
+    tk::readLayoutFile(this, QStringLiteral(":/forms/zrvkf.layout"));
     findField(FlatPanel1, "FlatPanel1");
     findField(FlatPages1, "FlatPages1");
     findField(fltsht1, "fltsht1");
@@ -78,7 +72,7 @@ TForm1::TForm1(tk::Component* owner) : tk::TForm(owner) {
     describeForAssistiveTechnology();
     // Creation completes whatever FormCreate reports.
     try {
-        if (OnCreate) OnCreate();
+        emit OnCreate();
     } catch (const std::exception& e) {
         tk::showException(e);
     }
@@ -98,43 +92,6 @@ template <class T> void TForm1::findField(T*& field, const char* name) {
     tk::Component* c = findComponent(QString::fromLatin1(name));
     field = c ? qobject_cast<T*>(c->object()) : nullptr;
     if (!field) throw std::logic_error(std::string("The window's layout lacks ") + name);
-}
-
-void TForm1::bindEvent(QObject* target, const QString& event, const QString& handler) {
-    using Notify = void (TForm1::*)();
-    using KeyPress = void (TForm1::*)(QChar&);
-    using Mouse = void (TForm1::*)(tk::TMouseButton, tk::TShiftState, int, int);
-    static const QHash<QString, Notify> notifyHandlers = {
-        {QStringLiteral("FormCreate"), &TForm1::FormCreate},
-        {QStringLiteral("FlatButton1Click"), &TForm1::FlatButton1Click},
-        {QStringLiteral("FlatCheckBox1Click"), &TForm1::FlatCheckBox1Click},
-        {QStringLiteral("lbl2Click"), &TForm1::lbl2Click},
-        {QStringLiteral("FlatLabel1Click"), &TForm1::FlatLabel1Click},
-    };
-    static const QHash<QString, KeyPress> keyHandlers = {
-        {QStringLiteral("FlatEdit1KeyPress"), &TForm1::FlatEdit1KeyPress},
-    };
-    static const QHash<QString, Mouse> mouseHandlers = {
-        {QStringLiteral("fltpnl1MouseDown"), &TForm1::fltpnl1MouseDown},
-        {QStringLiteral("lbl1MouseDown"), &TForm1::lbl1MouseDown},
-    };
-
-    // The toolkit says whether the target's class publishes the event and where it keeps
-    // it; a handler fits only an event of its own kind.
-    if (auto* notify = tk::publishedEventMember<tk::TNotifyEvent>(target, event);
-        notify && notifyHandlers.contains(handler)) {
-        *notify = [this, h = notifyHandlers.value(handler)] { (this->*h)(); };
-    } else if (auto* key = tk::publishedEventMember<tk::TKeyPressEvent>(target, event);
-               key && keyHandlers.contains(handler)) {
-        *key = [this, h = keyHandlers.value(handler)](QChar& k) { (this->*h)(k); };
-    } else if (auto* mouse = tk::publishedEventMember<tk::TMouseEvent>(target, event);
-               mouse && mouseHandlers.contains(handler)) {
-        *mouse = [this, h = mouseHandlers.value(handler)](tk::TMouseButton b, tk::TShiftState s,
-                                                          int x, int y) { (this->*h)(b, s, x, y); };
-    } else {
-        throw std::invalid_argument(
-            QStringLiteral("No handler %1 for %2").arg(handler, event).toStdString());
-    }
 }
 
 void TForm1::FormCreate() {

@@ -59,6 +59,8 @@ public:
     tk::TLabel* lbl1 = nullptr;
     tk::TLabel* lbl2 = nullptr;
 
+public slots:
+    // The handlers the layout binds by name.
     void FormCreate();
     void FlatButton1Click();
     void FlatEdit1KeyPress(QChar& key);
@@ -71,7 +73,6 @@ public:
 private:
     void describeForAssistiveTechnology();
     void tellStayOnTopIsUnavailable();
-    void bindEvent(QObject* target, const QString& event, const QString& handler);
     template <class T> void findField(T*& field, const char* name);
 
     dict::CodeTable m_cj5;

@@ -93,7 +93,7 @@ void TDefineButton::setDown(bool on) {
     } else {
         changeState(fbUp);
     }
-    emit downChanged();
+    emit downChanged(m_down);
 }
 
 void TDefineButton::notifyGroup() {
@@ -113,7 +113,7 @@ void TDefineButton::buttonPressed(int group, TDefineButton* sender) {
     if (!sender->m_down || !m_down) return;
     m_down = false;
     changeState(fbUp);
-    emit downChanged();
+    emit downChanged(m_down);
 }
 
 void TDefineButton::setGlyph(const tk::Bitmap& picture) {
@@ -179,16 +179,15 @@ void TDefineButton::recheckHot() {
 }
 
 void TDefineButton::mouseEnter() {
-    if (!OnMouseEnter) return TDefineButtonBase::mouseEnter();
-    // A handler of its own takes over the hot look.
+    if (!isHandled(&TDefineButton::OnMouseEnter)) return TDefineButtonBase::mouseEnter();
     TVersionControl::mouseEnter();
-    OnMouseEnter();
+    emit OnMouseEnter();
 }
 
 void TDefineButton::mouseLeave() {
-    if (!OnMouseLeave) return TDefineButtonBase::mouseLeave();
+    if (!isHandled(&TDefineButton::OnMouseLeave)) return TDefineButtonBase::mouseLeave();
     TVersionControl::mouseLeave();
-    OnMouseLeave();
+    emit OnMouseLeave();
 }
 
 void TDefineButton::focusGained() {

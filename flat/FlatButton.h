@@ -82,12 +82,14 @@ public:
     void keyUp(int& key, tk::TShiftState shift) override;
     void setName(const QString& name) override;
 
-    tk::TNotifyEvent OnMouseEnter;
-    tk::TNotifyEvent OnMouseLeave;
-
 signals:
+    // A handler of either takes over the hot look.
+    void OnMouseEnter();
+    void OnMouseLeave();
     // A new Down; a button that latches tells it after the one it released.
-    void downChanged();
+    // (The value has a default only because moc checks a NOTIFY signal of a base class by
+    // calling it without arguments; it is always emitted with the value.)
+    void downChanged(bool down = false);
 
 protected:
     void paint(tk::Canvas& c) override;

@@ -19,9 +19,10 @@ void TDefineCheckBox::setState(TCheckBoxState s) {
     changedStates.checkStateMixed = true;
     tk::accessibleStateChanged(this, changedStates);
     // Each step's handlers may destroy the box.
-    const bool alive = survives([&] { emit stateChanged(); }) &&
-                       (wasChecked == isChecked() || survives([&] { emit checkedChanged(); })) &&
-                       (!enabled() || survives([&] { click(); }));
+    const bool alive =
+        survives([&] { emit stateChanged(state()); }) &&
+        (wasChecked == isChecked() || survives([&] { emit checkedChanged(isChecked()); })) &&
+        (!enabled() || survives([&] { click(); }));
     if (alive) update();
 }
 

@@ -33,8 +33,10 @@ public:
 
 signals:
     // A new State, and a new Checked, each right before the click that tells of it.
-    void stateChanged();
-    void checkedChanged();
+    // (The value has a default only because moc checks a NOTIFY signal of a base class by
+    // calling it without arguments; it is always emitted with the value.)
+    void stateChanged(flat::TCheckBoxState state = cbUnchecked);
+    void checkedChanged(bool checked = false);
 
 protected:
     void accelerated() override;

@@ -23,7 +23,10 @@ namespace flat {
 class TDefineColorBox : public TDefineComboBase {
     Q_OBJECT
     // The list is rebuilt from the colour table whenever the box is created.
-    Q_CLASSINFO("NotStored", "Color,Items,ItemIndex,Text")
+    Q_PROPERTY(tk::TColor Color READ color WRITE setColor STORED false)
+    Q_PROPERTY(QStringList Items READ items WRITE setItems STORED false)
+    Q_PROPERTY(int ItemIndex READ itemIndex WRITE setItemIndex NOTIFY itemIndexChanged STORED false)
+    Q_PROPERTY(QString Text READ text WRITE setText STORED false)
 public:
     enum TNameLanguage { nlLocal, nlEnglish };
 

@@ -154,7 +154,7 @@ private:
 class TDefineComboBox : public TDefineComboBase {
     Q_OBJECT
     // Color is the frame's choice between the focused and the flat colour.
-    Q_CLASSINFO("NotStored", "Color")
+    Q_PROPERTY(tk::TColor Color READ color WRITE setColor STORED false)
 public:
     static constexpr tk::TColor DefaultFocusedColor = FlatFocusedColor;
     static constexpr tk::TColor DefaultFlatColor = FlatFaceColor;

@@ -30,11 +30,11 @@ TDefineEdit::TDefineEdit(tk::Component* owner, QWidget* parent)
         cue->setFocusControl(this);
         cue->setControlFont(controlFont());
         cue->setAlignment(tk::taLeftJustify);
-        cue->OnClick = [this] {
+        connect(cue, &tk::TControl::OnClick, this, [this] {
             if (isDesigning()) return;
             if (m_cue) m_cue->setVisible(false);
             setFocus();
-        };
+        });
         m_cue = cue;
     }
 

@@ -97,7 +97,7 @@ class TFlatEdit : public TDefineEdit {
     Q_CLASSINFO("Unpublishes", "Color")
     Q_CLASSINFO("StoredDefault:ParentColor", "False")
     // Color follows the frame; the caption of an edit is its Text.
-    Q_CLASSINFO("NotStored", "Color,Caption")
+    Q_PROPERTY(QString Caption READ caption WRITE setCaption STORED false)
     Q_PROPERTY(tk::TAlignment Alignment READ alignment WRITE setAlignment)
     Q_PROPERTY(tk::TColor ColorFocused READ colorFocused WRITE setColorFocused)
     Q_PROPERTY(tk::TColor ColorBorder READ colorBorder WRITE setColorBorder)

@@ -114,9 +114,9 @@ TDefineGroupButton::TDefineGroupButton(TDefineRadioGroup* group)
     setVisible(false);
     setEnabled(group->enabled());
     setParentShowHint(false);
-    OnClick = [this] {
+    connect(this, &TControl::OnClick, this, [this] {
         if (m_group) m_group->buttonClicked(this);
-    };
+    });
     setParentControl(group);
 }
 
@@ -206,7 +206,7 @@ void TDefineRadioGroup::loaded() {
 }
 
 void TDefineRadioGroup::storeItemIndex(int index) {
-    if (assignIfChanged(m_itemIndex, index)) emit itemIndexChanged();
+    if (assignIfChanged(m_itemIndex, index)) emit itemIndexChanged(m_itemIndex);
 }
 
 void TDefineRadioGroup::itemsChanged() {

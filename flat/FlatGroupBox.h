@@ -106,7 +106,9 @@ public:
 
 signals:
     // A new ItemIndex; when the group clicks for it, right before the click.
-    void itemIndexChanged();
+    // (The value has a default only because moc checks a NOTIFY signal of a base class by
+    // calling it without arguments; it is always emitted with the value.)
+    void itemIndexChanged(int index = -1);
 
 protected:
     virtual void changed() {}

@@ -265,7 +265,7 @@ void TDefinePages::attachImageList(tk::TImageList* list) {
     for (size_t i = 0; i < sheets.size(); ++i)
         sheets[i]->setImageIndex(list ? int(i) : -1);
     if (list)
-        m_imagesChanged = connect(list, &tk::TImageList::changed, this, [this] { mapGlyphs(); });
+        m_imagesChanged = connect(list, &tk::TImageList::OnChange, this, [this] { mapGlyphs(); });
     mapGlyphs();
 }
 
@@ -273,7 +273,7 @@ void TDefinePages::mapGlyphs() {
     if (!images()) return;
     for (int i = 0; i < pageCount(); ++i) {
         int glyph = i;
-        if (OnGlyphMap) OnGlyphMap(this, i, glyph);
+        emit OnGlyphMap(this, i, glyph);
         // By page index, as the strip numbers its tabs: a hidden tab shifts the rest.
         setTabImageIndex(i, glyph);
     }
@@ -336,7 +336,8 @@ bool TDefinePages::hasHotLines(int tab) const {
 }
 
 void TDefinePages::paintHotLines(Canvas& c, int tab, bool hot) const {
-    if (ownerDraw() && OnDrawItem) return; // the tab is the handler's picture
+    if (ownerDraw() && isHandled(&TDefinePages::OnDrawItem))
+        return; // the tab is the handler's picture
     PaintTabHotLines(c, tabPosition(), tabRect(tab), hot, colorBorder(),
                      flatSheet(pageForTab(tab)).color());
 }
@@ -354,8 +355,8 @@ void TDefinePages::paintFlatTabs(Canvas& c) {
         tk::TTabSheet* page = pageForTab(t);
         const Rect item = tabRect(t);
         Canvas::StateSaver saver(c);
-        if (ownerDraw() && OnDrawItem) {
-            OnDrawItem(this, indexOfPage(page), c, item, {});
+        if (ownerDraw() && isHandled(&TDefinePages::OnDrawItem)) {
+            emit OnDrawItem(this, indexOfPage(page), c, item, {});
             continue;
         }
         const TDefineSheet& sheet = flatSheet(page);
@@ -375,8 +376,9 @@ void TDefinePages::drawTab(Canvas& c, int tab, const Rect& r, bool selected) {
         c.fillRect(r);
         return;
     }
-    if (OnDrawItem) {
-        OnDrawItem(this, tab, c, r, selected ? TOwnerDrawState(odSelected) : TOwnerDrawState());
+    if (isHandled(&TDefinePages::OnDrawItem)) {
+        emit OnDrawItem(this, tab, c, r,
+                        selected ? TOwnerDrawState(odSelected) : TOwnerDrawState());
         return;
     }
     GradientFill(c, r, tk::clWhite, OwnerDrawTabEndColor, fdCenterToVerti,

@@ -24,14 +24,6 @@ class TDefineSheet;
 enum TOwnerDrawStateFlag { odSelected = 0x1 };
 Q_DECLARE_FLAGS(TOwnerDrawState, TOwnerDrawStateFlag)
 
-// Draws one tab: (the control, the tab's number, the canvas, the tab's rectangle, state).
-// In pcsFlatStyle the number is the page index and the state is empty; in the native
-// styles it is the tab number and the state says whether the tab is selected.
-using TPageDrawItemEvent = std::function<void(tk::TControl* control, int index, tk::Canvas& canvas,
-                                              const tk::Rect& rect, TOwnerDrawState state)>;
-// Chooses the glyph of the tab of page `pageIndex`; `glyphIndex` comes in as the index.
-using TGlyphMapEvent = std::function<void(tk::TControl* control, int pageIndex, int& glyphIndex)>;
-
 // The two colours of the lines that mark a hot flat tab (and, with HotTrack, the selected
 // one): a darker orange and a lighter yellow.
 inline constexpr tk::TColor HotLineDarkColor = 0x002C8BE6;
@@ -110,8 +102,14 @@ public:
     // Where the page frame is outlined in pcsFlatStyle.
     tk::Rect frameRect() const;
 
-    TPageDrawItemEvent OnDrawItem;
-    TGlyphMapEvent OnGlyphMap;
+signals:
+    // Draws one tab: (the control, the tab's number, the canvas, the tab's rectangle,
+    // state). In pcsFlatStyle the number is the page index and the state is empty; in the
+    // native styles it is the tab number and the state says whether the tab is selected.
+    void OnDrawItem(tk::TControl* control, int index, tk::Canvas& canvas, const tk::Rect& rect,
+                    flat::TOwnerDrawState state);
+    // Chooses the glyph of the tab of page `pageIndex`; `glyphIndex` comes in as the index.
+    void OnGlyphMap(tk::TControl* control, int pageIndex, int& glyphIndex);
 
 protected:
     // The page area, grown beyond the native one: the sheets cover its margins.
@@ -152,7 +150,7 @@ class TFlatPages : public TDefinePages {
     Q_CLASSINFO("Publishes", "OnDrawItem,OnGlyphMap")
     Q_CLASSINFO("AlwaysStored", "Version,Style,TabPosition,TabTextAlignment")
     // The list is stored once, as ImageList.
-    Q_CLASSINFO("NotStored", "Images")
+    Q_PROPERTY(tk::TImageList* Images READ images WRITE setImages STORED false)
     Q_PROPERTY(flat::TPagesStyle Style READ style WRITE setStyle)
     Q_PROPERTY(flat::TPagesPosition TabPosition READ tabPosition WRITE setTabPosition)
     Q_PROPERTY(tk::TAlignment TabTextAlignment READ tabTextAlignment WRITE setTabTextAlignment)

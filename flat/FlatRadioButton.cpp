@@ -22,10 +22,11 @@ void TDefineRadioButton::setChecked(bool on) {
     tk::accessibleStateChanged(this, changedStates);
     // Siblings first: they are unchecked by the time this button's signal and first
     // click come. Every step's handlers may destroy the button.
-    const bool alive =
-        (!on || survives([&] { uncheckSiblings(); })) && survives([&] { emit checkedChanged(); }) &&
-        (!on || survives([&] { click(); })) && (!on || survives([&] { changed(); })) &&
-        (!on || !enabled() || survives([&] { click(); }));
+    const bool alive = (!on || survives([&] { uncheckSiblings(); })) &&
+                       survives([&] { emit checkedChanged(isChecked()); }) &&
+                       (!on || survives([&] { click(); })) &&
+                       (!on || survives([&] { changed(); })) &&
+                       (!on || !enabled() || survives([&] { click(); }));
     if (alive) update();
 }
 
@@ -55,7 +56,7 @@ void TDefineRadioButton::enter() {
     // A press still held from before the focus left: it checks the button quietly.
     if (m_pressed && m_hot && !m_checked) {
         m_checked = true;
-        emit checkedChanged();
+        emit checkedChanged(isChecked());
     }
     m_focused = true;
     update();

@@ -28,7 +28,9 @@ public:
 signals:
     // A new Checked: a checked button tells it after its siblings are cleared, right
     // before its first click.
-    void checkedChanged();
+    // (The value has a default only because moc checks a NOTIFY signal of a base class by
+    // calling it without arguments; it is always emitted with the value.)
+    void checkedChanged(bool checked = false);
 
 protected:
     void accelerated() override;

@@ -19,7 +19,9 @@ namespace flat {
 class TDefineTicket : public tk::TLabel {
     Q_OBJECT
     // Where it stands follows from its owner's bounds, and it takes no focus.
-    Q_CLASSINFO("NotStored", "Left,Top,TabOrder")
+    Q_PROPERTY(int Left READ left WRITE setLeft STORED false)
+    Q_PROPERTY(int Top READ top WRITE setTop STORED false)
+    Q_PROPERTY(int TabOrder READ tabOrder WRITE setTabOrder STORED false)
 public:
     explicit TDefineTicket(tk::Component* owner = nullptr);
 

@@ -3,7 +3,6 @@
 #include "Classes.h"
 #include "FlatCtrls.h"
 #include "Layout.h"
-#include "Published.h"
 
 namespace flat {
 
@@ -20,10 +19,6 @@ void registerFlatClasses() {
     tk::registerLayoutClass<TFlatSheet>();
     tk::registerLayoutClass<TFlatButton>();
     tk::registerLayoutClass<TFlatEdit>();
-    tk::registerEvent("OnMouseEnter", &TDefineButton::OnMouseEnter);
-    tk::registerEvent("OnMouseLeave", &TDefineButton::OnMouseLeave);
-    tk::registerEvent("OnDrawItem", &TDefinePages::OnDrawItem);
-    tk::registerEvent("OnGlyphMap", &TDefinePages::OnGlyphMap);
 }
 
 } // namespace flat

@@ -340,7 +340,9 @@ QAccessible::State ControlAccessible::state() const {
 
 QString ControlAccessible::defaultAction() const {
     const TControl* c = control();
-    return c->OnClick || c->action() ? QAccessibleActionInterface::pressAction() : QString();
+    return c->isHandled(&TControl::OnClick) || c->action()
+               ? QAccessibleActionInterface::pressAction()
+               : QString();
 }
 
 void ControlAccessible::performDefaultAction() {

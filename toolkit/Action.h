@@ -28,15 +28,18 @@ public:
     bool enabled() const { return m_enabled; }
     void setEnabled(bool on) { m_enabled = on; }
 
-    // Runs OnExecute; with AutoCheck the state flips first, as a menu item's would.
+    // Runs OnExecute; with AutoCheck the state flips first, as a menu item's would. Tells
+    // whether a handler ran.
     bool execute() {
         if (!m_enabled) return false;
         if (m_autoCheck) m_checked = !m_checked;
-        if (OnExecute) OnExecute();
-        return static_cast<bool>(OnExecute);
+        const bool handled = isSignalConnected(QMetaMethod::fromSignal(&TAction::OnExecute));
+        emit OnExecute();
+        return handled;
     }
 
-    TNotifyEvent OnExecute;
+signals:
+    void OnExecute();
 
 private:
     QString m_caption;

@@ -419,19 +419,19 @@ void TCustomComboBox::reportItemIndex() {
 }
 
 void TCustomComboBox::change() {
-    if (OnChange) OnChange();
+    emit OnChange();
 }
 
 void TCustomComboBox::select() {
-    if (OnSelect) OnSelect();
+    emit OnSelect();
 }
 
 void TCustomComboBox::dropDown() {
-    if (OnDropDown) OnDropDown();
+    emit OnDropDown();
 }
 
 void TCustomComboBox::closeUp() {
-    if (OnCloseUp) OnCloseUp();
+    emit OnCloseUp();
 }
 
 // --- The list
@@ -480,14 +480,14 @@ void TCustomComboBox::relayoutItems() {
 // --- Drawing
 
 void TCustomComboBox::drawItem(Canvas& c, int index, const Rect& r, bool selected) {
-    if (OnDrawItem)
-        OnDrawItem(c, index, r, selected);
+    if (isHandled(&TCustomComboBox::OnDrawItem))
+        emit OnDrawItem(c, index, r, selected);
     else
         defaultDrawItem(c, index, r);
 }
 
 void TCustomComboBox::measureItem(int index, int& height) {
-    if (OnMeasureItem) OnMeasureItem(index, height);
+    emit OnMeasureItem(index, height);
 }
 
 void TCustomComboBox::defaultDrawItem(Canvas& c, int index, const Rect& r) {

@@ -69,9 +69,6 @@ class ComboBoxStyle;
 class ComboItemDelegate;
 } // namespace detail
 
-using TDrawItemEvent = std::function<void(Canvas& c, int index, const Rect& r, bool selected)>;
-using TMeasureItemEvent = std::function<void(int index, int& height)>;
-
 class TCustomComboBox : public TControl {
     Q_OBJECT
     Q_CLASSINFO("Publishes", "OnChange,OnClick,OnDblClick,OnDropDown,OnCloseUp,OnSelect,"
@@ -165,19 +162,20 @@ public:
     void setBounds(int left, int top, int width, int height) override;
     int dialogCode() const override;
 
-    TNotifyEvent OnChange;
-    TNotifyEvent OnDropDown;
-    TNotifyEvent OnCloseUp;
-    TNotifyEvent OnSelect;
-    // The owner-drawn styles' items; without a handler the text is drawn.
-    TDrawItemEvent OnDrawItem;
-    TMeasureItemEvent OnMeasureItem;
-
 signals:
+    void OnChange();
+    void OnDropDown();
+    void OnCloseUp();
+    void OnSelect();
+    // The owner-drawn styles' items; without a handler the text is drawn.
+    void OnDrawItem(tk::Canvas& c, int index, const tk::Rect& r, bool selected);
+    void OnMeasureItem(int index, int& height);
     // Every change of ItemIndex, the user's (right before OnClick, OnSelect and OnChange)
     // or the program's, which raises no event (see TControl on the NOTIFY signals). Typed
     // text that leaves the index as it is does not count.
-    void itemIndexChanged(int index);
+    // (The value has a default only because moc checks a NOTIFY signal of a base class by
+    // calling it without arguments; it is always emitted with the value.)
+    void itemIndexChanged(int index = -1);
 
 protected:
     // Draws item `index` (or -1: the closed box without a selection) in `r` on `c`, whose

@@ -75,13 +75,15 @@ bool Component::canHold(const QObject*) const {
     return m_self->isWidgetType();
 }
 
-void Component::setEventHandler(const QString& event, const QString& handler) {
-    for (auto& [e, h] : m_eventHandlers)
-        if (e == event) {
-            h = handler;
+void Component::setEventBinding(const QString& event, const QString& handler,
+                                QMetaObject::Connection connection) {
+    for (EventBinding& b : m_eventBindings)
+        if (b.event == event) {
+            QObject::disconnect(b.connection);
+            b = {event, handler, connection};
             return;
         }
-    m_eventHandlers.append({event, handler});
+    m_eventBindings.append({event, handler, connection});
 }
 
 Component* Component::findComponent(const QString& name) const {

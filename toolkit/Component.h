@@ -58,10 +58,17 @@ public:
 
     Component* findComponent(const QString& name) const;
 
-    // The handler names a layout bound to this component's events, in the order bound, so
-    // that the layout can be written back.
-    const QList<std::pair<QString, QString>>& eventHandlers() const { return m_eventHandlers; }
-    void setEventHandler(const QString& event, const QString& handler);
+    // The handlers a layout bound to this component's events, in the order bound, so that
+    // the layout can be written back; a binding the program undid is no longer connected.
+    struct EventBinding {
+        QString event;
+        QString handler;
+        QMetaObject::Connection connection;
+    };
+    const QList<EventBinding>& eventBindings() const { return m_eventBindings; }
+    // Records a binding, undoing the one made before for the same event.
+    void setEventBinding(const QString& event, const QString& handler,
+                         QMetaObject::Connection connection);
 
 protected:
     // The removal notification: `c` is being destroyed (or inserted).
@@ -76,7 +83,7 @@ private:
     QList<Component*> m_components;
     QList<Component*> m_freeNotifies;
     QString m_name;
-    QList<std::pair<QString, QString>> m_eventHandlers;
+    QList<EventBinding> m_eventBindings;
     int m_tag = 0;
     bool m_designing = false;
     bool m_loading = false;

@@ -232,7 +232,7 @@ void TControl::windowPosChanged(const QRect& oldBounds) {
 void TControl::resized() {
     // Aligned children follow their parent's size, so OnResize sees them in place.
     if (!isLoading()) realignChildren();
-    if (OnResize) OnResize();
+    emit OnResize();
 }
 
 void TControl::loaded() {
@@ -515,8 +515,8 @@ void TControl::requestHelp() {
     while (from && from->m_helpKeyword.isEmpty() && from->m_helpContext == 0)
         from = from->parentControl();
     if (!from) from = this;
-    if (TForm* form = parentForm(); form && form->OnHelp)
-        form->OnHelp(from->m_helpType, from->m_helpKeyword, from->m_helpContext);
+    if (TForm* form = parentForm())
+        emit form->OnHelp(from->m_helpType, from->m_helpKeyword, from->m_helpContext);
 }
 
 void TControl::setImeMode(TImeMode m) {
@@ -578,8 +578,8 @@ bool TControl::mouseInClient() const {
 }
 
 void TControl::click() {
-    if (OnClick)
-        OnClick();
+    if (isHandled(&TControl::OnClick))
+        emit OnClick();
     else if (TAction* a = m_action)
         a->execute();
 }
@@ -630,23 +630,23 @@ QList<TControl*> controlsInTabOrder(const QWidget* w) {
 }
 
 void TControl::keyDown(int& key, TShiftState shift) {
-    if (OnKeyDown) OnKeyDown(key, shift);
+    emit OnKeyDown(key, shift);
 }
 
 void TControl::keyPress(QChar& key) {
-    if (OnKeyPress) OnKeyPress(key);
+    emit OnKeyPress(key);
 }
 
 void TControl::keyUp(int& key, TShiftState shift) {
-    if (OnKeyUp) OnKeyUp(key, shift);
+    emit OnKeyUp(key, shift);
 }
 
 void TControl::enter() {
-    if (OnEnter) OnEnter();
+    emit OnEnter();
 }
 
 void TControl::exit() {
-    if (OnExit) OnExit();
+    emit OnExit();
 }
 
 void TControl::paint(Canvas&) {}
@@ -682,19 +682,19 @@ void TControl::wmDblClick(TMouseButton b, TShiftState shift, QPoint p) {
 }
 
 void TControl::mouseDown(TMouseButton b, TShiftState shift, int x, int y) {
-    if (OnMouseDown) OnMouseDown(b, shift, x, y);
+    emit OnMouseDown(b, shift, x, y);
 }
 
 void TControl::mouseMove(TShiftState shift, int x, int y) {
-    if (OnMouseMove) OnMouseMove(shift, x, y);
+    emit OnMouseMove(shift, x, y);
 }
 
 void TControl::mouseUp(TMouseButton b, TShiftState shift, int x, int y) {
-    if (OnMouseUp) OnMouseUp(b, shift, x, y);
+    emit OnMouseUp(b, shift, x, y);
 }
 
 void TControl::dblClick() {
-    if (OnDblClick) OnDblClick();
+    emit OnDblClick();
 }
 
 bool TControl::event(QEvent* e) {

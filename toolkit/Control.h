@@ -8,10 +8,10 @@
 
 #include <QFlags>
 #include <QMenu>
+#include <QMetaMethod>
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
-#include <functional>
 
 namespace tk {
 
@@ -151,12 +151,6 @@ enum VirtualKey {
     VK_PLAY = 0xFA,
     VK_ZOOM = 0xFB,
 };
-
-using TNotifyEvent = std::function<void()>;
-using TMouseEvent = std::function<void(TMouseButton, TShiftState, int x, int y)>;
-using TMouseMoveEvent = std::function<void(TShiftState, int x, int y)>;
-using TKeyEvent = std::function<void(int& key, TShiftState)>;
-using TKeyPressEvent = std::function<void(QChar& key)>;
 
 // The base of every control: a QWidget with the published settings the layouts use and
 // one virtual hook per notification. Each hook's base implementation is the "base
@@ -368,30 +362,39 @@ public:
     QList<TControl*> childControls() const;
     QList<TControl*> tabList() const;
 
-    TNotifyEvent OnClick;
-    TNotifyEvent OnDblClick;
-    TMouseEvent OnMouseDown;
-    TMouseMoveEvent OnMouseMove;
-    TMouseEvent OnMouseUp;
-    TKeyEvent OnKeyDown;
-    TKeyPressEvent OnKeyPress;
-    TKeyEvent OnKeyUp;
-    TNotifyEvent OnEnter;
-    TNotifyEvent OnExit;
-    TNotifyEvent OnResize;
+    // Whether a handler listens to `signal` of this control: an event with none does what
+    // the control does without one (a click runs the Action).
+    template <class Signal> bool isHandled(Signal signal) const {
+        return isSignalConnected(QMetaMethod::fromSignal(signal));
+    }
 
-    // Drag and dock events.
-    TStartDragEvent OnStartDrag;
-    TDragOverEvent OnDragOver;
-    TDragDropEvent OnDragDrop;
-    TEndDragEvent OnEndDrag;
-    TStartDockEvent OnStartDock;
-    TDockOverEvent OnDockOver;
-    TDockDropEvent OnDockDrop;
-    TUnDockEvent OnUnDock;
-    TEndDockEvent OnEndDock;
-    TGetSiteInfoEvent OnGetSiteInfo;
+signals:
+    // The published events. Types are spelt in full, so that a layout can bind a handler
+    // declared anywhere: the meta-object compares their names.
+    void OnClick();
+    void OnDblClick();
+    void OnMouseDown(tk::TMouseButton button, tk::TShiftState shift, int x, int y);
+    void OnMouseMove(tk::TShiftState shift, int x, int y);
+    void OnMouseUp(tk::TMouseButton button, tk::TShiftState shift, int x, int y);
+    void OnKeyDown(int& key, tk::TShiftState shift);
+    void OnKeyPress(QChar& key);
+    void OnKeyUp(int& key, tk::TShiftState shift);
+    void OnEnter();
+    void OnExit();
+    void OnResize();
+    // Drag and dock events (DragManager.h says when each comes).
+    void OnStartDrag();
+    void OnDragOver(QObject* source, int x, int y, tk::TDragState state, bool& accept);
+    void OnDragDrop(QObject* source, int x, int y);
+    void OnEndDrag(QObject* target, int x, int y);
+    void OnStartDock();
+    void OnDockOver(tk::TControl* source, int x, int y, tk::TDragState state, bool& accept);
+    void OnDockDrop(tk::TControl* source, int x, int y);
+    void OnUnDock(tk::TControl* client, QWidget* newTarget, bool& allow);
+    void OnEndDock(QObject* target, int x, int y);
+    void OnGetSiteInfo(tk::TControl* client, QRect& influenceRect, QPoint mousePos, bool& canDock);
 
+public:
     // Hooks that the key router and the form call; public so that they can.
     virtual void keyDown(int& key, TShiftState shift);
     virtual void keyPress(QChar& key);

@@ -90,9 +90,9 @@ void DragSession::start(QPoint global) {
     if (!m_whileHeld && m_source->isVisible()) m_source->grabMouse();
     setDragCursor(crNoDrop);
     if (docking()) {
-        if (m_source->OnStartDock) m_source->OnStartDock();
-    } else if (m_source->OnStartDrag) {
-        m_source->OnStartDrag();
+        emit m_source->OnStartDock();
+    } else {
+        emit m_source->OnStartDrag();
     }
     if (m_source) moveTo(global);
 }
@@ -121,10 +121,10 @@ void DragSession::moveTo(QPoint global) {
 // handler says no.
 void DragSession::dragOver(TControl* target, TDragState state) {
     bool accept = false;
-    if (target->OnDragOver) {
+    if (target->isHandled(&TControl::OnDragOver)) {
         accept = true;
         const QPoint p = target->mapFromGlobal(m_last);
-        target->OnDragOver(m_source, p.x(), p.y(), state, accept);
+        emit target->OnDragOver(m_source, p.x(), p.y(), state, accept);
     }
     if (state != dsDragLeave) m_accepted = accept;
 }
@@ -132,10 +132,8 @@ void DragSession::dragOver(TControl* target, TDragState state) {
 // A dock site takes the client unless its OnDockOver says no.
 void DragSession::dockOver(TControl* site, TDragState state) {
     bool accept = true;
-    if (site->OnDockOver) {
-        const QPoint p = site->mapFromGlobal(m_last);
-        site->OnDockOver(m_source, p.x(), p.y(), state, accept);
-    }
+    const QPoint p = site->mapFromGlobal(m_last);
+    emit site->OnDockOver(m_source, p.x(), p.y(), state, accept);
     if (state != dsDragLeave) m_accepted = accept;
 }
 
@@ -156,7 +154,7 @@ TControl* DragSession::findSite(QPoint global) const {
         influence.adjust(-DockInfluenceMargin, -DockInfluenceMargin, DockInfluenceMargin,
                          DockInfluenceMargin);
         bool canDock = true;
-        if (site->OnGetSiteInfo) site->OnGetSiteInfo(m_source, influence, global, canDock);
+        emit site->OnGetSiteInfo(m_source, influence, global, canDock);
         if (canDock && influence.contains(global)) return site;
     }
     return nullptr;
@@ -191,25 +189,25 @@ void DragSession::end(bool dropIt) {
     QPoint at;
     if (dropIt && accepted) {
         at = target->mapFromGlobal(m_last);
-        if (target->OnDragDrop) target->OnDragDrop(m_source, at.x(), at.y());
+        emit target->OnDragDrop(m_source, at.x(), at.y());
     }
-    if (m_source && m_source->OnEndDrag)
-        m_source->OnEndDrag(dropIt && accepted ? target.data() : nullptr, at.x(), at.y());
+    if (m_source)
+        emit m_source->OnEndDrag(dropIt && accepted ? target.data() : nullptr, at.x(), at.y());
 }
 
 void DragSession::dock(TControl* site) {
     const QPointer<TControl> target = site;
     TControl* client = m_source;
     auto* oldSite = qobject_cast<TControl*>(client->parentWidget());
-    if (oldSite && oldSite != site && oldSite->OnUnDock) {
+    if (oldSite && oldSite != site) {
         bool allow = true;
-        oldSite->OnUnDock(client, site, allow);
+        emit oldSite->OnUnDock(client, site, allow);
         if (!allow || !m_source || !target) return endDock(nullptr, QPoint());
     }
     const QRect dockRect(site->mapFromGlobal(m_last - m_grabOffset), client->size());
     site->placeDockClient(client, dockRect);
     const QPoint at = site->mapFromGlobal(m_last);
-    if (site->OnDockDrop) site->OnDockDrop(client, at.x(), at.y());
+    emit site->OnDockDrop(client, at.x(), at.y());
     if (m_source && target) endDock(site, at);
 }
 
@@ -219,9 +217,9 @@ void DragSession::floatOut() {
     auto* host = qobject_cast<FloatingDockWindow*>(oldHost);
     if (!host) {
         auto* window = new FloatingDockWindow(client->window());
-        if (auto* oldSite = qobject_cast<TControl*>(oldHost); oldSite && oldSite->OnUnDock) {
+        if (auto* oldSite = qobject_cast<TControl*>(oldHost)) {
             bool allow = true;
-            oldSite->OnUnDock(client, window, allow);
+            emit oldSite->OnUnDock(client, window, allow);
             if (!allow || !m_source) {
                 delete window;
                 return endDock(nullptr, QPoint());
@@ -238,7 +236,7 @@ void DragSession::floatOut() {
 }
 
 void DragSession::endDock(QObject* target, QPoint at) {
-    if (m_source && m_source->OnEndDock) m_source->OnEndDock(target, at.x(), at.y());
+    if (m_source) emit m_source->OnEndDock(target, at.x(), at.y());
 }
 
 bool DragSession::eventFilter(QObject* watched, QEvent* e) {

@@ -32,9 +32,7 @@ TCustomEdit::TCustomEdit(Component* owner, QWidget* parent)
             }
         }
         textChanged();
-        const QPointer<TCustomEdit> alive(this);
-        emit textValueChanged(text());
-        if (alive && OnChange) OnChange();
+        emit OnChange(text());
     });
     applyColors();
     setBounds(0, 0, 121, 21);

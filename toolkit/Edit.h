@@ -15,7 +15,7 @@ class TCustomEdit : public TControl {
     Q_OBJECT
     Q_CLASSINFO("Publishes", "OnChange,OnClick,OnDblClick,OnEnter,OnExit,OnKeyDown,"
                              "OnKeyPress,OnKeyUp,OnMouseDown,OnMouseMove,OnMouseUp")
-    Q_PROPERTY(QString Text READ text WRITE setText NOTIFY textValueChanged)
+    Q_PROPERTY(QString Text READ text WRITE setText NOTIFY OnChange)
     Q_PROPERTY(bool ReadOnly READ readOnly WRITE setReadOnly)
     Q_PROPERTY(int MaxLength READ maxLength WRITE setMaxLength)
     Q_PROPERTY(QString PasswordChar READ passwordChar WRITE setPasswordChar)
@@ -53,12 +53,9 @@ public:
 
     int dialogCode() const override;
 
-    TNotifyEvent OnChange;
-
 signals:
-    // Every change of the text, the user's or the program's, right before OnChange (see
-    // TControl on the NOTIFY signals). Named apart from the textChanged() hook.
-    void textValueChanged(const QString& text);
+    // Every change of the text, the user's or the program's.
+    void OnChange(const QString& text);
 
 protected:
     QWidget* textEntry() override { return m_edit; }

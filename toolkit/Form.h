@@ -64,9 +64,10 @@ public:
     // Hands a web address to the desktop; the outcome is not looked at.
     static void openUrl(const QString& address);
 
-    TNotifyEvent OnCreate;
+signals:
+    void OnCreate();
     // The help request (F1): the settings of the control the user asked about.
-    std::function<void(THelpType type, const QString& keyword, int context)> OnHelp;
+    void OnHelp(tk::THelpType type, const QString& keyword, int context);
 
 protected:
     void textChanged() override;

@@ -39,7 +39,7 @@ void TImageList::setSize(int w, int h) {
     m_width = w;
     m_height = h;
     m_images.clear();
-    notifyChange();
+    emit OnChange();
 }
 
 QImage TImageList::cell(const QImage& picture, int column) const {
@@ -59,7 +59,7 @@ int TImageList::add(const QImage& picture) {
     const int cells = std::max(1, source.width() / m_width);
     for (int i = 0; i < cells; ++i)
         m_images.append(cell(source, i));
-    notifyChange();
+    emit OnChange();
     return first;
 }
 
@@ -89,19 +89,19 @@ void TImageList::replace(int index, const QImage& picture) {
     checkIndex(index);
     if (picture.isNull()) throw std::invalid_argument("TImageList: cannot add an empty picture");
     m_images[index] = cell(picture.convertToFormat(QImage::Format_ARGB32_Premultiplied), 0);
-    notifyChange();
+    emit OnChange();
 }
 
 void TImageList::remove(int index) {
     checkIndex(index);
     m_images.removeAt(index);
-    notifyChange();
+    emit OnChange();
 }
 
 void TImageList::clear() {
     if (m_images.isEmpty()) return;
     m_images.clear();
-    notifyChange();
+    emit OnChange();
 }
 
 QImage TImageList::image(int index) const {
@@ -133,11 +133,6 @@ void TImageList::draw(Canvas& c, int x, int y, int index, bool enabled) const {
             c.setPixel(x + ix, y + iy, rgb(r, g, b));
         }
     }
-}
-
-void TImageList::notifyChange() {
-    emit changed();
-    if (OnChange) OnChange();
 }
 
 } // namespace tk

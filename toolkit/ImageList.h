@@ -57,16 +57,13 @@ public:
     // image numbers they were given without checking them against the list.
     void draw(Canvas& c, int x, int y, int index, bool enabled = true) const;
 
-    // Raised after every change of the images or of their size.
-    TNotifyEvent OnChange;
-
 signals:
-    void changed();
+    // Raised after every change of the images or of their size.
+    void OnChange();
 
 private:
     QImage cell(const QImage& picture, int column) const;
     void checkIndex(int index) const;
-    void notifyChange();
 
     int m_width = DefaultSize;
     int m_height = DefaultSize;

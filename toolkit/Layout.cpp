@@ -34,8 +34,8 @@ QHash<QString, LayoutFactory>& classes() {
 
 class Reader {
 public:
-    Reader(QObject* root, const LayoutBindings& bindings)
-        : m_root(root), m_rootComponent(asComponent(root)), m_bindings(bindings) {
+    Reader(QObject* root, QObject* handlers)
+        : m_root(root), m_rootComponent(asComponent(root)), m_handlers(handlers ? handlers : root) {
         if (!m_rootComponent) throw LayoutError(0, QStringLiteral("the root is no component"));
     }
 
@@ -360,15 +360,7 @@ private:
     void bindEvent(QObject* target, const QString& event, const Value& v) {
         if (v.kind != Value::Ident || v.text.contains(QLatin1Char('.')))
             fail(v.line, QStringLiteral("expected a handler name for '%1'").arg(event));
-        // A class with an event table binds only what it publishes; one without leaves
-        // every On... line to the form's binder.
-        if (hasPublishedEvents(target->metaObject()) && !findPublishedEvent(target, event))
-            fail(v.line, QStringLiteral("unknown event '%1' of %2").arg(event, className(target)));
-        if (!m_bindings.bindEvent)
-            fail(v.line, QStringLiteral("no handlers to bind '%1' to").arg(event));
-        m_bindings.bindEvent(target, event, v.text);
-        // Kept for the writer, which writes the bindings back.
-        if (Component* c = asComponent(target)) c->setEventHandler(event, v.text);
+        atLine(v.line, [&] { tk::bindEvent(target, event, m_handlers, v.text); });
     }
 
     QObject* findByName(const QString& name) const {
@@ -398,7 +390,7 @@ private:
 
     QObject* m_root;
     Component* m_rootComponent;
-    const LayoutBindings& m_bindings;
+    QObject* m_handlers;
     std::vector<Token> m_tokens;
     size_t m_pos = 0;
     QList<Created> m_created;
@@ -423,15 +415,15 @@ QObject* createLayoutObject(const QString& className, Component* owner) {
     return (*it)(owner);
 }
 
-void readLayout(QObject* root, const QString& text, const LayoutBindings& bindings) {
-    Reader(root, bindings).run(text);
+void readLayout(QObject* root, const QString& text, QObject* handlers) {
+    Reader(root, handlers).run(text);
 }
 
-void readLayoutFile(QObject* root, const QString& path, const LayoutBindings& bindings) {
+void readLayoutFile(QObject* root, const QString& path, QObject* handlers) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw LayoutError(0, QStringLiteral("cannot open '%1': %2").arg(path, file.errorString()));
-    readLayout(root, QString::fromUtf8(file.readAll()), bindings);
+    readLayout(root, QString::fromUtf8(file.readAll()), handlers);
 }
 
 } // namespace tk

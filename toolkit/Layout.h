@@ -47,17 +47,13 @@
 // in lower case and are never read or written. A property of integer type whose name
 // begins or ends with "Color" holds a TColor (moc records the alias as plain int, so the
 // name is what tells a colour apart). A property of type QImage is a picture. An `OnXxx`
-// line that names no property is an event binding, handed to LayoutBindings::bindEvent.
+// line binds the component's event of that name to the handler slot of that name of the
+// form that reads the layout (Published.h: bindEvent).
 //
-// Classes choose what is stored with Q_CLASSINFO:
-//   Q_CLASSINFO("AlwaysStored", "Version,Style")       written even when equal to the default
-//   Q_CLASSINFO("StoredDefault:ParentColor", "False")  a declared default: a value unlike it
-//                                                      is written even when a fresh instance
-//                                                      has it too (ParentColor True)
-//   Q_CLASSINFO("NotStored", "Left,Top")               never written
-// and a property X is not written while a Boolean property ParentX is True (the value
-// comes from the parent then: ParentFont, ParentColor, ParentShowHint), and always while it
-// is False (read back into a parent, the value would otherwise be the parent's).
+// Classes choose what is stored with Q_CLASSINFO (Published.h), and a property X is not
+// written while a Boolean property ParentX is True (the value comes from the parent then:
+// ParentFont, ParentColor, ParentShowHint), and always while it is False (read back into a
+// parent, the value would otherwise be the parent's).
 
 #include "Component.h"
 
@@ -103,35 +99,25 @@ bool isLayoutClassRegistered(const QString& className);
 // A new instance through the registry; throws LayoutError for an unknown class.
 QObject* createLayoutObject(const QString& className, Component* owner);
 
-struct LayoutBindings {
-    // Called for every `OnXxx = Handler` line in file order, after the properties above it.
-    // Throw (any std::exception) to reject an unknown event or handler; the reader turns it
-    // into a LayoutError naming the line.
-    std::function<void(QObject* target, const QString& event, const QString& handler)> bindEvent;
-};
-
 // Reads `text` into `root`, an existing component whose class the file's root header names.
 // Every nested object is created through the registry, owned by the root, named, put into
 // its enclosing object (setLayoutParent) and marked loading, and only then gets its
 // properties, in file order. References to components by name are resolved once all
 // exist; then loaded() runs on the root and on every new component in creation order.
+// Every `OnXxx = Handler` line binds, in file order after the properties above it, to the
+// slot of that name of `handlers` (the root when null).
 // On a LayoutError every component created by this call is destroyed again.
-void readLayout(QObject* root, const QString& text, const LayoutBindings& bindings = {});
+void readLayout(QObject* root, const QString& text, QObject* handlers = nullptr);
 // The same from a file or a Qt resource (":/forms/zrvkf.layout"), UTF-8.
-void readLayoutFile(QObject* root, const QString& path, const LayoutBindings& bindings = {});
-
-struct LayoutWriteOptions {
-    // The (event, handler) pairs bound on an object, written after its properties.
-    std::function<QList<std::pair<QString, QString>>(QObject* object)> events;
-};
+void readLayoutFile(QObject* root, const QString& path, QObject* handlers = nullptr);
 
 // Writes `root` and the components it owns, each nested in the object that is its parent,
 // in creation order. Each object's properties are compared with a fresh instance of its
 // class (for the root: of its nearest registered base class, since a form class builds
 // itself from its own layout) and with its declared defaults; what differs from either,
 // and what is always stored, is written, in declaration order, base classes first. Sub-components
-// are written as dotted properties of their owner. Throws LayoutError for what the format cannot
-// hold.
-QString writeLayout(QObject* root, const LayoutWriteOptions& options = {});
+// are written as dotted properties of their owner, and the event bindings that still hold
+// after the properties. Throws LayoutError for what the format cannot hold.
+QString writeLayout(QObject* root);
 
 } // namespace tk

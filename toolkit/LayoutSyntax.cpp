@@ -8,7 +8,6 @@
 #include <QImageReader>
 #include <QMetaEnum>
 #include <climits>
-#include <cstring>
 #include <stdexcept>
 
 namespace tk::layout {
@@ -221,24 +220,6 @@ bool isIntegerType(int id) {
     default:
         return false;
     }
-}
-
-// The bounds a class declares for integer property `p` ("Range:Width" = "0..32767").
-std::optional<std::pair<qint64, qint64>> declaredRange(const QMetaObject* owner,
-                                                       const QMetaProperty& p) {
-    if (!owner) return std::nullopt;
-    const int i = owner->indexOfClassInfo((QByteArray("Range:") + p.name()).constData());
-    if (i < 0) return std::nullopt;
-    const QList<QByteArray> bounds = QByteArray(owner->classInfo(i).value()).split('.');
-    bool lowOk = false;
-    bool highOk = false;
-    const qint64 low = bounds.value(0).toLongLong(&lowOk);
-    const qint64 high = bounds.value(bounds.size() - 1).toLongLong(&highOk);
-    if (bounds.size() != 3 || !bounds[1].isEmpty() || !lowOk || !highOk)
-        throw LayoutError(0, QStringLiteral("bad range '%1' for '%2' of %3")
-                                 .arg(QLatin1String(owner->classInfo(i).value()),
-                                      QLatin1String(p.name()), className(owner)));
-    return std::pair{low, high};
 }
 
 } // namespace
@@ -480,7 +461,8 @@ std::optional<QVariant> convert(const QMetaObject* owner, const QMetaProperty& p
         QVariant r = qlonglong(x);
         if (!r.convert(type) || r.toLongLong() != x)
             return fail(QStringLiteral("%1 is out of range").arg(x));
-        if (const auto range = declaredRange(owner, p);
+        if (const auto range =
+                owner ? declaredRange(owner, QString::fromLatin1(p.name())) : std::nullopt;
             range && (x < range->first || x > range->second))
             return fail(QStringLiteral("%1 is out of range (%2 to %3)")
                             .arg(x)
@@ -489,23 +471,6 @@ std::optional<QVariant> convert(const QMetaObject* owner, const QMetaProperty& p
         return r;
     }
     return fail(QStringLiteral("properties of type %1 cannot be read").arg(type.name()));
-}
-
-QStringList classInfoList(const QMetaObject* mo, const char* key) {
-    QStringList out;
-    for (int i = 0; i < mo->classInfoCount(); ++i) {
-        const QMetaClassInfo ci = mo->classInfo(i);
-        if (std::strcmp(ci.name(), key) != 0) continue;
-        for (const QString& s : QString::fromLatin1(ci.value()).split(QLatin1Char(',')))
-            if (!s.trimmed().isEmpty()) out << s.trimmed();
-    }
-    return out;
-}
-
-std::optional<QString> classInfo(const QMetaObject* mo, const QByteArray& key) {
-    const int i = mo->indexOfClassInfo(key.constData());
-    if (i < 0) return std::nullopt;
-    return QString::fromUtf8(mo->classInfo(i).value());
 }
 
 } // namespace tk::layout

@@ -82,9 +82,4 @@ QVariant enumFromInt(QMetaType type, qint64 value);
 std::optional<QVariant> convert(const QMetaObject* owner, const QMetaProperty& p, const Value& v,
                                 QString* why);
 
-// Comma lists of Q_CLASSINFO entries named `key`, from the class and all its bases.
-QStringList classInfoList(const QMetaObject* mo, const char* key);
-// The most derived Q_CLASSINFO entry named `key`.
-std::optional<QString> classInfo(const QMetaObject* mo, const QByteArray& key);
-
 } // namespace tk::layout

@@ -81,8 +81,7 @@ QString componentName(QObject* o) {
 
 class Writer {
 public:
-    Writer(QObject* root, const LayoutWriteOptions& options)
-        : m_root(root), m_rootComponent(asComponent(root)), m_options(options) {
+    explicit Writer(QObject* root) : m_root(root), m_rootComponent(asComponent(root)) {
         if (!m_rootComponent) throw LayoutError(0, QStringLiteral("the root is no component"));
     }
 
@@ -118,8 +117,9 @@ private:
             throw LayoutError(0, QStringLiteral("a %1 without a name cannot be stored").arg(cls));
         line(depth, QStringLiteral("object %1: %2").arg(name, cls));
         writeProperties(object, defaults, QString(), depth + 1, 0);
-        for (const auto& [event, handler] : eventsOf(object))
-            line(depth + 1, event + QLatin1String(" = ") + handler);
+        if (const Component* c = asComponent(object))
+            for (const Component::EventBinding& b : c->eventBindings())
+                if (b.connection) line(depth + 1, b.event + QLatin1String(" = ") + b.handler);
         for (QObject* child : childrenOf(object)) {
             const QString childClass = className(child);
             if (!isLayoutClassRegistered(childClass))
@@ -128,19 +128,6 @@ private:
             writeObject(child, defaultsFor(childClass), depth + 1);
         }
         line(depth, QStringLiteral("end"));
-    }
-
-    // The bindings the options name or, without them, those the layout reader made that
-    // still hold a handler.
-    QList<std::pair<QString, QString>> eventsOf(QObject* object) const {
-        if (m_options.events) return m_options.events(object);
-        QList<std::pair<QString, QString>> out;
-        if (const Component* c = asComponent(object))
-            for (const auto& [event, handler] : c->eventHandlers()) {
-                const PublishedEvent* e = findPublishedEvent(object, event);
-                if (!e || e->assigned(object)) out.append({event, handler});
-            }
-        return out;
     }
 
     // The root's components that lie in `object`, in creation order. Those without any
@@ -164,7 +151,7 @@ private:
     }
 
     static QVariant storedDefault(const QMetaObject* mo, const QMetaProperty& p) {
-        const auto text = classInfo(mo, QByteArray("StoredDefault:") + p.name());
+        const auto text = tk::storedDefault(mo, QString::fromLatin1(p.name()));
         if (!text) return {};
         const std::vector<Token> tokens = tokenize(*text);
         const Token& t = tokens.front();
@@ -186,21 +173,19 @@ private:
     void writeProperties(QObject* object, QObject* defaults, const QString& prefix, int depth,
                          int level) {
         const QMetaObject* mo = object->metaObject();
-        const QStringList always = classInfoList(mo, "AlwaysStored");
-        const QStringList never = classInfoList(mo, "NotStored");
         for (int i = 0; i < mo->propertyCount(); ++i) {
             const QMetaProperty p = mo->property(i);
             // A property that a subclass declares again is written once, as the subclass's.
             if (mo->indexOfProperty(p.name()) != i) continue;
             const QString name = QString::fromLatin1(p.name());
             const std::optional<bool> fromParent = parentFlag(object, name);
-            if (!isPublished(mo, p) || !p.isStored() || never.contains(name) ||
-                name == QLatin1String("Name") || fromParent == true)
+            if (!isPublished(mo, p) || !p.isStored() || name == QLatin1String("Name") ||
+                fromParent == true)
                 continue;
             const QString path = prefix + name;
             // A value of its own is written even when a fresh instance has it too: read back
             // into a parent, the control takes the parent's value until it is set.
-            const bool keep = always.contains(name) || fromParent == false;
+            const bool keep = isAlwaysStored(mo, name) || fromParent == false;
             const int di = defaults ? defaults->metaObject()->indexOfProperty(p.name()) : -1;
             const QVariant value = p.read(object);
             const QVariant fresh =
@@ -227,7 +212,7 @@ private:
                 // holds (a parent's font), a partial one would mix the two.
                 if (keep || !fresh.isValid() || value != fresh)
                     writeGadget(value, path + QLatin1Char('.'), depth,
-                                keep || !classInfo(value.metaType().metaObject(), "StoreChanged")
+                                keep || !storesChangedOnly(value.metaType().metaObject())
                                     ? QVariant()
                                     : fresh);
                 continue;
@@ -333,7 +318,6 @@ private:
 
     QObject* m_root;
     Component* m_rootComponent;
-    const LayoutWriteOptions& m_options;
     QString m_out;
     // Owns the fresh instances that hold the defaults; destroyed (with them) before its
     // QObject.
@@ -344,8 +328,8 @@ private:
 
 } // namespace
 
-QString writeLayout(QObject* root, const LayoutWriteOptions& options) {
-    return Writer(root, options).run();
+QString writeLayout(QObject* root) {
+    return Writer(root).run();
 }
 
 } // namespace tk

@@ -29,9 +29,7 @@ bool TPopupMenu::canHold(const QObject* child) const {
 
 TMenuItem::TMenuItem(Component* owner)
     : QObject(nullptr), Component(this, owner), m_action(new QAction(this)) {
-    QObject::connect(m_action, &QAction::triggered, this, [this] {
-        if (OnClick) OnClick();
-    });
+    QObject::connect(m_action, &QAction::triggered, this, &TMenuItem::OnClick);
 }
 
 TMenuItem::~TMenuItem() {

@@ -60,7 +60,8 @@ public:
     // The item's submenu, made when the first item goes into it.
     QMenu* subMenu();
 
-    TNotifyEvent OnClick;
+signals:
+    void OnClick();
 
 private:
     QAction* m_action;

@@ -352,7 +352,7 @@ void TPageControl::setImages(TImageList* list) {
     m_images = list;
     if (list) {
         freeNotification(list);
-        m_imagesChanged = connect(list, &TImageList::changed, this, [this] { tabsChanged(); });
+        m_imagesChanged = connect(list, &TImageList::OnChange, this, [this] { tabsChanged(); });
     }
     tabsChanged();
 }
@@ -442,12 +442,12 @@ void TPageControl::recreateWnd() {
 
 bool TPageControl::canChange() {
     bool allow = true;
-    if (OnChanging) OnChanging(allow);
+    emit OnChanging(allow);
     return allow;
 }
 
 void TPageControl::change() {
-    if (OnChange) OnChange();
+    emit OnChange();
 }
 
 bool TPageControl::selectTabByUser(int tab) {
@@ -536,7 +536,7 @@ void TPageControl::fontChanged() {
 }
 
 void TPageControl::drawTab(Canvas& c, int tab, const Rect& r, bool selected) {
-    if (OnDrawTab) OnDrawTab(tab, c, r, selected);
+    emit OnDrawTab(tab, c, r, selected);
 }
 
 void TPageControl::paint(Canvas& c) {

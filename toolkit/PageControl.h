@@ -52,9 +52,13 @@ class TTabSheet : public TControl {
     Q_CLASSINFO("Publishes", "OnEnter,OnExit,OnResize")
     // The page control places, shows and orders its sheets: nesting and creation order
     // decide in a layout.
-    Q_CLASSINFO("NotStored", "Left,Top,Width,Height,Visible,PageControl,PageIndex")
-    Q_PROPERTY(tk::TPageControl* PageControl READ pageControl WRITE setPageControl)
-    Q_PROPERTY(int PageIndex READ pageIndex WRITE setPageIndex)
+    Q_PROPERTY(int Left READ left WRITE setLeft STORED false)
+    Q_PROPERTY(int Top READ top WRITE setTop STORED false)
+    Q_PROPERTY(int Width READ width WRITE setWidth STORED false)
+    Q_PROPERTY(int Height READ height WRITE setHeight STORED false)
+    Q_PROPERTY(bool Visible READ visible WRITE setVisible STORED false)
+    Q_PROPERTY(tk::TPageControl* PageControl READ pageControl WRITE setPageControl STORED false)
+    Q_PROPERTY(int PageIndex READ pageIndex WRITE setPageIndex STORED false)
     Q_PROPERTY(bool TabVisible READ tabVisible WRITE setTabVisible)
     Q_PROPERTY(int ImageIndex READ imageIndex WRITE setImageIndex)
 public:
@@ -95,10 +99,9 @@ class TPageControl : public TControl {
     Q_OBJECT
     Q_CLASSINFO("Publishes", "OnChange,OnChanging,OnDrawTab,OnEnter,OnExit,OnMouseDown,"
                              "OnMouseMove,OnMouseUp,OnResize")
-    Q_CLASSINFO("NotStored", "ActivePageIndex")
     Q_PROPERTY(
         tk::TTabSheet* ActivePage READ activePage WRITE setActivePage NOTIFY activePageChanged)
-    Q_PROPERTY(int ActivePageIndex READ activePageIndex WRITE setActivePageIndex)
+    Q_PROPERTY(int ActivePageIndex READ activePageIndex WRITE setActivePageIndex STORED false)
     Q_PROPERTY(TTabStyle Style READ style WRITE setStyle)
     Q_PROPERTY(TTabPosition TabPosition READ tabPosition WRITE setTabPosition)
     Q_PROPERTY(bool HotTrack READ hotTrack WRITE setHotTrack)
@@ -186,13 +189,12 @@ public:
     void keyDown(int& key, TShiftState shift) override;
     void loaded() override;
 
-    // allowChange starts true; clearing it keeps the current page.
-    std::function<void(bool& allowChange)> OnChanging;
-    TNotifyEvent OnChange;
-    // Draws one owner-drawn tab: (tab, canvas, its rectangle, selected).
-    std::function<void(int tab, Canvas& c, const Rect& r, bool selected)> OnDrawTab;
-
 signals:
+    // allowChange starts true; clearing it keeps the current page.
+    void OnChanging(bool& allowChange);
+    void OnChange();
+    // Draws one owner-drawn tab: (tab, canvas, its rectangle, selected).
+    void OnDrawTab(int tab, tk::Canvas& c, const tk::Rect& r, bool selected);
     // Every change of the active page, the user's (right before OnChange) or the
     // program's, which raises no OnChange (see TControl on the NOTIFY signals).
     void activePageChanged(tk::TTabSheet* page);

@@ -188,7 +188,7 @@ void TestMainWindow::enterRunsTheQueryOnlyWithText() {
     form->show();
     QVERIFY(QTest::qWaitForWindowActive(form.get()));
     int changes = 0;
-    form->FlatEdit2->OnChange = [&] { ++changes; };
+    QObject::connect(form->FlatEdit2, &tk::TCustomEdit::OnChange, [&] { ++changes; });
     form->FlatEdit1->setFocus();
     QTRY_VERIFY(form->FlatEdit1->focused());
     QTest::keyClick(form->FlatEdit1->lineEdit(), Qt::Key_Return);

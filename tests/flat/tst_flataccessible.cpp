@@ -207,8 +207,8 @@ void TestFlatAccessible::defaultActionDoesWhatTheMouseClickDoes() {
     // Radio buttons of one parent clear each other; keep the two apart.
     if (className == QLatin1String("TFlatRadioButton")) byMouse->setProperty("GroupIndex", 1);
     int mouseClicks = 0, actionClicks = 0;
-    byMouse->OnClick = [&] { ++mouseClicks; };
-    byAction->OnClick = [&] { ++actionClicks; };
+    QObject::connect(byMouse, &tk::TControl::OnClick, [&] { ++mouseClicks; });
+    QObject::connect(byAction, &tk::TControl::OnClick, [&] { ++actionClicks; });
     QVERIFY(f.activate());
 
     QTest::mouseClick(byMouse, Qt::LeftButton, {}, byMouse->rect().center());
@@ -229,7 +229,7 @@ void TestFlatAccessible::checkBoxReportsItsThreeStates() {
     box.setCaption(QStringLiteral("置顶"));
     box.setAllowGrayed(true);
     int clicks = 0;
-    box.OnClick = [&] { ++clicks; };
+    QObject::connect(&box, &tk::TControl::OnClick, [&] { ++clicks; });
     QVERIFY(f.activate());
     EventLog log;
     QAccessibleInterface* i = iface(&box);
@@ -262,7 +262,7 @@ void TestFlatAccessible::radioButtonActionChecksItAndClearsItsSibling() {
     three.setTop(40);
     five.setChecked(true);
     int clicks = 0;
-    three.OnClick = [&] { ++clicks; };
+    QObject::connect(&three, &tk::TControl::OnClick, [&] { ++clicks; });
     QVERIFY(f.activate());
     EventLog log;
 
@@ -302,7 +302,7 @@ void TestFlatAccessible::disabledControlIsUnavailableAndIgnoresItsAction() {
     TFlatPanel panel(nullptr, &f.form);
     TFlatButton b(nullptr, &panel);
     int clicks = 0;
-    b.OnClick = [&] { ++clicks; };
+    QObject::connect(&b, &tk::TControl::OnClick, [&] { ++clicks; });
     QVERIFY(f.activate());
     EventLog log;
     QAccessibleInterface* i = iface(&b);
@@ -349,7 +349,7 @@ void TestFlatAccessible::pagesExposeTheirTabsAndSelectByTab() {
     about->setCaption(QStringLiteral("&About"));
     pages.setActivePage(query);
     int changes = 0;
-    pages.OnChange = [&] { ++changes; };
+    QObject::connect(&pages, &tk::TPageControl::OnChange, [&] { ++changes; });
     QVERIFY(f.activate());
     EventLog log;
 

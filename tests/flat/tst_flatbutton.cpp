@@ -29,7 +29,7 @@ struct Stage {
         window.setGeometry(100, 100, 200, 80);
         button.setBounds(10, 10, 66, 22);
         button.setCaption(QStringLiteral("Query"));
-        button.OnClick = [this] { ++clicks; };
+        QObject::connect(&button, &tk::TControl::OnClick, [this] { ++clicks; });
     }
     // Focus and the keyboard need an active window.
     bool activate() { return testsupport::activate(window, &button); }
@@ -136,7 +136,7 @@ void TestFlatButton::enterClicksTheHotButtonOnly() {
     other.setBounds(100, 10, 66, 22);
     other.setDefault(true);
     int otherClicks = 0;
-    other.OnClick = [&] { ++otherClicks; };
+    QObject::connect(&other, &tk::TControl::OnClick, [&] { ++otherClicks; });
     QVERIFY(s.activate());
     QVERIFY(s.button.isHot());
     // WHEN Enter is pressed THEN only the focused button clicks: Default does not claim Enter
@@ -155,7 +155,7 @@ void TestFlatButton::acceleratorClicksVisibleButtonsOnly() {
     hidden.setCaption(QStringLiteral("&Hide"));
     hidden.setVisible(false);
     int hiddenClicks = 0;
-    hidden.OnClick = [&] { ++hiddenClicks; };
+    QObject::connect(&hidden, &tk::TControl::OnClick, [&] { ++hiddenClicks; });
     QVERIFY(s.activate());
     QTest::keyClick(&s.button, Qt::Key_G, Qt::AltModifier);
     QCOMPARE(s.clicks, 1);
@@ -174,7 +174,7 @@ void TestFlatButton::clickGivesTheFormItsModalResult() {
     QCOMPARE(form.modalResult(), 0); // a zero result is given too
     button.setModalResult(7);
     int clicks = 0;
-    button.OnClick = [&] { ++clicks; };
+    QObject::connect(&button, &tk::TControl::OnClick, [&] { ++clicks; });
     button.click();
     QCOMPARE(form.modalResult(), 7);
     QCOMPARE(clicks, 1);
@@ -187,7 +187,7 @@ void TestFlatButton::mouseEnterHandlerTakesOverHotTracking() {
 
     Stage t;
     int entered = 0;
-    t.button.OnMouseEnter = [&] { ++entered; };
+    QObject::connect(&t.button, &flat::TDefineButton::OnMouseEnter, [&] { ++entered; });
     const QImage before = picture(t.button);
     sendEnter(t.button);
     QCOMPARE(entered, 1);
@@ -387,7 +387,7 @@ void TestFlatButton::clickDoesNotReleaseTheButtonItsReleaseLatched() {
     b.setGroupIndex(2);
     a.setAllowAllUp(true);
     int clicks = 0;
-    a.OnClick = [&] { ++clicks; };
+    QObject::connect(&a, &tk::TControl::OnClick, [&] { ++clicks; });
     QTest::mouseClick(&a, Qt::LeftButton, {}, QPoint(5, 5));
     QCOMPARE(clicks, 1);
     QVERIFY(a.isDown());
@@ -465,7 +465,7 @@ void TestFlatButton::downChangedComesWithEachChangeOfDown() {
         const QString n = QLatin1String(name);
         QObject::connect(button, &TDefineButton::downChanged,
                          [&log, button, n] { log << n + (button->isDown() ? ":down" : ":up"); });
-        button->OnClick = [&log, n] { log << n + ":click"; };
+        QObject::connect(button, &tk::TControl::OnClick, [&log, n] { log << n + ":click"; });
     }
     QSignalSpy spy(&a, &TDefineButton::downChanged);
     QTest::mouseClick(&a, Qt::LeftButton, {}, QPoint(5, 5));

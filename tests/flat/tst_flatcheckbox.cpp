@@ -59,11 +59,11 @@ struct Scene {
         other.setBounds(10, 60, 121, 15);
         box.setTransparent(false);
         box.log = &log;
-        box.OnClick = [this] {
+        QObject::connect(&box, &tk::TControl::OnClick, [this] {
             ++clicks;
             log.append(box.isChecked() ? QStringLiteral("click:checked")
                                        : QStringLiteral("click:unchecked"));
-        };
+        });
     }
     bool activate() { return testsupport::activate(form); }
     // The box's fill, one pixel inside its frame at the top-left (never under the mark).
@@ -391,7 +391,7 @@ void TestFlatCheckBox::signalsComeRightBeforeTheClick() {
 void TestFlatCheckBox::boxDestroyedByItsClickIsLeftAlone() {
     tk::TControl parent;
     QPointer<TFlatCheckBox> box = new TFlatCheckBox(nullptr, &parent);
-    box->OnClick = [&] { delete box.data(); };
+    QObject::connect(box, &tk::TControl::OnClick, [&] { delete box.data(); });
     box->setChecked(true);
     QVERIFY(box.isNull());
 }

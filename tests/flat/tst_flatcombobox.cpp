@@ -217,7 +217,7 @@ private slots:
         if (style == tk::csDropDownList) s.box.setItemIndex(0);
         s.box.setReadOnly(readOnly);
         QString seen;
-        s.box.OnKeyPress = [&](QChar& k) { seen += k; };
+        QObject::connect(&s.box, &tk::TControl::OnKeyPress, [&](QChar& k) { seen += k; });
         QVERIFY(s.activate());
         s.box.setFocus();
         // Keys go where the platform sends them: to the focused widget.
@@ -249,7 +249,7 @@ private slots:
         box.setComboStyle(tk::csDropDownList);
         box.setItems(Fruit);
         int changes = 0;
-        box.OnChange = [&] { ++changes; };
+        QObject::connect(&box, &tk::TCustomComboBox::OnChange, [&] { ++changes; });
         box.setItemIndex(1);
         QCOMPARE(changes, 1);
         box.setItemIndex(1); // the same index again, and by program: still OnChange
@@ -257,7 +257,7 @@ private slots:
         box.setText(QStringLiteral("cherry"));
         QCOMPARE(box.itemIndex(), 2);
         QCOMPARE(changes, 3);
-        box.OnChange = nullptr;
+        QObject::disconnect(&box, &tk::TCustomComboBox::OnChange, nullptr, nullptr);
         box.setItemIndex(0); // no handler: nothing to call
         QCOMPARE(box.itemIndex(), 0);
     }
@@ -269,9 +269,11 @@ private slots:
         Stage s;
         s.box.setComboStyle(tk::csDropDownList);
         QStringList log;
-        s.box.OnClick = [&] { log << QStringLiteral("click"); };
-        s.box.OnSelect = [&] { log << QStringLiteral("select"); };
-        s.box.OnChange = [&] { log << QStringLiteral("change"); };
+        QObject::connect(&s.box, &tk::TControl::OnClick, [&] { log << QStringLiteral("click"); });
+        QObject::connect(&s.box, &tk::TCustomComboBox::OnSelect,
+                         [&] { log << QStringLiteral("select"); });
+        QObject::connect(&s.box, &tk::TCustomComboBox::OnChange,
+                         [&] { log << QStringLiteral("change"); });
         connect(&s.box, &tk::TCustomComboBox::itemIndexChanged, this,
                 [&](int index) { log << QStringLiteral("signal:%1").arg(index); });
         QSignalSpy spy(&s.box, &tk::TCustomComboBox::itemIndexChanged);

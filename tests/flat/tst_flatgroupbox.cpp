@@ -277,7 +277,7 @@ void TestFlatGroupBox::itemIndexClampsAndClicks() {
     TFlatRadioGroup group(nullptr, &sheet);
     group.setItems(lines(3));
     int clicks = 0;
-    group.OnClick = [&] { ++clicks; };
+    QObject::connect(&group, &tk::TControl::OnClick, [&] { ++clicks; });
     group.setItemIndex(1); // the button's own two clicks reach the group
     QCOMPARE(clicks, 2);
     QVERIFY(group.buttons()[1]->isChecked());
@@ -301,7 +301,7 @@ void TestFlatGroupBox::shrinkingItemsMovesItemIndexQuietly() {
     group.setItems(lines(5));
     group.setItemIndex(3);
     int clicks = 0;
-    group.OnClick = [&] { ++clicks; };
+    QObject::connect(&group, &tk::TControl::OnClick, [&] { ++clicks; });
     group.setItems(lines(2));
     QCOMPARE(group.itemIndex(), 1);
     QCOMPARE(group.buttons().size(), 2);
@@ -320,7 +320,7 @@ void TestFlatGroupBox::userPressOnItemClicksTheGroupThrice() {
     tk::TControl other(nullptr, &form);
     other.setBounds(250, 150, 20, 20);
     QList<int> seen;
-    group.OnClick = [&] { seen << group.itemIndex(); };
+    QObject::connect(&group, &tk::TControl::OnClick, [&] { seen << group.itemIndex(); });
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
     other.setFocus();
@@ -339,10 +339,10 @@ void TestFlatGroupBox::onClickMayDropTheClickedItem() {
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
     int clicks = 0;
-    group.OnClick = [&] {
+    QObject::connect(&group, &tk::TControl::OnClick, [&] {
         ++clicks;
         group.setItems(lines(1));
-    };
+    });
     const QPointer<TDefineGroupButton> clicked = group.buttons()[2];
     QTest::mouseClick(clicked, Qt::LeftButton, {}, QPoint(5, 5));
     QVERIFY(clicks >= 1);
@@ -403,7 +403,7 @@ void TestFlatGroupBox::itemIndexChangedComesBeforeTheClicks() {
     TFlatRadioGroup group(nullptr, &sheet);
     group.setItems(lines(3));
     QStringList log;
-    group.OnClick = [&] { log << QStringLiteral("click"); };
+    QObject::connect(&group, &tk::TControl::OnClick, [&] { log << QStringLiteral("click"); });
     QObject::connect(&group, &TDefineRadioGroup::itemIndexChanged,
                      [&] { log << QStringLiteral("index %1").arg(group.itemIndex()); });
     QSignalSpy spy(&group, &TDefineRadioGroup::itemIndexChanged);

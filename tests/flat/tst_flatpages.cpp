@@ -277,7 +277,7 @@ void TestFlatPages::hotTrackOffChangesNothingAndKeepsMouseMoveSilent() {
     TFlatPages pc;
     setUpPages(pc, {QStringLiteral("查询"), QStringLiteral("关于")});
     int moves = 0;
-    pc.OnMouseMove = [&](tk::TShiftState, int, int) { ++moves; };
+    QObject::connect(&pc, &tk::TControl::OnMouseMove, [&](tk::TShiftState, int, int) { ++moves; });
     const QImage before = grab(pc);
 
     sendEnter(pc, centre(pc.tabRect(1)));
@@ -399,11 +399,12 @@ void TestFlatPages::imageListNumbersAndMapsTheGlyphs() {
     TFlatPages pc;
     setUpPages(pc, {QStringLiteral("查询"), QStringLiteral("关于")});
     QList<int> mapped;
-    pc.OnGlyphMap = [&](tk::TControl* control, int page, int& glyph) {
-        QCOMPARE(control, &pc);
-        mapped << page;
-        glyph += 10;
-    };
+    QObject::connect(&pc, &flat::TDefinePages::OnGlyphMap,
+                     [&](tk::TControl* control, int page, int& glyph) {
+                         QCOMPARE(control, &pc);
+                         mapped << page;
+                         glyph += 10;
+                     });
     TDefineSheet& second = pc.flatSheet(1);
     second.setImageIndex(-5);
     QCOMPARE(second.imageIndex(), -1);
@@ -454,9 +455,10 @@ void TestFlatPages::ownerDrawnTabs() {
         TOwnerDrawState state;
     };
     QList<Call> calls;
-    pc.OnDrawItem = [&](tk::TControl*, int index, Canvas&, const Rect& r, TOwnerDrawState s) {
-        calls.append({index, r, s});
-    };
+    QObject::connect(&pc, &flat::TDefinePages::OnDrawItem,
+                     [&](tk::TControl*, int index, Canvas&, const Rect& r, TOwnerDrawState s) {
+                         calls.append({index, r, s});
+                     });
 
     grab(pc); // the flat style: page indices, no state
     QCOMPARE(calls.size(), 2);
@@ -473,7 +475,7 @@ void TestFlatPages::ownerDrawnTabs() {
     QCOMPARE(calls[1].state, TOwnerDrawState(odSelected));
 
     // Without OnDrawItem: white at the edges, 0xDCDCDC in the middle.
-    pc.OnDrawItem = nullptr;
+    QObject::disconnect(&pc, &flat::TDefinePages::OnDrawItem, nullptr, nullptr);
     const QImage img = grab(pc);
     // Tab 1, 21 high: 10 colours each way; left of its caption, right of where the
     // selected tab's box and caption reach over it.
@@ -652,8 +654,8 @@ void TestFlatPages::activePageSignalComesOncePerChange() {
     setUpPages(pc, {QStringLiteral("查询"), QStringLiteral("关于")});
     QStringList log;
     bool allow = true;
-    pc.OnChanging = [&](bool& ok) { ok = allow; };
-    pc.OnChange = [&] { log << QStringLiteral("change"); };
+    QObject::connect(&pc, &tk::TPageControl::OnChanging, [&](bool& ok) { ok = allow; });
+    QObject::connect(&pc, &tk::TPageControl::OnChange, [&] { log << QStringLiteral("change"); });
     connect(&pc, &tk::TPageControl::activePageChanged, this, [&](tk::TTabSheet* page) {
         log << QStringLiteral("signal:%1").arg(pc.pages().indexOf(page));
     });

@@ -639,19 +639,23 @@ struct DockScene {
             if (qobject_cast<const tk::FloatingDockWindow*>(o)) return QStringLiteral("floating");
             return o ? o->objectName() : QStringLiteral("none");
         };
-        client.OnStartDock = [this] { log << QStringLiteral("StartDock"); };
-        client.OnEndDock = [this, name](QObject* target, int, int) {
-            log << QStringLiteral("EndDock ") + name(target);
-        };
-        home.OnUnDock = [this, name](tk::TControl* c, QWidget* to, bool&) {
-            log << QStringLiteral("UnDock %1 to %2").arg(name(c), name(to));
-        };
-        left.OnDockOver = [this](tk::TControl*, int, int, tk::TDragState state, bool&) {
-            log << QStringLiteral("DockOver left %1").arg(int(state));
-        };
-        left.OnDockDrop = [this, name](tk::TControl* c, int, int) {
+        QObject::connect(&client, &tk::TControl::OnStartDock,
+                         [this] { log << QStringLiteral("StartDock"); });
+        QObject::connect(&client, &tk::TControl::OnEndDock,
+                         [this, name](QObject* target, int, int) {
+                             log << QStringLiteral("EndDock ") + name(target);
+                         });
+        QObject::connect(&home, &tk::TControl::OnUnDock,
+                         [this, name](tk::TControl* c, QWidget* to, bool&) {
+                             log << QStringLiteral("UnDock %1 to %2").arg(name(c), name(to));
+                         });
+        QObject::connect(&left, &tk::TControl::OnDockOver,
+                         [this](tk::TControl*, int, int, tk::TDragState state, bool&) {
+                             log << QStringLiteral("DockOver left %1").arg(int(state));
+                         });
+        QObject::connect(&left, &tk::TControl::OnDockDrop, [this, name](tk::TControl* c, int, int) {
             log << QStringLiteral("DockDrop ") + name(c);
-        };
+        });
         root.show();
     }
     // Takes the client at (5, 5) and lets go of it at `to` in the root.
@@ -672,11 +676,12 @@ struct DockScene {
 void TestFlatPanel::panelDocksOutIntoAFloatingWindowAndBackIntoASite() {
     DockScene s;
     int siteQueries = 0;
-    s.left.OnGetSiteInfo = [&](tk::TControl* c, QRect& influence, QPoint, bool&) {
-        QCOMPARE(c, &s.client);
-        QCOMPARE(influence.width(), 20); // no width, and the reach on either side
-        ++siteQueries;
-    };
+    QObject::connect(&s.left, &tk::TControl::OnGetSiteInfo,
+                     [&](tk::TControl* c, QRect& influence, QPoint, bool&) {
+                         QCOMPARE(c, &s.client);
+                         QCOMPARE(influence.width(), 20); // no width, and the reach on either side
+                         ++siteQueries;
+                     });
     s.dragClientTo(QPoint(300, 250));
     auto* floating = qobject_cast<tk::FloatingDockWindow*>(s.client.window());
     QVERIFY(floating);
@@ -701,11 +706,13 @@ void TestFlatPanel::panelDocksOutIntoAFloatingWindowAndBackIntoASite() {
 // The old site may keep its client; a site that refuses in OnGetSiteInfo is passed over.
 void TestFlatPanel::refusedUnDockLeavesTheClientWhereItIs() {
     DockScene s;
-    s.left.OnGetSiteInfo = [](tk::TControl*, QRect&, QPoint, bool& canDock) { canDock = false; };
-    s.home.OnUnDock = [&](tk::TControl*, QWidget*, bool& allow) {
+    QObject::connect(&s.left, &tk::TControl::OnGetSiteInfo,
+                     [](tk::TControl*, QRect&, QPoint, bool& canDock) { canDock = false; });
+    QObject::disconnect(&s.home, &tk::TControl::OnUnDock, nullptr, nullptr);
+    QObject::connect(&s.home, &tk::TControl::OnUnDock, [&](tk::TControl*, QWidget*, bool& allow) {
         s.log << QStringLiteral("UnDock refused");
         allow = false;
-    };
+    });
     s.dragClientTo(QPoint(5, 100));
     QCOMPARE(s.client.parentWidget(), &s.home);
     QCOMPARE(s.client.geometry(), QRect(10, 10, 60, 40));
@@ -715,6 +722,17 @@ void TestFlatPanel::refusedUnDockLeavesTheClientWhereItIs() {
     for (QWidget* w : QApplication::topLevelWidgets())
         QVERIFY(!qobject_cast<tk::FloatingDockWindow*>(w));
 }
+
+// The handlers a dock layout binds: each logs its name.
+class DockHandlers : public QObject {
+    Q_OBJECT
+public:
+    QStringList log;
+public slots:
+    void GroupStartDock() { log << QStringLiteral("GroupStartDock"); }
+    void GroupEndDock() { log << QStringLiteral("GroupEndDock"); }
+    void SiteDockDrop() { log << QStringLiteral("SiteDockDrop"); }
+};
 
 // The drag and dock settings and events a layout names are what a real dock runs by, and
 // they are written back as read.
@@ -741,17 +759,12 @@ void TestFlatPanel::dockSettingsReadFromALayoutRoundTripAndDock() {
                                         "    OnDockDrop = SiteDockDrop\n"
                                         "  end\n"
                                         "end\n");
-    QStringList log;
-    tk::LayoutBindings bindings;
-    bindings.bindEvent = [&log](QObject* target, const QString& event, const QString& handler) {
-        tk::findPublishedEvent(target, event)->assignIgnoringArguments(target, [&log, handler] {
-            log << handler;
-        });
-    };
+    DockHandlers handlers;
+    QStringList& log = handlers.log;
     QString written;
     {
         tk::TForm form;
-        tk::readLayout(&form, text, bindings);
+        tk::readLayout(&form, text, &handlers);
         written = tk::writeLayout(&form);
     }
     for (const char* line :
@@ -761,7 +774,7 @@ void TestFlatPanel::dockSettingsReadFromALayoutRoundTripAndDock() {
     QCOMPARE(written.count(QLatin1String("DockSite = True")), 2);
 
     tk::TForm form;
-    tk::readLayout(&form, written, bindings);
+    tk::readLayout(&form, written, &handlers);
     QCOMPARE(tk::writeLayout(&form), written);
     form.resize(400, 300);
     form.show();

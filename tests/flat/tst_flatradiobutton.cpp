@@ -33,9 +33,11 @@ struct Scene {
         b.setBounds(10, 40, 121, 15);
         a.setCaption(QStringLiteral("&Five"));
         b.setCaption(QStringLiteral("T&hree"));
-        a.OnClick = [this] { log << (a.isChecked() && !b.isChecked() ? "a" : "a?"); };
-        b.OnClick = [this] { log << (b.isChecked() && !a.isChecked() ? "b" : "b?"); };
-        b.OnEnter = [this] { log << "b:enter"; };
+        QObject::connect(&a, &tk::TControl::OnClick,
+                         [this] { log << (a.isChecked() && !b.isChecked() ? "a" : "a?"); });
+        QObject::connect(&b, &tk::TControl::OnClick,
+                         [this] { log << (b.isChecked() && !a.isChecked() ? "b" : "b?"); });
+        QObject::connect(&b, &tk::TControl::OnEnter, [this] { log << "b:enter"; });
     }
     bool activate() { return testsupport::activate(form); }
 };
@@ -105,7 +107,7 @@ void TestFlatRadioButton::clearsOnlySameParentAndGroupIndex() {
     QVERIFY(far.isChecked());   // another parent
     TFlatRadioButton loose;     // no parent: nothing to clear, still clicks
     int clicks = 0;
-    loose.OnClick = [&] { ++clicks; };
+    QObject::connect(&loose, &tk::TControl::OnClick, [&] { ++clicks; });
     loose.setChecked(true);
     QCOMPARE(clicks, 2);
 }
@@ -298,10 +300,10 @@ void TestFlatRadioButton::buttonDestroyedByItsClickIsLeftAlone() {
     other.setChecked(true);
     QPointer<TFlatRadioButton> b = new TFlatRadioButton(nullptr, &sheet);
     int clicks = 0;
-    b->OnClick = [&] {
+    QObject::connect(b, &tk::TControl::OnClick, [&] {
         ++clicks;
         delete b.data();
-    };
+    });
     b->setChecked(true);
     QVERIFY(b.isNull());
     QCOMPARE(clicks, 1);

@@ -85,11 +85,13 @@ bool activate(QWidget& window, QWidget* focus) {
 }
 
 MouseLog::MouseLog(tk::TControl& c) {
-    c.OnMouseDown = [this](tk::TMouseButton, tk::TShiftState shift, int, int) {
-        downsDouble << shift.testFlag(tk::ssDouble);
-    };
-    c.OnMouseUp = [this](tk::TMouseButton, tk::TShiftState, int, int) { ++ups; };
-    c.OnDblClick = [this] { ++doubles; };
+    QObject::connect(&c, &tk::TControl::OnMouseDown,
+                     [this](tk::TMouseButton, tk::TShiftState shift, int, int) {
+                         downsDouble << shift.testFlag(tk::ssDouble);
+                     });
+    QObject::connect(&c, &tk::TControl::OnMouseUp,
+                     [this](tk::TMouseButton, tk::TShiftState, int, int) { ++ups; });
+    QObject::connect(&c, &tk::TControl::OnDblClick, [this] { ++doubles; });
 }
 
 void sendEnter(QWidget& w) {

@@ -21,11 +21,11 @@ namespace {
 class Recorder : public TCustomComboBox {
 public:
     explicit Recorder(QWidget* parent = nullptr) : TCustomComboBox(nullptr, parent) {
-        OnClick = [this] { log << "click"; };
-        OnSelect = [this] { log << "select"; };
-        OnChange = [this] { log << "change:" + text(); };
-        OnDropDown = [this] { log << "dropdown"; };
-        OnCloseUp = [this] { log << "closeup"; };
+        connect(this, &TControl::OnClick, [this] { log << "click"; });
+        connect(this, &TCustomComboBox::OnSelect, [this] { log << "select"; });
+        connect(this, &TCustomComboBox::OnChange, [this] { log << "change:" + text(); });
+        connect(this, &TCustomComboBox::OnDropDown, [this] { log << "dropdown"; });
+        connect(this, &TCustomComboBox::OnCloseUp, [this] { log << "closeup"; });
     }
     QStringList log;
     struct Drawn {
@@ -205,10 +205,11 @@ private slots:
         box.setComboStyle(csDropDownList);
         // An empty list does not open, but the handler may still fill it first.
         bool fill = false;
-        box.OnDropDown = [&] {
+        QObject::disconnect(&box, &tk::TCustomComboBox::OnDropDown, nullptr, nullptr);
+        QObject::connect(&box, &tk::TCustomComboBox::OnDropDown, [&] {
             box.log << "dropdown";
             if (fill) box.setItems(Fruit);
-        };
+        });
         window.show();
         box.setDroppedDown(true);
         QVERIFY(!box.droppedDown());
@@ -363,9 +364,10 @@ private slots:
         box.log.clear();
         QTest::mouseMove(box.editField(), QPoint(5, 5));
         QTRY_COMPARE(box.log, QStringList({"mouseenter"}));
-        box.OnMouseDown = [&](TMouseButton, TShiftState, int x, int y) {
-            box.log << QStringLiteral("down %1,%2").arg(x).arg(y);
-        };
+        QObject::connect(&box, &tk::TControl::OnMouseDown,
+                         [&](TMouseButton, TShiftState, int x, int y) {
+                             box.log << QStringLiteral("down %1,%2").arg(x).arg(y);
+                         });
         QTest::mousePress(box.editField(), Qt::LeftButton, {}, QPoint(5, 6));
         QTest::mouseRelease(box.editField(), Qt::LeftButton, {}, QPoint(5, 6));
         const QPoint at = box.editField()->pos() + QPoint(5, 6); // in the box's coordinates

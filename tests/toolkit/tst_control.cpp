@@ -219,7 +219,7 @@ void TestControl::destroyedActionIsForgotten() {
     TControl c;
     auto* action = new TAction;
     int executed = 0;
-    action->OnExecute = [&] { ++executed; };
+    QObject::connect(action, &tk::TAction::OnExecute, [&] { ++executed; });
     c.setAction(action);
     c.click();
     QCOMPARE(executed, 1);
@@ -263,7 +263,7 @@ void TestControl::functionKeysReachOnKeyDown() {
     QStringList log;
     Probe a(QStringLiteral("a"), &log, &form);
     QList<int> keys;
-    a.OnKeyDown = [&](int& key, TShiftState) { keys << key; };
+    QObject::connect(&a, &tk::TControl::OnKeyDown, [&](int& key, TShiftState) { keys << key; });
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
     a.setFocus();
@@ -460,7 +460,7 @@ void TestControl::exitThenEnterWhenFocusMoves() {
     QStringList log;
     Probe a(QStringLiteral("a"), &log, &form), b(QStringLiteral("b"), &log, &form);
     int enters = 0;
-    b.OnEnter = [&] { ++enters; };
+    QObject::connect(&b, &tk::TControl::OnEnter, [&] { ++enters; });
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
     a.setFocus();
@@ -503,7 +503,7 @@ void TestControl::enterGoesToDialogKeysUnlessTheEditWantsIt() {
     button.takeDialogKeys = true;
     TCustomEdit edit(nullptr, &form);
     QString pressed;
-    edit.OnKeyPress = [&](QChar& k) { pressed += k; };
+    QObject::connect(&edit, &tk::TControl::OnKeyPress, [&](QChar& k) { pressed += k; });
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
     edit.setFocus();
@@ -528,11 +528,12 @@ void TestControl::clickNeedsPressAndReleaseInside() {
     c.setBounds(10, 10, 50, 20);
     int clicks = 0;
     QStringList order;
-    c.OnClick = [&] {
+    QObject::connect(&c, &tk::TControl::OnClick, [&] {
         ++clicks;
         order << "click";
-    };
-    c.OnMouseUp = [&](TMouseButton, TShiftState, int, int) { order << "up"; };
+    });
+    QObject::connect(&c, &tk::TControl::OnMouseUp,
+                     [&](TMouseButton, TShiftState, int, int) { order << "up"; });
     host.show();
     QTest::mouseClick(&c, Qt::LeftButton, {}, QPoint(5, 5));
     QCOMPARE(clicks, 1);

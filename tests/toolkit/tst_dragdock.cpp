@@ -47,21 +47,23 @@ struct DragScene {
         source.setObjectName(QStringLiteral("source"));
         target.setObjectName(QStringLiteral("target"));
         source.setDragMode(dmAutomatic);
-        source.OnClick = [this] { ++clicks; };
-        source.OnStartDrag = [this] { log << QStringLiteral("StartDrag"); };
-        target.OnDragOver = [this](QObject* from, int x, int y, TDragState s, bool& accept) {
-            log << QStringLiteral("DragOver %1 %2 %3,%4")
-                       .arg(nameOf(from), stateName(s))
-                       .arg(x)
-                       .arg(y);
-            accept = taking;
-        };
-        target.OnDragDrop = [this](QObject* from, int x, int y) {
+        QObject::connect(&source, &tk::TControl::OnClick, [this] { ++clicks; });
+        QObject::connect(&source, &tk::TControl::OnStartDrag,
+                         [this] { log << QStringLiteral("StartDrag"); });
+        QObject::connect(&target, &tk::TControl::OnDragOver,
+                         [this](QObject* from, int x, int y, TDragState s, bool& accept) {
+                             log << QStringLiteral("DragOver %1 %2 %3,%4")
+                                        .arg(nameOf(from), stateName(s))
+                                        .arg(x)
+                                        .arg(y);
+                             accept = taking;
+                         });
+        QObject::connect(&target, &tk::TControl::OnDragDrop, [this](QObject* from, int x, int y) {
             log << QStringLiteral("DragDrop %1 %2,%3").arg(nameOf(from)).arg(x).arg(y);
-        };
-        source.OnEndDrag = [this](QObject* on, int x, int y) {
+        });
+        QObject::connect(&source, &tk::TControl::OnEndDrag, [this](QObject* on, int x, int y) {
             log << QStringLiteral("EndDrag %1 %2,%3").arg(nameOf(on)).arg(x).arg(y);
-        };
+        });
         window.show();
     }
     // A point of the window, as the source (which has the mouse) hears it.
@@ -175,9 +177,8 @@ private slots:
     void manualDragReleasedOverAPlainControl() {
         DragScene s;
         s.source.setDragMode(dmManual);
-        s.source.OnMouseDown = [&](TMouseButton, TShiftState, int, int) {
-            s.source.beginDrag(true);
-        };
+        QObject::connect(&s.source, &tk::TControl::OnMouseDown,
+                         [&](TMouseButton, TShiftState, int, int) { s.source.beginDrag(true); });
         QCursor::setPos(s.source.mapToGlobal(QPoint(5, 5)));
         s.press();
         QVERIFY(s.source.dragging());

@@ -111,7 +111,7 @@ private slots:
 
         int clicked = 0;
         auto* item = qobject_cast<tk::TMenuItem*>(form.findComponent("Item1")->object());
-        item->OnClick = [&] { ++clicked; };
+        QObject::connect(item, &tk::TMenuItem::OnClick, [&] { ++clicked; });
         item->qaction()->trigger();
         QCOMPARE(clicked, 1);
 
@@ -124,7 +124,7 @@ private slots:
         tk::TControl c;
         auto action = std::make_unique<tk::TAction>();
         int executed = 0;
-        action->OnExecute = [&] { ++executed; };
+        QObject::connect(action.get(), &tk::TAction::OnExecute, [&] { ++executed; });
         c.setAction(action.get());
         c.click();
         QCOMPARE(executed, 1);
@@ -140,9 +140,10 @@ private slots:
         panel->setHelpKeyword(QStringLiteral("lookup"));
         auto* edit = new tk::TCustomEdit(nullptr, panel);
         QList<std::tuple<tk::THelpType, QString, int>> asked;
-        form.OnHelp = [&](tk::THelpType t, const QString& k, int ctx) {
-            asked.append({t, k, ctx});
-        };
+        QObject::connect(&form, &tk::TForm::OnHelp,
+                         [&](tk::THelpType t, const QString& k, int ctx) {
+                             asked.append({t, k, ctx});
+                         });
         tk::KeyRouter::install();
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));

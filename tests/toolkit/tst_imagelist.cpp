@@ -61,9 +61,9 @@ void TestImageList::addCutsAPictureIntoCells() {
 
 void TestImageList::everyChangeIsReportedOnceAndNoOpsNotAtAll() {
     TImageList list;
-    QSignalSpy spy(&list, &TImageList::changed);
+    QSignalSpy spy(&list, &TImageList::OnChange);
     int events = 0;
-    list.OnChange = [&] { ++events; };
+    QObject::connect(&list, &tk::TImageList::OnChange, [&] { ++events; });
 
     list.add(filled(32, 16, qRgb(0, 0, 0)));
     QCOMPARE(spy.count(), 1);

@@ -147,14 +147,14 @@ void TestPageControl::clickingATabSwitchesPagesAndRaisesTheEventsOnce() {
     int changing = 0, changed = 0;
     bool allow = true;
     TTabSheet* seenOnMouseDown = nullptr;
-    pc.OnChanging = [&](bool& ok) {
+    QObject::connect(&pc, &tk::TPageControl::OnChanging, [&](bool& ok) {
         ++changing;
         ok = allow;
-    };
-    pc.OnChange = [&] { ++changed; };
-    pc.OnMouseDown = [&](TMouseButton, TShiftState, int, int) {
+    });
+    QObject::connect(&pc, &tk::TPageControl::OnChange, [&] { ++changed; });
+    QObject::connect(&pc, &tk::TControl::OnMouseDown, [&](TMouseButton, TShiftState, int, int) {
         seenOnMouseDown = pc.activePage();
-    };
+    });
 
     QTest::mouseClick(&pc, Qt::LeftButton, {}, centre(pc.tabRect(1)));
     QCOMPARE(changing, 1);
@@ -205,7 +205,7 @@ void TestPageControl::arrowKeysStepThroughTheTabsAndStopAtTheEnds() {
     setUpPages(pc, {QStringLiteral("一"), QStringLiteral("二"), QStringLiteral("三")});
     pc.page(1)->setTabVisible(false);
     int changed = 0;
-    pc.OnChange = [&] { ++changed; };
+    QObject::connect(&pc, &tk::TPageControl::OnChange, [&] { ++changed; });
 
     int key = VK_RIGHT;
     pc.keyDown(key, {});
@@ -299,7 +299,7 @@ void TestPageControl::removingTheActivePageActivatesTheNext() {
     pc.page(1)->setTabVisible(false);
     TTabSheet* last = pc.page(2);
     int changed = 0;
-    pc.OnChange = [&] { ++changed; };
+    QObject::connect(&pc, &tk::TPageControl::OnChange, [&] { ++changed; });
 
     delete pc.page(0); // the next page with a visible tab takes over
     QCOMPARE(pc.pageCount(), 2);
