@@ -4,6 +4,7 @@
 #include "Action.h"
 #include "Bitmap.h"
 #include "Canvas.h"
+#include "Cursors.h"
 #include "DragManager.h"
 #include "Form.h"
 #include "Geometry.h"
@@ -21,171 +22,8 @@
 
 namespace tk {
 
-namespace {
-
-TMouseButton mouseButtonFromQt(Qt::MouseButton b) {
-    switch (b) {
-    case Qt::RightButton:
-        return mbRight;
-    case Qt::MiddleButton:
-        return mbMiddle;
-    default:
-        return mbLeft;
-    }
-}
-
-} // namespace
-
-Qt::CursorShape cursorShape(TCursor c) {
-    switch (c) {
-    case crNone:
-        return Qt::BlankCursor;
-    case crCross:
-        return Qt::CrossCursor;
-    case crIBeam:
-        return Qt::IBeamCursor;
-    case crSizeNESW:
-        return Qt::SizeBDiagCursor;
-    case crSizeNS:
-        return Qt::SizeVerCursor;
-    case crSizeNWSE:
-        return Qt::SizeFDiagCursor;
-    case crSizeWE:
-        return Qt::SizeHorCursor;
-    case crUpArrow:
-        return Qt::UpArrowCursor;
-    case crHourGlass:
-    case crSQLWait:
-        return Qt::WaitCursor;
-    case crDrag:
-    case crMultiDrag:
-        return Qt::DragCopyCursor;
-    case crNoDrop:
-    case crNo:
-        return Qt::ForbiddenCursor;
-    case crHSplit:
-        return Qt::SplitHCursor;
-    case crVSplit:
-        return Qt::SplitVCursor;
-    case crAppStart:
-        return Qt::BusyCursor;
-    case crHelp:
-        return Qt::WhatsThisCursor;
-    case crHandPoint:
-        return Qt::PointingHandCursor;
-    case crSizeAll:
-        return Qt::SizeAllCursor;
-    default:
-        return Qt::ArrowCursor;
-    }
-}
-
 bool applicationHasActiveWindow() {
     return QApplication::activeWindow() != nullptr;
-}
-
-namespace {
-
-struct KeyCode {
-    int qt;
-    int vk;
-};
-
-// The keypad's own codes; its Enter and navigation keys share the main keys' codes.
-constexpr KeyCode KeypadKeys[] = {{Qt::Key_Asterisk, VK_MULTIPLY}, {Qt::Key_Plus, VK_ADD},
-                                  {Qt::Key_Comma, VK_SEPARATOR},   {Qt::Key_Minus, VK_SUBTRACT},
-                                  {Qt::Key_Period, VK_DECIMAL},    {Qt::Key_Slash, VK_DIVIDE}};
-
-// Punctuation goes by the key it lies on in the US layout, shifted or not, as the codes
-// were defined.
-// clang-format off
-constexpr KeyCode Keys[] = {
-    {Qt::Key_Backspace, VK_BACK}, {Qt::Key_Tab, VK_TAB}, {Qt::Key_Backtab, VK_TAB},
-    {Qt::Key_Return, VK_RETURN}, {Qt::Key_Enter, VK_RETURN}, {Qt::Key_Escape, VK_ESCAPE},
-    {Qt::Key_Space, VK_SPACE}, {Qt::Key_Insert, VK_INSERT}, {Qt::Key_Delete, VK_DELETE},
-    {Qt::Key_PageUp, VK_PRIOR}, {Qt::Key_PageDown, VK_NEXT}, {Qt::Key_End, VK_END},
-    {Qt::Key_Home, VK_HOME}, {Qt::Key_Left, VK_LEFT}, {Qt::Key_Up, VK_UP},
-    {Qt::Key_Right, VK_RIGHT}, {Qt::Key_Down, VK_DOWN},
-    // Modifiers and locks.
-    {Qt::Key_Shift, VK_SHIFT}, {Qt::Key_Control, VK_CONTROL}, {Qt::Key_Alt, VK_MENU},
-    {Qt::Key_AltGr, VK_MENU}, {Qt::Key_Meta, VK_LWIN}, {Qt::Key_Super_L, VK_LWIN},
-    {Qt::Key_Super_R, VK_RWIN}, {Qt::Key_Menu, VK_APPS}, {Qt::Key_CapsLock, VK_CAPITAL},
-    {Qt::Key_NumLock, VK_NUMLOCK}, {Qt::Key_ScrollLock, VK_SCROLL},
-    // Special keys.
-    {Qt::Key_Cancel, VK_CANCEL}, {Qt::Key_Clear, VK_CLEAR}, {Qt::Key_Pause, VK_PAUSE},
-    {Qt::Key_Print, VK_SNAPSHOT}, {Qt::Key_Printer, VK_PRINT}, {Qt::Key_Execute, VK_EXECUTE},
-    {Qt::Key_Select, VK_SELECT}, {Qt::Key_Help, VK_HELP}, {Qt::Key_Sleep, VK_SLEEP},
-    {Qt::Key_Play, VK_PLAY}, {Qt::Key_Zoom, VK_ZOOM},
-    // Input-method keys.
-    {Qt::Key_Mode_switch, VK_MODECHANGE}, {Qt::Key_Henkan, VK_CONVERT},
-    {Qt::Key_Muhenkan, VK_NONCONVERT}, {Qt::Key_Kana_Lock, VK_KANA},
-    {Qt::Key_Katakana, VK_KANA}, {Qt::Key_Hiragana, VK_KANA}, {Qt::Key_Hangul, VK_KANA},
-    {Qt::Key_Kanji, VK_HANJA}, {Qt::Key_Hangul_Hanja, VK_HANJA},
-    // Browser and media keys.
-    {Qt::Key_Back, VK_BROWSER_BACK}, {Qt::Key_Forward, VK_BROWSER_FORWARD},
-    {Qt::Key_Refresh, VK_BROWSER_REFRESH}, {Qt::Key_Stop, VK_BROWSER_STOP},
-    {Qt::Key_Search, VK_BROWSER_SEARCH}, {Qt::Key_Favorites, VK_BROWSER_FAVORITES},
-    {Qt::Key_HomePage, VK_BROWSER_HOME}, {Qt::Key_VolumeMute, VK_VOLUME_MUTE},
-    {Qt::Key_VolumeDown, VK_VOLUME_DOWN}, {Qt::Key_VolumeUp, VK_VOLUME_UP},
-    {Qt::Key_MediaNext, VK_MEDIA_NEXT_TRACK}, {Qt::Key_MediaPrevious, VK_MEDIA_PREV_TRACK},
-    {Qt::Key_MediaStop, VK_MEDIA_STOP}, {Qt::Key_MediaPlay, VK_MEDIA_PLAY_PAUSE},
-    {Qt::Key_MediaPause, VK_MEDIA_PLAY_PAUSE}, {Qt::Key_MediaTogglePlayPause, VK_MEDIA_PLAY_PAUSE},
-    {Qt::Key_LaunchMail, VK_LAUNCH_MAIL}, {Qt::Key_LaunchMedia, VK_LAUNCH_MEDIA_SELECT},
-    {Qt::Key_Launch0, VK_LAUNCH_APP1}, {Qt::Key_Launch1, VK_LAUNCH_APP2},
-    // Punctuation.
-    {Qt::Key_Semicolon, VK_OEM_1}, {Qt::Key_Colon, VK_OEM_1}, {Qt::Key_Equal, VK_OEM_PLUS},
-    {Qt::Key_Plus, VK_OEM_PLUS}, {Qt::Key_Comma, VK_OEM_COMMA}, {Qt::Key_Less, VK_OEM_COMMA},
-    {Qt::Key_Minus, VK_OEM_MINUS}, {Qt::Key_Underscore, VK_OEM_MINUS},
-    {Qt::Key_Period, VK_OEM_PERIOD}, {Qt::Key_Greater, VK_OEM_PERIOD},
-    {Qt::Key_Slash, VK_OEM_2}, {Qt::Key_Question, VK_OEM_2}, {Qt::Key_QuoteLeft, VK_OEM_3},
-    {Qt::Key_AsciiTilde, VK_OEM_3}, {Qt::Key_BracketLeft, VK_OEM_4},
-    {Qt::Key_BraceLeft, VK_OEM_4}, {Qt::Key_Backslash, VK_OEM_5}, {Qt::Key_Bar, VK_OEM_5},
-    {Qt::Key_BracketRight, VK_OEM_6}, {Qt::Key_BraceRight, VK_OEM_6},
-    {Qt::Key_Apostrophe, VK_OEM_7}, {Qt::Key_QuoteDbl, VK_OEM_7},
-    {Qt::Key_Exclam, '1'}, {Qt::Key_At, '2'}, {Qt::Key_NumberSign, '3'}, {Qt::Key_Dollar, '4'},
-    {Qt::Key_Percent, '5'}, {Qt::Key_AsciiCircum, '6'}, {Qt::Key_Ampersand, '7'},
-    {Qt::Key_Asterisk, '8'}, {Qt::Key_ParenLeft, '9'}, {Qt::Key_ParenRight, '0'}};
-// clang-format on
-
-template <std::size_t N> int codeOf(const KeyCode (&table)[N], int qtKey) {
-    for (const KeyCode& k : table)
-        if (k.qt == qtKey) return k.vk;
-    return 0;
-}
-
-} // namespace
-
-int virtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers) {
-    if (modifiers & Qt::KeypadModifier) {
-        if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) return VK_NUMPAD0 + (qtKey - Qt::Key_0);
-        if (const int vk = codeOf(KeypadKeys, qtKey)) return vk;
-    }
-    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) return qtKey; // same codes as 'A'..'Z'
-    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) return qtKey;
-    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) return VK_F1 + (qtKey - Qt::Key_F1);
-    if (const int vk = codeOf(Keys, qtKey)) return vk;
-    // Qt names a key that types a character by the character, below the special keys.
-    return qtKey > 0 && qtKey < Qt::Key_Escape ? VK_PACKET : 0;
-}
-
-int qtKeyFromVirtual(int vk) {
-    if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return vk;
-    if (vk >= VK_F1 && vk <= VK_F24) return Qt::Key_F1 + (vk - VK_F1);
-    // The first key of the table that has the code is its main key (Return, not Enter).
-    for (const KeyCode& k : Keys)
-        if (k.vk == vk) return k.qt;
-    return 0;
-}
-
-TShiftState shiftFromQt(Qt::KeyboardModifiers m, Qt::MouseButtons buttons) {
-    TShiftState s;
-    if (m & Qt::ShiftModifier) s |= ssShift;
-    if (m & Qt::AltModifier) s |= ssAlt;
-    if (m & Qt::ControlModifier) s |= ssCtrl;
-    if (buttons & Qt::LeftButton) s |= ssLeft;
-    if (buttons & Qt::RightButton) s |= ssRight;
-    if (buttons & Qt::MiddleButton) s |= ssMiddle;
-    return s;
 }
 
 TControl::TControl(Component* owner, QWidget* parent) : QWidget(nullptr), Component(this, owner) {
@@ -208,31 +46,6 @@ TControl* TControl::parentControl() const {
 
 TForm* TControl::parentForm() const {
     return qobject_cast<TForm*>(window());
-}
-
-void TControl::setBounds(int l, int t, int w, int h) {
-    const QRect old = geometry();
-    const QRect now = boundedControlRect(l, t, m_constraints.width(w), m_constraints.height(h));
-    if (old == now && testAttribute(Qt::WA_Resized)) return;
-    setGeometry(now);
-    // Qt defers move and resize events of hidden widgets; the controls react at once.
-    windowPosChanged(old);
-}
-
-void TControl::windowPosChanged(const QRect& oldBounds) {
-    if (oldBounds.size() != size()) {
-        // A control being read takes its children's bounds as the layout gives them.
-        if (!isLoading()) followAnchors(oldBounds.size());
-        resized();
-    }
-    if (oldBounds.topLeft() != pos()) moved();
-    if (oldBounds != geometry() && repaintsWhenMoved()) update();
-}
-
-void TControl::resized() {
-    // Aligned children follow their parent's size, so OnResize sees them in place.
-    if (!isLoading()) realignChildren();
-    emit OnResize();
 }
 
 void TControl::loaded() {
@@ -444,72 +257,6 @@ void TControl::setTabStop(bool on) {
     m_tabStop = on;
 }
 
-void TControl::setAlign(TAlign a) {
-    if (!assignIfChanged(m_align, a)) return;
-    // A parent being read aligns its children once it is complete (loaded()).
-    if (TControl* p = parentControl(); p && !p->isLoading()) p->realignChildren();
-}
-
-void TControl::realignChildren() {
-    QRect r = alignRect();
-    for (TControl* c : childControls()) {
-        if (c->isHidden()) continue;
-        switch (c->m_align) {
-        case alTop:
-            c->setBounds(r.left(), r.top(), r.width(), c->height());
-            r.setTop(r.top() + c->height());
-            break;
-        case alBottom:
-            c->setBounds(r.left(), r.bottom() + 1 - c->height(), r.width(), c->height());
-            r.setBottom(r.bottom() - c->height());
-            break;
-        case alLeft:
-            c->setBounds(r.left(), r.top(), c->width(), r.height());
-            r.setLeft(r.left() + c->width());
-            break;
-        case alRight:
-            c->setBounds(r.right() + 1 - c->width(), r.top(), c->width(), r.height());
-            r.setRight(r.right() - c->width());
-            break;
-        case alClient:
-            c->setBounds(r.left(), r.top(), r.width(), r.height());
-            break;
-        default:
-            break;
-        }
-    }
-}
-
-void TControl::followAnchors(QSize old) {
-    const int dw = width() - old.width();
-    const int dh = height() - old.height();
-    // The first size a control gets is no resize its children have to follow.
-    if (old.isEmpty()) return;
-    for (TControl* c : childControls()) {
-        if (c->m_align != alNone) continue;
-        const TAnchors a = c->m_anchors;
-        QRect r = c->geometry();
-        if (a & akRight) {
-            if (a & akLeft)
-                r.setWidth(r.width() + dw);
-            else
-                r.moveLeft(r.left() + dw);
-        }
-        if (a & akBottom) {
-            if (a & akTop)
-                r.setHeight(r.height() + dh);
-            else
-                r.moveTop(r.top() + dh);
-        }
-        if (r != c->geometry()) c->setBounds(r.left(), r.top(), r.width(), r.height());
-    }
-}
-
-void TControl::setConstraints(const TSizeConstraints& c) {
-    if (!assignIfChanged(m_constraints, c)) return;
-    setBounds(left(), top(), width(), height());
-}
-
 void TControl::requestHelp() {
     const TControl* from = this;
     while (from && from->m_helpKeyword.isEmpty() && from->m_helpContext == 0)
@@ -536,10 +283,6 @@ QMenu* TControl::popupMenu() const {
     return m_popupMenu ? m_popupMenu->menu() : nullptr;
 }
 
-QRect TControl::alignRect() const {
-    return rect();
-}
-
 TAction* TControl::action() const {
     return m_action;
 }
@@ -555,18 +298,6 @@ void TControl::beginDrag(bool immediate, int threshold) {
 bool TControl::dragging() const {
     const DragSession* s = DragSession::active();
     return s && s->source() == this && s->started();
-}
-
-void TControl::placeDockClient(TControl* client, const QRect& dockRect) {
-    client->setParentControl(this);
-    // Where it was dropped, as far as it fits in the client area.
-    const QRect area = alignRect();
-    const int x = std::clamp(dockRect.x(), area.left(),
-                             std::max(area.left(), area.right() + 1 - client->width()));
-    const int y = std::clamp(dockRect.y(), area.top(),
-                             std::max(area.top(), area.bottom() + 1 - client->height()));
-    client->setBounds(x, y, client->width(), client->height());
-    realignChildren();
 }
 
 bool TControl::focused() const {
@@ -600,11 +331,6 @@ bool TControl::dialogKey(int key, TShiftState shift) {
     for (TControl* child : childControls())
         if (child->dialogKey(key, shift)) return true;
     return false;
-}
-
-void TControl::paintAsBackground(Canvas& c) {
-    eraseBackground(c);
-    paint(c);
 }
 
 QList<TControl*> TControl::childControls() const {
@@ -647,12 +373,6 @@ void TControl::enter() {
 
 void TControl::exit() {
     emit OnExit();
-}
-
-void TControl::paint(Canvas&) {}
-
-void TControl::eraseBackground(Canvas& c) {
-    c.fillRect(Rect::fromQRect(rect()), m_color);
 }
 
 void TControl::wmMouseDown(TMouseButton b, TShiftState shift, QPoint p) {
@@ -714,52 +434,6 @@ bool TControl::event(QEvent* e) {
         return true;
     }
     return QWidget::event(e);
-}
-
-void TControl::paintEvent(QPaintEvent* e) {
-    QPainter p(this);
-    // The picture is made at the resolution it lands at: the screen's, or that of the
-    // picture the widget is rendered into.
-    const QTransform toDevice = p.deviceTransform();
-    const bool plainScale = toDevice.type() <= QTransform::TxScale && toDevice.m11() > 0 &&
-                            qFuzzyCompare(toDevice.m11(), toDevice.m22());
-    const qreal dpr = plainScale ? toDevice.m11() : devicePixelRatioF();
-    // At a ratio like 1.5 Qt places a child at a fractional device position and shows the
-    // device pixels from the rounded one on. The picture is drawn on that same grid, and
-    // put exactly there, so that its edges meet the parent's and the siblings' lines.
-    const QPointF subpixel =
-        plainScale ? Canvas::subpixelAt(QPointF(toDevice.dx(), toDevice.dy())) : QPointF();
-    // Only the part being repainted gets a picture, so a huge control costs what shows of
-    // it. The margin keeps pictures that read back nearby pixels (the shaded face blends
-    // from a pixel 7 away) as they are when painted whole; even corners keep the parity
-    // of the dotted focus rectangle.
-    constexpr int ReadBackMargin = 8;
-    QRect area = e->region()
-                     .boundingRect()
-                     .adjusted(-ReadBackMargin, -ReadBackMargin, ReadBackMargin, ReadBackMargin)
-                     .intersected(rect());
-    if (area.isEmpty()) return;
-    area.setLeft(area.left() & ~1);
-    area.setTop(area.top() & ~1);
-    const auto edge = [&](int v, qreal sub) { return Canvas::deviceEdge(v, dpr, sub); };
-    const QPoint deviceTopLeft(int(edge(area.left(), subpixel.x())),
-                               int(edge(area.top(), subpixel.y())));
-    const QSize device(int(edge(area.left() + area.width(), subpixel.x()) - deviceTopLeft.x()),
-                       int(edge(area.top() + area.height(), subpixel.y()) - deviceTopLeft.y()));
-    if (device.isEmpty()) return;
-    QImage image(device, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(dpr);
-    image.fill(toQColor(m_color));
-    {
-        // The picture's own grid continues the control's: logical pixel v of the control
-        // falls on the device pixels it would in a picture of the whole control.
-        Canvas c(image, Canvas::subpixelAt(QPointF(area.topLeft()) * dpr + subpixel));
-        c.setOrigin(-area.topLeft());
-        c.setFont(m_font);
-        if (!(m_style & csOpaque)) eraseBackground(c);
-        paint(c);
-    }
-    Canvas::present(p, (QPointF(deviceTopLeft) - subpixel) / dpr, image, e->region());
 }
 
 void TControl::mousePressEvent(QMouseEvent* e) {
@@ -854,38 +528,6 @@ void TControl::contextMenuEvent(QContextMenuEvent* e) {
         m_popupMenu->popup(e->globalPos());
     else
         QWidget::contextMenuEvent(e);
-}
-
-} // namespace tk
-
-namespace tk {
-
-void paintParentBackground(const QWidget* control, Canvas& c) {
-    QWidget* parent = control->parentWidget();
-    if (!parent) return;
-    Canvas::StateSaver saver(c);
-    c.moveOrigin(-control->x(), -control->y());
-    c.clipRect(Rect{0, 0, parent->width(), parent->height()});
-    if (auto* pc = qobject_cast<TControl*>(parent)) {
-        pc->paintAsBackground(c);
-        return;
-    }
-    // A plain widget: its background and its own painting, without its children, at the
-    // canvas's resolution. At a whole ratio only the part the canvas can show is rendered
-    // (the same pixels: the grid does not move); at another one the whole widget, so that
-    // its picture keeps the grid it has on the screen.
-    const qreal dpr = c.devicePixelRatio();
-    QRect area = parent->rect();
-    if (qFuzzyCompare(dpr, qreal(qRound(dpr)))) area &= c.clipBox().toQRect();
-    if (area.isEmpty()) return;
-    QImage picture(int(Canvas::deviceEdge(area.width(), dpr, 0)),
-                   int(Canvas::deviceEdge(area.height(), dpr, 0)),
-                   QImage::Format_ARGB32_Premultiplied);
-    if (picture.isNull()) return;
-    picture.setDevicePixelRatio(dpr);
-    picture.fill(parent->palette().color(parent->backgroundRole()));
-    parent->render(&picture, QPoint(), QRegion(area), QWidget::DrawWindowBackground);
-    c.draw(area.left(), area.top(), Bitmap(picture));
 }
 
 } // namespace tk

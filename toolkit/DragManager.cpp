@@ -1,6 +1,7 @@
 #include "DragManager.h"
 
 #include "Control.h"
+#include "Cursors.h"
 
 #include <QApplication>
 #include <QChildEvent>

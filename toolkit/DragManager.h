@@ -19,7 +19,7 @@
 // client's move into a floating window of its own. The client's OnEndDock ends it with
 // the site, the floating window or (cancelled) none.
 
-#include "DragDock.h"
+#include "Types.h"
 
 #include <QObject>
 #include <QPoint>

@@ -55,17 +55,6 @@ bool onWayland() {
     return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
-Qt::MouseButton toQt(TMouseButton b) {
-    switch (b) {
-    case mbRight:
-        return Qt::RightButton;
-    case mbMiddle:
-        return Qt::MiddleButton;
-    default:
-        return Qt::LeftButton;
-    }
-}
-
 } // namespace
 
 void TForm::setBounds(int l, int t, int w, int h) {
@@ -135,7 +124,7 @@ void TForm::startSystemMove(TMouseButton button) {
     if (w && (button == mbLeft || onWayland()) && w->startSystemMove()) return;
     // No window manager to do it (or it refused): follow the mouse ourselves.
     m_manualMove = true;
-    m_moveButton = toQt(button);
+    m_moveButton = mouseButtonToQt(button);
     m_moveGrip = QCursor::pos() - pos();
     // Moves without a button held reach a widget only when it tracks the mouse; they tell
     // of a release that never reached us (a grab broken by another program).

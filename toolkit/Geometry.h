@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -67,4 +68,32 @@ private:
     }
 };
 
+// The sizes a control may take; 0 sets no limit. A layout stores only the limits set
+// (Constraints.MinWidth = 40).
+class TSizeConstraints {
+    Q_GADGET
+    Q_CLASSINFO("StoreChanged", "True")
+    Q_PROPERTY(int MinWidth MEMBER minWidth)
+    Q_PROPERTY(int MinHeight MEMBER minHeight)
+    Q_PROPERTY(int MaxWidth MEMBER maxWidth)
+    Q_PROPERTY(int MaxHeight MEMBER maxHeight)
+public:
+    int minWidth = 0;
+    int minHeight = 0;
+    int maxWidth = 0;
+    int maxHeight = 0;
+
+    int width(int w) const { return limit(w, minWidth, maxWidth); }
+    int height(int h) const { return limit(h, minHeight, maxHeight); }
+    friend bool operator==(const TSizeConstraints&, const TSizeConstraints&) = default;
+
+private:
+    static int limit(int v, int min, int max) {
+        if (max > 0 && v > max) v = max;
+        return min > 0 && v < min ? min : v;
+    }
+};
+
 } // namespace tk
+
+Q_DECLARE_METATYPE(tk::TSizeConstraints)

@@ -107,12 +107,14 @@ enum TImeMode {
 };
 Q_ENUM_NS(TImeMode)
 
-// The drag and dock settings' types live here, not in DragDock.h, because layouts read them
+// The drag and dock settings' types live here because layouts read them
 // by name and moc gives a namespace one meta-object only.
 enum TDragMode { dmManual, dmAutomatic };
 Q_ENUM_NS(TDragMode)
 enum TDragKind { dkDrag, dkDock };
 Q_ENUM_NS(TDragKind)
+// Where a drag is over a control (DragManager.h).
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
 
 } // namespace tk
 

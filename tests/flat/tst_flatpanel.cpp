@@ -1,5 +1,6 @@
 #include "Canvas.h"
 #include "Colors.h"
+#include "Cursors.h"
 #include "DragManager.h"
 #include "FlatButton.h"
 #include "FlatCheckBox.h"

@@ -1,4 +1,5 @@
 #include "Control.h"
+#include "Cursors.h"
 #include "DragManager.h"
 #include "TestEnvironment.h"
 

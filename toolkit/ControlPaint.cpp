@@ -1,0 +1,98 @@
+// How a control's picture is made: composed on a Canvas over an image at the resolution
+// it lands at, and put on the screen in one step.
+
+#include "Bitmap.h"
+#include "Canvas.h"
+#include "Control.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+namespace tk {
+
+void TControl::paintAsBackground(Canvas& c) {
+    eraseBackground(c);
+    paint(c);
+}
+
+void TControl::paint(Canvas&) {}
+
+void TControl::eraseBackground(Canvas& c) {
+    c.fillRect(Rect::fromQRect(rect()), m_color);
+}
+
+void TControl::paintEvent(QPaintEvent* e) {
+    QPainter p(this);
+    // The picture is made at the resolution it lands at: the screen's, or that of the
+    // picture the widget is rendered into.
+    const QTransform toDevice = p.deviceTransform();
+    const bool plainScale = toDevice.type() <= QTransform::TxScale && toDevice.m11() > 0 &&
+                            qFuzzyCompare(toDevice.m11(), toDevice.m22());
+    const qreal dpr = plainScale ? toDevice.m11() : devicePixelRatioF();
+    // At a ratio like 1.5 Qt places a child at a fractional device position and shows the
+    // device pixels from the rounded one on. The picture is drawn on that same grid, and
+    // put exactly there, so that its edges meet the parent's and the siblings' lines.
+    const QPointF subpixel =
+        plainScale ? Canvas::subpixelAt(QPointF(toDevice.dx(), toDevice.dy())) : QPointF();
+    // Only the part being repainted gets a picture, so a huge control costs what shows of
+    // it. The margin keeps pictures that read back nearby pixels (the shaded face blends
+    // from a pixel 7 away) as they are when painted whole; even corners keep the parity
+    // of the dotted focus rectangle.
+    constexpr int ReadBackMargin = 8;
+    QRect area = e->region()
+                     .boundingRect()
+                     .adjusted(-ReadBackMargin, -ReadBackMargin, ReadBackMargin, ReadBackMargin)
+                     .intersected(rect());
+    if (area.isEmpty()) return;
+    area.setLeft(area.left() & ~1);
+    area.setTop(area.top() & ~1);
+    const auto edge = [&](int v, qreal sub) { return Canvas::deviceEdge(v, dpr, sub); };
+    const QPoint deviceTopLeft(int(edge(area.left(), subpixel.x())),
+                               int(edge(area.top(), subpixel.y())));
+    const QSize device(int(edge(area.left() + area.width(), subpixel.x()) - deviceTopLeft.x()),
+                       int(edge(area.top() + area.height(), subpixel.y()) - deviceTopLeft.y()));
+    if (device.isEmpty()) return;
+    QImage image(device, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(dpr);
+    image.fill(toQColor(m_color));
+    {
+        // The picture's own grid continues the control's: logical pixel v of the control
+        // falls on the device pixels it would in a picture of the whole control.
+        Canvas c(image, Canvas::subpixelAt(QPointF(area.topLeft()) * dpr + subpixel));
+        c.setOrigin(-area.topLeft());
+        c.setFont(m_font);
+        if (!(m_style & csOpaque)) eraseBackground(c);
+        paint(c);
+    }
+    Canvas::present(p, (QPointF(deviceTopLeft) - subpixel) / dpr, image, e->region());
+}
+
+void paintParentBackground(const QWidget* control, Canvas& c) {
+    QWidget* parent = control->parentWidget();
+    if (!parent) return;
+    Canvas::StateSaver saver(c);
+    c.moveOrigin(-control->x(), -control->y());
+    c.clipRect(Rect{0, 0, parent->width(), parent->height()});
+    if (auto* pc = qobject_cast<TControl*>(parent)) {
+        pc->paintAsBackground(c);
+        return;
+    }
+    // A plain widget: its background and its own painting, without its children, at the
+    // canvas's resolution. At a whole ratio only the part the canvas can show is rendered
+    // (the same pixels: the grid does not move); at another one the whole widget, so that
+    // its picture keeps the grid it has on the screen.
+    const qreal dpr = c.devicePixelRatio();
+    QRect area = parent->rect();
+    if (qFuzzyCompare(dpr, qreal(qRound(dpr)))) area &= c.clipBox().toQRect();
+    if (area.isEmpty()) return;
+    QImage picture(int(Canvas::deviceEdge(area.width(), dpr, 0)),
+                   int(Canvas::deviceEdge(area.height(), dpr, 0)),
+                   QImage::Format_ARGB32_Premultiplied);
+    if (picture.isNull()) return;
+    picture.setDevicePixelRatio(dpr);
+    picture.fill(parent->palette().color(parent->backgroundRole()));
+    parent->render(&picture, QPoint(), QRegion(area), QWidget::DrawWindowBackground);
+    c.draw(area.left(), area.top(), Bitmap(picture));
+}
+
+} // namespace tk
