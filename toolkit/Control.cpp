@@ -56,9 +56,12 @@ void TControl::loaded() {
 
 void TControl::setParentControl(QWidget* parent) {
     if (parentWidget() == parent) return;
+    const bool shown = visible();
+    const TColor oldColor = color();
+    const Font oldFont = controlFont();
     QWidget::setParent(parent);
     // QWidget::setParent hides the widget; the control keeps its own Visible.
-    if (m_visible && parent) QWidget::setVisible(true);
+    if (shown && parent) QWidget::setVisible(true);
     if (parent) {
         // A control placed in a parent starts at the end of the parent's tab order.
         if (m_tabOrder < 0 || !isLoading()) {
@@ -67,8 +70,9 @@ void TControl::setParentControl(QWidget* parent) {
                 if (sibling != this) maxOrder = std::max(maxOrder, sibling->m_tabOrder);
             m_tabOrder = maxOrder + 1;
         }
+        spreadColor(oldColor);
         parentColorChanged();
-        parentFontChanged();
+        spreadFont(oldFont);
         if (m_parentShowHint) {
             if (TControl* p = parentControl()) m_showHint = p->m_showHint;
             applyHint();
@@ -85,8 +89,7 @@ void TControl::setLayoutParent(QObject* parent) {
 }
 
 void TControl::setVisible(bool on) {
-    const bool changed = on != m_visible;
-    m_visible = on;
+    const bool changed = on != visible();
     QWidget::setVisible(on);
     if (changed) visibleChanged();
 }
@@ -114,77 +117,73 @@ bool TControl::canFocus() const {
     return true;
 }
 
+TColor TControl::color() const {
+    if (m_parentColor)
+        if (const TControl* p = parentControl()) return p->color();
+    return m_color;
+}
+
 void TControl::setColor(TColor c) {
     if (c == m_color && !m_parentColor) return;
+    const TColor old = color();
     m_parentColor = false;
-    assignColor(c);
+    m_color = c;
+    spreadColor(old);
 }
 
 void TControl::assignColor(TColor c) {
-    if (!assignIfChanged(m_color, c)) return;
-    colorChanged();
-    notifyChildren(&TControl::parentColorChanged);
+    const TColor old = color();
+    m_color = c;
+    spreadColor(old);
 }
 
 void TControl::setParentColor(bool on) {
-    if (assignIfChanged(m_parentColor, on) && on && !isLoading()) parentColorChanged();
+    if (on == m_parentColor) return;
+    const TColor old = color();
+    if (!on) m_color = old;
+    m_parentColor = on;
+    if (on && !isLoading()) {
+        spreadColor(old);
+        parentColorChanged();
+    }
 }
 
-void TControl::parentColorChanged() {
-    takeParentColor();
-    update();
+void TControl::spreadColor(TColor old) {
+    if (color() == old) return;
+    colorChanged();
+    for (TControl* c : childControls()) {
+        if (c->m_parentColor) c->spreadColor(old);
+        c->parentColorChanged();
+    }
 }
 
-void TControl::takeParentColor() {
-    if (!m_parentColor) return;
-    if (TControl* p = parentControl()) assignColor(p->color());
+Font TControl::controlFont() const {
+    if (parentFont())
+        if (const TControl* p = parentControl()) return p->controlFont();
+    return m_font;
 }
 
 void TControl::setControlFont(const Font& f) {
+    if (f == m_font && !m_parentFont) return;
+    const Font old = controlFont();
+    m_font = f;
     m_parentFont = false;
-    assignFont(f);
-}
-
-void TControl::takeWidgetFont() {
-    // Only a font set on this widget: one that Qt passes down from a parent or from the
-    // application would override the control's own font and ParentFont.
-    if (!testAttribute(Qt::WA_SetFont)) return;
-    const QFont q = QWidget::font();
-    if (q == m_widgetFontSeen) return;
-    m_widgetFontSeen = q;
-    Font f = m_font; // the colour and the charset are not the QFont's to change
-    f.setName(q.family());
-    if (const int px = q.pixelSize(); px > 0)
-        f.setHeight(px);
-    else
-        f.setHeight(qRound(q.pointSizeF() * logicalDpiY() / 72.0));
-    TFontStyles style;
-    if (q.bold()) style |= fsBold;
-    if (q.italic()) style |= fsItalic;
-    if (q.underline()) style |= fsUnderline;
-    if (q.strikeOut()) style |= fsStrikeOut;
-    f.setStyle(style);
-    setControlFont(f);
-}
-
-void TControl::assignFont(const Font& f) {
-    if (!assignIfChanged(m_font, f)) return;
-    fontChanged();
-    notifyChildren(&TControl::parentFontChanged);
+    spreadFont(old);
 }
 
 void TControl::setParentFont(bool on) {
-    if (assignIfChanged(m_parentFont, on) && on && !isLoading()) parentFontChanged();
+    if (on == m_parentFont) return;
+    const Font old = controlFont();
+    if (!on) m_font = old;
+    m_parentFont = on;
+    if (on && !isLoading()) spreadFont(old);
 }
 
-void TControl::parentFontChanged() {
-    if (!m_parentFont) return;
-    if (TControl* p = parentControl()) assignFont(p->controlFont());
-}
-
-void TControl::notifyChildren(void (TControl::*hook)()) {
+void TControl::spreadFont(const Font& old) {
+    if (controlFont() == old) return;
+    fontChanged();
     for (TControl* c : childControls())
-        (c->*hook)();
+        if (c->parentFont()) c->spreadFont(old);
 }
 
 void TControl::setCaption(const QString& text) {
@@ -259,15 +258,15 @@ void TControl::setTabStop(bool on) {
 
 void TControl::requestHelp() {
     const TControl* from = this;
-    while (from && from->m_helpKeyword.isEmpty() && from->m_helpContext == 0)
+    while (from && from->helpKeyword().isEmpty() && from->helpContext() == 0)
         from = from->parentControl();
     if (!from) from = this;
     if (TForm* form = parentForm())
-        emit form->OnHelp(from->m_helpType, from->m_helpKeyword, from->m_helpContext);
+        emit form->OnHelp(from->helpType(), from->helpKeyword(), from->helpContext());
 }
 
 void TControl::setImeMode(TImeMode m) {
-    m_imeMode = m;
+    rareToSet().imeMode = m;
     textEntry()->setAttribute(Qt::WA_InputMethodEnabled, m != imDisable);
 }
 
@@ -379,7 +378,7 @@ void TControl::wmMouseDown(TMouseButton b, TShiftState shift, QPoint p) {
     if (b == mbLeft && (m_style & csClickEvents)) m_clicked = true;
     // The press is still a press (OnMouseDown, and a click if the mouse stays put): the drag
     // starts only once the mouse moves on.
-    if (b == mbLeft && m_dragMode == dmAutomatic && !isDesigning())
+    if (b == mbLeft && dragMode() == dmAutomatic && !isDesigning())
         DragSession::begin(this, mapToGlobal(p), false, -1, true);
     mouseDown(b, shift, p.x(), p.y());
 }
@@ -515,7 +514,23 @@ void TControl::changeEvent(QEvent* e) {
         followEnabled();
         break;
     case QEvent::FontChange:
-        takeWidgetFont();
+        // A font set on this widget through QWidget::setFont becomes the control's own, as far
+        // as a QFont goes (the colour and the charset stay); one that Qt passes down from a
+        // parent or from the application would override the control's own font and ParentFont.
+        if (testAttribute(Qt::WA_SetFont) && font() != m_widgetFontSeen) {
+            m_widgetFontSeen = font();
+            Font f = controlFont();
+            f.setName(font().family());
+            f.setHeight(font().pixelSize() > 0
+                            ? font().pixelSize()
+                            : qRound(font().pointSizeF() * logicalDpiY() / 72.0));
+            f.setStyle(TFontStyles()
+                           .setFlag(fsBold, font().bold())
+                           .setFlag(fsItalic, font().italic())
+                           .setFlag(fsUnderline, font().underline())
+                           .setFlag(fsStrikeOut, font().strikeOut()));
+            setControlFont(f);
+        }
         break;
     default:
         break;

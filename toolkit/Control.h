@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
+#include <memory>
 
 namespace tk {
 
@@ -125,8 +126,9 @@ public:
     void loaded() override;
     TForm* parentForm() const;
 
-    // The control's own Visible, which Qt's isHidden() only mirrors once it has a parent.
-    bool visible() const { return m_visible; }
+    // The control's own Visible: Qt's explicit show or hide; a control never shown nor hidden
+    // counts as shown, as a new one does.
+    bool visible() const { return !isHidden() || !testAttribute(Qt::WA_WState_ExplicitShowHide); }
     void setVisible(bool on) override;
     // The control's own Enabled (QWidget::setEnabled sets it). A disabled parent makes Qt
     // report the control disabled, but leaves this, and the control's look, alone.
@@ -134,16 +136,20 @@ public:
     // Enabled here and in every parent, as the platform sees it.
     bool canFocus() const;
 
-    TColor color() const { return m_color; }
+    // Its own colour, or with ParentColor its parent control's.
+    TColor color() const;
     void setColor(TColor c);
     bool parentColor() const { return m_parentColor; }
+    // Turning it off keeps the colour the control shows, as its own.
     void setParentColor(bool on);
 
-    // The control's font (QWidget's QFont cannot carry a colour or a charset). A QFont set
-    // through QWidget::setFont is taken over as far as it goes.
-    const Font& controlFont() const { return m_font; }
+    // The control's font (QWidget's QFont cannot carry a colour or a charset): its own, or
+    // with ParentFont its parent control's. A QFont set through QWidget::setFont becomes
+    // its own as far as it goes.
+    Font controlFont() const;
     void setControlFont(const Font& f);
     bool parentFont() const { return m_parentFont; }
+    // Turning it off keeps the font the control shows, as its own.
     void setParentFont(bool on);
 
     QString caption() const { return m_caption; }
@@ -189,35 +195,35 @@ public:
     void setConstraints(const TSizeConstraints& c);
 
     // What F1 over the control asks the form's help for (requestHelp()).
-    THelpType helpType() const { return m_helpType; }
-    void setHelpType(THelpType t) { m_helpType = t; }
-    QString helpKeyword() const { return m_helpKeyword; }
-    void setHelpKeyword(const QString& k) { m_helpKeyword = k; }
-    int helpContext() const { return m_helpContext; }
-    void setHelpContext(int c) { m_helpContext = c; }
+    THelpType helpType() const { return rare().helpType; }
+    void setHelpType(THelpType t) { rareToSet().helpType = t; }
+    QString helpKeyword() const { return rare().helpKeyword; }
+    void setHelpKeyword(const QString& k) { rareToSet().helpKeyword = k; }
+    int helpContext() const { return rare().helpContext; }
+    void setHelpContext(int c) { rareToSet().helpContext = c; }
     // Raises the form's help request with the help settings of this control or, where it
     // has none, of the nearest parent that has them.
     void requestHelp();
 
     // imDisable turns the input method off for the control's text entry; every other mode
     // leaves it on, since Qt has no finer control over the desktop's input methods.
-    TImeMode imeMode() const { return m_imeMode; }
+    TImeMode imeMode() const { return rare().imeMode; }
     void setImeMode(TImeMode m);
-    QString imeName() const { return m_imeName; }
-    void setImeName(const QString& n) { m_imeName = n; }
+    QString imeName() const { return rare().imeName; }
+    void setImeName(const QString& n) { rareToSet().imeName = n; }
     // Stored only: converting typed text through the OEM code page means nothing on Linux.
-    bool oemConvert() const { return m_oemConvert; }
-    void setOemConvert(bool on) { m_oemConvert = on; }
+    bool oemConvert() const { return rare().oemConvert; }
+    void setOemConvert(bool on) { rareToSet().oemConvert = on; }
 
     // Drag and dock settings (DragManager.h runs the drags and docks).
-    TDragMode dragMode() const { return m_dragMode; }
-    void setDragMode(TDragMode m) { m_dragMode = m; }
-    TDragKind dragKind() const { return m_dragKind; }
-    void setDragKind(TDragKind k) { m_dragKind = k; }
-    TCursor dragCursor() const { return m_dragCursor; }
-    void setDragCursor(TCursor c) { m_dragCursor = c; }
-    bool dockSite() const { return m_dockSite; }
-    void setDockSite(bool on) { m_dockSite = on; }
+    TDragMode dragMode() const { return rare().dragMode; }
+    void setDragMode(TDragMode m) { rareToSet().dragMode = m; }
+    TDragKind dragKind() const { return rare().dragKind; }
+    void setDragKind(TDragKind k) { rareToSet().dragKind = k; }
+    TCursor dragCursor() const { return rare().dragCursor; }
+    void setDragCursor(TCursor c) { rareToSet().dragCursor = c; }
+    bool dockSite() const { return rare().dockSite; }
+    void setDockSite(bool on) { rareToSet().dockSite = on; }
     // Starts dragging (or, with DragKind dkDock, docking) this control: at once, or once the
     // mouse has moved `threshold` pixels (-1: the platform's start distance) from where it
     // is now.
@@ -310,12 +316,11 @@ protected:
     virtual void textChanged() { update(); }
     virtual void visibleChanged() {}
     virtual void colorChanged() { update(); }
-    // Takes the parent's colour when ParentColor is on, then repaints.
-    virtual void parentColorChanged();
+    // The parent's colour changed (after colorChanged() where this control shows it).
+    virtual void parentColorChanged() { update(); }
     // The system colours changed; the base reacts as to a change of the parent's colour,
     // which may be a system colour (parentColorChanged()).
     virtual void sysColorChanged() { parentColorChanged(); }
-    virtual void parentFontChanged();
     virtual void parentChanged() {}
     // The message level of the mouse; the base runs the framework's capture, click and
     // double-click rules and calls the event level (mouseDown ...), which raises the events.
@@ -373,13 +378,9 @@ protected:
         return true;
     }
 
-    // Sets the colour without touching ParentColor (the parent-colour following uses it).
+    // Sets the colour the control has of its own, without touching ParentColor.
     void assignColor(TColor c);
-    void assignFont(const Font& f);
-    // Takes the parent's colour when ParentColor is on (the parent-colour rule).
-    void takeParentColor();
     void applyHint();
-    void notifyChildren(void (TControl::*hook)());
 
 private:
     void updateCursor();
@@ -390,8 +391,10 @@ private:
     // Runs the enabled hooks when the own Enabled differs from what they last saw, here
     // and below: Qt reports no change made while a parent is disabled.
     void followEnabled();
-    // A font set through QWidget::setFont becomes the control's font.
-    void takeWidgetFont();
+    // The control's colour (or font) changed from `old`: it reacts, and so do the children
+    // that show it.
+    void spreadColor(TColor old);
+    void spreadFont(const Font& old);
 
     TControlStyle m_style =
         TControlStyle(csCaptureMouse) | csClickEvents | csSetCaption | csDoubleClicks;
@@ -399,6 +402,7 @@ private:
     bool m_parentColor = true;
     Font m_font;
     bool m_parentFont = true;
+    QFont m_widgetFontSeen; // the QWidget font last taken over
     QString m_caption;
     TCursor m_cursor = crDefault;
     QString m_hint;
@@ -411,21 +415,31 @@ private:
     QPointer<TAction> m_action;
     TAnchors m_anchors = TAnchors(akLeft) | akTop;
     TSizeConstraints m_constraints;
-    THelpType m_helpType = htContext;
-    QString m_helpKeyword;
-    int m_helpContext = 0;
-    TImeMode m_imeMode = imDontCare;
-    QString m_imeName;
-    bool m_oemConvert = false;
-    TDragMode m_dragMode = dmManual;
-    TDragKind m_dragKind = dkDrag;
-    TCursor m_dragCursor = crDrag;
-    bool m_dockSite = false;
-    bool m_clicked = false; // a left press on the control waits for its release
-    bool m_inside = false;  // the mouse is over the control (enter seen, leave not yet)
-    bool m_visible = true;
+    // Settings most controls keep at their defaults, allocated when one is first set.
+    struct Rare {
+        THelpType helpType = htContext;
+        QString helpKeyword;
+        int helpContext = 0;
+        TImeMode imeMode = imDontCare;
+        QString imeName;
+        bool oemConvert = false;
+        TDragMode dragMode = dmManual;
+        TDragKind dragKind = dkDrag;
+        TCursor dragCursor = crDrag;
+        bool dockSite = false;
+    };
+    const Rare& rare() const {
+        static const Rare defaults;
+        return m_rare ? *m_rare : defaults;
+    }
+    Rare& rareToSet() {
+        if (!m_rare) m_rare = std::make_unique<Rare>();
+        return *m_rare;
+    }
+    std::unique_ptr<Rare> m_rare;
+    bool m_clicked = false;    // a left press on the control waits for its release
+    bool m_inside = false;     // the mouse is over the control (enter seen, leave not yet)
     bool m_enabledSeen = true; // the own Enabled the hooks last heard of
-    QFont m_widgetFontSeen;    // the QWidget font last taken over
 };
 
 // Sends the control under `c`'s parent the picture the parent shows behind `c`: its

@@ -18,7 +18,7 @@ void TControl::paintAsBackground(Canvas& c) {
 void TControl::paint(Canvas&) {}
 
 void TControl::eraseBackground(Canvas& c) {
-    c.fillRect(Rect::fromQRect(rect()), m_color);
+    c.fillRect(Rect::fromQRect(rect()), color());
 }
 
 void TControl::paintEvent(QPaintEvent* e) {
@@ -54,13 +54,13 @@ void TControl::paintEvent(QPaintEvent* e) {
     if (device.isEmpty()) return;
     QImage image(device, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(dpr);
-    image.fill(toQColor(m_color));
+    image.fill(toQColor(color()));
     {
         // The picture's own grid continues the control's: logical pixel v of the control
         // falls on the device pixels it would in a picture of the whole control.
         Canvas c(image, Canvas::subpixelAt(QPointF(area.topLeft()) * dpr + subpixel));
         c.setOrigin(-area.topLeft());
-        c.setFont(m_font);
+        c.setFont(controlFont());
         if (!(m_style & csOpaque)) eraseBackground(c);
         paint(c);
     }
