@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
+#include <memory>
 
 namespace tk {
 
@@ -181,9 +182,11 @@ public:
     void setAction(TAction* a);
 
     // When the parent resizes, the control keeps its distances to the anchored edges of
-    // the parent, and stretches between two opposite ones.
+    // the parent and stretches between two opposite ones; anchored to neither of two, its
+    // centre keeps its proportion of the parent. Measured from where the control stood, and
+    // the parent's size, when the anchors were set or the control was last placed.
     TAnchors anchors() const { return m_anchors; }
-    void setAnchors(TAnchors a) { m_anchors = a; }
+    void setAnchors(TAnchors a);
     // Every change of bounds keeps within them; setting them applies them at once.
     TSizeConstraints constraints() const { return m_constraints; }
     void setConstraints(const TSizeConstraints& c);
@@ -316,7 +319,7 @@ protected:
     // which may be a system colour (parentColorChanged()).
     virtual void sysColorChanged() { parentColorChanged(); }
     virtual void parentFontChanged();
-    virtual void parentChanged() {}
+    virtual void parentChanged();
     // The message level of the mouse; the base runs the framework's capture, click and
     // double-click rules and calls the event level (mouseDown ...), which raises the events.
     virtual void wmMouseDown(TMouseButton b, TShiftState shift, QPoint p);
@@ -327,8 +330,8 @@ protected:
     virtual void mouseMove(TShiftState shift, int x, int y);
     virtual void mouseUp(TMouseButton b, TShiftState shift, int x, int y);
     virtual void dblClick();
-    // WM_WINDOWPOSCHANGED; the base reports resized() and moved(), then repaints a control
-    // that repaintsWhenMoved().
+    // WM_WINDOWPOSCHANGED, however the bounds changed; the base reports resized() and
+    // moved(), then repaints a control that repaintsWhenMoved().
     virtual void windowPosChanged(const QRect& oldBounds);
     virtual void resized();
     virtual void moved() {}
@@ -344,6 +347,8 @@ protected:
     // Qt's events, turned into the hooks above.
     bool event(QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -385,8 +390,12 @@ private:
     void updateCursor();
     // A drag that starts takes the press: its release clicks nothing.
     friend class DragSession;
-    // Moves and stretches the children after this control's size changed from `old`.
-    void followAnchors(QSize old);
+    // Runs windowPosChanged() for bounds it has not seen yet.
+    void followBounds();
+    // Places the anchored children after this control's size changed; anchorHere() makes
+    // the current place, in the parent's current size, the one the anchors hold.
+    void followAnchors();
+    void anchorHere();
     // Runs the enabled hooks when the own Enabled differs from what they last saw, here
     // and below: Qt reports no change made while a parent is disabled.
     void followEnabled();
@@ -410,6 +419,10 @@ private:
     QPointer<TPopupMenu> m_popupMenu;
     QPointer<TAction> m_action;
     TAnchors m_anchors = TAnchors(akLeft) | akTop;
+    // Where the anchors hold the control from, and its parent's size then; only while they
+    // are other than left and top.
+    std::unique_ptr<std::pair<QRect, QSize>> m_anchorOrigin;
+    QRect m_boundsSeen = geometry(); // what windowPosChanged() last told of
     TSizeConstraints m_constraints;
     THelpType m_helpType = htContext;
     QString m_helpKeyword;
