@@ -187,9 +187,11 @@ public:
     void setAction(TAction* a);
 
     // When the parent resizes, the control keeps its distances to the anchored edges of
-    // the parent, and stretches between two opposite ones.
+    // the parent and stretches between two opposite ones; anchored to neither of two, its
+    // centre keeps its proportion of the parent. Measured from where the control stood, and
+    // the parent's size, when the anchors were set or the control was last placed.
     TAnchors anchors() const { return m_anchors; }
-    void setAnchors(TAnchors a) { m_anchors = a; }
+    void setAnchors(TAnchors a);
     // Every change of bounds keeps within them; setting them applies them at once.
     TSizeConstraints constraints() const { return m_constraints; }
     void setConstraints(const TSizeConstraints& c);
@@ -321,7 +323,7 @@ protected:
     // The system colours changed; the base reacts as to a change of the parent's colour,
     // which may be a system colour (parentColorChanged()).
     virtual void sysColorChanged() { parentColorChanged(); }
-    virtual void parentChanged() {}
+    virtual void parentChanged();
     // The message level of the mouse; the base runs the framework's capture, click and
     // double-click rules and calls the event level (mouseDown ...), which raises the events.
     virtual void wmMouseDown(TMouseButton b, TShiftState shift, QPoint p);
@@ -332,8 +334,8 @@ protected:
     virtual void mouseMove(TShiftState shift, int x, int y);
     virtual void mouseUp(TMouseButton b, TShiftState shift, int x, int y);
     virtual void dblClick();
-    // WM_WINDOWPOSCHANGED; the base reports resized() and moved(), then repaints a control
-    // that repaintsWhenMoved().
+    // WM_WINDOWPOSCHANGED, however the bounds changed; the base reports resized() and
+    // moved(), then repaints a control that repaintsWhenMoved().
     virtual void windowPosChanged(const QRect& oldBounds);
     virtual void resized();
     virtual void moved() {}
@@ -349,6 +351,8 @@ protected:
     // Qt's events, turned into the hooks above.
     bool event(QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -386,8 +390,12 @@ private:
     void updateCursor();
     // A drag that starts takes the press: its release clicks nothing.
     friend class DragSession;
-    // Moves and stretches the children after this control's size changed from `old`.
-    void followAnchors(QSize old);
+    // Runs windowPosChanged() for bounds it has not seen yet.
+    void followBounds();
+    // Places the anchored children after this control's size changed; anchorHere() makes
+    // the current place, in the parent's current size, the one the anchors hold.
+    void followAnchors();
+    void anchorHere();
     // Runs the enabled hooks when the own Enabled differs from what they last saw, here
     // and below: Qt reports no change made while a parent is disabled.
     void followEnabled();
@@ -414,6 +422,10 @@ private:
     QPointer<TPopupMenu> m_popupMenu;
     QPointer<TAction> m_action;
     TAnchors m_anchors = TAnchors(akLeft) | akTop;
+    // Where the anchors hold the control from, and its parent's size then; only while they
+    // are other than left and top.
+    std::unique_ptr<std::pair<QRect, QSize>> m_anchorOrigin;
+    QRect m_boundsSeen = geometry(); // what windowPosChanged() last told of
     TSizeConstraints m_constraints;
     // Settings most controls keep at their defaults, allocated when one is first set.
     struct Rare {

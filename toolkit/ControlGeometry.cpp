@@ -1,26 +1,53 @@
 // The geometry rules of controls: the set-bounds operation, constraints, alignment and
-// anchors.
+// anchors, run from every change of a control's bounds, by whichever road it came.
 
 #include "Control.h"
 #include "Geometry.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tk {
 
+// One axis of the anchor rule: where a child that was `length` long from `start` in a parent
+// `was` long lies in a parent `now` long.
+static std::pair<int, int> anchoredSpan(bool nearEdge, bool farEdge, int start, int length, int was,
+                                        int now) {
+    if (nearEdge && farEdge) return {start, length + now - was};
+    if (farEdge) return {start + now - was, length};
+    if (nearEdge) return {start, length};
+    // Held by neither edge, the centre keeps its place in proportion to the parent.
+    const double centre = (start + length / 2.0) * now / was;
+    return {qRound(std::clamp(centre - length / 2.0, double(MinCoordinate), double(MaxCoordinate))),
+            length};
+}
+
 void TControl::setBounds(int l, int t, int w, int h) {
-    const QRect old = geometry();
     const QRect now = boundedControlRect(l, t, m_constraints.width(w), m_constraints.height(h));
-    if (old == now && testAttribute(Qt::WA_Resized)) return;
+    if (geometry() == now && testAttribute(Qt::WA_Resized)) return;
     setGeometry(now);
     // Qt defers move and resize events of hidden widgets; the controls react at once.
-    windowPosChanged(old);
+    followBounds();
+    // Placed by program (the anchor rule holds the original aside while it places).
+    if (m_anchorOrigin) anchorHere();
+}
+
+void TControl::resizeEvent(QResizeEvent*) {
+    followBounds();
+}
+
+void TControl::moveEvent(QMoveEvent*) {
+    followBounds();
+}
+
+void TControl::followBounds() {
+    // Each change once, whether setBounds or Qt's event tells of it first.
+    if (geometry() != m_boundsSeen) windowPosChanged(std::exchange(m_boundsSeen, geometry()));
 }
 
 void TControl::windowPosChanged(const QRect& oldBounds) {
     if (oldBounds.size() != size()) {
-        // A control being read takes its children's bounds as the layout gives them.
-        if (!isLoading()) followAnchors(oldBounds.size());
+        followAnchors();
         resized();
     }
     if (oldBounds.topLeft() != pos()) moved();
@@ -69,28 +96,44 @@ void TControl::realignChildren() {
     }
 }
 
-void TControl::followAnchors(QSize old) {
-    const int dw = width() - old.width();
-    const int dh = height() - old.height();
-    // The first size a control gets is no resize its children have to follow.
-    if (old.isEmpty()) return;
+void TControl::setAnchors(TAnchors a) {
+    m_anchors = a;
+    anchorHere();
+}
+
+void TControl::parentChanged() {
+    if (m_anchorOrigin) anchorHere();
+}
+
+void TControl::anchorHere() {
+    // Left and top alone keep the control where it is: there is nothing to remember.
+    if (m_anchors == (TAnchors(akLeft) | akTop))
+        m_anchorOrigin.reset();
+    else
+        m_anchorOrigin = std::make_unique<std::pair<QRect, QSize>>(
+            geometry(), parentWidget() ? parentWidget()->size() : QSize());
+}
+
+void TControl::followAnchors() {
     for (TControl* c : childControls()) {
-        if (c->m_align != alNone) continue;
+        if (!c->m_anchorOrigin || c->m_align != alNone) continue;
+        const auto [bounds, parentSize] = *c->m_anchorOrigin;
+        // A control being read takes its children's bounds as the layout gives them, and the
+        // first size a control gets is no resize they follow: they are anchored from there.
+        if (isLoading() || parentSize.isEmpty()) {
+            c->anchorHere();
+            continue;
+        }
         const TAnchors a = c->m_anchors;
-        QRect r = c->geometry();
-        if (a & akRight) {
-            if (a & akLeft)
-                r.setWidth(r.width() + dw);
-            else
-                r.moveLeft(r.left() + dw);
-        }
-        if (a & akBottom) {
-            if (a & akTop)
-                r.setHeight(r.height() + dh);
-            else
-                r.moveTop(r.top() + dh);
-        }
-        if (r != c->geometry()) c->setBounds(r.left(), r.top(), r.width(), r.height());
+        const auto [x, w] = anchoredSpan(a & akLeft, a & akRight, bounds.x(), bounds.width(),
+                                         parentSize.width(), width());
+        const auto [y, h] = anchoredSpan(a & akTop, a & akBottom, bounds.y(), bounds.height(),
+                                         parentSize.height(), height());
+        // Where the rule puts a child is no new original: one that a constraint or a small
+        // parent clamped would not come back.
+        auto held = std::move(c->m_anchorOrigin);
+        c->setBounds(x, y, w, h);
+        if (!c->m_anchorOrigin) c->m_anchorOrigin = std::move(held);
     }
 }
 

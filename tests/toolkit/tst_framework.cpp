@@ -10,6 +10,7 @@
 
 #include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <memory>
 
@@ -20,9 +21,23 @@ class TestFramework : public QObject {
 private slots:
     void initTestCase() { tk::registerToolkitClasses(); }
 
+    void anchoredChildrenFollowTheParentsResize_data() {
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<bool>("throughQWidget");
+        QTest::newRow("setBounds-hidden") << false << false;
+        QTest::newRow("setBounds-shown") << true << false;     // Qt's resize event sees it too
+        QTest::newRow("qwidget-resize-shown") << true << true; // a window manager's road
+    }
+
     void anchoredChildrenFollowTheParentsResize() {
-        tk::TControl parent;
+        QFETCH(bool, shown);
+        QFETCH(bool, throughQWidget);
+        tk::TForm parent;
         parent.setBounds(0, 0, 200, 100);
+        const auto resize = [&](int w, int h) {
+            throughQWidget ? static_cast<QWidget&>(parent).resize(w, h)
+                           : parent.setBounds(0, 0, w, h);
+        };
         const auto child = [&](tk::TAnchors a) {
             auto* c = new tk::TControl(nullptr, &parent);
             c->setBounds(10, 20, 30, 40);
@@ -35,19 +50,32 @@ private slots:
         tk::TControl* tall = child(tk::TAnchors(tk::akTop) | tk::akBottom);
         tk::TControl* aligned = child(tk::TAnchors(tk::akLeft) | tk::akRight);
         aligned->setAlign(tk::alTop);
+        tk::TControl* wide = child(tk::TAnchors(tk::akLeft) | tk::akRight);
+        if (shown) parent.show();
+        QVERIFY(!shown || QTest::qWaitForWindowExposed(&parent));
+        QSignalSpy resizes(&parent, &tk::TControl::OnResize);
 
-        parent.setBounds(0, 0, 250, 130);
+        resize(250, 130);
         QCOMPARE(plain->geometry(), QRect(10, 20, 30, 40));
         QCOMPARE(right->geometry(), QRect(60, 50, 30, 40));
         QCOMPARE(stretched->geometry(), QRect(10, 20, 80, 40));
-        QCOMPARE(tall->geometry(), QRect(10, 20, 30, 70));
+        // Held by neither of two opposite edges, the centre keeps its proportion.
+        QCOMPARE(tall->geometry(), QRect(16, 20, 30, 70));
+        QCOMPARE(wide->geometry(), QRect(10, 32, 80, 40));
         // Align places the control; its anchors do not move it again.
         QCOMPARE(aligned->geometry(), QRect(0, 0, 250, 40));
 
         // Shrinking back returns every anchored control to where it was.
-        parent.setBounds(0, 0, 200, 100);
+        resize(200, 100);
         QCOMPARE(right->geometry(), QRect(10, 20, 30, 40));
         QCOMPARE(stretched->geometry(), QRect(10, 20, 30, 40));
+        // Squeezed to nothing by a small parent and back: as it was, not as wide as the growth.
+        resize(20, 100);
+        resize(200, 100);
+        QCOMPARE(stretched->geometry(), QRect(10, 20, 30, 40));
+        QCOMPARE(tall->geometry(), QRect(10, 20, 30, 40));
+        resize(200, 100);             // the same size
+        QCOMPARE(resizes.count(), 4); // once for each change of size
     }
 
     void constraintsHoldThroughEveryChangeOfBounds() {
@@ -70,6 +98,8 @@ private slots:
         c->setWidth(100);
         parent.setBounds(0, 0, 300, 200);
         QCOMPARE(c->size(), QSize(120, 45));
+        parent.setBounds(0, 0, 200, 100); // as wide as placed again: the limit left no trace
+        QCOMPARE(c->size(), QSize(100, 10));
         parent.setBounds(0, 0, 100, 100);
         QCOMPARE(c->width(), 60);
     }
