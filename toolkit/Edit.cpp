@@ -2,16 +2,29 @@
 
 #include "Navigation.h"
 
-#include <QEvent>
-#include <QFocusEvent>
+#include <QContextMenuEvent>
 #include <QMouseEvent>
-#include <QPalette>
 #include <limits>
 
 namespace tk {
 
+namespace {
+// Qt's line edit would take the input method whatever ImeMode says, and Qt sets it anew on
+// every change of ReadOnly and PasswordChar: the field asks its control each time instead.
+class EditField : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override {
+        // Not a control any more while the control goes.
+        const auto* control = qobject_cast<const TControl*>(parent());
+        if (query == Qt::ImEnabled && control && control->imeMode() == imDisable) return false;
+        return QLineEdit::inputMethodQuery(query);
+    }
+};
+} // namespace
+
 TCustomEdit::TCustomEdit(Component* owner, QWidget* parent)
-    : TControl(owner, nullptr), m_edit(new QLineEdit(this)) {
+    : TControl(owner, nullptr), m_edit(new EditField(this)) {
     setControlStyle(TControlStyle(csClickEvents) | csSetCaption | csDoubleClicks | csOpaque);
     setColor(clWindow);
     setTabStop(true);
@@ -22,7 +35,7 @@ TCustomEdit::TCustomEdit(Component* owner, QWidget* parent)
     m_edit->installEventFilter(this);
     setFocusProxy(m_edit);
     connect(m_edit, &QLineEdit::textChanged, this, [this](const QString& t) {
-        if (m_charCase != ecNormal && !m_settingText) {
+        if (m_charCase != ecNormal) {
             const QString cased = m_charCase == ecUpperCase ? t.toUpper() : t.toLower();
             if (cased != t) {
                 const int pos = m_edit->cursorPosition();
@@ -39,11 +52,6 @@ TCustomEdit::TCustomEdit(Component* owner, QWidget* parent)
     if (parent) setParentControl(parent);
 }
 
-void TCustomEdit::setText(const QString& t) {
-    if (t == m_edit->text()) return;
-    m_edit->setText(t);
-}
-
 void TCustomEdit::setMaxLength(int n) {
     m_maxLength = std::max(0, n);
     // 0 means no limit, not Qt's default of 32767 characters.
@@ -52,9 +60,7 @@ void TCustomEdit::setMaxLength(int n) {
 
 void TCustomEdit::setPasswordChar(const QString& c) {
     m_passwordChar = c.isEmpty() ? QChar() : c[0];
-    m_edit->setEchoMode(m_passwordChar.isNull() || m_passwordChar == QChar(0)
-                            ? QLineEdit::Normal
-                            : QLineEdit::Password);
+    m_edit->setEchoMode(m_passwordChar.isNull() ? QLineEdit::Normal : QLineEdit::Password);
 }
 
 void TCustomEdit::setCharCase(TEditCharCase c) {
@@ -65,19 +71,13 @@ void TCustomEdit::setCharCase(TEditCharCase c) {
         m_edit->setText(m_edit->text().toLower());
 }
 
-void TCustomEdit::setTextAlignment(Qt::Alignment a) {
-    m_edit->setAlignment(a | Qt::AlignVCenter);
-}
-
 void TCustomEdit::setNonClientWidth(int w) {
     m_ncWidth = std::max(0, w);
     layoutEdit();
 }
 
 int TCustomEdit::dialogCode() const {
-    int code = DLGC_WANTCHARS | DLGC_WANTARROWS;
-    if (m_wantAllKeys) code |= DLGC_WANTALLKEYS;
-    return code;
+    return DLGC_WANTCHARS | DLGC_WANTARROWS | (m_wantAllKeys ? DLGC_WANTALLKEYS : 0);
 }
 
 void TCustomEdit::setBounds(int l, int t, int w, int h) {
@@ -113,11 +113,6 @@ void TCustomEdit::fontChanged() {
     TControl::fontChanged();
 }
 
-void TCustomEdit::enabledChanged() {
-    m_edit->setEnabled(enabled());
-    TControl::enabledChanged();
-}
-
 void TCustomEdit::recreateWnd() {
     applyColors();
     layoutEdit();
@@ -140,6 +135,11 @@ bool TCustomEdit::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseMove:
         forwardInnerMouse(m_edit, static_cast<QMouseEvent*>(event));
         break;
+    case QEvent::ContextMenu:
+        // The control's PopupMenu instead of Qt's own, where it has one.
+        if (!popupMenuComponent()) break;
+        contextMenuEvent(static_cast<QContextMenuEvent*>(event));
+        return true;
     default:
         break;
     }

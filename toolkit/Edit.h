@@ -10,7 +10,8 @@ namespace tk {
 // The native single-line edit: a frameless QLineEdit inside a control, so caret,
 // selection, clipboard and input methods are the platform's own. The control keeps a
 // non-client border of its own around the text area (NonClientWidth on every side)
-// and paints it in paint(); the QLineEdit fills the rest.
+// and paints it in paint(); the QLineEdit fills the rest. A right click on the QLineEdit
+// shows the control's PopupMenu where it has one, Qt's own menu otherwise.
 class TCustomEdit : public TControl {
     Q_OBJECT
     Q_CLASSINFO("Publishes", "OnChange,OnClick,OnDblClick,OnEnter,OnExit,OnKeyDown,"
@@ -25,7 +26,9 @@ public:
     explicit TCustomEdit(Component* owner = nullptr, QWidget* parent = nullptr);
 
     QString text() const { return m_edit->text(); }
-    void setText(const QString& t);
+    void setText(const QString& t) {
+        if (t != m_edit->text()) m_edit->setText(t);
+    }
     bool readOnly() const { return m_edit->isReadOnly(); }
     void setReadOnly(bool on) { m_edit->setReadOnly(on); }
     int maxLength() const { return m_maxLength; }
@@ -43,9 +46,8 @@ public:
     QLineEdit* lineEdit() const { return m_edit; }
 
     // The text's horizontal placement inside the text area.
-    void setTextAlignment(Qt::Alignment a);
+    void setTextAlignment(Qt::Alignment a) { m_edit->setAlignment(a | Qt::AlignVCenter); }
     // Width of the border around the text area, on every side.
-    int nonClientWidth() const { return m_ncWidth; }
     void setNonClientWidth(int w);
     // Whether Enter and Escape belong to the edit rather than to the form (the
     // multi-line style keeps them).
@@ -63,7 +65,6 @@ protected:
     void setBounds(int left, int top, int width, int height) override;
     void colorChanged() override;
     void fontChanged() override;
-    void enabledChanged() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Re-applies the native settings, as re-creating the native window would.
     virtual void recreateWnd();
@@ -79,7 +80,6 @@ private:
     TEditCharCase m_charCase = ecNormal;
     bool m_hideSelection = true;
     bool m_wantAllKeys = false;
-    bool m_settingText = false;
 };
 
 } // namespace tk

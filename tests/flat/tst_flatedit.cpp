@@ -3,10 +3,12 @@
 #include "FlatEdit.h"
 #include "Form.h"
 #include "Layout.h"
+#include "Menu.h"
 #include "Registration.h"
 #include "TestEnvironment.h"
 #include "TestHelpers.h"
 
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QEnterEvent>
 #include <QLineEdit>
@@ -69,6 +71,8 @@ private slots:
     void ticketFollowsTheEditUntilDestroyed();
     void ticketFitsOnceReadWhetherOrNotItsWidthIsStored();
     void onChangeIsTheTextSignalOncePerChange();
+    void rightClickShowsThePopupMenuInsteadOfQtsOwn();
+    void imDisableOutlivesReadOnlyAndPasswordChar();
 };
 
 void TestFlatEdit::initTestCase() {
@@ -389,6 +393,46 @@ void TestFlatEdit::onChangeIsTheTextSignalOncePerChange() {
     QTest::keyClick(s.edit.lineEdit(), Qt::Key_A);
     s.edit.setText(QString());
     QCOMPARE(log, QStringList({"字|字", "字a|字a", "|"}));
+}
+
+// A right click on the text shows the edit's PopupMenu where it has one; without one, the
+// text field's own menu (copy, paste, ...).
+void TestFlatEdit::rightClickShowsThePopupMenuInsteadOfQtsOwn() {
+    Stage s;
+    QVERIFY(s.activate());
+    // What the window makes of a right click on the text field.
+    const auto rightClick = [&] {
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                s.edit.lineEdit()->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(s.edit.lineEdit(), &click);
+    };
+    rightClick();
+    QWidget* shown = QApplication::activePopupWidget();
+    QVERIFY(shown);
+    QCOMPARE(shown->objectName(), QStringLiteral("qt_edit_menu"));
+    shown->close();
+
+    tk::TPopupMenu popup;
+    s.edit.setPopupMenuComponent(&popup);
+    rightClick();
+    QCOMPARE(QApplication::activePopupWidget(), popup.menu());
+    popup.menu()->close();
+}
+
+// Qt decides the text field's input method anew when ReadOnly or PasswordChar changes;
+// imDisable keeps it off through both.
+void TestFlatEdit::imDisableOutlivesReadOnlyAndPasswordChar() {
+    TFlatEdit edit;
+    QVERIFY(testsupport::acceptsInputMethod(edit));
+    edit.setImeMode(tk::imDisable);
+    edit.setReadOnly(true);
+    edit.setReadOnly(false);
+    QVERIFY(!testsupport::acceptsInputMethod(edit));
+    edit.setPasswordChar(QStringLiteral("*"));
+    edit.setPasswordChar(QString());
+    QVERIFY(!testsupport::acceptsInputMethod(edit));
+    edit.setImeMode(tk::imChinese);
+    QVERIFY(testsupport::acceptsInputMethod(edit));
 }
 
 ZARVIK_TEST_MAIN(TestFlatEdit)

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QEnterEvent>
 #include <QFile>
+#include <QInputMethodQueryEvent>
 #include <QTest>
 #include <QWidget>
 
@@ -102,6 +103,15 @@ void sendEnter(QWidget& w) {
 void sendLeave(QWidget& w) {
     QEvent e(QEvent::Leave);
     QApplication::sendEvent(&w, &e);
+}
+
+bool acceptsInputMethod(QWidget& control) {
+    QWidget* target = &control;
+    while (target->focusProxy())
+        target = target->focusProxy();
+    QInputMethodQueryEvent query(Qt::ImEnabled);
+    QApplication::sendEvent(target, &query);
+    return query.value(Qt::ImEnabled).toBool();
 }
 
 tk::Font tahoma(int px) {

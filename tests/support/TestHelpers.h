@@ -67,6 +67,10 @@ struct MouseLog {
 void sendEnter(QWidget& w);
 void sendLeave(QWidget& w);
 
+// Whether the input method would serve `control` once it has the focus: what the platform
+// asks the widget the focus goes to.
+bool acceptsInputMethod(QWidget& control);
+
 tk::Font tahoma(int px);
 
 // Writes a table file in GBK, a line each.
