@@ -100,15 +100,8 @@ void TDefineEdit::setName(const QString& name) {
 
 void TDefineEdit::refreshFrame() {
     const bool focused = hasFocus();
-    // A control of no size still decides its colour; it just has no frame to show.
-    tk::Bitmap frame(std::max(width(), 1), std::max(height(), 1), devicePixelRatioF());
-    const TColor inner = DrawFlatBorder(*this, frame.canvas(), colorBorder(), colorFlat(),
-                                        colorFocused(), m_mouseIn, focused);
-    // Behind the native edit: what shows where it does not reach.
-    frame.canvas().fillRect(
-        Rect{FrameWidth, FrameWidth, width() - FrameWidth, height() - FrameWidth}, inner);
-    m_frame = std::move(frame);
-    setColor(inner);
+    // The text area shows the frame's inner colour (see DrawFlatBorder).
+    setColor(!isDesigning() && (focused || m_mouseIn) ? colorFocused() : colorFlat());
     update();
 
     if (isDesigning() || !m_cue) return;
@@ -125,10 +118,10 @@ void TDefineEdit::placeCue() {
 }
 
 void TDefineEdit::paint(tk::Canvas& c) {
-    // The platform repaints the frame with the widget: refresh it when it is stale.
-    if (m_frame.width() != std::max(width(), 1) || m_frame.height() != std::max(height(), 1))
-        refreshFrame();
-    c.draw(0, 0, m_frame);
+    const TColor inner =
+        DrawFlatBorder(*this, c, colorBorder(), colorFlat(), colorFocused(), m_mouseIn, hasFocus());
+    // Behind the native edit: what shows where it does not reach.
+    c.fillRect(Rect{FrameWidth, FrameWidth, width() - FrameWidth, height() - FrameWidth}, inner);
 }
 
 void TDefineEdit::fitHeightToFont() {

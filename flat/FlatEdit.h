@@ -1,6 +1,5 @@
 #pragma once
 
-#include "Bitmap.h"
 #include "FlatTicket.h"
 #include "FlatUtils.h"
 #include "Label.h"
@@ -82,8 +81,6 @@ private:
     tk::TAlignment m_alignment = tk::taLeftJustify;
     bool m_mouseIn = false;
     QPointer<tk::TLabel> m_cue;
-    // The frame as refreshFrame() last drew it, the size of the control.
-    tk::Bitmap m_frame;
 };
 
 // The published edit: what layouts create. ParentColor is declared after ColorFlat so
