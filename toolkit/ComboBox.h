@@ -1,26 +1,12 @@
 #pragma once
 
 // The native combo box: a QComboBox hosted inside a control, so the text field, the
-// drop-down list, keyboard selection and input methods are the platform's own.
-//
-// Geometry. The QComboBox covers the whole control (in the simple style: the top part;
-// a permanently shown list fills the rest). Where the text field lies is one virtual,
-// editFieldRect(): the inner QComboBox's style is a proxy that answers the text field's
-// rectangle from it, so Qt places the editable styles' line edit there and the list styles'
-// current item is painted there. A subclass that wants the field elsewhere overrides
-// editFieldRect(); sizing editField() directly lasts only until the combo box places its
-// line edit again (on resizes and selection changes).
-//
-// Painting. With the native frame (the default) the QComboBox draws its frame and button
-// as the application style does. A subclass that paints its own frame and button calls
-// setCustomFrame(true): the QComboBox then draws nothing but the text field (the list
-// styles' current item; the editable styles' line edit draws itself), and everything
-// outside editFieldRect() shows the control's own picture, painted in paint(Canvas&).
-// The list styles' current item is drawn by drawItem() in the owner-drawn styles and by
-// the default item drawing otherwise, in both cases on a Canvas over an image that is then
-// copied to the screen. The drop-down list's rows go through drawItem() in the owner-drawn
-// styles only. Color is the background of the text field and of the list (palette Base);
-// the font's colour is their text colour.
+// drop-down list, keyboard selection and input methods are the platform's own. The
+// QComboBox covers the control (in the simple style the top part, above a list that is
+// always shown) and draws its frame and button as the application style does, or, with
+// setCustomFrame(true), nothing but the text field at editFieldRect(), the rest being the
+// control's own paint(Canvas&). Items are drawn on a Canvas (by drawItem() where
+// owner-drawn); Color is the background of the text field and of the list.
 //
 // Events, in the order they are raised:
 //   the user picks another item (in the list, with the arrow keys, by typing in a list
@@ -37,37 +23,27 @@
 // click behaviour after a change of its own calls click(). Focus of the inner widgets reaches
 // focusGained()/focusLost() and the form's focus tracking as the control's own; the list opening
 // and closing are not focus changes. The mouse over the inner widgets reaches the mouse hooks as if
-// it were over the control.
+// it were over the control. ImeMode holds for the editable styles' text field.
 //
 // Keys: every style keeps the arrows and the characters, as a native combo box does (the
 // arrows step through the items, characters search them or go into the text field, F4 and
-// Alt+Down open the list); Tab, Enter and Escape stay with the form's navigation.
-//
-// The editable styles have no completion: text typed stays as typed, and Enter never adds
-// an item.
+// Alt+Down open the list); Tab, Enter and Escape stay with the form's navigation. The
+// editable styles have no completion, and Enter never adds an item.
 
 #include "Canvas.h"
 #include "Control.h"
 #include "Geometry.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPointer>
 #include <QScopedValueRollback>
 #include <QStringList>
 #include <functional>
 #include <memory>
 
-class QAbstractItemView;
-class QComboBox;
-class QLineEdit;
-class QListView;
-
 namespace tk {
-
-namespace detail {
-class NativeComboBox;
-class ComboBoxStyle;
-class ComboItemDelegate;
-} // namespace detail
 
 class TCustomComboBox : public TControl {
     Q_OBJECT
@@ -96,71 +72,82 @@ public:
 
     // Style; named so as not to hide QWidget::style().
     TComboBoxStyle comboStyle() const { return m_style; }
-    void setComboStyle(TComboBoxStyle s);
-    bool isEditable() const { return m_style == csDropDown || m_style == csSimple; }
-    bool isOwnerDrawn() const {
-        return m_style == csOwnerDrawFixed || m_style == csOwnerDrawVariable;
+    void setComboStyle(TComboBoxStyle s) {
+        if (assignIfChanged(m_style, s)) recreateWnd();
     }
+    bool isEditable() const { return m_style == csDropDown || m_style == csSimple; }
+    bool isOwnerDrawn() const { return m_style >= csOwnerDrawFixed; }
 
     // Items are kept in case-insensitive order while Sorted is on (equal texts keep the
     // order they came in); switching it on sorts the list and keeps the selected item.
     bool sorted() const { return m_sorted; }
     void setSorted(bool on);
     // The most rows the drop-down list shows before it scrolls.
-    int dropDownCount() const { return m_dropDownCount; }
-    void setDropDownCount(int n);
-    // The row height of the owner-drawn styles (the start value of measureItem()); it
-    // starts as the font's cell height and does not follow later font changes.
+    int dropDownCount() const { return m_combo->maxVisibleItems(); }
+    void setDropDownCount(int n) { m_combo->setMaxVisibleItems(qMax(1, n)); }
+    // The owner-drawn styles' row height (measureItem()'s start value): the font's cell
+    // height at first, not following font changes; a value below 1 is ignored.
     int itemHeight() const { return m_itemHeight; }
-    void setItemHeight(int h);
+    void setItemHeight(int h) {
+        if (h >= 1 && assignIfChanged(m_itemHeight, h)) relayoutItems();
+    }
 
-    // The item texts. Setting them replaces the items (their values become 0) and leaves
-    // no item selected; an editable style keeps its text.
+    // Setting the items gives them the value 0 and selects none; an editable style keeps
+    // its text.
     QStringList items() const;
     void setItems(const QStringList& texts);
-    int itemCount() const;
-    QString itemText(int index) const;
-    // The number kept with each item (a colour, an id). Throws std::out_of_range for an
-    // index that names no item.
-    qint64 itemValue(int index) const;
+    int itemCount() const { return m_combo->count(); }
+    // Throw std::out_of_range for an index that names no item.
+    QString itemText(int index) const { return m_combo->itemText(checked(index)); }
+    // The number kept with the item (a colour, an id).
+    qint64 itemValue(int index) const {
+        return m_combo->itemData(checked(index), Qt::UserRole).toLongLong();
+    }
     void setItemValue(int index, qint64 value);
-    // Adds an item at the end, or at its place in the order while Sorted; returns its index.
+    // At the end, or at its place in the order while Sorted; returns where.
     int addItem(const QString& text, qint64 value = 0);
     // Throws std::logic_error while Sorted, std::out_of_range outside 0..itemCount().
     void insertItem(int index, const QString& text, qint64 value = 0);
     // Removing the selected item leaves none selected.
     void deleteItem(int index);
-    void clearItems();
+    void clearItems() { setItems({}); }
     // The first item with this text, compared case-insensitively; -1 when there is none.
-    int indexOfItem(const QString& text) const;
+    int indexOfItem(const QString& text) const {
+        return m_combo->findText(text, Qt::MatchFixedString);
+    }
 
-    // -1: no item is selected. An index outside the list selects none, as -1 does.
-    int itemIndex() const;
+    // -1: no item is selected; an index outside the list selects none.
+    int itemIndex() const { return m_combo->currentIndex(); }
     virtual void setItemIndex(int index);
     // The editable styles: the text field. The list styles: the selected item's text;
     // setting it selects the first item with that text (case-insensitive), or none.
-    QString text() const;
+    QString text() const { return editField() ? editField()->text() : m_combo->currentText(); }
     void setText(const QString& t);
 
+    // Opening and closing the list raise the user's events; the simple style's list is
+    // never "dropped down".
     bool droppedDown() const { return m_droppedDown; }
-    // Opens or closes the list, with the same events as the user's doing so. The simple
-    // style's list is always shown and never "dropped down".
-    void setDroppedDown(bool on);
+    void setDroppedDown(bool on) {
+        if (on != m_droppedDown) on ? m_combo->showPopup() : m_combo->hidePopup();
+    }
 
     // The text field's rectangle in the control's coordinates.
     virtual QRect editFieldRect() const;
-    // The inner text field of the editable styles, null for the list styles. It is
-    // replaced when the style changes between editable and list styles.
-    QLineEdit* editField() const;
-    // The native combo box, and the list that shows the items (the drop-down list, or in
-    // the simple style the one that is always shown).
-    QComboBox* comboBox() const;
-    QAbstractItemView* listView() const;
+    // The editable styles' text field (a new one after a list style), else null.
+    QLineEdit* editField() const { return m_combo ? m_combo->lineEdit() : nullptr; }
+    QComboBox* comboBox() const { return m_combo; }
+    // The drop-down list, or the simple style's list that is always shown.
+    QAbstractItemView* listView() const {
+        return m_simpleList ? m_simpleList.data() : m_combo->view();
+    }
 
     bool customFrame() const { return m_customFrame; }
 
-    void setBounds(int left, int top, int width, int height) override;
-    int dialogCode() const override;
+    void setBounds(int left, int top, int width, int height) override {
+        TControl::setBounds(left, top, width, height);
+        layoutInner();
+    }
+    int dialogCode() const override { return DLGC_WANTARROWS | DLGC_WANTCHARS; }
 
 signals:
     void OnChange();
@@ -171,79 +158,77 @@ signals:
     void OnDrawItem(tk::Canvas& c, int index, const tk::Rect& r, bool selected);
     void OnMeasureItem(int index, int& height);
     // Every change of ItemIndex, the user's (right before OnClick, OnSelect and OnChange)
-    // or the program's, which raises no event (see TControl on the NOTIFY signals). Typed
-    // text that leaves the index as it is does not count.
-    // (The value has a default only because moc checks a NOTIFY signal of a base class by
-    // calling it without arguments; it is always emitted with the value.)
+    // or the program's (see TControl on the NOTIFY signals); typed text does not count.
+    // (The default is for moc, which checks a base class's NOTIFY signal without arguments.)
     void itemIndexChanged(int index = -1);
 
 protected:
     // Draws item `index` (or -1: the closed box without a selection) in `r` on `c`, whose
     // brush is the background (clHighlight when selected, Color otherwise) and whose font
     // colour is the text colour (clHighlightText when selected). The base raises
-    // OnDrawItem, or fills `r` and draws the text.
+    // OnDrawItem in the owner-drawn styles, or fills `r` and draws the text.
     virtual void drawItem(Canvas& c, int index, const Rect& r, bool selected);
     // The height of row `index` in csOwnerDrawVariable; `height` comes in as ItemHeight.
-    virtual void measureItem(int index, int& height);
+    virtual void measureItem(int index, int& height) { emit OnMeasureItem(index, height); }
 
-    virtual void change();
+    virtual void change() { emit OnChange(); }
     // A change of the program's: while one lasts, the user's selection events stay quiet
     // and ItemIndex reports nothing; reportItemIndex() afterwards tells its net change.
     [[nodiscard]] QScopedValueRollback<int> programChange() {
         return QScopedValueRollback<int>(m_programChange, m_programChange + 1);
     }
     void reportItemIndex();
-    virtual void select();
-    virtual void dropDown();
-    virtual void closeUp();
+    virtual void select() { emit OnSelect(); }
+    virtual void dropDown() { emit OnDropDown(); }
+    virtual void closeUp() { emit OnCloseUp(); }
 
     // Re-applies every setting to the native widgets, as re-creating the native window
-    // would: editable or not, list, colours, font, sizes, placement. Items, selection and
-    // text stay. Called when the style changes.
+    // would (the style changed); items, selection and text stay.
     virtual void recreateWnd();
-
     // Whether the control paints its frame and button itself (see the top of this file).
     void setCustomFrame(bool on);
 
-    void eraseBackground(Canvas& c) override;
-    void colorChanged() override;
-    void fontChanged() override;
-    void enabledChanged() override;
-    void sysColorChanged() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    QWidget* textEntry() override { return m_combo; }
+    void colorChanged() override {
+        TControl::colorChanged();
+        applyColors();
+    }
+    void fontChanged() override {
+        TControl::fontChanged();
+        applySettings();
+    }
+    void sysColorChanged() override {
+        TControl::sysColorChanged();
+        applyColors();
+    }
 
 private:
-    friend class detail::NativeComboBox;
-    friend class detail::ComboBoxStyle;
-    friend class detail::ComboItemDelegate;
+    class NativeComboBox;
+    class ItemDelegate;
+    class Style;
 
     // Draws one item, or the closed box's current item, through a Canvas on an image.
     void renderItem(QPainter& p, const QRect& r, int index, bool selected);
-    void defaultDrawItem(Canvas& c, int index, const Rect& r);
-    QRect nativeEditFieldRect() const;
     // Runs a change of the item list made by program: no events, the editable styles'
     // text kept, and the selection set to what `change` returns (given the one before).
     void changeItems(const std::function<int(int current)>& change);
-    void userChangedSelection();
-    void popupShown();
-    void popupHidden();
+    void insertAt(int index, const QString& text, qint64 value);
+    void popupVisible(bool shown);
     void layoutInner();
-    void setUpEditField();
+    // The font, the colours, the rows and the places of the inner widgets, anew.
+    void applySettings();
     void updateSimpleList();
-    void destroySimpleList();
     void applyColors();
     void applyFont();
     void relayoutItems();
-    int sortedPosition(const QString& text) const;
-    void checkIndex(int index, const char* what) const;
+    // `index`, when it names an item; throws std::out_of_range otherwise.
+    int checked(int index) const;
 
-    detail::NativeComboBox* m_combo = nullptr;
-    std::unique_ptr<detail::ComboBoxStyle> m_nativeStyle;
-    QPointer<QListView> m_simpleList;
-    QPointer<QWidget> m_popup;
+    QComboBox* m_combo; // a NativeComboBox
+    std::unique_ptr<Style> m_nativeStyle;
+    QPointer<QAbstractItemView> m_simpleList;
     TComboBoxStyle m_style = csDropDown;
     bool m_sorted = false;
-    int m_dropDownCount = 8;
     int m_itemHeight = 0;
     bool m_droppedDown = false;
     bool m_customFrame = false;
@@ -258,14 +243,12 @@ inline constexpr TComboBoxStyle csDropDownList = TCustomComboBox::csDropDownList
 inline constexpr TComboBoxStyle csOwnerDrawFixed = TCustomComboBox::csOwnerDrawFixed;
 inline constexpr TComboBoxStyle csOwnerDrawVariable = TCustomComboBox::csOwnerDrawVariable;
 
-// The combo box that layouts create.
 class TComboBox : public TCustomComboBox {
     Q_OBJECT
 public:
-    explicit TComboBox(Component* owner = nullptr, QWidget* parent = nullptr);
+    using TCustomComboBox::TCustomComboBox;
 };
 
-// Makes TComboBox known to the layout reader.
 void registerComboBoxClasses();
 
 } // namespace tk

@@ -228,6 +228,10 @@ private slots:
         QCOMPARE(s.box.beeps, beeps);
         QCOMPARE(seen, QStringLiteral("bx")); // OnKeyPress sees every key first
         if (QLineEdit* field = s.box.editField()) QCOMPARE(field->isReadOnly(), readOnly);
+        // Qt decides the field's input method anew with ReadOnly; imDisable outlives it.
+        s.box.setImeMode(tk::imDisable);
+        s.box.setReadOnly(!readOnly);
+        QVERIFY(!acceptsInputMethod(s.box));
     }
 
     void fontChangeResetsItemHeightAndKeepsReadOnly() {

@@ -182,6 +182,9 @@ private slots:
         box.setBounds(0, 0, 120, 80);
         window.show();
         QCOMPARE(box.editField() != nullptr, editable);
+        QCOMPARE(testsupport::acceptsInputMethod(box), editable); // where text is typed
+        box.setImeMode(imDisable);
+        QVERIFY(!testsupport::acceptsInputMethod(box));
         QCOMPARE(box.text(), QStringLiteral("banana")); // kept across the change of style
         QCOMPARE(box.dialogCode() & (DLGC_WANTARROWS | DLGC_WANTCHARS),
                  DLGC_WANTARROWS | DLGC_WANTCHARS);
@@ -197,6 +200,14 @@ private slots:
         QCOMPARE(box.listView()->isVisible(), !listAlwaysShown);
         QCOMPARE(box.editField() != nullptr, !listAlwaysShown);
         QCOMPARE(box.text(), QStringLiteral("banana"));
+        QVERIFY(!testsupport::acceptsInputMethod(box)); // nor in a new text field
+        if (listAlwaysShown) return;
+        // A click on a row of the list that is always shown is the user's pick.
+        box.log.clear();
+        QAbstractItemView* list = box.listView();
+        const QPoint row = list->visualRect(list->model()->index(2, 0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);
+        QCOMPARE(box.log, QStringList({"click", "select", "change:cherry"}));
     }
 
     void dropDownEventsFrameTheList() {
