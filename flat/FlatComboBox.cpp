@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPaintEvent>
 #include <QStyle>
 #include <algorithm>
 
@@ -99,14 +98,9 @@ void PaintComboListPatch(Canvas& c, const ComboGeometry& g, bool highlighted, TC
 void PaintFlatCombo(Canvas& c, const ComboPaintState& s) {
     const ComboGeometry& g = s.geometry;
     const bool simple = s.style == tk::csSimple;
-    const Rect arrowArea = g.arrowAreaDrawn();
     {
         const Canvas::StateSaver saver(c);
-        Rect textArea = s.invalid;
-        textArea.Right = std::min(textArea.Right, g.width - g.arrowWidth - FillGap);
-        c.fillRect(textArea, s.back);
-        if (!simple && RectsIntersect(arrowArea, s.invalid))
-            PaintComboArrow(c, arrowArea, s.arrowArea, s.border, s.arrow, s.enabled, s.droppedDown);
+        c.fillRect(Rect{0, 0, g.width - g.arrowWidth - FillGap, g.height}, s.back);
         c.excludeClipRect(g.nativeButton(s.scrollBarWidth, NativeButtonMargin));
         if (s.style == tk::csDropDown) {
             if (s.droppedDown)
@@ -117,7 +111,8 @@ void PaintFlatCombo(Canvas& c, const ComboPaintState& s) {
     }
     PaintComboFrame(c, g.frame(), s.border, s.back);
     if (!simple)
-        PaintComboArrow(c, arrowArea, s.arrowArea, s.border, s.arrow, s.enabled, s.droppedDown);
+        PaintComboArrow(c, g.arrowAreaDrawn(), s.arrowArea, s.border, s.arrow, s.enabled,
+                        s.droppedDown);
 }
 
 int platformScrollBarWidth() {
@@ -189,11 +184,6 @@ void TDefineComboBase::fontChanged() {
     recreateWnd();
 }
 
-void TDefineComboBase::paintEvent(QPaintEvent* e) {
-    m_invalid = e->rect();
-    TicketBearing::paintEvent(e);
-}
-
 void TDefineComboBase::paint(Canvas& c) {
     TicketBearing::paint(c);
     ComboPaintState s;
@@ -204,7 +194,6 @@ void TDefineComboBase::paint(Canvas& c) {
     s.focused = m_hasFocus;
     s.back = color();
     s.scrollBarWidth = m_scrollBarWidth;
-    s.invalid = Rect::fromQRect(m_invalid.isNull() ? rect() : m_invalid);
     PaintFlatCombo(c, s);
 }
 
@@ -213,7 +202,16 @@ void TDefineComboBase::paint(Canvas& c) {
 TDefineComboBox::TDefineComboBox(tk::Component* owner, QWidget* parent) : TDefineComboBase(owner) {
     setItemHeight(DefaultItemHeight);
     setColor(m_flatColor);
+    // Hover shows while no other flat combo box holds the focus: the colour follows every
+    // move of the focus, wherever it goes.
+    m_focusWatch =
+        connect(qApp, &QApplication::focusChanged, this, [this] { setColor(chooseColor()); });
     finishConstruction(parent);
+}
+
+TDefineComboBox::~TDefineComboBox() {
+    // The native combo box goes with a base, and takes the focus with it.
+    disconnect(m_focusWatch);
 }
 
 void TDefineComboBox::setFollowsParentColor(bool on) {
@@ -282,22 +280,6 @@ void TDefineComboBox::keyPress(QChar& key) {
 
 void TDefineComboBox::beep() {
     QApplication::beep();
-}
-
-void TDefineComboBox::paint(Canvas& c) {
-    TDefineComboBase::paint(c);
-    // The rings took the colour the box had; a different choice repaints them.
-    if (chooseColor() != color() && !m_recolourQueued) {
-        // Not while painting: a colour change reaches the inner widgets' palettes.
-        m_recolourQueued = true;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                m_recolourQueued = false;
-                redraw();
-            },
-            Qt::QueuedConnection);
-    }
 }
 
 void TDefineComboBox::setName(const QString& name) {

@@ -81,13 +81,11 @@ struct ComboPaintState {
     tk::TColor arrowArea = ComboArrowAreaColor;
     tk::TColor border = ComboBorderColor;
     int scrollBarWidth = 0;
-    tk::Rect invalid; // the area being painted
 };
 
-// The whole picture of a box around its text field, in order: the text area, the arrow
-// area where it is being painted, the editable style's open-list ring or the other
-// styles' list-style patch (both kept off the native button), then the frame and the
-// arrow area over everything.
+// The whole picture of a box around its text field, in order: the text area, the editable
+// style's open-list ring or the other styles' list-style patch (both kept off the native
+// button), then the frame and the arrow area over everything.
 void PaintFlatCombo(tk::Canvas& c, const ComboPaintState& s);
 
 // The platform's vertical scroll bar width: how wide the native button is.
@@ -127,7 +125,6 @@ protected:
     ComboGeometry comboGeometry() const { return {width(), height(), m_arrowWidth}; }
 
     void paint(tk::Canvas& c) override;
-    void paintEvent(QPaintEvent* e) override;
     void focusGained() override;
     void focusLost() override;
     // After a focus change, before the repaint; the combo box takes its colour here.
@@ -143,7 +140,6 @@ private:
     int m_scrollBarWidth = 0;
     bool m_active = false;
     bool m_hasFocus = false;
-    QRect m_invalid; // the area being painted
 };
 
 // --- The flat combo box ----------------------------------------------------------------
@@ -160,6 +156,7 @@ public:
     static constexpr tk::TColor DefaultFlatColor = FlatFaceColor;
 
     explicit TDefineComboBox(tk::Component* owner = nullptr, QWidget* parent = nullptr);
+    ~TDefineComboBox() override;
 
     tk::TColor focusedColor() const { return DefaultFocusedColor; }
     tk::TColor flatColor() const { return m_flatColor; }
@@ -182,7 +179,6 @@ public:
     void keyPress(QChar& key) override;
 
 protected:
-    void paint(tk::Canvas& c) override;
     void redraw() override;
     void mouseEnter() override;
     void mouseLeave() override;
@@ -203,7 +199,7 @@ private:
     tk::TColor m_flatColor = DefaultFlatColor;
     bool m_followParentColor = true;
     bool m_readOnly = false;
-    bool m_recolourQueued = false;
+    QMetaObject::Connection m_focusWatch;
 };
 
 } // namespace flat

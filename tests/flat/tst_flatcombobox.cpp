@@ -138,29 +138,41 @@ private slots:
         QCOMPARE(box.ticket()->isEnabled(), false);
     }
 
+    // The colour is right as soon as the focus has moved, before anything is painted.
     void hoverAndFocusColours_data() {
         QTest::addColumn<QString>("focusOn");
         QTest::addColumn<bool>("hover");
+        QTest::addColumn<QString>("focusThen");
         QTest::addColumn<bool>("highlighted");
-        QTest::newRow("nothing") << "edit" << false << false;
-        QTest::newRow("hover") << "edit" << true << true;
-        QTest::newRow("focus") << "box" << false << true;
-        QTest::newRow("hover-while-other-flat-box-focused") << "otherBox" << true << false;
+        QTest::newRow("nothing") << "edit" << false << "" << false;
+        QTest::newRow("hover") << "edit" << true << "" << true;
+        QTest::newRow("focus") << "box" << false << "" << true;
+        QTest::newRow("hover-while-other-flat-box-focused") << "otherBox" << true << "" << false;
+        QTest::newRow("hover-as-other-flat-box-loses-focus")
+            << "otherBox" << true << "edit" << true;
+        QTest::newRow("hover-as-other-flat-box-takes-focus")
+            << "edit" << true << "otherBox" << false;
     }
     void hoverAndFocusColours() {
         QFETCH(QString, focusOn);
         QFETCH(bool, hover);
+        QFETCH(QString, focusThen);
         QFETCH(bool, highlighted);
         Stage s;
         QVERIFY(s.activate());
-        if (focusOn == QLatin1String("box")) s.box.setFocus();
-        if (focusOn == QLatin1String("otherBox")) s.otherBox.setFocus();
+        const auto focus = [&](const QString& name) {
+            if (name == QLatin1String("box")) s.box.setFocus();
+            if (name == QLatin1String("otherBox")) s.otherBox.setFocus();
+            if (name == QLatin1String("edit")) s.edit.setFocus();
+        };
+        focus(focusOn);
         if (hover) sendEnter(s.box);
+        focus(focusThen);
         QCOMPARE(s.box.isMouseIn(), hover);
         const tk::TColor expected = highlighted ? s.box.focusedColor() : s.box.flatColor();
         QCOMPARE(s.box.color(), expected);
         QCOMPARE(grab(s.box).pixel(1, 10), rgbOf(expected));
-        QCOMPARE(s.box.isActive(), focusOn == QLatin1String("box"));
+        QCOMPARE(s.box.isActive(), focusOn == QLatin1String("box") && focusThen.isEmpty());
 
         sendLeave(s.box);
         s.edit.setFocus();
