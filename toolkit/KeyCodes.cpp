@@ -107,25 +107,11 @@ TShiftState shiftFromQt(Qt::KeyboardModifiers m, Qt::MouseButtons buttons) {
 }
 
 TMouseButton mouseButtonFromQt(Qt::MouseButton b) {
-    switch (b) {
-    case Qt::RightButton:
-        return mbRight;
-    case Qt::MiddleButton:
-        return mbMiddle;
-    default:
-        return mbLeft;
-    }
+    return b == Qt::RightButton ? mbRight : b == Qt::MiddleButton ? mbMiddle : mbLeft;
 }
 
 Qt::MouseButton mouseButtonToQt(TMouseButton b) {
-    switch (b) {
-    case mbRight:
-        return Qt::RightButton;
-    case mbMiddle:
-        return Qt::MiddleButton;
-    default:
-        return Qt::LeftButton;
-    }
+    return b == mbRight ? Qt::RightButton : b == mbMiddle ? Qt::MiddleButton : Qt::LeftButton;
 }
 
 } // namespace tk
