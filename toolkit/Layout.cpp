@@ -205,22 +205,11 @@ private:
 
     Value readValue(const QString& property) {
         const Token& t = peek();
-        Value v;
-        v.line = t.line;
-        if (t.kind == Token::Integer) {
-            v.kind = Value::Integer;
-            v.integer = t.integer;
-            v.hex = t.hex;
+        Value v{t};
+        if (t.kind == Token::Integer || t.kind == Token::Ident || t.kind == Token::Binary) {
             take();
-        } else if (t.kind == Token::Ident) {
-            v.kind = Value::Ident;
-            v.text = take().text;
         } else if (t.kind == Token::String) {
-            v.kind = Value::String;
             v.text = readString();
-        } else if (t.kind == Token::Binary) {
-            v.kind = Value::Binary;
-            v.bytes = take().bytes;
         } else if (t.isSymbol('[')) {
             v.kind = Value::Set;
             take();
@@ -280,7 +269,7 @@ private:
             const QMetaObject* mo = target->metaObject();
             const int index = mo->indexOfProperty(parts[i].toLatin1().constData());
             const QMetaProperty p = index >= 0 ? mo->property(index) : QMetaProperty();
-            if (index < 0 || !isPublished(mo, p)) {
+            if (index < 0 || !isPublishedProperty(mo, p)) {
                 if (parts.size() == 1 && isEventName(path)) return bindEvent(target, path, v);
                 unknown();
             }
@@ -312,7 +301,7 @@ private:
         const QMetaObject* mo = gadget.metaType().metaObject();
         const int index = mo ? mo->indexOfProperty(parts.front().toLatin1().constData()) : -1;
         const QMetaProperty p = index >= 0 ? mo->property(index) : QMetaProperty();
-        if (index < 0 || !isPublished(mo, p))
+        if (index < 0 || !isPublishedProperty(mo, p))
             fail(v.line, QStringLiteral("unknown property '%1' of %2").arg(path, owner));
         if (parts.size() > 1) {
             if (!isGadget(p))

@@ -7,6 +7,7 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <QMetaEnum>
+#include <algorithm>
 #include <climits>
 #include <stdexcept>
 
@@ -203,23 +204,39 @@ private:
     std::vector<Token> m_tokens;
 };
 
-bool isIntegerType(int id) {
-    switch (id) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::SChar:
-    case QMetaType::UChar:
-    case QMetaType::Char:
-        return true;
-    default:
-        return false;
-    }
+// `x` as a value of an enumeration or a flag set: Qt converts integers to either.
+QVariant enumFromInt(QMetaType type, qint64 x) {
+    QVariant v = qlonglong(x);
+    v.convert(type);
+    return v;
+}
+
+void checkPictureSize(QSize size) {
+    if (size.width() > MaxPictureEdge || size.height() > MaxPictureEdge ||
+        qint64(size.width()) * size.height() > MaxPicturePixels)
+        throw std::runtime_error(QStringLiteral("a picture of %1 x %2 pixels is too large")
+                                     .arg(size.width())
+                                     .arg(size.height())
+                                     .toStdString());
+}
+
+QImage pictureFromBytes(const QByteArray& bytes) {
+    if (bytes.isEmpty()) return {};
+    QByteArray data = bytes;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QByteArray format = reader.format();
+    if (format != "png" && format != "bmp") throw std::runtime_error("not a PNG or BMP picture");
+    // The header tells the size before any pixel is made.
+    const QSize size = reader.size();
+    if (!size.isValid() || size.isEmpty())
+        throw std::runtime_error("a picture without a valid size");
+    checkPictureSize(size);
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        throw std::runtime_error("a damaged " + format.toUpper().toStdString() + " picture");
+    return image;
 }
 
 } // namespace
@@ -251,10 +268,6 @@ QString className(const QObject* o) {
     return className(o->metaObject());
 }
 
-bool isPublished(const QMetaObject* owner, const QMetaProperty& p) {
-    return isPublishedProperty(owner, p);
-}
-
 bool isColor(const QMetaProperty& p) {
     const int id = p.metaType().id();
     if (id != QMetaType::Int && id != QMetaType::UInt) return false;
@@ -264,34 +277,6 @@ bool isColor(const QMetaProperty& p) {
 
 bool isPicture(const QMetaProperty& p) {
     return p.metaType().id() == QMetaType::QImage;
-}
-
-void checkPictureSize(QSize size) {
-    if (size.width() > MaxPictureEdge || size.height() > MaxPictureEdge ||
-        qint64(size.width()) * size.height() > MaxPicturePixels)
-        throw std::runtime_error(QStringLiteral("a picture of %1 x %2 pixels is too large")
-                                     .arg(size.width())
-                                     .arg(size.height())
-                                     .toStdString());
-}
-
-QImage pictureFromBytes(const QByteArray& bytes) {
-    if (bytes.isEmpty()) return {};
-    QByteArray data = bytes;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    const QByteArray format = reader.format();
-    if (format != "png" && format != "bmp") throw std::runtime_error("not a PNG or BMP picture");
-    // The header tells the size before any pixel is made.
-    const QSize size = reader.size();
-    if (!size.isValid() || size.isEmpty())
-        throw std::runtime_error("a picture without a valid size");
-    checkPictureSize(size);
-    QImage image;
-    if (!reader.read(&image) || image.isNull())
-        throw std::runtime_error("a damaged " + format.toUpper().toStdString() + " picture");
-    return image;
 }
 
 QByteArray pictureToBytes(const QImage& image) {
@@ -317,56 +302,17 @@ bool isGadget(const QMetaProperty& p) {
     return p.metaType().flags().testFlag(QMetaType::IsGadget) && !isPicture(p);
 }
 
-qint64 enumToInt(const QVariant& v) {
-    const void* d = v.constData();
-    switch (v.metaType().sizeOf()) {
-    case 1: {
-        qint8 x;
-        std::memcpy(&x, d, 1);
-        return x;
-    }
-    case 2: {
-        qint16 x;
-        std::memcpy(&x, d, 2);
-        return x;
-    }
-    case 8: {
-        qint64 x;
-        std::memcpy(&x, d, 8);
-        return x;
-    }
-    default: {
-        qint32 x;
-        std::memcpy(&x, d, 4);
-        return x;
-    }
-    }
+bool isIntegerType(int id) {
+    static constexpr int Ids[] = {QMetaType::Int,      QMetaType::UInt,      QMetaType::Short,
+                                  QMetaType::UShort,   QMetaType::Long,      QMetaType::ULong,
+                                  QMetaType::LongLong, QMetaType::ULongLong, QMetaType::SChar,
+                                  QMetaType::UChar,    QMetaType::Char};
+    return std::ranges::find(Ids, id) != std::end(Ids);
 }
 
-QVariant enumFromInt(QMetaType type, qint64 value) {
-    QVariant v(type);
-    void* d = v.data();
-    switch (type.sizeOf()) {
-    case 1: {
-        const auto x = qint8(value);
-        std::memcpy(d, &x, 1);
-        break;
-    }
-    case 2: {
-        const auto x = qint16(value);
-        std::memcpy(d, &x, 2);
-        break;
-    }
-    case 8:
-        std::memcpy(d, &value, 8);
-        break;
-    default: {
-        const auto x = qint32(value);
-        std::memcpy(d, &x, 4);
-        break;
-    }
-    }
-    return v;
+bool isUnsignedType(int id) {
+    return id == QMetaType::UInt || id == QMetaType::UShort || id == QMetaType::ULong ||
+           id == QMetaType::ULongLong || id == QMetaType::UChar;
 }
 
 std::optional<QVariant> convert(const QMetaObject* owner, const QMetaProperty& p, const Value& v,
