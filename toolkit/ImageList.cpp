@@ -17,6 +17,11 @@ void checkSize(int w, int h) {
                                     std::to_string(h));
 }
 
+QImage premultiplied(const QImage& picture) {
+    if (picture.isNull()) throw std::invalid_argument("TImageList: cannot add an empty picture");
+    return picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
 int blend(int over, int under, int alpha) {
     return (over * alpha + under * (255 - alpha)) / 255;
 }
@@ -24,14 +29,6 @@ int blend(int over, int under, int alpha) {
 } // namespace
 
 TImageList::TImageList(Component* owner) : QObject(nullptr), Component(this, owner) {}
-
-void TImageList::setWidth(int w) {
-    setSize(w, m_height);
-}
-
-void TImageList::setHeight(int h) {
-    setSize(m_width, h);
-}
 
 void TImageList::setSize(int w, int h) {
     checkSize(w, h);
@@ -53,8 +50,7 @@ QImage TImageList::cell(const QImage& picture, int column) const {
 }
 
 int TImageList::add(const QImage& picture) {
-    if (picture.isNull()) throw std::invalid_argument("TImageList: cannot add an empty picture");
-    const QImage source = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage source = premultiplied(picture);
     const int first = count();
     const int cells = std::max(1, source.width() / m_width);
     for (int i = 0; i < cells; ++i)
@@ -68,7 +64,7 @@ int TImageList::add(const Bitmap& picture) {
 }
 
 int TImageList::addMasked(const Bitmap& picture, TColor maskColor) {
-    if (picture.isEmpty()) throw std::invalid_argument("TImageList: cannot add an empty picture");
+    // An empty picture stays empty: add() refuses it.
     QImage source = picture.image().convertToFormat(QImage::Format_ARGB32);
     const QRgb mask = toQRgb(maskColor) & 0x00FFFFFFu;
     for (int y = 0; y < source.height(); ++y) {
@@ -87,8 +83,7 @@ void TImageList::checkIndex(int index) const {
 
 void TImageList::replace(int index, const QImage& picture) {
     checkIndex(index);
-    if (picture.isNull()) throw std::invalid_argument("TImageList: cannot add an empty picture");
-    m_images[index] = cell(picture.convertToFormat(QImage::Format_ARGB32_Premultiplied), 0);
+    m_images[index] = cell(premultiplied(picture), 0);
     emit OnChange();
 }
 
@@ -102,10 +97,6 @@ void TImageList::clear() {
     if (m_images.isEmpty()) return;
     m_images.clear();
     emit OnChange();
-}
-
-QImage TImageList::image(int index) const {
-    return index >= 0 && index < count() ? m_images[index] : QImage();
 }
 
 void TImageList::draw(Canvas& c, int x, int y, int index, bool enabled) const {
