@@ -90,20 +90,16 @@ void DragSession::start(QPoint global) {
     // call takes it.
     if (!m_whileHeld && m_source->isVisible()) m_source->grabMouse();
     setDragCursor(crNoDrop);
-    if (docking()) {
+    if (docking())
         emit m_source->OnStartDock();
-    } else {
+    else
         emit m_source->OnStartDrag();
-    }
     if (m_source) moveTo(global);
 }
 
 void DragSession::moveTo(QPoint global) {
     m_last = global;
     TControl* now = docking() ? findSite(global) : controlAt(global);
-    const auto over = [&](TControl* t, TDragState state) {
-        docking() ? dockOver(t, state) : dragOver(t, state);
-    };
     if (now != m_target) {
         if (m_target) over(m_target, dsDragLeave);
         m_target = now;
@@ -118,23 +114,15 @@ void DragSession::moveTo(QPoint global) {
     setDragCursor(dropHere ? m_source->dragCursor() : crNoDrop);
 }
 
-// A control without OnDragOver takes nothing; with one, it takes the source unless the
-// handler says no.
-void DragSession::dragOver(TControl* target, TDragState state) {
-    bool accept = false;
-    if (target->isHandled(&TControl::OnDragOver)) {
-        accept = true;
-        const QPoint p = target->mapFromGlobal(m_last);
+// A dock site takes the client unless its OnDockOver says no. A control without OnDragOver
+// takes nothing; with one, it takes the source unless the handler says no.
+void DragSession::over(TControl* target, TDragState state) {
+    const QPoint p = target->mapFromGlobal(m_last);
+    bool accept = docking() || target->isHandled(&TControl::OnDragOver);
+    if (docking())
+        emit target->OnDockOver(m_source, p.x(), p.y(), state, accept);
+    else if (accept)
         emit target->OnDragOver(m_source, p.x(), p.y(), state, accept);
-    }
-    if (state != dsDragLeave) m_accepted = accept;
-}
-
-// A dock site takes the client unless its OnDockOver says no.
-void DragSession::dockOver(TControl* site, TDragState state) {
-    bool accept = true;
-    const QPoint p = site->mapFromGlobal(m_last);
-    emit site->OnDockOver(m_source, p.x(), p.y(), state, accept);
     if (state != dsDragLeave) m_accepted = accept;
 }
 
@@ -162,12 +150,10 @@ TControl* DragSession::findSite(QPoint global) const {
 }
 
 void DragSession::setDragCursor(TCursor c) {
-    if (m_cursorSet) {
+    if (std::exchange(m_cursorSet, true))
         QApplication::changeOverrideCursor(cursorShape(c));
-    } else {
+    else
         QApplication::setOverrideCursor(cursorShape(c));
-        m_cursorSet = true;
-    }
 }
 
 void DragSession::end(bool dropIt) {
@@ -183,7 +169,7 @@ void DragSession::end(bool dropIt) {
     // Cancelled, or released where nothing takes the source: the control under the mouse
     // hears that it is left.
     if (target && !(dropIt && accepted)) {
-        docking() ? dockOver(target, dsDragLeave) : dragOver(target, dsDragLeave);
+        over(target, dsDragLeave);
         if (!m_source) return;
     }
     if (docking()) return endDock(nullptr, QPoint());
@@ -297,13 +283,9 @@ void DragSession::teardown() {
     g_session = nullptr;
     qApp->removeEventFilter(this);
     if (m_source && QWidget::mouseGrabber() == m_source) m_source->releaseMouse();
-    if (m_cursorSet) QApplication::restoreOverrideCursor();
-    m_cursorSet = false;
+    if (std::exchange(m_cursorSet, false)) QApplication::restoreOverrideCursor();
     deleteLater();
 }
-
-FloatingDockWindow::FloatingDockWindow(QWidget* owner)
-    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint) {}
 
 void FloatingDockWindow::childEvent(QChildEvent* e) {
     QWidget::childEvent(e);

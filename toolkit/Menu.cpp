@@ -15,14 +15,6 @@ constexpr int scAlt = 0x8000;
 TPopupMenu::TPopupMenu(Component* owner)
     : QObject(nullptr), Component(this, owner), m_menu(new QMenu) {}
 
-TPopupMenu::~TPopupMenu() {
-    delete m_menu;
-}
-
-void TPopupMenu::popup(QPoint globalPos) {
-    m_menu->popup(globalPos);
-}
-
 bool TPopupMenu::canHold(const QObject* child) const {
     return qobject_cast<const TMenuItem*>(child) != nullptr;
 }
@@ -68,10 +60,6 @@ void TMenuItem::setLayoutParent(QObject* parent) {
         menu->menu()->addAction(m_action);
     else if (auto* item = qobject_cast<TMenuItem*>(parent))
         item->subMenu()->addAction(m_action);
-}
-
-bool TMenuItem::canHold(const QObject* child) const {
-    return qobject_cast<const TMenuItem*>(child) != nullptr;
 }
 
 QMenu* TMenuItem::subMenu() {
