@@ -162,8 +162,7 @@ private:
     void binary() {
         const int first = m_line;
         ++m_pos;
-        QByteArray bytes;
-        int high = -1; // the first digit of a byte, while the second is awaited
+        QByteArray digits;
         for (;;) {
             if (m_pos >= m_text.size())
                 throw LayoutError(first, QStringLiteral("unterminated binary data"));
@@ -178,22 +177,15 @@ private:
             if (!isDigit(c, true))
                 throw LayoutError(m_line,
                                   QStringLiteral("bad character '%1' in binary data").arg(c));
-            const char16_t u = c.unicode();
-            const int digit = u <= u'9' ? u - u'0' : (u | 0x20) - u'a' + 10;
-            if (high < 0) {
-                high = digit;
-                continue;
-            }
-            if (bytes.size() == MaxBinaryBytes)
+            if (digits.size() > 2 * MaxBinaryBytes)
                 throw LayoutError(
                     first, QStringLiteral("binary data of more than %1 bytes").arg(MaxBinaryBytes));
-            bytes.append(char(high << 4 | digit));
-            high = -1;
+            digits.append(char(c.unicode()));
         }
-        if (high >= 0)
+        if (digits.size() % 2 != 0)
             throw LayoutError(first, QStringLiteral("binary data with an odd number of digits"));
         Token t{Token::Binary, {}};
-        t.bytes = std::move(bytes);
+        t.bytes = QByteArray::fromHex(digits);
         t.line = first;
         m_tokens.push_back(std::move(t));
     }

@@ -30,16 +30,14 @@ QString quotePiece(QStringView piece) {
     QString out;
     bool open = false;
     for (const QChar c : piece) {
-        if (c.unicode() < 32) {
-            if (open) out += QLatin1Char('\'');
-            open = false;
-            out += QLatin1Char('#') + QString::number(c.unicode());
-        } else {
-            if (!open) out += QLatin1Char('\'');
-            open = true;
-            out += c;
-            if (c == QLatin1Char('\'')) out += c;
+        // Text goes in quotes, a control character as its code outside them.
+        const bool code = c.unicode() < 32;
+        if (code == open) {
+            out += QLatin1Char('\'');
+            open = !open;
         }
+        out += code ? QLatin1Char('#') + QString::number(c.unicode()) : QString(c);
+        if (c == QLatin1Char('\'')) out += c;
     }
     if (open) out += QLatin1Char('\'');
     return out.isEmpty() ? QStringLiteral("''") : out;
