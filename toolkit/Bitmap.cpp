@@ -90,8 +90,6 @@ Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
     return *this;
 }
 
-Bitmap::~Bitmap() = default;
-
 void Bitmap::setSize(int width, int height) {
     const qreal dpr = m_image.isNull() ? 1.0 : m_image.devicePixelRatio();
     m_image = blank(width, height, dpr, m_subpixel,

@@ -500,23 +500,17 @@ void Canvas::drawTextLine(int x, int y, const QString& text, const QList<int>& m
     if (clipToRect) clipRect(clip);
     if (m_state.clip.isEmpty()) return;
     const TextMetrics m = m_state.font.metrics();
-    if (m_mono) {
-        // QPainter's own 1-bit drawing maps colours its own way: draw on a true-colour
-        // copy and take each pixel back as the nearer table entry.
-        QImage copy = m_image.convertToFormat(QImage::Format_RGB32);
-        {
-            QPainter p(&copy);
-            beginPainter(p);
-            p.drawText(QPoint(x, y + m.ascent), text);
-        }
-        for (int dy = 0; dy < copy.height(); ++dy)
-            for (int dx = 0; dx < copy.width(); ++dx)
-                m_image.setPixel(dx, dy, deviceValue(fromQColor(QColor(copy.pixel(dx, dy)))));
-    } else {
-        QPainter p(&m_image);
+    // QPainter's own 1-bit drawing maps colours its own way: draw on a true-colour copy and
+    // take each pixel back as the nearer table entry.
+    QImage copy = m_mono ? m_image.convertToFormat(QImage::Format_RGB32) : QImage();
+    {
+        QPainter p(m_mono ? &copy : &m_image);
         beginPainter(p);
         p.drawText(QPoint(x, y + m.ascent), text);
     }
+    for (int dy = 0; dy < copy.height(); ++dy)
+        for (int dx = 0; dx < copy.width(); ++dx)
+            m_image.setPixel(dx, dy, deviceValue(fromQColor(QColor(copy.pixel(dx, dy)))));
     if (marks.isEmpty()) return;
     const QFontMetrics fm(qfont());
     const int underlineY =
@@ -613,9 +607,7 @@ Rect Canvas::drawText(const Rect& r, const QString& text, TextFormats flags) {
     }
 
     const int lineHeight = m_state.font.metrics().height;
-    int widest = 0;
-    for (const TextLine& line : lines)
-        widest = std::max(widest, line.width);
+    const int widest = std::ranges::max(lines, {}, &TextLine::width).width; // never no line
     const qint64 total = qint64(lineHeight) * qint64(lines.size());
 
     if (flags.testFlag(TextFormat::CalcRect)) {
@@ -626,11 +618,10 @@ Rect Canvas::drawText(const Rect& r, const QString& text, TextFormats flags) {
         return {r.Left, r.Top, clampToInt(right), clampToInt(r.Top + total)};
     }
 
-    qint64 top = r.Top;
-    if (single && flags.testFlag(TextFormat::VCenter))
-        top = (qint64(r.Top) + r.Bottom - lineHeight) / 2;
-    else if (single && flags.testFlag(TextFormat::Bottom))
-        top = qint64(r.Bottom) - lineHeight;
+    const qint64 top =
+        single && flags.testFlag(TextFormat::VCenter)  ? (qint64(r.Top) + r.Bottom - lineHeight) / 2
+        : single && flags.testFlag(TextFormat::Bottom) ? qint64(r.Bottom) - lineHeight
+                                                       : qint64(r.Top);
 
     const bool clip = !flags.testFlag(TextFormat::NoClip);
     const bool opaque = !textIsTransparent();
@@ -638,11 +629,10 @@ Rect Canvas::drawText(const Rect& r, const QString& text, TextFormats flags) {
                 clampToInt(top + total)};
     qint64 y = top;
     for (const TextLine& line : lines) {
-        qint64 x = r.Left;
-        if (flags.testFlag(TextFormat::Right))
-            x = qint64(r.Right) - line.width;
-        else if (flags.testFlag(TextFormat::Center))
-            x = (qint64(r.Left) + r.Right - line.width) / 2;
+        const qint64 x = flags.testFlag(TextFormat::Right) ? qint64(r.Right) - line.width
+                         : flags.testFlag(TextFormat::Center)
+                             ? (qint64(r.Left) + r.Right - line.width) / 2
+                             : qint64(r.Left);
         QList<int> lineMarks;
         for (int at : marks)
             if (at >= line.start && at < line.start + line.length)
@@ -658,7 +648,6 @@ Rect Canvas::drawText(const Rect& r, const QString& text, TextFormats flags) {
         bounds.Right = std::max(bounds.Right, cell.Right);
         y += lineHeight;
     }
-    if (bounds.Right < bounds.Left) bounds.Left = bounds.Right = r.Left;
     return bounds;
 }
 
@@ -701,12 +690,13 @@ std::vector<int> Canvas::sourceMap(qint64 destLo, qint64 destHi, qint64 visLo, q
     return map;
 }
 
-// Nearest-neighbour copy of the part `src` (the picture's logical pixels) onto `dest`
-// (canvas coordinates), through the clip. Source pixels whose colour equals `skip` are
-// left out.
-void Canvas::drawImage(const Rect& dest, const QImage& img, QPointF srcSubpixel, const Rect& src,
-                       std::optional<QRgb> skip) {
+// A nearest-neighbour copy, through the clip.
+void Canvas::copyRect(const Rect& dest, const Bitmap& bitmap, const Rect& src,
+                      std::optional<TColor> transparent) {
+    const QImage& img = bitmap.image();
     if (img.isNull() || src.isEmpty() || dest.isEmpty()) return;
+    const QPointF srcSubpixel = bitmap.subpixel();
+    const QRgb skip = transparent ? toQRgb(*transparent) & 0xFFFFFFu : 0;
     const std::optional<QRect> visible = toImage(dest);
     if (!visible) return;
     const QImage source =
@@ -733,7 +723,7 @@ void Canvas::drawImage(const Rect& dest, const QImage& img, QPointF srcSubpixel,
                 const int sx = xs[size_t(x - mapped.left())];
                 if (sx < 0) continue;
                 const QRgb c = opaque(in[sx]);
-                if (skip && (c & 0xFFFFFFu) == (*skip & 0xFFFFFFu)) continue;
+                if (transparent && (c & 0xFFFFFFu) == skip) continue;
                 if (out)
                     out[x] = c;
                 else
@@ -751,13 +741,9 @@ void Canvas::stretchDraw(const Rect& r, const Bitmap& bitmap) {
     copyRect(r, bitmap, Rect{0, 0, bitmap.width(), bitmap.height()});
 }
 
-void Canvas::copyRect(const Rect& dest, const Bitmap& bitmap, const Rect& src) {
-    drawImage(dest, bitmap.image(), bitmap.subpixel(), src);
-}
-
 void Canvas::drawTransparent(int x, int y, const Bitmap& bitmap, TColor transparent) {
-    drawImage(Rect::fromSize(x, y, bitmap.width(), bitmap.height()), bitmap.image(),
-              bitmap.subpixel(), Rect{0, 0, bitmap.width(), bitmap.height()}, toQRgb(transparent));
+    copyRect(Rect::fromSize(x, y, bitmap.width(), bitmap.height()), bitmap,
+             Rect{0, 0, bitmap.width(), bitmap.height()}, transparent);
 }
 
 } // namespace tk

@@ -221,8 +221,10 @@ public:
     // --- Bitmaps, at their logical size unless stretched.
     void draw(int x, int y, const Bitmap& bitmap);
     void stretchDraw(const Rect& r, const Bitmap& bitmap);
-    // The part `src` (the bitmap's logical pixels) of the bitmap, stretched into `dest`.
-    void copyRect(const Rect& dest, const Bitmap& bitmap, const Rect& src);
+    // The part `src` (the bitmap's logical pixels) of the bitmap, stretched into `dest`;
+    // pixels in `transparent` are left out.
+    void copyRect(const Rect& dest, const Bitmap& bitmap, const Rect& src,
+                  std::optional<TColor> transparent = std::nullopt);
     // Pixels of the bitmap in `transparent` are left out.
     void drawTransparent(int x, int y, const Bitmap& bitmap, TColor transparent);
 
@@ -260,9 +262,6 @@ private:
     void beginPainter(QPainter& p) const;
     void drawTextLine(int x, int y, const QString& text, const QList<int>& marks, bool clipToRect,
                       const Rect& clip);
-    // `src` in the picture's logical pixels; the picture's own grid is `srcSubpixel`.
-    void drawImage(const Rect& dest, const QImage& img, QPointF srcSubpixel, const Rect& src,
-                   std::optional<QRgb> skip = std::nullopt);
     // Which source device pixel each device pixel of one axis shows, or -1.
     std::vector<int> sourceMap(qint64 destLo, qint64 destHi, qint64 visLo, qint64 visHi,
                                bool horizontal, qint64 srcLo, qint64 srcHi, qreal srcRatio,

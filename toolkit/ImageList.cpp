@@ -11,12 +11,6 @@ namespace tk {
 
 namespace {
 
-void checkSize(int w, int h) {
-    if (w < 1 || h < 1)
-        throw std::invalid_argument("Invalid image size " + std::to_string(w) + " x " +
-                                    std::to_string(h));
-}
-
 QImage premultiplied(const QImage& picture) {
     if (picture.isNull()) throw std::invalid_argument("TImageList: cannot add an empty picture");
     return picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -31,7 +25,9 @@ int blend(int over, int under, int alpha) {
 TImageList::TImageList(Component* owner) : QObject(nullptr), Component(this, owner) {}
 
 void TImageList::setSize(int w, int h) {
-    checkSize(w, h);
+    if (w < 1 || h < 1)
+        throw std::invalid_argument("Invalid image size " + std::to_string(w) + " x " +
+                                    std::to_string(h));
     if (w == m_width && h == m_height) return;
     m_width = w;
     m_height = h;
@@ -100,9 +96,8 @@ void TImageList::clear() {
 }
 
 void TImageList::draw(Canvas& c, int x, int y, int index, bool enabled) const {
-    if (index < 0 || index >= count()) return;
     // Pixel by pixel through the canvas, so its origin and clip hold as for any shape.
-    const QImage img = m_images[index].convertToFormat(QImage::Format_ARGB32);
+    const QImage img = image(index).convertToFormat(QImage::Format_ARGB32);
     for (int iy = 0; iy < img.height(); ++iy) {
         const auto* line = reinterpret_cast<const QRgb*>(img.constScanLine(iy));
         for (int ix = 0; ix < img.width(); ++ix) {
@@ -115,8 +110,7 @@ void TImageList::draw(Canvas& c, int x, int y, int index, bool enabled) const {
                 alpha /= 2;
             }
             if (alpha < 255) {
-                const TColor under = c.pixel(x + ix, y + iy);
-                if (under == clNone) continue;
+                const TColor under = c.pixel(x + ix, y + iy); // drawable, so in the image
                 r = blend(r, redOf(under), alpha);
                 g = blend(g, greenOf(under), alpha);
                 b = blend(b, blueOf(under), alpha);
