@@ -208,8 +208,9 @@ namespace {
 // The tasks waiting for assistive technology, and the observer that runs them.
 class ActivationWaiters : public QAccessible::ActivationObserver {
 public:
+    ActivationWaiters() { QAccessible::installActivationObserver(this); }
+
     void add(QObject* context, std::function<void()> task) {
-        if (!std::exchange(m_installed, true)) QAccessible::installActivationObserver(this);
         // Entries whose context is gone go, and a context keeps only its latest task.
         m_tasks.removeIf([context](const Task& t) { return !t.context || t.context == context; });
         m_tasks.append({context, std::move(task)});
@@ -228,7 +229,6 @@ private:
         std::function<void()> run;
     };
     QList<Task> m_tasks;
-    bool m_installed = false;
 };
 
 ActivationWaiters& activationWaiters() {
@@ -240,11 +240,10 @@ ActivationWaiters& activationWaiters() {
 } // namespace
 
 void whenAccessibilityActive(QObject* context, std::function<void()> task) {
-    if (QAccessible::isActive()) {
+    if (QAccessible::isActive())
         task();
-        return;
-    }
-    activationWaiters().add(context, std::move(task));
+    else
+        activationWaiters().add(context, std::move(task));
 }
 
 void installAccessibility() {

@@ -305,10 +305,7 @@ void TPageControl::childEvent(QChildEvent* e) {
     // A sheet taken away by QWidget::setParent rather than by setParentControl.
     if (e->type() != QEvent::ChildRemoved) return;
     for (TTabSheet* p : std::as_const(m_pages))
-        if (static_cast<QObject*>(p) == e->child()) {
-            removePage(p);
-            return;
-        }
+        if (static_cast<QObject*>(p) == e->child()) return removePage(p);
 }
 
 void TPageControl::insertPage(TTabSheet* page) {
@@ -391,9 +388,8 @@ bool TPageControl::selectTabByUser(int tab) {
 
 void TPageControl::loaded() {
     TControl::loaded();
-    if (!m_activePage && !m_pages.isEmpty()) {
-        const auto it = std::find_if(m_pages.begin(), m_pages.end(),
-                                     [](const TTabSheet* p) { return p->m_tabVisible; });
+    if (!m_activePage) {
+        const auto it = std::ranges::find(m_pages, true, &TTabSheet::m_tabVisible);
         if (it != m_pages.end()) changeActivePage(*it);
     }
     recreateWnd();
@@ -411,11 +407,9 @@ bool TPageControl::dialogChar(QChar c) {
 
 void TPageControl::keyDown(int& key, TShiftState shift) {
     TControl::keyDown(key, shift);
-    int step = 0;
-    if (key == VK_RIGHT || key == VK_DOWN)
-        step = 1;
-    else if (key == VK_LEFT || key == VK_UP)
-        step = -1;
+    const int step = key == VK_RIGHT || key == VK_DOWN ? 1
+                     : key == VK_LEFT || key == VK_UP  ? -1
+                                                       : 0;
     if (step == 0) return;
     const int sel = selectedTab();
     const int t = sel < 0 ? 0 : sel + step;
@@ -498,23 +492,20 @@ void TPageControl::paintTab(Canvas& c, int tab, bool selected) {
         break;
     }
     case Style::tsButtons:
-    case Style::tsFlatButtons:
+    case Style::tsFlatButtons: {
         if (m_style == Style::tsButtons || selected || hot) {
             c.fillRect(item, selected ? mix(color(), clWhite, PressedLight) : color());
             c.frameRect(item, clBtnShadow);
         }
         if (m_style == Style::tsButtons) break;
         // A separator in the gap after every flat button.
-        if (m_tabPosition == Position::tpTop || m_tabPosition == Position::tpBottom) {
-            const int x = item.Right + ButtonGap / 2;
-            c.fillRect({x, item.Top + SeparatorInset, x + 1, item.Bottom - SeparatorInset},
-                       clBtnShadow);
-        } else {
-            const int y = item.Bottom + ButtonGap / 2;
-            c.fillRect({item.Left + SeparatorInset, y, item.Right - SeparatorInset, y + 1},
-                       clBtnShadow);
-        }
+        const bool row = m_tabPosition == Position::tpTop || m_tabPosition == Position::tpBottom;
+        const int at = (row ? item.Right : item.Bottom) + ButtonGap / 2;
+        c.fillRect(row ? Rect{at, item.Top + SeparatorInset, at + 1, item.Bottom - SeparatorInset}
+                       : Rect{item.Left + SeparatorInset, at, item.Right - SeparatorInset, at + 1},
+                   clBtnShadow);
         break;
+    }
     }
     Canvas::StateSaver saver(c);
     c.setFont(controlFont());
