@@ -281,16 +281,12 @@ TColor Canvas::pixel(int x, int y) const {
 
 void Canvas::invertPixel(int imageX, int imageY) {
     const QRect d = toDevice(QRect(imageX, imageY, 1, 1));
-    for (int y = d.top(); y <= d.bottom(); ++y) {
-        for (int x = d.left(); x <= d.right(); ++x) {
-            if (m_mono) {
+    for (int y = d.top(); y <= d.bottom(); ++y)
+        for (int x = d.left(); x <= d.right(); ++x)
+            if (m_mono)
                 m_image.setPixel(x, y, 1u - m_image.pixelIndex(x, y));
-            } else {
-                auto* line = reinterpret_cast<QRgb*>(m_image.scanLine(y));
-                line[x] ^= 0x00FFFFFFu;
-            }
-        }
-    }
+            else
+                reinterpret_cast<QRgb*>(m_image.scanLine(y))[x] ^= 0x00FFFFFFu;
 }
 
 // --- Shapes ---------------------------------------------------------------------------

@@ -81,9 +81,8 @@ QPalette classicPalette() {
     set(QPalette::Link, QColor(0, 102, 204));
     set(QPalette::BrightText, QColor(255, 255, 255));
     set(QPalette::PlaceholderText, QColor(109, 109, 109));
-    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(109, 109, 109));
-    p.setColor(QPalette::Disabled, QPalette::Text, QColor(109, 109, 109));
-    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(109, 109, 109));
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, QColor(109, 109, 109));
     return p;
 }
 

@@ -64,10 +64,8 @@ bool isIntegerType(int metaTypeId);
 bool isUnsignedType(int metaTypeId);
 
 // `v` as a value of property `p` of a `owner` (a class or a gadget), within the range the
-// class declares for it. On failure returns nothing and sets `why`.
-//
-// A class limits an integer property with Q_CLASSINFO("Range:Width", "0..32767"); an
-// enumeration or a flag set takes only the values its Q_ENUM or Q_FLAG names.
+// class declares for it (Published.h) or, for an enumeration or a flag set, the values its
+// Q_ENUM or Q_FLAG names. On failure returns nothing and sets `why`.
 std::optional<QVariant> convert(const QMetaObject* owner, const QMetaProperty& p, const Value& v,
                                 QString* why);
 

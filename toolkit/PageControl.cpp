@@ -279,10 +279,8 @@ void TPageControl::setHotTrack(bool on) {
 
 void TPageControl::setImages(TImageList* list) {
     if (list == m_images) return;
-    if (m_images) {
-        removeFreeNotification(m_images);
-        disconnect(m_imagesChanged);
-    }
+    if (m_images) removeFreeNotification(m_images);
+    disconnect(m_imagesChanged);
     m_images = list;
     if (list) {
         freeNotification(list);
