@@ -7,9 +7,7 @@
 #include <QTextBoundaryFinder>
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <limits>
-#include <ranges>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -60,10 +58,6 @@ public:
         };
         add(colOf(row));
         // The columns whose own sample lands on this row: rowOf falls as col grows.
-        const auto cols = std::views::iota(qint64(0), m_halfW);
-        const auto firstCol = [&](auto pred) {
-            return qint64(std::ranges::partition_point(cols, std::not_fn(pred)) - cols.begin());
-        };
         const qint64 first = firstCol([&](qint64 c) { return rowOf(c) <= row; });
         const qint64 past = firstCol([&](qint64 c) { return rowOf(c) < row; });
         if (first < past && rowOf(first) == row) {
@@ -87,6 +81,17 @@ private:
     }
     qint64 colOf(qint64 row) const {
         return std::llround(m_a - nearest(along(m_a, m_b - double(row), m_b), m_gridX));
+    }
+    template <typename Pred> qint64 firstCol(Pred pred) const {
+        qint64 lo = 0, hi = m_halfW;
+        while (lo < hi) {
+            const qint64 mid = lo + (hi - lo) / 2;
+            if (pred(mid))
+                hi = mid;
+            else
+                lo = mid + 1;
+        }
+        return lo;
     }
 
     qint64 m_halfW, m_halfH;
