@@ -104,8 +104,7 @@ public:
     }
     QStringList keyBindingsForAction(const QString& action) const override {
         const QString keys = text(QAccessible::Accelerator);
-        if (action != pressAction() || keys.isEmpty()) return {};
-        return {keys};
+        return action == pressAction() && !keys.isEmpty() ? QStringList{keys} : QStringList();
     }
 
 private:
@@ -172,13 +171,11 @@ QAccessibleInterface* toolkitFactory(const QString& className, QObject* o) {
         return new ControlAccessible(static_cast<TControl*>(o), QAccessible::Pane);
     if (is(TLabel::staticMetaObject))
         return new ControlAccessible(static_cast<TControl*>(o), QAccessible::StaticText);
-    if (is(TCustomEdit::staticMetaObject)) {
-        auto* e = static_cast<TCustomEdit*>(o);
-        return new HostAccessible(e, e->lineEdit(), QAccessible::Client);
-    }
-    if (is(TCustomComboBox::staticMetaObject)) {
-        auto* b = static_cast<TCustomComboBox*>(o);
-        return new HostAccessible(b, b->comboBox(), QAccessible::ComboBox);
+    const bool edit = is(TCustomEdit::staticMetaObject);
+    if (edit || is(TCustomComboBox::staticMetaObject)) {
+        auto* c = static_cast<TControl*>(o);
+        return new HostAccessible(c, hostedWidget(c),
+                                  edit ? QAccessible::Client : QAccessible::ComboBox);
     }
     if (is(TForm::staticMetaObject))
         return new ControlAccessible(static_cast<TControl*>(o), QAccessible::Window);
@@ -383,8 +380,7 @@ void ControlAccessible::doAction(const QString& action) {
 
 QStringList ControlAccessible::keyBindingsForAction(const QString& action) const {
     const QString keys = text(QAccessible::Accelerator);
-    if (keys.isEmpty() || action != defaultAction()) return {};
-    return {keys};
+    return !keys.isEmpty() && action == defaultAction() ? QStringList{keys} : QStringList();
 }
 
 HostAccessible::HostAccessible(TControl* c, QWidget* hosted, QAccessible::Role role)

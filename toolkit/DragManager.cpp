@@ -51,10 +51,6 @@ TControl* controlAt(QPoint global) {
     return nullptr;
 }
 
-QPoint globalPosOf(QEvent* e) {
-    return static_cast<QMouseEvent*>(e)->globalPosition().toPoint();
-}
-
 } // namespace
 
 DragSession::DragSession(TControl* source, QPoint from, int threshold, bool whileHeld)
@@ -238,27 +234,25 @@ bool DragSession::eventFilter(QObject* watched, QEvent* e) {
     try {
         switch (e->type()) {
         case QEvent::MouseMove:
+        case QEvent::MouseButtonRelease: {
+            const bool release = e->type() == QEvent::MouseButtonRelease;
+            const QPoint g = static_cast<QMouseEvent*>(e)->globalPosition().toPoint();
             if (!m_started) {
-                // A press that was let go of unseen (a menu took the release) starts nothing.
-                if (m_whileHeld && !(static_cast<QMouseEvent*>(e)->buttons() & Qt::LeftButton)) {
+                // A release before the threshold, or a press that was let go of unseen (a
+                // menu took the release), starts nothing.
+                if (release ||
+                    (m_whileHeld && !(static_cast<QMouseEvent*>(e)->buttons() & Qt::LeftButton))) {
                     teardown();
                     return false;
                 }
-                const QPoint g = globalPosOf(e);
                 if ((g - m_from).manhattanLength() < m_threshold) return false;
                 start(g);
                 return true;
             }
-            if (globalPosOf(e) != m_last) moveTo(globalPosOf(e));
+            if (g != m_last) moveTo(g);
+            if (release) end(true);
             return true;
-        case QEvent::MouseButtonRelease:
-            if (!m_started) {
-                teardown();
-                return false;
-            }
-            if (globalPosOf(e) != m_last) moveTo(globalPosOf(e));
-            end(true);
-            return true;
+        }
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
             return m_started;

@@ -16,10 +16,6 @@ QImage premultiplied(const QImage& picture) {
     return picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
-int blend(int over, int under, int alpha) {
-    return (over * alpha + under * (255 - alpha)) / 255;
-}
-
 } // namespace
 
 TImageList::TImageList(Component* owner) : QObject(nullptr), Component(this, owner) {}
@@ -111,9 +107,12 @@ void TImageList::draw(Canvas& c, int x, int y, int index, bool enabled) const {
             }
             if (alpha < 255) {
                 const TColor under = c.pixel(x + ix, y + iy); // drawable, so in the image
-                r = blend(r, redOf(under), alpha);
-                g = blend(g, greenOf(under), alpha);
-                b = blend(b, blueOf(under), alpha);
+                const auto blend = [alpha](int v, int u) {
+                    return (v * alpha + u * (255 - alpha)) / 255;
+                };
+                r = blend(r, redOf(under));
+                g = blend(g, greenOf(under));
+                b = blend(b, blueOf(under));
             }
             c.setPixel(x + ix, y + iy, rgb(r, g, b));
         }

@@ -37,16 +37,13 @@ void TMenuItem::setCaption(const QString& c) {
 
 void TMenuItem::setShortCut(int s) {
     m_shortCut = s;
-    const int key = qtKeyFromVirtual(s & 0xFF);
-    if (key == 0) {
-        m_action->setShortcut(QKeySequence());
-        return;
-    }
     Qt::KeyboardModifiers modifiers;
     if (s & scShift) modifiers |= Qt::ShiftModifier;
     if (s & scCtrl) modifiers |= Qt::ControlModifier;
     if (s & scAlt) modifiers |= Qt::AltModifier;
-    m_action->setShortcut(QKeySequence(QKeyCombination(modifiers, Qt::Key(key))));
+    const int key = qtKeyFromVirtual(s & 0xFF);
+    m_action->setShortcut(key ? QKeySequence(QKeyCombination(modifiers, Qt::Key(key)))
+                              : QKeySequence());
 }
 
 void TMenuItem::setChecked(bool on) {
