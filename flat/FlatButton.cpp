@@ -74,14 +74,6 @@ void TDefineButton::setDefault(bool on) {
     update();
 }
 
-void TDefineButton::setAllowAllUp(bool on) {
-    if (assignIfChanged(m_allowAllUp, on)) notifyGroup();
-}
-
-void TDefineButton::setGroupIndex(int index) {
-    if (assignIfChanged(m_groupIndex, index)) notifyGroup();
-}
-
 void TDefineButton::setDown(bool on) {
     if (m_groupIndex == 0) on = false;
     if (on == m_down) return;
@@ -133,15 +125,7 @@ void TDefineButton::setNumGlyphs(int n) {
     repaintOnChange(m_numGlyphs, n);
 }
 
-void TDefineButton::setMargin(int m) {
-    if (m >= -1) repaintOnChange(m_margin, m);
-}
-
 // --- State --------------------------------------------------------------------------------
-
-TFlatButtonState TDefineButton::restingState() const {
-    return m_down && m_groupIndex != 0 ? fbLatched : fbUp;
-}
 
 void TDefineButton::changeState(TFlatButtonState s) {
     m_state = enabled() ? s : fbDisabled;
@@ -201,10 +185,6 @@ void TDefineButton::focusLost() {
 }
 
 // --- Mouse --------------------------------------------------------------------------------
-
-bool TDefineButton::isInside(int x, int y) const {
-    return x >= 0 && x < width() && y >= 0 && y <= height();
-}
 
 void TDefineButton::mouseDown(tk::TMouseButton b, tk::TShiftState shift, int x, int y) {
     if (!survives([&] { TDefineButtonBase::mouseDown(b, shift, x, y); })) return;

@@ -44,9 +44,13 @@ public:
     void setDefault(bool on);
 
     bool allowAllUp() const { return m_allowAllUp; }
-    void setAllowAllUp(bool on);
+    void setAllowAllUp(bool on) {
+        if (assignIfChanged(m_allowAllUp, on)) notifyGroup();
+    }
     int groupIndex() const { return m_groupIndex; }
-    void setGroupIndex(int index);
+    void setGroupIndex(int index) {
+        if (assignIfChanged(m_groupIndex, index)) notifyGroup();
+    }
     bool isDown() const { return m_down; }
     // Ungrouped buttons stay up; a latched button of a group without AllowAllUp stays
     // down until another member latches.
@@ -64,7 +68,9 @@ public:
     void setButtonLayout(TButtonLayout l) { repaintOnChange(m_layout, l); }
     int margin() const { return m_margin; }
     // -1 is automatic; values below it are ignored.
-    void setMargin(int m);
+    void setMargin(int m) {
+        if (m >= -1) repaintOnChange(m_margin, m);
+    }
     int spacing() const { return m_spacing; }
     void setSpacing(int s) { repaintOnChange(m_spacing, s); }
     int modalResult() const { return m_modalResult; }
@@ -115,10 +121,10 @@ private:
     // the button goes down or comes up.
     void changeState(TFlatButtonState s);
     // The state of an enabled button that is not being pressed.
-    TFlatButtonState restingState() const;
+    TFlatButtonState restingState() const { return m_down && m_groupIndex != 0 ? fbLatched : fbUp; }
     void reportPressed();
     // The row just below the button still counts: the press's release is forgiving there.
-    bool isInside(int x, int y) const;
+    bool isInside(int x, int y) const { return x >= 0 && x < width() && y >= 0 && y <= height(); }
     // The layers of a paint, in this order.
     void paintBackground(tk::Canvas& b, const tk::Rect& client);
     void paintFrame(tk::Canvas& b, const tk::Rect& client);

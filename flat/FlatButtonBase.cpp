@@ -74,18 +74,10 @@ TDefineMarkButton::TDefineMarkButton(tk::Component* owner, const char* className
     setBounds(0, 0, NewWidth, NewHeight);
 }
 
-void TDefineMarkButton::setTransparent(bool on) {
-    if (repaintOnChange(m_transparent, on)) setParentColor(!on);
-}
-
 void TDefineMarkButton::setLayoutPosition(TLayoutPosition l) {
     m_layout = l;
     fitToCaption();
     update();
-}
-
-QSize TDefineMarkButton::sizeHint() const {
-    return markControlSize(controlFont(), caption(), m_layout, size());
 }
 
 void TDefineMarkButton::setBounds(int left, int top, int width, int height) {

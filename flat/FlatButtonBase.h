@@ -79,7 +79,9 @@ public:
 
     bool transparent() const { return m_transparent; }
     // Also sets ParentColor to the opposite: an opaque control shows its own Color.
-    void setTransparent(bool on);
+    void setTransparent(bool on) {
+        if (repaintOnChange(m_transparent, on)) setParentColor(!on);
+    }
     TLayoutPosition layoutPosition() const { return m_layout; }
     // Stores and repaints, without comparing.
     void setLayoutPosition(TLayoutPosition l);
@@ -90,7 +92,9 @@ public:
     FLAT_INDEXED_COLOR(colorChecked, setColorChecked, ciChecked)
     FLAT_INDEXED_COLOR(colorBorder, setColorBorder, ciBorder)
 
-    QSize sizeHint() const override;
+    QSize sizeHint() const override {
+        return markControlSize(controlFont(), caption(), m_layout, size());
+    }
     // The size asked for gives way to the caption's (the width only with lpLeft).
     void setBounds(int left, int top, int width, int height) override;
 

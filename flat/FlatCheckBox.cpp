@@ -27,17 +27,10 @@ void TDefineCheckBox::setState(TCheckBoxState s) {
 }
 
 void TDefineCheckBox::cycleState() {
-    switch (m_state) {
-    case cbUnchecked:
-        setState(allowGrayed() ? cbGrayed : cbChecked);
-        break;
-    case cbChecked:
+    if (m_state == cbChecked)
         setState(cbUnchecked);
-        break;
-    case cbGrayed:
-        setState(cbChecked);
-        break;
-    }
+    else
+        setState(m_state == cbUnchecked && allowGrayed() ? cbGrayed : cbChecked);
 }
 
 void TDefineCheckBox::click() {

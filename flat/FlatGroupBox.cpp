@@ -132,10 +132,7 @@ void TDefineGroupButton::keyDown(int& key, tk::TShiftState shift) {
 
 void TDefineGroupButton::keyPress(QChar& key) {
     TDefineRadioButton::keyPress(key);
-    if (!m_group) return;
-    m_group->keyPress(key);
-    if ((key == QLatin1Char('\b') || key == QLatin1Char(' ')) && !m_group->mayChangeSelection())
-        key = QChar();
+    if (m_group) m_group->keyPress(key);
 }
 
 // --- Radio group --------------------------------------------------------------------------
@@ -260,9 +257,7 @@ void TDefineRadioGroup::buttonClicked(TDefineGroupButton* button) {
     const QScopedValueRollback<TDefineGroupButton*> clicking(m_clicking, button);
     const QPointer<TDefineRadioGroup> alive(this);
     storeItemIndex(int(m_buttons.indexOf(button)));
-    if (!alive) return;
-    changed();
-    click();
+    if (alive) click();
 }
 
 void TDefineRadioGroup::enabledChanged() {

@@ -96,10 +96,6 @@ public:
     // when the group is opaque.
     void setStyleFace(TStyleFace s) override;
 
-    // Whether the user may change the checked item; backspace and space are dropped when
-    // not.
-    virtual bool mayChangeSelection() const { return true; }
-
     const QList<TDefineGroupButton*>& buttons() const { return m_buttons; }
 
     void loaded() override;
@@ -111,8 +107,6 @@ signals:
     void itemIndexChanged(int index = -1);
 
 protected:
-    virtual void changed() {}
-
     void enabledChanged() override;
     void fontChanged() override;
     void resized() override;

@@ -210,10 +210,6 @@ TDefinePages::TDefinePages(tk::Component* owner, QWidget* parent) : TVersionPage
     if (parent) setParentControl(parent);
 }
 
-TPagesPosition TDefinePages::tabPosition() const {
-    return TPagesPosition(TVersionPages::tabPosition());
-}
-
 void TDefinePages::setStyle(TPagesStyle s) {
     if (!assignIfChanged(m_style, s)) return;
     m_hotIndex = m_cooledIndex = -1;
@@ -311,10 +307,6 @@ Rect TDefinePages::sheetRect() const {
             n.Bottom + SheetMargin};
 }
 
-Rect TDefinePages::frameRect() const {
-    return displayRect().inflated(FrameMargin, FrameMargin);
-}
-
 void TDefinePages::paint(Canvas& c) {
     if (!isFlatStyle()) {
         TVersionPages::paint(c);
@@ -329,10 +321,6 @@ void TDefinePages::paint(Canvas& c) {
     if (hasHotLines(m_cooledIndex) && m_cooledIndex != m_hotIndex)
         paintHotLines(c, m_cooledIndex, false);
     if (hasHotLines(m_hotIndex)) paintHotLines(c, m_hotIndex, true);
-}
-
-bool TDefinePages::hasHotLines(int tab) const {
-    return tab >= 0 && tab < tabCount() && tab != selectedTab();
 }
 
 void TDefinePages::paintHotLines(Canvas& c, int tab, bool hot) const {

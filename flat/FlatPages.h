@@ -75,7 +75,7 @@ public:
     TPagesStyle style() const { return m_style; }
     // The button styles only have tabs on top: the position becomes tpTop first.
     void setStyle(TPagesStyle s);
-    TPagesPosition tabPosition() const;
+    TPagesPosition tabPosition() const { return TPagesPosition(TVersionPages::tabPosition()); }
     // Fails with an exception, keeping the old position, for anything but tpTop while the
     // style is pcsButtons or pcsFlatButtons.
     void setTabPosition(TPagesPosition p);
@@ -100,7 +100,7 @@ public:
     // The tab under the mouse while hot tracking in pcsFlatStyle, -1 for none.
     int hotIndex() const { return m_hotIndex; }
     // Where the page frame is outlined in pcsFlatStyle.
-    tk::Rect frameRect() const;
+    tk::Rect frameRect() const { return displayRect().inflated(FrameMargin, FrameMargin); }
 
 signals:
     // Draws one tab: (the control, the tab's number, the canvas, the tab's rectangle,
@@ -130,7 +130,7 @@ private:
     void mapGlyphs();
     void relayout();
     void setHotIndex(int h);
-    bool hasHotLines(int tab) const;
+    bool hasHotLines(int tab) const { return tab >= 0 && tab < tabCount() && tab != selectedTab(); }
     void paintHotLines(tk::Canvas& c, int tab, bool hot) const;
 
     void paintFrame(tk::Canvas& c) const;

@@ -71,12 +71,12 @@ void TDefineRadioButton::exit() {
 void TDefineRadioButton::paintMark(Canvas& c, const Rect& circle) {
     c.setPen({colorBorder(), 1});
     c.setBrush({markFill(), tk::BrushStyle::Solid});
-    DrawEllipse(c, circle);
+    c.ellipse(circle);
     if (!m_checked) return;
     const TColor dot = enabled() ? colorChecked() : tk::clBtnShadow;
     c.setPen({dot, 1});
     c.setBrush({dot, tk::BrushStyle::Solid});
-    DrawEllipse(c, circle.inflated(-DotInset, -DotInset));
+    c.ellipse(circle.inflated(-DotInset, -DotInset));
 }
 
 int TDefineRadioButton::captionInset(const Canvas& c, const Rect& client, const Rect&) const {

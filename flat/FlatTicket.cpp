@@ -2,7 +2,6 @@
 
 #include "Accessible.h"
 
-#include <QEvent>
 #include <utility>
 
 namespace flat {
@@ -77,19 +76,6 @@ void TicketHolder::reparent(QWidget* parent, const std::function<void()>& repare
         m_ticket->setVisible(m_owner.visible());
     }
     if (m_order == Reparenting::TicketFirst) reparentOwner();
-}
-
-void TicketHolder::followVisible() {
-    if (m_ticket) m_ticket->setVisible(m_owner.visible());
-}
-
-void TicketHolder::followEnabled() {
-    if (m_ticket) m_ticket->setEnabled(m_owner.enabled());
-}
-
-void TicketHolder::followDirection(const QEvent* e) {
-    if (e->type() == QEvent::LayoutDirectionChange && m_ticket)
-        m_ticket->setLayoutDirection(m_owner.layoutDirection());
 }
 
 void TicketHolder::forget(const tk::Component* c, tk::Operation op) {

@@ -6,10 +6,9 @@
 #include "FlatUtils.h"
 #include "Label.h"
 
+#include <QEvent>
 #include <QObject>
 #include <functional>
-
-class QEvent;
 
 namespace flat {
 
@@ -40,7 +39,7 @@ protected:
 //   set bounds         place()
 //   re-parent          reparent(): the ticket takes the same parent and the owner's
 //                      Visible, before or after the owner moves (Reparenting)
-//   visibility, enabled state, reading direction changed: follow...()
+//   visibility, enabled state, reading direction changed: the ticket follows
 //   loaded             loaded(): the ticket fits itself to its caption now (it does not
 //                      while its owner is read), then place(): its size may have come
 //                      after the owner's bounds
@@ -78,10 +77,6 @@ public:
 
     // `reparentOwner` runs the owner's base re-parent operation.
     void reparent(QWidget* parent, const std::function<void()>& reparentOwner);
-    void followVisible();
-    void followEnabled();
-    // A reading direction change among the owner's change events.
-    void followDirection(const QEvent* e);
     void forget(const tk::Component* c, tk::Operation op);
     // Renames the owner through `renameOwner`. In a designer a ticket whose caption is
     // empty or the old name (ignoring case) takes `caption` (the new name for most owners)
@@ -157,15 +152,16 @@ protected:
     }
     void visibleChanged() override {
         Base::visibleChanged();
-        m_ticket.followVisible();
+        if (TDefineTicket* t = ticket()) t->setVisible(this->visible());
     }
     void enabledChanged() override {
         Base::enabledChanged();
-        m_ticket.followEnabled();
+        if (TDefineTicket* t = ticket()) t->setEnabled(this->enabled());
     }
     void changeEvent(QEvent* e) override {
         Base::changeEvent(e);
-        m_ticket.followDirection(e);
+        if (TDefineTicket* t = ticket(); t && e->type() == QEvent::LayoutDirectionChange)
+            t->setLayoutDirection(this->layoutDirection());
     }
 };
 

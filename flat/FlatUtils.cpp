@@ -185,10 +185,6 @@ void DrawCheckMark(Canvas& canvas, Rect r, TColor color) {
     }
 }
 
-void DrawEllipse(Canvas& canvas, Rect r) {
-    canvas.ellipse(r);
-}
-
 void TileBitmap(Canvas& canvas, Rect r, const tk::Bitmap& bitmap) {
     if (bitmap.width() <= 0 || bitmap.height() <= 0) return;
     const qint64 bw = bitmap.width(), bh = bitmap.height();

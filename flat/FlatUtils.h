@@ -95,8 +95,6 @@ tk::TColor DarkenColor(tk::TColor color, int amount);
 void DrawSolidFrame(tk::Canvas& canvas, tk::Rect r, tk::TColor color, int width);
 // The three-pixel check mark, centred in the square box `r`.
 void DrawCheckMark(tk::Canvas& canvas, tk::Rect r, tk::TColor color);
-// The ellipse inscribed in `r`, with the canvas's current pen and brush.
-void DrawEllipse(tk::Canvas& canvas, tk::Rect r);
 // `bitmap` repeated from the top-left of `r`, cut at its edges.
 void TileBitmap(tk::Canvas& canvas, tk::Rect r, const tk::Bitmap& bitmap);
 

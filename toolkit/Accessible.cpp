@@ -19,10 +19,7 @@ namespace {
 
 constexpr char RoleProperty[] = "zarvikAccessibleRole";
 
-AccessibleEventObserver& observerStore() {
-    static AccessibleEventObserver o;
-    return o;
-}
+AccessibleEventObserver g_observer;
 
 // The part of a hint before the first "|" is the one that shows; the rest is the long
 // help text.
@@ -35,11 +32,6 @@ QWidget* hostedWidget(TControl* c) {
     if (auto* e = qobject_cast<TCustomEdit*>(c)) return e->lineEdit();
     if (auto* b = qobject_cast<TCustomComboBox*>(c)) return b->comboBox();
     return nullptr;
-}
-
-// Where a mouse click on `pc`'s tab lands.
-QPoint tabCentre(const TPageControl* pc, int tab) {
-    return pc->tabRect(tab).toQRect().center();
 }
 
 // A left press and release at `p`, the way the mouse delivers them. Like the mouse, it
@@ -90,38 +82,81 @@ public:
     QAccessible::State state() const override {
         QAccessible::State s;
         if (!isValid()) return s;
-        s.selectable = true;
-        const bool selected = m_pc->selectedTab() == m_tab;
-        s.selected = selected;
-        s.focusable = true;
-        s.focused = selected && m_pc->hasFocus();
+        s.selectable = s.focusable = true;
+        s.selected = m_pc->selectedTab() == m_tab;
+        s.focused = s.selected && m_pc->hasFocus();
         s.disabled = !m_pc->isEnabled();
         s.invisible = !m_pc->isVisible();
         return s;
     }
 
     void* interface_cast(QAccessible::InterfaceType t) override {
-        if (t == QAccessible::ActionInterface)
-            return static_cast<QAccessibleActionInterface*>(this);
-        return nullptr;
+        return t == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                 : nullptr;
     }
 
     QStringList actionNames() const override {
-        if (!isValid() || !m_pc->isEnabled()) return {};
-        return {pressAction()};
+        return isValid() && m_pc->isEnabled() ? QStringList{pressAction()} : QStringList();
     }
     void doAction(const QString& action) override {
-        if (action == pressAction() && isValid()) clickLikeTheMouse(m_pc, tabCentre(m_pc, m_tab));
+        if (action == pressAction() && isValid())
+            clickLikeTheMouse(m_pc, m_pc->tabRect(m_tab).toQRect().center());
     }
     QStringList keyBindingsForAction(const QString& action) const override {
         const QString keys = text(QAccessible::Accelerator);
-        if (action != pressAction() || keys.isEmpty()) return {};
-        return {keys};
+        return action == pressAction() && !keys.isEmpty() ? QStringList{keys} : QStringList();
     }
 
 private:
     QPointer<TPageControl> m_pc;
     int m_tab;
+};
+
+// A page control: its visible tabs come first among its children, as page tabs, then its
+// sheets. Pressing a tab selects its page as a click on it does.
+class PageControlAccessible : public ControlAccessible {
+public:
+    explicit PageControlAccessible(TPageControl* pc)
+        : ControlAccessible(pc, QAccessible::PageTabList) {}
+    ~PageControlAccessible() override {
+        for (QAccessible::Id id : std::as_const(m_tabIds))
+            if (id) QAccessible::deleteAccessibleInterface(id);
+    }
+
+    int childCount() const override { return tabCount() + ControlAccessible::childCount(); }
+    QAccessibleInterface* child(int index) const override {
+        const int tabs = tabCount();
+        if (index < 0) return nullptr;
+        if (index >= tabs) return ControlAccessible::child(index - tabs);
+        if (m_tabIds.size() <= index) m_tabIds.resize(index + 1, 0);
+        QAccessible::Id& id = m_tabIds[index];
+        if (!id)
+            id = QAccessible::registerAccessibleInterface(new TabAccessible(pageControl(), index));
+        return QAccessible::accessibleInterface(id);
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        if (!child) return -1;
+        if (child->role() == QAccessible::PageTab && !child->object()) {
+            for (int i = 0; i < m_tabIds.size(); ++i)
+                if (m_tabIds[i] && QAccessible::accessibleInterface(m_tabIds[i]) == child)
+                    return i < tabCount() ? i : -1;
+            return -1;
+        }
+        const int i = ControlAccessible::indexOfChild(child);
+        return i < 0 ? -1 : i + tabCount();
+    }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        const int tab = pageControl()->tabAt(pageControl()->mapFromGlobal(QPoint(x, y)));
+        return tab >= 0 ? child(tab) : ControlAccessible::childAt(x, y);
+    }
+
+private:
+    TPageControl* pageControl() const { return static_cast<TPageControl*>(widget()); }
+    int tabCount() const { return pageControl()->tabCount(); }
+
+    // One interface per tab position, registered with Qt so that it has an id; made when
+    // first asked for and kept until the control's interface goes.
+    mutable QList<QAccessible::Id> m_tabIds;
 };
 
 QAccessibleInterface* toolkitFactory(const QString& className, QObject* o) {
@@ -136,13 +171,11 @@ QAccessibleInterface* toolkitFactory(const QString& className, QObject* o) {
         return new ControlAccessible(static_cast<TControl*>(o), QAccessible::Pane);
     if (is(TLabel::staticMetaObject))
         return new ControlAccessible(static_cast<TControl*>(o), QAccessible::StaticText);
-    if (is(TCustomEdit::staticMetaObject)) {
-        auto* e = static_cast<TCustomEdit*>(o);
-        return new HostAccessible(e, e->lineEdit(), QAccessible::Client);
-    }
-    if (is(TCustomComboBox::staticMetaObject)) {
-        auto* b = static_cast<TCustomComboBox*>(o);
-        return new HostAccessible(b, b->comboBox(), QAccessible::ComboBox);
+    const bool edit = is(TCustomEdit::staticMetaObject);
+    if (edit || is(TCustomComboBox::staticMetaObject)) {
+        auto* c = static_cast<TControl*>(o);
+        return new HostAccessible(c, hostedWidget(c),
+                                  edit ? QAccessible::Client : QAccessible::ComboBox);
     }
     if (is(TForm::staticMetaObject))
         return new ControlAccessible(static_cast<TControl*>(o), QAccessible::Window);
@@ -154,16 +187,7 @@ QAccessibleInterface* toolkitFactory(const QString& className, QObject* o) {
 } // namespace
 
 QString stripAccelerators(const QString& caption) {
-    QString out;
-    out.reserve(caption.size());
-    for (qsizetype i = 0; i < caption.size(); ++i) {
-        if (caption[i] == QLatin1Char('&')) {
-            if (i + 1 == caption.size()) break; // a lone trailing "&" marks nothing
-            ++i;
-        }
-        out.append(caption[i]);
-    }
-    return out;
+    return stripPrefixes(caption);
 }
 
 QString acceleratorKeyText(const QString& caption) {
@@ -176,18 +200,14 @@ void setAccessibleRole(QWidget* w, QAccessible::Role role) {
     w->setProperty(RoleProperty, role == QAccessible::NoRole ? QVariant() : QVariant(int(role)));
 }
 
-QAccessible::Role accessibleRoleOverride(const QWidget* w) {
-    const QVariant v = w->property(RoleProperty);
-    return v.isValid() ? QAccessible::Role(v.toInt()) : QAccessible::NoRole;
-}
-
 namespace {
 
 // The tasks waiting for assistive technology, and the observer that runs them.
 class ActivationWaiters : public QAccessible::ActivationObserver {
 public:
+    ActivationWaiters() { QAccessible::installActivationObserver(this); }
+
     void add(QObject* context, std::function<void()> task) {
-        if (!std::exchange(m_installed, true)) QAccessible::installActivationObserver(this);
         // Entries whose context is gone go, and a context keeps only its latest task.
         m_tasks.removeIf([context](const Task& t) { return !t.context || t.context == context; });
         m_tasks.append({context, std::move(task)});
@@ -206,7 +226,6 @@ private:
         std::function<void()> run;
     };
     QList<Task> m_tasks;
-    bool m_installed = false;
 };
 
 ActivationWaiters& activationWaiters() {
@@ -218,11 +237,10 @@ ActivationWaiters& activationWaiters() {
 } // namespace
 
 void whenAccessibilityActive(QObject* context, std::function<void()> task) {
-    if (QAccessible::isActive()) {
+    if (QAccessible::isActive())
         task();
-        return;
-    }
-    activationWaiters().add(context, std::move(task));
+    else
+        activationWaiters().add(context, std::move(task));
 }
 
 void installAccessibility() {
@@ -232,14 +250,12 @@ void installAccessibility() {
 // --- Events ----------------------------------------------------------------------------
 
 void raiseAccessibleEvent(QAccessibleEvent& e) {
-    if (const AccessibleEventObserver& o = observerStore()) o(e);
+    if (g_observer) g_observer(e);
     QAccessible::updateAccessibility(&e);
 }
 
 AccessibleEventObserver setAccessibleEventObserver(AccessibleEventObserver observer) {
-    AccessibleEventObserver old = std::move(observerStore());
-    observerStore() = std::move(observer);
-    return old;
+    return std::exchange(g_observer, std::move(observer));
 }
 
 void accessibleStateChanged(QObject* o, QAccessible::State changed) {
@@ -274,8 +290,6 @@ void setAccessibleName(TControl* c, const QString& name) {
     accessibleNameChanged(c);
 }
 
-// --- ControlAccessible -----------------------------------------------------------------
-
 ControlAccessible::ControlAccessible(TControl* c, QAccessible::Role role)
     : QAccessibleWidget(c, role) {}
 
@@ -284,8 +298,8 @@ TControl* ControlAccessible::control() const {
 }
 
 QAccessible::Role ControlAccessible::role() const {
-    const QAccessible::Role r = accessibleRoleOverride(widget());
-    return r != QAccessible::NoRole ? r : QAccessibleWidget::role();
+    const QVariant r = widget()->property(RoleProperty);
+    return r.isValid() ? QAccessible::Role(r.toInt()) : QAccessibleWidget::role();
 }
 
 QString ControlAccessible::text(QAccessible::Text t) const {
@@ -345,10 +359,6 @@ QString ControlAccessible::defaultAction() const {
                : QString();
 }
 
-void ControlAccessible::performDefaultAction() {
-    clickLikeTheMouse(control(), control()->rect().center());
-}
-
 QStringList ControlAccessible::actionNames() const {
     QStringList names;
     const QString def = defaultAction();
@@ -363,67 +373,15 @@ void ControlAccessible::doAction(const QString& action) {
         if (takesFocus() && control()->canFocus()) control()->setFocus();
         return;
     }
+    // The default action clicks the control's centre as the mouse does.
     const QString def = defaultAction();
-    if (!def.isEmpty() && action == def) performDefaultAction();
+    if (!def.isEmpty() && action == def) clickLikeTheMouse(control(), control()->rect().center());
 }
 
 QStringList ControlAccessible::keyBindingsForAction(const QString& action) const {
     const QString keys = text(QAccessible::Accelerator);
-    if (keys.isEmpty() || action != defaultAction()) return {};
-    return {keys};
+    return !keys.isEmpty() && action == defaultAction() ? QStringList{keys} : QStringList();
 }
-
-// --- PageControlAccessible ---------------------------------------------------------------
-
-PageControlAccessible::PageControlAccessible(TPageControl* pc)
-    : ControlAccessible(pc, QAccessible::PageTabList) {}
-
-PageControlAccessible::~PageControlAccessible() {
-    for (QAccessible::Id id : std::as_const(m_tabIds))
-        if (id) QAccessible::deleteAccessibleInterface(id);
-}
-
-TPageControl* PageControlAccessible::pageControl() const {
-    return static_cast<TPageControl*>(widget());
-}
-
-int PageControlAccessible::tabCount() const {
-    return pageControl()->tabCount();
-}
-
-int PageControlAccessible::childCount() const {
-    return tabCount() + ControlAccessible::childCount();
-}
-
-QAccessibleInterface* PageControlAccessible::child(int index) const {
-    const int tabs = tabCount();
-    if (index < 0) return nullptr;
-    if (index >= tabs) return ControlAccessible::child(index - tabs);
-    if (m_tabIds.size() <= index) m_tabIds.resize(index + 1, 0);
-    QAccessible::Id& id = m_tabIds[index];
-    if (!id) id = QAccessible::registerAccessibleInterface(new TabAccessible(pageControl(), index));
-    return QAccessible::accessibleInterface(id);
-}
-
-int PageControlAccessible::indexOfChild(const QAccessibleInterface* child) const {
-    if (!child) return -1;
-    if (child->role() == QAccessible::PageTab && !child->object()) {
-        for (int i = 0; i < m_tabIds.size(); ++i)
-            if (m_tabIds[i] && QAccessible::accessibleInterface(m_tabIds[i]) == child)
-                return i < tabCount() ? i : -1;
-        return -1;
-    }
-    const int i = ControlAccessible::indexOfChild(child);
-    return i < 0 ? -1 : i + tabCount();
-}
-
-QAccessibleInterface* PageControlAccessible::childAt(int x, int y) const {
-    const int tab = pageControl()->tabAt(pageControl()->mapFromGlobal(QPoint(x, y)));
-    if (tab >= 0) return child(tab);
-    return ControlAccessible::childAt(x, y);
-}
-
-// --- HostAccessible ----------------------------------------------------------------------
 
 HostAccessible::HostAccessible(TControl* c, QWidget* hosted, QAccessible::Role role)
     : ControlAccessible(c, role), m_hosted(hosted) {}

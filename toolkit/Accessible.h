@@ -23,7 +23,6 @@
 namespace tk {
 
 class TControl;
-class TPageControl;
 
 // The caption as it reads: a single "&" marks the accelerator and goes, "&&" is one "&".
 QString stripAccelerators(const QString& caption);
@@ -33,7 +32,6 @@ QString acceleratorKeyText(const QString& caption);
 // Gives a control a role its class does not have, e.g. a label that works as a link or as
 // a button. QAccessible::NoRole goes back to the class's own.
 void setAccessibleRole(QWidget* w, QAccessible::Role role);
-QAccessible::Role accessibleRoleOverride(const QWidget* w);
 
 // Runs `task` once assistive technology listens: at once when it does already, else when a
 // screen reader starts. What only such a listener could tell apart can so wait, and the window
@@ -93,32 +91,8 @@ protected:
     virtual bool takesFocus() const;
     // The default action, empty for none. The base: press, for a control with OnClick.
     virtual QString defaultAction() const;
-    // Performs the default action; the base clicks the control's centre as the mouse does.
-    virtual void performDefaultAction();
     // The caption that carries the accelerator; empty for none.
     virtual QString acceleratorCaption() const;
-};
-
-// A page control: its visible tabs come first among its children, as page tabs, then its
-// sheets. Pressing a tab selects its page as a click on it does.
-class PageControlAccessible : public ControlAccessible {
-public:
-    explicit PageControlAccessible(TPageControl* pc);
-    ~PageControlAccessible() override;
-
-    TPageControl* pageControl() const;
-
-    int childCount() const override;
-    QAccessibleInterface* child(int index) const override;
-    int indexOfChild(const QAccessibleInterface* child) const override;
-    QAccessibleInterface* childAt(int x, int y) const override;
-
-private:
-    int tabCount() const;
-
-    // One interface per tab position, registered with Qt so that it has an id; made when
-    // first asked for and kept until the control's interface goes.
-    mutable QList<QAccessible::Id> m_tabIds;
 };
 
 // A control that hosts a native widget (the edit's QLineEdit, the combo box's QComboBox):

@@ -9,14 +9,8 @@
 namespace tk {
 
 namespace {
-QString& titleStore() {
-    static QString t;
-    return t;
-}
-ErrorBoxHandler& handlerStore() {
-    static ErrorBoxHandler h;
-    return h;
-}
+QString g_title;
+ErrorBoxHandler g_errorBoxHandler;
 
 // The message box, with Ctrl+C copying its message on every platform, so that a user can
 // paste the path it names.
@@ -41,11 +35,11 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
 }
 
 QString Application::title() {
-    return titleStore();
+    return g_title;
 }
 
 void Application::setTitle(const QString& title) {
-    titleStore() = title;
+    g_title = title;
     QGuiApplication::setApplicationDisplayName(title);
 }
 
@@ -71,12 +65,8 @@ QString withClosingPeriod(const QString& message) {
 
 void showErrorBox(const QString& message) {
     const QString text = withClosingPeriod(message);
-    if (handlerStore()) {
-        handlerStore()(Application::title(), text);
-        return;
-    }
-    ErrorBox box(Application::title(), text);
-    box.exec();
+    if (g_errorBoxHandler) return g_errorBoxHandler(g_title, text);
+    ErrorBox(g_title, text).exec();
 }
 
 void showException(const std::exception& e) {
@@ -84,7 +74,7 @@ void showException(const std::exception& e) {
 }
 
 void setErrorBoxHandler(ErrorBoxHandler handler) {
-    handlerStore() = std::move(handler);
+    g_errorBoxHandler = std::move(handler);
 }
 
 } // namespace tk

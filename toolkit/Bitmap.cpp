@@ -11,16 +11,9 @@ namespace {
 
 QImage normalised(const QImage& image) {
     if (image.isNull()) return {};
-    QImage out;
-    if (image.format() == QImage::Format_Mono) {
-        out = image;
-    } else if (image.format() == QImage::Format_MonoLSB) {
-        out = image.convertToFormat(QImage::Format_Mono);
-    } else if (image.format() == QImage::Format_RGB32) {
-        out = image;
-    } else {
-        out = image.convertToFormat(QImage::Format_RGB32);
-    }
+    const bool mono =
+        image.format() == QImage::Format_Mono || image.format() == QImage::Format_MonoLSB;
+    const QImage out = image.convertToFormat(mono ? QImage::Format_Mono : QImage::Format_RGB32);
     if (out.isNull()) throw std::runtime_error("Bitmap: cannot convert the picture");
     return out;
 }
@@ -52,10 +45,6 @@ Bitmap::Bitmap(int width, int height, qreal devicePixelRatio, QPointF subpixel)
     : m_image(blank(width, height, devicePixelRatio > 0 ? devicePixelRatio : 1.0, subpixel,
                     QImage::Format_RGB32)),
       m_subpixel(subpixel) {}
-
-Bitmap Bitmap::compatibleWith(const Canvas& target, int width, int height) {
-    return Bitmap(width, height, target.devicePixelRatio(), target.subpixelAtOrigin());
-}
 
 Bitmap::Bitmap(const QImage& image) : m_image(normalised(image)) {}
 
@@ -101,24 +90,6 @@ Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
     return *this;
 }
 
-Bitmap::~Bitmap() = default;
-
-int Bitmap::width() const {
-    return m_image.isNull()
-               ? 0
-               : Canvas::logicalExtent(m_image.width(), m_image.devicePixelRatio(), m_subpixel.x());
-}
-
-int Bitmap::height() const {
-    return m_image.isNull() ? 0
-                            : Canvas::logicalExtent(m_image.height(), m_image.devicePixelRatio(),
-                                                    m_subpixel.y());
-}
-
-bool Bitmap::isMonochrome() const {
-    return m_image.format() == QImage::Format_Mono;
-}
-
 void Bitmap::setSize(int width, int height) {
     const qreal dpr = m_image.isNull() ? 1.0 : m_image.devicePixelRatio();
     m_image = blank(width, height, dpr, m_subpixel,
@@ -135,10 +106,6 @@ void Bitmap::assign(const QImage& image) {
 Canvas& Bitmap::canvas() {
     if (!m_canvas) m_canvas = std::make_unique<Canvas>(m_image, m_subpixel);
     return *m_canvas;
-}
-
-void Bitmap::imageReplaced() {
-    if (m_canvas) m_canvas->surfaceChanged(m_subpixel);
 }
 
 } // namespace tk

@@ -23,7 +23,9 @@ public:
     // A colour bitmap whose pixels land one to one on `target` when drawn at its (0, 0):
     // what a paint composes off-screen before copying it in, so that its text and lines
     // come out as if drawn straight onto the target.
-    static Bitmap compatibleWith(const Canvas& target, int width, int height);
+    static Bitmap compatibleWith(const Canvas& target, int width, int height) {
+        return Bitmap(width, height, target.devicePixelRatio(), target.subpixelAtOrigin());
+    }
     // A copy of `image`: 1-bit images stay monochrome, everything else becomes 32-bit.
     explicit Bitmap(const QImage& image);
     static Bitmap monochrome(int width, int height);
@@ -34,12 +36,16 @@ public:
     Bitmap& operator=(const Bitmap& other);
     Bitmap(Bitmap&& other) noexcept;
     Bitmap& operator=(Bitmap&& other) noexcept;
-    ~Bitmap();
+    ~Bitmap() = default;
 
-    int width() const;
-    int height() const;
+    int width() const {
+        return Canvas::logicalExtent(m_image.width(), m_image.devicePixelRatio(), m_subpixel.x());
+    }
+    int height() const {
+        return Canvas::logicalExtent(m_image.height(), m_image.devicePixelRatio(), m_subpixel.y());
+    }
     bool isEmpty() const { return width() <= 0 || height() <= 0; }
-    bool isMonochrome() const;
+    bool isMonochrome() const { return m_image.format() == QImage::Format_Mono; }
 
     // New contents, white (bit 0 for a monochrome bitmap); the canvas keeps its state.
     void setSize(int width, int height);
@@ -50,7 +56,9 @@ public:
     Canvas& canvas();
 
 private:
-    void imageReplaced();
+    void imageReplaced() {
+        if (m_canvas) m_canvas->surfaceChanged(m_subpixel);
+    }
 
     QImage m_image;
     QPointF m_subpixel;

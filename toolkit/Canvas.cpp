@@ -21,10 +21,6 @@ bool isTrueColor(QImage::Format f) {
            f == QImage::Format_ARGB32_Premultiplied;
 }
 
-bool isMono(QImage::Format f) {
-    return f == QImage::Format_Mono || f == QImage::Format_MonoLSB;
-}
-
 QRgb opaque(QRgb c) {
     return c | 0xFF000000u;
 }
@@ -102,20 +98,6 @@ private:
     double m_a, m_b, m_gridX, m_gridY;
 };
 
-// "&x" -> x (marked), "&&" -> "&"; a lone trailing "&" disappears.
-void stripPrefixes(const QString& text, QString& plain, QList<int>& marks) {
-    plain.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] != QLatin1Char('&')) {
-            plain += text[i];
-            continue;
-        }
-        if (++i >= text.size()) break;
-        if (text[i] != QLatin1Char('&')) marks.append(static_cast<int>(plain.size()));
-        plain += text[i];
-    }
-}
-
 struct TextLine {
     qsizetype start = 0;
     qsizetype length = 0;
@@ -124,6 +106,19 @@ struct TextLine {
 };
 
 } // namespace
+
+QString stripPrefixes(const QString& text, QList<int>* marks) {
+    QString plain;
+    plain.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&')) {
+            if (++i >= text.size()) break;
+            if (marks && text[i] != QLatin1Char('&')) marks->append(int(plain.size()));
+        }
+        plain += text[i];
+    }
+    return plain;
+}
 
 Canvas::Canvas(QImage& image, QPointF subpixel) : m_image(image), m_subpixel(subpixel) {
     surfaceChanged();
@@ -153,18 +148,9 @@ QPointF Canvas::subpixelAt(QPointF devicePos) {
     return devicePos - QPointF(devicePixelAt(devicePos));
 }
 
-QPointF Canvas::subpixelAtOrigin() const {
-    return subpixelAt(QPointF(m_state.origin) * m_dpr + m_subpixel);
-}
-
-void Canvas::surfaceChanged(QPointF subpixel) {
-    m_subpixel = subpixel;
-    surfaceChanged();
-}
-
 void Canvas::surfaceChanged() {
     const QImage::Format f = m_image.format();
-    m_mono = isMono(f);
+    m_mono = f == QImage::Format_Mono || f == QImage::Format_MonoLSB;
     if (m_mono) {
         // Without a colour table the bits mean nothing; give them the usual meaning.
         if (m_image.colorCount() < 2) m_image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
@@ -177,21 +163,6 @@ void Canvas::surfaceChanged() {
     m_height = logicalExtent(m_image.height(), m_dpr, m_subpixel.y());
     m_state.origin = QPoint();
     m_state.clip = QRegion(0, 0, m_width, m_height);
-}
-
-void Canvas::restoreState(const State& s) {
-    m_state = s;
-    m_qfont.reset();
-}
-
-void Canvas::setFont(const Font& f) {
-    m_state.font = f;
-    m_qfont.reset();
-}
-
-void Canvas::setFontStyle(TFontStyles s) {
-    m_state.font.setStyle(s);
-    m_qfont.reset();
 }
 
 void Canvas::present(QPainter& p, QPointF pos, const QImage& image, const QRegion& region) {
@@ -284,10 +255,6 @@ void Canvas::fillImageRectValue(const QRect& imageRect, std::uint32_t value) {
     }
 }
 
-void Canvas::fillImageRect(const QRect& imageRect, TColor color) {
-    fillClippedValue(imageRect, deviceValue(color));
-}
-
 void Canvas::fillClippedValue(const QRect& imageRect, std::uint32_t value) {
     for (const QRect& part : m_state.clip) {
         const QRect piece = part.intersected(imageRect);
@@ -317,22 +284,14 @@ TColor Canvas::pixel(int x, int y) const {
     return fromQColor(QColor(m_image.pixel(d.topLeft())));
 }
 
-void Canvas::setPixel(int x, int y, TColor color) {
-    plot(x, y, deviceValue(color));
-}
-
 void Canvas::invertPixel(int imageX, int imageY) {
     const QRect d = toDevice(QRect(imageX, imageY, 1, 1));
-    for (int y = d.top(); y <= d.bottom(); ++y) {
-        for (int x = d.left(); x <= d.right(); ++x) {
-            if (m_mono) {
+    for (int y = d.top(); y <= d.bottom(); ++y)
+        for (int x = d.left(); x <= d.right(); ++x)
+            if (m_mono)
                 m_image.setPixel(x, y, 1u - m_image.pixelIndex(x, y));
-            } else {
-                auto* line = reinterpret_cast<QRgb*>(m_image.scanLine(y));
-                line[x] ^= 0x00FFFFFFu;
-            }
-        }
-    }
+            else
+                reinterpret_cast<QRgb*>(m_image.scanLine(y))[x] ^= 0x00FFFFFFu;
 }
 
 // --- Shapes ---------------------------------------------------------------------------
@@ -343,11 +302,7 @@ void Canvas::fillRect(const Rect& r) {
 }
 
 void Canvas::fillRect(const Rect& r, TColor color) {
-    if (const std::optional<QRect> img = toImage(r)) fillImageRect(*img, color);
-}
-
-void Canvas::frameRect(const Rect& r) {
-    frameRect(r, m_state.brush.color);
+    if (const std::optional<QRect> img = toImage(r)) fillClippedValue(*img, deviceValue(color));
 }
 
 void Canvas::frameRect(const Rect& r, TColor color) {
@@ -358,22 +313,9 @@ void Canvas::frameRect(const Rect& r, TColor color) {
     fillRect({r.Right - 1, r.Top + 1, r.Right, r.Bottom - 1}, color);
 }
 
-void Canvas::rectangle(const Rect& r) {
-    roundShape(r, 0, 0);
-}
-
-void Canvas::roundRect(const Rect& r, int cornerW, int cornerH) {
-    roundShape(r, cornerW, cornerH);
-}
-
-void Canvas::ellipse(const Rect& r) {
-    // Corners as large as the shape: the whole outline is curved.
-    roundShape(r, std::numeric_limits<int>::max(), std::numeric_limits<int>::max());
-}
-
 // The outline is one pixel wide in the pen colour whatever the pen width; the inside
 // takes the brush unless it is clear.
-void Canvas::roundShape(const Rect& r, int cornerW, int cornerH) {
+void Canvas::roundRect(const Rect& r, int cornerW, int cornerH) {
     if (r.isEmpty()) return;
     const qint64 w = qint64(r.Right) - r.Left;
     const qint64 h = qint64(r.Bottom) - r.Top;
@@ -398,26 +340,14 @@ void Canvas::roundShape(const Rect& r, int cornerW, int cornerH) {
     for (qint64 y = firstRow; y < lastRow; ++y) {
         const qint64 fromTop = y - r.Top;
         const qint64 fromBottom = r.Bottom - 1 - y;
-        const bool edgeRow = fromTop == 0 || fromBottom == 0;
-        qint64 row = -1;
-        if (fromTop < cornerRows)
-            row = fromTop;
-        else if (fromBottom < cornerRows)
-            row = fromBottom;
-
-        if (row < 0) {
-            if (edgeRow) {
-                span(y, r.Left, r.Right, penColor);
-                continue;
-            }
-            span(y, r.Left, r.Left + 1, penColor);
-            span(y, r.Right - 1, r.Right, penColor);
-            if (fill) span(y, qint64(r.Left) + 1, qint64(r.Right) - 1, brushColor);
-            continue;
-        }
-        const Run run = corner.run(row);
+        const qint64 row = fromTop < cornerRows      ? fromTop
+                           : fromBottom < cornerRows ? fromBottom
+                                                     : -1;
+        // Between the corners the outline is the outermost column on either side.
+        const Run run = row >= 0 ? corner.run(row) : Run{0, 0};
         if (run.inner < 0) continue;
-        if (run.inner >= halfW - 1) { // the curve crosses the middle: a straight edge
+        // The top and bottom edges, and a curve that crosses the middle: a straight line.
+        if (row >= 0 ? run.inner >= halfW - 1 : fromTop == 0 || fromBottom == 0) {
             span(y, r.Left + run.outer, qint64(r.Right) - run.outer, penColor);
             continue;
         }
@@ -433,14 +363,10 @@ void Canvas::roundShape(const Rect& r, int cornerW, int cornerH) {
 void Canvas::polygon(std::span<const QPoint> points) {
     if (points.empty()) return;
     if (m_state.brush.style == BrushStyle::Solid && points.size() >= 3) {
-        int top = points[0].y(), bottom = points[0].y();
-        for (const QPoint& p : points) {
-            top = std::min(top, p.y());
-            bottom = std::max(bottom, p.y());
-        }
+        const auto [top, bottom] = std::ranges::minmax(points, {}, &QPoint::y);
         std::vector<double> xs;
-        const qint64 firstRow = std::max<qint64>(top, -qint64(m_state.origin.y()));
-        const qint64 lastRow = std::min<qint64>(bottom, qint64(m_height) - m_state.origin.y());
+        const qint64 firstRow = std::max<qint64>(top.y(), -qint64(m_state.origin.y()));
+        const qint64 lastRow = std::min<qint64>(bottom.y(), qint64(m_height) - m_state.origin.y());
         for (int y = int(firstRow); y < lastRow; ++y) {
             const double yc = y + 0.5;
             xs.clear();
@@ -491,17 +417,10 @@ void Canvas::line(QPoint from, QPoint to, std::uint32_t value) {
     const qint64 major0 = xMajor ? from.x() : from.y();
     const qint64 dir = (xMajor ? dx : dy) > 0 ? 1 : -1;
     const qint64 margin = std::max(1, m_state.pen.width);
-    const qint64 lo = -qint64(xMajor ? m_state.origin.x() : m_state.origin.y()) - margin;
-    const qint64 hi = qint64(xMajor ? m_width : m_height) -
-                      qint64(xMajor ? m_state.origin.x() : m_state.origin.y()) + margin;
-    qint64 first = 0, last = steps - 1;
-    if (dir > 0) {
-        first = std::max<qint64>(first, lo - major0);
-        last = std::min<qint64>(last, hi - major0);
-    } else {
-        first = std::max<qint64>(first, major0 - hi);
-        last = std::min<qint64>(last, major0 - lo);
-    }
+    const qint64 origin = xMajor ? m_state.origin.x() : m_state.origin.y();
+    const qint64 lo = -origin - margin, hi = qint64(xMajor ? m_width : m_height) - origin + margin;
+    const qint64 first = std::max<qint64>(0, dir > 0 ? lo - major0 : major0 - hi);
+    const qint64 last = std::min<qint64>(steps - 1, dir > 0 ? hi - major0 : major0 - lo);
     if (first > last) return;
     if (dx == 0 || dy == 0) {
         // Along an axis the pen's stamps make one rectangle (frames are drawn so): fill it at
@@ -538,9 +457,8 @@ void Canvas::drawFocusRect(const Rect& r) {
     const qint64 rt = qint64(r.Right) + m_state.origin.x() - 1;
     const qint64 b = qint64(r.Bottom) + m_state.origin.y() - 1;
     const auto visit = [this](qint64 x, qint64 y) {
-        if ((x + y) % 2 != 0) return;
-        if (!m_state.clip.contains(QPoint(int(x), int(y)))) return;
-        invertPixel(int(x), int(y));
+        if ((x + y) % 2 == 0 && m_state.clip.contains(QPoint(int(x), int(y))))
+            invertPixel(int(x), int(y));
     };
     // Each pixel of the ring once, also when the ring is one pixel thin.
     for (qint64 x = img->left(); x <= img->right(); ++x) {
@@ -555,16 +473,6 @@ void Canvas::drawFocusRect(const Rect& r) {
 }
 
 // --- Text -----------------------------------------------------------------------------
-
-const QFont& Canvas::qfont() const {
-    if (!m_qfont) m_qfont = m_state.font.toQFont();
-    return *m_qfont;
-}
-
-bool Canvas::textIsTransparent() const {
-    return m_state.textBackground == TextBackground::Transparent ||
-           m_state.brush.style == BrushStyle::Clear;
-}
 
 void Canvas::beginPainter(QPainter& p) const {
     p.setRenderHint(QPainter::Antialiasing, false);
@@ -586,14 +494,6 @@ int Canvas::textWidth(const QString& text) const {
     return QFontMetrics(qfont()).horizontalAdvance(text);
 }
 
-int Canvas::textHeight(const QString&) const {
-    return m_state.font.metrics().height;
-}
-
-QSize Canvas::textExtent(const QString& text) const {
-    return QSize(textWidth(text), textHeight(text));
-}
-
 void Canvas::drawTextLine(int x, int y, const QString& text, const QList<int>& marks,
                           bool clipToRect, const Rect& clip) {
     if (text.isEmpty() || m_width == 0 || m_height == 0) return;
@@ -601,23 +501,17 @@ void Canvas::drawTextLine(int x, int y, const QString& text, const QList<int>& m
     if (clipToRect) clipRect(clip);
     if (m_state.clip.isEmpty()) return;
     const TextMetrics m = m_state.font.metrics();
-    if (m_mono) {
-        // QPainter's own 1-bit drawing maps colours its own way: draw on a true-colour
-        // copy and take each pixel back as the nearer table entry.
-        QImage copy = m_image.convertToFormat(QImage::Format_RGB32);
-        {
-            QPainter p(&copy);
-            beginPainter(p);
-            p.drawText(QPoint(x, y + m.ascent), text);
-        }
-        for (int dy = 0; dy < copy.height(); ++dy)
-            for (int dx = 0; dx < copy.width(); ++dx)
-                m_image.setPixel(dx, dy, deviceValue(fromQColor(QColor(copy.pixel(dx, dy)))));
-    } else {
-        QPainter p(&m_image);
+    // QPainter's own 1-bit drawing maps colours its own way: draw on a true-colour copy and
+    // take each pixel back as the nearer table entry.
+    QImage copy = m_mono ? m_image.convertToFormat(QImage::Format_RGB32) : QImage();
+    {
+        QPainter p(m_mono ? &copy : &m_image);
         beginPainter(p);
         p.drawText(QPoint(x, y + m.ascent), text);
     }
+    for (int dy = 0; dy < copy.height(); ++dy)
+        for (int dx = 0; dx < copy.width(); ++dx)
+            m_image.setPixel(dx, dy, deviceValue(fromQColor(QColor(copy.pixel(dx, dy)))));
     if (marks.isEmpty()) return;
     const QFontMetrics fm(qfont());
     const int underlineY =
@@ -639,12 +533,8 @@ void Canvas::textOut(int x, int y, const QString& text) {
 }
 
 Rect Canvas::drawText(const Rect& r, const QString& text, TextFormats flags) {
-    QString plain;
     QList<int> marks;
-    if (flags.testFlag(TextFormat::NoPrefix))
-        plain = text;
-    else
-        stripPrefixes(text, plain, marks);
+    const QString plain = flags.testFlag(TextFormat::NoPrefix) ? text : stripPrefixes(text, &marks);
     if (flags.testFlag(TextFormat::HidePrefix)) marks.clear();
 
     const QFontMetrics fm(qfont());
@@ -663,52 +553,42 @@ Rect Canvas::drawText(const Rect& r, const QString& text, TextFormats flags) {
         return end;
     };
 
-    // Paragraphs: the whole text on one line, or one per line break.
-    std::vector<std::pair<qsizetype, qsizetype>> paragraphs; // start, end
-    if (single) {
-        paragraphs.emplace_back(0, plain.size());
-    } else {
-        qsizetype start = 0;
-        for (qsizetype i = 0; i < plain.size(); ++i) {
-            if (plain[i] != QLatin1Char('\n') && plain[i] != QLatin1Char('\r')) continue;
-            paragraphs.emplace_back(start, i);
-            if (plain[i] == QLatin1Char('\r') && i + 1 < plain.size() &&
-                plain[i + 1] == QLatin1Char('\n'))
-                ++i;
-            start = i + 1;
-        }
-        paragraphs.emplace_back(start, plain.size());
-    }
-
-    for (const auto& [pStart, pEnd] : paragraphs) {
-        if (single || !flags.testFlag(TextFormat::WordBreak)) {
-            addLine(pStart, pEnd - pStart);
-            continue;
-        }
-        // Greedy wrapping at the line-break opportunities; a word wider than the box
-        // stays whole on its own line.
-        const QString para = plain.mid(pStart, pEnd - pStart);
-        QTextBoundaryFinder finder(QTextBoundaryFinder::Line, para);
-        qsizetype lineStart = 0, lastFit = -1;
+    // One paragraph on one line, or wrapped greedily at the line-break opportunities; a
+    // word wider than the box stays whole on its own line.
+    const auto layOut = [&](qsizetype start, qsizetype end) {
+        const auto addTrimmed = [&](qsizetype from, qsizetype to) {
+            addLine(from, trimmedEnd(from, to) - from);
+        };
+        if (single || !flags.testFlag(TextFormat::WordBreak)) return addLine(start, end - start);
+        QTextBoundaryFinder finder(QTextBoundaryFinder::Line, plain.mid(start, end - start));
+        qsizetype lineStart = start, lastFit = -1;
         for (qsizetype pos = finder.toNextBoundary(); pos != -1;) {
-            const qsizetype end = trimmedEnd(pStart + lineStart, pStart + pos) - pStart;
-            const bool fits =
-                fm.horizontalAdvance(para.mid(lineStart, end - lineStart)) <= boxWidth;
-            if (fits) {
-                lastFit = pos;
+            const qsizetype at = start + pos;
+            const qsizetype fitEnd = trimmedEnd(lineStart, at);
+            if (fm.horizontalAdvance(plain.mid(lineStart, fitEnd - lineStart)) <= boxWidth) {
+                lastFit = at;
                 pos = finder.toNextBoundary();
                 continue;
             }
-            const qsizetype breakAt = lastFit > lineStart ? lastFit : pos;
-            addLine(pStart + lineStart,
-                    trimmedEnd(pStart + lineStart, pStart + breakAt) - pStart - lineStart);
+            const qsizetype breakAt = lastFit > lineStart ? lastFit : at;
+            addTrimmed(lineStart, breakAt);
             lineStart = breakAt;
             lastFit = -1;
-            if (breakAt == pos) pos = finder.toNextBoundary();
+            if (breakAt == at) pos = finder.toNextBoundary();
         }
-        if (lineStart < para.size() || lineStart == 0)
-            addLine(pStart + lineStart, trimmedEnd(pStart + lineStart, pEnd) - pStart - lineStart);
+        if (lineStart < end || lineStart == start) addTrimmed(lineStart, end);
+    };
+    // Paragraphs: the whole text on one line, or one per line break.
+    qsizetype paragraph = 0;
+    for (qsizetype i = 0; i < plain.size(); ++i) {
+        if (single || (plain[i] != QLatin1Char('\n') && plain[i] != QLatin1Char('\r'))) continue;
+        layOut(paragraph, i);
+        if (plain[i] == QLatin1Char('\r') && i + 1 < plain.size() &&
+            plain[i + 1] == QLatin1Char('\n'))
+            ++i;
+        paragraph = i + 1;
     }
+    layOut(paragraph, plain.size());
 
     if (flags.testFlag(TextFormat::EndEllipsis)) {
         const QString dots = QStringLiteral("...");
@@ -728,9 +608,7 @@ Rect Canvas::drawText(const Rect& r, const QString& text, TextFormats flags) {
     }
 
     const int lineHeight = m_state.font.metrics().height;
-    int widest = 0;
-    for (const TextLine& line : lines)
-        widest = std::max(widest, line.width);
+    const int widest = std::ranges::max(lines, {}, &TextLine::width).width; // never no line
     const qint64 total = qint64(lineHeight) * qint64(lines.size());
 
     if (flags.testFlag(TextFormat::CalcRect)) {
@@ -741,11 +619,10 @@ Rect Canvas::drawText(const Rect& r, const QString& text, TextFormats flags) {
         return {r.Left, r.Top, clampToInt(right), clampToInt(r.Top + total)};
     }
 
-    qint64 top = r.Top;
-    if (single && flags.testFlag(TextFormat::VCenter))
-        top = (qint64(r.Top) + r.Bottom - lineHeight) / 2;
-    else if (single && flags.testFlag(TextFormat::Bottom))
-        top = qint64(r.Bottom) - lineHeight;
+    const qint64 top =
+        single && flags.testFlag(TextFormat::VCenter)  ? (qint64(r.Top) + r.Bottom - lineHeight) / 2
+        : single && flags.testFlag(TextFormat::Bottom) ? qint64(r.Bottom) - lineHeight
+                                                       : qint64(r.Top);
 
     const bool clip = !flags.testFlag(TextFormat::NoClip);
     const bool opaque = !textIsTransparent();
@@ -753,11 +630,10 @@ Rect Canvas::drawText(const Rect& r, const QString& text, TextFormats flags) {
                 clampToInt(top + total)};
     qint64 y = top;
     for (const TextLine& line : lines) {
-        qint64 x = r.Left;
-        if (flags.testFlag(TextFormat::Right))
-            x = qint64(r.Right) - line.width;
-        else if (flags.testFlag(TextFormat::Center))
-            x = (qint64(r.Left) + r.Right - line.width) / 2;
+        const qint64 x = flags.testFlag(TextFormat::Right) ? qint64(r.Right) - line.width
+                         : flags.testFlag(TextFormat::Center)
+                             ? (qint64(r.Left) + r.Right - line.width) / 2
+                             : qint64(r.Left);
         QList<int> lineMarks;
         for (int at : marks)
             if (at >= line.start && at < line.start + line.length)
@@ -773,7 +649,6 @@ Rect Canvas::drawText(const Rect& r, const QString& text, TextFormats flags) {
         bounds.Right = std::max(bounds.Right, cell.Right);
         y += lineHeight;
     }
-    if (bounds.Right < bounds.Left) bounds.Left = bounds.Right = r.Left;
     return bounds;
 }
 
@@ -816,12 +691,13 @@ std::vector<int> Canvas::sourceMap(qint64 destLo, qint64 destHi, qint64 visLo, q
     return map;
 }
 
-// Nearest-neighbour copy of the part `src` (the picture's logical pixels) onto `dest`
-// (canvas coordinates), through the clip. Source pixels whose colour equals `skip` are
-// left out.
-void Canvas::drawImage(const Rect& dest, const QImage& img, QPointF srcSubpixel, const Rect& src,
-                       std::optional<QRgb> skip) {
+// A nearest-neighbour copy, through the clip.
+void Canvas::copyRect(const Rect& dest, const Bitmap& bitmap, const Rect& src,
+                      std::optional<TColor> transparent) {
+    const QImage& img = bitmap.image();
     if (img.isNull() || src.isEmpty() || dest.isEmpty()) return;
+    const QPointF srcSubpixel = bitmap.subpixel();
+    const QRgb skip = transparent ? toQRgb(*transparent) & 0xFFFFFFu : 0;
     const std::optional<QRect> visible = toImage(dest);
     if (!visible) return;
     const QImage source =
@@ -848,7 +724,7 @@ void Canvas::drawImage(const Rect& dest, const QImage& img, QPointF srcSubpixel,
                 const int sx = xs[size_t(x - mapped.left())];
                 if (sx < 0) continue;
                 const QRgb c = opaque(in[sx]);
-                if (skip && (c & 0xFFFFFFu) == (*skip & 0xFFFFFFu)) continue;
+                if (transparent && (c & 0xFFFFFFu) == skip) continue;
                 if (out)
                     out[x] = c;
                 else
@@ -859,25 +735,16 @@ void Canvas::drawImage(const Rect& dest, const QImage& img, QPointF srcSubpixel,
 }
 
 void Canvas::draw(int x, int y, const Bitmap& bitmap) {
-    if (bitmap.isEmpty()) return;
-    drawImage(Rect::fromSize(x, y, bitmap.width(), bitmap.height()), bitmap.image(),
-              bitmap.subpixel(), Rect{0, 0, bitmap.width(), bitmap.height()});
+    stretchDraw(Rect::fromSize(x, y, bitmap.width(), bitmap.height()), bitmap);
 }
 
 void Canvas::stretchDraw(const Rect& r, const Bitmap& bitmap) {
-    if (bitmap.isEmpty()) return;
-    drawImage(r, bitmap.image(), bitmap.subpixel(), Rect{0, 0, bitmap.width(), bitmap.height()});
-}
-
-void Canvas::copyRect(const Rect& dest, const Bitmap& bitmap, const Rect& src) {
-    if (bitmap.isEmpty()) return;
-    drawImage(dest, bitmap.image(), bitmap.subpixel(), src);
+    copyRect(r, bitmap, Rect{0, 0, bitmap.width(), bitmap.height()});
 }
 
 void Canvas::drawTransparent(int x, int y, const Bitmap& bitmap, TColor transparent) {
-    if (bitmap.isEmpty()) return;
-    drawImage(Rect::fromSize(x, y, bitmap.width(), bitmap.height()), bitmap.image(),
-              bitmap.subpixel(), Rect{0, 0, bitmap.width(), bitmap.height()}, toQRgb(transparent));
+    copyRect(Rect::fromSize(x, y, bitmap.width(), bitmap.height()), bitmap,
+             Rect{0, 0, bitmap.width(), bitmap.height()}, transparent);
 }
 
 } // namespace tk

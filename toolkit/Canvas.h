@@ -12,6 +12,7 @@
 #include <QRegion>
 #include <QSize>
 #include <QString>
+#include <climits>
 #include <initializer_list>
 #include <optional>
 #include <span>
@@ -58,6 +59,10 @@ enum class TextFormat : unsigned {
 };
 Q_DECLARE_FLAGS(TextFormats, TextFormat)
 
+// The text as it shows: "&x" is x, marked as the accelerator, "&&" is "&", and a lone "&"
+// at the end goes. `marks` gets the positions of the marked characters in the result.
+QString stripPrefixes(const QString& text, QList<int>* marks = nullptr);
+
 // A drawing surface with the semantics the flat controls were written against:
 // rectangles are half-open, lines leave out their end point, a frame is a 1-pixel ring,
 // the focus rectangle inverts every other pixel. It works in logical pixels on a QImage
@@ -101,7 +106,9 @@ public:
     QPointF subpixel() const { return m_subpixel; }
     // The subpixel a picture needs so that, drawn at this canvas's (0, 0), its pixels land
     // one to one on the canvas's.
-    QPointF subpixelAtOrigin() const;
+    QPointF subpixelAtOrigin() const {
+        return subpixelAt(QPointF(m_state.origin) * m_dpr + m_subpixel);
+    }
 
     // The first device pixel of logical coordinate `v` on a grid of `ratio` and `subpixel`.
     static qint64 deviceEdge(qint64 v, qreal ratio, qreal subpixel);
@@ -122,7 +129,10 @@ public:
     // The image was replaced or resized: the clip becomes the whole image and the origin
     // (0, 0); pen, brush and font stay.
     void surfaceChanged();
-    void surfaceChanged(QPointF subpixel);
+    void surfaceChanged(QPointF subpixel) {
+        m_subpixel = subpixel;
+        surfaceChanged();
+    }
 
     // --- State. Change it inside a StateSaver scope so that no change outlives its use.
     const Pen& pen() const { return m_state.pen; }
@@ -136,11 +146,12 @@ public:
     void setBrushStyle(BrushStyle s) { m_state.brush.style = s; }
 
     const Font& font() const { return m_state.font; }
-    void setFont(const Font& f);
+    void setFont(const Font& f) {
+        m_state.font = f;
+        m_qfont.reset();
+    }
     void setFontColor(TColor c) { m_state.font.setColor(c); }
-    void setFontStyle(TFontStyles s);
 
-    TextBackground textBackground() const { return m_state.textBackground; }
     void setTextBackground(TextBackground b) { m_state.textBackground = b; }
 
     // Where the canvas's (0, 0) lies in the image, in logical pixels.
@@ -173,13 +184,15 @@ public:
     // --- Shapes. Colours are resolved through the palette when they are used. Outlines of
     // rectangles, round rects, ellipses and polygons are one pixel wide whatever the pen
     // width; a wider pen thickens lines and polylines only.
-    void fillRect(const Rect& r);                // with the brush (nothing when clear)
-    void fillRect(const Rect& r, TColor color);  // solid, whatever the brush
-    void frameRect(const Rect& r);               // 1-pixel ring in the brush colour
-    void frameRect(const Rect& r, TColor color); // 1-pixel ring in `color`
-    void rectangle(const Rect& r);               // pen outline, brush inside
+    void fillRect(const Rect& r);               // with the brush (nothing when clear)
+    void fillRect(const Rect& r, TColor color); // solid, whatever the brush
+    // A 1-pixel ring in the brush colour or in `color`.
+    void frameRect(const Rect& r) { frameRect(r, m_state.brush.color); }
+    void frameRect(const Rect& r, TColor color);
+    void rectangle(const Rect& r) { roundRect(r, 0, 0); } // pen outline, brush inside
     void roundRect(const Rect& r, int cornerW, int cornerH);
-    void ellipse(const Rect& r);                  // inscribed in r
+    // Inscribed in r: corners as large as the shape, so the whole outline is curved.
+    void ellipse(const Rect& r) { roundRect(r, INT_MAX, INT_MAX); }
     void polygon(std::span<const QPoint> points); // brush inside, pen outline (closed)
     void polygon(std::initializer_list<QPoint> points) { polygon(std::span(points)); }
 
@@ -192,7 +205,7 @@ public:
 
     // Outside the image, pixel() answers clNone.
     TColor pixel(int x, int y) const;
-    void setPixel(int x, int y, TColor color);
+    void setPixel(int x, int y, TColor color) { plot(x, y, deviceValue(color)); }
 
     // --- Text, in the font's colour. The baseline lies at the font's cell ascent below
     // the top of each line; a line is the cell height (ascent + descent) tall.
@@ -202,14 +215,16 @@ public:
     // CalcRect: only measures). "&" marks the next character unless NoPrefix.
     Rect drawText(const Rect& r, const QString& text, TextFormats flags);
     int textWidth(const QString& text) const;
-    int textHeight(const QString& text) const;
-    QSize textExtent(const QString& text) const;
+    int textHeight(const QString&) const { return fontMetrics().height; }
+    QSize textExtent(const QString& text) const { return {textWidth(text), textHeight(text)}; }
 
     // --- Bitmaps, at their logical size unless stretched.
     void draw(int x, int y, const Bitmap& bitmap);
     void stretchDraw(const Rect& r, const Bitmap& bitmap);
-    // The part `src` (the bitmap's logical pixels) of the bitmap, stretched into `dest`.
-    void copyRect(const Rect& dest, const Bitmap& bitmap, const Rect& src);
+    // The part `src` (the bitmap's logical pixels) of the bitmap, stretched into `dest`;
+    // pixels in `transparent` are left out.
+    void copyRect(const Rect& dest, const Bitmap& bitmap, const Rect& src,
+                  std::optional<TColor> transparent = std::nullopt);
     // Pixels of the bitmap in `transparent` are left out.
     void drawTransparent(int x, int y, const Bitmap& bitmap, TColor transparent);
 
@@ -218,7 +233,10 @@ public:
     void drawFocusRect(const Rect& r);
 
 private:
-    void restoreState(const State& s);
+    void restoreState(const State& s) {
+        m_state = s;
+        m_qfont.reset();
+    }
     // Logical image rectangle -> device rectangle of whole logical pixels.
     QRect toDevice(const QRect& logical) const;
     qint64 devX(qint64 v) const { return deviceEdge(v, m_dpr, m_subpixel.x()); }
@@ -226,7 +244,6 @@ private:
     // Canvas rectangle -> logical image rectangle, clamped to the image.
     std::optional<QRect> toImage(const Rect& r) const;
     std::uint32_t deviceValue(TColor c) const;
-    void fillImageRect(const QRect& imageRect, TColor color);
     // Fills the part of a logical image rectangle inside the clip.
     void fillClippedValue(const QRect& imageRect, std::uint32_t value);
     void fillImageRectValue(const QRect& imageRect, std::uint32_t value);
@@ -234,15 +251,17 @@ private:
     void plotPen(int x, int y, std::uint32_t value);
     void invertPixel(int imageX, int imageY);
     void line(QPoint from, QPoint to, std::uint32_t value);
-    void roundShape(const Rect& r, int cornerW, int cornerH);
-    bool textIsTransparent() const;
-    const QFont& qfont() const;
+    bool textIsTransparent() const {
+        return m_state.textBackground == TextBackground::Transparent ||
+               m_state.brush.style == BrushStyle::Clear;
+    }
+    const QFont& qfont() const {
+        if (!m_qfont) m_qfont = m_state.font.toQFont();
+        return *m_qfont;
+    }
     void beginPainter(QPainter& p) const;
     void drawTextLine(int x, int y, const QString& text, const QList<int>& marks, bool clipToRect,
                       const Rect& clip);
-    // `src` in the picture's logical pixels; the picture's own grid is `srcSubpixel`.
-    void drawImage(const Rect& dest, const QImage& img, QPointF srcSubpixel, const Rect& src,
-                   std::optional<QRgb> skip = std::nullopt);
     // Which source device pixel each device pixel of one axis shows, or -1.
     std::vector<int> sourceMap(qint64 destLo, qint64 destHi, qint64 visLo, qint64 visHi,
                                bool horizontal, qint64 srcLo, qint64 srcHi, qreal srcRatio,

@@ -33,68 +33,70 @@ constexpr int blueOf(TColor c) {
     return (c >> 16) & 0xFF;
 }
 
-// System colours (index = the platform's system-colour number).
-constexpr TColor clScrollBar = systemColor(0);
-constexpr TColor clBackground = systemColor(1);
-constexpr TColor clActiveCaption = systemColor(2);
-constexpr TColor clInactiveCaption = systemColor(3);
-constexpr TColor clMenu = systemColor(4);
-constexpr TColor clWindow = systemColor(5);
-constexpr TColor clWindowFrame = systemColor(6);
-constexpr TColor clMenuText = systemColor(7);
-constexpr TColor clWindowText = systemColor(8);
-constexpr TColor clCaptionText = systemColor(9);
-constexpr TColor clActiveBorder = systemColor(10);
-constexpr TColor clInactiveBorder = systemColor(11);
-constexpr TColor clAppWorkSpace = systemColor(12);
-constexpr TColor clHighlight = systemColor(13);
-constexpr TColor clHighlightText = systemColor(14);
-constexpr TColor clBtnFace = systemColor(15);
-constexpr TColor clBtnShadow = systemColor(16);
-constexpr TColor clGrayText = systemColor(17);
-constexpr TColor clBtnText = systemColor(18);
-constexpr TColor clInactiveCaptionText = systemColor(19);
-constexpr TColor clBtnHighlight = systemColor(20);
-constexpr TColor cl3DDkShadow = systemColor(21);
-constexpr TColor cl3DLight = systemColor(22);
-constexpr TColor clInfoText = systemColor(23);
-constexpr TColor clInfoBk = systemColor(24);
-constexpr TColor clHotLight = systemColor(26);
-constexpr TColor clGradientActiveCaption = systemColor(27);
-constexpr TColor clGradientInactiveCaption = systemColor(28);
-constexpr TColor clMenuHighlight = systemColor(29);
-constexpr TColor clMenuBar = systemColor(30);
+// Every colour with a name that layouts may use, once. Plain colours come first, so that
+// writing picks their names; then the system colours: the platform's system-colour number
+// and the application palette entry that stands for it.
+#define TK_PLAIN_COLORS(X)                                                                         \
+    X(clBlack, 0x000000)                                                                           \
+    X(clMaroon, 0x000080)                                                                          \
+    X(clGreen, 0x008000)                                                                           \
+    X(clOlive, 0x008080)                                                                           \
+    X(clNavy, 0x800000)                                                                            \
+    X(clPurple, 0x800080)                                                                          \
+    X(clTeal, 0x808000)                                                                            \
+    X(clGray, 0x808080)                                                                            \
+    X(clSilver, 0xC0C0C0)                                                                          \
+    X(clRed, 0x0000FF)                                                                             \
+    X(clLime, 0x00FF00)                                                                            \
+    X(clYellow, 0x00FFFF)                                                                          \
+    X(clBlue, 0xFF0000)                                                                            \
+    X(clFuchsia, 0xFF00FF)                                                                         \
+    X(clAqua, 0xFFFF00)                                                                            \
+    X(clWhite, 0xFFFFFF)                                                                           \
+    X(clMoneyGreen, 0xC0DCC0)                                                                      \
+    X(clSkyBlue, 0xF0CAA6)                                                                         \
+    X(clCream, 0xF0FBFF)                                                                           \
+    X(clMedGray, 0xA4A0A0)                                                                         \
+    X(clNone, 0x1FFFFFFF)                                                                          \
+    X(clDefault, 0x20000000)
+#define TK_SYSTEM_COLORS(X)                                                                        \
+    X(clScrollBar, 0, Active, Button)                                                              \
+    X(clBackground, 1, Active, Window)                                                             \
+    X(clActiveCaption, 2, Active, Highlight)                                                       \
+    X(clInactiveCaption, 3, Active, Mid)                                                           \
+    X(clMenu, 4, Active, Window)                                                                   \
+    X(clWindow, 5, Active, Base)                                                                   \
+    X(clWindowFrame, 6, Active, Shadow)                                                            \
+    X(clMenuText, 7, Active, WindowText)                                                           \
+    X(clWindowText, 8, Active, Text)                                                               \
+    X(clCaptionText, 9, Active, HighlightedText)                                                   \
+    X(clActiveBorder, 10, Active, Window)                                                          \
+    X(clInactiveBorder, 11, Active, Window)                                                        \
+    X(clAppWorkSpace, 12, Active, Mid)                                                             \
+    X(clHighlight, 13, Active, Highlight)                                                          \
+    X(clHighlightText, 14, Active, HighlightedText)                                                \
+    X(clBtnFace, 15, Active, Button)                                                               \
+    X(clBtnShadow, 16, Active, Dark)                                                               \
+    X(clGrayText, 17, Disabled, WindowText)                                                        \
+    X(clBtnText, 18, Active, ButtonText)                                                           \
+    X(clInactiveCaptionText, 19, Active, WindowText)                                               \
+    X(clBtnHighlight, 20, Active, Light)                                                           \
+    X(cl3DDkShadow, 21, Active, Shadow)                                                            \
+    X(cl3DLight, 22, Active, Midlight)                                                             \
+    X(clInfoText, 23, Active, ToolTipText)                                                         \
+    X(clInfoBk, 24, Active, ToolTipBase)                                                           \
+    X(clHotLight, 26, Active, Link)                                                                \
+    X(clGradientActiveCaption, 27, Active, Highlight)                                              \
+    X(clGradientInactiveCaption, 28, Active, Mid)                                                  \
+    X(clMenuHighlight, 29, Active, Highlight)                                                      \
+    X(clMenuBar, 30, Active, Window)
 
-// Plain colours with names that layouts may use.
-constexpr TColor clBlack = 0x000000;
-constexpr TColor clMaroon = 0x000080;
-constexpr TColor clGreen = 0x008000;
-constexpr TColor clOlive = 0x008080;
-constexpr TColor clNavy = 0x800000;
-constexpr TColor clPurple = 0x800080;
-constexpr TColor clTeal = 0x808000;
-constexpr TColor clGray = 0x808080;
-constexpr TColor clSilver = 0xC0C0C0;
-constexpr TColor clRed = 0x0000FF;
-constexpr TColor clLime = 0x00FF00;
-constexpr TColor clYellow = 0x00FFFF;
-constexpr TColor clBlue = 0xFF0000;
-constexpr TColor clFuchsia = 0xFF00FF;
-constexpr TColor clAqua = 0xFFFF00;
-constexpr TColor clWhite = 0xFFFFFF;
-constexpr TColor clMoneyGreen = 0xC0DCC0;
-constexpr TColor clSkyBlue = 0xF0CAA6;
-constexpr TColor clCream = 0xF0FBFF;
-constexpr TColor clMedGray = 0xA4A0A0;
-constexpr TColor clNone = 0x1FFFFFFF;
-constexpr TColor clDefault = 0x20000000;
-
-// The application palette entry that stands for a system colour.
-struct SystemColorRole {
-    QPalette::ColorGroup group;
-    QPalette::ColorRole role;
-};
-SystemColorRole systemColorRole(int index);
+#define TK_PLAIN_COLOR(name, value) constexpr TColor name = value;
+#define TK_SYSTEM_COLOR(name, index, group, role) constexpr TColor name = systemColor(index);
+TK_PLAIN_COLORS(TK_PLAIN_COLOR)
+TK_SYSTEM_COLORS(TK_SYSTEM_COLOR)
+#undef TK_PLAIN_COLOR
+#undef TK_SYSTEM_COLOR
 
 // Resolves a system colour through the application palette; plain colours pass unchanged.
 TColor resolveColor(TColor c);

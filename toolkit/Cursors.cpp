@@ -1,49 +1,24 @@
 #include "Cursors.h"
 
+#include <utility>
+
 namespace tk {
 
 Qt::CursorShape cursorShape(TCursor c) {
-    switch (c) {
-    case crNone:
-        return Qt::BlankCursor;
-    case crCross:
-        return Qt::CrossCursor;
-    case crIBeam:
-        return Qt::IBeamCursor;
-    case crSizeNESW:
-        return Qt::SizeBDiagCursor;
-    case crSizeNS:
-        return Qt::SizeVerCursor;
-    case crSizeNWSE:
-        return Qt::SizeFDiagCursor;
-    case crSizeWE:
-        return Qt::SizeHorCursor;
-    case crUpArrow:
-        return Qt::UpArrowCursor;
-    case crHourGlass:
-    case crSQLWait:
-        return Qt::WaitCursor;
-    case crDrag:
-    case crMultiDrag:
-        return Qt::DragCopyCursor;
-    case crNoDrop:
-    case crNo:
-        return Qt::ForbiddenCursor;
-    case crHSplit:
-        return Qt::SplitHCursor;
-    case crVSplit:
-        return Qt::SplitVCursor;
-    case crAppStart:
-        return Qt::BusyCursor;
-    case crHelp:
-        return Qt::WhatsThisCursor;
-    case crHandPoint:
-        return Qt::PointingHandCursor;
-    case crSizeAll:
-        return Qt::SizeAllCursor;
-    default:
-        return Qt::ArrowCursor;
-    }
+    // clang-format off
+    static constexpr std::pair<TCursor, Qt::CursorShape> Shapes[] = {
+        {crNone, Qt::BlankCursor}, {crCross, Qt::CrossCursor}, {crIBeam, Qt::IBeamCursor},
+        {crSizeNESW, Qt::SizeBDiagCursor}, {crSizeNS, Qt::SizeVerCursor},
+        {crSizeNWSE, Qt::SizeFDiagCursor}, {crSizeWE, Qt::SizeHorCursor},
+        {crUpArrow, Qt::UpArrowCursor}, {crHourGlass, Qt::WaitCursor}, {crSQLWait, Qt::WaitCursor},
+        {crDrag, Qt::DragCopyCursor}, {crMultiDrag, Qt::DragCopyCursor},
+        {crNoDrop, Qt::ForbiddenCursor}, {crNo, Qt::ForbiddenCursor}, {crHSplit, Qt::SplitHCursor},
+        {crVSplit, Qt::SplitVCursor}, {crAppStart, Qt::BusyCursor}, {crHelp, Qt::WhatsThisCursor},
+        {crHandPoint, Qt::PointingHandCursor}, {crSizeAll, Qt::SizeAllCursor}};
+    // clang-format on
+    for (const auto& [cursor, shape] : Shapes)
+        if (cursor == c) return shape;
+    return Qt::ArrowCursor;
 }
 
 } // namespace tk

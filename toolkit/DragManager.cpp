@@ -51,10 +51,6 @@ TControl* controlAt(QPoint global) {
     return nullptr;
 }
 
-QPoint globalPosOf(QEvent* e) {
-    return static_cast<QMouseEvent*>(e)->globalPosition().toPoint();
-}
-
 } // namespace
 
 DragSession::DragSession(TControl* source, QPoint from, int threshold, bool whileHeld)
@@ -90,20 +86,16 @@ void DragSession::start(QPoint global) {
     // call takes it.
     if (!m_whileHeld && m_source->isVisible()) m_source->grabMouse();
     setDragCursor(crNoDrop);
-    if (docking()) {
+    if (docking())
         emit m_source->OnStartDock();
-    } else {
+    else
         emit m_source->OnStartDrag();
-    }
     if (m_source) moveTo(global);
 }
 
 void DragSession::moveTo(QPoint global) {
     m_last = global;
     TControl* now = docking() ? findSite(global) : controlAt(global);
-    const auto over = [&](TControl* t, TDragState state) {
-        docking() ? dockOver(t, state) : dragOver(t, state);
-    };
     if (now != m_target) {
         if (m_target) over(m_target, dsDragLeave);
         m_target = now;
@@ -118,23 +110,15 @@ void DragSession::moveTo(QPoint global) {
     setDragCursor(dropHere ? m_source->dragCursor() : crNoDrop);
 }
 
-// A control without OnDragOver takes nothing; with one, it takes the source unless the
-// handler says no.
-void DragSession::dragOver(TControl* target, TDragState state) {
-    bool accept = false;
-    if (target->isHandled(&TControl::OnDragOver)) {
-        accept = true;
-        const QPoint p = target->mapFromGlobal(m_last);
+// A dock site takes the client unless its OnDockOver says no. A control without OnDragOver
+// takes nothing; with one, it takes the source unless the handler says no.
+void DragSession::over(TControl* target, TDragState state) {
+    const QPoint p = target->mapFromGlobal(m_last);
+    bool accept = docking() || target->isHandled(&TControl::OnDragOver);
+    if (docking())
+        emit target->OnDockOver(m_source, p.x(), p.y(), state, accept);
+    else if (accept)
         emit target->OnDragOver(m_source, p.x(), p.y(), state, accept);
-    }
-    if (state != dsDragLeave) m_accepted = accept;
-}
-
-// A dock site takes the client unless its OnDockOver says no.
-void DragSession::dockOver(TControl* site, TDragState state) {
-    bool accept = true;
-    const QPoint p = site->mapFromGlobal(m_last);
-    emit site->OnDockOver(m_source, p.x(), p.y(), state, accept);
     if (state != dsDragLeave) m_accepted = accept;
 }
 
@@ -162,12 +146,10 @@ TControl* DragSession::findSite(QPoint global) const {
 }
 
 void DragSession::setDragCursor(TCursor c) {
-    if (m_cursorSet) {
+    if (std::exchange(m_cursorSet, true))
         QApplication::changeOverrideCursor(cursorShape(c));
-    } else {
+    else
         QApplication::setOverrideCursor(cursorShape(c));
-        m_cursorSet = true;
-    }
 }
 
 void DragSession::end(bool dropIt) {
@@ -183,7 +165,7 @@ void DragSession::end(bool dropIt) {
     // Cancelled, or released where nothing takes the source: the control under the mouse
     // hears that it is left.
     if (target && !(dropIt && accepted)) {
-        docking() ? dockOver(target, dsDragLeave) : dragOver(target, dsDragLeave);
+        over(target, dsDragLeave);
         if (!m_source) return;
     }
     if (docking()) return endDock(nullptr, QPoint());
@@ -252,27 +234,25 @@ bool DragSession::eventFilter(QObject* watched, QEvent* e) {
     try {
         switch (e->type()) {
         case QEvent::MouseMove:
+        case QEvent::MouseButtonRelease: {
+            const bool release = e->type() == QEvent::MouseButtonRelease;
+            const QPoint g = static_cast<QMouseEvent*>(e)->globalPosition().toPoint();
             if (!m_started) {
-                // A press that was let go of unseen (a menu took the release) starts nothing.
-                if (m_whileHeld && !(static_cast<QMouseEvent*>(e)->buttons() & Qt::LeftButton)) {
+                // A release before the threshold, or a press that was let go of unseen (a
+                // menu took the release), starts nothing.
+                if (release ||
+                    (m_whileHeld && !(static_cast<QMouseEvent*>(e)->buttons() & Qt::LeftButton))) {
                     teardown();
                     return false;
                 }
-                const QPoint g = globalPosOf(e);
                 if ((g - m_from).manhattanLength() < m_threshold) return false;
                 start(g);
                 return true;
             }
-            if (globalPosOf(e) != m_last) moveTo(globalPosOf(e));
+            if (g != m_last) moveTo(g);
+            if (release) end(true);
             return true;
-        case QEvent::MouseButtonRelease:
-            if (!m_started) {
-                teardown();
-                return false;
-            }
-            if (globalPosOf(e) != m_last) moveTo(globalPosOf(e));
-            end(true);
-            return true;
+        }
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
             return m_started;
@@ -297,13 +277,9 @@ void DragSession::teardown() {
     g_session = nullptr;
     qApp->removeEventFilter(this);
     if (m_source && QWidget::mouseGrabber() == m_source) m_source->releaseMouse();
-    if (m_cursorSet) QApplication::restoreOverrideCursor();
-    m_cursorSet = false;
+    if (std::exchange(m_cursorSet, false)) QApplication::restoreOverrideCursor();
     deleteLater();
 }
-
-FloatingDockWindow::FloatingDockWindow(QWidget* owner)
-    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint) {}
 
 void FloatingDockWindow::childEvent(QChildEvent* e) {
     QWidget::childEvent(e);

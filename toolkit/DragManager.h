@@ -58,8 +58,8 @@ private:
     bool docking() const;
     void start(QPoint global);
     void moveTo(QPoint global);
-    void dragOver(TControl* target, TDragState state);
-    void dockOver(TControl* site, TDragState state);
+    // The target (or dock site) under the mouse hears of the drag and says whether it accepts.
+    void over(TControl* target, TDragState state);
     TControl* findSite(QPoint global) const;
     void setDragCursor(TCursor c);
     void drop();
@@ -86,7 +86,8 @@ private:
 class FloatingDockWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit FloatingDockWindow(QWidget* owner);
+    explicit FloatingDockWindow(QWidget* owner)
+        : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint) {}
 
 protected:
     void childEvent(QChildEvent* e) override;

@@ -7,6 +7,7 @@
 #include <QRawFont>
 #include <QtEndian>
 #include <cmath>
+#include <utility>
 
 namespace tk {
 
@@ -69,8 +70,7 @@ TextMetrics Font::metrics() const {
 
 void registerApplicationFonts() {
     static bool done = false;
-    if (done) return;
-    done = true;
+    if (std::exchange(done, true)) return;
     if (QFontDatabase::families().contains(QStringLiteral("Tahoma"))) return;
     for (const char* file :
          {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"}) {

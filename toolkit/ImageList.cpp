@@ -11,30 +11,19 @@ namespace tk {
 
 namespace {
 
-void checkSize(int w, int h) {
-    if (w < 1 || h < 1)
-        throw std::invalid_argument("Invalid image size " + std::to_string(w) + " x " +
-                                    std::to_string(h));
-}
-
-int blend(int over, int under, int alpha) {
-    return (over * alpha + under * (255 - alpha)) / 255;
+QImage premultiplied(const QImage& picture) {
+    if (picture.isNull()) throw std::invalid_argument("TImageList: cannot add an empty picture");
+    return picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
 } // namespace
 
 TImageList::TImageList(Component* owner) : QObject(nullptr), Component(this, owner) {}
 
-void TImageList::setWidth(int w) {
-    setSize(w, m_height);
-}
-
-void TImageList::setHeight(int h) {
-    setSize(m_width, h);
-}
-
 void TImageList::setSize(int w, int h) {
-    checkSize(w, h);
+    if (w < 1 || h < 1)
+        throw std::invalid_argument("Invalid image size " + std::to_string(w) + " x " +
+                                    std::to_string(h));
     if (w == m_width && h == m_height) return;
     m_width = w;
     m_height = h;
@@ -53,8 +42,7 @@ QImage TImageList::cell(const QImage& picture, int column) const {
 }
 
 int TImageList::add(const QImage& picture) {
-    if (picture.isNull()) throw std::invalid_argument("TImageList: cannot add an empty picture");
-    const QImage source = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage source = premultiplied(picture);
     const int first = count();
     const int cells = std::max(1, source.width() / m_width);
     for (int i = 0; i < cells; ++i)
@@ -68,7 +56,7 @@ int TImageList::add(const Bitmap& picture) {
 }
 
 int TImageList::addMasked(const Bitmap& picture, TColor maskColor) {
-    if (picture.isEmpty()) throw std::invalid_argument("TImageList: cannot add an empty picture");
+    // An empty picture stays empty: add() refuses it.
     QImage source = picture.image().convertToFormat(QImage::Format_ARGB32);
     const QRgb mask = toQRgb(maskColor) & 0x00FFFFFFu;
     for (int y = 0; y < source.height(); ++y) {
@@ -87,8 +75,7 @@ void TImageList::checkIndex(int index) const {
 
 void TImageList::replace(int index, const QImage& picture) {
     checkIndex(index);
-    if (picture.isNull()) throw std::invalid_argument("TImageList: cannot add an empty picture");
-    m_images[index] = cell(picture.convertToFormat(QImage::Format_ARGB32_Premultiplied), 0);
+    m_images[index] = cell(premultiplied(picture), 0);
     emit OnChange();
 }
 
@@ -104,14 +91,9 @@ void TImageList::clear() {
     emit OnChange();
 }
 
-QImage TImageList::image(int index) const {
-    return index >= 0 && index < count() ? m_images[index] : QImage();
-}
-
 void TImageList::draw(Canvas& c, int x, int y, int index, bool enabled) const {
-    if (index < 0 || index >= count()) return;
     // Pixel by pixel through the canvas, so its origin and clip hold as for any shape.
-    const QImage img = m_images[index].convertToFormat(QImage::Format_ARGB32);
+    const QImage img = image(index).convertToFormat(QImage::Format_ARGB32);
     for (int iy = 0; iy < img.height(); ++iy) {
         const auto* line = reinterpret_cast<const QRgb*>(img.constScanLine(iy));
         for (int ix = 0; ix < img.width(); ++ix) {
@@ -124,11 +106,13 @@ void TImageList::draw(Canvas& c, int x, int y, int index, bool enabled) const {
                 alpha /= 2;
             }
             if (alpha < 255) {
-                const TColor under = c.pixel(x + ix, y + iy);
-                if (under == clNone) continue;
-                r = blend(r, redOf(under), alpha);
-                g = blend(g, greenOf(under), alpha);
-                b = blend(b, blueOf(under), alpha);
+                const TColor under = c.pixel(x + ix, y + iy); // drawable, so in the image
+                const auto blend = [alpha](int v, int u) {
+                    return (v * alpha + u * (255 - alpha)) / 255;
+                };
+                r = blend(r, redOf(under));
+                g = blend(g, greenOf(under));
+                b = blend(b, blueOf(under));
             }
             c.setPixel(x + ix, y + iy, rgb(r, g, b));
         }

@@ -31,8 +31,8 @@ public:
     int height() const { return m_height; }
     // A new image size empties the list, as the stored pictures no longer fit it. Sizes
     // below 1 fail with an exception and leave the list as it was.
-    void setWidth(int w);
-    void setHeight(int h);
+    void setWidth(int w) { setSize(w, m_height); }
+    void setHeight(int h) { setSize(m_width, h); }
     void setSize(int w, int h);
 
     int count() const { return int(m_images.size()); }
@@ -50,7 +50,7 @@ public:
     void clear();
 
     // The image as stored (ARGB32 premultiplied, Width x Height); null out of range.
-    QImage image(int index) const;
+    QImage image(int index) const { return m_images.value(index); }
 
     // Draws image `index` with its top-left corner at (x, y). A disabled image is drawn
     // in grey at half strength. An index out of range draws nothing: controls pass the

@@ -27,10 +27,7 @@ constexpr int MaxNesting = 64;
 // so far, so thousands would take seconds: a limit keeps reading a hostile file quick.
 constexpr int MaxComponents = 2048;
 
-QHash<QString, LayoutFactory>& classes() {
-    static QHash<QString, LayoutFactory> c;
-    return c;
-}
+QHash<QString, LayoutFactory> g_classes;
 
 class Reader {
 public:
@@ -205,22 +202,11 @@ private:
 
     Value readValue(const QString& property) {
         const Token& t = peek();
-        Value v;
-        v.line = t.line;
-        if (t.kind == Token::Integer) {
-            v.kind = Value::Integer;
-            v.integer = t.integer;
-            v.hex = t.hex;
+        Value v{t};
+        if (t.kind == Token::Integer || t.kind == Token::Ident || t.kind == Token::Binary) {
             take();
-        } else if (t.kind == Token::Ident) {
-            v.kind = Value::Ident;
-            v.text = take().text;
         } else if (t.kind == Token::String) {
-            v.kind = Value::String;
             v.text = readString();
-        } else if (t.kind == Token::Binary) {
-            v.kind = Value::Binary;
-            v.bytes = take().bytes;
         } else if (t.isSymbol('[')) {
             v.kind = Value::Set;
             take();
@@ -280,7 +266,7 @@ private:
             const QMetaObject* mo = target->metaObject();
             const int index = mo->indexOfProperty(parts[i].toLatin1().constData());
             const QMetaProperty p = index >= 0 ? mo->property(index) : QMetaProperty();
-            if (index < 0 || !isPublished(mo, p)) {
+            if (index < 0 || !isPublishedProperty(mo, p)) {
                 if (parts.size() == 1 && isEventName(path)) return bindEvent(target, path, v);
                 unknown();
             }
@@ -312,11 +298,9 @@ private:
         const QMetaObject* mo = gadget.metaType().metaObject();
         const int index = mo ? mo->indexOfProperty(parts.front().toLatin1().constData()) : -1;
         const QMetaProperty p = index >= 0 ? mo->property(index) : QMetaProperty();
-        if (index < 0 || !isPublished(mo, p))
+        if (index < 0 || !isPublishedProperty(mo, p) || (parts.size() > 1 && !isGadget(p)))
             fail(v.line, QStringLiteral("unknown property '%1' of %2").arg(path, owner));
         if (parts.size() > 1) {
-            if (!isGadget(p))
-                fail(v.line, QStringLiteral("unknown property '%1' of %2").arg(path, owner));
             QVariant inner = p.readOnGadget(gadget.constData());
             writeInGadget(inner, parts.mid(1), v, path, owner);
             if (!p.writeOnGadget(gadget.data(), inner)) rejected(v.line, path, owner);
@@ -401,16 +385,16 @@ private:
 } // namespace
 
 void registerLayoutClass(const QString& className, LayoutFactory factory) {
-    classes().insert(className, std::move(factory));
+    g_classes.insert(className, std::move(factory));
 }
 
 bool isLayoutClassRegistered(const QString& className) {
-    return classes().contains(className);
+    return g_classes.contains(className);
 }
 
 QObject* createLayoutObject(const QString& className, Component* owner) {
-    const auto it = classes().constFind(className);
-    if (it == classes().constEnd())
+    const auto it = g_classes.constFind(className);
+    if (it == g_classes.constEnd())
         throw LayoutError(0, QStringLiteral("unknown class '%1'").arg(className));
     return (*it)(owner);
 }

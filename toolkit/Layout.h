@@ -42,18 +42,13 @@
 //                 a character that is no hex digit, a missing '}' or bytes that are no
 //                 such picture are errors.
 //
-// Published properties are the Q_PROPERTYs whose names begin with a capital letter (the
-// program's own names: Left, Caption, ColorBorder); Qt's own (objectName, geometry) begin
-// in lower case and are never read or written. A property of integer type whose name
-// begins or ends with "Color" holds a TColor (moc records the alias as plain int, so the
-// name is what tells a colour apart). A property of type QImage is a picture. An `OnXxx`
-// line binds the component's event of that name to the handler slot of that name of the
-// form that reads the layout (Published.h: bindEvent).
-//
-// Classes choose what is stored with Q_CLASSINFO (Published.h), and a property X is not
-// written while a Boolean property ParentX is True (the value comes from the parent then:
-// ParentFont, ParentColor, ParentShowHint), and always while it is False (read back into a
-// parent, the value would otherwise be the parent's).
+// What a class publishes and how it is stored is Published.h's; an `OnXxx` line binds the
+// component's event to the handler slot of that name of the form (Published.h: bindEvent). A
+// property of integer type whose name begins or ends with "Color" holds a TColor (moc records
+// the alias as plain int, so the name is what tells a colour apart), one of type QImage a
+// picture. A property X is not written while a Boolean property ParentX is True (the value
+// comes from the parent then), and always while it is False (read back into a parent, the
+// value would otherwise be the parent's).
 
 #include "Component.h"
 

@@ -7,6 +7,7 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <QMetaEnum>
+#include <algorithm>
 #include <climits>
 #include <stdexcept>
 
@@ -161,8 +162,7 @@ private:
     void binary() {
         const int first = m_line;
         ++m_pos;
-        QByteArray bytes;
-        int high = -1; // the first digit of a byte, while the second is awaited
+        QByteArray digits;
         for (;;) {
             if (m_pos >= m_text.size())
                 throw LayoutError(first, QStringLiteral("unterminated binary data"));
@@ -177,22 +177,15 @@ private:
             if (!isDigit(c, true))
                 throw LayoutError(m_line,
                                   QStringLiteral("bad character '%1' in binary data").arg(c));
-            const char16_t u = c.unicode();
-            const int digit = u <= u'9' ? u - u'0' : (u | 0x20) - u'a' + 10;
-            if (high < 0) {
-                high = digit;
-                continue;
-            }
-            if (bytes.size() == MaxBinaryBytes)
+            if (digits.size() > 2 * MaxBinaryBytes)
                 throw LayoutError(
                     first, QStringLiteral("binary data of more than %1 bytes").arg(MaxBinaryBytes));
-            bytes.append(char(high << 4 | digit));
-            high = -1;
+            digits.append(char(c.unicode()));
         }
-        if (high >= 0)
+        if (digits.size() % 2 != 0)
             throw LayoutError(first, QStringLiteral("binary data with an odd number of digits"));
         Token t{Token::Binary, {}};
-        t.bytes = std::move(bytes);
+        t.bytes = QByteArray::fromHex(digits);
         t.line = first;
         m_tokens.push_back(std::move(t));
     }
@@ -203,23 +196,39 @@ private:
     std::vector<Token> m_tokens;
 };
 
-bool isIntegerType(int id) {
-    switch (id) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::SChar:
-    case QMetaType::UChar:
-    case QMetaType::Char:
-        return true;
-    default:
-        return false;
-    }
+// `x` as a value of an enumeration or a flag set: Qt converts integers to either.
+QVariant enumFromInt(QMetaType type, qint64 x) {
+    QVariant v = qlonglong(x);
+    v.convert(type);
+    return v;
+}
+
+void checkPictureSize(QSize size) {
+    if (size.width() > MaxPictureEdge || size.height() > MaxPictureEdge ||
+        qint64(size.width()) * size.height() > MaxPicturePixels)
+        throw std::runtime_error(QStringLiteral("a picture of %1 x %2 pixels is too large")
+                                     .arg(size.width())
+                                     .arg(size.height())
+                                     .toStdString());
+}
+
+QImage pictureFromBytes(const QByteArray& bytes) {
+    if (bytes.isEmpty()) return {};
+    QByteArray data = bytes;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QByteArray format = reader.format();
+    if (format != "png" && format != "bmp") throw std::runtime_error("not a PNG or BMP picture");
+    // The header tells the size before any pixel is made.
+    const QSize size = reader.size();
+    if (!size.isValid() || size.isEmpty())
+        throw std::runtime_error("a picture without a valid size");
+    checkPictureSize(size);
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        throw std::runtime_error("a damaged " + format.toUpper().toStdString() + " picture");
+    return image;
 }
 
 } // namespace
@@ -251,10 +260,6 @@ QString className(const QObject* o) {
     return className(o->metaObject());
 }
 
-bool isPublished(const QMetaObject* owner, const QMetaProperty& p) {
-    return isPublishedProperty(owner, p);
-}
-
 bool isColor(const QMetaProperty& p) {
     const int id = p.metaType().id();
     if (id != QMetaType::Int && id != QMetaType::UInt) return false;
@@ -264,34 +269,6 @@ bool isColor(const QMetaProperty& p) {
 
 bool isPicture(const QMetaProperty& p) {
     return p.metaType().id() == QMetaType::QImage;
-}
-
-void checkPictureSize(QSize size) {
-    if (size.width() > MaxPictureEdge || size.height() > MaxPictureEdge ||
-        qint64(size.width()) * size.height() > MaxPicturePixels)
-        throw std::runtime_error(QStringLiteral("a picture of %1 x %2 pixels is too large")
-                                     .arg(size.width())
-                                     .arg(size.height())
-                                     .toStdString());
-}
-
-QImage pictureFromBytes(const QByteArray& bytes) {
-    if (bytes.isEmpty()) return {};
-    QByteArray data = bytes;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    const QByteArray format = reader.format();
-    if (format != "png" && format != "bmp") throw std::runtime_error("not a PNG or BMP picture");
-    // The header tells the size before any pixel is made.
-    const QSize size = reader.size();
-    if (!size.isValid() || size.isEmpty())
-        throw std::runtime_error("a picture without a valid size");
-    checkPictureSize(size);
-    QImage image;
-    if (!reader.read(&image) || image.isNull())
-        throw std::runtime_error("a damaged " + format.toUpper().toStdString() + " picture");
-    return image;
 }
 
 QByteArray pictureToBytes(const QImage& image) {
@@ -317,56 +294,17 @@ bool isGadget(const QMetaProperty& p) {
     return p.metaType().flags().testFlag(QMetaType::IsGadget) && !isPicture(p);
 }
 
-qint64 enumToInt(const QVariant& v) {
-    const void* d = v.constData();
-    switch (v.metaType().sizeOf()) {
-    case 1: {
-        qint8 x;
-        std::memcpy(&x, d, 1);
-        return x;
-    }
-    case 2: {
-        qint16 x;
-        std::memcpy(&x, d, 2);
-        return x;
-    }
-    case 8: {
-        qint64 x;
-        std::memcpy(&x, d, 8);
-        return x;
-    }
-    default: {
-        qint32 x;
-        std::memcpy(&x, d, 4);
-        return x;
-    }
-    }
+bool isIntegerType(int id) {
+    static constexpr int Ids[] = {QMetaType::Int,      QMetaType::UInt,      QMetaType::Short,
+                                  QMetaType::UShort,   QMetaType::Long,      QMetaType::ULong,
+                                  QMetaType::LongLong, QMetaType::ULongLong, QMetaType::SChar,
+                                  QMetaType::UChar,    QMetaType::Char};
+    return std::ranges::find(Ids, id) != std::end(Ids);
 }
 
-QVariant enumFromInt(QMetaType type, qint64 value) {
-    QVariant v(type);
-    void* d = v.data();
-    switch (type.sizeOf()) {
-    case 1: {
-        const auto x = qint8(value);
-        std::memcpy(d, &x, 1);
-        break;
-    }
-    case 2: {
-        const auto x = qint16(value);
-        std::memcpy(d, &x, 2);
-        break;
-    }
-    case 8:
-        std::memcpy(d, &value, 8);
-        break;
-    default: {
-        const auto x = qint32(value);
-        std::memcpy(d, &x, 4);
-        break;
-    }
-    }
-    return v;
+bool isUnsignedType(int id) {
+    return id == QMetaType::UInt || id == QMetaType::UShort || id == QMetaType::ULong ||
+           id == QMetaType::ULongLong || id == QMetaType::UChar;
 }
 
 std::optional<QVariant> convert(const QMetaObject* owner, const QMetaProperty& p, const Value& v,

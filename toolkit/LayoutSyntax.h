@@ -15,7 +15,8 @@
 namespace tk::layout {
 
 struct Token {
-    enum Kind { End, Newline, Ident, Integer, String, Symbol, Binary };
+    // Set and List are values only (Value), made of several tokens.
+    enum Kind { End, Newline, Ident, Integer, String, Symbol, Binary, Set, List };
     Kind kind = End;
     QString text; // identifier, decoded string, or the symbol character
     qint64 integer = 0;
@@ -34,16 +35,10 @@ std::vector<Token> tokenize(const QString& text);
 // How a token reads when an error message quotes it.
 QString describe(const Token& t);
 
-// A parsed property value, before it meets the property's type.
-struct Value {
-    enum Kind { Integer, Ident, String, Set, List, Binary };
-    Kind kind = Integer;
-    qint64 integer = 0;
-    bool hex = false;
-    QString text;       // identifier or string
-    QStringList items;  // set members or list strings
-    QByteArray bytes{}; // binary data
-    int line = 0;
+// A parsed property value, before it meets the property's type: one token, or a set or a
+// list.
+struct Value : Token {
+    QStringList items{}; // set members or list strings
 };
 
 // The most bytes a binary block may hold, and the largest picture it may decode to: a
@@ -52,33 +47,25 @@ constexpr qsizetype MaxBinaryBytes = qsizetype(1) << 20;
 constexpr int MaxPictureEdge = 4096;
 constexpr qint64 MaxPicturePixels = qint64(1) << 22;
 
-// A picture property (QImage) is stored as the bytes of a PNG file; reading takes PNG or
-// BMP. Both throw std::runtime_error with the reason, as does a picture over the limits.
+// A picture property (QImage) is stored as the bytes of a PNG file (reading takes PNG or
+// BMP); a picture over the limits throws std::runtime_error with the reason.
 bool isPicture(const QMetaProperty& p);
-void checkPictureSize(QSize size);
-QImage pictureFromBytes(const QByteArray& bytes);
 QByteArray pictureToBytes(const QImage& image);
 
 // The class name as layouts spell it: without namespace.
 QString className(const QMetaObject* mo);
 QString className(const QObject* o);
 
-// Capitalised Q_PROPERTYs of `owner` (a class or a gadget) are the program's published
-// properties, as far as the class publishes them (Published.h); Qt's own are not.
-bool isPublished(const QMetaObject* owner, const QMetaProperty& p);
 bool isColor(const QMetaProperty& p);
 bool isObjectPointer(const QMetaProperty& p);
 bool isGadget(const QMetaProperty& p);
 
-// Enumerations and flag sets travel as plain integers of the type's own size.
-qint64 enumToInt(const QVariant& v);
-QVariant enumFromInt(QMetaType type, qint64 value);
+bool isIntegerType(int metaTypeId);
+bool isUnsignedType(int metaTypeId);
 
 // `v` as a value of property `p` of a `owner` (a class or a gadget), within the range the
-// class declares for it. On failure returns nothing and sets `why`.
-//
-// A class limits an integer property with Q_CLASSINFO("Range:Width", "0..32767"); an
-// enumeration or a flag set takes only the values its Q_ENUM or Q_FLAG names.
+// class declares for it (Published.h) or, for an enumeration or a flag set, the values its
+// Q_ENUM or Q_FLAG names. On failure returns nothing and sets `why`.
 std::optional<QVariant> convert(const QMetaObject* owner, const QMetaProperty& p, const Value& v,
                                 QString* why);
 

@@ -30,16 +30,14 @@ QString quotePiece(QStringView piece) {
     QString out;
     bool open = false;
     for (const QChar c : piece) {
-        if (c.unicode() < 32) {
-            if (open) out += QLatin1Char('\'');
-            open = false;
-            out += QLatin1Char('#') + QString::number(c.unicode());
-        } else {
-            if (!open) out += QLatin1Char('\'');
-            open = true;
-            out += c;
-            if (c == QLatin1Char('\'')) out += c;
+        // Text goes in quotes, a control character as its code outside them.
+        const bool code = c.unicode() < 32;
+        if (code == open) {
+            out += QLatin1Char('\'');
+            open = !open;
         }
+        out += code ? QLatin1Char('#') + QString::number(c.unicode()) : QString(c);
+        if (c == QLatin1Char('\'')) out += c;
     }
     if (open) out += QLatin1Char('\'');
     return out.isEmpty() ? QStringLiteral("''") : out;
@@ -154,14 +152,7 @@ private:
         const auto text = tk::storedDefault(mo, QString::fromLatin1(p.name()));
         if (!text) return {};
         const std::vector<Token> tokens = tokenize(*text);
-        const Token& t = tokens.front();
-        Value v;
-        v.kind = t.kind == Token::Integer  ? Value::Integer
-                 : t.kind == Token::String ? Value::String
-                                           : Value::Ident;
-        v.integer = t.integer;
-        v.hex = t.hex;
-        v.text = t.text;
+        const Value v{tokens.front()};
         QString why;
         const auto value = convert(mo, p, v, &why);
         if (!value || tokens.size() != 2)
@@ -173,15 +164,10 @@ private:
     void writeProperties(QObject* object, QObject* defaults, const QString& prefix, int depth,
                          int level) {
         const QMetaObject* mo = object->metaObject();
-        for (int i = 0; i < mo->propertyCount(); ++i) {
-            const QMetaProperty p = mo->property(i);
-            // A property that a subclass declares again is written once, as the subclass's.
-            if (mo->indexOfProperty(p.name()) != i) continue;
+        for (const QMetaProperty& p : publishedProperties(mo)) {
             const QString name = QString::fromLatin1(p.name());
             const std::optional<bool> fromParent = parentFlag(object, name);
-            if (!isPublished(mo, p) || !p.isStored() || name == QLatin1String("Name") ||
-                fromParent == true)
-                continue;
+            if (!p.isStored() || name == QLatin1String("Name") || fromParent == true) continue;
             const QString path = prefix + name;
             // A value of its own is written even when a fresh instance has it too: read back
             // into a parent, the control takes the parent's value until it is set.
@@ -236,10 +222,8 @@ private:
     // `fresh` (a parent's value cannot show through it); others are written whole.
     void writeGadget(const QVariant& gadget, const QString& prefix, int depth,
                      const QVariant& fresh = QVariant()) {
-        const QMetaObject* mo = gadget.metaType().metaObject();
-        for (int i = 0; i < mo->propertyCount(); ++i) {
-            const QMetaProperty p = mo->property(i);
-            if (!isPublished(mo, p) || !p.isStored() || !p.isWritable()) continue;
+        for (const QMetaProperty& p : publishedProperties(gadget.metaType().metaObject())) {
+            if (!p.isStored() || !p.isWritable()) continue;
             const QVariant value = p.readOnGadget(gadget.constData());
             if (fresh.isValid() && value == p.readOnGadget(fresh.constData())) continue;
             const QString path = prefix + QString::fromLatin1(p.name());
@@ -253,26 +237,26 @@ private:
     static QString format(const QMetaProperty& p, const QVariant& v, int depth,
                           const QString& path) {
         if (p.isFlagType()) {
-            const QMetaEnum e = p.enumerator();
-            const qint64 bits = enumToInt(v);
-            qint64 left = bits;
-            QStringList keys;
-            for (int k = 0; k < e.keyCount(); ++k) {
-                const qint64 bit = e.value(k);
-                if (bit != 0 && (bits & bit) == bit && (left & bit) != 0) {
-                    keys << QString::fromLatin1(e.key(k));
-                    left &= ~bit;
-                }
-            }
-            if (left != 0) return QString::number(bits); // bits without names
-            return QLatin1Char('[') + keys.join(QLatin1String(", ")) + QLatin1Char(']');
+            const int bits = v.toInt();
+            const QByteArray keys = p.enumerator().valueToKeys(bits);
+            if (bits != 0 && p.enumerator().keysToValue(keys) != bits)
+                return QString::number(bits); // bits without names
+            return QLatin1Char('[') +
+                   QString::fromLatin1(keys).replace(QLatin1Char('|'), QLatin1String(", ")) +
+                   QLatin1Char(']');
         }
         if (p.isEnumType()) {
-            const qint64 x = enumToInt(v);
+            const qint64 x = v.toLongLong();
             const char* key = p.enumerator().valueToKey(int(x));
             return key ? QString::fromLatin1(key) : QString::number(x);
         }
-        switch (v.metaType().id()) {
+        const int id = v.metaType().id();
+        if (isIntegerType(id)) {
+            if (isColor(p)) return colorText(TColor(v.toLongLong()));
+            return isUnsignedType(id) ? QString::number(v.toULongLong())
+                                      : QString::number(v.toLongLong());
+        }
+        switch (id) {
         case QMetaType::Bool:
             return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
         case QMetaType::QString:
@@ -293,23 +277,6 @@ private:
                 out += QLatin1Char('\n') + indent(depth + 1) + quote(s, depth + 1);
             return out + QLatin1Char(')');
         }
-        case QMetaType::Int:
-            if (isColor(p)) return colorText(TColor(v.toInt()));
-            return QString::number(v.toLongLong());
-        case QMetaType::UInt:
-            if (isColor(p)) return colorText(TColor(v.toUInt()));
-            return QString::number(v.toULongLong());
-        case QMetaType::Short:
-        case QMetaType::Long:
-        case QMetaType::LongLong:
-        case QMetaType::SChar:
-        case QMetaType::Char:
-            return QString::number(v.toLongLong());
-        case QMetaType::UShort:
-        case QMetaType::ULong:
-        case QMetaType::ULongLong:
-        case QMetaType::UChar:
-            return QString::number(v.toULongLong());
         default:
             throw LayoutError(0, QStringLiteral("'%1' of type %2 cannot be stored")
                                      .arg(path, QLatin1String(v.metaType().name())));

@@ -15,14 +15,6 @@ constexpr int scAlt = 0x8000;
 TPopupMenu::TPopupMenu(Component* owner)
     : QObject(nullptr), Component(this, owner), m_menu(new QMenu) {}
 
-TPopupMenu::~TPopupMenu() {
-    delete m_menu;
-}
-
-void TPopupMenu::popup(QPoint globalPos) {
-    m_menu->popup(globalPos);
-}
-
 bool TPopupMenu::canHold(const QObject* child) const {
     return qobject_cast<const TMenuItem*>(child) != nullptr;
 }
@@ -45,16 +37,13 @@ void TMenuItem::setCaption(const QString& c) {
 
 void TMenuItem::setShortCut(int s) {
     m_shortCut = s;
-    const int key = qtKeyFromVirtual(s & 0xFF);
-    if (key == 0) {
-        m_action->setShortcut(QKeySequence());
-        return;
-    }
     Qt::KeyboardModifiers modifiers;
     if (s & scShift) modifiers |= Qt::ShiftModifier;
     if (s & scCtrl) modifiers |= Qt::ControlModifier;
     if (s & scAlt) modifiers |= Qt::AltModifier;
-    m_action->setShortcut(QKeySequence(QKeyCombination(modifiers, Qt::Key(key))));
+    const int key = qtKeyFromVirtual(s & 0xFF);
+    m_action->setShortcut(key ? QKeySequence(QKeyCombination(modifiers, Qt::Key(key)))
+                              : QKeySequence());
 }
 
 void TMenuItem::setChecked(bool on) {
@@ -68,10 +57,6 @@ void TMenuItem::setLayoutParent(QObject* parent) {
         menu->menu()->addAction(m_action);
     else if (auto* item = qobject_cast<TMenuItem*>(parent))
         item->subMenu()->addAction(m_action);
-}
-
-bool TMenuItem::canHold(const QObject* child) const {
-    return qobject_cast<const TMenuItem*>(child) != nullptr;
 }
 
 QMenu* TMenuItem::subMenu() {

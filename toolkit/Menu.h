@@ -17,11 +17,11 @@ class TPopupMenu : public QObject, public Component {
     Q_OBJECT
 public:
     explicit TPopupMenu(Component* owner = nullptr);
-    ~TPopupMenu() override;
+    ~TPopupMenu() override { delete m_menu; }
 
     QMenu* menu() const { return m_menu; }
     // Shows the menu at `globalPos` without waiting for the choice.
-    void popup(QPoint globalPos);
+    void popup(QPoint globalPos) { m_menu->popup(globalPos); }
     bool canHold(const QObject* child) const override;
 
 private:
@@ -56,7 +56,9 @@ public:
 
     // Puts the item into a menu or, under another item, into that item's submenu.
     void setLayoutParent(QObject* parent) override;
-    bool canHold(const QObject* child) const override;
+    bool canHold(const QObject* child) const override {
+        return qobject_cast<const TMenuItem*>(child) != nullptr;
+    }
     // The item's submenu, made when the first item goes into it.
     QMenu* subMenu();
 

@@ -60,8 +60,6 @@ TabShape tabShape(const Rect& i, const Rect& frame, Position pos, bool selected)
 
 } // namespace
 
-// --- TTabSheet
-
 TTabSheet::TTabSheet(Component* owner, QWidget* parent) : TControl(owner, nullptr) {
     setColor(clBtnFace);
     if (parent) setParentControl(parent);
@@ -115,11 +113,7 @@ void TTabSheet::textChanged() {
     if (m_pageControl) {
         m_pageControl->tabsChanged();
         // The tab is named after the page.
-        if (const int tab = tabIndex(); tab >= 0) {
-            QAccessibleEvent e(m_pageControl, QAccessible::NameChanged);
-            e.setChild(tab);
-            raiseAccessibleEvent(e);
-        }
+        m_pageControl->raiseTabEvent(QAccessible::NameChanged, tabIndex());
     }
 }
 
@@ -128,8 +122,6 @@ void TTabSheet::colorChanged() {
     // The tab and the frame's inside show the page's colour.
     if (m_pageControl) m_pageControl->update();
 }
-
-// --- TPageControl
 
 TPageControl::TPageControl(Component* owner, QWidget* parent) : TControl(owner, nullptr) {
     setControlStyle(controlStyle() | csAcceptsControls);
@@ -148,19 +140,11 @@ TPageControl::~TPageControl() {
     if (m_images) removeFreeNotification(m_images);
 }
 
-TTabSheet* TPageControl::page(int index) const {
-    return index >= 0 && index < pageCount() ? m_pages[index] : nullptr;
-}
-
 void TPageControl::setActivePage(TTabSheet* page) {
     if (page && page->m_pageControl != this)
         throw std::invalid_argument(
             QStringLiteral("'%1' is not a page of '%2'").arg(page->name(), name()).toStdString());
     changeActivePage(page);
-}
-
-void TPageControl::setActivePageIndex(int index) {
-    changeActivePage(page(index));
 }
 
 void TPageControl::changeActivePage(TTabSheet* page) {
@@ -181,17 +165,16 @@ void TPageControl::changeActivePage(TTabSheet* page) {
     update();
     // As a tab strip tells it: the focus (while the strip holds it) and the selection
     // move to the new tab.
-    if (const int tab = selectedTab(); tab >= 0) {
-        if (hasFocus()) {
-            QAccessibleEvent focusEvent(this, QAccessible::Focus);
-            focusEvent.setChild(tab);
-            raiseAccessibleEvent(focusEvent);
-        }
-        QAccessibleEvent selection(this, QAccessible::Selection);
-        selection.setChild(tab);
-        raiseAccessibleEvent(selection);
-    }
+    if (hasFocus()) raiseTabEvent(QAccessible::Focus, selectedTab());
+    raiseTabEvent(QAccessible::Selection, selectedTab());
     emit activePageChanged(page);
+}
+
+void TPageControl::raiseTabEvent(QAccessible::Event type, int tab) {
+    if (tab < 0) return;
+    QAccessibleEvent e(this, type);
+    e.setChild(tab);
+    raiseAccessibleEvent(e);
 }
 
 int TPageControl::tabCount() const {
@@ -199,25 +182,21 @@ int TPageControl::tabCount() const {
 }
 
 TTabSheet* TPageControl::pageForTab(int tab) const {
-    const Strip& s = strip();
-    return tab >= 0 && tab < int(s.pages.size()) ? s.pages[size_t(tab)] : nullptr;
+    return strip().pages.value(tab);
 }
 
 int TPageControl::tabIndexOf(const TTabSheet* page) const {
-    const Strip& s = strip();
-    const auto it = std::find(s.pages.begin(), s.pages.end(), page);
-    return it == s.pages.end() || !page ? -1 : int(it - s.pages.begin());
+    return page ? int(strip().pages.indexOf(page)) : -1;
 }
 
 Rect TPageControl::tabRect(int tab) const {
-    const Strip& s = strip();
-    return tab >= 0 && tab < int(s.rects.size()) ? s.rects[size_t(tab)] : Rect{};
+    return strip().rects.value(tab);
 }
 
 int TPageControl::tabAt(QPoint p) const {
-    const Strip& s = strip();
-    for (size_t t = 0; t < s.rects.size(); ++t)
-        if (s.rects[t].contains(p.x(), p.y())) return int(t);
+    const QList<Rect>& rects = strip().rects;
+    for (qsizetype t = 0; t < rects.size(); ++t)
+        if (rects[t].contains(p.x(), p.y())) return int(t);
     return -1;
 }
 
@@ -234,7 +213,7 @@ void TPageControl::setTabImageIndex(int tab, int image) {
 }
 
 const TPageControl::Strip& TPageControl::strip() const {
-    if (m_stripValid) return m_strip;
+    if (m_strip) return *m_strip;
     Strip s;
     for (TTabSheet* p : m_pages)
         if (p->m_tabVisible) s.pages.push_back(p);
@@ -246,7 +225,7 @@ const TPageControl::Strip& TPageControl::strip() const {
     const int th = m_tabHeight > 0
                        ? m_tabHeight
                        : std::max(controlFont().metrics().height, imageHeight) + 2 * TabPaddingY;
-    std::vector<int> widths;
+    QList<int> widths;
     int widest = 0;
     for (const TTabSheet* p : s.pages) {
         int w = m_tabWidth;
@@ -264,44 +243,25 @@ const TPageControl::Strip& TPageControl::strip() const {
     const bool vertical = m_tabPosition == Position::tpLeft || m_tabPosition == Position::tpRight;
     const int gap = m_style == Style::tsTabs ? 0 : ButtonGap;
     s.depth = vertical ? std::max(th, widest) : th;
+    // Across the strip, the tabs keep StripMargin from the edge they stand on.
+    const int across = m_tabPosition == Position::tpBottom  ? height() - StripMargin - th
+                       : m_tabPosition == Position::tpRight ? width() - StripMargin - s.depth
+                                                            : StripMargin;
     int along = StripMargin;
     for (const int w : widths) {
-        Rect r;
-        switch (m_tabPosition) {
-        case Position::tpTop:
-            r = Rect::fromSize(along, StripMargin, w, th);
-            break;
-        case Position::tpBottom:
-            r = Rect::fromSize(along, height() - StripMargin - th, w, th);
-            break;
-        case Position::tpLeft:
-            r = Rect::fromSize(StripMargin, along, s.depth, th);
-            break;
-        case Position::tpRight:
-            r = Rect::fromSize(width() - StripMargin - s.depth, along, s.depth, th);
-            break;
-        }
-        s.rects.push_back(r);
+        s.rects.push_back(vertical ? Rect::fromSize(across, along, s.depth, th)
+                                   : Rect::fromSize(along, across, w, th));
         along += (vertical ? th : w) + gap;
     }
     m_strip = std::move(s);
-    m_stripValid = true;
-    return m_strip;
+    return *m_strip;
 }
 
 Rect TPageControl::pageFrameRect(const Rect& w) const {
     const int d = strip().depth;
-    switch (m_tabPosition) {
-    case Position::tpTop:
-        return {w.Left, w.Top + d, w.Right, w.Bottom};
-    case Position::tpBottom:
-        return {w.Left, w.Top, w.Right, w.Bottom - d};
-    case Position::tpLeft:
-        return {w.Left + d, w.Top, w.Right, w.Bottom};
-    case Position::tpRight:
-        return {w.Left, w.Top, w.Right - d, w.Bottom};
-    }
-    return w;
+    const auto on = [&](Position side) { return m_tabPosition == side ? d : 0; };
+    return {w.Left + on(Position::tpLeft), w.Top + on(Position::tpTop),
+            w.Right - on(Position::tpRight), w.Bottom - on(Position::tpBottom)};
 }
 
 Rect TPageControl::adjustPageRect(const Rect& window) const {
@@ -311,44 +271,16 @@ Rect TPageControl::adjustPageRect(const Rect& window) const {
     return n;
 }
 
-void TPageControl::setStyle(TTabStyle s) {
-    if (assignIfChanged(m_style, s)) recreateWnd();
-}
-
-void TPageControl::setTabPosition(TTabPosition p) {
-    if (assignIfChanged(m_tabPosition, p)) recreateWnd();
-}
-
 void TPageControl::setHotTrack(bool on) {
     if (!assignIfChanged(m_hotTrack, on)) return;
     m_hotTab = -1;
     update();
 }
 
-void TPageControl::setOwnerDraw(bool on) {
-    if (assignIfChanged(m_ownerDraw, on)) recreateWnd();
-}
-
-void TPageControl::setTabHeight(int h) {
-    h = std::max(0, h);
-    if (h == m_tabHeight) return;
-    m_tabHeight = h;
-    tabsChanged();
-}
-
-void TPageControl::setTabWidth(int w) {
-    w = std::max(0, w);
-    if (w == m_tabWidth) return;
-    m_tabWidth = w;
-    tabsChanged();
-}
-
 void TPageControl::setImages(TImageList* list) {
     if (list == m_images) return;
-    if (m_images) {
-        removeFreeNotification(m_images);
-        disconnect(m_imagesChanged);
-    }
+    if (m_images) removeFreeNotification(m_images);
+    disconnect(m_imagesChanged);
     m_images = list;
     if (list) {
         freeNotification(list);
@@ -371,10 +303,7 @@ void TPageControl::childEvent(QChildEvent* e) {
     // A sheet taken away by QWidget::setParent rather than by setParentControl.
     if (e->type() != QEvent::ChildRemoved) return;
     for (TTabSheet* p : std::as_const(m_pages))
-        if (static_cast<QObject*>(p) == e->child()) {
-            removePage(p);
-            return;
-        }
+        if (static_cast<QObject*>(p) == e->child()) return removePage(p);
 }
 
 void TPageControl::insertPage(TTabSheet* page) {
@@ -420,7 +349,7 @@ TTabSheet* TPageControl::successorOf(const TTabSheet* page) const {
 }
 
 void TPageControl::tabsChanged() {
-    m_stripValid = false;
+    m_strip.reset();
     // Pages and captions arrive one by one while loading; loaded() lays them out once.
     if (isLoading()) return;
     if (m_hotTab >= tabCount()) m_hotTab = -1;
@@ -446,10 +375,6 @@ bool TPageControl::canChange() {
     return allow;
 }
 
-void TPageControl::change() {
-    emit OnChange();
-}
-
 bool TPageControl::selectTabByUser(int tab) {
     TTabSheet* p = pageForTab(tab);
     if (!p || p == m_activePage || !canChange()) return false;
@@ -461,9 +386,8 @@ bool TPageControl::selectTabByUser(int tab) {
 
 void TPageControl::loaded() {
     TControl::loaded();
-    if (!m_activePage && !m_pages.isEmpty()) {
-        const auto it = std::find_if(m_pages.begin(), m_pages.end(),
-                                     [](const TTabSheet* p) { return p->m_tabVisible; });
+    if (!m_activePage) {
+        const auto it = std::ranges::find(m_pages, true, &TTabSheet::m_tabVisible);
         if (it != m_pages.end()) changeActivePage(*it);
     }
     recreateWnd();
@@ -471,7 +395,7 @@ void TPageControl::loaded() {
 
 bool TPageControl::dialogChar(QChar c) {
     const Strip& s = strip();
-    for (size_t t = 0; t < s.pages.size(); ++t) {
+    for (qsizetype t = 0; t < s.pages.size(); ++t) {
         if (!isAccelerator(c, s.pages[t]->caption()) || !canFocus()) continue;
         selectTabByUser(int(t));
         return true;
@@ -481,11 +405,9 @@ bool TPageControl::dialogChar(QChar c) {
 
 void TPageControl::keyDown(int& key, TShiftState shift) {
     TControl::keyDown(key, shift);
-    int step = 0;
-    if (key == VK_RIGHT || key == VK_DOWN)
-        step = 1;
-    else if (key == VK_LEFT || key == VK_UP)
-        step = -1;
+    const int step = key == VK_RIGHT || key == VK_DOWN ? 1
+                     : key == VK_LEFT || key == VK_UP  ? -1
+                                                       : 0;
     if (step == 0) return;
     const int sel = selectedTab();
     const int t = sel < 0 ? 0 : sel + step;
@@ -525,7 +447,7 @@ void TPageControl::mouseLeave() {
 
 void TPageControl::resized() {
     // Sheets first, so that OnResize sees them in place.
-    m_stripValid = false;
+    m_strip.reset();
     layoutSheets();
     TControl::resized();
 }
@@ -533,10 +455,6 @@ void TPageControl::resized() {
 void TPageControl::fontChanged() {
     TControl::fontChanged();
     tabsChanged();
-}
-
-void TPageControl::drawTab(Canvas& c, int tab, const Rect& r, bool selected) {
-    emit OnDrawTab(tab, c, r, selected);
 }
 
 void TPageControl::paint(Canvas& c) {
@@ -572,25 +490,20 @@ void TPageControl::paintTab(Canvas& c, int tab, bool selected) {
         break;
     }
     case Style::tsButtons:
-        c.fillRect(item, selected ? mix(color(), clWhite, PressedLight) : color());
-        c.frameRect(item, clBtnShadow);
-        break;
-    case Style::tsFlatButtons:
-        if (selected || hot) {
+    case Style::tsFlatButtons: {
+        if (m_style == Style::tsButtons || selected || hot) {
             c.fillRect(item, selected ? mix(color(), clWhite, PressedLight) : color());
             c.frameRect(item, clBtnShadow);
         }
-        // A separator in the gap after every button.
-        if (m_tabPosition == Position::tpTop || m_tabPosition == Position::tpBottom) {
-            const int x = item.Right + ButtonGap / 2;
-            c.fillRect({x, item.Top + SeparatorInset, x + 1, item.Bottom - SeparatorInset},
-                       clBtnShadow);
-        } else {
-            const int y = item.Bottom + ButtonGap / 2;
-            c.fillRect({item.Left + SeparatorInset, y, item.Right - SeparatorInset, y + 1},
-                       clBtnShadow);
-        }
+        if (m_style == Style::tsButtons) break;
+        // A separator in the gap after every flat button.
+        const bool row = m_tabPosition == Position::tpTop || m_tabPosition == Position::tpBottom;
+        const int at = (row ? item.Right : item.Bottom) + ButtonGap / 2;
+        c.fillRect(row ? Rect{at, item.Top + SeparatorInset, at + 1, item.Bottom - SeparatorInset}
+                       : Rect{item.Left + SeparatorInset, at, item.Right - SeparatorInset, at + 1},
+                   clBtnShadow);
         break;
+    }
     }
     Canvas::StateSaver saver(c);
     c.setFont(controlFont());

@@ -4,42 +4,28 @@
 // area in which the active page is shown. Pages are TTabSheets; a sheet becomes a page by
 // being given the control as its parent.
 //
-// Tab-strip metrics, in pixels. h is the cell height of the control's font
-// (Font::metrics().height: Tahoma 14 px -> 17); W x H is the window rectangle.
-//
-//   tab height th   TabHeight when set, else max(h, image height) + 2 * TabPaddingY (2);
-//                   the image height counts only while an image list is attached
-//   tab width       TabWidth when set, else the caption's width + 2 * TabPaddingX (6),
-//                   plus image width + ImageGap (3) while an image list is attached;
-//                   with OwnerDraw every tab is as wide as the widest (fixed-size tabs)
-//   top, bottom     one row from x = StripMargin (2): tab t starts where tab t - 1 ends
-//                   (the button styles leave ButtonGap (3) between buttons);
-//                   y = StripMargin (top) or H - StripMargin - th (bottom)
-//   left, right     one column as wide as the widest tab (at least th), captions
-//                   horizontal: tab t at y = StripMargin + t * th (plus the button gaps),
-//                   x = StripMargin (left) or W - StripMargin - width (right)
-//   strip depth d   th for top and bottom, the column width for left and right
-//   page frame F    the window less d on the tab side: top (0, d, W, H), bottom
-//                   (0, 0, W, H - d), left (d, 0, W, H), right (0, 0, W - d, H); its
-//                   outline crosses the tabs' second row (or column) from the page side,
-//                   where the selected tab, two pixels larger, joins the page
-//   page area N     F shrunk by FrameMargin (4) on every side, so for top tabs
-//                   N = (4, th + 4, W - 4, H - 4): two pixels below the tabs
-//
-// Tabs that do not fit run past the edge: there is one row (or column), no scrolling.
-// The main window's control (192 x 208, Tahoma 14 px, tabs "查询" and "关于" on top):
-// th = 21, tabs (2, 2, 42, 23) and (42, 2, 82, 23), F = (0, 21, 192, 208),
-// N = (4, 25, 188, 204).
+// Tab-strip metrics, in pixels (h: the cell height of the control's font; W x H: the window).
+// A tab is TabHeight high when set, else max(h, image height) + 2 * TabPaddingY, and
+// TabWidth wide when set, else its caption's width + 2 * TabPaddingX (plus the image width
+// and ImageGap while an image list is attached); with OwnerDraw every tab is as wide as the
+// widest. The tabs run in one row from StripMargin along the top or bottom edge, or in one
+// column as wide as the widest tab (at least its height) along the left or right; the button
+// styles leave ButtonGap between them, and tabs that do not fit run past the edge. The page
+// frame is the window less the strip's depth on the tab side: its outline crosses the tabs'
+// second row (or column) from the page side, where the selected tab, two pixels larger,
+// joins the page. The page area is the frame shrunk by FrameMargin on every side. The main
+// window's control (192 x 208, Tahoma 14 px, tabs "查询" and "关于" on top): tabs
+// (2, 2, 42, 23) and (42, 2, 82, 23), frame (0, 21, 192, 208), page area (4, 25, 188, 204).
 
 #include "Canvas.h"
 #include "Control.h"
 #include "Geometry.h"
 #include "ImageList.h"
 
+#include <QAccessible>
 #include <QList>
 #include <QMetaObject>
-#include <functional>
-#include <vector>
+#include <optional>
 
 namespace tk {
 
@@ -128,7 +114,7 @@ public:
 
     // --- Pages, in order.
     int pageCount() const { return int(m_pages.size()); }
-    TTabSheet* page(int index) const;
+    TTabSheet* page(int index) const { return m_pages.value(index); }
     const QList<TTabSheet*>& pages() const { return m_pages; }
     int indexOfPage(const TTabSheet* page) const { return int(m_pages.indexOf(page)); }
 
@@ -137,7 +123,7 @@ public:
     // belong to the user's choices. A page of another control fails with an exception.
     void setActivePage(TTabSheet* page);
     int activePageIndex() const { return indexOfPage(m_activePage); }
-    void setActivePageIndex(int index);
+    void setActivePageIndex(int index) { changeActivePage(page(index)); }
 
     // --- Tabs: one per page whose tab is visible, in page order.
     int tabCount() const;
@@ -164,18 +150,28 @@ public:
 
     // --- Settings.
     TTabStyle style() const { return m_style; }
-    void setStyle(TTabStyle s);
+    void setStyle(TTabStyle s) {
+        if (assignIfChanged(m_style, s)) recreateWnd();
+    }
     TTabPosition tabPosition() const { return m_tabPosition; }
-    void setTabPosition(TTabPosition p);
+    void setTabPosition(TTabPosition p) {
+        if (assignIfChanged(m_tabPosition, p)) recreateWnd();
+    }
     bool hotTrack() const { return m_hotTrack; }
     void setHotTrack(bool on);
     bool ownerDraw() const { return m_ownerDraw; }
-    void setOwnerDraw(bool on);
+    void setOwnerDraw(bool on) {
+        if (assignIfChanged(m_ownerDraw, on)) recreateWnd();
+    }
     // 0 = from the font and the images.
     int tabHeight() const { return m_tabHeight; }
-    void setTabHeight(int h);
+    void setTabHeight(int h) {
+        if (assignIfChanged(m_tabHeight, std::max(0, h))) tabsChanged();
+    }
     int tabWidth() const { return m_tabWidth; }
-    void setTabWidth(int w);
+    void setTabWidth(int w) {
+        if (assignIfChanged(m_tabWidth, std::max(0, w))) tabsChanged();
+    }
     // Not owned: the control lets go of it when the list is destroyed.
     TImageList* images() const { return m_images; }
     void setImages(TImageList* list);
@@ -208,9 +204,11 @@ protected:
     // Whether the user's change of page may go ahead; the base asks OnChanging.
     virtual bool canChange();
     // After the user changed the page; the base raises OnChange.
-    virtual void change();
+    virtual void change() { emit OnChange(); }
     // The contents of one tab with OwnerDraw set; the base raises OnDrawTab.
-    virtual void drawTab(Canvas& c, int tab, const Rect& r, bool selected);
+    virtual void drawTab(Canvas& c, int tab, const Rect& r, bool selected) {
+        emit OnDrawTab(tab, c, r, selected);
+    }
 
     // The native look, in three layers. A subclass that draws its own strip overrides
     // paint() as a whole.
@@ -239,8 +237,8 @@ private:
     friend class TTabSheet;
 
     struct Strip {
-        std::vector<TTabSheet*> pages; // the pages of the visible tabs, in order
-        std::vector<Rect> rects;
+        QList<TTabSheet*> pages; // the pages of the visible tabs, in order
+        QList<Rect> rects;
         int depth = 0;
     };
     const Strip& strip() const;
@@ -249,6 +247,8 @@ private:
     void removePage(TTabSheet* page);
     void movePage(TTabSheet* page, int index);
     void changeActivePage(TTabSheet* page);
+    // Tells assistive technology of `type` on a tab (none for -1).
+    void raiseTabEvent(QAccessible::Event type, int tab);
     // The page that takes over when `page` goes: the next one with a visible tab, else
     // the previous one, else none.
     TTabSheet* successorOf(const TTabSheet* page) const;
@@ -264,8 +264,7 @@ private:
     TImageList* m_images = nullptr;
     QMetaObject::Connection m_imagesChanged;
     int m_hotTab = -1;
-    mutable Strip m_strip;
-    mutable bool m_stripValid = false;
+    mutable std::optional<Strip> m_strip;
 };
 
 // Makes TPageControl, TTabSheet and TImageList known to the layout reader.
