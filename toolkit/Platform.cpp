@@ -2,10 +2,14 @@
 
 #include <QByteArrayList>
 #include <QDir>
+#include <QGuiApplication>
 #include <QLibraryInfo>
+#include <QList>
 #include <QStringList>
+#include <QtGui/qguiapplication_platform.h>
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -167,6 +171,51 @@ DisplaySituation currentDisplaySituation(int argc, const char* const* argv) {
     s.waylandAnswers = [name = s.waylandDisplay] { return waylandDisplayAnswers(name); };
     s.waylandPluginInstalled = &waylandPluginInstalled;
     return s;
+}
+
+namespace {
+
+xcb_atom_t existingAtom(xcb_connection_t* c, const char* name) {
+    const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, uint16_t(std::strlen(name)), name), nullptr),
+        &std::free);
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+// A property of 32-bit items (atoms, windows); empty where the window or the property is not.
+QList<quint32> property32(xcb_connection_t* c, xcb_window_t window, xcb_atom_t name,
+                          xcb_atom_t type) {
+    // Window managers list a few hundred atoms at most.
+    constexpr uint32_t MaxItems = 4096;
+    const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
+        xcb_get_property_reply(c, xcb_get_property(c, 0, window, name, type, 0, MaxItems), nullptr),
+        &std::free);
+    if (!reply || reply->format != 32) return {};
+    const auto* items = static_cast<const quint32*>(xcb_get_property_value(reply.get()));
+    return QList<quint32>(items, items + xcb_get_property_value_length(reply.get()) / 4);
+}
+
+} // namespace
+
+bool xWindowManagerKeepsAbove() {
+    const auto* x11 =
+        qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    if (!c) return false;
+    // Atoms that no client has made yet cannot have been announced.
+    const xcb_atom_t check = existingAtom(c, "_NET_SUPPORTING_WM_CHECK");
+    const xcb_atom_t supported = existingAtom(c, "_NET_SUPPORTED");
+    const xcb_atom_t above = existingAtom(c, "_NET_WM_STATE_ABOVE");
+    if (!check || !supported || !above) return false;
+    for (auto it = xcb_setup_roots_iterator(xcb_get_setup(c)); it.rem; xcb_screen_next(&it)) {
+        const xcb_window_t root = it.data->root;
+        // A window manager that has gone leaves its announcement on the root window; the
+        // check window, which names itself, goes with it.
+        const QList<quint32> wm = property32(c, root, check, XCB_ATOM_WINDOW);
+        if (wm.size() != 1 || property32(c, wm.front(), check, XCB_ATOM_WINDOW) != wm) return false;
+        if (!property32(c, root, supported, XCB_ATOM_ATOM).contains(above)) return false;
+    }
+    return true;
 }
 
 } // namespace tk

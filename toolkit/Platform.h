@@ -40,4 +40,9 @@ PlatformChoice choosePlatform(const DisplaySituation& situation);
 // the connections that come meanwhile (Qt's among them).
 DisplaySituation currentDisplaySituation(int argc, const char* const* argv);
 
+// Whether the X11 window manager says it keeps a window above the others when asked: its
+// check window is there and it lists _NET_WM_STATE_ABOVE among what it supports. Without
+// a window manager nothing keeps a window on top. False where the application is not on X11.
+bool xWindowManagerKeepsAbove();
+
 } // namespace tk
