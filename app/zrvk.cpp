@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
-#include <optional>
 #include <vector>
 
 namespace {
@@ -42,8 +41,7 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
-    std::optional<tk::DisplaySituation> situation = tk::currentDisplaySituation(argc, argv);
-    const tk::PlatformChoice choice = tk::choosePlatform(*situation);
+    const tk::PlatformChoice choice = tk::choosePlatform(tk::currentDisplaySituation(argc, argv));
     if (!choice.failure.isEmpty()) {
         std::fprintf(stderr, "zarvik: %s\n", qPrintable(choice.failure));
         return 1;
@@ -60,7 +58,6 @@ int main(int argc, char** argv) {
     int qtArgc = int(args.size());
     args.push_back(nullptr);
     tk::Application app(qtArgc, args.data());
-    situation.reset(); // Qt has its own connection now
     tk::Application::setTitle(QStringLiteral("Zarvik2.2"));
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("example.zarvik.Zarvik"));

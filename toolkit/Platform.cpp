@@ -9,13 +9,20 @@
 #include <QtGui/qguiapplication_platform.h>
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/un.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
+#include <utility>
 #include <xcb/xcb.h>
 
 namespace tk {
@@ -41,15 +48,27 @@ struct Reach {
 
 Reach reachX(const DisplaySituation& s) {
     if (s.xDisplay.isEmpty()) return {false, QStringLiteral("no X11 display (DISPLAY is not set)")};
-    if (s.xAnswers()) return {true, {}};
-    return {false,
-            QStringLiteral("no X11 display at \"%1\"").arg(QString::fromLocal8Bit(s.xDisplay))};
+    const QString name = QString::fromLocal8Bit(s.xDisplay);
+    switch (s.xAnswers()) {
+    case DisplayAnswer::Answers:
+        return {true, {}};
+    case DisplayAnswer::Silent:
+        return {false, QStringLiteral("the X11 display at \"%1\" does not answer").arg(name)};
+    case DisplayAnswer::Absent:
+        break;
+    }
+    return {false, QStringLiteral("no X11 display at \"%1\"").arg(name)};
 }
 
 Reach reachWayland(const DisplaySituation& s) {
     const QString name = QString::fromLocal8Bit(s.waylandDisplay.isEmpty() ? DefaultWaylandDisplay
                                                                            : s.waylandDisplay);
-    if (!s.waylandAnswers()) {
+    switch (s.waylandAnswers()) {
+    case DisplayAnswer::Answers:
+        break;
+    case DisplayAnswer::Silent:
+        return {false, QStringLiteral("the Wayland display at \"%1\" does not answer").arg(name)};
+    case DisplayAnswer::Absent:
         if (s.waylandDisplay.isEmpty())
             return {false, QStringLiteral("no Wayland display (WAYLAND_DISPLAY is not set)")};
         return {false, QStringLiteral("no Wayland display at \"%1\"").arg(name)};
@@ -60,44 +79,132 @@ Reach reachWayland(const DisplaySituation& s) {
                        .arg(name)};
 }
 
-// The X connection of the probe, open until the situation that asked for it is gone.
-struct XProbe {
-    xcb_connection_t* connection = nullptr;
-    XProbe() = default;
-    XProbe(const XProbe&) = delete;
-    XProbe& operator=(const XProbe&) = delete;
-    ~XProbe() {
-        if (connection) xcb_disconnect(connection);
-    }
+using Clock = std::chrono::steady_clock;
 
-    bool answers(const QByteArray& name) {
-        if (!connection) connection = xcb_connect(name.constData(), nullptr);
-        // The whole handshake, authorisation included: what Qt's connection will meet.
-        return xcb_connection_has_error(connection) == 0;
-    }
-};
+// A stream socket connected to `address` within the deadline, whose reads give up at the
+// deadline; -1 with errno where none is.
+int connectBefore(const sockaddr* address, socklen_t size, Clock::time_point deadline) {
+    const int fd = ::socket(address->sa_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -1;
+    const auto left =
+        std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
+    // A zero timeout would mean none at all.
+    const timeval timeout{time_t(left.count() / 1000000),
+                          std::max<suseconds_t>(left.count() % 1000000, 1)};
+    // A connection that waits in a full backlog gives up at the send timeout.
+    if (left.count() > 0 &&
+        ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout) == 0 &&
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout) == 0 &&
+        ::connect(fd, address, size) == 0)
+        return fd;
+    const int error = left.count() > 0 ? errno : ETIMEDOUT;
+    ::close(fd);
+    errno = error;
+    return -1;
+}
 
-bool waylandDisplayAnswers(QByteArray name) {
+bool timedOut(int error) {
+    return error == EAGAIN || error == EWOULDBLOCK || error == EINPROGRESS || error == ETIMEDOUT;
+}
+
+// Sends `request` and waits for the first byte of an answer: Silent when none comes before
+// the deadline, Absent when nothing takes the connection or it is closed without a word.
+DisplayAnswer ask(const sockaddr* address, socklen_t size, const void* request,
+                  std::size_t requestSize, Clock::time_point deadline) {
+    const int fd = connectBefore(address, size, deadline);
+    if (fd < 0) return timedOut(errno) ? DisplayAnswer::Silent : DisplayAnswer::Absent;
+    char first = 0;
+    ssize_t got = -1;
+    if (::send(fd, request, requestSize, MSG_NOSIGNAL) == ssize_t(requestSize))
+        got = ::recv(fd, &first, 1, 0);
+    const int error = errno;
+    ::close(fd);
+    if (got == 1) return DisplayAnswer::Answers;
+    return got < 0 && timedOut(error) ? DisplayAnswer::Silent : DisplayAnswer::Absent;
+}
+
+// Runs `probe` on a thread of its own and waits for it until the deadline: libxcb waits for
+// a server's answer for ever, and a stopped server never gives one. A probe still waiting
+// at the deadline is left behind, blocked, and counts as Silent.
+DisplayAnswer withinDeadline(const std::function<DisplayAnswer()>& probe) {
+    struct Outcome {
+        std::mutex mutex;
+        std::condition_variable done;
+        std::optional<DisplayAnswer> answer;
+    };
+    const auto outcome = std::make_shared<Outcome>();
+    try {
+        std::thread([outcome, probe] {
+            const DisplayAnswer answer = probe();
+            const std::lock_guard lock(outcome->mutex);
+            outcome->answer = answer;
+            outcome->done.notify_one();
+        }).detach();
+    } catch (const std::system_error&) {
+        return probe(); // no thread to spare: without the deadline, then
+    }
+    std::unique_lock lock(outcome->mutex);
+    outcome->done.wait_for(lock, ProbeDeadline, [&] { return outcome->answer.has_value(); });
+    return outcome->answer.value_or(DisplayAnswer::Silent);
+}
+
+// Leaves the X server and waits until it has closed its end too. An X server whose last
+// client leaves resets itself, and closes the connections it took before the reset: Qt's,
+// if it came right after the probe left, and the program would abort. The server deals
+// with a client's leaving in one step (it closes its end and, for the last client, decides
+// to reset) and takes new connections only between such steps; so a connection made once
+// its end is closed is taken after any reset the probe's leaving brings about.
+DisplayAnswer leave(xcb_connection_t* connection, Clock::time_point deadline) {
+    const int fd = xcb_get_file_descriptor(connection);
+    DisplayAnswer answer = DisplayAnswer::Silent;
+    if (::shutdown(fd, SHUT_WR) == 0) {
+        for (;;) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            pollfd readable{fd, POLLIN, 0};
+            if (left.count() <= 0 || ::poll(&readable, 1, int(left.count())) == 0) break;
+            char discarded[256];
+            const ssize_t got = ::recv(fd, discarded, sizeof discarded, MSG_DONTWAIT);
+            if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) {
+                answer = DisplayAnswer::Answers;
+                break;
+            }
+        }
+    }
+    xcb_disconnect(connection);
+    return answer;
+}
+
+DisplayAnswer probeX(const QByteArray& name) {
+    const Clock::time_point deadline = Clock::now() + ProbeDeadline;
+    xcb_connection_t* connection = xcb_connect(name.constData(), nullptr);
+    // The whole handshake, authorisation included: what Qt's connection will meet.
+    if (xcb_connection_has_error(connection) != 0) {
+        xcb_disconnect(connection);
+        return DisplayAnswer::Absent;
+    }
+    return leave(connection, deadline);
+}
+
+DisplayAnswer waylandDisplayAnswers(QByteArray name) {
     // A connection handed down by the compositor cannot be tried without taking it over.
-    if (qEnvironmentVariableIsSet("WAYLAND_SOCKET")) return true;
+    if (qEnvironmentVariableIsSet("WAYLAND_SOCKET")) return DisplayAnswer::Answers;
     if (name.isEmpty()) name = DefaultWaylandDisplay;
     if (!name.startsWith('/')) {
         const QByteArray runtimeDir = qgetenv("XDG_RUNTIME_DIR");
-        if (runtimeDir.isEmpty()) return false;
+        if (runtimeDir.isEmpty()) return DisplayAnswer::Absent;
         name = runtimeDir + '/' + name;
     }
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    if (std::size_t(name.size()) >= sizeof address.sun_path) return false;
+    if (std::size_t(name.size()) >= sizeof address.sun_path) return DisplayAnswer::Absent;
     std::memcpy(address.sun_path, name.constData(), std::size_t(name.size()));
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0) return false;
-    // A full backlog still means a compositor listens there.
-    const bool ok =
-        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 ||
-        errno == EAGAIN;
-    ::close(fd);
-    return ok;
+    // wl_display.sync, with 2 for the new callback's id: a compositor answers it with the
+    // callback's done event.
+    constexpr quint32 SyncSize = 12;
+    const quint32 sync[] = {1, SyncSize << 16, 2};
+    return ask(reinterpret_cast<const sockaddr*>(&address), sizeof address, sync, sizeof sync,
+               Clock::now() + ProbeDeadline);
 }
 
 bool waylandPluginInstalled() {
@@ -165,9 +272,7 @@ DisplaySituation currentDisplaySituation(int argc, const char* const* argv) {
         else if (option == "-display")
             s.xDisplay = argv[++i];
     }
-    s.xAnswers = [name = s.xDisplay, probe = std::make_shared<XProbe>()] {
-        return probe->answers(name);
-    };
+    s.xAnswers = [name = s.xDisplay] { return withinDeadline([name] { return probeX(name); }); };
     s.waylandAnswers = [name = s.waylandDisplay] { return waylandDisplayAnswers(name); };
     s.waylandPluginInstalled = &waylandPluginInstalled;
     return s;

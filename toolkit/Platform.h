@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <chrono>
 #include <functional>
 
 namespace tk {
@@ -11,14 +12,25 @@ namespace tk {
 // a window can neither place itself nor stay on top, even when XWayland offers X11; and with
 // no display at all it aborts with advice to reinstall the program.
 
+// What a display server did with a probe's connection.
+enum class DisplayAnswer {
+    Answers, // took it as a client's (for X11, authorisation included)
+    Absent,  // nothing listens there, or it refused the connection
+    Silent,  // took it and said nothing before the deadline: stopped, or no display server
+};
+
+// How long a probe waits for a display server. One that answers at all does so within
+// milliseconds; one that has not after a second is stopped, or is not a display server.
+inline constexpr std::chrono::milliseconds ProbeDeadline{1000};
+
 // What the choice depends on. The probes are asked only when the choice needs their answer:
 // each opens a connection to a display server.
 struct DisplaySituation {
     QByteArray chosenPlatform; // QT_QPA_PLATFORM or -platform: the user's own choice
     QByteArray xDisplay;       // DISPLAY or -display
     QByteArray waylandDisplay; // WAYLAND_DISPLAY
-    std::function<bool()> xAnswers;
-    std::function<bool()> waylandAnswers;
+    std::function<DisplayAnswer()> xAnswers;
+    std::function<DisplayAnswer()> waylandAnswers;
     std::function<bool()> waylandPluginInstalled;
 };
 
@@ -35,9 +47,8 @@ struct PlatformChoice {
 PlatformChoice choosePlatform(const DisplaySituation& situation);
 
 // This process's situation: its environment and arguments, with probes that really connect.
-// The X probe's connection stays open for as long as the situation lives, so keep it until
-// the application exists: an X server whose last client leaves resets itself, and refuses
-// the connections that come meanwhile (Qt's among them).
+// A probe has closed its connection when it answers, so that the application's own finds
+// the place the probe took free on a server that has one place left.
 DisplaySituation currentDisplaySituation(int argc, const char* const* argv);
 
 // Whether the X11 window manager says it keeps a window above the others when asked: its

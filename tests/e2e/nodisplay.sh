@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Started where no window system answers: one line on stderr that names the missing display,
-# exit status 1; no abort, no core dump, no advice to reinstall. A platform the user chose
+# Started where no window system answers (none there, or one that takes the connection and
+# says nothing): one line on stderr that names the missing display, exit status 1; no
+# abort, no core dump, no advice to reinstall, no waiting for ever. A platform the user chose
 # that needs no display (offscreen) still starts.
 source "$(dirname "$0")/lib.sh"
 : "${ZARVIK_DATA_DIR:?ZARVIK_DATA_DIR must name the folder with the tables}"
@@ -34,6 +35,23 @@ expect_no_display "no Wayland display at \"nothing-here\"" WAYLAND_DISPLAY=nothi
 note "the user chose xcb, and there is no X display"
 expect_no_display "chosen platform \"xcb\": no X11 display at \"$nobody\"" \
   QT_QPA_PLATFORM=xcb DISPLAY="$nobody"
+
+note "an X server that is stopped, a Wayland socket that says nothing: given up after a second"
+e2e_start_x_server
+stopped="$DISPLAY"
+unset DISPLAY
+kill -STOP "$E2E_XVFB_PID"
+expect_no_display "the X11 display at \"$stopped\" does not answer" DISPLAY="$stopped"
+kill -CONT "$E2E_XVFB_PID"
+/usr/bin/python3 -c 'import signal, socket, sys
+s = socket.socket(socket.AF_UNIX)
+s.bind(sys.argv[1])
+s.listen(4)
+signal.pause()' "$XDG_RUNTIME_DIR/zarvik-silent" &
+E2E_PIDS+=($!)
+for _ in $(seq 100); do [ -S "$XDG_RUNTIME_DIR/zarvik-silent" ] && break; sleep 0.05; done
+expect_no_display "the Wayland display at \"zarvik-silent\" does not answer" \
+  WAYLAND_DISPLAY=zarvik-silent
 
 note "the user chose offscreen: the program starts without any display"
 rc=0
