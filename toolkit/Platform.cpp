@@ -5,17 +5,20 @@
 #include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QList>
+#include <QScreen>
 #include <QStringList>
 #include <QtGui/qguiapplication_platform.h>
 #include <algorithm>
 #include <cerrno>
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <sys/un.h>
@@ -276,6 +279,95 @@ DisplaySituation currentDisplaySituation(int argc, const char* const* argv) {
     s.waylandAnswers = [name = s.waylandDisplay] { return waylandDisplayAnswers(name); };
     s.waylandPluginInstalled = &waylandPluginInstalled;
     return s;
+}
+
+QString secureOpenFiles() {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= rlim_t(NeededOpenFiles))
+        return {};
+    const rlim_t allowed = limit.rlim_cur;
+    if (limit.rlim_max >= rlim_t(NeededOpenFiles)) {
+        limit.rlim_cur = NeededOpenFiles;
+        if (::setrlimit(RLIMIT_NOFILE, &limit) == 0) return {};
+    }
+    return QStringLiteral("only %1 open files are allowed (ulimit -n), and the program needs %2")
+        .arg(allowed)
+        .arg(NeededOpenFiles);
+}
+
+namespace {
+
+QtStartWatch* heldBy = nullptr;
+
+QString firstLine(const QString& text) {
+    return text.trimmed().section(QLatin1Char('\n'), 0, 0).trimmed();
+}
+
+} // namespace
+
+QtStartWatch::QtStartWatch(QString failure) : m_failure(std::move(failure)) {
+    heldBy = this;
+    m_previous = qInstallMessageHandler(&QtStartWatch::hold);
+}
+
+QtStartWatch::~QtStartWatch() {
+    release();
+}
+
+void QtStartWatch::release() {
+    if (heldBy != this) return;
+    qInstallMessageHandler(m_previous);
+    heldBy = nullptr;
+    for (const Message& m : std::exchange(m_held, {})) {
+        const QMessageLogContext context(m.file.isNull() ? nullptr : m.file.constData(), m.line,
+                                         m.function.isNull() ? nullptr : m.function.constData(),
+                                         m.category.isNull() ? nullptr : m.category.constData());
+        m_previous(m.type, context, m.text);
+    }
+}
+
+void QtStartWatch::hold(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (!heldBy) return;
+    // Qt aborts after a fatal message: the program ends first, with its own line. What Qt
+    // warned of before it gave up says why; its last words then only advise.
+    if (type == QtFatalMsg) {
+        const QStringList warnings = heldBy->warnings();
+        heldBy->end(warnings.isEmpty() ? QStringList{firstLine(text)} : warnings);
+    }
+    heldBy->m_held.push_back({type, QByteArray(context.file), QByteArray(context.function),
+                              QByteArray(context.category), context.line, text});
+}
+
+QStringList QtStartWatch::warnings() const {
+    QStringList lines;
+    for (const Message& m : m_held)
+        if (m.type == QtWarningMsg || m.type == QtCriticalMsg)
+            if (const QString line = firstLine(m.text); !line.isEmpty() && !lines.contains(line))
+                lines << line;
+    return lines;
+}
+
+void QtStartWatch::fail(const QString& why) const {
+    end(QStringList{why} + warnings());
+}
+
+void QtStartWatch::end(const QStringList& reasons) const {
+    std::fprintf(stderr, "%s: %s\n", qPrintable(m_failure),
+                 qPrintable(reasons.join(QLatin1String("; "))));
+    std::fflush(stderr);
+    // Nothing of Qt's half-made start is to be torn down.
+    std::_Exit(1);
+}
+
+QString screenProblem() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return QStringLiteral("no screen");
+    if (screen->depth() < MinimumScreenDepth)
+        return QStringLiteral(
+                   "the screen has %1 bits a pixel, and Qt draws windows with %2 or more")
+            .arg(screen->depth())
+            .arg(MinimumScreenDepth);
+    return {};
 }
 
 namespace {

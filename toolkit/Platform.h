@@ -2,8 +2,11 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
+#include <QtGlobal>
 #include <chrono>
 #include <functional>
+#include <vector>
 
 namespace tk {
 
@@ -50,6 +53,56 @@ PlatformChoice choosePlatform(const DisplaySituation& situation);
 // A probe has closed its connection when it answers, so that the application's own finds
 // the place the probe took free on a server that has one place left.
 DisplaySituation currentDisplaySituation(int argc, const char* const* argv);
+
+// The open files the program needs at once. Qt's start on X11 holds nine and needs a few
+// more while it loads its plugins; the rest is room for the accessibility bus, the error
+// box and the browser the link starts. With fewer, Qt aborts in one place or another.
+inline constexpr int NeededOpenFiles = 32;
+
+// Raises this process's limit of open files to NeededOpenFiles where it is lower and the
+// hard limit lets it; where that cannot be, says so in one line.
+QString secureOpenFiles();
+
+// Holds back what Qt says while it starts its window system, so that a start that fails
+// ends with one line on stderr and the exit status 1, instead of Qt's lines and an abort
+// (a platform Qt does not have, a framebuffer platform without its device). What was held
+// back is said once the start has succeeded, as it would have been said.
+class QtStartWatch {
+public:
+    // `failure` begins the line that tells of a failed start ("zarvik: cannot open …").
+    explicit QtStartWatch(QString failure);
+    QtStartWatch(const QtStartWatch&) = delete;
+    QtStartWatch& operator=(const QtStartWatch&) = delete;
+    ~QtStartWatch();
+
+    // The start has succeeded: Qt's messages go their usual way again.
+    void release();
+    // Ends the program with the line: the failure, `why`, and what Qt said against the start.
+    [[noreturn]] void fail(const QString& why) const;
+
+private:
+    QStringList warnings() const;
+    [[noreturn]] void end(const QStringList& reasons) const;
+    struct Message {
+        QtMsgType type;
+        QByteArray file, function, category;
+        int line;
+        QString text;
+    };
+    static void hold(QtMsgType type, const QMessageLogContext& context, const QString& text);
+
+    QString m_failure;
+    std::vector<Message> m_held;
+    QtMessageHandler m_previous = nullptr;
+};
+
+// The bits a pixel below which Qt cannot draw a window (an 8-bit X display has no image
+// format Qt paints in).
+inline constexpr int MinimumScreenDepth = 15;
+
+// What keeps the program from drawing on the screens Qt found, in words; empty when nothing
+// does. Call once the application exists.
+QString screenProblem();
 
 // Whether the X11 window manager says it keeps a window above the others when asked: its
 // check window is there and it lists _NET_WM_STATE_ABOVE among what it supports. Without
