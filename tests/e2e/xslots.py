@@ -1,82 +1,53 @@
 #!/usr/bin/env python3
-"""Takes every client place of the X server on $DISPLAY but one, and watches for a program's
-window with a place of its own.
+"""Takes every client place of the X server on $DISPLAY but one. Prints "ready N", then reads
+a process id and prints "shown" once that process has a mapped top-level window, "ended"
+when it is gone first, or "none" after 30 s."""
 
-Usage: xslots.py
-Prints "ready N" once N places are taken and exactly one is left, then reads a process id
-from standard input and prints "shown WINDOW" once a mapped top-level window of that
-process is there, or "ended" when the process is gone first, or "none" after 30 s. The
-places are given back when it exits.
-"""
-
-import os
 import sys
 import time
 
 from Xlib import X, display, error
 
-DEADLINE_S = 30
-POLL_S = 0.1
-
-
-def take_all_places():
-    taken = []
-    while True:
-        try:
-            taken.append(display.Display())
-        except error.DisplayConnectionError:
-            return taken
-
-
-def window_of(watcher, pid):
-    wm_pid = watcher.intern_atom("_NET_WM_PID")
-    for window in watcher.screen().root.query_tree().children:
-        try:
-            if window.get_attributes().map_state != X.IsViewable:
-                continue
-            prop = window.get_full_property(wm_pid, X.AnyPropertyType)
-        except error.XError:
-            continue  # gone meanwhile
-        if prop is not None and list(prop.value) == [pid]:
-            return window.id
-    return None
-
-
-def alive(pid):
+taken = []
+while True:
     try:
-        os.kill(pid, 0)
-    except ProcessLookupError:
-        return False
-    # A child that has ended but not been waited for is no longer running.
-    with open(f"/proc/{pid}/stat") as stat:
-        return stat.read().rsplit(")", 1)[1].split()[0] != "Z"
+        taken.append(display.Display())
+    except error.DisplayConnectionError:
+        break
+taken.pop().close()
+watcher = taken[0]
+watcher.sync()  # the server has dealt with the closed place before it answers
+print(f"ready {len(taken)}", flush=True)
+pid = int(sys.stdin.readline())
+wm_pid = watcher.intern_atom("_NET_WM_PID")
 
 
-def main():
-    taken = take_all_places()
-    if len(taken) < 2:
-        print(f"FAIL: only {len(taken)} client places could be taken", file=sys.stderr)
-        return 1
-    taken.pop().close()
-    watcher = taken[0]
-    # The server deals with the closed connection before it answers a later request, and
-    # takes new connections only after that.
-    watcher.sync()
-    print(f"ready {len(taken)}", flush=True)
-    pid = int(sys.stdin.readline())
-    end = time.monotonic() + DEADLINE_S
-    while time.monotonic() < end:
-        window = window_of(watcher, pid)
-        if window is not None:
-            print(f"shown {window:#x}", flush=True)
-            return 0
-        if not alive(pid):
-            print("ended", flush=True)
-            return 0
-        time.sleep(POLL_S)
-    print("none", flush=True)
-    return 0
+def shown():
+    for w in watcher.screen().root.query_tree().children:
+        try:
+            p = w.get_full_property(wm_pid, X.AnyPropertyType)
+            if p and list(p.value) == [pid] and w.get_attributes().map_state == X.IsViewable:
+                return True
+        except error.XError:
+            pass  # gone meanwhile
+    return False
 
 
-if __name__ == "__main__":
-    sys.exit(main())
+def ended():
+    try:  # the caller has not waited for it yet: an ended process is a zombie
+        with open(f"/proc/{pid}/stat") as stat:
+            return stat.read().rsplit(")", 1)[1].split()[0] == "Z"
+    except FileNotFoundError:
+        return True
+
+
+end = time.monotonic() + 30
+while time.monotonic() < end:
+    if shown():
+        print("shown", flush=True)
+        sys.exit(0)
+    if ended():
+        print("ended", flush=True)
+        sys.exit(0)
+    time.sleep(0.1)
+print("none", flush=True)
