@@ -15,7 +15,7 @@ zarvik_packages=(
   weston xwayland qt6-wayland
   clang libclang-rt-14-dev
   desktop-file-utils appstream dpkg-dev groff-base
-  strace dbus at-spi2-core python3-pyatspi
+  strace dbus at-spi2-core python3-pyatspi python3-xlib
 )
 
 zarvik_install_missing() {
