@@ -27,6 +27,7 @@ struct Options {
     TableChoice tables = TableChoice::Cj5;
     Direction direction = Direction::Text;
     bool each = false;
+    bool quick = false;               // codes as Quick codes, shown and searched
     std::string tablesFolder;         // empty: the working directory or the installed tables
     std::vector<std::string> queries; // none: one a line from standard input
 };
