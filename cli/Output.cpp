@@ -1,6 +1,9 @@
 #include "Output.h"
 
+#include "Utf8.h"
+
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <poll.h>
 #include <unistd.h>
@@ -34,7 +37,8 @@ bool writeAll(int fd, std::string_view text) {
 } // namespace
 
 Output::Output(int outFd, int errFd)
-    : m_outFd(outFd), m_errFd(errFd), m_outIsTerminal(::isatty(outFd) == 1) {
+    : m_outFd(outFd), m_errFd(errFd), m_outIsTerminal(::isatty(outFd) == 1),
+      m_errIsTerminal(::isatty(errFd) == 1) {
     m_buffer.reserve(BufferSize);
 }
 
@@ -44,10 +48,15 @@ void Output::append(std::string_view text) {
 }
 
 void Output::line(std::string_view text) {
+    if (m_outIsTerminal) {
+        append(forTerminal(text));
+        append("\n");
+        // Someone reads a terminal as the lines come.
+        flush();
+        return;
+    }
     append(text);
     append("\n");
-    // Someone reads a terminal as the lines come.
-    if (m_outIsTerminal) flush();
 }
 
 void Output::write(std::string_view text) {
@@ -65,9 +74,28 @@ void Output::flush() {
 
 void Output::note(std::string_view text) {
     flush();
-    std::string noted(text);
+    std::string noted = m_errIsTerminal ? forTerminal(text) : std::string(text);
     noted += '\n';
     writeAll(m_errFd, noted);
+}
+
+std::string forTerminal(std::string_view text) {
+    std::string shown;
+    shown.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        const utf8::Char c = utf8::charAt(text, pos);
+        char escape[8] = {};
+        if (!c.valid || (c.code < 0x20 && c.code != '\t') || c.code == 0x7F)
+            std::snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned char>(text[pos]));
+        else if (c.code >= 0x80 && c.code <= 0x9F)
+            std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(c.code));
+        if (escape[0] != '\0')
+            shown += escape;
+        else
+            shown += text.substr(pos, c.length);
+        pos += c.length;
+    }
+    return shown;
 }
 
 } // namespace cli

@@ -15,6 +15,7 @@ public:
 // The program's answers on standard output and its notes on standard error. Answers are
 // gathered in a buffer and written a buffer-full at a time; the first write that fails
 // throws OutputError, also where SIGPIPE is ignored and a gone reader is only an error code.
+// What goes to a terminal is shown safely (see forTerminal).
 class Output {
 public:
     Output(int outFd, int errFd);
@@ -23,7 +24,7 @@ public:
 
     // `text` and a line end.
     void line(std::string_view text);
-    // `text` as it stands.
+    // `text` as it stands, also on a terminal: the program's own words.
     void write(std::string_view text);
     // Writes what the buffer holds.
     void flush();
@@ -37,7 +38,13 @@ private:
     int m_outFd;
     int m_errFd;
     bool m_outIsTerminal;
+    bool m_errIsTerminal;
     std::string m_buffer;
 };
+
+// `text` with its control characters (a tab excepted), DEL, the C1 controls and the bytes
+// that start no UTF-8 character written as \xHH or \u0080 to \u009F: a line of a table or a
+// query shown on a terminal cannot move its cursor, change its colours or retitle it.
+std::string forTerminal(std::string_view text);
 
 } // namespace cli

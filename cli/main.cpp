@@ -8,6 +8,7 @@
 #include "Session.h"
 #include "Tables.h"
 
+#include <clocale>
 #include <string>
 #include <unistd.h>
 
@@ -28,8 +29,18 @@ cli::ExitStatus run(const cli::Options& options, cli::Output& out) {
     } else {
         cli::LineReader input(STDIN_FILENO, "standard input", [&out] { out.flush(); });
         std::string line;
-        while (input.next(line))
+        bool noQueries = false;
+        while (input.next(line)) {
+            // Said, and passed over: the queries after it are still answered.
+            if (const auto why = cli::noQuery(line)) {
+                out.note(std::string(cli::ProgramName) + ": line " +
+                         std::to_string(input.lineNumber()) + " of standard input: " + *why);
+                noQueries = true;
+                continue;
+            }
             session.answer(line);
+        }
+        if (noQueries) return cli::Trouble;
     }
     return session.status();
 }
@@ -52,6 +63,8 @@ void complain(cli::Output& out, const std::string& message) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The encoding of the command line's text; messages stay those of the C locale.
+    std::setlocale(LC_CTYPE, "");
     cli::Output out(STDOUT_FILENO, STDERR_FILENO);
     try {
         const cli::Options options = cli::parseOptions(argc, argv);
