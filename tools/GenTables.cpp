@@ -159,7 +159,7 @@ struct Table {
 
 // The table of `characters` in `encoding`: in GBK only the characters that come back from
 // it unchanged. Never a private-use code point, in either: it would show a glyph of no
-// meaning (the data's are stand-ins GB18030 once gave characters it holds elsewhere too).
+// meaning (the data's are stand-ins GB18030 once used, whose codes other characters carry).
 Table buildTable(std::vector<Character> characters, dict::TextEncoding encoding) {
     sortForLookup(characters);
     const bool gbk = encoding == dict::TextEncoding::Gbk;
