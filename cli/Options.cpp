@@ -135,7 +135,7 @@ With no TEXT or CODE, read one from each line of standard input.
                       every character whose code is exactly that
       --prefix      take each query as the start of a code, and print every
                       character with a code that starts with it
-      --quick       show each code as its Quick (speed) code, its first and last
+      --quick       show each code as its Quick (速成) code, its first and last
                       key; with --code or --prefix, the queries are Quick codes
       --tables=DIR  read the tables from DIR
       --help        display this help and exit
