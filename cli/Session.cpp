@@ -17,6 +17,11 @@ namespace cli {
 namespace {
 
 constexpr std::size_t CodePoints = 0x110000;
+
+// Blanks separate the fields of every line: a blank has no line of its own.
+constexpr bool isBlank(const utf8::Char& c) noexcept {
+    return c.code == ' ' || c.code == '\t';
+}
 // What is kept of one character's answer at most.
 constexpr std::size_t MaxRememberedBytes = 4096;
 
@@ -68,16 +73,52 @@ void Session::lookUpText(std::string_view text) {
 
 void Session::lookUpEach(std::string_view text) {
     for (std::size_t pos = 0; pos < text.size();) {
+        if (m_printedAt) {
+            pos = printKept(text, pos);
+            if (pos == text.size()) break;
+        }
         const utf8::Char c = utf8::charAt(text, pos);
         const std::string_view character = text.substr(pos, c.length);
         pos += c.length;
-        // Blanks separate the fields of every line: a blank has no line of its own.
-        if (character == " " || character == "\t") continue;
+        if (isBlank(c)) continue;
         if (m_printedAt && c.valid)
             lookUpCharacter(c.code, character);
         else
             lookUpText(character);
     }
+}
+
+std::size_t Session::printKept(std::string_view text, std::size_t pos) {
+    // Sixteen characters at a time: the places of their answers are asked of memory
+    // together, then their answers, so that the waits for memory overlap rather than come
+    // one after another (the kept answers are far larger than the processor's caches).
+    constexpr std::size_t Batch = 16;
+    while (pos < text.size()) {
+        utf8::Char batch[Batch];
+        std::size_t count = 0;
+        for (std::size_t p = pos; count < Batch && p < text.size(); ++count) {
+            batch[count] = utf8::charAt(text, p);
+            if (!batch[count].valid) break;
+            __builtin_prefetch(&m_printedAt[batch[count].code]);
+            p += batch[count].length;
+        }
+        std::uint64_t at[Batch];
+        std::size_t kept = 0;
+        for (; kept < count; ++kept) {
+            if (isBlank(batch[kept])) continue;
+            at[kept] = m_printedAt[batch[kept].code];
+            if (at[kept] == 0) break;
+            __builtin_prefetch(m_printed.data() + (at[kept] >> 32));
+        }
+        for (std::size_t i = 0; i < kept; ++i) {
+            pos += batch[i].length;
+            if (!isBlank(batch[i]))
+                m_out.write(std::string_view(m_printed).substr(at[i] >> 32, at[i] & 0xFFFFFFFF));
+        }
+        // A character not answered yet, bytes that are none, or the end.
+        if (kept < Batch) return pos;
+    }
+    return pos;
 }
 
 void Session::lookUpCharacter(char32_t code, std::string_view character) {

@@ -46,6 +46,9 @@ private:
 
     void lookUpText(std::string_view text);
     void lookUpEach(std::string_view text);
+    // Prints the kept answers of the characters of `text` from `pos` on, up to the first
+    // that has none (or is no valid character); returns where that one starts, or the end.
+    std::size_t printKept(std::string_view text, std::size_t pos);
     void lookUpCharacter(char32_t code, std::string_view character);
     void lookUpCode(std::string_view code, bool prefix);
 

@@ -117,14 +117,14 @@ PYTHON
   fail "a gone reader with SIGPIPE ignored: rc $(cat "$tmp/rc"), $(cat "$tmp/err")"
 
 # --- A whole text at once: from the index, the answers of one query at a time. ---------
-# Characters of the table, some it does not hold, one GBK cannot, and blanks, in the table
-# of every character and in a folder of the GBK table alone.
+# Characters of the table (some twice), some it does not hold, one GBK cannot, a byte that
+# is no UTF-8, and blanks, in the table of every character and in the GBK table alone.
 mkdir "$tmp/gbk-only" && cp cj5.m "$tmp/gbk-only/"
-text="$(cut -d' ' -f1 cj5-utf8.m | sed -n '1~397p' | tr -d '\n')"
-text="仓😀$text 𠀀${text:0:20}㊣	字"
+mapfile -t characters < <(cut -d' ' -f1 cj5-utf8.m | sed -n '1~397p')
+characters=(仓 😀 "${characters[@]}" 𠀀 "${characters[@]:0:40}" ㊣ $'\xFF' 字)
+text="$(printf '%s' "${characters[@]:0:9}") $(printf '%s' "${characters[@]:9}")	"
 for folder in "$ZARVIK_DATA_DIR" "$tmp/gbk-only"; do
   one=""
-  mapfile -t characters < <(LC_ALL=C.UTF-8 grep -o '[^[:blank:]]' <<<"$text")
   for character in "${characters[@]}"; do
     one+="$("$ZARVIK_LOOKUP" --tables "$folder" "$character" 2>&1)$nl"
   done
