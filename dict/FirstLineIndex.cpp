@@ -2,9 +2,6 @@
 
 #include "Lookup.h"
 
-#include <cstdlib>
-#include <new>
-
 namespace dict {
 
 namespace {
@@ -41,14 +38,8 @@ Character characterAt(TextEncoding encoding, std::string_view text, std::size_t 
 
 } // namespace
 
-void FirstLineIndex::Free::operator()(std::uint32_t* slots) const noexcept {
-    std::free(slots);
-}
-
 FirstLineIndex::FirstLineIndex(const CodeTable& table)
-    : m_table(&table), m_firstLine(static_cast<std::uint32_t*>(
-                           std::calloc(keyCount(table.encoding()), sizeof(std::uint32_t)))) {
-    if (!m_firstLine) throw std::bad_alloc();
+    : m_table(&table), m_pages(keyCount(table.encoding()) / PageSize) {
     // Lines hold no CR, LF or NUL, and no character runs over a terminator (no GBK trail
     // byte and no UTF-8 continuation byte is one), so the text is walked in one go: each
     // terminator starts the next line, a CR LF pair counting as one. A table holds at most
@@ -63,8 +54,12 @@ FirstLineIndex::FirstLineIndex(const CodeTable& table)
             continue;
         }
         const Character character = characterAt(table.encoding(), text, pos);
-        if (character.whole && m_firstLine[character.key] == 0) m_firstLine[character.key] = line;
         pos += character.length;
+        if (!character.whole) continue;
+        auto& page = m_pages[character.key / PageSize];
+        if (!page) page = std::make_unique<std::uint32_t[]>(PageSize);
+        std::uint32_t& slot = page[character.key % PageSize];
+        if (slot == 0) slot = line;
     }
 }
 
@@ -73,7 +68,8 @@ std::optional<std::size_t> FirstLineIndex::findFirstLine(std::string_view text) 
     const Character character = characterAt(m_table->encoding(), text, 0);
     if (!character.whole || character.length != text.size())
         return dict::findFirstLine(*m_table, text);
-    const std::uint32_t slot = m_firstLine[character.key];
+    const auto& page = m_pages[character.key / PageSize];
+    const std::uint32_t slot = page ? page[character.key % PageSize] : 0;
     if (slot == 0) return std::nullopt;
     return slot - 1;
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace dict {
 
@@ -23,15 +24,13 @@ public:
     std::optional<std::size_t> findFirstLine(std::string_view text) const;
 
 private:
-    struct Free {
-        void operator()(std::uint32_t* slots) const noexcept;
-    };
+    static constexpr std::size_t PageSize = 256;
 
     const CodeTable* m_table;
     // By character, one more than the index of its first line; 0 for a character in none.
-    // A slot for every character the encoding has, most of them never touched: the memory
-    // is zeroed by the system page by page as it is first written.
-    std::unique_ptr<std::uint32_t[], Free> m_firstLine;
+    // In pages of PageSize characters, each made when the table first holds one of them: a
+    // table's characters lie in a few hundred of the thousands of pages Unicode has.
+    std::vector<std::unique_ptr<std::uint32_t[]>> m_pages;
 };
 
 } // namespace dict
