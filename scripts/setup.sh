@@ -14,6 +14,7 @@ zarvik_packages=(
   xvfb openbox mutter xdotool xclip x11-utils imagemagick
   weston xwayland qt6-wayland
   clang libclang-rt-14-dev
+  zsh fish locales
   desktop-file-utils appstream dpkg-dev groff-base
   strace dbus at-spi2-core python3-pyatspi python3-xlib
 )
