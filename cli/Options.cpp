@@ -14,6 +14,9 @@ enum OptionId : int {
     OptCode,
     OptPrefix,
     OptTables,
+    OptSelection,
+    OptClipboard,
+    OptNotify,
     OptHelp,
     OptVersion,
 };
@@ -26,10 +29,19 @@ constexpr option LongOptions[] = {
     {"code", no_argument, nullptr, OptCode},
     {"prefix", no_argument, nullptr, OptPrefix},
     {"tables", required_argument, nullptr, OptTables},
+    {"selection", no_argument, nullptr, OptSelection},
+    {"clipboard", no_argument, nullptr, OptClipboard},
+    {"notify", no_argument, nullptr, OptNotify},
     {"help", no_argument, nullptr, OptHelp},
     {"version", no_argument, nullptr, OptVersion},
     {nullptr, 0, nullptr, 0},
 };
+
+void setSource(Options& options, Source source) {
+    if (options.source != Source::Queries && options.source != source)
+        throw UsageError("--selection and --clipboard name two different texts: give one");
+    options.source = source;
+}
 
 } // namespace
 
@@ -71,6 +83,15 @@ Options parseOptions(int argc, char** argv) {
             options.tablesFolder = optarg;
             if (options.tablesFolder.empty()) throw UsageError("--tables needs a folder");
             break;
+        case OptSelection:
+            setSource(options, Source::Selection);
+            break;
+        case OptClipboard:
+            setSource(options, Source::Clipboard);
+            break;
+        case OptNotify:
+            options.notify = true;
+            break;
         // The first of --help and --version wins, as with GNU tools.
         case OptHelp:
             if (options.action == Options::Action::LookUp) options.action = Options::Action::Help;
@@ -87,17 +108,27 @@ Options parseOptions(int argc, char** argv) {
         throw UsageError("--each goes with characters, not with --code or --prefix");
     for (int i = optind; i < static_cast<int>(args.size() - 1); ++i)
         options.queries.emplace_back(args[static_cast<std::size_t>(i)]);
+    if (options.source != Source::Queries) {
+        const std::string option =
+            options.source == Source::Selection ? "--selection" : "--clipboard";
+        if (options.direction != Direction::Text)
+            throw UsageError(option + " goes with characters, not with --code or --prefix");
+        if (!options.queries.empty())
+            throw UsageError(option + " looks up the selected text: it takes no TEXT");
+    }
     return options;
 }
 
 std::string helpText(const std::string& installedTables) {
     std::string text = std::string("Usage: ") + ProgramName + " [OPTION]... [TEXT]...\n" +
-                       "  or:  " + ProgramName + " [OPTION]... --code|--prefix [CODE]...\n";
+                       "  or:  " + ProgramName + " [OPTION]... --code|--prefix [CODE]...\n" +
+                       "  or:  " + ProgramName + " [OPTION]... --selection|--clipboard\n";
     text += R"(Print the Cangjie code table line of each TEXT, as the Zarvik window shows it: the
 first line that holds the text, with the character, each of its codes in letters and
 the same keys as radicals. With --code or --prefix, go the other way: print the line
 of every character with that code, most frequent first.
-With no TEXT or CODE, read one from each line of standard input.
+With no TEXT or CODE, read one from each line of standard input. With --selection or
+--clipboard, look up each character of the text selected or copied on the desktop.
 
       --cj5         look in the Cangjie 5 table, cj5.m (the default)
       --cj3         look in the Cangjie 3 table, cj3.m
@@ -108,6 +139,12 @@ With no TEXT or CODE, read one from each line of standard input.
       --prefix      take each query as the start of a code, and print every
                       character with a code that starts with it
       --tables=DIR  read cj5.m and cj3.m from DIR
+      --selection   look up the text selected on the desktop (the X11 PRIMARY
+                      selection, on Wayland through XWayland): each character, at
+                      most the first 20, blanks and line ends skipped
+      --clipboard   the same with the text last copied (the CLIPBOARD)
+      --notify      show the answer as a desktop notification instead of printing
+                      it; without a notification service, print it
       --help        display this help and exit
       --version     output version information and exit
 
@@ -117,9 +154,12 @@ cj3.m, else from the installed tables in )" +
 
 Lines are printed in UTF-8. A query that finds nothing prints "未找到: TEXT" to
 standard error, and a text with a character outside GBK "不在GBK字符集中: TEXT".
+When no text is selected, --selection says "未选中文字" and --clipboard
+"剪贴板中没有文字"; a longer selection adds "只查询了前20个字".
 
-Exit status: 0 when every query found its line, 1 when some found nothing, 2 when the
-command line is wrong or a table cannot be read.
+Exit status: 0 when every query found its line, 1 when some found nothing or no text
+is selected, 2 when the command line is wrong, a table cannot be read, or the selection
+cannot be read (no X display, or its owner does not answer within a second).
 
 Examples:
   )" + ProgramName +
@@ -128,6 +168,8 @@ Examples:
             R"( --each 仓颉       the lines of 仓 and of 颉
   )" + ProgramName +
             R"( --code jnd        every character typed jnd, most frequent first
+  )" + ProgramName +
+            R"( --selection --notify   the selected characters' lines as a notification
 )";
     return text;
 }

@@ -4,19 +4,24 @@
 #include "Answers.h"
 #include "CodeSearch.h"
 #include "CodeTable.h"
+#include "DesktopLoader.h"
 #include "GbkCodec.h"
+#include "Installed.h"
 #include "LineReader.h"
 #include "Lookup.h"
 #include "Options.h"
+#include "Output.h"
+#include "SelectionText.h"
 #include "Utf8.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <string_view>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -29,31 +34,22 @@ enum ExitStatus : int { Found = 0, SomeNotFound = 1, Trouble = 2 };
 constexpr const char* Cj5FileName = "cj5.m";
 constexpr const char* Cj3FileName = "cj3.m";
 
-bool isThere(const fs::path& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0;
-}
+// Long enough for any owner that is there, short enough for a key pressed on the desktop.
+constexpr std::chrono::milliseconds DesktopAnswerLimit{1000};
 
-// The installed tables: beside the program as installed (<prefix>/bin/../share/zarvik/tables),
-// so that a package or a moved prefix finds its own; else those of the prefix it was built for.
+constexpr const char* NothingSelectedText = "未选中文字";
+constexpr const char* NothingCopiedText = "剪贴板中没有文字";
+constexpr const char* CutText = "只查询了前20个字";
+
 fs::path installedTablesFolder() {
-    char exe[4096];
-    const ssize_t length = ::readlink("/proc/self/exe", exe, sizeof exe);
-    if (length > 0 && static_cast<std::size_t>(length) < sizeof exe) {
-        const fs::path folder =
-            (fs::path(std::string(exe, static_cast<std::size_t>(length))).parent_path() /
-             ZARVIK_TABLES_FROM_BINDIR)
-                .lexically_normal();
-        if (isThere(folder)) return folder;
-    }
-    return ZARVIK_INSTALLED_TABLES_DIR;
+    return cli::installedFolder(ZARVIK_TABLES_FROM_BINDIR, ZARVIK_INSTALLED_TABLES_DIR);
 }
 
 fs::path tablesFolder(const cli::Options& options) {
     if (!options.tablesFolder.empty()) return options.tablesFolder;
     // A folder with either table is a table folder: the other one missing there is an error
     // to report, not a reason to read someone else's.
-    if (isThere(Cj5FileName) || isThere(Cj3FileName)) return ".";
+    if (cli::isThere(Cj5FileName) || cli::isThere(Cj3FileName)) return ".";
     return installedTablesFolder();
 }
 
@@ -64,21 +60,14 @@ std::string withClosingPeriod(std::string message) {
     return message;
 }
 
-// Answers still waiting in stdout's buffer go out first, so that answers and notes reach a
-// shared terminal or pipe in the order of the queries.
-void note(std::string_view text) {
-    std::fflush(stdout);
-    std::fwrite(text.data(), 1, text.size(), stderr);
-    std::fputc('\n', stderr);
-}
-
 void complain(const std::string& message) {
-    note(std::string(cli::ProgramName) + ": " + message);
+    cli::writeNote(std::string(cli::ProgramName) + ": " + message);
 }
 
 class Session {
 public:
-    explicit Session(const cli::Options& options) : m_options(options) {
+    Session(const cli::Options& options, cli::Output& output)
+        : m_options(options), m_output(output) {
         const fs::path folder = tablesFolder(options);
         // Only the tables asked for are read, each once, Cangjie 5 first.
         if (options.tables != cli::TableChoice::Cj3) load(folder / Cj5FileName);
@@ -86,6 +75,8 @@ public:
     }
 
     void answer(std::string_view query) {
+        if (!m_asked.empty()) m_asked += ' ';
+        m_asked += query;
         switch (m_options.direction) {
         case cli::Direction::Text:
             if (m_options.each)
@@ -103,6 +94,8 @@ public:
     }
 
     ExitStatus status() const { return m_missed ? SomeNotFound : Found; }
+    // Every query answered, a blank between them.
+    const std::string& asked() const { return m_asked; }
 
 private:
     void load(const fs::path& path) {
@@ -141,24 +134,51 @@ private:
         }
     }
 
-    void print(std::string_view line) {
-        std::string text = gbk::decode(line);
-        text += '\n';
-        std::fwrite(text.data(), 1, text.size(), stdout);
-    }
+    void print(std::string_view line) { m_output.line(gbk::decode(line)); }
 
     void miss(const char* what, std::string_view query) {
         m_missed = true;
-        note(std::string(what) + ": " + std::string(query));
+        m_output.note(std::string(what) + ": " + std::string(query));
     }
 
     const cli::Options& m_options;
+    cli::Output& m_output;
     std::vector<dict::CodeTable> m_tables;
+    std::string m_asked;
     bool m_missed = false;
 };
 
-ExitStatus run(const cli::Options& options) {
-    Session session(options);
+// The characters of the selection or the clipboard that are looked up; empty when it holds
+// no text.
+cli::SelectedCharacters selectedCharacters(cli::Source source) {
+    const auto which = source == cli::Source::Selection ? desktop::Selection::Primary
+                                                        : desktop::Selection::Clipboard;
+    const desktop::SelectionReading reading =
+        cli::desktopFunctions().readSelection(which, DesktopAnswerLimit);
+    if (reading.outcome == desktop::SelectionReading::Outcome::Failed)
+        throw std::runtime_error(reading.trouble);
+    return cli::selectedCharacters(reading.text);
+}
+
+// Looks up what the options ask; `summary` gets what was looked up, in a few words.
+ExitStatus lookUp(const cli::Options& options, cli::Output& output, std::string& summary) {
+    if (options.source != cli::Source::Queries) {
+        const cli::SelectedCharacters selected = selectedCharacters(options.source);
+        if (selected.text.empty()) {
+            output.note(options.source == cli::Source::Selection ? NothingSelectedText
+                                                                 : NothingCopiedText);
+            return SomeNotFound;
+        }
+        // A selection is answered a character at a time: as a whole it is rarely a line's text.
+        cli::Options each = options;
+        each.each = true;
+        Session session(each, output);
+        session.answer(selected.text);
+        if (selected.cut) output.note(CutText);
+        summary = selected.text;
+        return session.status();
+    }
+    Session session(options, output);
     if (!options.queries.empty()) {
         for (const std::string& query : options.queries)
             session.answer(query);
@@ -168,7 +188,33 @@ ExitStatus run(const cli::Options& options) {
         while (input.next(line))
             session.answer(line);
     }
+    summary = session.asked();
     return session.status();
+}
+
+// Shows `summary` and `body` as a notification; else says why not, and returns it.
+std::string notify(const std::string& summary, const std::string& body) {
+    try {
+        return cli::desktopFunctions().notify({cli::wellFormed(summary), cli::wellFormed(body)},
+                                              DesktopAnswerLimit);
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+}
+
+ExitStatus run(const cli::Options& options) {
+    cli::Output output(options.notify);
+    std::string summary;
+    const ExitStatus status = lookUp(options, output, summary);
+    const std::string said = output.kept();
+    if (!options.notify || (said.empty() && summary.empty())) return status;
+    // With nothing looked up, what was said is all there is to show.
+    const std::string trouble = summary.empty() ? notify(said, {}) : notify(summary, said);
+    if (!trouble.empty()) {
+        output.release();
+        complain("no notification could be shown: " + trouble);
+    }
+    return status;
 }
 
 // Output that could not be written is a failure, not a success with lines missing.
@@ -182,9 +228,26 @@ ExitStatus finish(ExitStatus status) {
 
 } // namespace
 
+// What stops a command goes to standard error, and with --notify also to the desktop, where a
+// command run from a shortcut has no terminal to say it in.
+ExitStatus fail(const cli::Options& options, const std::string& message) {
+    complain(message);
+    if (options.notify) notify(cli::ProgramName, message);
+    finish(Trouble);
+    return Trouble;
+}
+
 int main(int argc, char** argv) {
+    cli::Options options;
     try {
-        const cli::Options options = cli::parseOptions(argc, argv);
+        options = cli::parseOptions(argc, argv);
+    } catch (const cli::UsageError& e) {
+        if (*e.what() != '\0') complain(e.what());
+        cli::writeNote(std::string("Try '") + cli::ProgramName + " --help' for more information.");
+        finish(Trouble);
+        return Trouble;
+    }
+    try {
         switch (options.action) {
         case cli::Options::Action::Help:
             std::fputs(cli::helpText(installedTablesFolder().string()).c_str(), stdout);
@@ -195,14 +258,10 @@ int main(int argc, char** argv) {
         case cli::Options::Action::LookUp:
             return finish(run(options));
         }
-    } catch (const cli::UsageError& e) {
-        if (*e.what() != '\0') complain(e.what());
-        note(std::string("Try '") + cli::ProgramName + " --help' for more information.");
     } catch (const dict::TableError& e) {
-        complain(withClosingPeriod(e.what()));
+        return fail(options, withClosingPeriod(e.what()));
     } catch (const std::exception& e) {
-        complain(e.what());
+        return fail(options, e.what());
     }
-    finish(Trouble);
-    return Trouble;
+    return fail(options, "unknown action");
 }
