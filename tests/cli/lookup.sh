@@ -110,6 +110,14 @@ lookup --each --code jnd
 [ "$rc" = 2 ] && grep -q "each" <<<"$err" || fail "--each with --code: rc $rc, $err"
 lookup --tables
 [ "$rc" = 2 ] && grep -q "requires an argument" <<<"$err" || fail "--tables alone: rc $rc, $err"
+for wrong in "--selection 字" "--clipboard --code" "--selection --clipboard"; do
+  lookup $wrong
+  [ "$rc" = 2 ] && [ -z "$out" ] && grep -qF "Try 'zarvik-lookup --help'" <<<"$err" ||
+    fail "$wrong: rc $rc, $err"
+done
+DISPLAY="" WAYLAND_DISPLAY="" lookup --selection
+expect "--selection without a display" 2 "" \
+  "zarvik-lookup: cannot read the selection: there is no X display (DISPLAY is not set)"
 lookup --version;               expect "--version" 0 "zarvik-lookup (Zarvik) 2.2.0" ""
 lookup --help
 [ "$rc" = 0 ] && grep -q "^Usage: zarvik-lookup" <<<"$out" || fail "--help: rc $rc"
