@@ -9,6 +9,8 @@
 #include <atomic>
 #include <cstdlib>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <xcb/xcb.h>
 
@@ -35,13 +37,18 @@ SelectionReading failed(std::string trouble) {
 
 // Where no X display answers: on a Wayland session that says more than "no display", since
 // the compositor shares its selections with X programs only, through XWayland.
-SelectionReading noDisplay(Selection which, const std::string& why) {
+SelectionReading noDisplay(Selection which, const char* display) {
     const Words words = wordsFor(which);
+    const std::string why = display && *display
+                                ? "nothing answers at \"" + std::string(display) + '"'
+                                : std::string("DISPLAY is not set");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     if (wayland && *wayland)
-        return failed(std::string(words.cannot) + ": this Wayland session shares " + words.name +
-                      " only with X programs, through XWayland, and " + why);
-    return failed(std::string(words.cannot) + ": " + why);
+        return failed(std::string(words.cannot) +
+                      " on this Wayland session: it can be read only through XWayland, and "
+                      "there is none (" +
+                      why + ")");
+    return failed(std::string(words.cannot) + ": there is no X display (" + why + ")");
 }
 
 template <class T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
@@ -200,12 +207,10 @@ private:
 
 SelectionReading readNow(Selection which, const std::shared_ptr<std::atomic<Stage>>& stage) {
     const char* display = std::getenv("DISPLAY");
-    if (!display || !*display)
-        return noDisplay(which, "there is no X display (DISPLAY is not set)");
+    if (!display || !*display) return noDisplay(which, display);
     Connection connection(xcb_connect(nullptr, nullptr));
     xcb_connection_t* c = connection.get();
-    if (xcb_connection_has_error(c))
-        return noDisplay(which, "no X display answers at \"" + std::string(display) + '"');
+    if (xcb_connection_has_error(c)) return noDisplay(which, display);
 
     const auto atoms = internAtoms(c);
     const xcb_atom_t selection =
@@ -213,7 +218,8 @@ SelectionReading readNow(Selection which, const std::shared_ptr<std::atomic<Stag
     const auto owner =
         reply(xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr));
     if (!owner)
-        return noDisplay(which, "the X display at \"" + std::string(display) + "\" broke off");
+        return failed(std::string(wordsFor(which).cannot) + ": the X display at \"" + display +
+                      "\" broke the connection");
     if (owner->owner == XCB_NONE) return {SelectionReading::Outcome::NoText, {}, {}};
 
     *stage = Stage::Asking;

@@ -226,8 +226,6 @@ ExitStatus finish(ExitStatus status) {
     return status;
 }
 
-} // namespace
-
 // What stops a command goes to standard error, and with --notify also to the desktop, where a
 // command run from a shortcut has no terminal to say it in.
 ExitStatus fail(const cli::Options& options, const std::string& message) {
@@ -236,6 +234,8 @@ ExitStatus fail(const cli::Options& options, const std::string& message) {
     finish(Trouble);
     return Trouble;
 }
+
+} // namespace
 
 int main(int argc, char** argv) {
     cli::Options options;

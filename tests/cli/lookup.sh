@@ -118,6 +118,9 @@ done
 DISPLAY="" WAYLAND_DISPLAY="" lookup --selection
 expect "--selection without a display" 2 "" \
   "zarvik-lookup: cannot read the selection: there is no X display (DISPLAY is not set)"
+DISPLAY=:65001 lookup --clipboard
+expect "--clipboard, no display there" 2 "" \
+  "zarvik-lookup: cannot read the clipboard: there is no X display (nothing answers at \":65001\")"
 lookup --version;               expect "--version" 0 "zarvik-lookup (Zarvik) 2.2.0" ""
 lookup --help
 [ "$rc" = 0 ] && grep -q "^Usage: zarvik-lookup" <<<"$out" || fail "--help: rc $rc"
