@@ -12,26 +12,8 @@ trap 'rm -rf "$tmp"' EXIT
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
-# lookup ARG...: runs the program in the current folder; sets out, err and rc.
-lookup() {
-  "$ZARVIK_LOOKUP" "$@" >"$tmp/out" 2>"$tmp/err"
-  rc=$?
-  out="$(cat "$tmp/out")"
-  err="$(cat "$tmp/err")"
-}
-
-# expect WHAT RC OUT ERR: the last run's exit code, standard output and standard error.
-expect() {
-  [ "$rc" = "$2" ] || fail "$1: exit code $rc, not $2 (stderr: $err)"
-  [ "$out" = "$3" ] || fail "$1: stdout '$out', not '$3'"
-  [ "$err" = "$4" ] || fail "$1: stderr '$err', not '$4'"
-}
-
-nl=$'\n'
-zi="字 jnd 十弓木"
-cang="仓 osu 人尸山"
-jie5="颉 grmbo 土口一月人"
-jie3="颉 grmo 土口一人"
+LOOKUP_TMP="$tmp"
+source "$(dirname "$0")/../support/lookup.sh"
 
 cd "$ZARVIK_DATA_DIR" || exit 1
 

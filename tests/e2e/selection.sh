@@ -14,26 +14,8 @@ py=/usr/bin/python3
 "$py" -c 'import dbus, gi, Xlib' 2>/dev/null ||
   fail "$py lacks python3-dbus, python3-gi or python3-xlib (scripts/setup.sh installs them)"
 
-# lookup ARG...: runs the program; sets out, err and rc.
-lookup() {
-  "$ZARVIK_LOOKUP" "$@" >"$E2E_TMP/out" 2>"$E2E_TMP/err" && rc=0 || rc=$?
-  out="$(cat "$E2E_TMP/out")"
-  err="$(cat "$E2E_TMP/err")"
-}
-
-# expect WHAT RC OUT ERR: the last run's exit code, standard output and standard error.
-expect() {
-  [ "$rc" = "$2" ] || fail "$1: exit code $rc, not $2 (stderr: $err)"
-  [ "$out" = "$3" ] || fail "$1: stdout '$out', not '$3'"
-  [ "$err" = "$4" ] || fail "$1: stderr '$err', not '$4'"
-}
-
-
-nl=$'\n'
-zi="字 jnd 十弓木"
-cang="仓 osu 人尸山"
-jie5="颉 grmbo 土口一月人"
-jie3="颉 grmo 土口一人"
+LOOKUP_TMP="$E2E_TMP"
+source "$here/../support/lookup.sh"
 
 e2e_start_display
 note "on $DISPLAY${WAYLAND_DISPLAY:+ (Wayland $WAYLAND_DISPLAY)}"
