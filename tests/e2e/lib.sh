@@ -35,21 +35,23 @@ trap e2e_cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 note() { echo "-- $*"; }
 
+# Waits up to $2 seconds (a whole number) for command $3... to succeed, trying it every
+# 0.05 s; fails naming $1, what it waited for, when it never does. Tests wait for what they
+# need this way, never for a fixed time: that is too short on a busy machine and wasted on
+# an idle one.
+e2e_wait_for() {
+  local what="$1" limit="$2" _
+  shift 2
+  for _ in $(seq $((limit * 20))); do
+    "$@" && return 0
+    sleep 0.05
+  done
+  "$@" || fail "waited $limit s for $what"
+}
+
 # The window manager that e2e_start_display runs: openbox, or GNOME's mutter as an X11
 # window manager (ZARVIK_E2E_WM=mutter).
 E2E_WM="${ZARVIK_E2E_WM:-openbox}"
-
-# Polls command $3... until it succeeds, for up to $1 seconds; else fails naming $2, what
-# was awaited.
-e2e_wait_for() {
-  local seconds="$1" what="$2" _
-  shift 2
-  for _ in $(seq $((seconds * 20))); do
-    "$@" >/dev/null 2>&1 && return 0
-    sleep 0.05
-  done
-  fail "$what: not within $seconds s"
-}
 
 # Starts weston without a screen (Debian's headless back end) with options $2... on a socket
 # named after $1; exports WAYLAND_DISPLAY and sets WESTON_PID. Where weston cannot start, the
@@ -76,7 +78,7 @@ e2e_start_xwayland() {
   command -v Xwayland >/dev/null || fail "Xwayland missing (package xwayland)"
   e2e_start_weston xwayland --xwayland
   local log="$E2E_TMP/weston-xwayland.log"
-  e2e_wait_for 5 "XWayland's display in weston's log" grep -q "xserver listening on display" "$log"
+  e2e_wait_for "XWayland's display in weston's log" 5 grep -q "xserver listening on display" "$log"
   DISPLAY="$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$log" | head -n1)"
   [ -n "$DISPLAY" ] || fail "weston started no XWayland: $(tail -n 5 "$log")"
   export DISPLAY
@@ -140,9 +142,7 @@ e2e_start_notification_service() {
     >"$E2E_TMP/notifications.log" 2>&1 &
   NOTIFICATIONS_PID=$!
   E2E_PIDS+=("$NOTIFICATIONS_PID")
-  e2e_wait_for 10 "the notification service on the bus" dbus-send --session --print-reply \
-    --dest=org.freedesktop.DBus / org.freedesktop.DBus.GetNameOwner \
-    string:org.freedesktop.Notifications
+  e2e_wait_for "the notification service on the bus" 10 e2e_bus_has org.freedesktop.Notifications
 }
 
 # Has xclip hold standard input as X selection $1 (primary or clipboard) of type $2 until
@@ -154,7 +154,14 @@ e2e_hold_selection() {
   xclip -selection "$1" -t "$2" -i -quiet "$E2E_TMP/held" >/dev/null 2>&1 &
   E2E_SELECTION_OWNER=$!
   E2E_PIDS+=("$E2E_SELECTION_OWNER")
-  e2e_wait_for 5 "xclip holding the $1" timeout 2 xclip -o -selection "$1" -t TARGETS
+  e2e_wait_for "xclip holding the $1" 5 e2e_selection_owned "$1"
+}
+# Whether selection $1 has an owner that answers.
+e2e_selection_owned() { timeout 2 xclip -o -selection "$1" -t TARGETS >/dev/null 2>&1; }
+e2e_selection_unowned() { ! e2e_selection_owned "$1"; }
+e2e_bus_has() {
+  dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+    org.freedesktop.DBus.GetNameOwner "string:$1" >/dev/null 2>&1
 }
 e2e_release_selection() {
   [ -n "$E2E_SELECTION_OWNER" ] || return 0

@@ -46,14 +46,14 @@ expect "a long text, sent in pieces" 0 "$(yes "$zi" | head -n 20)" "只查询了
 printf '\x89PNG\r\n' | e2e_hold_selection $copied image/png
 lookup $copy_option;                expect "a picture only" 1 "" "$nothing_copied"
 e2e_release_selection
-e2e_wait_for 5 "the selection without owner" sh -c '! timeout 2 xclip -o -selection primary -t TARGETS'
+e2e_wait_for "the selection without owner" 5 e2e_selection_unowned primary
 lookup --selection;                 expect "nothing selected" 1 "" "未选中文字"
 
 # --- A program that holds the selection and never answers. ----------------------------
 "$py" "$here/silent_owner.py" PRIMARY >"$E2E_TMP/silent" 2>&1 &
 silent=$!
 E2E_PIDS+=("$silent")
-e2e_wait_for 5 "the silent owner" grep -qx owner "$E2E_TMP/silent"
+e2e_wait_for "the silent owner" 5 grep -qx owner "$E2E_TMP/silent"
 start_ns=$(date +%s%N)
 lookup --selection
 elapsed_ms=$((($(date +%s%N) - start_ns) / 1000000))
@@ -72,7 +72,7 @@ printf '仓颉&' | e2e_hold_selection primary UTF8_STRING
 lookup --selection --notify;        expect "--notify" 1 "" ""
 lookup --selection --notify;        expect "--notify again" 1 "" ""
 e2e_release_selection
-e2e_wait_for 5 "the selection without owner" sh -c '! timeout 2 xclip -o -selection primary -t TARGETS'
+e2e_wait_for "the selection without owner" 5 e2e_selection_unowned primary
 lookup --selection --notify;        expect "--notify, nothing selected" 1 "" ""
 # What the service was sent: the body's '&' escaped for its markup; the second replaces the
 # first, its own; no action, the server's time.
