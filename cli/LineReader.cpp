@@ -43,7 +43,7 @@ void LineReader::throwTooLong() const {
 bool LineReader::fill() {
     m_buffer.erase(0, m_begin);
     m_begin = 0;
-    std::fflush(stdout);
+    m_beforeWait();
     const std::size_t old = m_buffer.size();
     m_buffer.resize(old + ReadSize);
     for (;;) {

@@ -13,6 +13,7 @@ enum OptionId : int {
     OptEach,
     OptCode,
     OptPrefix,
+    OptQuick,
     OptTables,
     OptSelection,
     OptClipboard,
@@ -28,6 +29,7 @@ constexpr option LongOptions[] = {
     {"each", no_argument, nullptr, OptEach},
     {"code", no_argument, nullptr, OptCode},
     {"prefix", no_argument, nullptr, OptPrefix},
+    {"quick", no_argument, nullptr, OptQuick},
     {"tables", required_argument, nullptr, OptTables},
     {"selection", no_argument, nullptr, OptSelection},
     {"clipboard", no_argument, nullptr, OptClipboard},
@@ -78,6 +80,9 @@ Options parseOptions(int argc, char** argv) {
             break;
         case OptPrefix:
             options.direction = Direction::CodePrefix;
+            break;
+        case OptQuick:
+            options.quick = true;
             break;
         case OptTables:
             options.tablesFolder = optarg;
@@ -130,15 +135,17 @@ of every character with that code, most frequent first.
 With no TEXT or CODE, read one from each line of standard input. With --selection or
 --clipboard, look up each character of the text selected or copied on the desktop.
 
-      --cj5         look in the Cangjie 5 table, cj5.m (the default)
-      --cj3         look in the Cangjie 3 table, cj3.m
+      --cj5         look in the Cangjie 5 table (the default)
+      --cj3         look in the Cangjie 3 table
       --both        look in both: the Cangjie 5 line, then the Cangjie 3 line
       --each        one line for each character of TEXT, in order (blanks skipped)
       --code        take each query as a code, in letters (case ignored), and print
                       every character whose code is exactly that
       --prefix      take each query as the start of a code, and print every
                       character with a code that starts with it
-      --tables=DIR  read cj5.m and cj3.m from DIR
+      --quick       show each code as its Quick (speed) code, its first and last
+                      key; with --code or --prefix, the queries are Quick codes
+      --tables=DIR  read the tables from DIR
       --selection   look up the text selected on the desktop (the X11 PRIMARY
                       selection, on Wayland through XWayland): each character, at
                       most the first 20, blanks and line ends skipped
@@ -148,12 +155,15 @@ With no TEXT or CODE, read one from each line of standard input. With --selectio
       --help        display this help and exit
       --version     output version information and exit
 
-The tables come from DIR, else from the working directory when it holds cj5.m or
-cj3.m, else from the installed tables in )" +
+Each version has two tables: cj5-utf8.m and cj3-utf8.m hold every character, cj5.m
+and cj3.m the characters GBK can hold. The first is read where it is there, else the
+second. The tables come from DIR, else from the working directory when it holds any
+of them, else from the installed tables in )" +
             installedTables + R"(.
 
 Lines are printed in UTF-8. A query that finds nothing prints "未找到: TEXT" to
-standard error, and a text with a character outside GBK "不在GBK字符集中: TEXT".
+standard error, and a text with a character outside GBK, where only the GBK table is
+there, "不在GBK字符集中: TEXT".
 When no text is selected, --selection says "未选中文字" and --clipboard
 "剪贴板中没有文字"; a longer selection adds "只查询了前20个字".
 
@@ -168,6 +178,8 @@ Examples:
             R"( --each 仓颉       the lines of 仓 and of 颉
   )" + ProgramName +
             R"( --code jnd        every character typed jnd, most frequent first
+  )" + ProgramName +
+            R"( --quick 字        字 jd 十木
   )" + ProgramName +
             R"( --selection --notify   the selected characters' lines as a notification
 )";

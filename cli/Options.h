@@ -33,6 +33,7 @@ struct Options {
     bool each = false;
     Source source = Source::Queries;
     bool notify = false;              // the answer as a desktop notification
+    bool quick = false;               // codes as Quick codes, shown and searched
     std::string tablesFolder;         // empty: the working directory or the installed tables
     std::vector<std::string> queries; // none: one a line from standard input
 };

@@ -1,39 +1,62 @@
 #pragma once
 
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace cli {
 
-// Writes `text` and a line end to standard error, after what is waiting for standard output,
-// so that answers and notes reach a shared terminal or pipe in the order they were made.
-void writeNote(std::string_view text);
+// Standard output that cannot be written to (a full disk, a reader gone).
+class OutputError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
-// Where a look-up's answers go: its lines to standard output and its notes (what was not
-// found) to standard error; or, for a notification, both kept in order.
+// The program's answers on standard output and its notes on standard error. Answers are
+// gathered in a buffer and written a buffer-full at a time; the first write that fails
+// throws OutputError, also where SIGPIPE is ignored and a gone reader is only an error code.
+// For a notification, both are kept in order instead, until released.
 class Output {
 public:
-    explicit Output(bool keep) : m_keep(keep) {}
+    Output(int outFd, int errFd);
+    Output(const Output&) = delete;
+    Output& operator=(const Output&) = delete;
 
-    void line(std::string text);
-    void note(std::string text);
+    // `text` and a line end.
+    void line(std::string_view text);
+    // `text` as it stands.
+    void write(std::string_view text);
+    // Writes what the buffer holds.
+    void flush();
+    // A line on standard error, after the answers so far, so that both reach a shared
+    // terminal or pipe in the order of the queries. Failing to write it is not an error.
+    void note(std::string_view text);
 
+    // From now on answers and notes are kept, not written.
+    void keep() { m_keeping = true; }
     // What was kept, a line each, in order.
     std::string kept() const;
-    // Writes what was kept where it would have gone.
+    // Writes what was kept where it would have gone, and writes from then on.
     void release();
 
 private:
-    struct Entry {
+    void append(std::string_view text);
+    // Keeps `text` (`isNote`: a line of a note, else answers as written); false when not
+    // keeping.
+    bool held(bool isNote, std::string_view text);
+
+    struct Kept {
         bool isNote;
         std::string text;
     };
-    void add(Entry entry);
-    void write(const Entry& entry) const;
 
-    bool m_keep;
-    std::vector<Entry> m_kept;
+    int m_outFd;
+    int m_errFd;
+    bool m_outIsTerminal;
+    std::string m_buffer;
+    bool m_keeping = false;
+    std::vector<Kept> m_kept;
 };
 
 } // namespace cli

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# zarvik-lookup end to end with the generated tables: both directions, standard input, the
-# table folders it looks in, its exit codes and messages, and its manual page.
+# zarvik-lookup end to end with the generated tables: both directions, Quick codes, standard
+# input, a whole text at once, the table folders it looks in, its exit codes and messages,
+# its manual page and its shell completions.
 set -uo pipefail
 shopt -s lastpipe # `... | lookup` sets the results in this shell
 : "${ZARVIK_LOOKUP:?ZARVIK_LOOKUP must name the program}"
@@ -28,13 +29,17 @@ lookup 仓 字;                   expect "queries in order" 0 "$cang$nl$zi" ""
 lookup --each 仓颉;             expect "--each" 0 "$cang$nl$jie5" ""
 lookup --each "仓 颉";          expect "--each skips blanks" 0 "$cang$nl$jie5" ""
 lookup "jnd 十";                expect "any text of a line" 0 "$zi" ""
+lookup 㗎;                      expect "a character GBK cannot hold" 0 "㗎 rkrd 口大口木" ""
+lookup --cj3 𨋢;                expect "beyond the BMP, in Cangjie 3" 0 "𨋢 jjyt 十十卜廿" ""
 
 # --- From codes to characters, in table order. ----------------------------------------
-lookup --code jnd;              expect "--code" 0 "$zi" ""
-lookup --code JnD;              expect "--code ignores case" 0 "$zi" ""
+zi2="𡧖 jnd 十弓木"
+lookup --code jnd;              expect "--code" 0 "$zi$nl$zi2" ""
+lookup --code JnD;              expect "--code ignores case" 0 "$zi$nl$zi2" ""
 lookup --code hnd
 expect "--code lists every character, most frequent first" 0 \
-  "朵 hnd 竹弓木${nl}梨 hnd 竹弓木 xhnd 難竹弓木${nl}凩 hnd 竹弓木 xxhnd 難難竹弓木" ""
+  "朵 hnd 竹弓木${nl}梨 hnd 竹弓木 xhnd 難竹弓木${nl}凩 hnd 竹弓木 xxhnd 難難竹弓木${nl}𣟉 hnd 竹弓木${nl}𥫞 hnd 竹弓木" ""
+lookup --code rkrd;             expect "--code finds what GBK cannot hold" 0 "㗎 rkrd 口大口木" ""
 lookup --prefix jn
 [ "$rc" = 0 ] && [ "$(head -n1 <<<"$out")" = "$zi" ] || fail "--prefix jn starts with 字: $out"
 grep -qx "麴 jepfd 十水心火木 jnpfd 十弓心火木" <<<"$out" || fail "--prefix jn misses a second code"
@@ -42,17 +47,45 @@ awk '{ for (i = 2; i <= NF; i += 2) if ($i ~ /^jn/) next; exit 1 }' <<<"$out" ||
   fail "--prefix jn prints a line without such a code: $out"
 lookup --both --code grmo;      expect "--both --code, found in one table" 1 "$jie3" "未找到: grmo"
 
+# --- Quick codes: the first and the last key, shown and searched. ---------------------
+lookup --quick 字 梨 冇
+expect "--quick, codes merging, x codes" 0 "字 jd 十木${nl}梨 hd 竹木 xd 難木${nl}冇 kb 大月 xb 難月" ""
+lookup --quick --cj3 梨;        expect "--quick from Cangjie 3 codes" 0 "梨 hd 竹木 hx 竹難" ""
+lookup --quick --code jd
+[ "$rc" = 0 ] && [ "$(head -n2 <<<"$out")" = "未 jd 十木${nl}字 jd 十木" ] &&
+  [ "$(grep -c ' jd ' <<<"$out")" = "$(wc -l <<<"$out")" ] || fail "--quick --code jd: $out"
+lookup --quick --prefix x
+awk '{ for (i = 2; i <= NF; i += 2) if ($i ~ /^x/) next; exit 1 }' <<<"$out" && [ "$rc" = 0 ] ||
+  fail "--quick --prefix x prints a line without such a Quick code: $out"
+
 # --- Standard input: one query a line, answers in order. ------------------------------
 printf '仓\n字\r\n颉' | lookup
 expect "queries from standard input, CR LF and a last line without LF" 0 "$cang$nl$zi$nl$jie5" ""
 printf 'jnd\nhnd\n' | lookup --code
-[ "$rc" = 0 ] && [ "$(wc -l <<<"$out")" = 4 ] || fail "codes from standard input: $out"
+[ "$rc" = 0 ] && [ "$(wc -l <<<"$out")" = 7 ] || fail "codes from standard input: $out"
 { head -c 1100000 /dev/zero | tr '\0' a; echo; } | lookup
 [ "$rc" = 2 ] && grep -q "line 1 of standard input is longer than" <<<"$err" ||
   fail "an overlong input line: rc $rc, $err"
 
+# --- A whole text at once: from the index, the answers of one query at a time. ---------
+# Characters of the table, some it does not hold, one GBK cannot, and blanks, in the table
+# of every character and in a folder of the GBK table alone.
+mkdir "$tmp/gbk-only" && cp cj5.m "$tmp/gbk-only/"
+text="$(cut -d' ' -f1 cj5-utf8.m | sed -n '1~397p' | tr -d '\n')"
+text="仓😀$text 𠀀${text:0:20}㊣	字"
+for folder in "$ZARVIK_DATA_DIR" "$tmp/gbk-only"; do
+  one=""
+  mapfile -t characters < <(LC_ALL=C.UTF-8 grep -o '[^[:blank:]]' <<<"$text")
+  for character in "${characters[@]}"; do
+    one+="$("$ZARVIK_LOOKUP" --tables "$folder" "$character" 2>&1)$nl"
+  done
+  whole="$(printf '%s\n' "$text" | "$ZARVIK_LOOKUP" --tables "$folder" --each 2>&1)"
+  [ "$whole" = "${one%$nl}" ] || fail "--each in $folder differs from one query at a time:$nl$(diff <(echo "$whole") <(echo "${one%$nl}") | head -5)"
+done
+
 # --- What is not found: a note each, the rest still answered, exit 1. -----------------
-lookup 𠀀;                       expect "outside GBK" 1 "" "不在GBK字符集中: 𠀀"
+lookup --tables "$tmp/gbk-only" 𠀀; expect "outside GBK, with the GBK table alone" 1 "" "不在GBK字符集中: 𠀀"
+lookup 😀;                       expect "in no table" 1 "" "未找到: 😀"
 lookup 字字字;                   expect "not found" 1 "" "未找到: 字字字"
 lookup --code zzzzzz;            expect "no such code" 1 "" "未找到: zzzzzz"
 lookup --code 1;                 expect "not a code" 1 "" "未找到: 1"
@@ -77,7 +110,7 @@ expect "a table folder without cj3.m" 2 "" \
 # Installed under some prefix: the tables are found from the program's own place.
 mkdir -p "$tmp/prefix/bin" "$tmp/prefix/share/zarvik/tables" "$tmp/elsewhere"
 cp "$ZARVIK_LOOKUP" "$tmp/prefix/bin/"
-cp "$ZARVIK_DATA_DIR"/cj?.m "$tmp/prefix/share/zarvik/tables/"
+cp "$ZARVIK_DATA_DIR"/cj*.m "$tmp/prefix/share/zarvik/tables/"
 cd "$tmp/elsewhere" || exit 1
 built="$ZARVIK_LOOKUP"
 ZARVIK_LOOKUP="$tmp/prefix/bin/zarvik-lookup"
