@@ -2,15 +2,17 @@
 # Performance report, printed as markdown: start-up time to the first painted frame and to
 # the window being mapped (as the window manager sees it), and resident memory, of the
 # program against a plain Qt window (bench/baseline/main.cpp) under Xvfb + openbox, the
-# program's size, what the code tables cost in memory, the dict benchmarks and how long
-# zarvik-lookup takes for one query. Not part of the test run.
+# program's size, what the code tables cost in memory, the dict benchmarks, how long
+# zarvik-lookup takes for one query, and for a whole text of a million characters beside a
+# dictionary in Python doing the same. Not part of the test run.
 #
 #   bench/report.sh [build folder]        default: <repo>/build (the dev preset's)
 #
 # Environment: REPORT_RUNS (starts of each program, default 15), REPORT_REPETITIONS
 # (benchmark repetitions, default 10), REPORT_SETTLE (seconds between the first paint and
 # reading the memory, default 0.5), REPORT_LOOKUP_RUNS (runs of each zarvik-lookup query,
-# default 100), REPORT_STARTUP_ONLY (when set, only the start-up and memory section).
+# default 100), REPORT_TEXT_RUNS (runs of each whole text, default 7), REPORT_STARTUP_ONLY
+# (when set, only the start-up and memory section).
 # Needs: Xvfb, openbox, x11-utils (xprop), g++, pkg-config with Qt6Widgets, python3.
 set -euo pipefail
 
@@ -20,6 +22,7 @@ runs="${REPORT_RUNS:-15}"
 repetitions="${REPORT_REPETITIONS:-10}"
 settle="${REPORT_SETTLE:-0.5}"
 lookup_runs="${REPORT_LOOKUP_RUNS:-100}"
+text_runs="${REPORT_TEXT_RUNS:-7}"
 startup_only="${REPORT_STARTUP_ONLY:-}"
 
 say() { echo "report: $*" >&2; }
@@ -226,7 +229,7 @@ lookup_time() {
   done
   median "${times[@]}"
 }
-lookup_queries=("字" "--both 颉" "--code hnd" "--prefix jn")
+lookup_queries=("字" "㗎" "--both 颉" "--code hnd" "--prefix jn" "--quick 字")
 lookup_times=()
 for query in "${lookup_queries[@]}"; do
   read -r -a words <<<"$query"
@@ -234,6 +237,60 @@ for query in "${lookup_queries[@]}"; do
 done
 # What starting any program costs here, for scale.
 true_time="$(lookup_time "$(type -P true)")"
+
+# --- zarvik-lookup --each on a whole text, beside a dictionary in Python. -------------
+# Random characters of the table of every character, 100 to a line; the Python script maps
+# each line's first character to the line (a character's own line is its first) and
+# prints the line of each character of its input. Both start, read the table and answer.
+say "timing a whole text ($text_runs runs each, alternating)"
+every_table="$tables/cj5-utf8.m"
+cat >"$E2E_TMP/lookup.py" <<'PYTHON'
+import sys
+first = {}
+with open(sys.argv[1], encoding="utf-8") as table:
+    for line in table:
+        first.setdefault(line[0], line)
+out = sys.stdout
+for text in sys.stdin:
+    out.write("".join(first[c] for c in text if c not in " \t\n"))
+PYTHON
+python3 - "$every_table" "$E2E_TMP" <<'PYTHON'
+import random, sys
+characters = [line.split(" ", 1)[0] for line in open(sys.argv[1], encoding="utf-8")]
+random.seed(20261209)
+for count in (100_000, 1_000_000):
+    text = "".join(random.choice(characters) for _ in range(count))
+    with open(f"{sys.argv[2]}/text-{count}.txt", "w", encoding="utf-8") as out:
+        out.writelines(text[i:i + 100] + "\n" for i in range(0, count, 100))
+PYTHON
+# The wall time in microseconds of running "$@" on text-$1.txt, output discarded.
+text_time() {
+  local input="$E2E_TMP/text-$1.txt" start end
+  shift
+  start="${EPOCHREALTIME/[.,]/}"
+  "$@" <"$input" >/dev/null 2>&1 || true
+  end="${EPOCHREALTIME/[.,]/}"
+  echo $((end - start))
+}
+python_cmd=(python3 "$E2E_TMP/lookup.py" "$every_table")
+each_cmd=("$lookup" --tables "$tables" --each)
+"${each_cmd[@]}" <"$E2E_TMP/text-1000000.txt" >"$E2E_TMP/each.out"
+"${python_cmd[@]}" <"$E2E_TMP/text-1000000.txt" >"$E2E_TMP/python.out"
+cmp -s "$E2E_TMP/each.out" "$E2E_TMP/python.out" && same_answers=yes || same_answers="**no**"
+small_times=() each_times=() python_times=()
+for i in $(seq "$text_runs"); do
+  small_times+=("$(text_time 100000 "${each_cmd[@]}")")
+  each_times+=("$(text_time 1000000 "${each_cmd[@]}")")
+  python_times+=("$(text_time 1000000 "${python_cmd[@]}")")
+done
+each_small="$(median "${small_times[@]}")"
+each_time="$(median "${each_times[@]}")"
+python_time="$(median "${python_times[@]}")"
+text_ratio="$(ratio "$each_time" "$python_time")"
+# Characters a second once the table is read: the 900,000 characters more of the larger text.
+each_rate="$(awk -v a="$each_time" -v b="$each_small" \
+  'BEGIN { if (a > b) printf "%.1f", 900000 / (a - b); else print "-" }')"
+load_text="$(cut -d' ' -f1-3 /proc/loadavg)"
 
 # --- Sizes. --------------------------------------------------------------------------
 strip -o "$E2E_TMP/zarvik.stripped" "$zarvik"
@@ -275,6 +332,20 @@ same for \`true\` (a program that does nothing): $(ms "$true_time") ms.
 $(for i in "${!lookup_queries[@]}"; do
   echo "| \`zarvik-lookup ${lookup_queries[$i]}\` | $(ms "${lookup_times[$i]}") | $(awk -v t="${lookup_times[$i]}" 'BEGIN { print (t <= 5000 ? "yes" : "**no**") }') |"
 done)
+
+## A whole text: \`zarvik-lookup --each\` beside a dictionary in Python 3
+
+One million random characters of \`cj5-utf8.m\`, 100 to a line, on standard input; output
+discarded; start-up and reading the table included in both; median of $text_runs runs each.
+Load average (1/5/15 min) after: $load_text. The same answers: $same_answers.
+
+| job | ms | |
+|---|---:|---|
+| \`zarvik-lookup --each\`, 1,000,000 characters | $(ms "$each_time") | |
+| dictionary in Python 3, 1,000,000 characters | $(ms "$python_time") | |
+| zarvik-lookup / Python | $text_ratio | aim <= 0.25: $(awk -v r="$text_ratio" 'BEGIN { print (r != "-" && r <= 0.25 ? "yes" : "**no**") }') |
+| \`zarvik-lookup --each\`, 100,000 characters | $(ms "$each_small") | |
+| million characters a second once the table is read (the 900,000 more) | $each_rate | aim >= 20: $(awk -v r="$each_rate" 'BEGIN { print (r != "-" && r >= 20 ? "yes" : "**no**") }') |
 
 ## Size (stripped)
 

@@ -66,7 +66,6 @@ printf 'jnd\nhnd\n' | lookup --code
 { head -c 1100000 /dev/zero | tr '\0' a; echo; } | lookup
 [ "$rc" = 2 ] && grep -q "line 1 of standard input is longer than" <<<"$err" ||
   fail "an overlong input line: rc $rc, $err"
-
 # --- A whole text at once: from the index, the answers of one query at a time. ---------
 # Characters of the table, some it does not hold, one GBK cannot, and blanks, in the table
 # of every character and in a folder of the GBK table alone.
@@ -154,6 +153,32 @@ for option in $(grep -oE '^ +--[a-z0-9]+' <<<"$help"); do
   grep -qF -- "${option//-/\\-}" "$ZARVIK_SOURCE_DIR/desktop/man/zarvik-lookup.1" ||
     fail "the manual page lacks $option"
 done
+
+# --- The shell completions: every option --help names, folders after --tables. ---------
+completions="$ZARVIK_SOURCE_DIR/desktop/completions"
+for option in $(grep -oE '^ +--[a-z0-9]+' <<<"$help"); do
+  for file in zarvik-lookup.bash _zarvik-lookup; do
+    grep -qwF -- "$option" "$completions/$file" || fail "$file lacks $option"
+  done
+  grep -qE -- "-l ${option#--}( |$)" "$completions/zarvik-lookup.fish" ||
+    fail "zarvik-lookup.fish lacks $option"
+done
+for shell in zsh fish; do
+  command -v "$shell" >/dev/null || fail "$shell missing (scripts/setup.sh installs it)"
+done
+zsh -n "$completions/_zarvik-lookup" || fail "_zarvik-lookup is not zsh"
+mkdir -p "$tmp/completing/tables" && touch "$tmp/completing/table.m"
+cd "$tmp/completing" || exit 1
+completed="$(bash -c 'source "$1"
+  for line in "--tables t" "--tables = t" "--q"; do
+    read -r -a COMP_WORDS <<<"zarvik-lookup $line"; COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+    _zarvik_lookup; echo "${COMPREPLY[*]}"
+  done' _ "$completions/zarvik-lookup.bash")"
+[ "$completed" = "tables${nl}tables$nl--quick" ] || fail "bash completes: $completed"
+completed="$(fish -c "source '$completions/zarvik-lookup.fish'
+  complete -C'zarvik-lookup --tables t'; complete -C'zarvik-lookup --tables=t'
+  complete -C'zarvik-lookup --q'" | cut -f1)"
+[ "$completed" = "tables/$nl--tables=tables/$nl--quick" ] || fail "fish completes: $completed"
 
 [ "$failures" -eq 0 ] || { echo "$failures failed" >&2; exit 1; }
 echo PASS

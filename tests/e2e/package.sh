@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Debian package: built with cpack, installed with dpkg, started the way the installed
-# launcher entry says, answering a query; zarvik-lookup answering from the installed tables;
-# the entry's action run as it says on a selection, its answer a notification; its icon,
-# metainfo and manual pages in place; removed again.
+# launcher entry says, answering a query; zarvik-lookup answering from the installed tables,
+# those of every character included; the entry's action run as it says on a selection, its
+# answer a notification; its icon, metainfo, manual pages and shell completions in place;
+# removed again.
 source "$(dirname "$0")/lib.sh"
 : "${ZARVIK_BINARY_DIR:?ZARVIK_BINARY_DIR must name the build folder}"
 [ "${ZARVIK_SANITIZE:-0}" = 1 ] && e2e_skip "a sanitized build is not packaged"
@@ -94,6 +95,19 @@ grep -qxF "$lookup" <<<"$owned" || fail "the package does not hold $lookup"
 mkdir "$E2E_TMP/no-tables"
 answer="$(cd "$E2E_TMP/no-tables" && "$lookup" 字 2>&1)" || fail "zarvik-lookup 字 failed: $answer"
 [ "$answer" = "字 jnd 十弓木" ] || fail "zarvik-lookup 字: '$answer'"
+answer="$(cd "$E2E_TMP/no-tables" && "$lookup" 㗎 2>&1)" || fail "zarvik-lookup 㗎 failed: $answer"
+[ "$answer" = "㗎 rkrd 口大口木" ] || fail "zarvik-lookup 㗎: '$answer'"
+
+note "the tables of every character and the shell completions"
+for file in /usr/share/zarvik/tables/cj5-utf8.m /usr/share/zarvik/tables/cj3-utf8.m \
+  /usr/share/bash-completion/completions/zarvik-lookup \
+  /usr/share/zsh/vendor-completions/_zarvik-lookup \
+  /usr/share/fish/vendor_completions.d/zarvik-lookup.fish; do
+  grep -qxF "$file" <<<"$owned" && [ -f "$file" ] || fail "the package does not hold $file"
+done
+completed="$(bash -c 'source /usr/share/bash-completion/completions/zarvik-lookup
+  COMP_WORDS=(zarvik-lookup --qu) COMP_CWORD=1; _zarvik_lookup; echo "${COMPREPLY[*]}"')"
+[ "$completed" = --quick ] || fail "bash completes --qu as '$completed'"
 
 note "the manual pages"
 for page in zarvik zarvik-lookup; do
@@ -121,6 +135,8 @@ xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
 sleep 0.5
 answer="$(e2e_query "$win" 字)"
 [ "$answer" = "字 jnd 十弓木" ] || fail "answer for 字: '$answer'"
+answer="$(e2e_query "$win" 㗎)"
+[ "$answer" = "㗎 rkrd 口大口木" ] || fail "answer for 㗎, which GBK cannot hold: '$answer'"
 e2e_quit "$win"
 [ "$APP_RC" -eq 0 ] || fail "exit code $APP_RC: $(cat "$E2E_TMP/app.log")"
 
