@@ -117,8 +117,11 @@ private:
 
 std::string notifyNow(const Notification& n, std::chrono::milliseconds limit) {
     sd_bus* opened = nullptr;
-    if (const int r = sd_bus_open_user(&opened); r < 0)
-        return std::string("no session bus (") + std::strerror(-r) + ")";
+    if (const int r = sd_bus_open_user(&opened); r < 0) {
+        const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+        if (!address || !*address) return "no session bus (DBUS_SESSION_BUS_ADDRESS is not set)";
+        return std::string("no session bus at ") + address + " (" + std::strerror(-r) + ")";
+    }
     const Bus bus(opened);
     sd_bus_set_method_call_timeout(bus.get(), static_cast<std::uint64_t>(limit.count()) * 1000);
 

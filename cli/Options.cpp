@@ -119,7 +119,7 @@ Options parseOptions(int argc, char** argv) {
         if (options.direction != Direction::Text)
             throw UsageError(option + " goes with characters, not with --code or --prefix");
         if (!options.queries.empty())
-            throw UsageError(option + " looks up the selected text: it takes no TEXT");
+            throw UsageError(option + " takes no TEXT: it looks up what is selected or copied");
     }
     return options;
 }

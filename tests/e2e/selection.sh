@@ -95,6 +95,10 @@ printf '字' | e2e_hold_selection primary UTF8_STRING
 lookup --selection --notify
 expect "--notify without a service" 0 "$zi" \
   "zarvik-lookup: no notification could be shown: no notification service on the session bus"
+# A service started again numbers its notifications anew: the id kept is not ours there.
+e2e_start_notification_service "$record.again"
+lookup --selection --notify;        expect "--notify, the service started again" 0 "" ""
+grep -qF '"replaces": 0,' "$record.again" || fail "replaces another's: $(cat "$record.again")"
 e2e_release_selection
 
 # --- A Wayland session without X: said plainly. ---------------------------------------
