@@ -14,7 +14,8 @@ public:
 };
 
 // Reads a file descriptor a line at a time. A line ends at LF, a CR before the LF is dropped,
-// and a last line without a terminator is a line. `beforeWait` runs before every read that
+// and a last line without a terminator is a line (a CR at its end is dropped too, as is a
+// byte-order mark at the start of the first). `beforeWait` runs before every read that
 // may wait (the caller flushes its answers there), so that a program on the other end of
 // two pipes gets each answer before it has to send the next question.
 class LineReader {
@@ -27,6 +28,8 @@ public:
 
     // The next line, or false at the end of the input.
     bool next(std::string& line);
+    // The number of the line next() gave last, from 1.
+    std::size_t lineNumber() const noexcept { return m_lineNumber; }
 
 private:
     bool fill();

@@ -1,6 +1,10 @@
 #include "Options.h"
 
+#include "GbkCodec.h"
+
+#include <cstring>
 #include <getopt.h>
+#include <langinfo.h>
 
 namespace cli {
 
@@ -38,6 +42,17 @@ constexpr option LongOptions[] = {
     {"version", no_argument, nullptr, OptVersion},
     {nullptr, 0, nullptr, 0},
 };
+
+// A query as the program reads it, in UTF-8: the terminal typed it in the locale's
+// encoding, which on a GBK terminal is not UTF-8. Bytes that are not text in that encoding
+// are taken as they stand (a script may pass UTF-8 in any locale).
+std::string queryInUtf8(std::string query) {
+    const char* encoding = ::nl_langinfo(CODESET);
+    // The C locale's ASCII is a part of UTF-8: its programs pass UTF-8 through.
+    if (std::strcmp(encoding, "UTF-8") == 0 || std::strcmp(encoding, "ANSI_X3.4-1968") == 0)
+        return query;
+    return codec::toUtf8(query, encoding).value_or(std::move(query));
+}
 
 void setSource(Options& options, Source source) {
     if (options.source != Source::Queries && options.source != source)
@@ -112,7 +127,9 @@ Options parseOptions(int argc, char** argv) {
     if (options.each && options.direction != Direction::Text)
         throw UsageError("--each goes with characters, not with --code or --prefix");
     for (int i = optind; i < static_cast<int>(args.size() - 1); ++i)
-        options.queries.emplace_back(args[static_cast<std::size_t>(i)]);
+        options.queries.push_back(queryInUtf8(args[static_cast<std::size_t>(i)]));
+    for (const std::string& query : options.queries)
+        if (const auto why = noQuery(query)) throw UsageError(*why);
     if (options.source != Source::Queries) {
         const std::string option =
             options.source == Source::Selection ? "--selection" : "--clipboard";
@@ -122,6 +139,12 @@ Options parseOptions(int argc, char** argv) {
             throw UsageError(option + " takes no TEXT: it looks up what is selected or copied");
     }
     return options;
+}
+
+std::optional<std::string> noQuery(std::string_view query) {
+    if (query.empty()) return "an empty query";
+    if (query.find_first_not_of(" \t") == query.npos) return "a query of blanks only";
+    return std::nullopt;
 }
 
 std::string helpText(const std::string& installedTables) {
@@ -161,14 +184,17 @@ second. The tables come from DIR, else from the working directory when it holds 
 of them, else from the installed tables in )" +
             installedTables + R"(.
 
-Lines are printed in UTF-8. A query that finds nothing prints "未找到: TEXT" to
-standard error, and a text with a character outside GBK, where only the GBK table is
-there, "不在GBK字符集中: TEXT".
+Queries on the command line are read in the locale's encoding, those on standard input
+in UTF-8 (a byte-order mark before them is skipped). Lines are printed in UTF-8; on a
+terminal, control characters and bytes that are no UTF-8 show as \xHH (or \u0080 to
+\u009F). A query that finds nothing prints "未找到: TEXT" to standard error, and a text
+with a character outside GBK, where only the GBK table is there, "不在GBK字符集中: TEXT".
 When no text is selected, --selection says "未选中文字" and --clipboard
 "剪贴板中没有文字"; a longer selection adds "只查询了前20个字".
 
 Exit status: 0 when every query found its line, 1 when some found nothing or no text
-is selected, 2 when the command line is wrong, a table cannot be read, or the selection
+is selected, 2 when the command line is wrong (a query of blanks only, from standard
+input too), a table cannot be read, the answers cannot be written, or the selection
 cannot be read (no X display, or its owner does not answer within a second).
 
 Examples:

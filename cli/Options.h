@@ -1,7 +1,9 @@
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cli {
@@ -38,8 +40,13 @@ struct Options {
     std::vector<std::string> queries; // none: one a line from standard input
 };
 
-// Throws UsageError for options that are unknown, lack their argument or do not go together.
+// Throws UsageError for options that are unknown, lack their argument or do not go together,
+// and for a query of blanks only.
 Options parseOptions(int argc, char** argv);
+
+// Why `query` is none, or nothing when it is one: a text of blanks only (or none at all)
+// would find the first line with a blank, which no one asks for.
+std::optional<std::string> noQuery(std::string_view query);
 
 // The --help text; `installedTables` is the folder of the installed tables.
 std::string helpText(const std::string& installedTables);

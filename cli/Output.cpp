@@ -1,6 +1,9 @@
 #include "Output.h"
 
+#include "Utf8.h"
+
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <poll.h>
 #include <unistd.h>
@@ -34,7 +37,8 @@ bool writeAll(int fd, std::string_view text) {
 } // namespace
 
 Output::Output(int outFd, int errFd)
-    : m_outFd(outFd), m_errFd(errFd), m_outIsTerminal(::isatty(outFd) == 1) {
+    : m_outFd(outFd), m_errFd(errFd), m_outIsTerminal(::isatty(outFd) == 1),
+      m_errIsTerminal(::isatty(errFd) == 1) {
     m_buffer.reserve(BufferSize);
 }
 
@@ -44,15 +48,20 @@ void Output::append(std::string_view text) {
 }
 
 void Output::line(std::string_view text) {
-    if (held(false, text) && held(false, "\n")) return;
+    if (held(Kind::Line, text)) return;
+    if (m_outIsTerminal) {
+        append(forTerminal(text));
+        append("\n");
+        // Someone reads a terminal as the lines come.
+        flush();
+        return;
+    }
     append(text);
     append("\n");
-    // Someone reads a terminal as the lines come.
-    if (m_outIsTerminal) flush();
 }
 
 void Output::write(std::string_view text) {
-    if (held(false, text)) return;
+    if (held(Kind::Write, text)) return;
     append(text);
 }
 
@@ -66,23 +75,16 @@ void Output::flush() {
 }
 
 void Output::note(std::string_view text) {
-    if (held(true, text)) return;
+    if (held(Kind::Note, text)) return;
     flush();
-    std::string noted(text);
+    std::string noted = m_errIsTerminal ? forTerminal(text) : std::string(text);
     noted += '\n';
     writeAll(m_errFd, noted);
 }
 
-} // namespace cli
-
-namespace cli {
-
-bool Output::held(bool isNote, std::string_view text) {
+bool Output::held(Kind kind, std::string_view text) {
     if (!m_keeping) return false;
-    if (isNote || m_kept.empty() || m_kept.back().isNote)
-        m_kept.push_back({isNote, std::string(text)});
-    else
-        m_kept.back().text += text;
+    m_kept.push_back({kind, std::string(text)});
     return true;
 }
 
@@ -90,7 +92,7 @@ std::string Output::kept() const {
     std::string text;
     for (const Kept& k : m_kept) {
         text += k.text;
-        if (k.isNote) text += '\n';
+        if (k.kind != Kind::Write) text += '\n';
     }
     while (!text.empty() && text.back() == '\n')
         text.pop_back();
@@ -103,11 +105,37 @@ void Output::release() {
     const std::vector<Kept> kept = std::move(m_kept);
     m_kept.clear();
     for (const Kept& k : kept) {
-        if (k.isNote)
-            note(k.text);
-        else
+        switch (k.kind) {
+        case Kind::Line:
+            line(k.text);
+            break;
+        case Kind::Write:
             write(k.text);
+            break;
+        case Kind::Note:
+            note(k.text);
+            break;
+        }
     }
+}
+
+std::string forTerminal(std::string_view text) {
+    std::string shown;
+    shown.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        const utf8::Char c = utf8::charAt(text, pos);
+        char escape[8] = {};
+        if (!c.valid || (c.code < 0x20 && c.code != '\t') || c.code == 0x7F)
+            std::snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned char>(text[pos]));
+        else if (c.code >= 0x80 && c.code <= 0x9F)
+            std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(c.code));
+        if (escape[0] != '\0')
+            shown += escape;
+        else
+            shown += text.substr(pos, c.length);
+        pos += c.length;
+    }
+    return shown;
 }
 
 } // namespace cli

@@ -18,7 +18,7 @@ std::filesystem::path tablesFolder(const Options& options);
 enum class Version { Cj5, Cj3 };
 
 // The table of `version` in `folder`: the one of every character (UTF-8) where it is there,
-// else the GBK one. Throws dict::TableError when the table cannot be read.
+// else the GBK one. Throws dict::TableError when the table cannot be read or holds a NUL.
 dict::CodeTable loadTable(const std::filesystem::path& folder, Version version);
 
 } // namespace cli

@@ -11,6 +11,7 @@
 #include "Tables.h"
 
 #include <chrono>
+#include <clocale>
 #include <stdexcept>
 #include <string>
 #include <unistd.h>
@@ -73,8 +74,18 @@ cli::ExitStatus lookUp(const cli::Options& options, cli::Output& out, std::strin
     } else {
         cli::LineReader input(STDIN_FILENO, "standard input", [&out] { out.flush(); });
         std::string line;
-        while (input.next(line))
+        bool noQueries = false;
+        while (input.next(line)) {
+            // Said, and passed over: the queries after it are still answered.
+            if (const auto why = cli::noQuery(line)) {
+                out.note(std::string(cli::ProgramName) + ": line " +
+                         std::to_string(input.lineNumber()) + " of standard input: " + *why);
+                noQueries = true;
+                continue;
+            }
             answer(line);
+        }
+        if (noQueries) return cli::Trouble;
     }
     return session.status();
 }
@@ -128,6 +139,8 @@ cli::ExitStatus fail(const cli::Options& options, cli::Output& out, const std::s
 } // namespace
 
 int main(int argc, char** argv) {
+    // The encoding of the command line's text; messages stay those of the C locale.
+    std::setlocale(LC_CTYPE, "");
     cli::Output out(STDOUT_FILENO, STDERR_FILENO);
     cli::Options options;
     try {

@@ -48,6 +48,11 @@ public:
     std::size_t count() const noexcept { return m_count; }
     bool empty() const noexcept { return m_count == 0; }
 
+    // Where the data's first NUL byte lies, which ended the text there; the data's size
+    // when it holds none.
+    std::size_t textEnd() const noexcept { return m_textEnd; }
+    std::size_t dataSize() const noexcept { return m_size; }
+
     // Throws TableError "List index out of bounds (i)" outside 0..count()-1.
     std::string_view line(std::ptrdiff_t index) const;
 
@@ -86,6 +91,7 @@ private:
 
     TextEncoding m_encoding;
     Buffer m_buffer;
+    std::size_t m_size = 0;     // the data's bytes, those after a NUL included
     std::size_t m_textEnd = 0;  // the first NUL, or the buffer's size
     std::size_t m_textSize = 0; // where the last line ends
     // Where the lines end, as a bit a byte of the text (the offset of each terminator) in

@@ -14,7 +14,7 @@ zarvik_packages=(
   xvfb openbox mutter xdotool xclip x11-utils imagemagick
   weston xwayland qt6-wayland
   clang libclang-rt-14-dev
-  desktop-file-utils appstream dpkg-dev groff-base zsh fish
+  desktop-file-utils appstream dpkg-dev groff-base zsh fish locales
   strace dbus at-spi2-core python3-pyatspi python3-dbus python3-gi python3-xlib
 )
 

@@ -48,8 +48,6 @@ awk '{ for (i = 2; i <= NF; i += 2) if ($i ~ /^jn/) next; exit 1 }' <<<"$out" ||
 lookup --both --code grmo;      expect "--both --code, found in one table" 1 "$jie3" "未找到: grmo"
 
 # --- Quick codes: the first and the last key, shown and searched. ---------------------
-lookup --quick 字 梨 冇
-expect "--quick, codes merging, x codes" 0 "字 jd 十木${nl}梨 hd 竹木 xd 難木${nl}冇 kb 大月 xb 難月" ""
 lookup --quick --cj3 梨;        expect "--quick from Cangjie 3 codes" 0 "梨 hd 竹木 hx 竹難" ""
 lookup --quick --code jd
 [ "$rc" = 0 ] && [ "$(head -n2 <<<"$out")" = "未 jd 十木${nl}字 jd 十木" ] &&
@@ -66,6 +64,40 @@ printf 'jnd\nhnd\n' | lookup --code
 { head -c 1100000 /dev/zero | tr '\0' a; echo; } | lookup
 [ "$rc" = 2 ] && grep -q "line 1 of standard input is longer than" <<<"$err" ||
   fail "an overlong input line: rc $rc, $err"
+printf '\xEF\xBB\xBF字\n仓\n' | lookup;  expect "a byte-order mark before the first line" 0 "$zi$nl$cang" ""
+printf '仓\n字\r' | lookup;            expect "a last line ending in CR alone" 0 "$cang$nl$zi" ""
+printf '字\n \t\n\n仓\n' | lookup
+expect "lines of blanks only are no queries, the rest answered" 2 "$zi$nl$cang" \
+  "zarvik-lookup: line 2 of standard input: a query of blanks only${nl}zarvik-lookup: line 3 of standard input: an empty query"
+# A non-blocking standard input that is empty when first read: waited on, not an error.
+/usr/bin/python3 - "$ZARVIK_LOOKUP" >"$tmp/out" 2>&1 <<'PYTHON' || fail "a non-blocking standard input: $(cat "$tmp/out")"
+import fcntl, os, subprocess, sys, time
+read, write = os.pipe()
+fcntl.fcntl(read, fcntl.F_SETFL, fcntl.fcntl(read, fcntl.F_GETFL) | os.O_NONBLOCK)
+lookup = subprocess.Popen([sys.argv[1]], stdin=read, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+os.close(read)
+# Until it waits for input (or has given up on it).
+deadline = time.monotonic() + 10
+while lookup.poll() is None and time.monotonic() < deadline:
+    with open(f"/proc/{lookup.pid}/wchan") as wchan:
+        if "poll" in wchan.read():
+            break
+    time.sleep(0.01)
+if lookup.poll() is None:
+    os.write(write, "字\n".encode())
+os.close(write)
+out, err = lookup.communicate(timeout=10)
+if (lookup.returncode, out.decode(), err.decode()) != (0, "字 jnd 十弓木\n", ""):
+    sys.exit(f"exit code {lookup.returncode}, stdout {out!r}, stderr {err!r}")
+PYTHON
+# A reader that is gone, where SIGPIPE is ignored: the first write that fails ends the run.
+(trap '' PIPE
+  yes 字 | timeout 20 "$ZARVIK_LOOKUP" 2>"$tmp/err" | head -n1 >"$tmp/out"
+  echo "${PIPESTATUS[1]}" >"$tmp/rc")
+[ "$(cat "$tmp/rc")" = 2 ] && [ "$(cat "$tmp/out")" = "$zi" ] &&
+  [ "$(cat "$tmp/err")" = "zarvik-lookup: write error: Broken pipe" ] ||
+  fail "a gone reader with SIGPIPE ignored: rc $(cat "$tmp/rc"), $(cat "$tmp/err")"
+
 # --- A whole text at once: from the index, the answers of one query at a time. ---------
 # Characters of the table, some it does not hold, one GBK cannot, and blanks, in the table
 # of every character and in a folder of the GBK table alone.
@@ -116,6 +148,33 @@ ZARVIK_LOOKUP="$tmp/prefix/bin/zarvik-lookup"
 lookup --cj3 颉;                 expect "the installed tables" 0 "$jie3" ""
 ZARVIK_LOOKUP="$built"
 
+# --- A table with a NUL in it: said, not read as far as the NUL. -----------------------
+mkdir "$tmp/nul" && printf '字 jnd x\n\0仓 osu x\n' >"$tmp/nul/cj5.m"
+lookup --tables "$tmp/nul" 仓
+expect "a NUL inside a table" 2 "" \
+  "zarvik-lookup: Cannot read file \"$tmp/nul/cj5.m\". It holds a NUL byte in line 2, and a code table is text."
+
+# --- Arguments in the locale's encoding: a GBK terminal's. ------------------------------
+mkdir "$tmp/locale"
+if localedef -f GBK -i zh_CN "$tmp/locale/zh_CN.GBK" >/dev/null 2>&1 || [ -d "$tmp/locale/zh_CN.GBK" ]; then
+  export LOCPATH="$tmp/locale"
+  LC_ALL=zh_CN.GBK lookup --tables "$ZARVIK_DATA_DIR" "$(printf '\xD7\xD6')"; expect "a GBK argument in a GBK locale" 0 "$zi" ""
+  LC_ALL=zh_CN.GBK lookup --tables "$ZARVIK_DATA_DIR" 字; expect "a UTF-8 argument in a GBK locale" 0 "$zi" ""
+  unset LOCPATH
+else
+  fail "localedef cannot make a GBK locale (package locales)"
+fi
+
+# --- On a terminal, control characters are shown escaped; elsewhere they pass. ----------
+mkdir "$tmp/controls" && printf '字 jnd x\033]0;title\007\302\233\n' >"$tmp/controls/cj5-utf8.m"
+printf '#!/bin/sh\nexec "%s" --tables "%s" 字 "$(printf "a\\033[2Jb")"\n' \
+  "$ZARVIK_LOOKUP" "$tmp/controls" >"$tmp/on-terminal" && chmod +x "$tmp/on-terminal"
+shown="$(script -qec "$tmp/on-terminal" /dev/null | tr -d '\r')"
+[ "$shown" = "字 jnd x\\x1B]0;title\\x07\\u009B${nl}未找到: a\\x1B[2Jb" ] ||
+  fail "control characters on a terminal: $(od -c <<<"$shown" | head -5)"
+lookup --tables "$tmp/controls" 字
+[ "$out" = "$(printf '字 jnd x\033]0;title\007\302\233')" ] || fail "control characters in a pipe: $out"
+
 # --- Usage, help, version, write errors. ----------------------------------------------
 lookup --bogus 字
 [ "$rc" = 2 ] && [ -z "$out" ] && grep -q "^zarvik-lookup: unrecognized option '--bogus'" <<<"$err" &&
@@ -124,6 +183,10 @@ lookup --each --code jnd
 [ "$rc" = 2 ] && grep -q "each" <<<"$err" || fail "--each with --code: rc $rc, $err"
 lookup --tables
 [ "$rc" = 2 ] && grep -q "requires an argument" <<<"$err" || fail "--tables alone: rc $rc, $err"
+lookup --tables "$ZARVIK_DATA_DIR" " "
+expect "a query of blanks only" 2 "" "zarvik-lookup: a query of blanks only${nl}Try 'zarvik-lookup --help' for more information."
+lookup --tables "$ZARVIK_DATA_DIR" 字 ""
+expect "an empty query" 2 "" "zarvik-lookup: an empty query${nl}Try 'zarvik-lookup --help' for more information."
 for wrong in "--selection 字" "--clipboard --code" "--selection --clipboard"; do
   lookup $wrong
   [ "$rc" = 2 ] && [ -z "$out" ] && grep -qF "Try 'zarvik-lookup --help'" <<<"$err" ||
