@@ -9,6 +9,7 @@
 #include "Published.h"
 #include "Registration.h"
 
+#include <QGuiApplication>
 #include <QHash>
 #include <algorithm>
 #include <optional>
@@ -203,7 +204,8 @@ void TForm1::tellStayOnTopIsUnavailable() {
     // The box would otherwise show a state the window is not in.
     FlatCheckBox1->setChecked(false);
     FlatCheckBox1->setEnabled(false);
-    FlatCheckBox1->setHint(QString::fromUtf8(NoStayOnTopHint));
+    const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    FlatCheckBox1->setHint(QString::fromUtf8(wayland ? NoStayOnTopHint : NoWindowManagerOnTopHint));
     FlatCheckBox1->setShowHint(true);
 }
 

@@ -25,8 +25,9 @@ inline constexpr qsizetype MaxAnswerLength = 32767;
 using dict::NotFoundText;
 using dict::NotInGbkText;
 // Why "置顶" is off and cannot be switched on, where the session does not let a program keep
-// its window on top.
+// its window on top: on Wayland, and on X11 without a window manager that can.
 inline constexpr const char* NoStayOnTopHint = "此 Wayland 会话不让程序把窗口置顶";
+inline constexpr const char* NoWindowManagerOnTopHint = "此会话没有能把窗口置顶的窗口管理器";
 // What a screen reader calls the input box and the result box.
 inline constexpr const char* InputBoxName = "输入";
 inline constexpr const char* ResultBoxName = "仓颉码";

@@ -84,6 +84,22 @@ e2e_start_xwayland() {
   export DISPLAY
 }
 
+# Starts Xvfb alone on a free display, with the options $@ (a 24-bit screen when none are
+# given); exports DISPLAY and sets E2E_XVFB_PID.
+E2E_XVFB_COUNT=0
+e2e_start_x_server() {
+  E2E_XVFB_COUNT=$((E2E_XVFB_COUNT + 1))
+  local fifo="$E2E_TMP/displayfd-$E2E_XVFB_COUNT"
+  [ $# -gt 0 ] || set -- -screen 0 1024x768x24
+  Xvfb -displayfd 3 -nolisten tcp "$@" 3>"$fifo" 2>"$E2E_TMP/xvfb-$E2E_XVFB_COUNT.log" &
+  E2E_XVFB_PID=$!
+  E2E_PIDS+=("$E2E_XVFB_PID")
+  local i
+  for i in $(seq 400); do [ -s "$fifo" ] && break; sleep 0.05; done
+  [ -s "$fifo" ] || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb-$E2E_XVFB_COUNT.log")"
+  export DISPLAY=":$(head -n1 "$fifo")"
+}
+
 # Starts Xvfb on a free display and the window manager on it; exports DISPLAY. With
 # ZARVIK_E2E_DISPLAY=xwayland, the display is XWayland's in a weston session instead.
 e2e_start_display() {
@@ -91,13 +107,8 @@ e2e_start_display() {
     e2e_start_xwayland
     return
   fi
-  local fifo="$E2E_TMP/displayfd"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" 2>"$E2E_TMP/xvfb.log" &
-  E2E_PIDS+=($!)
   local i
-  for i in $(seq 400); do [ -s "$fifo" ] && break; sleep 0.05; done
-  [ -s "$fifo" ] || fail "Xvfb did not start"
-  export DISPLAY=":$(head -n1 "$fifo")"
+  e2e_start_x_server
   case "$E2E_WM" in
     openbox) openbox --sm-disable >"$E2E_TMP/wm.log" 2>&1 & ;;
     mutter)
@@ -196,6 +207,18 @@ e2e_start_atspi() {
   done
   E2E_A11Y_BUS="$(printf '%s\n' "$reply" | sed -n 's/^ *string "\(.*\)"$/\1/p')"
   [ -n "$E2E_A11Y_BUS" ] || fail "the accessibility bus did not start: $(cat "$E2E_TMP/at-spi.log")"
+}
+
+# Words of the hint of an unavailable "置顶" where no X11 window manager keeps windows on top.
+E2E_NO_WM_ON_TOP_REASON="窗口管理器"
+
+# Runs atspi_session.py on the program with 置顶 $1 (offered or unavailable, saying $2), then
+# waits for the program to end by 退出's action, with 0. Needs e2e_start_atspi first.
+e2e_atspi_check_and_quit() {
+  "$E2E_PY" "$(dirname "${BASH_SOURCE[0]}")/atspi_session.py" --pid "$APP_PID" --on-top "$1" \
+    ${2:+--reason "$2"} || fail "the window fails (above); program output: $(cat "$E2E_TMP/app.log")"
+  e2e_wait_for_end "退出's action"
+  [ "$APP_RC" -eq 0 ] || fail "exit code $APP_RC after 退出's action: $(cat "$E2E_TMP/app.log")"
 }
 
 # Starts the program in folder $1; sets APP_PID.
