@@ -23,12 +23,18 @@ enum class TableChoice { Cj5, Cj3, Both };
 // From a character to its line, or from a code to its characters.
 enum class Direction { Text, Code, CodePrefix };
 
+// What is looked up: the queries given (or standard input's lines), or the text selected on
+// the desktop.
+enum class Source { Queries, Selection, Clipboard };
+
 struct Options {
     enum class Action { LookUp, Help, Version };
     Action action = Action::LookUp;
     TableChoice tables = TableChoice::Cj5;
     Direction direction = Direction::Text;
     bool each = false;
+    Source source = Source::Queries;
+    bool notify = false;              // the answer as a desktop notification
     bool quick = false;               // codes as Quick codes, shown and searched
     std::string tablesFolder;         // empty: the working directory or the installed tables
     std::vector<std::string> queries; // none: one a line from standard input

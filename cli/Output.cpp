@@ -48,6 +48,7 @@ void Output::append(std::string_view text) {
 }
 
 void Output::line(std::string_view text) {
+    if (held(Kind::Line, text)) return;
     if (m_outIsTerminal) {
         append(forTerminal(text));
         append("\n");
@@ -60,6 +61,7 @@ void Output::line(std::string_view text) {
 }
 
 void Output::write(std::string_view text) {
+    if (held(Kind::Write, text)) return;
     append(text);
 }
 
@@ -73,10 +75,48 @@ void Output::flush() {
 }
 
 void Output::note(std::string_view text) {
+    if (held(Kind::Note, text)) return;
     flush();
     std::string noted = m_errIsTerminal ? forTerminal(text) : std::string(text);
     noted += '\n';
     writeAll(m_errFd, noted);
+}
+
+bool Output::held(Kind kind, std::string_view text) {
+    if (!m_keeping) return false;
+    m_kept.push_back({kind, std::string(text)});
+    return true;
+}
+
+std::string Output::kept() const {
+    std::string text;
+    for (const Kept& k : m_kept) {
+        text += k.text;
+        if (k.kind != Kind::Write) text += '\n';
+    }
+    while (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    return text;
+}
+
+void Output::release() {
+    m_keeping = false;
+    // Taken out first: a write that fails leaves nothing to write a second time.
+    const std::vector<Kept> kept = std::move(m_kept);
+    m_kept.clear();
+    for (const Kept& k : kept) {
+        switch (k.kind) {
+        case Kind::Line:
+            line(k.text);
+            break;
+        case Kind::Write:
+            write(k.text);
+            break;
+        case Kind::Note:
+            note(k.text);
+            break;
+        }
+    }
 }
 
 std::string forTerminal(std::string_view text) {

@@ -1,21 +1,15 @@
 #include "Tables.h"
 
+#include "Installed.h"
 #include "TableFiles.h"
 
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace cli {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-bool isThere(const fs::path& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0;
-}
 
 // A table is text. The window reads one only up to a NUL, as it always has; here the lines
 // after it would be missing without a word, and queries would wrongly find nothing.
@@ -38,16 +32,7 @@ void refuseNul(const dict::CodeTable& table, const fs::path& path) {
 } // namespace
 
 fs::path installedTablesFolder() {
-    char exe[4096];
-    const ssize_t length = ::readlink("/proc/self/exe", exe, sizeof exe);
-    if (length > 0 && static_cast<std::size_t>(length) < sizeof exe) {
-        const fs::path folder =
-            (fs::path(std::string(exe, static_cast<std::size_t>(length))).parent_path() /
-             ZARVIK_TABLES_FROM_BINDIR)
-                .lexically_normal();
-        if (isThere(folder)) return folder;
-    }
-    return ZARVIK_INSTALLED_TABLES_DIR;
+    return installedFolder(ZARVIK_TABLES_FROM_BINDIR, ZARVIK_INSTALLED_TABLES_DIR);
 }
 
 fs::path tablesFolder(const Options& options) {

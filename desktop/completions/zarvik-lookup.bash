@@ -15,7 +15,7 @@ _zarvik_lookup() {
     fi
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W '--cj5 --cj3 --both --each --code --prefix
-            --quick --tables --help --version' -- "$cur")
+            --quick --tables --selection --clipboard --notify --help --version' -- "$cur")
     fi
 }
 complete -F _zarvik_lookup zarvik-lookup

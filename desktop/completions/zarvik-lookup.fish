@@ -8,5 +8,8 @@ complete -c zarvik-lookup -l code -d 'Take each query as a code and list its cha
 complete -c zarvik-lookup -l prefix -d 'Take each query as the start of a code'
 complete -c zarvik-lookup -l quick -d 'Show and search Quick codes, the first and last key'
 complete -c zarvik-lookup -l tables -x -a '(__fish_complete_directories)' -d 'Read the tables from a folder'
+complete -c zarvik-lookup -l selection -d 'Look up the text selected on the desktop'
+complete -c zarvik-lookup -l clipboard -d 'Look up the text copied on the desktop'
+complete -c zarvik-lookup -l notify -d 'Show the answer as a desktop notification'
 complete -c zarvik-lookup -l help -d 'Display help and exit'
 complete -c zarvik-lookup -l version -d 'Output version information and exit'

@@ -13,26 +13,8 @@ trap 'rm -rf "$tmp"' EXIT
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
-# lookup ARG...: runs the program in the current folder; sets out, err and rc.
-lookup() {
-  "$ZARVIK_LOOKUP" "$@" >"$tmp/out" 2>"$tmp/err"
-  rc=$?
-  out="$(cat "$tmp/out")"
-  err="$(cat "$tmp/err")"
-}
-
-# expect WHAT RC OUT ERR: the last run's exit code, standard output and standard error.
-expect() {
-  [ "$rc" = "$2" ] || fail "$1: exit code $rc, not $2 (stderr: $err)"
-  [ "$out" = "$3" ] || fail "$1: stdout '$out', not '$3'"
-  [ "$err" = "$4" ] || fail "$1: stderr '$err', not '$4'"
-}
-
-nl=$'\n'
-zi="字 jnd 十弓木"
-cang="仓 osu 人尸山"
-jie5="颉 grmbo 土口一月人"
-jie3="颉 grmo 土口一人"
+LOOKUP_TMP="$tmp"
+source "$(dirname "$0")/../support/lookup.sh"
 
 cd "$ZARVIK_DATA_DIR" || exit 1
 
@@ -205,6 +187,17 @@ lookup --tables "$ZARVIK_DATA_DIR" " "
 expect "a query of blanks only" 2 "" "zarvik-lookup: a query of blanks only${nl}Try 'zarvik-lookup --help' for more information."
 lookup --tables "$ZARVIK_DATA_DIR" 字 ""
 expect "an empty query" 2 "" "zarvik-lookup: an empty query${nl}Try 'zarvik-lookup --help' for more information."
+for wrong in "--selection 字" "--clipboard --code" "--selection --clipboard"; do
+  lookup $wrong
+  [ "$rc" = 2 ] && [ -z "$out" ] && grep -qF "Try 'zarvik-lookup --help'" <<<"$err" ||
+    fail "$wrong: rc $rc, $err"
+done
+DISPLAY="" WAYLAND_DISPLAY="" lookup --selection
+expect "--selection without a display" 2 "" \
+  "zarvik-lookup: cannot read the selection: there is no X display (DISPLAY is not set)"
+DISPLAY=:65001 lookup --clipboard
+expect "--clipboard, no display there" 2 "" \
+  "zarvik-lookup: cannot read the clipboard: there is no X display (nothing answers at \":65001\")"
 lookup --version;               expect "--version" 0 "zarvik-lookup (Zarvik) 2.2.0" ""
 lookup --help
 [ "$rc" = 0 ] && grep -q "^Usage: zarvik-lookup" <<<"$out" || fail "--help: rc $rc"
