@@ -1,8 +1,12 @@
 # Shared steps of the end-to-end tests: a private X display with a window manager, the
 # real program started in a chosen folder, and helpers to look at its windows.
 # Needs: Xvfb, openbox (or mutter), xdotool, xprop (x11-utils), xclip, ImageMagick's
-# import/convert; for the screen-reader steps dbus and at-spi2-core, python3-pyatspi.
+# import/convert; for the screen-reader steps dbus and at-spi2-core, python3-pyatspi; for
+# notifications python3-dbus and python3-gi.
 set -euo pipefail
+# `printf ... | e2e_hold_selection ...` runs the function in this shell, so that what it
+# starts is known here and stopped at the end.
+shopt -s lastpipe
 
 : "${ZARVIK_BIN:?ZARVIK_BIN must name the program}"
 E2E_TMP="$(mktemp -d)"
@@ -31,19 +35,80 @@ trap e2e_cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 note() { echo "-- $*"; }
 
+# Waits up to $2 seconds (a whole number) for command $3... to succeed, trying it every
+# 0.05 s; fails naming $1, what it waited for, when it never does. Tests wait for what they
+# need this way, never for a fixed time: that is too short on a busy machine and wasted on
+# an idle one.
+e2e_wait_for() {
+  local what="$1" limit="$2" _
+  shift 2
+  for _ in $(seq $((limit * 20))); do
+    "$@" && return 0
+    sleep 0.05
+  done
+  "$@" || fail "waited $limit s for $what"
+}
+
 # The window manager that e2e_start_display runs: openbox, or GNOME's mutter as an X11
 # window manager (ZARVIK_E2E_WM=mutter).
 E2E_WM="${ZARVIK_E2E_WM:-openbox}"
 
-# Starts Xvfb on a free display and the window manager on it; exports DISPLAY.
-e2e_start_display() {
-  local fifo="$E2E_TMP/displayfd"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" 2>"$E2E_TMP/xvfb.log" &
-  E2E_PIDS+=($!)
+# Starts weston without a screen (Debian's headless back end) with options $2... on a socket
+# named after $1; exports WAYLAND_DISPLAY and sets WESTON_PID. Where weston cannot start, the
+# test is skipped, saying why.
+WESTON_PID=""
+e2e_start_weston() {
+  command -v weston >/dev/null || fail "weston missing (package weston; scripts/setup.sh installs it)"
+  local socket="zarvik-$1" log="$E2E_TMP/weston-$1.log" i
+  shift
+  weston --backend=headless-backend.so --socket="$socket" --idle-time=0 "$@" >"$log" 2>&1 &
+  WESTON_PID=$!
+  E2E_PIDS+=("$WESTON_PID")
+  for i in $(seq 200); do
+    [ -S "$XDG_RUNTIME_DIR/$socket" ] && { export WAYLAND_DISPLAY="$socket"; return 0; }
+    kill -0 "$WESTON_PID" 2>/dev/null || break
+    sleep 0.05
+  done
+  e2e_skip "weston cannot start a headless session here: $(tail -n 5 "$log")"
+}
+
+# A Wayland session with XWayland, as GNOME's and KDE's are: weston headless with its X
+# server; exports DISPLAY (XWayland's) and WAYLAND_DISPLAY.
+e2e_start_xwayland() {
+  command -v Xwayland >/dev/null || fail "Xwayland missing (package xwayland)"
+  e2e_start_weston xwayland --xwayland
+  local log="$E2E_TMP/weston-xwayland.log"
+  e2e_wait_for "XWayland's display in weston's log" 5 grep -q "xserver listening on display" "$log"
+  DISPLAY="$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$log" | head -n1)"
+  [ -n "$DISPLAY" ] || fail "weston started no XWayland: $(tail -n 5 "$log")"
+  export DISPLAY
+}
+
+# Starts Xvfb alone on a free display, with the options $@ (a 24-bit screen when none are
+# given); exports DISPLAY and sets E2E_XVFB_PID.
+E2E_XVFB_COUNT=0
+e2e_start_x_server() {
+  E2E_XVFB_COUNT=$((E2E_XVFB_COUNT + 1))
+  local fifo="$E2E_TMP/displayfd-$E2E_XVFB_COUNT"
+  [ $# -gt 0 ] || set -- -screen 0 1024x768x24
+  Xvfb -displayfd 3 -nolisten tcp "$@" 3>"$fifo" 2>"$E2E_TMP/xvfb-$E2E_XVFB_COUNT.log" &
+  E2E_XVFB_PID=$!
+  E2E_PIDS+=("$E2E_XVFB_PID")
   local i
   for i in $(seq 400); do [ -s "$fifo" ] && break; sleep 0.05; done
-  [ -s "$fifo" ] || fail "Xvfb did not start"
+  [ -s "$fifo" ] || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb-$E2E_XVFB_COUNT.log")"
   export DISPLAY=":$(head -n1 "$fifo")"
+}
+
+# Starts Xvfb on a free display and the window manager on it; exports DISPLAY. With
+# ZARVIK_E2E_DISPLAY=xwayland, the display is XWayland's in a weston session instead.
+e2e_start_display() {
+  if [ "${ZARVIK_E2E_DISPLAY:-}" = xwayland ]; then
+    e2e_start_xwayland
+    return
+  fi
+  local i
+  e2e_start_x_server
   case "$E2E_WM" in
     openbox) openbox --sm-disable >"$E2E_TMP/wm.log" 2>&1 & ;;
     mutter)
@@ -79,6 +144,43 @@ e2e_start_session_bus() {
   export DBUS_SESSION_BUS_ADDRESS="$address"
 }
 
+# A notification service of our own on the private session bus (started if need be) that
+# appends each notification it is sent to file $1, a JSON object a line; sets
+# NOTIFICATIONS_PID.
+e2e_start_notification_service() {
+  e2e_start_session_bus
+  /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/notifications.py" "$1" \
+    >"$E2E_TMP/notifications.log" 2>&1 &
+  NOTIFICATIONS_PID=$!
+  E2E_PIDS+=("$NOTIFICATIONS_PID")
+  e2e_wait_for "the notification service on the bus" 10 e2e_bus_has org.freedesktop.Notifications
+}
+
+# Has xclip hold standard input as X selection $1 (primary or clipboard) of type $2 until
+# e2e_release_selection. A selection has one owner at a time: the last one is released.
+E2E_SELECTION_OWNER=""
+e2e_hold_selection() {
+  e2e_release_selection
+  cat >"$E2E_TMP/held"
+  xclip -selection "$1" -t "$2" -i -quiet "$E2E_TMP/held" >/dev/null 2>&1 &
+  E2E_SELECTION_OWNER=$!
+  E2E_PIDS+=("$E2E_SELECTION_OWNER")
+  e2e_wait_for "xclip holding the $1" 5 e2e_selection_owned "$1"
+}
+# Whether selection $1 has an owner that answers.
+e2e_selection_owned() { timeout 2 xclip -o -selection "$1" -t TARGETS >/dev/null 2>&1; }
+e2e_selection_unowned() { ! e2e_selection_owned "$1"; }
+e2e_bus_has() {
+  dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+    org.freedesktop.DBus.GetNameOwner "string:$1" >/dev/null 2>&1
+}
+e2e_release_selection() {
+  [ -n "$E2E_SELECTION_OWNER" ] || return 0
+  kill "$E2E_SELECTION_OWNER" 2>/dev/null || true
+  wait "$E2E_SELECTION_OWNER" 2>/dev/null || true
+  E2E_SELECTION_OWNER=""
+}
+
 # What a screen reader talks to: the accessibility bus beside a private session bus, and
 # Debian's python3 with pyatspi to read it (sets E2E_PY). A machine without the bus or the
 # AT-SPI packages fails here, loudly: scripts/setup.sh installs them.
@@ -105,6 +207,18 @@ e2e_start_atspi() {
   done
   E2E_A11Y_BUS="$(printf '%s\n' "$reply" | sed -n 's/^ *string "\(.*\)"$/\1/p')"
   [ -n "$E2E_A11Y_BUS" ] || fail "the accessibility bus did not start: $(cat "$E2E_TMP/at-spi.log")"
+}
+
+# Words of the hint of an unavailable "置顶" where no X11 window manager keeps windows on top.
+E2E_NO_WM_ON_TOP_REASON="窗口管理器"
+
+# Runs atspi_session.py on the program with 置顶 $1 (offered or unavailable, saying $2), then
+# waits for the program to end by 退出's action, with 0. Needs e2e_start_atspi first.
+e2e_atspi_check_and_quit() {
+  "$E2E_PY" "$(dirname "${BASH_SOURCE[0]}")/atspi_session.py" --pid "$APP_PID" --on-top "$1" \
+    ${2:+--reason "$2"} || fail "the window fails (above); program output: $(cat "$E2E_TMP/app.log")"
+  e2e_wait_for_end "退出's action"
+  [ "$APP_RC" -eq 0 ] || fail "exit code $APP_RC after 退出's action: $(cat "$E2E_TMP/app.log")"
 }
 
 # Starts the program in folder $1; sets APP_PID.
