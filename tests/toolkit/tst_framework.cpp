@@ -85,7 +85,9 @@ private slots:
                                              "    end\n"
                                              "    object Item2: TMenuItem\n"
                                              "      Caption = 'More'\n"
+                                             "      ShortCut = 8262\n"
                                              "      object Item3: TMenuItem\n"
+                                             "        ShortCut = 32840\n"
                                              "        Enabled = False\n"
                                              "      end\n"
                                              "    end\n"
@@ -102,6 +104,9 @@ private slots:
         QVERIFY(menu->actions()[0]->isChecked());
         QVERIFY(menu->actions()[1]->menu());
         QVERIFY(!menu->actions()[1]->menu()->actions()[0]->isEnabled());
+        QCOMPARE(menu->actions()[1]->shortcut(), QKeySequence(QStringLiteral("Shift+F")));
+        QCOMPARE(menu->actions()[1]->menu()->actions()[0]->shortcut(),
+                 QKeySequence(QStringLiteral("Alt+H")));
 
         QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(2, 2),
                                 label->mapToGlobal(QPoint(2, 2)));

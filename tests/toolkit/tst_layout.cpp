@@ -673,6 +673,49 @@ private slots:
         QVERIFY(!form.isLoading());
     }
 
+    // Every limit of the reader reached exactly is still taken; one more is refused above.
+    void readsLayoutsAtTheLimits_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("components");
+        QTest::addColumn<QSize>("picture"); // of P1
+        const auto withPicture = [](const QByteArray& bytes) {
+            return frame("  object P1: TTestControl\n    Picture.Data = " + hexBlock(bytes) +
+                         "\n  end\n");
+        };
+        const auto png = [](int width, int height) {
+            QImage image(width, height, QImage::Format_RGB32);
+            image.fill(Qt::darkCyan);
+            return encoded(image, "PNG");
+        };
+        QTest::newRow("picture-4096-wide") << withPicture(png(4096, 1)) << 1 << QSize(4096, 1);
+        QTest::newRow("picture-4096-high") << withPicture(png(1, 4096)) << 1 << QSize(1, 4096);
+        QTest::newRow("picture-of-4-mi-pixels")
+            << withPicture(png(4096, 1024)) << 1 << QSize(4096, 1024);
+        QByteArray mib = png(2, 2); // what follows a PNG's end is not read
+        mib.append(QByteArray(1024 * 1024 - mib.size(), '\0'));
+        QTest::newRow("binary-data-of-1-mib") << withPicture(mib) << 1 << QSize(2, 2);
+        QString deep;
+        for (int i = 1; i <= 64; ++i)
+            deep += QStringLiteral("object P%1: TTestControl\n").arg(i);
+        deep += QString(QStringLiteral("end\n")).repeated(64);
+        QTest::newRow("64-nested-objects") << frame(deep) << 64 << QSize(0, 0);
+        QString many;
+        for (int i = 1; i <= 2048; ++i)
+            many += QStringLiteral("  object P%1: TTestControl\n  end\n").arg(i);
+        QTest::newRow("2048-siblings") << frame(many) << 2048 << QSize(0, 0);
+    }
+    void readsLayoutsAtTheLimits() {
+        QFETCH(QString, text);
+        TTestForm form;
+        try {
+            tk::readLayout(&form, text);
+        } catch (const std::exception& e) {
+            QFAIL(e.what());
+        }
+        QTEST(int(laidOut(form).size()), "components");
+        QTEST(child(form, "P1")->picture().size(), "picture");
+    }
+
     void formAtTheEdgeOfTheCoordinates() {
         // Top = 2147483647 overflowed in setBounds; the form refuses it and clamps what
         // code asks for.
