@@ -31,6 +31,20 @@ trap e2e_cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 note() { echo "-- $*"; }
 
+# Waits up to $2 seconds (a whole number) for command $3... to succeed, trying it every
+# 0.05 s; fails naming $1, what it waited for, when it never does. Tests wait for what they
+# need this way, never for a fixed time: that is too short on a busy machine and wasted on
+# an idle one.
+e2e_wait_for() {
+  local what="$1" limit="$2" _
+  shift 2
+  for _ in $(seq $((limit * 20))); do
+    "$@" && return 0
+    sleep 0.05
+  done
+  "$@" || fail "waited $limit s for $what"
+}
+
 # The window manager that e2e_start_display runs: openbox, or GNOME's mutter as an X11
 # window manager (ZARVIK_E2E_WM=mutter).
 E2E_WM="${ZARVIK_E2E_WM:-openbox}"
@@ -150,11 +164,23 @@ e2e_error_box() {
 e2e_read_and_close_error_box() {
   local box="$1"
   xdotool windowactivate --sync "$box" >/dev/null 2>&1 || true
-  sleep 0.2
-  xdotool key ctrl+c
-  sleep 0.3
-  timeout 3 xclip -o -selection clipboard
+  e2e_wait_for "the error box to be the active window" 5 e2e_is_active "$box"
+  e2e_copy ctrl+c
   xdotool key Return
+}
+
+e2e_is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
+e2e_is_gone() { ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
+e2e_is_at() { [ "$(e2e_pos "$1")" = "$2" ]; }
+e2e_pixel_is() { [ "$(e2e_pixel "$1" "$2" "$3" 2>/dev/null)" = "$4" ]; }
+e2e_pixel_is_not() { ! e2e_pixel_is "$@"; }
+
+# Activates main window $1 and waits until it is the active window and shows its olive
+# outline: it has the keyboard, and its first picture is there.
+e2e_ready() {
+  xdotool windowactivate --sync "$1" >/dev/null 2>&1 || true
+  e2e_wait_for "window $1 to be the active window" 10 e2e_is_active "$1"
+  e2e_wait_for "window $1 to show its olive outline" 10 e2e_pixel_is "$1" 0 0 808000
 }
 
 # Saves a picture of window $1 as $2.png in ZARVIK_SHOTS_DIR, when that is set.
@@ -165,30 +191,66 @@ e2e_shot() {
 }
 
 e2e_is_above() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
+e2e_is_not_above() { ! e2e_is_above "$1"; }
 
-# Clicks at (x, y) inside window $1.
+# Position $1 ("x,y") moved by ($2, $3).
+e2e_offset() { echo "$((${1%,*} + $2)),$((${1#*,} + $3))"; }
+
+# With a button held down on window $1, moves the mouse by ($2, $3) and waits until the
+# window stands at $4 ("x,y"). The window manager takes a move over a moment after the
+# press, reckoning from where the press was: a nudge of the mouse lets it catch up.
+e2e_drag_to() {
+  xdotool mousemove_relative -- "$2" "$3"
+  e2e_wait_for "window $1 to follow the mouse to $4" 5 e2e_nudged_to "$1" "$4"
+}
+e2e_nudged_to() {
+  e2e_is_at "$1" "$2" && return 0
+  xdotool mousemove_relative -- 1 0
+  xdotool mousemove_relative -- -1 0
+  return 1
+}
+
+# Clicks at (x, y) inside window $1. The program takes the events of mouse and keyboard in
+# the order they come: keys sent after the click reach what the click focused.
 e2e_click() {
   xdotool mousemove --window "$1" "$2" "$3" click 1
-  sleep 0.3
+}
+
+e2e_clipboard_is() { [ "$(timeout 2 xclip -o -selection clipboard 2>/dev/null)" = "$1" ]; }
+e2e_clipboard_is_not() {
+  local now
+  now="$(timeout 2 xclip -o -selection clipboard 2>/dev/null)" && [ "$now" != "$1" ]
+}
+
+# Puts text $1 on the clipboard. xclip holds it until another program takes the clipboard
+# over, and then ends by itself.
+e2e_clipboard_hold() {
+  printf '%s' "$1" | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &
+  E2E_PIDS+=($!)
+  e2e_wait_for "xclip to offer '$1' on the clipboard" 5 e2e_clipboard_is "$1"
 }
 
 # Types text into the focused control by pasting it: typing CJK with xdotool is unreliable.
+# The program fetches the text as it takes the key, before any later event.
 e2e_paste() {
-  printf '%s' "$1" | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &
-  local xc=$!
-  sleep 0.2
+  e2e_clipboard_hold "$1"
   xdotool key ctrl+v
-  sleep 0.2
-  kill "$xc" 2>/dev/null || true
-  wait "$xc" 2>/dev/null || true
+}
+
+# Presses key $1 (a copy) in the focused window and prints what the program put on the
+# clipboard, once it has taken the clipboard over from a placeholder.
+e2e_copy() {
+  local placeholder="(nothing copied by $1 yet)"
+  e2e_clipboard_hold "$placeholder"
+  xdotool key "$1"
+  e2e_wait_for "the program to copy with $1" 5 e2e_clipboard_is_not "$placeholder"
+  timeout 3 xclip -o -selection clipboard
 }
 
 # Selects all of the focused edit's text, copies it and prints it.
 e2e_copy_focused_text() {
   xdotool key ctrl+a
-  xdotool key ctrl+c
-  sleep 0.3
-  timeout 3 xclip -o -selection clipboard
+  e2e_copy ctrl+c
 }
 
 # The colour of pixel (x, y) of window $1 as RRGGBB.
@@ -218,7 +280,6 @@ e2e_query() {
   xdotool key ctrl+a BackSpace
   e2e_paste "$2"
   xdotool key Return
-  sleep 0.5
   e2e_click "$1" 96 186
   e2e_copy_focused_text
 }

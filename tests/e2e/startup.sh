@@ -14,7 +14,7 @@ box="$(e2e_error_box 10)" || fail "no error box"
 [ "$(xdotool getwindowname "$box")" = "Zarvik2.2" ] || fail "error box title: $(xdotool getwindowname "$box")"
 first="$(e2e_read_and_close_error_box "$box")"
 [ "$first" = "Cannot open file \"$empty/cj5.m\". No such file or directory." ] || fail "first box: $first"
-sleep 0.5
+e2e_wait_for "the first error box to close" 5 e2e_is_gone "$box"
 box="$(e2e_error_box 10)" || fail "no second error box"
 second="$(e2e_read_and_close_error_box "$box")"
 [ "$second" = "Cannot open file \"$empty/cj3.m\". No such file or directory." ] || fail "second box: $second"
@@ -29,7 +29,7 @@ kill "$APP_PID"; wait "$APP_PID" 2>/dev/null || true
 note "started beside the generated tables: no error box"
 e2e_start_app "$ZARVIK_DATA_DIR"
 win="$(e2e_main_window 10)" || fail "no main window"
-sleep 0.5
+# The error boxes come before the window shows.
 if e2e_error_box 1 >/dev/null; then fail "an error box appeared"; fi
 e2e_is_above "$win" || fail "window not on top"
 kill "$APP_PID"; wait "$APP_PID" 2>/dev/null || true
