@@ -125,6 +125,8 @@ lookup --each --prefix jn
 [ "$rc" = 2 ] && grep -q "each" <<<"$err" || fail "--each with --prefix: rc $rc, $err"
 lookup --tables
 [ "$rc" = 2 ] && grep -q "requires an argument" <<<"$err" || fail "--tables alone: rc $rc, $err"
+lookup --tables= 字
+[ "$rc" = 2 ] && grep -q "needs a folder" <<<"$err" || fail "--tables with an empty folder: rc $rc, $err"
 lookup --version;               expect "--version" 0 "zarvik-lookup (Zarvik) 2.2.0" ""
 lookup --version --help;        expect "the first of --version and --help" 0 "zarvik-lookup (Zarvik) 2.2.0" ""
 lookup --help
