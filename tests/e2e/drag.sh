@@ -6,7 +6,7 @@ source "$(dirname "$0")/lib.sh"
 : "${ZARVIK_DATA_DIR:?ZARVIK_DATA_DIR must name the folder with the tables}"
 e2e_start_display
 e2e_start_app "$ZARVIK_DATA_DIR"
-win="$(e2e_main_window 10)" || fail "no main window: $(cat "$E2E_TMP/app.log")"
+win="$(e2e_main_window 30)" || fail "no main window: $(cat "$E2E_TMP/app.log")"
 e2e_ready "$win"
 
 # Prints how far the window moved from position $1 ("x,y") as "dx,dy".
@@ -21,7 +21,7 @@ for drag in "3 30 12 strip" "2 80 11 label"; do
   read -r button x y what <<<"$drag"
   note "button $button drags the $what by (60, 40)"
   before="$(e2e_pos "$win")"
-  xdotool mousemove --window "$win" "$x" "$y" mousedown "$button"
+  e2e_press_to_drag "$win" "$x" "$y" "$button"
   e2e_drag_to "$win" 20 10 "$(e2e_offset "$before" 20 10)"
   e2e_drag_to "$win" 40 30 "$(e2e_offset "$before" 60 40)"
   xdotool mouseup "$button"

@@ -16,7 +16,7 @@ start_scaled() {
   export QT_SCALE_FACTOR="$1"
   e2e_start_app "$ZARVIK_DATA_DIR"
   unset QT_SCALE_FACTOR
-  WIN="$(e2e_windows 10 | head -n1)"
+  WIN="$(e2e_windows 30 | head -n1)"
   [ -n "$WIN" ] || fail "no window at scale $1"
   local pos size
   pos="$(e2e_pos "$WIN")" size="$(e2e_size "$WIN")"

@@ -31,33 +31,69 @@ trap e2e_cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 note() { echo "-- $*"; }
 
-# Waits up to $2 seconds (a whole number) for command $3... to succeed, trying it every
-# 0.05 s; fails naming $1, what it waited for, when it never does. Tests wait for what they
-# need this way, never for a fixed time: that is too short on a busy machine and wasted on
-# an idle one.
-e2e_wait_for() {
-  local what="$1" limit="$2" _
-  shift 2
+# Tries command $2... every 0.05 s for up to $1 seconds (a whole number); succeeds as soon
+# as it does. Tests wait for what they need this way, never for a fixed time: that is too
+# short on a busy machine and wasted on an idle one.
+e2e_poll() {
+  local limit="$1" _
+  shift
   for _ in $(seq $((limit * 20))); do
     "$@" && return 0
     sleep 0.05
   done
-  "$@" || fail "waited $limit s for $what"
+  "$@"
+}
+
+# e2e_poll $2 $3..., failing with a message that names $1, what it waited for.
+e2e_wait_for() {
+  local what="$1"
+  shift
+  e2e_poll "$@" || fail "waited $1 s for $what"
 }
 
 # The window manager that e2e_start_display runs: openbox, or GNOME's mutter as an X11
 # window manager (ZARVIK_E2E_WM=mutter).
 E2E_WM="${ZARVIK_E2E_WM:-openbox}"
+E2E_WM_PID=""
+
+e2e_display_answers() { xprop -root >/dev/null 2>&1; }
+
+# Whether display number $1 is free: no lock file here, and no server listening on its
+# sockets. Clients try the abstract socket first, and that name is shared with the X servers
+# of tests that run on the machine with a /tmp of their own: one there would take this
+# test's windows.
+e2e_display_free() {
+  [ ! -e "/tmp/.X$1-lock" ] && ! grep -q "/tmp/.X11-unix/X$1\$" /proc/net/unix
+}
+
+# Whether process $1 listens on the abstract socket of display $2.
+e2e_serves_display() {
+  local inode
+  for inode in $(awk -v s="@/tmp/.X11-unix/X$2" '$8 == s && $6 == "01" { print $7 }' /proc/net/unix); do
+    ls -l "/proc/$1/fd" 2>/dev/null | grep -q "socket:\[$inode\]" && return 0
+  done
+  return 1
+}
 
 # Starts Xvfb on a free display and the window manager on it; exports DISPLAY.
 e2e_start_display() {
-  local fifo="$E2E_TMP/displayfd"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" 2>"$E2E_TMP/xvfb.log" &
-  E2E_PIDS+=($!)
-  local i
-  for i in $(seq 400); do [ -s "$fifo" ] && break; sleep 0.05; done
-  [ -s "$fifo" ] || fail "Xvfb did not start"
-  export DISPLAY=":$(head -n1 "$fifo")"
+  local n=$((100 + RANDOM % 800)) attempt xvfb
+  for attempt in 1 2 3 4 5; do
+    while ! e2e_display_free "$n"; do n=$((n + 1)); done
+    # No autorepeat (-r): a key whose release a busy machine delays must not come twice. No
+    # reset when the last client leaves (-noreset): it refuses connections meanwhile.
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -r -noreset 2>"$E2E_TMP/xvfb.log" &
+    xvfb=$!
+    E2E_PIDS+=("$xvfb")
+    export DISPLAY=":$n"
+    # Another server may have taken the number meanwhile: then this one gives up or serves
+    # only the socket file, and the next number is tried.
+    e2e_poll 10 e2e_serves_display "$xvfb" "$n" && e2e_poll 10 e2e_display_answers && break
+    note "Xvfb on :$n is not the display's server (attempt $attempt): $(cat "$E2E_TMP/xvfb.log")"
+    kill "$xvfb" 2>/dev/null || true
+    [ "$attempt" -lt 5 ] || fail "no Xvfb could start"
+    n=$((n + 1))
+  done
   case "$E2E_WM" in
     openbox) openbox --sm-disable >"$E2E_TMP/wm.log" 2>&1 & ;;
     mutter)
@@ -68,13 +104,11 @@ e2e_start_display() {
       ;;
     *) fail "ZARVIK_E2E_WM=$E2E_WM: the window manager is openbox or mutter" ;;
   esac
-  E2E_PIDS+=($!)
-  for i in $(seq 400); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
-    sleep 0.05
-  done
-  fail "$E2E_WM did not start on $DISPLAY: $(cat "$E2E_TMP/wm.log")"
+  E2E_WM_PID=$!
+  E2E_PIDS+=("$E2E_WM_PID")
+  e2e_poll 20 e2e_wm_runs || fail "$E2E_WM did not start on $DISPLAY: $(cat "$E2E_TMP/wm.log")"
 }
+e2e_wm_runs() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 
 # A session bus of our own, so nothing of the machine's desktop (or of another test)
 # answers on it; exports DBUS_SESSION_BUS_ADDRESS. Once per test.
@@ -142,23 +176,42 @@ e2e_windows() {
 e2e_size() { xdotool getwindowgeometry "$1" | awk '/Geometry/ {print $2}'; }
 e2e_pos() { xdotool getwindowgeometry "$1" | awk '/Position/ {print $2}'; }
 
-# The main window: the program's visible window of 194 x 233.
-e2e_main_window() {
-  local w
-  for w in $(e2e_windows "${1:-5}"); do
-    [ "$(e2e_size "$w")" = "194x233" ] && { echo "$w"; return 0; }
+# Prints the first of the program's visible windows for which command $2... succeeds (given
+# the window's id last), waiting up to $1 seconds for one.
+e2e_window_where() {
+  local wait_s="$1" w _
+  shift
+  for _ in $(seq $((wait_s * 20))); do
+    for w in $(xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null); do
+      "$@" "$w" && { echo "$w"; return 0; }
+    done
+    sleep 0.05
   done
   return 1
+}
+e2e_is_main_size() { [ "$(e2e_size "$1")" = "194x233" ]; }
+e2e_is_dialog() { xprop -id "$1" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q DIALOG; }
+
+# The program's state and its windows, for a message about a window that did not come.
+e2e_describe_windows() {
+  local w
+  echo "$E2E_WM is $(ps -o stat= -p "$E2E_WM_PID" 2>/dev/null || echo gone) ($(tail -n 3 "$E2E_TMP/wm.log"))"
+  echo "the program is $(ps -o stat= -p "$APP_PID" 2>/dev/null || echo gone); its windows:"
+  for w in $(xdotool search --pid "$APP_PID" 2>/dev/null); do
+    echo "  $w $(e2e_size "$w") at $(e2e_pos "$w"), $(xwininfo -id "$w" 2>/dev/null |
+      sed -n 's/^ *Map State: //p'), type $(xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null |
+      sed 's/.*= //')"
+  done
 }
 
-# The error box on screen (a dialog of the program), if any.
-e2e_error_box() {
-  local w
-  for w in $(e2e_windows "${1:-5}"); do
-    xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q DIALOG && { echo "$w"; return 0; }
-  done
-  return 1
+# The main window: the program's visible window of 194 x 233, waited for up to $1 seconds;
+# else what there is, on standard error.
+e2e_main_window() {
+  e2e_window_where "${1:-5}" e2e_is_main_size || { e2e_describe_windows >&2; return 1; }
 }
+
+# The error box on screen (a dialog of the program), waited for up to $1 seconds.
+e2e_error_box() { e2e_window_where "${1:-5}" e2e_is_dialog; }
 
 # Copies the focused error box's message (Ctrl+C) and prints it, then closes it.
 e2e_read_and_close_error_box() {
@@ -196,12 +249,22 @@ e2e_is_not_above() { ! e2e_is_above "$1"; }
 # Position $1 ("x,y") moved by ($2, $3).
 e2e_offset() { echo "$((${1%,*} + $2)),$((${1#*,} + $3))"; }
 
+# Presses button $4 at ($2, $3) in window $1, to drag it.
+e2e_press_to_drag() {
+  xdotool mousemove --window "$1" "$2" "$3" mousedown "$4"
+  # The move is reckoned from where the mouse is when the program takes the press (Qt's
+  # and our own), and nothing outside the program tells when that is: a move before it
+  # would be lost. This is the time the press is given.
+  sleep 0.5
+}
+
 # With a button held down on window $1, moves the mouse by ($2, $3) and waits until the
 # window stands at $4 ("x,y"). The window manager takes a move over a moment after the
-# press, reckoning from where the press was: a nudge of the mouse lets it catch up.
+# press: a nudge of the mouse lets it catch up.
 e2e_drag_to() {
   xdotool mousemove_relative -- "$2" "$3"
-  e2e_wait_for "window $1 to follow the mouse to $4" 5 e2e_nudged_to "$1" "$4"
+  e2e_poll 5 e2e_nudged_to "$1" "$4" ||
+    fail "waited 5 s for window $1 to follow the mouse to $4; it stands at $(e2e_pos "$1")"
 }
 e2e_nudged_to() {
   e2e_is_at "$1" "$2" && return 0

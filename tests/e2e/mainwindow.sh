@@ -4,7 +4,7 @@ source "$(dirname "$0")/lib.sh"
 : "${ZARVIK_DATA_DIR:?ZARVIK_DATA_DIR must name the folder with the tables}"
 e2e_start_display
 e2e_start_app "$ZARVIK_DATA_DIR"
-win="$(e2e_main_window 10)" || fail "no main window"
+win="$(e2e_main_window 30)" || fail "no main window: $(cat "$E2E_TMP/app.log")"
 e2e_ready "$win"
 
 # Window-relative places of the controls (the layout's geometry; the first sheet's client
@@ -59,7 +59,7 @@ e2e_wait_for "the window to return to the top band after checking 置顶" 5 e2e_
 [ "$(e2e_pos "$win")" = "$before" ] || fail "moved from $before to $(e2e_pos "$win")"
 
 note "drag the title strip"
-xdotool mousemove --window "$win" "${strip[@]}" mousedown 1
+e2e_press_to_drag "$win" "${strip[@]}" 1
 e2e_drag_to "$win" 40 20 "$(e2e_offset "$before" 40 20)"
 e2e_drag_to "$win" 60 30 "$(e2e_offset "$before" 100 50)"
 xdotool mouseup 1
