@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
-#include <optional>
 #include <vector>
 
 namespace {
@@ -42,12 +41,14 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
-    std::optional<tk::DisplaySituation> situation = tk::currentDisplaySituation(argc, argv);
-    const tk::PlatformChoice choice = tk::choosePlatform(*situation);
-    if (!choice.failure.isEmpty()) {
-        std::fprintf(stderr, "zarvik: %s\n", qPrintable(choice.failure));
+    const auto fail = [](const QString& why) {
+        std::fprintf(stderr, "zarvik: %s\n", qPrintable(why));
         return 1;
-    }
+    };
+    if (const QString shortage = tk::secureOpenFiles(); !shortage.isEmpty()) return fail(shortage);
+    const tk::DisplaySituation situation = tk::currentDisplaySituation(argc, argv);
+    const tk::PlatformChoice choice = tk::choosePlatform(situation);
+    if (!choice.failure.isEmpty()) return fail(choice.failure);
     // The choice goes to Qt as its own option rather than through the environment, which
     // the browser that the maker link starts would inherit.
     QByteArray platformOption("-platform");
@@ -59,8 +60,15 @@ int main(int argc, char** argv) {
         args.insert(args.begin() + 1, {platformOption.data(), platform.data()});
     int qtArgc = int(args.size());
     args.push_back(nullptr);
+    const QByteArray platformName = platform.isEmpty() ? situation.chosenPlatform : platform;
+    tk::QtStartWatch start(
+        platformName.isEmpty()
+            ? QStringLiteral("zarvik: cannot open a window")
+            : QStringLiteral("zarvik: cannot open a window on the platform \"%1\"")
+                  .arg(QString::fromLocal8Bit(platformName)));
     tk::Application app(qtArgc, args.data());
-    situation.reset(); // Qt has its own connection now
+    if (const QString problem = tk::screenProblem(); !problem.isEmpty()) start.fail(problem);
+    start.release();
     tk::Application::setTitle(QStringLiteral("Zarvik2.2"));
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("example.zarvik.Zarvik"));

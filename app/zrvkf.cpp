@@ -9,6 +9,7 @@
 #include "Published.h"
 #include "Registration.h"
 
+#include <QGuiApplication>
 #include <QHash>
 #include <algorithm>
 #include <optional>
@@ -26,11 +27,13 @@ namespace {
 // The start of `line` as the result box shows it: at most MaxAnswerLength characters, then
 // "…" when there is more. Only that start is decoded, so a line of megabytes costs no more
 // than a short one.
-QString shownLine(std::string_view line) {
+QString shownLine(std::string_view line, dict::TextEncoding encoding) {
     std::size_t cut = 0;
     for (qsizetype characters = 0; cut < line.size() && characters < MaxAnswerLength; ++characters)
-        cut += dict::gbkCharLength(line, cut);
-    QString text = tk::gbk::decode(QByteArrayView(line.data(), qsizetype(cut)));
+        cut += dict::charLength(encoding, line, cut);
+    const QByteArrayView start(line.data(), qsizetype(cut));
+    QString text =
+        encoding == dict::TextEncoding::Gbk ? tk::gbk::decode(start) : QString::fromUtf8(start);
     if (cut == line.size() && text.size() <= MaxAnswerLength) return text;
     // Malformed bytes may decode to more than one character each; never split a pair.
     qsizetype keep = std::min(text.size(), MaxAnswerLength);
@@ -39,16 +42,36 @@ QString shownLine(std::string_view line) {
     return text + QChar(0x2026);
 }
 
+// The answer for text GBK cannot hold: from the table of every character where it lies
+// beside the GBK tables, or what keeps it from answering.
+QString everyCharacterAnswer(dict::LazyTable& table, const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    const dict::LazyAnswer answer =
+        table.findFirstLine(std::string_view(utf8.constData(), std::size_t(utf8.size())));
+    switch (answer.kind) {
+    case dict::LazyAnswer::Kind::Line:
+        return shownLine(answer.line, dict::TextEncoding::Utf8);
+    case dict::LazyAnswer::Kind::NotFound:
+        return QString::fromUtf8(NotFoundText);
+    case dict::LazyAnswer::Kind::NoTable:
+        break;
+    case dict::LazyAnswer::Kind::Broken:
+        return QString::fromUtf8(answer.message);
+    }
+    return QString::fromUtf8(NotInGbkText);
+}
+
 } // namespace
 
-QString lookUpAnswer(const dict::CodeTable& table, const QString& text) {
+QString lookUpAnswer(const dict::CodeTable& table, dict::LazyTable& everyCharacter,
+                     const QString& text) {
     const std::optional<QByteArray> needle = tk::gbk::encode(text);
     // No GBK table can hold a character that GBK cannot encode.
-    if (!needle) return QString::fromUtf8(NotInGbkText);
+    if (!needle) return everyCharacterAnswer(everyCharacter, text);
     const auto index = dict::findFirstLine(
         table, std::string_view(needle->constData(), std::size_t(needle->size())));
     if (!index) return QString::fromUtf8(NotFoundText);
-    return shownLine(table.line(*index));
+    return shownLine(table.line(*index), dict::TextEncoding::Gbk);
 }
 
 TForm1::TForm1(tk::Component* owner) : tk::TForm(owner) {
@@ -162,8 +185,9 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::FlatButton1Click() {
-    const dict::CodeTable& table = FlatRadioButton1->isChecked() ? m_cj5 : m_cj3;
-    FlatEdit2->setText(lookUpAnswer(table, FlatEdit1->text()));
+    const bool cj5 = FlatRadioButton1->isChecked();
+    FlatEdit2->setText(
+        lookUpAnswer(cj5 ? m_cj5 : m_cj3, cj5 ? m_cj5Utf8 : m_cj3Utf8, FlatEdit1->text()));
     // A line with several codes is wider than the box: show it from its start.
     FlatEdit2->lineEdit()->setCursorPosition(0);
 }
@@ -180,7 +204,8 @@ void TForm1::tellStayOnTopIsUnavailable() {
     // The box would otherwise show a state the window is not in.
     FlatCheckBox1->setChecked(false);
     FlatCheckBox1->setEnabled(false);
-    FlatCheckBox1->setHint(QString::fromUtf8(NoStayOnTopHint));
+    const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    FlatCheckBox1->setHint(QString::fromUtf8(wayland ? NoStayOnTopHint : NoWindowManagerOnTopHint));
     FlatCheckBox1->setShowHint(true);
 }
 

@@ -6,6 +6,7 @@
 #include "FlatEdit.h"
 #include "Form.h"
 #include "Label.h"
+#include "LazyTable.h"
 
 #include <QString>
 
@@ -14,16 +15,19 @@ inline constexpr const char* MakerHomePage = "https://zarvik.example/";
 
 // What the result box shows for a query of `text` in `table`: the first line that holds
 // the text at a character boundary, decoded and shortened to MaxAnswerLength characters
-// and "…"; or a note when there is no such line.
-QString lookUpAnswer(const dict::CodeTable& table, const QString& text);
+// and "…"; or a note when there is no such line. Text that GBK cannot hold is looked up
+// in `everyCharacter`, the same version's table of every character, where there is one.
+QString lookUpAnswer(const dict::CodeTable& table, dict::LazyTable& everyCharacter,
+                     const QString& text);
 // Qt's own default limit of a line edit: a longer text only slows the box down, and no one
 // reads a line of that length in a box of 194 pixels.
 inline constexpr qsizetype MaxAnswerLength = 32767;
 using dict::NotFoundText;
 using dict::NotInGbkText;
 // Why "置顶" is off and cannot be switched on, where the session does not let a program keep
-// its window on top.
+// its window on top: on Wayland, and on X11 without a window manager that can.
 inline constexpr const char* NoStayOnTopHint = "此 Wayland 会话不让程序把窗口置顶";
+inline constexpr const char* NoWindowManagerOnTopHint = "此会话没有能把窗口置顶的窗口管理器";
 // What a screen reader calls the input box and the result box.
 inline constexpr const char* InputBoxName = "输入";
 inline constexpr const char* ResultBoxName = "仓颉码";
@@ -35,6 +39,9 @@ class TForm1 : public tk::TForm {
 public:
     static constexpr const char* Cj5FileName = "./cj5.m";
     static constexpr const char* Cj3FileName = "./cj3.m";
+    // Read at the first query that needs them, so that they cost the start nothing.
+    static constexpr const char* Cj5Utf8FileName = "./cj5-utf8.m";
+    static constexpr const char* Cj3Utf8FileName = "./cj3-utf8.m";
 
     explicit TForm1(tk::Component* owner = nullptr);
 
@@ -76,6 +83,8 @@ private:
 
     dict::CodeTable m_cj5;
     dict::CodeTable m_cj3;
+    dict::LazyTable m_cj5Utf8{Cj5Utf8FileName, dict::TextEncoding::Utf8};
+    dict::LazyTable m_cj3Utf8{Cj3Utf8FileName, dict::TextEncoding::Utf8};
 };
 
 // Makes the window's classes known to the layout reader.

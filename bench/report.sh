@@ -2,15 +2,17 @@
 # Performance report, printed as markdown: start-up time to the first painted frame and to
 # the window being mapped (as the window manager sees it), and resident memory, of the
 # program against a plain Qt window (bench/baseline/main.cpp) under Xvfb + openbox, the
-# program's size, what the code tables cost in memory, the dict benchmarks and how long
-# zarvik-lookup takes for one query. Not part of the test run.
+# program's size, what the code tables cost in memory, the dict benchmarks, how long
+# zarvik-lookup takes for one query, and for a whole text of a million characters beside a
+# dictionary in Python doing the same. Not part of the test run.
 #
 #   bench/report.sh [build folder]        default: <repo>/build (the dev preset's)
 #
 # Environment: REPORT_RUNS (starts of each program, default 15), REPORT_REPETITIONS
 # (benchmark repetitions, default 10), REPORT_SETTLE (seconds between the first paint and
 # reading the memory, default 0.5), REPORT_LOOKUP_RUNS (runs of each zarvik-lookup query,
-# default 100), REPORT_STARTUP_ONLY (when set, only the start-up and memory section).
+# default 100), REPORT_TEXT_RUNS (runs of each whole text, default 7), REPORT_STARTUP_ONLY
+# (when set, only the start-up and memory section).
 # Needs: Xvfb, openbox, x11-utils (xprop), g++, pkg-config with Qt6Widgets, python3.
 set -euo pipefail
 
@@ -20,6 +22,7 @@ runs="${REPORT_RUNS:-15}"
 repetitions="${REPORT_REPETITIONS:-10}"
 settle="${REPORT_SETTLE:-0.5}"
 lookup_runs="${REPORT_LOOKUP_RUNS:-100}"
+text_runs="${REPORT_TEXT_RUNS:-7}"
 startup_only="${REPORT_STARTUP_ONLY:-}"
 
 say() { echo "report: $*" >&2; }
@@ -212,28 +215,101 @@ load_end="$(cut -d' ' -f1-3 /proc/loadavg)"
 # --- zarvik-lookup: whole runs of one query each. -----------------------------------
 lookup="$build/cli/zarvik-lookup"
 say "timing $lookup ($lookup_runs runs of each query)"
+# Sets children_us to the processor time in microseconds (user and system) that this
+# shell's finished children have taken so far (`times` in a subshell would count the
+# subshell's). The shell gives it in clock ticks: sum many runs before dividing.
+children_cpu() {
+  times >"$E2E_TMP/times"
+  children_us="$(awk 'NR == 2 { split($1, u, /[ms]/); split($2, s, /[ms]/)
+    printf "%d\n", ((u[1] * 60 + u[2]) + (s[1] * 60 + s[2])) * 1e6 }' "$E2E_TMP/times")"
+}
 # The median wall time in microseconds of runs of "$@" in the tables' folder, from right
-# before the shell starts the process to its end; one uncounted run first.
+# before the shell starts the process to its end, and the mean processor time of a run,
+# which a loaded machine disturbs less; one uncounted run first.
 lookup_time() {
-  local times=() start end i
+  local times=() start end i cpu
   cd "$tables" || return 1
   "$@" >/dev/null 2>&1 || true
+  children_cpu
+  cpu="$children_us"
   for i in $(seq "$lookup_runs"); do
     start="${EPOCHREALTIME/[.,]/}"
     "$@" >/dev/null 2>&1 || true
     end="${EPOCHREALTIME/[.,]/}"
     times+=($((end - start)))
   done
-  median "${times[@]}"
+  children_cpu
+  echo "$(median "${times[@]}") $(((children_us - cpu) / lookup_runs))"
 }
-lookup_queries=("字" "--both 颉" "--code hnd" "--prefix jn")
-lookup_times=()
+lookup_queries=("字" "㗎" "--both 颉" "--code hnd" "--prefix jn" "--quick 字")
+lookup_times=() lookup_cpus=()
 for query in "${lookup_queries[@]}"; do
   read -r -a words <<<"$query"
-  lookup_times+=("$(lookup_time "$lookup" "${words[@]}")")
+  read -r wall cpu < <(lookup_time "$lookup" "${words[@]}")
+  lookup_times+=("$wall") lookup_cpus+=("$cpu")
 done
 # What starting any program costs here, for scale.
-true_time="$(lookup_time "$(type -P true)")"
+read -r true_time true_cpu < <(lookup_time "$(type -P true)")
+
+# --- zarvik-lookup --each on a whole text, beside a dictionary in Python. -------------
+# Random characters of the table of every character, 100 to a line; the Python script maps
+# each line's first character to the line (a character's own line is its first) and
+# prints the line of each character of its input. Both start, read the table and answer.
+say "timing a whole text ($text_runs runs each, alternating)"
+every_table="$tables/cj5-utf8.m"
+cat >"$E2E_TMP/lookup.py" <<'PYTHON'
+import sys
+first = {}
+with open(sys.argv[1], encoding="utf-8") as table:
+    for line in table:
+        first.setdefault(line[0], line)
+out = sys.stdout
+for text in sys.stdin:
+    out.write("".join(first[c] for c in text if c not in " \t\n"))
+PYTHON
+python3 - "$every_table" "$E2E_TMP" <<'PYTHON'
+import random, sys
+characters = [line.split(" ", 1)[0] for line in open(sys.argv[1], encoding="utf-8")]
+random.seed(20261209)
+for count in (1_000_000, 10_000_000):
+    text = "".join(random.choices(characters, k=count))
+    with open(f"{sys.argv[2]}/text-{count}.txt", "w", encoding="utf-8") as out:
+        out.writelines(text[i:i + 100] + "\n" for i in range(0, count, 100))
+PYTHON
+python_cmd=(python3 "$E2E_TMP/lookup.py" "$every_table")
+each_cmd=("$lookup" --tables "$tables" --each)
+"${each_cmd[@]}" <"$E2E_TMP/text-1000000.txt" >"$E2E_TMP/each.out"
+"${python_cmd[@]}" <"$E2E_TMP/text-1000000.txt" >"$E2E_TMP/python.out"
+cmp -s "$E2E_TMP/each.out" "$E2E_TMP/python.out" && same_answers=yes || same_answers="**no**"
+# Alternating runs; the medians of the wall time and of the processor time (user and system,
+# which the kernel gives a child to the microsecond), in microseconds.
+read -r each_time each_cpu each_large each_large_cpu python_time python_cpu < <(
+  python3 - "$text_runs" "$E2E_TMP" "${#each_cmd[@]}" "${each_cmd[@]}" "${python_cmd[@]}" <<'PYTHON'
+import resource, statistics, subprocess, sys, time
+runs, folder, split = int(sys.argv[1]), sys.argv[2], int(sys.argv[3])
+each, python = sys.argv[4:4 + split], sys.argv[4 + split:]
+def timed(command, count):
+    used = lambda: sum(getattr(resource.getrusage(resource.RUSAGE_CHILDREN), f)
+                       for f in ("ru_utime", "ru_stime"))
+    with open(f"{folder}/text-{count}.txt", "rb") as text:
+        cpu, start = used(), time.perf_counter()
+        subprocess.run(command, stdin=text, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return time.perf_counter() - start, used() - cpu
+jobs = [(each, 1_000_000), (each, 10_000_000), (python, 1_000_000)]
+times = [[timed(*job) for job in jobs] for _ in range(runs)]
+print(*(round(statistics.median(t[j][k] for t in times) * 1e6) for j in range(3) for k in range(2)))
+PYTHON
+)
+text_ratio="$(ratio "$each_time" "$python_time")"
+text_cpu_ratio="$(ratio "$each_cpu" "$python_cpu")"
+# Characters a second once the table is read: the nine million characters more of the
+# larger text, over which every character has been met before.
+rate() { awk -v a="$1" -v b="$2" 'BEGIN { if (a > b) printf "%.1f", 9e6 / (a - b); else print "-" }'; }
+each_rate="$(rate "$each_large" "$each_time")"
+each_cpu_rate="$(rate "$each_large_cpu" "$each_cpu")"
+atleast() { awk -v r="$1" -v aim="$2" 'BEGIN { print (r != "-" && r >= aim ? "yes" : "**no**") }'; }
+atmost() { awk -v r="$1" -v aim="$2" 'BEGIN { print (r != "-" && r <= aim ? "yes" : "**no**") }'; }
+load_text="$(cut -d' ' -f1-3 /proc/loadavg)"
 
 # --- Sizes. --------------------------------------------------------------------------
 strip -o "$E2E_TMP/zarvik.stripped" "$zarvik"
@@ -267,14 +343,32 @@ cat <<EOF
 
 ## zarvik-lookup (median of $lookup_runs runs of each query, after one uncounted run)
 
-From right before the shell starts the process to its end, answer printed. For scale, the
-same for \`true\` (a program that does nothing): $(ms "$true_time") ms.
+From right before the shell starts the process to its end, answer printed; beside it the
+processor time of a run (user and system, the mean), which is close to what the run takes
+on a quiet machine. For scale, the same for \`true\` (a program that does nothing):
+$(ms "$true_time") ms, $(ms "$true_cpu") ms of processor time.
 
-| query | ms | within 5 ms |
-|---|---:|:---:|
+| query | ms | processor ms | within 5 ms |
+|---|---:|---:|:---:|
 $(for i in "${!lookup_queries[@]}"; do
-  echo "| \`zarvik-lookup ${lookup_queries[$i]}\` | $(ms "${lookup_times[$i]}") | $(awk -v t="${lookup_times[$i]}" 'BEGIN { print (t <= 5000 ? "yes" : "**no**") }') |"
+  echo "| \`zarvik-lookup ${lookup_queries[$i]}\` | $(ms "${lookup_times[$i]}") | $(ms "${lookup_cpus[$i]}") | $(awk -v t="${lookup_times[$i]}" 'BEGIN { print (t <= 5000 ? "yes" : "**no**") }') |"
 done)
+
+## A whole text: \`zarvik-lookup --each\` beside a dictionary in Python 3
+
+One million random characters of \`cj5-utf8.m\` (and ten million for the rate of
+\`zarvik-lookup\`), 100 to a line, on standard input; output
+discarded; start-up and reading the table included in both; median of $text_runs runs each,
+alternating, of the wall time and of the processor time (user and system). Load average
+(1/5/15 min) after: $load_text. The same answers: $same_answers.
+
+| job | wall | processor | aim |
+|---|---:|---:|---|
+| \`zarvik-lookup --each\`, 1,000,000 characters (ms) | $(ms "$each_time") | $(ms "$each_cpu") | |
+| dictionary in Python 3, 1,000,000 characters (ms) | $(ms "$python_time") | $(ms "$python_cpu") | |
+| zarvik-lookup / Python | $text_ratio | $text_cpu_ratio | <= 0.25: $(atmost "$text_ratio" 0.25) / $(atmost "$text_cpu_ratio" 0.25) |
+| \`zarvik-lookup --each\`, 10,000,000 characters (ms) | $(ms "$each_large") | $(ms "$each_large_cpu") | |
+| million characters a second once the table is read (the nine million more) | $each_rate | $each_cpu_rate | >= 20: $(atleast "$each_rate" 20) / $(atleast "$each_cpu_rate" 20) |
 
 ## Size (stripped)
 

@@ -1,8 +1,8 @@
 #include "LineReader.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
+#include <poll.h>
 #include <unistd.h>
 
 namespace cli {
@@ -10,6 +10,9 @@ namespace cli {
 namespace {
 
 constexpr std::size_t ReadSize = 64 * 1024;
+
+// What editors put before UTF-8 text to say that it is UTF-8; not part of the first query.
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
 } // namespace
 
@@ -21,7 +24,10 @@ bool LineReader::next(std::string& line) {
             // The last read may have brought both the rest of an overlong line and its end.
             if (end - m_begin > MaxLineBytes) throwTooLong();
             line.assign(m_buffer, m_begin, end - m_begin);
-            if (lf != m_buffer.npos && !line.empty() && line.back() == '\r') line.pop_back();
+            // A CR before the line's end, the last line's too, is part of a CR LF.
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (m_lineNumber == 0 && line.starts_with(ByteOrderMark))
+                line.erase(0, ByteOrderMark.size());
             m_begin = lf != m_buffer.npos ? lf + 1 : end;
             m_scanned = 0;
             ++m_lineNumber;
@@ -43,12 +49,18 @@ void LineReader::throwTooLong() const {
 bool LineReader::fill() {
     m_buffer.erase(0, m_begin);
     m_begin = 0;
-    std::fflush(stdout);
+    m_beforeWait();
     const std::size_t old = m_buffer.size();
     m_buffer.resize(old + ReadSize);
     for (;;) {
         const ssize_t got = ::read(m_fd, m_buffer.data() + old, ReadSize);
         if (got < 0 && errno == EINTR) continue;
+        // Whoever shares the input may have made it non-blocking: nothing there yet is a
+        // wait, not an error.
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd input{m_fd, POLLIN, 0};
+            if (::poll(&input, 1, -1) >= 0 || errno == EINTR) continue;
+        }
         if (got < 0) {
             const int error = errno;
             m_buffer.resize(old);

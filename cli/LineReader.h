@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -13,18 +14,22 @@ public:
 };
 
 // Reads a file descriptor a line at a time. A line ends at LF, a CR before the LF is dropped,
-// and a last line without a terminator is a line. The caller's pending output is flushed
-// before every read that may wait, so that a program on the other end of two pipes gets
-// each answer before it has to send the next question.
+// and a last line without a terminator is a line (a CR at its end is dropped too, as is a
+// byte-order mark at the start of the first). `beforeWait` runs before every read that
+// may wait (the caller flushes its answers there), so that a program on the other end of
+// two pipes gets each answer before it has to send the next question.
 class LineReader {
 public:
     // Longer lines are refused rather than held: no query is that long.
     static constexpr std::size_t MaxLineBytes = 1024 * 1024;
 
-    LineReader(int fd, const char* name) : m_fd(fd), m_name(name) {}
+    LineReader(int fd, const char* name, std::function<void()> beforeWait)
+        : m_fd(fd), m_name(name), m_beforeWait(std::move(beforeWait)) {}
 
     // The next line, or false at the end of the input.
     bool next(std::string& line);
+    // The number of the line next() gave last, from 1.
+    std::size_t lineNumber() const noexcept { return m_lineNumber; }
 
 private:
     bool fill();
@@ -32,6 +37,7 @@ private:
 
     int m_fd;
     const char* m_name;
+    std::function<void()> m_beforeWait;
     std::string m_buffer;
     std::size_t m_begin = 0;   // where the next line starts in m_buffer
     std::size_t m_scanned = 0; // bytes from m_begin on already known to hold no LF

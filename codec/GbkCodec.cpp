@@ -4,8 +4,6 @@
 #include <iconv.h>
 #include <stdexcept>
 
-namespace gbk {
-
 namespace {
 
 constexpr const char* Gbk = "GBK";
@@ -37,22 +35,31 @@ private:
     iconv_t m_cd;
 };
 
-} // namespace
-
-std::optional<std::string> encode(std::string_view text) {
+// All of `text` from `from` to `to`, where no character takes more than `growth` times its
+// bytes; nothing when some of it cannot be converted.
+std::optional<std::string> convertWhole(const char* to, const char* from, std::string_view text,
+                                        std::size_t growth) {
     if (text.empty()) return std::string();
-    Converter converter(Gbk, Utf8);
-    // No character takes more bytes in GBK than in UTF-8.
-    std::string out(text.size(), '\0');
+    Converter converter(to, from);
+    std::string out(text.size() * growth, '\0');
     const char* in = text.data();
     std::size_t inLeft = text.size();
     char* dst = out.data();
     std::size_t outLeft = out.size();
-    // EILSEQ: a character GBK cannot hold, or bytes that are no UTF-8; EINVAL: a character
-    // cut off at the end. Either way the text has no GBK form.
+    // EILSEQ: a character `to` cannot hold, or bytes that are no text in `from`; EINVAL: a
+    // character cut off at the end. Either way the text has no form in `to`.
     if (converter.convert(in, inLeft, dst, outLeft) != 0 || inLeft != 0) return std::nullopt;
     out.resize(static_cast<std::size_t>(dst - out.data()));
     return out;
+}
+
+} // namespace
+
+namespace gbk {
+
+std::optional<std::string> encode(std::string_view text) {
+    // No character takes more bytes in GBK than in UTF-8.
+    return convertWhole(Gbk, Utf8, text, 1);
 }
 
 std::string decode(std::string_view bytes) {
@@ -92,3 +99,12 @@ bool roundTrips(std::string_view text) {
 }
 
 } // namespace gbk
+
+namespace codec {
+
+std::optional<std::string> toUtf8(std::string_view text, const char* encoding) {
+    // No character of any encoding takes more than four bytes of UTF-8 for each of its own.
+    return convertWhole(Utf8, encoding, text, 4);
+}
+
+} // namespace codec

@@ -21,3 +21,11 @@ std::string decode(std::string_view bytes);
 bool roundTrips(std::string_view text);
 
 } // namespace gbk
+
+namespace codec {
+
+// The UTF-8 form of `text` in `encoding` (any the C library's iconv knows, such as a
+// locale's), or nothing when it is not text in that encoding.
+std::optional<std::string> toUtf8(std::string_view text, const char* encoding);
+
+} // namespace codec

@@ -2,6 +2,7 @@
 
 #include "ByteScan.h"
 #include "Lookup.h"
+#include "Quick.h"
 
 #include <algorithm>
 #include <string>
@@ -24,8 +25,15 @@ bool allLetters(std::string_view text) {
 
 // Does the table's code `candidate` meet the searched code `wanted` (lower case letters)?
 bool meets(std::string_view candidate, std::string_view wanted, CodeMatch match) {
+    std::string quick; // at most two letters: no allocation
+    if (match == CodeMatch::QuickExact || match == CodeMatch::QuickPrefix) {
+        quick = quickCode(candidate);
+        candidate = quick;
+    }
     if (candidate.size() < wanted.size()) return false;
-    if (match == CodeMatch::Exact && candidate.size() != wanted.size()) return false;
+    if ((match == CodeMatch::Exact || match == CodeMatch::QuickExact) &&
+        candidate.size() != wanted.size())
+        return false;
     return std::equal(wanted.begin(), wanted.end(), candidate.begin(),
                       [](char w, char c) { return w == lowered(c); });
 }
@@ -36,7 +44,7 @@ constexpr bool isBlank(char c) noexcept {
 
 // Fills `codes` with the codes of `line` (see codesOfLine); false, and no codes, for a line
 // of another form. One pass over the bytes, and one vector serves a whole table.
-bool readCodes(std::string_view line, std::vector<std::string_view>& codes) {
+bool readCodes(std::string_view line, TextEncoding encoding, std::vector<std::string_view>& codes) {
     codes.clear();
     const std::size_t size = line.size();
     std::size_t pos = 0;
@@ -46,8 +54,9 @@ bool readCodes(std::string_view line, std::vector<std::string_view>& codes) {
         if (pos == size) return true;
         const std::size_t begin = pos;
         if (field == 0) {
-            // One character; a blank cannot hide inside it, since no GBK trail byte is one.
-            pos += gbkCharLength(line, pos);
+            // One character; a blank cannot hide inside it, since no GBK trail byte and no
+            // byte of a UTF-8 sequence is one.
+            pos += charLength(encoding, line, pos);
         } else if (field % 2 == 1) {
             while (pos < size && isLetter(line[pos]))
                 ++pos;
@@ -65,9 +74,9 @@ bool readCodes(std::string_view line, std::vector<std::string_view>& codes) {
 
 } // namespace
 
-std::vector<std::string_view> codesOfLine(std::string_view line) {
+std::vector<std::string_view> codesOfLine(std::string_view line, TextEncoding encoding) {
     std::vector<std::string_view> codes;
-    readCodes(line, codes);
+    readCodes(line, encoding, codes);
     return codes;
 }
 
@@ -79,7 +88,8 @@ std::vector<std::size_t> findLinesByCode(const CodeTable& table, std::string_vie
     std::transform(wanted.begin(), wanted.end(), wanted.begin(), lowered);
 
     // Every code follows a blank, so only lines with a blank before the code's first letter
-    // are read field by field: one cheap pass over the text instead of parsing every line.
+    // (which is also its Quick form's first letter) are read field by field: one cheap pass over
+    // the text instead of parsing every line.
     const std::string_view text = table.text();
     const auto first = static_cast<unsigned char>(wanted[0]);
     std::vector<std::string_view> codes;
@@ -87,7 +97,7 @@ std::vector<std::size_t> findLinesByCode(const CodeTable& table, std::string_vie
         const std::size_t index = table.lineAt(pos);
         if (index >= table.count()) break; // cannot happen: a letter lies inside a line
         const std::string_view line = table.line(static_cast<std::ptrdiff_t>(index));
-        readCodes(line, codes);
+        readCodes(line, table.encoding(), codes);
         if (std::any_of(codes.begin(), codes.end(),
                         [&](std::string_view c) { return meets(c, wanted, match); }))
             found.push_back(index);

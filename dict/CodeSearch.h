@@ -10,16 +10,19 @@ namespace dict {
 
 // How a searched code has to meet one of a line's codes.
 enum class CodeMatch {
-    Exact,  // the line's code is the searched code
-    Prefix, // the line's code starts with the searched code
+    Exact,       // the line's code is the searched code
+    Prefix,      // the line's code starts with the searched code
+    QuickExact,  // the line's code in its Quick form (quickCode) is the searched code
+    QuickPrefix, // the line's code in its Quick form starts with the searched code
 };
 
 // The codes of one table line, read as the tables are written: the character, then for each
 // of its codes a blank, the code in letters, a blank and the code's key radicals
 // ("字 jnd 十弓木" holds the code "jnd"). Runs of blanks and tabs count as one blank. A line
 // of any other form (no single character first, a code with something other than letters)
-// holds no codes. The codes are views into `line`.
-std::vector<std::string_view> codesOfLine(std::string_view line);
+// holds no codes. The codes are views into `line`, whose character is read in `encoding`.
+std::vector<std::string_view> codesOfLine(std::string_view line,
+                                          TextEncoding encoding = TextEncoding::Gbk);
 
 // The indexes of the lines of `table` with a code that meets `code`, in table order. Letters
 // compare without regard to case; an empty code, or one with anything but the letters a to

@@ -200,6 +200,7 @@ void CodeTable::adopt(Buffer buffer, std::size_t size) {
     const std::size_t end = bytescan::markLineEnds(data, size, masks.get(), ranks.get());
 
     m_buffer = std::move(buffer);
+    m_size = size;
     m_textEnd = end;
     m_endMasks = std::move(masks);
     m_endRanks = std::move(ranks);

@@ -15,11 +15,16 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// How a table's text is encoded: the window's GBK tables, or the UTF-8 tables that hold
+// every character the data has. The split into lines is the same for both; where a
+// character starts, which the look-ups ask, is not.
+enum class TextEncoding { Gbk, Utf8 };
+
 // An ordered list of byte-string lines read from one table file. The file's bytes are
 // kept once, in one buffer; a line is a view into it, addressed by a zero-based index.
 class CodeTable {
 public:
-    CodeTable() = default;
+    explicit CodeTable(TextEncoding encoding = TextEncoding::Gbk) noexcept : m_encoding(encoding) {}
     CodeTable(CodeTable&&) noexcept = default;
     CodeTable& operator=(CodeTable&&) noexcept = default;
     CodeTable(const CodeTable&) = delete;
@@ -39,8 +44,14 @@ public:
     // a wrong file from holding gigabytes of memory.
     static constexpr std::size_t MaxBytes = std::size_t{64} << 20;
 
+    TextEncoding encoding() const noexcept { return m_encoding; }
     std::size_t count() const noexcept { return m_count; }
     bool empty() const noexcept { return m_count == 0; }
+
+    // Where the data's first NUL byte lies, which ended the text there; the data's size
+    // when it holds none.
+    std::size_t textEnd() const noexcept { return m_textEnd; }
+    std::size_t dataSize() const noexcept { return m_size; }
 
     // Throws TableError "List index out of bounds (i)" outside 0..count()-1.
     std::string_view line(std::ptrdiff_t index) const;
@@ -78,7 +89,9 @@ private:
     // Takes `size` bytes of data in a buffer one byte larger.
     void adopt(Buffer buffer, std::size_t size);
 
+    TextEncoding m_encoding;
     Buffer m_buffer;
+    std::size_t m_size = 0;     // the data's bytes, those after a NUL included
     std::size_t m_textEnd = 0;  // the first NUL, or the buffer's size
     std::size_t m_textSize = 0; // where the last line ends
     // Where the lines end, as a bit a byte of the text (the offset of each terminator) in

@@ -30,7 +30,7 @@ std::optional<std::size_t> findFirstLine(const CodeTable& table, std::string_vie
         }
         const std::string_view line = text.substr(0, walkEnd);
         while (walkPos < hit)
-            walkPos += gbkCharLength(line, walkPos);
+            walkPos += charLength(table.encoding(), line, walkPos);
         if (walkPos == hit) return walkLine;
         // The hit starts on the trail byte of a character: look further on.
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CodeTable.h"
+#include "Utf8.h"
 
 #include <cstddef>
 #include <optional>
@@ -18,9 +19,17 @@ constexpr std::size_t gbkCharLength(std::string_view text, std::size_t pos) noex
     return (trail >= 0x40 && trail <= 0x7E) || (trail >= 0x80 && trail <= 0xFE) ? 2 : 1;
 }
 
+// The number of bytes of the character that starts at `pos` of `text` in `encoding`. In
+// UTF-8, a byte that starts no well-formed character is one of its own.
+constexpr std::size_t charLength(TextEncoding encoding, std::string_view text,
+                                 std::size_t pos) noexcept {
+    return encoding == TextEncoding::Gbk ? gbkCharLength(text, pos)
+                                         : utf8::charAt(text, pos).length;
+}
+
 // The index of the first line of `table` that contains `needle` byte for byte, starting at
-// a character boundary of that line. No index for an empty needle, an empty table or when
-// no line holds it.
+// a character boundary of that line (in the table's encoding). No index for an empty needle, an
+// empty table or when no line holds it.
 std::optional<std::size_t> findFirstLine(const CodeTable& table, std::string_view needle);
 
 } // namespace dict

@@ -4,12 +4,16 @@
 //   bytes 1..k    the needle
 //   the rest      a table file's bytes
 // The table bytes are also written to a file and loaded from there, so that opening and
-// reading are fuzzed too: the file gives the same lines as the bytes.
+// reading are fuzzed too: the file gives the same lines as the bytes. The look-up runs on
+// the bytes read as GBK and as UTF-8, and the index of each character's first line must
+// answer as the scan does.
 
 #include "ByteScan.h"
 #include "CodeSearch.h"
 #include "CodeTable.h"
+#include "FirstLineIndex.h"
 #include "Lookup.h"
+#include "Utf8.h"
 
 #include <algorithm>
 #include <cctype>
@@ -56,13 +60,16 @@ std::vector<std::string_view> referenceSplit(std::string_view bytes) {
 }
 
 // Does `needle` start at a character boundary of `line`? Boundaries walked from scratch.
-bool containsAtBoundary(std::string_view line, std::string_view needle) {
+bool containsAtBoundary(std::string_view line, std::string_view needle,
+                        dict::TextEncoding encoding) {
     std::size_t pos = 0;
     while (pos < line.size()) {
         if (line.substr(pos).starts_with(needle)) return true;
-        const auto lead = static_cast<unsigned char>(line[pos]);
         std::size_t length = 1;
-        if (lead >= 0x81 && lead <= 0xFE && pos + 1 < line.size()) {
+        if (encoding == dict::TextEncoding::Utf8) {
+            length = utf8::charAt(line, pos).length;
+        } else if (const auto lead = static_cast<unsigned char>(line[pos]);
+                   lead >= 0x81 && lead <= 0xFE && pos + 1 < line.size()) {
             const auto trail = static_cast<unsigned char>(line[pos + 1]);
             if ((trail >= 0x40 && trail <= 0x7E) || (trail >= 0x80 && trail <= 0xFE)) length = 2;
         }
@@ -73,10 +80,10 @@ bool containsAtBoundary(std::string_view line, std::string_view needle) {
 
 // The first line that holds `needle` at a character boundary, the plain way.
 std::optional<std::size_t> firstLineHolding(const std::vector<std::string_view>& lines,
-                                            std::string_view needle) {
+                                            std::string_view needle, dict::TextEncoding encoding) {
     if (!needle.empty())
         for (std::size_t i = 0; i < lines.size(); ++i)
-            if (containsAtBoundary(lines[i], needle)) return i;
+            if (containsAtBoundary(lines[i], needle, encoding)) return i;
     return std::nullopt;
 }
 
@@ -120,8 +127,13 @@ struct Expected {
         std::size_t found;
     };
     std::vector<Search> searches;
-    // Look-ups: the needle, and every needle that ends the last line.
-    std::vector<std::pair<std::string_view, std::optional<std::size_t>>> lookups;
+    // Look-ups: the needle, and every needle that ends the last line; the first line that
+    // holds it read as GBK and read as UTF-8.
+    struct Lookup {
+        std::string_view needle;
+        std::optional<std::size_t> first[2];
+    };
+    std::vector<Lookup> lookups;
     std::vector<std::size_t> byCode[2]; // lines by code: exact, prefix
 };
 
@@ -139,13 +151,16 @@ Expected expect(std::string_view bytes, std::string_view needle) {
     for (std::size_t length = 1; length <= std::min<std::size_t>(bytes.size(), 20); ++length)
         search(bytes.substr(bytes.size() - length), 0);
 
-    e.lookups.emplace_back(needle, firstLineHolding(e.lines, needle));
+    const auto lookup = [&](std::string_view n) {
+        e.lookups.push_back({n,
+                             {firstLineHolding(e.lines, n, dict::TextEncoding::Gbk),
+                              firstLineHolding(e.lines, n, dict::TextEncoding::Utf8)}});
+    };
+    lookup(needle);
     if (!e.lines.empty()) {
         const std::string_view last = e.lines.back();
-        for (std::size_t length = 1; length <= std::min<std::size_t>(last.size(), 12); ++length) {
-            const std::string_view tail = last.substr(last.size() - length);
-            e.lookups.emplace_back(tail, firstLineHolding(e.lines, tail));
-        }
+        for (std::size_t length = 1; length <= std::min<std::size_t>(last.size(), 12); ++length)
+            lookup(last.substr(last.size() - length));
     }
 
     // By code: exactly the lines with a code that meets the needle, in table order.
@@ -216,9 +231,28 @@ void checkAtCurrentLevel(std::string_view bytes, std::string_view needle, const 
     } catch (const dict::TableError&) {
     }
 
-    // Look-up: the first line that holds the needle at a character boundary, and no other.
-    for (const auto& [n, first] : e.lookups)
-        check(dict::findFirstLine(table, n) == first, "first line holding the needle");
+    // Look-up: the first line that holds the needle at a character boundary, and no other;
+    // the index answers as the scan does, for the needles and for the characters at the
+    // start and the end of the text.
+    for (const dict::TextEncoding encoding : {dict::TextEncoding::Gbk, dict::TextEncoding::Utf8}) {
+        dict::CodeTable read(encoding);
+        read.assign(bytes);
+        const dict::FirstLineIndex index(read);
+        for (const Expected::Lookup& l : e.lookups) {
+            const auto first = l.first[encoding == dict::TextEncoding::Utf8];
+            check(dict::findFirstLine(read, l.needle) == first, "first line holding the needle");
+            check(index.findFirstLine(l.needle) == first, "index: first line holding the needle");
+        }
+        const std::string_view all = read.text();
+        for (std::size_t pos = 0; pos < all.size();) {
+            if (pos == 64 && all.size() > 128) pos = all.size() - 64;
+            const std::size_t length = dict::charLength(encoding, all, pos);
+            const std::string_view character = all.substr(pos, length);
+            check(index.findFirstLine(character) == dict::findFirstLine(read, character),
+                  "index: first line holding a character of the text");
+            pos += length;
+        }
+    }
 
     check(dict::findLinesByCode(table, needle, dict::CodeMatch::Exact) == e.byCode[0],
           "lines found by exact code");
@@ -252,7 +286,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(loaded.count() == expected.lines.size(), "file: line count");
     for (std::size_t i = 0; i < loaded.count(); ++i)
         check(loaded.line(static_cast<std::ptrdiff_t>(i)) == expected.lines[i], "file: line bytes");
-    check(dict::findFirstLine(loaded, needle) == expected.lookups.front().second,
+    check(dict::findFirstLine(loaded, needle) == expected.lookups.front().first[0],
           "file: first line holding the needle");
     return 0;
 }

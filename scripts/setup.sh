@@ -9,13 +9,14 @@ ZARVIK_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 zarvik_packages=(
   cmake g++ ninja-build pkg-config
-  qt6-base-dev libxcb1-dev libbenchmark-dev libsqlite3-dev
+  qt6-base-dev libxcb1-dev libsystemd-dev libbenchmark-dev libsqlite3-dev
   fonts-wine fonts-wqy-microhei libcangjie2-data
   xvfb openbox mutter xdotool xclip x11-utils imagemagick
   weston xwayland qt6-wayland
   clang libclang-rt-14-dev
+  zsh fish locales
   desktop-file-utils appstream dpkg-dev groff-base
-  strace dbus at-spi2-core python3-pyatspi
+  strace dbus at-spi2-core python3-pyatspi python3-dbus python3-gi python3-xlib
 )
 
 zarvik_install_missing() {

@@ -2,6 +2,7 @@
 
 #include "Geometry.h"
 #include "Navigation.h"
+#include "Platform.h"
 
 #include <QCursor>
 #include <QDesktopServices>
@@ -106,7 +107,10 @@ void TForm::textChanged() {
 }
 
 bool TForm::canStayOnTop() {
-    return !onWayland();
+    if (onWayland()) return false;
+    // On X11 it is the window manager that keeps a window on top, where there is one that can.
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) return xWindowManagerKeepsAbove();
+    return true;
 }
 
 void TForm::setStayOnTop(bool on) {

@@ -52,7 +52,8 @@ public:
 
     // Window operations.
     // Whether the window system lets a program keep its window above the others: an X11
-    // window manager does; Qt 6.4 has no way to ask a Wayland compositor.
+    // window manager does where it says so, nothing does without one; Qt 6.4 has no way to
+    // ask a Wayland compositor.
     static bool canStayOnTop();
     // Moves the window into the topmost band or out of it, without moving or resizing it
     // and without re-creating the native window. Nothing happens where it cannot stay on top.

@@ -7,6 +7,7 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <QMetaEnum>
+#include <QtEndian>
 #include <climits>
 #include <cstring>
 #include <stdexcept>
@@ -241,6 +242,31 @@ std::optional<std::pair<qint64, qint64>> declaredRange(const QMetaObject* owner,
     return std::pair{low, high};
 }
 
+// The chunks of a PNG file that its pixels need: the critical ones (the decoder must see
+// them to take or refuse the file), the transparency, and the resolution, which a picture
+// keeps when it is written back. The rest is metadata the program never shows, and some of
+// it is compressed: a text chunk of a few kilobytes inflates to 8 MB, any number of them,
+// so a 1 MiB file could have the decoder allocate gigabytes. It is left out before the
+// decoder sees the file. What is not a whole chunk stays, for the decoder to refuse.
+QByteArray pngPixelChunks(const QByteArray& bytes) {
+    static constexpr char Signature[] = "\x89PNG\r\n\x1a\n";
+    constexpr qsizetype SignatureSize = sizeof Signature - 1;
+    constexpr qsizetype FrameSize = 12; // length, type and checksum around a chunk's data
+    if (!bytes.startsWith(QByteArrayView(Signature, SignatureSize))) return bytes;
+    QByteArray kept = bytes.left(SignatureSize);
+    qsizetype at = SignatureSize;
+    while (bytes.size() - at >= FrameSize) {
+        const quint32 length = qFromBigEndian<quint32>(bytes.constData() + at);
+        if (length > quint32(bytes.size() - at - FrameSize)) break;
+        const QByteArrayView type(bytes.constData() + at + 4, 4);
+        const bool critical = (type[0] & 0x20) == 0; // an upper-case first letter
+        const qsizetype size = FrameSize + qsizetype(length);
+        if (critical || type == "tRNS" || type == "pHYs") kept.append(bytes.constData() + at, size);
+        at += size;
+    }
+    return kept.append(bytes.constData() + at, bytes.size() - at);
+}
+
 } // namespace
 
 std::vector<Token> tokenize(const QString& text) {
@@ -296,7 +322,7 @@ void checkPictureSize(QSize size) {
 
 QImage pictureFromBytes(const QByteArray& bytes) {
     if (bytes.isEmpty()) return {};
-    QByteArray data = bytes;
+    QByteArray data = pngPixelChunks(bytes);
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);

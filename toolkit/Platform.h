@@ -2,7 +2,11 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
+#include <QtGlobal>
+#include <chrono>
 #include <functional>
+#include <vector>
 
 namespace tk {
 
@@ -11,14 +15,25 @@ namespace tk {
 // a window can neither place itself nor stay on top, even when XWayland offers X11; and with
 // no display at all it aborts with advice to reinstall the program.
 
+// What a display server did with a probe's connection.
+enum class DisplayAnswer {
+    Answers, // took it as a client's (for X11, authorisation included)
+    Absent,  // nothing listens there, or it refused the connection
+    Silent,  // took it and said nothing before the deadline: stopped, or no display server
+};
+
+// How long a probe waits for a display server. One that answers at all does so within
+// milliseconds; one that has not after a second is stopped, or is not a display server.
+inline constexpr std::chrono::milliseconds ProbeDeadline{1000};
+
 // What the choice depends on. The probes are asked only when the choice needs their answer:
 // each opens a connection to a display server.
 struct DisplaySituation {
     QByteArray chosenPlatform; // QT_QPA_PLATFORM or -platform: the user's own choice
     QByteArray xDisplay;       // DISPLAY or -display
     QByteArray waylandDisplay; // WAYLAND_DISPLAY
-    std::function<bool()> xAnswers;
-    std::function<bool()> waylandAnswers;
+    std::function<DisplayAnswer()> xAnswers;
+    std::function<DisplayAnswer()> waylandAnswers;
     std::function<bool()> waylandPluginInstalled;
 };
 
@@ -35,9 +50,63 @@ struct PlatformChoice {
 PlatformChoice choosePlatform(const DisplaySituation& situation);
 
 // This process's situation: its environment and arguments, with probes that really connect.
-// The X probe's connection stays open for as long as the situation lives, so keep it until
-// the application exists: an X server whose last client leaves resets itself, and refuses
-// the connections that come meanwhile (Qt's among them).
+// A probe has closed its connection when it answers, so that the application's own finds
+// the place the probe took free on a server that has one place left.
 DisplaySituation currentDisplaySituation(int argc, const char* const* argv);
+
+// The open files the program needs at once. Qt's start on X11 holds nine and needs a few
+// more while it loads its plugins; the rest is room for the accessibility bus, the error
+// box and the browser the link starts. With fewer, Qt aborts in one place or another.
+inline constexpr int NeededOpenFiles = 32;
+
+// Raises this process's limit of open files to NeededOpenFiles where it is lower and the
+// hard limit lets it; where that cannot be, says so in one line.
+QString secureOpenFiles();
+
+// Holds back what Qt says while it starts its window system, so that a start that fails
+// ends with one line on stderr and the exit status 1, instead of Qt's lines and an abort
+// (a platform Qt does not have, a framebuffer platform without its device). What was held
+// back is said once the start has succeeded, as it would have been said.
+class QtStartWatch {
+public:
+    // `failure` begins the line that tells of a failed start ("zarvik: cannot open …").
+    explicit QtStartWatch(QString failure);
+    QtStartWatch(const QtStartWatch&) = delete;
+    QtStartWatch& operator=(const QtStartWatch&) = delete;
+    ~QtStartWatch();
+
+    // The start has succeeded: Qt's messages go their usual way again.
+    void release();
+    // Ends the program with the line: the failure, `why`, and what Qt said against the start.
+    [[noreturn]] void fail(const QString& why) const;
+
+private:
+    QStringList warnings() const;
+    [[noreturn]] void end(const QStringList& reasons) const;
+    struct Message {
+        QtMsgType type;
+        QByteArray file, function, category;
+        int line;
+        QString text;
+    };
+    static void hold(QtMsgType type, const QMessageLogContext& context, const QString& text);
+
+    QString m_failure;
+    std::vector<Message> m_held;
+    QtMessageHandler m_previous = nullptr;
+};
+
+// The bits a pixel below which Qt cannot draw a window (an 8-bit X display has no image
+// format Qt paints in).
+inline constexpr int MinimumScreenDepth = 15;
+
+// What keeps the program from drawing on the screens Qt found, in words; empty when nothing
+// does. Call once the application exists.
+QString screenProblem();
+
+// Whether the X11 window manager says it keeps a window above the others when asked: its
+// check window is there and it lists _NET_WM_STATE_ABOVE among what it supports. Without
+// a window manager nothing keeps a window on top. False where the application is not on X11.
+bool xWindowManagerKeepsAbove();
 
 } // namespace tk

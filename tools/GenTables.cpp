@@ -1,16 +1,21 @@
-// Writes the Cangjie 5 and Cangjie 3 code tables (cj5.m, cj3.m) in GBK from the Cangjie
-// database that Debian's libcangjie2-data ships:
+// Writes the Cangjie 5 and Cangjie 3 code tables from the Cangjie database that Debian's
+// libcangjie2-data ships:
 //
 //   zarvik-gentables <cangjie.db> <output folder>
 //
-// One line per character that GBK can hold: the character, then for each of its codes in
-// that version a blank, the code's letters, a blank and the code's key radicals, e.g.
-// "字 jnd 十弓木". The 26 key characters come first, so that a search for any character
-// still finds its own line first; the rest follow by frequency.
+// For each version two tables: cj5.m / cj3.m in GBK, the characters GBK can hold, and
+// cj5-utf8.m / cj3-utf8.m in UTF-8, every character the data has. One line per character:
+// the character, then for each of its codes in that version a blank, the code's letters, a
+// blank and the code's key radicals, e.g. "字 jnd 十弓木". The 26 key characters come first,
+// so that a search for any character still finds its own line first; the rest follow by
+// frequency.
 
 #include "CodeTable.h"
+#include "FirstLineIndex.h"
 #include "GbkCodec.h"
 #include "Lookup.h"
+#include "Quick.h"
+#include "TableFiles.h"
 #include "Utf8.h"
 
 #include <algorithm>
@@ -28,10 +33,7 @@
 
 namespace {
 
-// The radical of each key, a to z.
-constexpr std::array<const char*, 26> KeyRadicals = {
-    "日", "月", "金", "木", "水", "火", "土", "竹", "戈", "十", "大", "中", "一",
-    "弓", "人", "心", "手", "口", "尸", "廿", "山", "女", "田", "難", "卜", "重"};
+using dict::KeyRadicals;
 
 // 難 (x) and 重 (z) are not typed as single keys; their lines follow the other 24.
 constexpr std::array<char, 26> KeyCharacterOrder = {'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i',
@@ -152,23 +154,26 @@ bool holdsPrivateUse(std::string_view text) {
 
 struct Table {
     std::string bytes;
-    std::vector<std::string> characters; // each line's character, in GBK
+    std::vector<std::string> characters; // each line's character, in the table's encoding
 };
 
-Table buildTable(std::vector<Character> characters) {
+// The table of `characters` in `encoding`: in GBK only the characters that come back from
+// it unchanged. Never a private-use code point, in either: it would show a glyph of no
+// meaning (the data's are stand-ins GB18030 once used, whose codes other characters carry).
+Table buildTable(std::vector<Character> characters, dict::TextEncoding encoding) {
     sortForLookup(characters);
+    const bool gbk = encoding == dict::TextEncoding::Gbk;
     Table table;
     for (const Character& c : characters) {
-        // Only characters that come back unchanged, and no private-use code points: either
-        // would show the user a stand-in or a glyph of no meaning.
-        if (c.codes.empty() || !gbk::roundTrips(c.text) || holdsPrivateUse(c.text)) continue;
+        if (c.codes.empty() || holdsPrivateUse(c.text) || (gbk && !gbk::roundTrips(c.text)))
+            continue;
         const auto text = lineText(c);
         if (!text) continue;
-        const auto line = gbk::encode(*text);
+        const auto line = gbk ? gbk::encode(*text) : text;
         if (!line) continue;
         table.bytes += *line;
         table.bytes += '\n';
-        table.characters.push_back(*gbk::encode(c.text));
+        table.characters.push_back(gbk ? *gbk::encode(c.text) : c.text);
     }
     return table;
 }
@@ -188,15 +193,19 @@ void writeFile(const std::filesystem::path& path, const std::string& bytes) {
 
 // Every character's first line, by the program's own look-up of the written file, must be
 // its own; otherwise a query would show some other character's line.
-void verifyOwnLines(const std::filesystem::path& path, const Table& expected) {
-    dict::CodeTable table;
+void verifyOwnLines(const std::filesystem::path& path, const Table& expected,
+                    dict::TextEncoding encoding) {
+    dict::CodeTable table(encoding);
     table.load(path.string());
     if (table.count() != expected.characters.size())
         throw std::runtime_error(path.string() + ": " + std::to_string(table.count()) +
                                  " lines read back, " + std::to_string(expected.characters.size()) +
                                  " written");
+    // The index answers as a scan per character would, in one pass rather than in time
+    // growing with the square of the table's size.
+    const dict::FirstLineIndex index(table);
     for (std::size_t i = 0; i < expected.characters.size(); ++i) {
-        const auto found = dict::findFirstLine(table, expected.characters[i]);
+        const auto found = index.findFirstLine(expected.characters[i]);
         if (found != i)
             throw std::runtime_error(path.string() + ": the character of line " +
                                      std::to_string(i + 1) + " (\"" +
@@ -217,15 +226,33 @@ int main(int argc, char** argv) {
         const Database db = openDatabase(argv[1]);
         const std::filesystem::path folder = argv[2];
         std::filesystem::create_directories(folder);
-        for (const auto& [version, name] : {std::pair{5, "cj5.m"}, std::pair{3, "cj3.m"}}) {
-            const Table table = buildTable(readVersion(db.get(), version));
-            if (table.characters.empty())
-                throw std::runtime_error("The Cangjie database has no codes of version " +
-                                         std::to_string(version));
-            const auto path = folder / name;
-            writeFile(path, table.bytes);
-            verifyOwnLines(path, table);
-            std::printf("%s: %zu lines\n", path.c_str(), table.characters.size());
+        struct Output {
+            const char* name;
+            dict::TextEncoding encoding;
+        };
+        struct Version {
+            int number;
+            Output gbk;
+            Output utf8;
+        };
+        for (const Version& version :
+             {Version{5,
+                      {dict::Cj5FileName, dict::TextEncoding::Gbk},
+                      {dict::Cj5Utf8FileName, dict::TextEncoding::Utf8}},
+              Version{3,
+                      {dict::Cj3FileName, dict::TextEncoding::Gbk},
+                      {dict::Cj3Utf8FileName, dict::TextEncoding::Utf8}}}) {
+            const std::vector<Character> characters = readVersion(db.get(), version.number);
+            for (const Output& out : {version.gbk, version.utf8}) {
+                const Table table = buildTable(characters, out.encoding);
+                if (table.characters.empty())
+                    throw std::runtime_error("The Cangjie database has no codes of version " +
+                                             std::to_string(version.number));
+                const auto path = folder / out.name;
+                writeFile(path, table.bytes);
+                verifyOwnLines(path, table, out.encoding);
+                std::printf("%s: %zu lines\n", path.c_str(), table.characters.size());
+            }
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "zarvik-gentables: %s\n", e.what());

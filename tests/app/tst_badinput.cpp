@@ -325,20 +325,56 @@ void TestBadInput::longInputIsAnsweredWithBoundedMemory() {
     QCOMPARE(query(form, QStringLiteral("字")), QStringLiteral("字 jnd 十弓木"));
 }
 
+// Text GBK cannot hold is answered from the table of every character beside the GBK ones;
+// without it, or when it cannot be read, the result box says so, and the start never does.
 void TestBadInput::charactersGbkCannotHoldHaveTheirOwnAnswer_data() {
     QTest::addColumn<QString>("text");
-    QTest::newRow("emoji") << QStringLiteral("😀");
-    QTest::newRow("beyond the BMP (CJK extension B)") << QStringLiteral("𠀀");
-    QTest::newRow("a Hangul syllable") << QStringLiteral("한");
-    QTest::newRow("GBK text with one it cannot hold") << QStringLiteral("字😀");
-    QTest::newRow("a lone surrogate") << QString(QChar(0xD800));
+    QTest::addColumn<QString>("everyCharacterTable"); // none, lines, pipe, huge
+    QTest::addColumn<QString>("answer");
+    const QString notInGbk = QString::fromUtf8(NotInGbkText);
+    QTest::newRow("emoji") << QStringLiteral("😀") << "none" << notInGbk;
+    QTest::newRow("beyond the BMP (CJK extension B)") << QStringLiteral("𠀀") << "none" << notInGbk;
+    QTest::newRow("a Hangul syllable") << QStringLiteral("한") << "none" << notInGbk;
+    QTest::newRow("GBK text with one it cannot hold")
+        << QStringLiteral("字😀") << "none" << notInGbk;
+    QTest::newRow("a lone surrogate") << QString(QChar(0xD800)) << "none" << notInGbk;
+    QTest::newRow("from the table of every character")
+        << QStringLiteral("㗎") << "lines" << QStringLiteral("㗎 rkrd 口大口木");
+    QTest::newRow("in no line of it")
+        << QStringLiteral("😀") << "lines" << QString::fromUtf8(NotFoundText);
+    // The test's own folder is made for each row: $TABLE stands for the table's path there.
+    const QString cannotOpen = QStringLiteral("Cannot open file \"$TABLE\". ");
+    QTest::newRow("a named pipe in its place")
+        << QStringLiteral("㗎") << "pipe" << cannotOpen + "It is a named pipe, not a regular file";
+    QTest::newRow("larger than a table may be")
+        << QStringLiteral("㗎") << "huge"
+        << cannotOpen +
+               QStringLiteral("The file is too large for a code table (%1 bytes, at most %2)")
+                   .arg(dict::CodeTable::MaxBytes + 1)
+                   .arg(dict::CodeTable::MaxBytes);
 }
 
 void TestBadInput::charactersGbkCannotHoldHaveTheirOwnAnswer() {
     QFETCH(QString, text);
+    QFETCH(QString, everyCharacterTable);
+    QFETCH(QString, answer);
     QVERIFY(writeFile(QStringLiteral("cj5.m"), gbk(QStringLiteral("字 jnd 十弓木\n"))));
+    const QString path = QStringLiteral("cj5-utf8.m");
+    if (everyCharacterTable == QLatin1String("lines")) {
+        QVERIFY(writeFile(path, QStringLiteral("字 jnd 十弓木\n㗎 rkrd 口大口木\n").toUtf8()));
+    } else if (everyCharacterTable == QLatin1String("pipe")) {
+        QCOMPARE(::mkfifo(qPrintable(path), 0600), 0);
+    } else if (everyCharacterTable == QLatin1String("huge")) {
+        QFile sparse(path);
+        QVERIFY(sparse.open(QIODevice::WriteOnly));
+        QCOMPARE(::ftruncate(sparse.handle(), off_t(dict::CodeTable::MaxBytes) + 1), 0);
+    }
     TForm1 form;
-    QCOMPARE(query(form, text), QString::fromUtf8(NotInGbkText));
+    QCOMPARE(m_errors, QStringList());
+    QCOMPARE(query(form, text),
+             answer.replace(QLatin1String("$TABLE"), QDir::current().absoluteFilePath(path)));
+    // A GBK query still answers from the GBK table.
+    QCOMPARE(query(form, QStringLiteral("字")), QStringLiteral("字 jnd 十弓木"));
 }
 
 void TestBadInput::malformedLayoutNamesTheLineAndLeavesNothingBehind_data() {

@@ -1,11 +1,13 @@
 #include "CodeSearch.h"
 #include "CodeTable.h"
+#include "Quick.h"
 
 #include <QTest>
 #include <numeric>
 
 using dict::CodeMatch;
 using dict::CodeTable;
+using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(dict::CodeMatch)
 
@@ -17,6 +19,8 @@ private slots:
     void codesOfLine();
     void findLinesByCode_data();
     void findLinesByCode();
+    void quickLine_data();
+    void quickLine();
 };
 
 // GBK: 字 D7 D6, 十弓木 CA AE B9 AD C4 BE; 0x81 0x61 is one character whose trail byte is 'a'.
@@ -84,6 +88,13 @@ void TestCodeSearch::findLinesByCode_data() {
     QTest::newRow("not-letters") << table << QByteArray("j d") << CodeMatch::Prefix << QList<int>{};
     QTest::newRow("empty-table") << QByteArray() << QByteArray("a") << CodeMatch::Exact
                                  << QList<int>{};
+    // Quick codes: the first and the last key; codes of one or two keys as they are.
+    QTest::newRow("quick") << table << QByteArray("jd") << CodeMatch::QuickExact
+                           << QList<int>{1, 2, 5};
+    QTest::newRow("quick-of-two-keys")
+        << table << QByteArray("jn") << CodeMatch::QuickExact << QList<int>{2};
+    QTest::newRow("quick-prefix") << table << QByteArray("h") << CodeMatch::QuickPrefix
+                                  << QList<int>{4};
     // Codes found sixteen bytes at a time: at every offset across a block's edge, after a tab.
     QByteArray shifted;
     for (int pad = 0; pad < 20; ++pad)
@@ -105,6 +116,28 @@ void TestCodeSearch::findLinesByCode() {
              table, std::string_view(code.constData(), std::size_t(code.size())), match))
         found << int(index);
     QCOMPARE(found, lines);
+}
+
+// Lines as the tables of every character hold them, in UTF-8.
+void TestCodeSearch::quickLine_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("quick");
+    QTest::newRow("one-key") << u"日 a 日"_s << u"日 a 日"_s;
+    QTest::newRow("two-keys") << u"乙 nu 弓山"_s << u"乙 nu 弓山"_s;
+    QTest::newRow("x-codes-keep-their-x") << u"冇 kb 大月 xkb 難大月"_s << u"冇 kb 大月 xb 難月"_s;
+    QTest::newRow("merging-in-order")
+        << u"梨 hnd 竹弓木 xhnd 難竹弓木 hxnd 竹難弓木"_s << u"梨 hd 竹木 xd 難木"_s;
+    QTest::newRow("beyond-the-bmp") << u"𨋢 jjyt 十十卜廿"_s << u"𨋢 jt 十廿"_s;
+    QTest::newRow("no-codes-stays") << u"字字 jnd x"_s << u"字字 jnd x"_s;
+}
+
+void TestCodeSearch::quickLine() {
+    QFETCH(QString, line);
+    QFETCH(QString, quick);
+    const QByteArray bytes = line.toUtf8();
+    QCOMPARE(
+        QString::fromStdString(dict::quickLine({bytes.constData(), std::size_t(bytes.size())})),
+        quick);
 }
 
 QTEST_APPLESS_MAIN(TestCodeSearch)

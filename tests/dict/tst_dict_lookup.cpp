@@ -1,4 +1,5 @@
 #include "CodeTable.h"
+#include "FirstLineIndex.h"
 #include "Lookup.h"
 #include "ScanLevels.h"
 
@@ -67,6 +68,8 @@ void TestLookup::firstContainingLine_data() {
                                            << QByteArray("\x81") << 0;
     QTest::newRow("lead-not-joined-across-lines")
         << QByteArray("\x81\na\n") << QByteArray("a") << 1;
+    QTest::newRow("lone-lead-byte-starts-a-character")
+        << QByteArray("\xB0\xA1\n") << QByteArray("\xB0") << 0;
     QTest::newRow("trail-byte-80") << QByteArray("\x82\x80"
                                                  "A\n\x80"
                                                  "A\n")
@@ -92,6 +95,7 @@ void TestLookup::firstContainingLine() {
             table.assign(view(first + '\n' + text));
             const auto found = dict::findFirstLine(table, view(needle));
             QCOMPARE(found ? static_cast<int>(*found) - 1 : -1, line);
+            QCOMPARE(dict::FirstLineIndex(table).findFirstLine(view(needle)), found);
         }
     });
 }

@@ -2,9 +2,10 @@
 """The main window on a session where xdotool cannot drive it (weston's headless back end has
 no input devices): checked and driven through AT-SPI alone, with atspi_tree.py's helpers.
 
-Usage: atspi_session.py --pid PID --on-top {offered,unavailable}
+Usage: atspi_session.py --pid PID --on-top {offered,unavailable} [--reason WORDS]
 Checks the "置顶" box (offered: checked and enabled; unavailable: unchecked, disabled and
-saying why), queries 字, and ends the program by 退出's action. Exits with 1 on any fault.
+saying why, in words that hold WORDS, "Wayland" unless given), queries 字, and ends the
+program by 退出's action. Exits with 1 on any fault.
 """
 
 import argparse
@@ -13,7 +14,7 @@ import sys
 import atspi_tree as t
 from atspi_tree import pyatspi, GLib
 
-# Words the disabled box's description must hold: the reason it is off.
+# Words the disabled box's description must hold by default: the reason it is off.
 UNAVAILABLE_REASON = "Wayland"
 
 
@@ -25,7 +26,7 @@ def run(args, app):
         t.note("置顶: unchecked, disabled, and saying why")
         t.check_states(w.on_top, absent=[pyatspi.STATE_CHECKED, pyatspi.STATE_ENABLED,
                                          pyatspi.STATE_SENSITIVE])
-        t.check(UNAVAILABLE_REASON in (w.on_top.description or ""),
+        t.check(args.reason in (w.on_top.description or ""),
                 f"置顶 does not say why it is off: description {w.on_top.description!r}")
     t.note("type 字 through the input box's editable text, press 查询 by its action")
     used = w.query("字")
@@ -42,6 +43,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--pid", type=int, required=True)
     parser.add_argument("--on-top", choices=["offered", "unavailable"], required=True)
+    parser.add_argument("--reason", default=UNAVAILABLE_REASON)
     args = parser.parse_args()
     app = None
     try:

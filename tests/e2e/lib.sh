@@ -1,8 +1,12 @@
 # Shared steps of the end-to-end tests: a private X display with a window manager, the
 # real program started in a chosen folder, and helpers to look at its windows.
 # Needs: Xvfb, openbox (or mutter), xdotool, xprop (x11-utils), xclip, ImageMagick's
-# import/convert; for the screen-reader steps dbus and at-spi2-core, python3-pyatspi.
+# import/convert; for the screen-reader steps dbus and at-spi2-core, python3-pyatspi; for
+# notifications python3-dbus and python3-gi.
 set -euo pipefail
+# `printf ... | e2e_hold_selection ...` runs the function in this shell, so that what it
+# starts is known here and stopped at the end.
+shopt -s lastpipe
 
 : "${ZARVIK_BIN:?ZARVIK_BIN must name the program}"
 E2E_TMP="$(mktemp -d)"
@@ -56,6 +60,37 @@ e2e_wait_for() {
 E2E_WM="${ZARVIK_E2E_WM:-openbox}"
 E2E_WM_PID=""
 
+# Starts weston without a screen (Debian's headless back end) with options $2... on a socket
+# named after $1; exports WAYLAND_DISPLAY and sets WESTON_PID. Where weston cannot start, the
+# test is skipped, saying why.
+WESTON_PID=""
+e2e_start_weston() {
+  command -v weston >/dev/null || fail "weston missing (package weston; scripts/setup.sh installs it)"
+  local socket="zarvik-$1" log="$E2E_TMP/weston-$1.log" i
+  shift
+  weston --backend=headless-backend.so --socket="$socket" --idle-time=0 "$@" >"$log" 2>&1 &
+  WESTON_PID=$!
+  E2E_PIDS+=("$WESTON_PID")
+  for i in $(seq 200); do
+    [ -S "$XDG_RUNTIME_DIR/$socket" ] && { export WAYLAND_DISPLAY="$socket"; return 0; }
+    kill -0 "$WESTON_PID" 2>/dev/null || break
+    sleep 0.05
+  done
+  e2e_skip "weston cannot start a headless session here: $(tail -n 5 "$log")"
+}
+
+# A Wayland session with XWayland, as GNOME's and KDE's are: weston headless with its X
+# server; exports DISPLAY (XWayland's) and WAYLAND_DISPLAY.
+e2e_start_xwayland() {
+  command -v Xwayland >/dev/null || fail "Xwayland missing (package xwayland)"
+  e2e_start_weston xwayland --xwayland
+  local log="$E2E_TMP/weston-xwayland.log"
+  e2e_wait_for "XWayland's display in weston's log" 5 grep -q "xserver listening on display" "$log"
+  DISPLAY="$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$log" | head -n1)"
+  [ -n "$DISPLAY" ] || fail "weston started no XWayland: $(tail -n 5 "$log")"
+  export DISPLAY
+}
+
 e2e_display_answers() { xprop -root >/dev/null 2>&1; }
 
 # Whether display number $1 is free: no lock file here, and no server listening on its
@@ -75,25 +110,40 @@ e2e_serves_display() {
   return 1
 }
 
-# Starts Xvfb on a free display and the window manager on it; exports DISPLAY.
-e2e_start_display() {
-  local n=$((100 + RANDOM % 800)) attempt xvfb
+# Starts Xvfb alone on a free display, with the options $@ (a 24-bit screen when none are
+# given); exports DISPLAY and sets E2E_XVFB_PID.
+E2E_XVFB_COUNT=0
+e2e_start_x_server() {
+  E2E_XVFB_COUNT=$((E2E_XVFB_COUNT + 1))
+  local log="$E2E_TMP/xvfb-$E2E_XVFB_COUNT.log" n=$((100 + RANDOM % 800)) attempt
+  [ $# -gt 0 ] || set -- -screen 0 1024x768x24
   for attempt in 1 2 3 4 5; do
     while ! e2e_display_free "$n"; do n=$((n + 1)); done
     # No autorepeat (-r): a key whose release a busy machine delays must not come twice. No
     # reset when the last client leaves (-noreset): it refuses connections meanwhile.
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -r -noreset 2>"$E2E_TMP/xvfb.log" &
-    xvfb=$!
-    E2E_PIDS+=("$xvfb")
+    Xvfb ":$n" -nolisten tcp -r -noreset "$@" 2>"$log" &
+    E2E_XVFB_PID=$!
+    E2E_PIDS+=("$E2E_XVFB_PID")
     export DISPLAY=":$n"
     # Another server may have taken the number meanwhile: then this one gives up or serves
     # only the socket file, and the next number is tried.
-    e2e_poll 10 e2e_serves_display "$xvfb" "$n" && e2e_poll 10 e2e_display_answers && break
-    note "Xvfb on :$n is not the display's server (attempt $attempt): $(cat "$E2E_TMP/xvfb.log")"
-    kill "$xvfb" 2>/dev/null || true
-    [ "$attempt" -lt 5 ] || fail "no Xvfb could start"
+    e2e_poll 10 e2e_serves_display "$E2E_XVFB_PID" "$n" && e2e_poll 10 e2e_display_answers &&
+      return 0
+    note "Xvfb on :$n is not the display's server (attempt $attempt): $(cat "$log")"
+    kill "$E2E_XVFB_PID" 2>/dev/null || true
     n=$((n + 1))
   done
+  fail "no Xvfb could start"
+}
+
+# Starts Xvfb on a free display and the window manager on it; exports DISPLAY. With
+# ZARVIK_E2E_DISPLAY=xwayland, the display is XWayland's in a weston session instead.
+e2e_start_display() {
+  if [ "${ZARVIK_E2E_DISPLAY:-}" = xwayland ]; then
+    e2e_start_xwayland
+    return
+  fi
+  e2e_start_x_server
   case "$E2E_WM" in
     openbox) openbox --sm-disable >"$E2E_TMP/wm.log" 2>&1 & ;;
     mutter)
@@ -127,6 +177,48 @@ e2e_start_session_bus() {
   export DBUS_SESSION_BUS_ADDRESS="$address"
 }
 
+# A notification service of our own on the private session bus (started if need be) that
+# appends each notification it is sent to file $1, a JSON object a line; sets
+# NOTIFICATIONS_PID.
+e2e_start_notification_service() {
+  e2e_start_session_bus
+  /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/notifications.py" "$1" \
+    >"$E2E_TMP/notifications.log" 2>&1 &
+  NOTIFICATIONS_PID=$!
+  E2E_PIDS+=("$NOTIFICATIONS_PID")
+  e2e_wait_for "the notification service on the bus" 10 e2e_bus_has org.freedesktop.Notifications
+}
+
+# Has xclip hold standard input as X selection $1 (primary or clipboard) of type $2 until
+# e2e_release_selection. A selection has one owner at a time: the last one is released.
+E2E_SELECTION_OWNER=""
+e2e_hold_selection() {
+  e2e_release_selection
+  cat >"$E2E_TMP/held"
+  xclip -selection "$1" -t "$2" -i -quiet "$E2E_TMP/held" >/dev/null 2>&1 &
+  E2E_SELECTION_OWNER=$!
+  E2E_PIDS+=("$E2E_SELECTION_OWNER")
+  e2e_wait_for "xclip holding the $1" 5 e2e_selection_holds "$1" "$2"
+}
+# Whether selection $1 offers, as type $2, what e2e_hold_selection was given last (another
+# owner may still answer until xclip has taken it over).
+e2e_selection_holds() {
+  timeout 2 xclip -o -selection "$1" -t "$2" 2>/dev/null | cmp -s - "$E2E_TMP/held"
+}
+# Whether selection $1 has an owner that answers.
+e2e_selection_owned() { timeout 2 xclip -o -selection "$1" -t TARGETS >/dev/null 2>&1; }
+e2e_selection_unowned() { ! e2e_selection_owned "$1"; }
+e2e_bus_has() {
+  dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+    org.freedesktop.DBus.GetNameOwner "string:$1" >/dev/null 2>&1
+}
+e2e_release_selection() {
+  [ -n "$E2E_SELECTION_OWNER" ] || return 0
+  kill "$E2E_SELECTION_OWNER" 2>/dev/null || true
+  wait "$E2E_SELECTION_OWNER" 2>/dev/null || true
+  E2E_SELECTION_OWNER=""
+}
+
 # What a screen reader talks to: the accessibility bus beside a private session bus, and
 # Debian's python3 with pyatspi to read it (sets E2E_PY). A machine without the bus or the
 # AT-SPI packages fails here, loudly: scripts/setup.sh installs them.
@@ -153,6 +245,18 @@ e2e_start_atspi() {
   done
   E2E_A11Y_BUS="$(printf '%s\n' "$reply" | sed -n 's/^ *string "\(.*\)"$/\1/p')"
   [ -n "$E2E_A11Y_BUS" ] || fail "the accessibility bus did not start: $(cat "$E2E_TMP/at-spi.log")"
+}
+
+# Words of the hint of an unavailable "置顶" where no X11 window manager keeps windows on top.
+E2E_NO_WM_ON_TOP_REASON="窗口管理器"
+
+# Runs atspi_session.py on the program with 置顶 $1 (offered or unavailable, saying $2), then
+# waits for the program to end by 退出's action, with 0. Needs e2e_start_atspi first.
+e2e_atspi_check_and_quit() {
+  "$E2E_PY" "$(dirname "${BASH_SOURCE[0]}")/atspi_session.py" --pid "$APP_PID" --on-top "$1" \
+    ${2:+--reason "$2"} || fail "the window fails (above); program output: $(cat "$E2E_TMP/app.log")"
+  e2e_wait_for_end "退出's action"
+  [ "$APP_RC" -eq 0 ] || fail "exit code $APP_RC after 退出's action: $(cat "$E2E_TMP/app.log")"
 }
 
 # Starts the program in folder $1; sets APP_PID.
@@ -279,34 +383,26 @@ e2e_click() {
   xdotool mousemove --window "$1" "$2" "$3" click 1
 }
 
-e2e_clipboard_is() { [ "$(timeout 2 xclip -o -selection clipboard 2>/dev/null)" = "$1" ]; }
 e2e_clipboard_is_not() {
   local now
   now="$(timeout 2 xclip -o -selection clipboard 2>/dev/null)" && [ "$now" != "$1" ]
 }
 
-# Puts text $1 on the clipboard. xclip holds it until another program takes the clipboard
-# over, and then ends by itself.
-e2e_clipboard_hold() {
-  printf '%s' "$1" | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &
-  E2E_PIDS+=($!)
-  e2e_wait_for "xclip to offer '$1' on the clipboard" 5 e2e_clipboard_is "$1"
-}
-
 # Types text into the focused control by pasting it: typing CJK with xdotool is unreliable.
-# The program fetches the text as it takes the key, before any later event.
+# The program fetches the text as it takes the key, before any later event, and xclip holds
+# it until the next paste: the program's own copy takes the clipboard over only after that.
 e2e_paste() {
-  e2e_clipboard_hold "$1"
+  printf '%s' "$1" | e2e_hold_selection clipboard UTF8_STRING
   xdotool key ctrl+v
 }
 
 # Presses key $1 (a copy) in the focused window and prints what the program put on the
-# clipboard, once it has taken the clipboard over from a placeholder.
+# clipboard, once the clipboard holds something else than before.
 e2e_copy() {
-  local placeholder="(nothing copied by $1 yet)"
-  e2e_clipboard_hold "$placeholder"
+  local before
+  before="$(timeout 2 xclip -o -selection clipboard 2>/dev/null || true)"
   xdotool key "$1"
-  e2e_wait_for "the program to copy with $1" 5 e2e_clipboard_is_not "$placeholder"
+  e2e_wait_for "the program to copy with $1" 5 e2e_clipboard_is_not "$before"
   timeout 3 xclip -o -selection clipboard
 }
 

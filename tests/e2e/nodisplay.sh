@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Started where no window system answers: one line on stderr that names the missing display,
-# exit status 1; no abort, no core dump, no advice to reinstall. A platform the user chose
-# that needs no display (offscreen) still starts.
+# Started where no window system answers (none there, or one that takes the connection and
+# says nothing), or where Qt cannot start one (a platform it does not have, a framebuffer
+# without its device, an 8-bit display, too few open files): one line on stderr that says
+# what is missing, exit status 1; no abort, no core dump, no advice to reinstall, no waiting
+# for ever. A platform the user chose that needs no display (offscreen) still starts.
 source "$(dirname "$0")/lib.sh"
 : "${ZARVIK_DATA_DIR:?ZARVIK_DATA_DIR must name the folder with the tables}"
 unset QT_QPA_PLATFORM DISPLAY WAYLAND_DISPLAY WAYLAND_SOCKET
@@ -34,6 +36,46 @@ expect_no_display "no Wayland display at \"nothing-here\"" WAYLAND_DISPLAY=nothi
 note "the user chose xcb, and there is no X display"
 expect_no_display "chosen platform \"xcb\": no X11 display at \"$nobody\"" \
   QT_QPA_PLATFORM=xcb DISPLAY="$nobody"
+
+note "an X server that is stopped, a Wayland socket that says nothing: given up after a second"
+e2e_start_x_server
+stopped="$DISPLAY"
+unset DISPLAY
+kill -STOP "$E2E_XVFB_PID"
+expect_no_display "the X11 display at \"$stopped\" does not answer" DISPLAY="$stopped"
+kill -CONT "$E2E_XVFB_PID"
+/usr/bin/python3 -c 'import signal, socket, sys
+s = socket.socket(socket.AF_UNIX)
+s.bind(sys.argv[1])
+s.listen(4)
+signal.pause()' "$XDG_RUNTIME_DIR/zarvik-silent" &
+E2E_PIDS+=($!)
+for _ in $(seq 100); do [ -S "$XDG_RUNTIME_DIR/zarvik-silent" ] && break; sleep 0.05; done
+expect_no_display "the Wayland display at \"zarvik-silent\" does not answer" \
+  WAYLAND_DISPLAY=zarvik-silent
+
+note "a platform Qt does not have; framebuffer platforms without their device"
+expect_no_display 'on the platform "nosuch": Could not find the Qt platform plugin "nosuch"' \
+  QT_QPA_PLATFORM=nosuch
+expect_no_display 'on the platform "nosuch"' bash -c 'exec "$0" -platform nosuch'
+expect_no_display 'on the platform "linuxfb:fb=/nonexistent/fb0": no screen' \
+  QT_QPA_PLATFORM=linuxfb:fb=/nonexistent/fb0
+echo '{ "device": "/nonexistent/card0" }' >"$E2E_TMP/kms.json"
+expect_no_display 'on the platform "eglfs": Could not open DRM device /nonexistent/card0' \
+  QT_QPA_PLATFORM=eglfs QT_QPA_EGLFS_KMS_CONFIG="$E2E_TMP/kms.json"
+
+note "an 8-bit X display, which Qt cannot draw on"
+e2e_start_x_server -screen 0 1024x768x8
+eight="$DISPLAY"
+unset DISPLAY
+expect_no_display "the screen has 8 bits a pixel" DISPLAY="$eight"
+
+note "six open files allowed: too few; a soft limit of six is raised"
+expect_no_display "only 6 open files are allowed (ulimit -n)" bash -c 'ulimit -n 6 && exec "$0"'
+rc=0
+(cd "$ZARVIK_DATA_DIR" && ulimit -Sn 6 && exec timeout 5 env QT_QPA_PLATFORM=offscreen "$ZARVIK_BIN") \
+  >"$E2E_TMP/out" 2>"$E2E_TMP/err" || rc=$?
+[ "$rc" -eq 124 ] || fail "soft limit 6: ended with $rc instead of running on: $(cat "$E2E_TMP/err")"
 
 note "the user chose offscreen: the program starts without any display"
 rc=0

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The Debian package: built with cpack, installed with dpkg, started the way the installed
-# launcher entry says, answering a query; zarvik-lookup answering from the installed tables;
-# its icon, metainfo and manual pages in place; removed again.
+# launcher entry says, answering a query; zarvik-lookup answering from the installed tables,
+# those of every character included; the entry's action run as it says on a selection, its
+# answer a notification; its icon, metainfo, manual pages and shell completions in place;
+# removed again.
 source "$(dirname "$0")/lib.sh"
 : "${ZARVIK_BINARY_DIR:?ZARVIK_BINARY_DIR must name the build folder}"
 [ "${ZARVIK_SANITIZE:-0}" = 1 ] && e2e_skip "a sanitized build is not packaged"
@@ -55,11 +57,24 @@ remove_package() {
 }
 trap 'e2e_cleanup; remove_package' EXIT
 
-# The key $1 of the entry's [Desktop Entry] group.
+# The key $1 of the entry's group $2 ([Desktop Entry] when not given).
 entry_key() {
-  awk -v key="$1" '
-    /^\[/ { in_main = ($0 == "[Desktop Entry]"); next }
-    in_main && index($0, key "=") == 1 { print substr($0, length(key) + 2); exit }' "$entry"
+  awk -v key="$1" -v group="[${2:-Desktop Entry}]" '
+    /^\[/ { in_group = ($0 == group); next }
+    in_group && index($0, key "=") == 1 { print substr($0, length(key) + 2); exit }' "$entry"
+}
+
+# Sets argv to the words of Exec line $1 as a launcher runs them: it drops the field codes
+# (%f, %U, ...) it has nothing for, turns %% into % and splits the rest with shell-like quoting;
+# and checks that the command is the package's.
+exec_words() {
+  local line
+  line="$(sed -E 's/%[fFuUdDnNickvm]//g; s/%%/%/g' <<<"$1")"
+  mapfile -d '' argv < <(xargs -r printf '%s\0' <<<"$line")
+  [ "${#argv[@]}" -ge 1 ] || fail "Exec= has no command: $1"
+  local program
+  program="$(command -v "${argv[0]}")" || fail "Exec= names no program on PATH: ${argv[0]}"
+  grep -qxF "$(readlink -f "$program")" <<<"$owned" || fail "Exec= runs $program, not the package's program"
 }
 
 note "cpack -G DEB in the build folder"
@@ -89,6 +104,19 @@ grep -qxF "$lookup" <<<"$owned" || fail "the package does not hold $lookup"
 mkdir "$E2E_TMP/no-tables"
 answer="$(cd "$E2E_TMP/no-tables" && "$lookup" 字 2>&1)" || fail "zarvik-lookup 字 failed: $answer"
 [ "$answer" = "字 jnd 十弓木" ] || fail "zarvik-lookup 字: '$answer'"
+answer="$(cd "$E2E_TMP/no-tables" && "$lookup" 㗎 2>&1)" || fail "zarvik-lookup 㗎 failed: $answer"
+[ "$answer" = "㗎 rkrd 口大口木" ] || fail "zarvik-lookup 㗎: '$answer'"
+
+note "the tables of every character and the shell completions"
+for file in /usr/share/zarvik/tables/cj5-utf8.m /usr/share/zarvik/tables/cj3-utf8.m \
+  /usr/share/bash-completion/completions/zarvik-lookup \
+  /usr/share/zsh/vendor-completions/_zarvik-lookup \
+  /usr/share/fish/vendor_completions.d/zarvik-lookup.fish; do
+  grep -qxF "$file" <<<"$owned" && [ -f "$file" ] || fail "the package does not hold $file"
+done
+completed="$(bash -c 'source /usr/share/bash-completion/completions/zarvik-lookup
+  COMP_WORDS=(zarvik-lookup --qu) COMP_CWORD=1; _zarvik_lookup; echo "${COMPREPLY[*]}"')"
+[ "$completed" = --quick ] || fail "bash completes --qu as '$completed'"
 
 note "the manual pages"
 for page in zarvik zarvik-lookup; do
@@ -105,13 +133,7 @@ workdir="$(entry_key Path)"
 [ -n "$exec_line" ] || fail "no Exec= in $entry"
 [ -n "$workdir" ] && [ -f "$workdir/cj5.m" ] && [ -f "$workdir/cj3.m" ] ||
   fail "Path=$workdir does not hold both tables"
-# A launcher drops the field codes (%f, %U, ...) it has nothing for and turns %% into %; the
-# rest is split into words with shell-like quoting.
-exec_line="$(sed -E 's/%[fFuUdDnNickvm]//g; s/%%/%/g' <<<"$exec_line")"
-mapfile -d '' argv < <(xargs -r printf '%s\0' <<<"$exec_line")
-[ "${#argv[@]}" -ge 1 ] || fail "Exec= has no command: $exec_line"
-program="$(command -v "${argv[0]}")" || fail "Exec= names no program on PATH: ${argv[0]}"
-grep -qxF "$(readlink -f "$program")" <<<"$owned" || fail "Exec= runs $program, not the package's program"
+exec_words "$exec_line"
 
 note "started as the entry says: in $workdir, ${argv[*]}"
 e2e_start_display
@@ -121,8 +143,23 @@ if e2e_error_box 1 >/dev/null; then fail "an error box appeared"; fi
 e2e_ready "$win"
 answer="$(e2e_query "$win" 字)"
 [ "$answer" = "字 jnd 十弓木" ] || fail "answer for 字: '$answer'"
+answer="$(e2e_query "$win" 㗎)"
+[ "$answer" = "㗎 rkrd 口大口木" ] || fail "answer for 㗎, which GBK cannot hold: '$answer'"
 e2e_quit "$win"
 [ "$APP_RC" -eq 0 ] || fail "exit code $APP_RC: $(cat "$E2E_TMP/app.log")"
+
+action="Desktop Action LookUpSelection"
+note "the entry's action $(entry_key Name "$action"), run as it says on a selection"
+grep -qx "Actions=LookUpSelection;" "$entry" || fail "the entry names no action: $(grep Actions "$entry")"
+exec_words "$(entry_key Exec "$action")"
+record="$E2E_TMP/notifications"
+e2e_start_notification_service "$record"
+printf '字' | e2e_hold_selection primary UTF8_STRING
+answer="$(cd "$E2E_TMP/no-tables" && "${argv[@]}" 2>&1)" || fail "${argv[*]} failed: $answer"
+[ -z "$answer" ] || fail "${argv[*]} printed '$answer'"
+grep -qF '"summary": "字", "body": "字 jnd 十弓木"' "$record" ||
+  fail "${argv[*]} sent no notification of 字: $(cat "$record")"
+e2e_release_selection
 
 note "the entry's icon in the hicolor theme, each picture its size"
 icon="$(entry_key Icon)"

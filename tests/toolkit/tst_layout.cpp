@@ -8,6 +8,7 @@
 #include "TestEnvironment.h"
 
 #include <QBuffer>
+#include <QColorSpace>
 #include <QImage>
 #include <QMetaProperty>
 #include <QWidget>
@@ -377,6 +378,23 @@ private slots:
         tk::readLayout(&empty, frame("  object Panel1: TTestControl\n    Picture.Data = {\n"
                                      "      }\n  end\n"));
         QVERIFY(child(empty, "Panel1")->picture().isNull());
+    }
+
+    // Text and colour profiles are compressed in a PNG file: a few kilobytes of them inflate
+    // to megabytes, so they are dropped unread; the pixels stay as they were.
+    void pictureMetadataIsDroppedBeforeDecoding() {
+        QImage tagged = testPicture(16, 16);
+        tagged.setText(QStringLiteral("Short"), QStringLiteral("tEXt"));
+        tagged.setText(QStringLiteral("Long"), QString(2000, QLatin1Char('z'))); // zTXt
+        tagged.setText(QStringLiteral("Wide"), QStringLiteral("仓颉"));          // iTXt
+        tagged.setColorSpace(QColorSpace(QColorSpace::AdobeRgb));                // iCCP
+        TTestForm form;
+        tk::readLayout(&form, frame("  object Panel1: TTestControl\n    Picture.Data = " +
+                                    hexBlock(encoded(tagged, "PNG")) + "\n  end\n"));
+        const QImage read = child(form, "Panel1")->picture();
+        QCOMPARE(read.textKeys(), QStringList());
+        QVERIFY(!read.colorSpace().isValid());
+        QCOMPARE(read.convertToFormat(QImage::Format_RGB32), testPicture(16, 16));
     }
 
     void reportsMissingFile() {
