@@ -17,7 +17,7 @@ start_scaled() {
   e2e_start_app "$ZARVIK_DATA_DIR"
   unset QT_SCALE_FACTOR
   WIN="$(e2e_windows 30 | head -n1)"
-  [ -n "$WIN" ] || fail "no window at scale $1"
+  [ -n "$WIN" ] || fail "no window at scale $1; $(e2e_describe_windows)"
   local pos size
   pos="$(e2e_pos "$WIN")" size="$(e2e_size "$WIN")"
   note "scale $1: window of $size at $pos"

@@ -140,7 +140,7 @@ void TestPlatform::choice_data() {
         << QByteArray("wayland-egl;XCB:nosm") << QByteArray() << QByteArray() << Down << Down
         << true << QByteArray() << QStringList{"no Wayland display", "no X11 display"};
     QTest::newRow("chosen-wayland-twice-named-once")
-        << QByteArray("wayland;wayland-egl") << QByteArray() << QByteArray() << false << false
+        << QByteArray("wayland;wayland-egl") << QByteArray() << QByteArray() << Down << Down
         << true << QByteArray() << QStringList{"no Wayland display"};
 }
 
