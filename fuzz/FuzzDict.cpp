@@ -275,6 +275,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (Level level = Level::Portable; level <= widest;
          level = static_cast<Level>(static_cast<int>(level) + 1)) {
         dict::bytescan::restrictLevel(level);
+        check(dict::bytescan::activeLevel() == level, "the level asked for runs");
         checkAtCurrentLevel(bytes, needle, expected);
     }
     // The same bytes as a file: the same lines, the same look-up.

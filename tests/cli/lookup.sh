@@ -28,6 +28,7 @@ lookup --cj3 --cj5 颉;          expect "the last table option counts" 0 "$jie5"
 lookup 仓 字;                   expect "queries in order" 0 "$cang$nl$zi" ""
 lookup --each 仓颉;             expect "--each" 0 "$cang$nl$jie5" ""
 lookup --each "仓 颉";          expect "--each skips blanks" 0 "$cang$nl$jie5" ""
+lookup --each $'仓\t颉';         expect "--each skips tabs" 0 "$cang$nl$jie5" ""
 lookup "jnd 十";                expect "any text of a line" 0 "$zi" ""
 lookup 㗎;                      expect "a character GBK cannot hold" 0 "㗎 rkrd 口大口木" ""
 lookup --cj3 𨋢;                expect "beyond the BMP, in Cangjie 3" 0 "𨋢 jjyt 十十卜廿" ""
@@ -64,6 +65,18 @@ printf 'jnd\nhnd\n' | lookup --code
 { head -c 1100000 /dev/zero | tr '\0' a; echo; } | lookup
 [ "$rc" = 2 ] && grep -q "line 1 of standard input is longer than" <<<"$err" ||
   fail "an overlong input line: rc $rc, $err"
+mib() { head -c 1048576 /dev/zero | tr '\0' a; }
+{ mib; echo; mib; } | lookup --code
+[ "$rc" = 1 ] && [ "$(grep -c "^未找到: a" <<<"$err")" = 2 ] ||
+  fail "two input lines of exactly 1 MiB, the last without LF: rc $rc, ${err:0:200}"
+# A line without an end is refused once it is too long, not after it has all been read.
+head -c $((8 << 20)) /dev/zero | tr '\0' a >"$tmp/endless"
+exec 3<"$tmp/endless"
+lookup <&3
+read_to="$(awk '/^pos:/ { print $2 }' "/proc/$$/fdinfo/3")"
+exec 3<&-
+[ "$rc" = 2 ] && [ "$read_to" -le $(((1 << 20) + (128 << 10))) ] ||
+  fail "8 MiB without a line end: rc $rc, read $read_to bytes, $err"
 printf '\xEF\xBB\xBF字\n仓\n' | lookup;  expect "a byte-order mark before the first line" 0 "$zi$nl$cang" ""
 printf '仓\n字\r' | lookup;            expect "a last line ending in CR alone" 0 "$cang$nl$zi" ""
 printf '字\n \t\n\n仓\n' | lookup
@@ -181,8 +194,12 @@ lookup --bogus 字
   grep -qF "Try 'zarvik-lookup --help'" <<<"$err" || fail "an unknown option: rc $rc, $err"
 lookup --each --code jnd
 [ "$rc" = 2 ] && grep -q "each" <<<"$err" || fail "--each with --code: rc $rc, $err"
+lookup --each --prefix jn
+[ "$rc" = 2 ] && grep -q "each" <<<"$err" || fail "--each with --prefix: rc $rc, $err"
 lookup --tables
 [ "$rc" = 2 ] && grep -q "requires an argument" <<<"$err" || fail "--tables alone: rc $rc, $err"
+lookup --tables= 字
+[ "$rc" = 2 ] && grep -q "needs a folder" <<<"$err" || fail "--tables with an empty folder: rc $rc, $err"
 lookup --tables "$ZARVIK_DATA_DIR" " "
 expect "a query of blanks only" 2 "" "zarvik-lookup: a query of blanks only${nl}Try 'zarvik-lookup --help' for more information."
 lookup --tables "$ZARVIK_DATA_DIR" 字 ""
@@ -199,9 +216,12 @@ DISPLAY=:65001 lookup --clipboard
 expect "--clipboard, no display there" 2 "" \
   "zarvik-lookup: cannot read the clipboard: there is no X display (nothing answers at \":65001\")"
 lookup --version;               expect "--version" 0 "zarvik-lookup (Zarvik) 2.2.0" ""
+lookup --version --help;        expect "the first of --version and --help" 0 "zarvik-lookup (Zarvik) 2.2.0" ""
 lookup --help
 [ "$rc" = 0 ] && grep -q "^Usage: zarvik-lookup" <<<"$out" || fail "--help: rc $rc"
 help="$out"
+lookup --help --version
+[ "$rc" = 0 ] && [ "$out" = "$help" ] || fail "--help --version: rc $rc, $out"
 "$ZARVIK_LOOKUP" --tables "$ZARVIK_DATA_DIR" 字 >/dev/full 2>"$tmp/err"
 rc=$?
 [ "$rc" = 2 ] && grep -q "write error" "$tmp/err" || fail "a full disk: rc $rc, $(cat "$tmp/err")"

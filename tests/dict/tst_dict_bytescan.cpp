@@ -1,6 +1,8 @@
 #include "ByteScan.h"
 #include "ScanLevels.h"
 
+#include <QFile>
+#include <QSet>
 #include <QTest>
 #include <memory>
 #include <string>
@@ -46,6 +48,7 @@ private slots:
     void findAgreesWithPlainSearch();
     void findRefusesWhatCannotMatch();
     void codeStartsAgreeWithPlainSearch();
+    void supportedLevelIsTheWidestTheProcessorLists();
 };
 
 // Every needle length from 1 to 24, starting on block edges and ending on the text's last
@@ -110,6 +113,31 @@ void TestByteScan::codeStartsAgreeWithPlainSearch() {
             }
         }
     });
+}
+
+// The kernel lists in /proc/cpuinfo what the processor has and the system saves on a switch:
+// the widest level those flags allow is the one to take, and no wider.
+void TestByteScan::supportedLevelIsTheWidestTheProcessorLists() {
+#if defined(__x86_64__)
+    QFile cpuinfo(QStringLiteral("/proc/cpuinfo"));
+    if (!cpuinfo.open(QIODevice::ReadOnly)) QSKIP("no /proc/cpuinfo to compare with");
+    QSet<QByteArray> flags;
+    for (const QByteArray& line : cpuinfo.readAll().split('\n'))
+        if (line.startsWith("flags")) {
+            for (const QByteArray& flag : line.mid(line.indexOf(':') + 1).simplified().split(' '))
+                flags.insert(flag);
+            break;
+        }
+    const bool bits = flags.contains("bmi1") && flags.contains("popcnt");
+    const bytescan::Level widest =
+        bits && flags.contains("avx512f") && flags.contains("avx512bw") ? bytescan::Level::Avx512
+        : bits && flags.contains("avx2")                                ? bytescan::Level::Avx2
+                                                                        : bytescan::Level::Sse2;
+    QCOMPARE(static_cast<int>(bytescan::supportedLevel()), static_cast<int>(widest));
+#else
+    QCOMPARE(static_cast<int>(bytescan::supportedLevel()),
+             static_cast<int>(bytescan::Level::Portable));
+#endif
 }
 
 QTEST_APPLESS_MAIN(TestByteScan)

@@ -72,6 +72,8 @@ void TestCodeSearch::findLinesByCode_data() {
         << table << QByteArray("jnd") << CodeMatch::Exact << QList<int>{1, 2};
     QTest::newRow("exact-ignores-case")
         << table << QByteArray("JNd") << CodeMatch::Exact << QList<int>{1, 2};
+    QTest::newRow("first-and-last-letters-in-upper-case")
+        << QByteArray("\xD7\xD6 AJZ x\n") << QByteArray("ajz") << CodeMatch::Exact << QList<int>{0};
     QTest::newRow("prefix") << table << QByteArray("jn") << CodeMatch::Prefix
                             << QList<int>{1, 2, 5};
     QTest::newRow("prefix-is-not-infix")

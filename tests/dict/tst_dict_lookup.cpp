@@ -70,6 +70,16 @@ void TestLookup::firstContainingLine_data() {
         << QByteArray("\x81\na\n") << QByteArray("a") << 1;
     QTest::newRow("lone-lead-byte-starts-a-character")
         << QByteArray("\xB0\xA1\n") << QByteArray("\xB0") << 0;
+    QTest::newRow("trail-byte-80") << QByteArray("\x82\x80"
+                                                 "A\n\x80"
+                                                 "A\n")
+                                   << QByteArray("\x80"
+                                                 "A")
+                                   << 1;
+    // A false hit on a trail byte, and the true one a byte on, inside the same needle's span.
+    QTest::newRow("next-hit-one-byte-on")
+        << QByteArray("\x81\xB0\xB0\xB0\n") << QByteArray("\xB0\xB0") << 0;
+    QTest::newRow("needle-with-cr") << QByteArray("ab\rcd\n") << QByteArray("b\rc") << -1;
 }
 
 void TestLookup::firstContainingLine() {

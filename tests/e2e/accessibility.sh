@@ -14,7 +14,7 @@ note "session bus $DBUS_SESSION_BUS_ADDRESS, accessibility bus $E2E_A11Y_BUS"
 # Qt's bridge stays off unless a screen reader asks; these turn it on from the start.
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1
 e2e_start_app "$ZARVIK_DATA_DIR"
-win="$(e2e_main_window 10)" || fail "no main window: $(cat "$E2E_TMP/app.log")"
+win="$(e2e_main_window 30)" || fail "no main window: $(cat "$E2E_TMP/app.log")"
 xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
 
 "$E2E_PY" "$here/atspi_tree.py" --pid "$APP_PID" --tables "$ZARVIK_DATA_DIR" --window "$win" --quit ||

@@ -333,8 +333,9 @@ def check_start(w):
     if check(len(links) == 1, "no link named 来自Zarvik主页 (the maker link)"):
         check(actions_of(links[0]), f"the maker link has no action: {describe(links[0])}")
     # A nameless edit is read as just "text": each box needs a name of its own.
-    check(w.input_box.name and w.result_box.name and w.input_box.name != w.result_box.name,
-          f"the boxes are named {w.input_box.name!r} and {w.result_box.name!r}")
+    check((w.input_box.name, w.result_box.name) == ("输入", "仓颉码"),
+          f"the boxes are named {w.input_box.name!r} and {w.result_box.name!r}, "
+          "not '输入' and '仓颉码'")
     check_states(w.input_box, present=[pyatspi.STATE_EDITABLE])
     # The window manager activates the window a moment after it maps.
     poll("the input box does not have the focus at start",

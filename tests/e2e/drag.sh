@@ -6,9 +6,8 @@ source "$(dirname "$0")/lib.sh"
 : "${ZARVIK_DATA_DIR:?ZARVIK_DATA_DIR must name the folder with the tables}"
 e2e_start_display
 e2e_start_app "$ZARVIK_DATA_DIR"
-win="$(e2e_main_window 10)" || fail "no main window: $(cat "$E2E_TMP/app.log")"
-xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
-sleep 0.5
+win="$(e2e_main_window 30)" || fail "no main window: $(cat "$E2E_TMP/app.log")"
+e2e_ready "$win"
 
 # Prints how far the window moved from position $1 ("x,y") as "dx,dy".
 moved_from() {
@@ -22,21 +21,18 @@ for drag in "3 30 12 strip" "2 80 11 label"; do
   read -r button x y what <<<"$drag"
   note "button $button drags the $what by (60, 40)"
   before="$(e2e_pos "$win")"
-  xdotool mousemove --window "$win" "$x" "$y" mousedown "$button"
-  sleep 0.2
-  xdotool mousemove_relative -- 20 10
-  sleep 0.2
-  xdotool mousemove_relative -- 40 30
-  sleep 0.2
+  e2e_press_to_drag "$win" "$x" "$y" "$button"
+  e2e_drag_to "$win" 20 10 "$(e2e_offset "$before" 20 10)"
+  e2e_drag_to "$win" 40 30 "$(e2e_offset "$before" 60 40)"
   xdotool mouseup "$button"
-  sleep 0.5
   [ "$(moved_from "$before")" = "60,40" ] || fail "moved by $(moved_from "$before") (from $before)"
 
   note "after the release, the mouse moves alone"
   released="$(e2e_pos "$win")"
   xdotool mousemove_relative -- -50 -50
-  sleep 0.3
   xdotool mousemove_relative -- 30 70
+  # A window that followed would show it at once, but nothing can say that it never will:
+  # this is the time a follower is given.
   sleep 0.5
   [ "$(e2e_pos "$win")" = "$released" ] || fail "followed the free mouse to $(e2e_pos "$win")"
 done

@@ -16,16 +16,16 @@ start_scaled() {
   export QT_SCALE_FACTOR="$1"
   e2e_start_app "$ZARVIK_DATA_DIR"
   unset QT_SCALE_FACTOR
-  WIN="$(e2e_windows 10 | head -n1)"
-  [ -n "$WIN" ] || fail "no window at scale $1"
+  WIN="$(e2e_windows 30 | head -n1)"
+  [ -n "$WIN" ] || fail "no window at scale $1; $(e2e_describe_windows)"
   local pos size
   pos="$(e2e_pos "$WIN")" size="$(e2e_size "$WIN")"
   note "scale $1: window of $size at $pos"
   [ "$pos" = "$(dev 257 "$1"),$(dev 289 "$1")" ] || fail "window at $pos at scale $1"
   [ "$size" = "$(dev 194 "$1")x$(dev 233 "$1")" ] || fail "window of $size at scale $1"
   xdotool windowmove --sync "$WIN" 0 0 >/dev/null 2>&1 || true
-  xdotool windowactivate --sync "$WIN" >/dev/null 2>&1 || true
-  sleep 0.5
+  e2e_wait_for "the window at scale $1 to reach the screen's corner" 5 e2e_is_at "$WIN" 0,0
+  e2e_ready "$WIN"
 }
 
 # Writes window $1's picture as "x y RRGGBB brightness" lines to $2.
@@ -91,10 +91,9 @@ note "scale 2: paste 字 into the input box, Enter, read the result box"
 e2e_click "$win" 114 146
 e2e_paste "字"
 xdotool key Return
-sleep 0.5
-e2e_shot "$win" highdpi-2-answer
 e2e_click "$win" 192 372
 answer="$(e2e_copy_focused_text)"
+e2e_shot "$win" highdpi-2-answer
 [ "$answer" = "字 jnd 十弓木" ] || fail "answer for 字 at scale 2: '$answer'"
 kill "$APP_PID"
 wait "$APP_PID" 2>/dev/null || true
@@ -135,7 +134,6 @@ note "scale 1.5: a query still works"
 e2e_click "$win" "$(dev 57 1.5)" "$(dev 73 1.5)"
 e2e_paste "字"
 xdotool key Return
-sleep 0.5
 e2e_click "$win" "$(dev 96 1.5)" "$(dev 186 1.5)"
 answer="$(e2e_copy_focused_text)"
 [ "$answer" = "字 jnd 十弓木" ] || fail "answer for 字 at scale 1.5: '$answer'"

@@ -35,23 +35,30 @@ trap e2e_cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 note() { echo "-- $*"; }
 
-# Waits up to $2 seconds (a whole number) for command $3... to succeed, trying it every
-# 0.05 s; fails naming $1, what it waited for, when it never does. Tests wait for what they
-# need this way, never for a fixed time: that is too short on a busy machine and wasted on
-# an idle one.
-e2e_wait_for() {
-  local what="$1" limit="$2" _
-  shift 2
+# Tries command $2... every 0.05 s for up to $1 seconds (a whole number); succeeds as soon
+# as it does. Tests wait for what they need this way, never for a fixed time: that is too
+# short on a busy machine and wasted on an idle one.
+e2e_poll() {
+  local limit="$1" _
+  shift
   for _ in $(seq $((limit * 20))); do
     "$@" && return 0
     sleep 0.05
   done
-  "$@" || fail "waited $limit s for $what"
+  "$@"
+}
+
+# e2e_poll $2 $3..., failing with a message that names $1, what it waited for.
+e2e_wait_for() {
+  local what="$1"
+  shift
+  e2e_poll "$@" || fail "waited $1 s for $what"
 }
 
 # The window manager that e2e_start_display runs: openbox, or GNOME's mutter as an X11
 # window manager (ZARVIK_E2E_WM=mutter).
 E2E_WM="${ZARVIK_E2E_WM:-openbox}"
+E2E_WM_PID=""
 
 # Starts weston without a screen (Debian's headless back end) with options $2... on a socket
 # named after $1; exports WAYLAND_DISPLAY and sets WESTON_PID. Where weston cannot start, the
@@ -84,20 +91,49 @@ e2e_start_xwayland() {
   export DISPLAY
 }
 
+e2e_display_answers() { xprop -root >/dev/null 2>&1; }
+
+# Whether display number $1 is free: no lock file here, and no server listening on its
+# sockets. Clients try the abstract socket first, and that name is shared with the X servers
+# of tests that run on the machine with a /tmp of their own: one there would take this
+# test's windows.
+e2e_display_free() {
+  [ ! -e "/tmp/.X$1-lock" ] && ! grep -q "/tmp/.X11-unix/X$1\$" /proc/net/unix
+}
+
+# Whether process $1 listens on the abstract socket of display $2.
+e2e_serves_display() {
+  local inode
+  for inode in $(awk -v s="@/tmp/.X11-unix/X$2" '$8 == s && $6 == "01" { print $7 }' /proc/net/unix); do
+    ls -l "/proc/$1/fd" 2>/dev/null | grep -q "socket:\[$inode\]" && return 0
+  done
+  return 1
+}
+
 # Starts Xvfb alone on a free display, with the options $@ (a 24-bit screen when none are
 # given); exports DISPLAY and sets E2E_XVFB_PID.
 E2E_XVFB_COUNT=0
 e2e_start_x_server() {
   E2E_XVFB_COUNT=$((E2E_XVFB_COUNT + 1))
-  local fifo="$E2E_TMP/displayfd-$E2E_XVFB_COUNT"
+  local log="$E2E_TMP/xvfb-$E2E_XVFB_COUNT.log" n=$((100 + RANDOM % 800)) attempt
   [ $# -gt 0 ] || set -- -screen 0 1024x768x24
-  Xvfb -displayfd 3 -nolisten tcp "$@" 3>"$fifo" 2>"$E2E_TMP/xvfb-$E2E_XVFB_COUNT.log" &
-  E2E_XVFB_PID=$!
-  E2E_PIDS+=("$E2E_XVFB_PID")
-  local i
-  for i in $(seq 400); do [ -s "$fifo" ] && break; sleep 0.05; done
-  [ -s "$fifo" ] || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb-$E2E_XVFB_COUNT.log")"
-  export DISPLAY=":$(head -n1 "$fifo")"
+  for attempt in 1 2 3 4 5; do
+    while ! e2e_display_free "$n"; do n=$((n + 1)); done
+    # No autorepeat (-r): a key whose release a busy machine delays must not come twice. No
+    # reset when the last client leaves (-noreset): it refuses connections meanwhile.
+    Xvfb ":$n" -nolisten tcp -r -noreset "$@" 2>"$log" &
+    E2E_XVFB_PID=$!
+    E2E_PIDS+=("$E2E_XVFB_PID")
+    export DISPLAY=":$n"
+    # Another server may have taken the number meanwhile: then this one gives up or serves
+    # only the socket file, and the next number is tried.
+    e2e_poll 10 e2e_serves_display "$E2E_XVFB_PID" "$n" && e2e_poll 10 e2e_display_answers &&
+      return 0
+    note "Xvfb on :$n is not the display's server (attempt $attempt): $(cat "$log")"
+    kill "$E2E_XVFB_PID" 2>/dev/null || true
+    n=$((n + 1))
+  done
+  fail "no Xvfb could start"
 }
 
 # Starts Xvfb on a free display and the window manager on it; exports DISPLAY. With
@@ -107,7 +143,6 @@ e2e_start_display() {
     e2e_start_xwayland
     return
   fi
-  local i
   e2e_start_x_server
   case "$E2E_WM" in
     openbox) openbox --sm-disable >"$E2E_TMP/wm.log" 2>&1 & ;;
@@ -119,13 +154,11 @@ e2e_start_display() {
       ;;
     *) fail "ZARVIK_E2E_WM=$E2E_WM: the window manager is openbox or mutter" ;;
   esac
-  E2E_PIDS+=($!)
-  for i in $(seq 400); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
-    sleep 0.05
-  done
-  fail "$E2E_WM did not start on $DISPLAY: $(cat "$E2E_TMP/wm.log")"
+  E2E_WM_PID=$!
+  E2E_PIDS+=("$E2E_WM_PID")
+  e2e_poll 20 e2e_wm_runs || fail "$E2E_WM did not start on $DISPLAY: $(cat "$E2E_TMP/wm.log")"
 }
+e2e_wm_runs() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 
 # A session bus of our own, so nothing of the machine's desktop (or of another test)
 # answers on it; exports DBUS_SESSION_BUS_ADDRESS. Once per test.
@@ -165,7 +198,12 @@ e2e_hold_selection() {
   xclip -selection "$1" -t "$2" -i -quiet "$E2E_TMP/held" >/dev/null 2>&1 &
   E2E_SELECTION_OWNER=$!
   E2E_PIDS+=("$E2E_SELECTION_OWNER")
-  e2e_wait_for "xclip holding the $1" 5 e2e_selection_owned "$1"
+  e2e_wait_for "xclip holding the $1" 5 e2e_selection_holds "$1" "$2"
+}
+# Whether selection $1 offers, as type $2, what e2e_hold_selection was given last (another
+# owner may still answer until xclip has taken it over).
+e2e_selection_holds() {
+  timeout 2 xclip -o -selection "$1" -t "$2" 2>/dev/null | cmp -s - "$E2E_TMP/held"
 }
 # Whether selection $1 has an owner that answers.
 e2e_selection_owned() { timeout 2 xclip -o -selection "$1" -t TARGETS >/dev/null 2>&1; }
@@ -242,33 +280,64 @@ e2e_windows() {
 e2e_size() { xdotool getwindowgeometry "$1" | awk '/Geometry/ {print $2}'; }
 e2e_pos() { xdotool getwindowgeometry "$1" | awk '/Position/ {print $2}'; }
 
-# The main window: the program's visible window of 194 x 233.
-e2e_main_window() {
-  local w
-  for w in $(e2e_windows "${1:-5}"); do
-    [ "$(e2e_size "$w")" = "194x233" ] && { echo "$w"; return 0; }
+# Prints the first of the program's visible windows for which command $2... succeeds (given
+# the window's id last), waiting up to $1 seconds for one.
+e2e_window_where() {
+  local wait_s="$1" w _
+  shift
+  for _ in $(seq $((wait_s * 20))); do
+    for w in $(xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null); do
+      "$@" "$w" && { echo "$w"; return 0; }
+    done
+    sleep 0.05
   done
   return 1
+}
+e2e_is_main_size() { [ "$(e2e_size "$1")" = "194x233" ]; }
+e2e_is_dialog() { xprop -id "$1" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q DIALOG; }
+
+# The program's state and its windows, for a message about a window that did not come.
+e2e_describe_windows() {
+  local w
+  echo "$E2E_WM is $(ps -o stat= -p "$E2E_WM_PID" 2>/dev/null || echo gone) ($(tail -n 3 "$E2E_TMP/wm.log"))"
+  echo "the program is $(ps -o stat= -p "$APP_PID" 2>/dev/null || echo gone); its windows:"
+  for w in $(xdotool search --pid "$APP_PID" 2>/dev/null); do
+    echo "  $w $(e2e_size "$w") at $(e2e_pos "$w"), $(xwininfo -id "$w" 2>/dev/null |
+      sed -n 's/^ *Map State: //p'), type $(xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null |
+      sed 's/.*= //')"
+  done
 }
 
-# The error box on screen (a dialog of the program), if any.
-e2e_error_box() {
-  local w
-  for w in $(e2e_windows "${1:-5}"); do
-    xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q DIALOG && { echo "$w"; return 0; }
-  done
-  return 1
+# The main window: the program's visible window of 194 x 233, waited for up to $1 seconds;
+# else what there is, on standard error.
+e2e_main_window() {
+  e2e_window_where "${1:-5}" e2e_is_main_size || { e2e_describe_windows >&2; return 1; }
 }
+
+# The error box on screen (a dialog of the program), waited for up to $1 seconds.
+e2e_error_box() { e2e_window_where "${1:-5}" e2e_is_dialog; }
 
 # Copies the focused error box's message (Ctrl+C) and prints it, then closes it.
 e2e_read_and_close_error_box() {
   local box="$1"
   xdotool windowactivate --sync "$box" >/dev/null 2>&1 || true
-  sleep 0.2
-  xdotool key ctrl+c
-  sleep 0.3
-  timeout 3 xclip -o -selection clipboard
+  e2e_wait_for "the error box to be the active window" 5 e2e_is_active "$box"
+  e2e_copy ctrl+c
   xdotool key Return
+}
+
+e2e_is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
+e2e_is_gone() { ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
+e2e_is_at() { [ "$(e2e_pos "$1")" = "$2" ]; }
+e2e_pixel_is() { [ "$(e2e_pixel "$1" "$2" "$3" 2>/dev/null)" = "$4" ]; }
+e2e_pixel_is_not() { ! e2e_pixel_is "$@"; }
+
+# Activates main window $1 and waits until it is the active window and shows its olive
+# outline: it has the keyboard, and its first picture is there.
+e2e_ready() {
+  xdotool windowactivate --sync "$1" >/dev/null 2>&1 || true
+  e2e_wait_for "window $1 to be the active window" 10 e2e_is_active "$1"
+  e2e_wait_for "window $1 to show its olive outline" 10 e2e_pixel_is "$1" 0 0 808000
 }
 
 # Saves a picture of window $1 as $2.png in ZARVIK_SHOTS_DIR, when that is set.
@@ -279,30 +348,68 @@ e2e_shot() {
 }
 
 e2e_is_above() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
+e2e_is_not_above() { ! e2e_is_above "$1"; }
 
-# Clicks at (x, y) inside window $1.
+# Position $1 ("x,y") moved by ($2, $3).
+e2e_offset() { echo "$((${1%,*} + $2)),$((${1#*,} + $3))"; }
+
+# Presses button $4 at ($2, $3) in window $1, to drag it.
+e2e_press_to_drag() {
+  xdotool mousemove --window "$1" "$2" "$3" mousedown "$4"
+  # The move is reckoned from where the mouse is when the program takes the press (Qt's
+  # and our own), and nothing outside the program tells when that is: a move before it
+  # would be lost. This is the time the press is given.
+  sleep 0.5
+}
+
+# With a button held down on window $1, moves the mouse by ($2, $3) and waits until the
+# window stands at $4 ("x,y"). The window manager takes a move over a moment after the
+# press: a nudge of the mouse lets it catch up.
+e2e_drag_to() {
+  xdotool mousemove_relative -- "$2" "$3"
+  e2e_poll 5 e2e_nudged_to "$1" "$4" ||
+    fail "waited 5 s for window $1 to follow the mouse to $4; it stands at $(e2e_pos "$1")"
+}
+e2e_nudged_to() {
+  e2e_is_at "$1" "$2" && return 0
+  xdotool mousemove_relative -- 1 0
+  xdotool mousemove_relative -- -1 0
+  return 1
+}
+
+# Clicks at (x, y) inside window $1. The program takes the events of mouse and keyboard in
+# the order they come: keys sent after the click reach what the click focused.
 e2e_click() {
   xdotool mousemove --window "$1" "$2" "$3" click 1
-  sleep 0.3
+}
+
+e2e_clipboard_is_not() {
+  local now
+  now="$(timeout 2 xclip -o -selection clipboard 2>/dev/null)" && [ "$now" != "$1" ]
 }
 
 # Types text into the focused control by pasting it: typing CJK with xdotool is unreliable.
+# The program fetches the text as it takes the key, before any later event, and xclip holds
+# it until the next paste: the program's own copy takes the clipboard over only after that.
 e2e_paste() {
-  printf '%s' "$1" | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &
-  local xc=$!
-  sleep 0.2
+  printf '%s' "$1" | e2e_hold_selection clipboard UTF8_STRING
   xdotool key ctrl+v
-  sleep 0.2
-  kill "$xc" 2>/dev/null || true
-  wait "$xc" 2>/dev/null || true
+}
+
+# Presses key $1 (a copy) in the focused window and prints what the program put on the
+# clipboard, once the clipboard holds something else than before.
+e2e_copy() {
+  local before
+  before="$(timeout 2 xclip -o -selection clipboard 2>/dev/null || true)"
+  xdotool key "$1"
+  e2e_wait_for "the program to copy with $1" 5 e2e_clipboard_is_not "$before"
+  timeout 3 xclip -o -selection clipboard
 }
 
 # Selects all of the focused edit's text, copies it and prints it.
 e2e_copy_focused_text() {
   xdotool key ctrl+a
-  xdotool key ctrl+c
-  sleep 0.3
-  timeout 3 xclip -o -selection clipboard
+  e2e_copy ctrl+c
 }
 
 # The colour of pixel (x, y) of window $1 as RRGGBB.
@@ -332,7 +439,6 @@ e2e_query() {
   xdotool key ctrl+a BackSpace
   e2e_paste "$2"
   xdotool key Return
-  sleep 0.5
   e2e_click "$1" 96 186
   e2e_copy_focused_text
 }

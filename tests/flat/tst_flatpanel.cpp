@@ -133,6 +133,8 @@ private slots:
     void dockingMarkIsClearedWhenPlacementFails();
     void panelDocksOutIntoAFloatingWindowAndBackIntoASite();
     void refusedUnDockLeavesTheClientWhereItIs();
+    void dropOverhangingItsSiteIsMovedIn_data();
+    void dropOverhangingItsSiteIsMovedIn();
     void dockSettingsReadFromALayoutRoundTripAndDock();
 };
 
@@ -722,6 +724,22 @@ void TestFlatPanel::refusedUnDockLeavesTheClientWhereItIs() {
     QVERIFY(QApplication::topLevelWidgets().size() >= 1);
     for (QWidget* w : QApplication::topLevelWidgets())
         QVERIFY(!qobject_cast<tk::FloatingDockWindow*>(w));
+}
+
+void TestFlatPanel::dropOverhangingItsSiteIsMovedIn_data() {
+    QTest::addColumn<QPoint>("to");     // where in the root the client is let go of
+    QTest::addColumn<QPoint>("placed"); // where in its site it lands
+    // The site: 150 x 150 at 200,50, with a border of 2; the client: 60 x 40, held at 5,5.
+    QTest::newRow("over-the-bottom-right") << QPoint(345, 195) << QPoint(88, 108);
+    QTest::newRow("over-the-top-left") << QPoint(201, 51) << QPoint(2, 2);
+}
+
+void TestFlatPanel::dropOverhangingItsSiteIsMovedIn() {
+    QFETCH(QPoint, to);
+    DockScene s;
+    s.dragClientTo(to);
+    QCOMPARE(s.client.parentWidget(), &s.home);
+    QTEST(s.client.pos(), "placed");
 }
 
 // The handlers a dock layout binds: each logs its name.

@@ -10,10 +10,13 @@
 #include "TestEnvironment.h"
 #include "TestHelpers.h"
 
+#include <QClipboard>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 using namespace tk;
 
@@ -135,6 +138,7 @@ private slots:
     void periodRule_data();
     void periodRule();
     void errorBoxGoesThroughTheHandler();
+    void errorBoxCopiesItsMessageOnCtrlC();
     void systemColoursResolveThroughThePalette();
     void colourIdentifiersRoundTrip();
     void parentColourAndFontFollowUntilSetOwn();
@@ -369,6 +373,24 @@ void TestControl::errorBoxGoesThroughTheHandler() {
     setErrorBoxHandler({});
     QCOMPARE(seen, (QStringList{"Zarvik2.2",
                                 "Cannot open file \"/x/cj5.m\". No such file or directory."}));
+}
+
+// Without a handler the box shows, and Ctrl+C copies its message alone, so that a user can
+// paste the path it names.
+void TestControl::errorBoxCopiesItsMessageOnCtrlC() {
+    QString copied;
+    QTimer poll; // the box waits in its own event loop
+    connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        poll.stop();
+        QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);
+        copied = QGuiApplication::clipboard()->text();
+        box->done(0);
+    });
+    poll.start(10);
+    showErrorBox(QStringLiteral("Cannot open file \"/x/cj5.m\". No such file or directory"));
+    QCOMPARE(copied, QStringLiteral("Cannot open file \"/x/cj5.m\". No such file or directory."));
 }
 
 void TestControl::systemColoursResolveThroughThePalette() {

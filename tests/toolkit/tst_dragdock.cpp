@@ -28,13 +28,14 @@ QString nameOf(const QObject* o) {
     return o ? o->objectName() : QStringLiteral("none");
 }
 
-// A window with a source on the left and two controls to drop on: one that says whether
-// it takes the source (`taking`), and a plain one without OnDragOver. Every drag event
-// lands in `log`, with the coordinates it carries.
+// A window with a source on the left and three controls to drop on: one that says whether
+// it takes the source (`taking`), one below it that takes it too, and a plain one without
+// OnDragOver. Every drag event lands in `log`, with the coordinates it carries.
 struct DragScene {
     QWidget window;
     TControl source{nullptr, &window};
     TControl target{nullptr, &window};
+    TControl other{nullptr, &window};
     TControl plain{nullptr, &window};
     QStringList log;
     bool taking = true;
@@ -44,6 +45,7 @@ struct DragScene {
         window.resize(300, 100);
         source.setBounds(10, 10, 50, 30);
         target.setBounds(100, 10, 50, 30);
+        other.setBounds(100, 60, 50, 30);
         plain.setBounds(200, 10, 50, 30);
         source.setObjectName(QStringLiteral("source"));
         target.setObjectName(QStringLiteral("target"));
@@ -58,6 +60,10 @@ struct DragScene {
                                         .arg(x)
                                         .arg(y);
                              accept = taking;
+                         });
+        QObject::connect(&other, &tk::TControl::OnDragOver,
+                         [this](QObject*, int, int, TDragState s, bool&) {
+                             log << QStringLiteral("OtherOver ") + stateName(s);
                          });
         QObject::connect(&target, &tk::TControl::OnDragDrop, [this](QObject* from, int x, int y) {
             log << QStringLiteral("DragDrop %1 %2,%3").arg(nameOf(from)).arg(x).arg(y);
@@ -92,20 +98,24 @@ private slots:
     void automaticDragDropsOnAnAcceptingControl() {
         DragScene s;
         s.press();
-        QTest::mouseMove(&s.source, QPoint(6, 6)); // within the start distance
+        const int distance = QApplication::startDragDistance();
+        QTest::mouseMove(&s.source, QPoint(5 + distance - 1, 5)); // within the start distance
         QVERIFY(s.log.isEmpty());
         QVERIFY(!s.source.dragging());
-        s.moveTo(110, 15);
+        QTest::mouseMove(&s.source, QPoint(5 + distance, 5)); // at it
         QVERIFY(s.source.dragging());
+        s.moveTo(110, 15);
         QCOMPARE(s.cursor(), cursorShape(crDrag));
         s.moveTo(120, 20);
+        s.moveTo(120, 70); // from one control that takes it straight onto another
         s.moveTo(205, 20); // the plain control takes nothing
         QCOMPARE(s.cursor(), cursorShape(crNoDrop));
         s.moveTo(130, 25);
         QCOMPARE(s.cursor(), cursorShape(crDrag));
         s.releaseAt(130, 25);
         QCOMPARE(s.log, QStringList({"StartDrag", "DragOver source enter 10,5",
-                                     "DragOver source move 20,10", "DragOver source leave 105,10",
+                                     "DragOver source move 20,10", "DragOver source leave 20,60",
+                                     "OtherOver enter", "OtherOver leave",
                                      "DragOver source enter 30,15", "DragDrop source 30,15",
                                      "EndDrag target 30,15"}));
         QCOMPARE(s.clicks, 0);
@@ -190,22 +200,31 @@ private slots:
         QCOMPARE(s.clicks, 0);
     }
 
-    // A source destroyed in the middle of its drag ends it: the mouse, the cursor and the
-    // application's events are let go.
+    // A source destroyed in the middle of its drag ends it at once, not with the next event:
+    // the mouse, the cursor and the application's events are let go. A window of its own
+    // is told of nothing else as it goes.
+    void sourceDestroyedWhileDragging_data() {
+        QTest::addColumn<bool>("ownWindow");
+        QTest::newRow("child-of-a-window") << false;
+        QTest::newRow("a-window-itself") << true;
+    }
     void sourceDestroyedWhileDragging() {
+        QFETCH(bool, ownWindow);
         QWidget window;
         window.resize(200, 100);
-        auto* source = new TControl(nullptr, &window);
+        auto* source = new TControl(nullptr, ownWindow ? nullptr : &window);
         source->setBounds(10, 10, 50, 30);
         source->setDragMode(dmAutomatic);
         window.show();
+        source->show();
         QTest::mousePress(source, Qt::LeftButton, {}, QPoint(5, 5));
         QTest::mouseMove(source, QPoint(60, 20));
         QVERIFY(source->dragging());
         delete source;
-        QTest::mouseMove(&window, QPoint(120, 20));
         QVERIFY(!DragSession::active());
         QVERIFY(!QApplication::overrideCursor());
+        QTest::mouseMove(&window, QPoint(120, 20));
+        QVERIFY(!DragSession::active());
         QTest::mouseRelease(&window, Qt::LeftButton, {}, QPoint(120, 20));
     }
 };

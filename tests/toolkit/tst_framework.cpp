@@ -113,9 +113,14 @@ private slots:
                                              "      ShortCut = 16451\n"
                                              "      Checked = True\n"
                                              "    end\n"
+                                             "    object Line: TMenuItem\n"
+                                             "      Caption = '-'\n"
+                                             "    end\n"
                                              "    object Item2: TMenuItem\n"
                                              "      Caption = 'More'\n"
+                                             "      ShortCut = 8262\n"
                                              "      object Item3: TMenuItem\n"
+                                             "        ShortCut = 32840\n"
                                              "        Enabled = False\n"
                                              "      end\n"
                                              "    end\n"
@@ -127,11 +132,16 @@ private slots:
         auto* popup = qobject_cast<tk::TPopupMenu*>(form.findComponent("PopupMenu1")->object());
         label->setPopupMenuComponent(popup);
         QMenu* menu = popup->menu();
-        QCOMPARE(menu->actions().size(), 2);
+        QCOMPARE(menu->actions().size(), 3);
         QCOMPARE(menu->actions()[0]->shortcut(), QKeySequence(QStringLiteral("Ctrl+C")));
         QVERIFY(menu->actions()[0]->isChecked());
-        QVERIFY(menu->actions()[1]->menu());
-        QVERIFY(!menu->actions()[1]->menu()->actions()[0]->isEnabled());
+        QVERIFY(menu->actions()[1]->isSeparator()); // a caption of one dash
+        QVERIFY(!menu->actions()[0]->isSeparator());
+        QVERIFY(menu->actions()[2]->menu());
+        QVERIFY(!menu->actions()[2]->menu()->actions()[0]->isEnabled());
+        QCOMPARE(menu->actions()[2]->shortcut(), QKeySequence(QStringLiteral("Shift+F")));
+        QCOMPARE(menu->actions()[2]->menu()->actions()[0]->shortcut(),
+                 QKeySequence(QStringLiteral("Alt+H")));
 
         QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(2, 2),
                                 label->mapToGlobal(QPoint(2, 2)));
