@@ -59,7 +59,7 @@ TDefineButton::TDefineButton(tk::Component* owner, QWidget* parent)
                                    tk::csOpaque | tk::csDoubleClicks),
       m_colors(*this, "TDefineButton",
                {FlatButtonFocusedColor, FlatDownColor, FlatBorderColor, FlatShadowColor,
-                FlatFaceColor, FlatFoisColor}) {
+                FlatFaceColor, FlatHotColor}) {
     setTabStop(true);
     setParentFont(true);
     setParentColor(true);
@@ -308,11 +308,11 @@ void TDefineButton::paint(Canvas& c) {
     Canvas::StateSaver saver(c);
     const QPoint pressOffset =
         m_state == fbPressed || m_state == fbLatched ? QPoint(1, 1) : QPoint();
-    const bool lifted = m_hot && m_foisChange;
+    const bool lifted = m_hot && m_hotFontChange;
     tk::Font f = controlFont();
     if (lifted) {
-        f.setColor(foisColor());
-        f.setStyle(m_foisStyle);
+        f.setColor(hotColor());
+        f.setStyle(m_hotFontStyle);
     }
     c.setFont(f);
     // The caption is measured in the font it is drawn in.

@@ -18,7 +18,7 @@ class TDefineButton : public TDefineButtonBase {
     Q_OBJECT
 public:
     // The positions of the colours in the shared colour setter.
-    enum ColorIndex { ciFocused, ciDown, ciBorder, ciShadow, ciFlat, ciFois, ColorCount };
+    enum ColorIndex { ciFocused, ciDown, ciBorder, ciShadow, ciFlat, ciHot, ColorCount };
 
     explicit TDefineButton(tk::Component* owner = nullptr, QWidget* parent = nullptr);
 
@@ -28,12 +28,12 @@ public:
     FLAT_INDEXED_COLOR(colorBorder, setColorBorder, ciBorder)
     FLAT_INDEXED_COLOR(colorShadow, setColorShadow, ciShadow)
     FLAT_INDEXED_COLOR(colorFlat, setColorFlat, ciFlat)
-    FLAT_INDEXED_COLOR(foisColor, setFoisColor, ciFois)
+    FLAT_INDEXED_COLOR(hotColor, setHotColor, ciHot)
 
-    bool foisChange() const { return m_foisChange; }
-    void setFoisChange(bool on) { repaintOnChange(m_foisChange, on); }
-    tk::TFontStyles foisStyle() const { return m_foisStyle; }
-    void setFoisStyle(tk::TFontStyles s) { repaintOnChange(m_foisStyle, s); }
+    bool hotFontChange() const { return m_hotFontChange; }
+    void setHotFontChange(bool on) { repaintOnChange(m_hotFontChange, on); }
+    tk::TFontStyles hotFontStyle() const { return m_hotFontStyle; }
+    void setHotFontStyle(tk::TFontStyles s) { repaintOnChange(m_hotFontStyle, s); }
     TTransparentMode transparent() const { return m_transparent; }
     void setTransparent(TTransparentMode m) { repaintOnChange(m_transparent, m); }
     bool transBorder() const { return m_transBorder; }
@@ -145,8 +145,8 @@ private:
     bool m_default = false;
     bool m_hasFocusFrame = true;
     bool m_transBorder = false;
-    bool m_foisChange = true;
-    tk::TFontStyles m_foisStyle = tk::fsBold;
+    bool m_hotFontChange = true;
+    tk::TFontStyles m_hotFontStyle = tk::fsBold;
     TFlatButtonState m_state = fbUp;
     bool m_reportedPressed = false;
 };
@@ -161,9 +161,9 @@ class TFlatButton : public TDefineButton {
     Q_PROPERTY(tk::TColor ColorBorder READ colorBorder WRITE setColorBorder)
     Q_PROPERTY(tk::TColor ColorShadow READ colorShadow WRITE setColorShadow)
     Q_PROPERTY(tk::TColor ColorFlat READ colorFlat WRITE setColorFlat)
-    Q_PROPERTY(tk::TColor FoisColor READ foisColor WRITE setFoisColor)
-    Q_PROPERTY(bool FoisChange READ foisChange WRITE setFoisChange)
-    Q_PROPERTY(tk::TFontStyles FoisStyle READ foisStyle WRITE setFoisStyle)
+    Q_PROPERTY(tk::TColor FoisColor READ hotColor WRITE setHotColor)
+    Q_PROPERTY(bool FoisChange READ hotFontChange WRITE setHotFontChange)
+    Q_PROPERTY(tk::TFontStyles FoisStyle READ hotFontStyle WRITE setHotFontStyle)
     Q_PROPERTY(flat::TTransparentMode Transparent READ transparent WRITE setTransparent)
     Q_PROPERTY(bool TransBorder READ transBorder WRITE setTransBorder)
     Q_PROPERTY(bool HasFocusFrame READ hasFocusFrame WRITE setHasFocusFrame)

@@ -69,8 +69,8 @@ void TDefineGroupBox::paint(Canvas& c) {
     const Rect captionRect{client.Left + CaptionIndent, client.Top, client.Right - CaptionIndent,
                            client.Top + textHeight};
 
-    DrawFace(*this, c, client, m_transparent, m_styleFace, backgropStartColor(),
-             backgropStopColor(), m_backgropOrien);
+    DrawFace(*this, c, client, m_transparent, m_styleFace, gradientStartColor(),
+             gradientStopColor(), m_gradientDirection);
 
     const auto [gapStart, gapEnd] = captionGap(m_alignment, client, textWidth);
     const int y = client.Top + textHeight / 2;

@@ -20,16 +20,16 @@ public:
     void setAlignment(TAlignmentText a) { repaintOnChange(m_alignment, a); }
     TGroupBoxBorder border() const { return m_border; }
     void setBorder(TGroupBoxBorder b) { repaintOnChange(m_border, b); }
-    TFillDirection backgropOrien() const { return m_backgropOrien; }
-    void setBackgropOrien(TFillDirection d) { repaintOnChange(m_backgropOrien, d); }
+    TFillDirection gradientDirection() const { return m_gradientDirection; }
+    void setGradientDirection(TFillDirection d) { repaintOnChange(m_gradientDirection, d); }
     TStyleFace styleFace() const { return m_styleFace; }
     virtual void setStyleFace(TStyleFace s) { repaintOnChange(m_styleFace, s); }
 
-    enum ColorIndex { ciBorder, ciBackgropStart, ciBackgropStop, ColorCount };
+    enum ColorIndex { ciBorder, ciGradientStart, ciGradientStop, ColorCount };
     FLAT_INDEXED_COLORS
     FLAT_INDEXED_COLOR(colorBorder, setColorBorder, ciBorder)
-    FLAT_INDEXED_COLOR(backgropStartColor, setBackgropStartColor, ciBackgropStart)
-    FLAT_INDEXED_COLOR(backgropStopColor, setBackgropStopColor, ciBackgropStop)
+    FLAT_INDEXED_COLOR(gradientStartColor, setGradientStartColor, ciGradientStart)
+    FLAT_INDEXED_COLOR(gradientStopColor, setGradientStopColor, ciGradientStop)
 
     // The caption's accelerator focuses the group box; "&" is not drawn as one, though.
     bool dialogChar(QChar c) override;
@@ -47,10 +47,10 @@ private:
     bool m_transparent = false;
     TAlignmentText m_alignment = stLeft;
     TGroupBoxBorder m_border = brFull;
-    TFillDirection m_backgropOrien = fdLeftToRight;
+    TFillDirection m_gradientDirection = fdLeftToRight;
     TStyleFace m_styleFace = fsDefault;
     IndexedColors<ColorCount> m_colors{
-        *this, "TDefineGroupBox", {FlatBorderColor, BackgropStartDefault, BackgropStopDefault}};
+        *this, "TDefineGroupBox", {FlatBorderColor, GradientStartDefault, GradientStopDefault}};
 };
 
 class TDefineRadioGroup;
@@ -147,9 +147,9 @@ class TFlatRadioGroup : public TDefineRadioGroup {
     Q_PROPERTY(int Columns READ columns WRITE setColumns)
     Q_PROPERTY(int TopOffset READ topOffset WRITE setTopOffset)
     Q_PROPERTY(tk::TColor ColorBorder READ colorBorder WRITE setColorBorder)
-    Q_PROPERTY(tk::TColor BackgropStartColor READ backgropStartColor WRITE setBackgropStartColor)
-    Q_PROPERTY(tk::TColor BackgropStopColor READ backgropStopColor WRITE setBackgropStopColor)
-    Q_PROPERTY(flat::TFillDirection BackgropOrien READ backgropOrien WRITE setBackgropOrien)
+    Q_PROPERTY(tk::TColor BackgropStartColor READ gradientStartColor WRITE setGradientStartColor)
+    Q_PROPERTY(tk::TColor BackgropStopColor READ gradientStopColor WRITE setGradientStopColor)
+    Q_PROPERTY(flat::TFillDirection BackgropOrien READ gradientDirection WRITE setGradientDirection)
     Q_PROPERTY(flat::TStyleFace StyleFace READ styleFace WRITE setStyleFace)
     Q_PROPERTY(flat::TGroupBoxBorder Border READ border WRITE setBorder)
 public:

@@ -20,9 +20,9 @@ inline constexpr tk::TColor FlatFocusedColor = 0x00FFFFFF;       // white: a foc
 inline constexpr tk::TColor FlatButtonFocusedColor = 0x00FBBE99; // RGB 153, 190, 251: hot button
 inline constexpr tk::TColor FlatShadowColor = 0x00C6C600;  // RGB 0, 198, 198: a hot button's frame
 inline constexpr tk::TColor FlatCheckedColor = 0x00FF0080; // RGB 128, 0, 255: check mark and dot
-inline constexpr tk::TColor FlatFoisColor = 0x00E10000;    // RGB 0, 0, 225: a hot button's caption
-inline constexpr tk::TColor BackgropStartDefault = 0x00FBF1ED; // RGB 237, 241, 251
-inline constexpr tk::TColor BackgropStopDefault = 0x00F7DFD6;  // RGB 214, 223, 247
+inline constexpr tk::TColor FlatHotColor = 0x00E10000;     // RGB 0, 0, 225: a hot button's caption
+inline constexpr tk::TColor GradientStartDefault = 0x00FBF1ED; // RGB 237, 241, 251
+inline constexpr tk::TColor GradientStopDefault = 0x00F7DFD6;  // RGB 214, 223, 247
 
 // The colour properties of a control, by their index in the control's own list. The rule
 // of the shared setter: it stores without comparing, and the control repaints even for an

@@ -92,7 +92,7 @@ void TDefinePanel::paint(tk::Canvas& c) {
 
 void TDefinePanel::paintBackground(tk::Canvas& c) const {
     DrawFace(*this, c, tk::Rect{0, 0, width(), height()}, m_transparent, m_styleFace,
-             backgropStartColor(), backgropStopColor(), m_backgropOrien);
+             gradientStartColor(), gradientStopColor(), m_gradientDirection);
 }
 
 void TDefinePanel::paintBorder(tk::Canvas& c) const {

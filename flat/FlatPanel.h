@@ -17,7 +17,7 @@ class TDefinePanel : public TVersionCtrlExt {
     Q_OBJECT
 public:
     // The positions of the colours in the shared colour setter.
-    enum ColorIndex { ciBorder, ciBackgropStart, ciBackgropStop, ColorCount };
+    enum ColorIndex { ciBorder, ciGradientStart, ciGradientStop, ColorCount };
 
     explicit TDefinePanel(tk::Component* owner = nullptr, QWidget* parent = nullptr);
 
@@ -37,11 +37,11 @@ public:
     // The indexed colour setter (see IndexedColors), virtual as the panel family's own.
     virtual void setColorByIndex(int index, tk::TColor c) { m_colors.set(index, c); }
     FLAT_INDEXED_COLOR(colorBorder, setColorBorder, ciBorder)
-    FLAT_INDEXED_COLOR(backgropStartColor, setBackgropStartColor, ciBackgropStart)
-    FLAT_INDEXED_COLOR(backgropStopColor, setBackgropStopColor, ciBackgropStop)
+    FLAT_INDEXED_COLOR(gradientStartColor, setGradientStartColor, ciGradientStart)
+    FLAT_INDEXED_COLOR(gradientStopColor, setGradientStopColor, ciGradientStop)
 
-    TFillDirection backgropOrien() const { return m_backgropOrien; }
-    void setBackgropOrien(TFillDirection d) { repaintOnChange(m_backgropOrien, d); }
+    TFillDirection gradientDirection() const { return m_gradientDirection; }
+    void setGradientDirection(TFillDirection d) { repaintOnChange(m_gradientDirection, d); }
     TStyleFace styleFace() const { return m_styleFace; }
     void setStyleFace(TStyleFace s) { repaintOnChange(m_styleFace, s); }
 
@@ -81,8 +81,8 @@ private:
     bool m_locked = false;
     bool m_fullRepaint = true;
     IndexedColors<ColorCount> m_colors{
-        *this, "TDefinePanel", {FlatBorderColor, BackgropStartDefault, BackgropStopDefault}};
-    TFillDirection m_backgropOrien = fdLeftToRight;
+        *this, "TDefinePanel", {FlatBorderColor, GradientStartDefault, GradientStopDefault}};
+    TFillDirection m_gradientDirection = fdLeftToRight;
     TStyleFace m_styleFace = fsDefault;
     bool m_useDockManager = true;
     bool m_autoSize = false;
@@ -106,9 +106,10 @@ QRegion panelRepaintRegion(const QRect& oldBounds, QSize newSize, bool fullRepai
     Q_PROPERTY(bool Locked READ locked WRITE setLocked)                                            \
     Q_PROPERTY(bool FullRepaint READ fullRepaint WRITE setFullRepaint)                             \
     Q_PROPERTY(tk::TColor ColorBorder READ colorBorder WRITE setColorBorder)                       \
-    Q_PROPERTY(tk::TColor BackgropStartColor READ backgropStartColor WRITE setBackgropStartColor)  \
-    Q_PROPERTY(tk::TColor BackgropStopColor READ backgropStopColor WRITE setBackgropStopColor)     \
-    Q_PROPERTY(flat::TFillDirection BackgropOrien READ backgropOrien WRITE setBackgropOrien)       \
+    Q_PROPERTY(tk::TColor BackgropStartColor READ gradientStartColor WRITE setGradientStartColor)  \
+    Q_PROPERTY(tk::TColor BackgropStopColor READ gradientStopColor WRITE setGradientStopColor)     \
+    Q_PROPERTY(                                                                                    \
+        flat::TFillDirection BackgropOrien READ gradientDirection WRITE setGradientDirection)      \
     Q_PROPERTY(flat::TStyleFace StyleFace READ styleFace WRITE setStyleFace)                       \
     Q_PROPERTY(bool UseDockManager READ useDockManager WRITE setUseDockManager)
 

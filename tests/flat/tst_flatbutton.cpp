@@ -201,7 +201,7 @@ void TestFlatButton::idleAndDefaultFrames() {
     QCOMPARE(img.pixel(65, 21), rgbOf(s.button.colorBorder()));
     QCOMPARE(img.pixel(1, 1), rgbOf(s.button.colorFlat()));
     QVERIFY(count(img, rgbOf(tk::clWindowText)) > 0); // caption in the font colour
-    QCOMPARE(count(img, rgbOf(s.button.foisColor())), 0);
+    QCOMPARE(count(img, rgbOf(s.button.hotColor())), 0);
 
     s.button.setDefault(true);
     img = picture(s.button);
@@ -222,7 +222,7 @@ void TestFlatButton::hotPicture() {
     QCOMPARE(hot.pixel(3, 2), face);
     QCOMPARE(hot.pixel(2, 4), face ^ 0x00FFFFFFu);
     // The caption turns FoisColor and bold: more ink than the regular caption.
-    const int ink = count(hot, rgbOf(s.button.foisColor()));
+    const int ink = count(hot, rgbOf(s.button.hotColor()));
     QVERIFY(ink > 0);
     QVERIFY(ink > count(idle, rgbOf(tk::clWindowText)));
     QCOMPARE(count(hot, rgbOf(tk::clWindowText)), 0);
@@ -230,7 +230,7 @@ void TestFlatButton::hotPicture() {
 
 void TestFlatButton::pressedCaptionMovesOnePixel() {
     Stage s;
-    s.button.setFoisChange(false);
+    s.button.setHotFontChange(false);
     const QRgb ink = rgbOf(tk::clWindowText);
     const QRect idle = inkBox(picture(s.button), ink);
     QVERIFY(!idle.isNull());
@@ -482,8 +482,8 @@ void TestFlatButton::downChangedComesWithEachChangeOfDown() {
 
 void TestFlatButton::colourIndexOutsideTheSixIsRefused() {
     TFlatButton button;
-    button.setColorByIndex(TDefineButton::ciFois, tk::clOlive);
-    QCOMPARE(button.foisColor(), tk::clOlive);
+    button.setColorByIndex(TDefineButton::ciHot, tk::clOlive);
+    QCOMPARE(button.hotColor(), tk::clOlive);
     QVERIFY_THROWS_EXCEPTION(std::out_of_range, button.setColorByIndex(6, tk::clRed));
     QVERIFY_THROWS_EXCEPTION(std::out_of_range, button.setColorByIndex(-1, tk::clRed));
     QVERIFY_THROWS_EXCEPTION(std::out_of_range, button.colorByIndex(6));

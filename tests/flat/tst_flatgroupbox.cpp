@@ -171,8 +171,8 @@ void TestFlatGroupBox::backgroundByStyleFaceAndTransparent() {
     f.group.setStyleFace(fsCustom); // the gradient, left to right
     QVERIFY(!f.group.transparent());
     QImage img = shot(f.group);
-    QCOMPARE(img.pixel(1, 40), rgbOf(f.group.backgropStartColor()));
-    QCOMPARE(img.pixel(172, 40), rgbOf(f.group.backgropStopColor()));
+    QCOMPARE(img.pixel(1, 40), rgbOf(f.group.gradientStartColor()));
+    QCOMPARE(img.pixel(172, 40), rgbOf(f.group.gradientStopColor()));
 
     // Even an unchanged fsDefault decides Transparent: with ParentColor off, the
     // parent's picture shows instead of Color.

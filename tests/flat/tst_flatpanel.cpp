@@ -213,9 +213,9 @@ void TestFlatPanel::drawParentBackgroundShiftsAndClips() {
     parent.setBounds(0, 0, 40, 60);
     parent.setTransBorder(true);
     parent.setStyleFace(fsCustom);
-    parent.setBackgropOrien(fdTopToBottom);
-    parent.setBackgropStartColor(tk::rgb(0, 0, 0));
-    parent.setBackgropStopColor(tk::rgb(236, 236, 236)); // 60 bands of 4 levels: row y is 4y
+    parent.setGradientDirection(fdTopToBottom);
+    parent.setGradientStartColor(tk::rgb(0, 0, 0));
+    parent.setGradientStopColor(tk::rgb(236, 236, 236)); // 60 bands of 4 levels: row y is 4y
     tk::TControl child(nullptr, &parent);
     child.setBounds(5, 50, 20, 20);
     QImage img(20, 20, QImage::Format_RGB32);
@@ -245,9 +245,9 @@ void TestFlatPanel::newPanelDefaults() {
     QVERIFY(panel.fullRepaint());
     QCOMPARE(panel.alignment(), tk::taCenter);
     QCOMPARE(panel.colorBorder(), TColor(0x0061A588));
-    QCOMPARE(panel.backgropStartColor(), TColor(0x00FBF1ED));
-    QCOMPARE(panel.backgropStopColor(), TColor(0x00F7DFD6));
-    QCOMPARE(panel.backgropOrien(), fdLeftToRight);
+    QCOMPARE(panel.gradientStartColor(), TColor(0x00FBF1ED));
+    QCOMPARE(panel.gradientStopColor(), TColor(0x00F7DFD6));
+    QCOMPARE(panel.gradientDirection(), fdLeftToRight);
     QVERIFY(!panel.tabStop());
     QVERIFY(panel.controlStyle() & tk::csAcceptsControls);
 }
@@ -297,9 +297,9 @@ void TestFlatPanel::transparentShowsTheParentsPicture() {
     TFlatPanel parent;
     parent.setBounds(0, 0, 60, 60);
     parent.setStyleFace(fsCustom);
-    parent.setBackgropOrien(fdTopToBottom);
-    parent.setBackgropStartColor(tk::rgb(0, 0, 0));
-    parent.setBackgropStopColor(tk::rgb(236, 236, 236));
+    parent.setGradientDirection(fdTopToBottom);
+    parent.setGradientStartColor(tk::rgb(0, 0, 0));
+    parent.setGradientStopColor(tk::rgb(236, 236, 236));
     TFlatPanel child(nullptr, &parent);
     child.setBounds(0, 10, 30, 20);
     child.setStyleFace(fsCustom); // Transparent wins over it

@@ -68,7 +68,7 @@ void addPanelShots(std::vector<Shot>& shots) {
                          [panel, dir](tk::TControl& h) {
                              auto* p = panel(h);
                              p->setStyleFace(fsCustom);
-                             p->setBackgropOrien(dir);
+                             p->setGradientDirection(dir);
                              return p;
                          }});
     }
@@ -76,7 +76,7 @@ void addPanelShots(std::vector<Shot>& shots) {
                          auto* back = new TFlatPanel(nullptr, &h);
                          back->setBounds(0, 0, 185, 61);
                          back->setStyleFace(fsCustom);
-                         back->setBackgropOrien(fdTopToBottom);
+                         back->setGradientDirection(fdTopToBottom);
                          auto* p = new TFlatPanel(nullptr, back);
                          p->setBounds(10, 10, 165, 41);
                          p->setTransparent(true);

@@ -145,7 +145,7 @@ private slots:
     void tabWalksTabStopsInTabOrder();
     void tabOrderAssignmentMovesSiblings();
     void exitThenEnterWhenFocusMoves();
-    void accelerratorCharacterReachesTheControlThatClaimsIt();
+    void acceleratorCharacterReachesTheControlThatClaimsIt();
     void enterGoesToDialogKeysUnlessTheEditWantsIt();
     void clickNeedsPressAndReleaseInside();
     void labelSizesToItsCaptionAndKeepsLineBreaks();
@@ -496,7 +496,7 @@ void TestControl::exitThenEnterWhenFocusMoves() {
     QCOMPARE(form.activeControl(), &b);
 }
 
-void TestControl::accelerratorCharacterReachesTheControlThatClaimsIt() {
+void TestControl::acceleratorCharacterReachesTheControlThatClaimsIt() {
     TForm form;
     QStringList log;
     Probe a(QStringLiteral("a"), &log, &form), b(QStringLiteral("b"), &log, &form);
