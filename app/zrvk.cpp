@@ -1,44 +1,13 @@
 #include "Application.h"
+#include "FirstPaint.h"
 #include "Platform.h"
 #include "zrvkf.h"
 
 #include <QGuiApplication>
-#include <QTimer>
-#include <chrono>
 #include <cstdio>
 #include <exception>
 #include <memory>
 #include <vector>
-
-namespace {
-
-// bench/report.sh times start-up against a plain Qt window built the same way: with
-// ZARVIK_REPORT_FIRST_PAINT set, the wall clock in microseconds goes to stderr once the
-// window's first paint has been handed to the window system.
-class FirstPaintReporter : public QObject {
-public:
-    explicit FirstPaintReporter(QWidget* window) : QObject(window), m_window(window) {}
-
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint && watched->isWidgetType() &&
-            static_cast<QWidget*>(watched)->window() == m_window) {
-            qApp->removeEventFilter(this);
-            QTimer::singleShot(0, this, [] {
-                const auto now = std::chrono::system_clock::now().time_since_epoch();
-                std::fprintf(
-                    stderr, "first-paint %lld\n",
-                    static_cast<long long>(
-                        std::chrono::duration_cast<std::chrono::microseconds>(now).count()));
-            });
-        }
-        return false;
-    }
-
-private:
-    QWidget* m_window;
-};
-
-} // namespace
 
 int main(int argc, char** argv) {
     const auto fail = [](const QString& why) {

@@ -47,7 +47,7 @@ read -r -a type_flags <<<"$(cache_value CMAKE_CXX_FLAGS) $(cache_value "CMAKE_CX
 read -r -a qt_flags <<<"$(pkg-config --cflags --libs Qt6Widgets)"
 baseline_src="$repo/bench/baseline/main.cpp"
 baseline="$build/bench/report-baseline"
-if [ ! -x "$baseline" ] || [ "$baseline_src" -nt "$baseline" ] || [ "$0" -nt "$baseline" ]; then
+if [ ! -x "$baseline" ] || [ "$baseline_src" -nt "$baseline" ] || [ "$repo/bench/FirstPaint.h" -nt "$baseline" ] || [ "$0" -nt "$baseline" ]; then
   say "building the baseline window ($build_type: ${type_flags[*]})"
   g++ -std=c++20 -fPIC "${type_flags[@]}" "$baseline_src" -o "$baseline" "${qt_flags[@]}"
 fi

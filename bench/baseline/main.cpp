@@ -4,43 +4,17 @@
 // edits, each in the Tahoma size the window gives it (11 to 14 px, Chinese in three of them),
 // reporting its first paint the way the program does.
 
+#include "../FirstPaint.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QFont>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTimer>
 #include <QWidget>
-#include <chrono>
-#include <cstdio>
 
 namespace {
-
-// With ZARVIK_REPORT_FIRST_PAINT set, the wall clock in microseconds goes to stderr once the
-// first paint of `window` has been handed to the window system.
-class FirstPaintReporter : public QObject {
-public:
-    explicit FirstPaintReporter(QWidget* window) : QObject(window), m_window(window) {}
-
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint && watched->isWidgetType() &&
-            static_cast<QWidget*>(watched)->window() == m_window) {
-            qApp->removeEventFilter(this);
-            QTimer::singleShot(0, this, [] {
-                const auto now = std::chrono::system_clock::now().time_since_epoch();
-                std::fprintf(
-                    stderr, "first-paint %lld\n",
-                    static_cast<long long>(
-                        std::chrono::duration_cast<std::chrono::microseconds>(now).count()));
-            });
-        }
-        return false;
-    }
-
-private:
-    QWidget* m_window;
-};
 
 // Where the window shows text, in window coordinates, and in which Tahoma size.
 struct Caption {
