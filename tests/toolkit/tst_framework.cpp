@@ -198,6 +198,34 @@ private slots:
                             {tk::htContext, QString(), 42}}));
     }
 
+    void focusLeavingAnEditHidesItsSelectionOnlyWithHideSelection_data() {
+        QTest::addColumn<bool>("hide");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("hidden") << true << QString();
+        QTest::newRow("kept-with-the-caret-before-it") << false << QStringLiteral("bcd");
+    }
+    void focusLeavingAnEditHidesItsSelectionOnlyWithHideSelection() {
+        QFETCH(bool, hide);
+        tk::TForm form;
+        auto* edit = new tk::TCustomEdit(nullptr, &form);
+        auto* other = new tk::TCustomEdit(nullptr, &form);
+        other->setTop(30);
+        edit->setText(QStringLiteral("abcdef"));
+        edit->setHideSelection(hide);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.activateWindow();
+        edit->lineEdit()->setFocus();
+        QTRY_VERIFY(edit->lineEdit()->hasFocus());
+        edit->lineEdit()->setSelection(4, -3);
+        other->lineEdit()->setFocus();
+        QTRY_VERIFY(other->lineEdit()->hasFocus());
+        QTEST(edit->lineEdit()->selectedText(), "kept");
+        QCOMPARE(edit->lineEdit()->cursorPosition(), 1);
+        edit->setHideSelection(true); // shown while unfocused no longer
+        QVERIFY(!edit->lineEdit()->hasSelectedText());
+    }
+
     void onlyImDisableTurnsTheInputMethodOff() {
         tk::TCustomEdit edit;
         QVERIFY(edit.lineEdit()->testAttribute(Qt::WA_InputMethodEnabled));
