@@ -340,6 +340,12 @@ QList<TControl*> TControl::tabList() const {
     return controlsInTabOrder(this);
 }
 
+bool isWithin(const QWidget* w, const QWidget* ancestor) {
+    while (w && w != ancestor)
+        w = w->parentWidget();
+    return w != nullptr;
+}
+
 QList<TControl*> controlsUnder(const QWidget* w) {
     QList<TControl*> list;
     for (QObject* o : w->children())

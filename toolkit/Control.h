@@ -463,6 +463,9 @@ void paintParentBackground(const QWidget* control, Canvas& c);
 QList<TControl*> controlsUnder(const QWidget* w);
 QList<TControl*> controlsInTabOrder(const QWidget* w);
 
+// Whether `w` is `ancestor` or lies within it, also within a window it owns.
+bool isWithin(const QWidget* w, const QWidget* ancestor);
+
 // Whether the application has an active window (hover only counts then).
 bool applicationHasActiveWindow();
 

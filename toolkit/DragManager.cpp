@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
+#include <ranges>
 
 namespace tk {
 
@@ -18,13 +19,6 @@ namespace {
 constexpr int DockInfluenceMargin = 10;
 
 DragSession* g_session = nullptr;
-
-int depthOf(const QWidget* w) {
-    int depth = 0;
-    for (; w; w = w->parentWidget())
-        ++depth;
-    return depth;
-}
 
 // The visible top-level windows, floating tool windows first: they lie above the others.
 QList<QWidget*> windowsFromTop() {
@@ -49,6 +43,17 @@ TControl* controlAt(QPoint global) {
         return c && c->canFocus() ? c : nullptr;
     }
     return nullptr;
+}
+
+// Where `w` lies in the stacking order: its window's place in `windows` (the top one first),
+// then its place among its siblings on each level down. A greater path lies above: a later
+// sibling above an earlier one, a child above its parent.
+QList<qsizetype> stackingPath(const QWidget* w, const QList<QWidget*>& windows) {
+    QList<qsizetype> path;
+    for (; !w->isWindow(); w = w->parentWidget())
+        path.prepend(w->parentWidget()->children().indexOf(w));
+    path.prepend(-windows.indexOf(w));
+    return path;
 }
 
 } // namespace
@@ -122,19 +127,20 @@ void DragSession::over(TControl* target, TDragState state) {
     if (state != dsDragLeave) m_accepted = accept;
 }
 
-// The innermost dock site whose influence takes the client at `global`.
+// The top-most dock site whose influence takes the client at `global`.
 TControl* DragSession::findSite(QPoint global) const {
-    QList<TControl*> sites;
-    for (QWidget* window : windowsFromTop()) {
+    const QList<QWidget*> windows = windowsFromTop();
+    QList<std::pair<QList<qsizetype>, TControl*>> sites;
+    for (QWidget* window : windows) {
         QList<TControl*> all = window->findChildren<TControl*>();
         if (auto* c = qobject_cast<TControl*>(window)) all.prepend(c);
         for (TControl* c : all)
-            if (c->dockSite() && c->isVisible() && c != m_source && !m_source->isAncestorOf(c))
-                sites << c;
+            if (c->dockSite() && c->isVisible() && !isWithin(c, m_source))
+                sites.append({stackingPath(c, windows), c});
     }
-    std::stable_sort(sites.begin(), sites.end(),
-                     [](const TControl* a, const TControl* b) { return depthOf(a) > depthOf(b); });
-    for (TControl* site : sites) {
+    std::sort(sites.begin(), sites.end(),
+              [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (TControl* site : sites | std::views::values) {
         QRect influence(site->mapToGlobal(QPoint(0, 0)), site->size());
         influence.adjust(-DockInfluenceMargin, -DockInfluenceMargin, DockInfluenceMargin,
                          DockInfluenceMargin);

@@ -227,6 +227,36 @@ private slots:
         QVERIFY(!DragSession::active());
         QTest::mouseRelease(&window, Qt::LeftButton, {}, QPoint(120, 20));
     }
+
+    // Of two dock sites that overlap where the client is let go of, the one on top takes it,
+    // whichever was made first.
+    void overlappingDockSitesTheTopOneTakesTheClient_data() {
+        QTest::addColumn<bool>("raiseFirst");
+        QTest::newRow("the-later-lies-above") << false;
+        QTest::newRow("the-first-raised") << true;
+    }
+    void overlappingDockSitesTheTopOneTakesTheClient() {
+        QFETCH(bool, raiseFirst);
+        QWidget window;
+        window.resize(300, 200);
+        TControl first(nullptr, &window);
+        TControl second(nullptr, &window);
+        TControl client(nullptr, &window);
+        first.setBounds(100, 50, 100, 100);
+        second.setBounds(150, 50, 100, 100);
+        for (TControl* site : {&first, &second})
+            site->setDockSite(true);
+        if (raiseFirst) first.raise();
+        client.setBounds(10, 10, 40, 20);
+        client.setDragMode(dmAutomatic);
+        client.setDragKind(dkDock);
+        window.show();
+        QTest::mousePress(&client, Qt::LeftButton, {}, QPoint(5, 5));
+        const QPoint there = client.mapFrom(&window, QPoint(175, 100));
+        QTest::mouseMove(&client, there);
+        QTest::mouseRelease(&client, Qt::LeftButton, {}, there);
+        QCOMPARE(client.parentWidget(), raiseFirst ? &first : &second);
+    }
 };
 
 ZARVIK_TEST_MAIN(TestDragDock)
