@@ -19,6 +19,7 @@
 #include <QPainter>
 #include <QToolTip>
 #include <algorithm>
+#include <stdexcept>
 
 namespace tk {
 
@@ -56,6 +57,9 @@ void TControl::loaded() {
 
 void TControl::setParentControl(QWidget* parent) {
     if (parentWidget() == parent) return;
+    // Qt would loop for ever looking for the window of a widget inside itself.
+    if (parent && isWithin(parent, this))
+        throw std::invalid_argument("a control cannot be placed within itself");
     const bool shown = visible();
     const TColor oldColor = color();
     const Font oldFont = controlFont();

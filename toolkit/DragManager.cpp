@@ -203,7 +203,9 @@ void DragSession::dock(TControl* site) {
 void DragSession::floatOut() {
     TControl* client = m_source;
     QWidget* oldHost = client->parentWidget();
-    auto* host = qobject_cast<FloatingDockWindow*>(oldHost);
+    // A window of its own floats by moving: a host would have to be its child.
+    QWidget* host = client->isWindow() ? static_cast<QWidget*>(client)
+                                       : qobject_cast<FloatingDockWindow*>(oldHost);
     if (!host) {
         auto* window = new FloatingDockWindow(client->window());
         if (auto* oldSite = qobject_cast<TControl*>(oldHost)) {
@@ -219,7 +221,8 @@ void DragSession::floatOut() {
         client->setParentControl(host);
         client->setBounds(0, 0, client->width(), client->height());
     }
-    host->move(m_last - m_grabOffset);
+    // The client goes where the mouse holds it, whatever frame its host has.
+    host->move(host->pos() + m_last - m_grabOffset - client->mapToGlobal(QPoint(0, 0)));
     host->show();
     endDock(host, host->mapFromGlobal(m_last));
 }

@@ -257,6 +257,30 @@ private slots:
         QTest::mouseRelease(&client, Qt::LeftButton, {}, there);
         QCOMPARE(client.parentWidget(), raiseFirst ? &first : &second);
     }
+
+    // A control that is a window of its own floats by moving, not inside a host of its own;
+    // nothing puts a control within itself.
+    void windowLevelClientFloatsByMoving() {
+        TControl client;
+        client.setBounds(100, 100, 50, 30);
+        client.setDragMode(dmAutomatic);
+        client.setDragKind(dkDock);
+        QList<QObject*> ends;
+        QObject::connect(&client, &tk::TControl::OnEndDock,
+                         [&](QObject* target, int, int) { ends << target; });
+        client.show();
+        const QPoint from = client.mapToGlobal(QPoint(0, 0));
+        QTest::mousePress(&client, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseMove(&client, QPoint(60, 45));
+        QTest::mouseRelease(&client, Qt::LeftButton, {}, QPoint(60, 45));
+        QVERIFY(client.isWindow());
+        QCOMPARE(client.mapToGlobal(QPoint(0, 0)), from + QPoint(55, 40));
+        QCOMPARE(ends, QList<QObject*>{&client});
+        TControl inner(nullptr, &client);
+        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, client.setParentControl(&inner));
+        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, client.setParentControl(&client));
+        QCOMPARE(client.parentWidget(), nullptr);
+    }
 };
 
 ZARVIK_TEST_MAIN(TestDragDock)
