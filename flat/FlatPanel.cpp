@@ -2,6 +2,7 @@
 
 #include "Canvas.h"
 
+#include <QChildEvent>
 #include <QScopedValueRollback>
 
 namespace flat {
@@ -41,8 +42,42 @@ TDefinePanel::TDefinePanel(tk::Component* owner, QWidget* parent)
     if (parent) setParentControl(parent);
 }
 
+void TDefinePanel::setAutoSize(bool on) {
+    if (assignIfChanged(m_autoSize, on)) fitToContents();
+}
+
+void TDefinePanel::loaded() {
+    TVersionCtrlExt::loaded();
+    fitToContents();
+}
+
+void TDefinePanel::childEvent(QChildEvent* e) {
+    TVersionCtrlExt::childEvent(e);
+    if (e->added() || e->removed()) fitToContents();
+}
+
+void TDefinePanel::fitToContents() {
+    if (!m_autoSize || !canAutoSize() || m_fitting || isLoading()) return;
+    // Children that follow the panel's size would chase it for ever: they are left out.
+    QRect contents;
+    for (tk::TControl* c : childControls())
+        if (!c->isHidden() && c->align() == tk::alNone &&
+            c->anchors() == (tk::TAnchors(tk::akLeft) | tk::akTop))
+            contents |= c->boundsRect();
+    if (contents.isNull()) return;
+    const QScopedValueRollback<bool> fitting(m_fitting, true);
+    // An aligned panel sizes only the axis its alignment leaves to it.
+    const bool widthOwn = align() == tk::alNone || align() == tk::alLeft || align() == tk::alRight;
+    const bool heightOwn = align() == tk::alNone || align() == tk::alTop || align() == tk::alBottom;
+    setBounds(left(), top(), widthOwn ? contents.right() + 1 + AlignInset : width(),
+              heightOwn ? contents.bottom() + 1 + AlignInset : height());
+    if (align() != tk::alNone)
+        if (tk::TControl* p = parentControl()) p->realignChildren();
+}
+
 void TDefinePanel::placeDockClient(tk::TControl* client, const QRect& dockRect) {
     dockClient(dockRect, [&] { TVersionCtrlExt::placeDockClient(client, dockRect); });
+    fitToContents();
 }
 
 void TDefinePanel::dockClient(const QRect& dockRect, const std::function<void()>& placeClient) {

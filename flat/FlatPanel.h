@@ -49,8 +49,11 @@ public:
     // lands where it is dropped whether it is on or off.
     bool useDockManager() const { return m_useDockManager; }
     void setUseDockManager(bool on) { m_useDockManager = on; }
+    // On, the panel fits the children that keep their place whatever its size (not aligned,
+    // anchored left and top), docked clients among them, and its frame: at once, on every
+    // change of one of them, and once a layout holding it has been read.
     bool autoSize() const { return m_autoSize; }
-    void setAutoSize(bool on) { m_autoSize = on; }
+    void setAutoSize(bool on);
 
     // The tool-control query of in-place activation hosts: yes unless Locked.
     bool isToolControl() const { return !m_locked; }
@@ -65,12 +68,17 @@ public:
     // Whether an auto-size request may change the bounds now.
     bool canAutoSize() const { return !m_sizingForDock; }
 
+    void loaded() override;
+
 protected:
+    void childControlChanged() override { fitToContents(); }
+    void childEvent(QChildEvent* e) override;
     void paint(tk::Canvas& c) override;
     void windowPosChanged(const QRect& oldBounds) override;
     QRect alignRect() const override;
 
 private:
+    void fitToContents();
     void paintBackground(tk::Canvas& c) const;
     void paintBorder(tk::Canvas& c) const;
     void paintCaption(tk::Canvas& c) const;
@@ -87,6 +95,7 @@ private:
     bool m_useDockManager = true;
     bool m_autoSize = false;
     bool m_sizingForDock = false;
+    bool m_fitting = false;
 };
 
 // The region a move or resize from `oldBounds` to `newSize` repaints: everything when

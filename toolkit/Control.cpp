@@ -95,7 +95,9 @@ void TControl::setLayoutParent(QObject* parent) {
 void TControl::setVisible(bool on) {
     const bool changed = on != visible();
     QWidget::setVisible(on);
-    if (changed) visibleChanged();
+    if (!changed) return;
+    visibleChanged();
+    if (TControl* p = parentControl()) p->childControlChanged();
 }
 
 void TControl::followEnabled() {

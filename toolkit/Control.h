@@ -324,6 +324,8 @@ protected:
     // which may be a system colour (parentColorChanged()).
     virtual void sysColorChanged() { parentColorChanged(); }
     virtual void parentChanged();
+    // A child control moved, resized, or was shown or hidden.
+    virtual void childControlChanged() {}
     // The message level of the mouse; the base runs the framework's capture, click and
     // double-click rules and calls the event level (mouseDown ...), which raises the events.
     virtual void wmMouseDown(TMouseButton b, TShiftState shift, QPoint p);

@@ -131,6 +131,7 @@ private slots:
     void dockingSizesAnEmptyAxis_data();
     void dockingSizesAnEmptyAxis();
     void dockingMarkIsClearedWhenPlacementFails();
+    void autoSizeFitsTheChildrenThatKeepTheirPlace();
     void panelDocksOutIntoAFloatingWindowAndBackIntoASite();
     void refusedUnDockLeavesTheClientWhereItIs();
     void dropOverhangingItsSiteIsMovedIn_data();
@@ -613,6 +614,40 @@ void TestFlatPanel::dockingMarkIsClearedWhenPlacementFails() {
     QVERIFY(!panel.isSizingForDock());
 }
 
+// GIVEN a panel holding a child wider than itself WHEN AutoSize goes on, children come,
+// move, hide and go, and when a layout holding such a panel is read THEN it fits the union of
+// the children that keep their place, plus its frame; aligned children do not count.
+void TestFlatPanel::autoSizeFitsTheChildrenThatKeepTheirPlace() {
+    TFlatPanel panel;
+    panel.setBounds(0, 0, 100, 100);
+    auto* wide = new TFlatPanel(nullptr, &panel);
+    wide->setBounds(10, 10, 300, 20);
+    QCOMPARE(panel.size(), QSize(100, 100));
+    panel.setAutoSize(true);
+    QCOMPARE(panel.size(), QSize(312, 32));
+    auto* low = new TFlatPanel(nullptr, &panel);
+    low->setBounds(5, 40, 20, 20);
+    QCOMPARE(panel.size(), QSize(312, 62));
+    wide->hide();
+    QCOMPARE(panel.size(), QSize(27, 62));
+    auto* filling = new TFlatPanel(nullptr, &panel);
+    filling->setAlign(tk::alClient);
+    QCOMPARE(panel.size(), QSize(27, 62));
+    wide->show();
+    delete low;
+    QCOMPARE(panel.size(), QSize(312, 32));
+    QCOMPARE(filling->geometry(), QRect(2, 2, 308, 28));
+
+    registerFlatClasses();
+    tk::TForm form;
+    tk::readLayout(&form, QStringLiteral("object F: TForm\n  object P: TFlatPanel\n"
+                                         "    AutoSize = True\n    object C: TFlatPanel\n"
+                                         "      Left = 10\n      Top = 10\n      Width = 300\n"
+                                         "    end\n  end\nend\n"));
+    auto* read = qobject_cast<QWidget*>(form.findComponent(QStringLiteral("P"))->object());
+    QCOMPARE(read->size(), QSize(312, 53));
+}
+
 namespace {
 
 // A window (a panel) with an empty dock site aligned left that sizes itself to its clients,
@@ -697,7 +732,7 @@ void TestFlatPanel::panelDocksOutIntoAFloatingWindowAndBackIntoASite() {
     QPointer<QWidget> gone = floating;
     s.dragClientTo(QPoint(5, 100));
     QCOMPARE(s.client.parentWidget(), &s.left);
-    QCOMPARE(s.left.width(), 60);
+    QCOMPARE(s.left.width(), 64); // the client's width, then the frame around it
     QCOMPARE(s.log,
              QStringList({"StartDock", "UnDock client to floating", "EndDock floating", "StartDock",
                           "DockOver left 0", "DockDrop client", "EndDock left"}));
