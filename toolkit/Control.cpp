@@ -293,7 +293,23 @@ TAction* TControl::action() const {
 }
 
 void TControl::setAction(TAction* a) {
+    if (m_action == a) return;
+    if (m_action) disconnect(m_action, &TAction::changed, this, nullptr);
     m_action = a;
+    if (!a) return;
+    const auto show = [this](const char* property, const QVariant& value) {
+        if (const int i = metaObject()->indexOfProperty(property); i >= 0)
+            metaObject()->property(i).write(this, value);
+    };
+    connect(a, &TAction::changed, this, show);
+    // Linking gives the action's values to what the control still has at its default.
+    const QScopedValueRollback<bool> showing(a->m_showing, true);
+    for (const auto& [name, fresh] : {std::pair<const char*, QVariant>{"Caption", QString()},
+                                      {"Hint", QString()},
+                                      {"Enabled", true},
+                                      {"Visible", true},
+                                      {"Checked", false}})
+        if (property(name) == fresh) show(name, a->property(name));
 }
 
 void TControl::beginDrag(bool immediate, int threshold) {

@@ -173,6 +173,38 @@ private slots:
         c.click();
     }
 
+    // GIVEN an action and two controls, one with a caption of its own WHEN they are linked,
+    // the action changes, and a control sets a value of its own THEN each control takes the
+    // action's values where it still had its default, every change of the action reaches
+    // both, and a control's own value stands until the action changes that value again.
+    void actionLinkGoesBothWays() {
+        tk::TAction action;
+        action.setCaption(QStringLiteral("Go"));
+        action.setHint(QStringLiteral("run it"));
+        action.setEnabled(false);
+        tk::TControl plain;
+        tk::TControl own;
+        own.setCaption(QStringLiteral("Mine"));
+        plain.setAction(&action);
+        own.setAction(&action);
+        QCOMPARE(plain.caption(), QStringLiteral("Go"));
+        QCOMPARE(own.caption(), QStringLiteral("Mine"));
+        QCOMPARE(own.hint(), QStringLiteral("run it"));
+        QVERIFY(!plain.enabled() && !own.enabled());
+        action.setCaption(QStringLiteral("Run"));
+        QCOMPARE(own.caption(), QStringLiteral("Run"));
+        plain.setCaption(QStringLiteral("Own"));
+        action.setEnabled(true);
+        action.setVisible(false);
+        QCOMPARE(plain.caption(), QStringLiteral("Own"));
+        QVERIFY(plain.enabled() && !plain.visible() && !own.visible());
+        action.setCaption(QStringLiteral("Again"));
+        QCOMPARE(plain.caption(), QStringLiteral("Again"));
+        plain.setAction(nullptr);
+        action.setCaption(QStringLiteral("Gone"));
+        QCOMPARE(plain.caption(), QStringLiteral("Again"));
+    }
+
     void f1RaisesTheFormsHelpWithTheNearestSettings() {
         tk::TForm form;
         auto* panel = new tk::TControl(nullptr, &form);
