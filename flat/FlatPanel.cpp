@@ -53,7 +53,33 @@ void TDefinePanel::loaded() {
 
 void TDefinePanel::childEvent(QChildEvent* e) {
     TVersionCtrlExt::childEvent(e);
+    if (e->removed()) tileDockClients();
     if (e->added() || e->removed()) fitToContents();
+}
+
+void TDefinePanel::setUseDockManager(bool on) {
+    if (assignIfChanged(m_useDockManager, on)) tileDockClients();
+}
+
+void TDefinePanel::tileDockClients() {
+    QList<tk::TControl*> clients;
+    // A client that leaves is still its parent's while the parent hears of it.
+    m_dockClients.removeIf(
+        [this](const QPointer<tk::TControl>& c) { return !c || !children().contains(c.data()); });
+    for (tk::TControl* c : std::as_const(m_dockClients))
+        if (!c->isHidden()) clients << c;
+    if (!m_useDockManager || clients.isEmpty()) return;
+    const QRect area = alignRect();
+    const bool across = area.width() >= area.height();
+    const qsizetype length = across ? area.width() : area.height();
+    for (qsizetype i = 0; i < clients.size(); ++i) {
+        const int from = int(length * i / clients.size());
+        const int to = int(length * (i + 1) / clients.size());
+        if (across)
+            clients[i]->setBounds(area.x() + from, area.y(), to - from, area.height());
+        else
+            clients[i]->setBounds(area.x(), area.y() + from, area.width(), to - from);
+    }
 }
 
 void TDefinePanel::fitToContents() {
@@ -77,6 +103,8 @@ void TDefinePanel::fitToContents() {
 
 void TDefinePanel::placeDockClient(tk::TControl* client, const QRect& dockRect) {
     dockClient(dockRect, [&] { TVersionCtrlExt::placeDockClient(client, dockRect); });
+    if (!m_dockClients.contains(client)) m_dockClients << client;
+    tileDockClients();
     fitToContents();
 }
 
@@ -112,6 +140,7 @@ void TDefinePanel::windowPosChanged(const QRect& oldBounds) {
     const QRegion dirty =
         panelRepaintRegion(oldBounds, size(), m_fullRepaint, !caption().isEmpty());
     if (!dirty.isEmpty()) update(dirty);
+    if (oldBounds.size() != size()) tileDockClients();
     TVersionCtrlExt::windowPosChanged(oldBounds);
 }
 

@@ -4,6 +4,7 @@
 #include "FlatUtils.h"
 #include "VersionBases.h"
 
+#include <QPointer>
 #include <QRect>
 #include <QRegion>
 #include <QSize>
@@ -45,10 +46,11 @@ public:
     TStyleFace styleFace() const { return m_styleFace; }
     void setStyleFace(TStyleFace s) { repaintOnChange(m_styleFace, s); }
 
-    // Stored and read as layouts have it. There is no dock manager here: a docked client
-    // lands where it is dropped whether it is on or off.
+    // On, the clients docked here share the client area side by side along its longer
+    // side, in the order they came, whenever one comes, goes or the panel resizes; off,
+    // each stays where it was dropped.
     bool useDockManager() const { return m_useDockManager; }
-    void setUseDockManager(bool on) { m_useDockManager = on; }
+    void setUseDockManager(bool on);
     // On, the panel fits the children that keep their place whatever its size (not aligned,
     // anchored left and top), docked clients among them, and its frame: at once, on every
     // change of one of them, and once a layout holding it has been read.
@@ -79,6 +81,7 @@ protected:
 
 private:
     void fitToContents();
+    void tileDockClients();
     void paintBackground(tk::Canvas& c) const;
     void paintBorder(tk::Canvas& c) const;
     void paintCaption(tk::Canvas& c) const;
@@ -96,6 +99,7 @@ private:
     bool m_autoSize = false;
     bool m_sizingForDock = false;
     bool m_fitting = false;
+    QList<QPointer<tk::TControl>> m_dockClients;
 };
 
 // The region a move or resize from `oldBounds` to `newSize` repaints: everything when

@@ -7,6 +7,7 @@
 #include <QChildEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <algorithm>
 #include <ranges>
 
@@ -110,6 +111,7 @@ void DragSession::moveTo(QPoint global) {
         over(m_target, dsDragMove);
     }
     if (!m_source) return;
+    if (docking()) showDockImage(m_target && m_accepted);
     // A dock dropped outside every site floats, which is a drop too.
     const bool dropHere = m_accepted || (docking() && !m_target);
     setDragCursor(dropHere ? m_source->dragCursor() : crNoDrop);
@@ -149,6 +151,16 @@ TControl* DragSession::findSite(QPoint global) const {
         if (canDock && influence.contains(global)) return site;
     }
     return nullptr;
+}
+
+void DragSession::showDockImage(bool show) {
+    if (!show) {
+        if (m_dockImage) m_dockImage->hide();
+        return;
+    }
+    if (!m_dockImage) m_dockImage = std::make_unique<QRubberBand>(QRubberBand::Rectangle);
+    m_dockImage->setGeometry(QRect(m_last - m_grabOffset, m_source->size()));
+    m_dockImage->show();
 }
 
 void DragSession::setDragCursor(TCursor c) {
@@ -217,9 +229,9 @@ void DragSession::floatOut() {
             }
         }
         host = window;
-        host->resize(client->size());
+        host->resize(client->width(), client->height() + FloatingDockWindow::CaptionHeight);
         client->setParentControl(host);
-        client->setBounds(0, 0, client->width(), client->height());
+        client->setBounds(0, FloatingDockWindow::CaptionHeight, client->width(), client->height());
     }
     // The client goes where the mouse holds it, whatever frame its host has.
     host->move(host->pos() + m_last - m_grabOffset - client->mapToGlobal(QPoint(0, 0)));
@@ -287,12 +299,59 @@ void DragSession::teardown() {
     qApp->removeEventFilter(this);
     if (m_source && QWidget::mouseGrabber() == m_source) m_source->releaseMouse();
     if (std::exchange(m_cursorSet, false)) QApplication::restoreOverrideCursor();
+    m_dockImage.reset();
     deleteLater();
+}
+
+TControl* FloatingDockWindow::client() const {
+    const QList<TControl*> clients = controlsUnder(this);
+    return clients.isEmpty() ? nullptr : clients.first();
 }
 
 void FloatingDockWindow::childEvent(QChildEvent* e) {
     QWidget::childEvent(e);
+    if (e->added() && e->child()->isWidgetType()) e->child()->installEventFilter(this);
     if (e->removed() && controlsUnder(this).isEmpty()) deleteLater();
+}
+
+// Once shown, the window follows its client's own Visible.
+bool FloatingDockWindow::eventFilter(QObject* watched, QEvent* e) {
+    const bool shown = e->type() == QEvent::ShowToParent;
+    if ((shown || e->type() == QEvent::HideToParent) && watched == client() &&
+        testAttribute(Qt::WA_WState_ExplicitShowHide))
+        setVisible(shown);
+    return QWidget::eventFilter(watched, e);
+}
+
+void FloatingDockWindow::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const QRect strip(0, 0, width(), CaptionHeight);
+    p.fillRect(strip, toQColor(clActiveCaption));
+    p.setPen(toQColor(clCaptionText));
+    const QRect text = strip.adjusted(3, 0, -CaptionHeight, 0);
+    if (const TControl* c = client())
+        p.drawText(text, Qt::AlignVCenter | Qt::TextSingleLine,
+                   p.fontMetrics().elidedText(c->caption(), Qt::ElideRight, text.width()));
+    const QRect cross = closeButton().adjusted(4, 4, -4, -4);
+    p.drawLine(cross.topLeft(), cross.bottomRight());
+    p.drawLine(cross.topRight(), cross.bottomLeft());
+}
+
+void FloatingDockWindow::mousePressEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) return;
+    m_closing = closeButton().contains(e->position().toPoint());
+    m_held = e->position().toPoint();
+}
+
+void FloatingDockWindow::mouseMoveEvent(QMouseEvent* e) {
+    if ((e->buttons() & Qt::LeftButton) && !m_closing) move(e->globalPosition().toPoint() - m_held);
+}
+
+// A release over the close button it was pressed on hides the client, and so the window.
+void FloatingDockWindow::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton || !std::exchange(m_closing, false)) return;
+    if (TControl* c = client(); c && closeButton().contains(e->position().toPoint()))
+        c->setVisible(false);
 }
 
 } // namespace tk

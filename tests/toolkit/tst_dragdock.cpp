@@ -7,6 +7,7 @@
 #include <QCursor>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QRubberBand>
 #include <QTest>
 
 using namespace tk;
@@ -253,9 +254,18 @@ private slots:
         window.show();
         QTest::mousePress(&client, Qt::LeftButton, {}, QPoint(5, 5));
         const QPoint there = client.mapFrom(&window, QPoint(175, 100));
+        const auto dockImage = [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (qobject_cast<QRubberBand*>(w) && w->isVisible()) return w->geometry();
+            return QRect();
+        };
+        QTest::mouseMove(&client, client.mapFrom(&window, QPoint(40, 150))); // over no site
+        QCOMPARE(dockImage(), QRect());
         QTest::mouseMove(&client, there);
+        QCOMPARE(dockImage(), QRect(window.mapToGlobal(QPoint(170, 95)), client.size()));
         QTest::mouseRelease(&client, Qt::LeftButton, {}, there);
         QCOMPARE(client.parentWidget(), raiseFirst ? &first : &second);
+        QCOMPARE(dockImage(), QRect());
     }
 
     // A control that is a window of its own floats by moving, not inside a host of its own;
