@@ -9,7 +9,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
-#include <ranges>
 
 namespace tk {
 
@@ -142,7 +141,8 @@ TControl* DragSession::findSite(QPoint global) const {
     }
     std::sort(sites.begin(), sites.end(),
               [](const auto& a, const auto& b) { return a.first > b.first; });
-    for (TControl* site : sites | std::views::values) {
+    for (const auto& entry : sites) {
+        TControl* site = entry.second;
         QRect influence(site->mapToGlobal(QPoint(0, 0)), site->size());
         influence.adjust(-DockInfluenceMargin, -DockInfluenceMargin, DockInfluenceMargin,
                          DockInfluenceMargin);
