@@ -12,12 +12,13 @@
 // OnEndDrag, always, with that control or none.
 //
 // A dock (DragKind dkDock) raises the client's OnStartDock; the OnGetSiteInfo of every
-// dock site while the mouse moves (the site may refine the rectangle within which it takes
-// clients, or refuse) and the OnDockOver of the site found; on the release over a site
-// that accepts, the old site's OnUnDock (which may refuse), the client's placement in the
-// new site, the site's OnDockDrop; outside every site, the old site's OnUnDock and the
-// client's move into a floating window of its own. The client's OnEndDock ends it with
-// the site, the floating window or (cancelled) none.
+// dock site, top-most first, while the mouse moves (the site may refine the rectangle within
+// which it takes clients, or refuse) and the OnDockOver of the site found, while the dock
+// rectangle shows where the client would land; on the release over a site that accepts,
+// the old site's OnUnDock (which may refuse), the client's placement in the new site, the
+// site's OnDockDrop; outside every site, the old site's OnUnDock and the client's move into
+// a floating window of its own (a client that is a window itself just moves). The client's
+// OnEndDock ends it with the site, the floating window or (cancelled) none.
 
 #include "Types.h"
 
