@@ -2,6 +2,7 @@
 
 #include "Canvas.h"
 
+#include <QChildEvent>
 #include <QScopedValueRollback>
 
 namespace flat {
@@ -41,8 +42,70 @@ TDefinePanel::TDefinePanel(tk::Component* owner, QWidget* parent)
     if (parent) setParentControl(parent);
 }
 
+void TDefinePanel::setAutoSize(bool on) {
+    if (assignIfChanged(m_autoSize, on)) fitToContents();
+}
+
+void TDefinePanel::loaded() {
+    TVersionCtrlExt::loaded();
+    fitToContents();
+}
+
+void TDefinePanel::childEvent(QChildEvent* e) {
+    TVersionCtrlExt::childEvent(e);
+    if (e->removed()) tileDockClients();
+    if (e->added() || e->removed()) fitToContents();
+}
+
+void TDefinePanel::setUseDockManager(bool on) {
+    if (assignIfChanged(m_useDockManager, on)) tileDockClients();
+}
+
+void TDefinePanel::tileDockClients() {
+    QList<tk::TControl*> clients;
+    // A client that leaves is still its parent's while the parent hears of it.
+    m_dockClients.removeIf(
+        [this](const QPointer<tk::TControl>& c) { return !c || !children().contains(c.data()); });
+    for (tk::TControl* c : std::as_const(m_dockClients))
+        if (!c->isHidden()) clients << c;
+    if (!m_useDockManager || clients.isEmpty()) return;
+    const QRect area = alignRect();
+    const bool across = area.width() >= area.height();
+    const qsizetype length = across ? area.width() : area.height();
+    for (qsizetype i = 0; i < clients.size(); ++i) {
+        const int from = int(length * i / clients.size());
+        const int to = int(length * (i + 1) / clients.size());
+        if (across)
+            clients[i]->setBounds(area.x() + from, area.y(), to - from, area.height());
+        else
+            clients[i]->setBounds(area.x(), area.y() + from, area.width(), to - from);
+    }
+}
+
+void TDefinePanel::fitToContents() {
+    if (!m_autoSize || !canAutoSize() || m_fitting || isLoading()) return;
+    // Children that follow the panel's size would chase it for ever: they are left out.
+    QRect contents;
+    for (tk::TControl* c : childControls())
+        if (!c->isHidden() && c->align() == tk::alNone &&
+            c->anchors() == (tk::TAnchors(tk::akLeft) | tk::akTop))
+            contents |= c->boundsRect();
+    if (contents.isNull()) return;
+    const QScopedValueRollback<bool> fitting(m_fitting, true);
+    // An aligned panel sizes only the axis its alignment leaves to it.
+    const bool widthOwn = align() == tk::alNone || align() == tk::alLeft || align() == tk::alRight;
+    const bool heightOwn = align() == tk::alNone || align() == tk::alTop || align() == tk::alBottom;
+    setBounds(left(), top(), widthOwn ? contents.right() + 1 + AlignInset : width(),
+              heightOwn ? contents.bottom() + 1 + AlignInset : height());
+    if (align() != tk::alNone)
+        if (tk::TControl* p = parentControl()) p->realignChildren();
+}
+
 void TDefinePanel::placeDockClient(tk::TControl* client, const QRect& dockRect) {
     dockClient(dockRect, [&] { TVersionCtrlExt::placeDockClient(client, dockRect); });
+    if (!m_dockClients.contains(client)) m_dockClients << client;
+    tileDockClients();
+    fitToContents();
 }
 
 void TDefinePanel::dockClient(const QRect& dockRect, const std::function<void()>& placeClient) {
@@ -77,6 +140,7 @@ void TDefinePanel::windowPosChanged(const QRect& oldBounds) {
     const QRegion dirty =
         panelRepaintRegion(oldBounds, size(), m_fullRepaint, !caption().isEmpty());
     if (!dirty.isEmpty()) update(dirty);
+    if (oldBounds.size() != size()) tileDockClients();
     TVersionCtrlExt::windowPosChanged(oldBounds);
 }
 

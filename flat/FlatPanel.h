@@ -4,6 +4,7 @@
 #include "FlatUtils.h"
 #include "VersionBases.h"
 
+#include <QPointer>
 #include <QRect>
 #include <QRegion>
 #include <QSize>
@@ -45,12 +46,16 @@ public:
     TStyleFace styleFace() const { return m_styleFace; }
     void setStyleFace(TStyleFace s) { repaintOnChange(m_styleFace, s); }
 
-    // Stored and read as layouts have it. There is no dock manager here: a docked client
-    // lands where it is dropped whether it is on or off.
+    // On, the clients docked here share the client area side by side along its longer
+    // side, in the order they came, whenever one comes, goes or the panel resizes; off,
+    // each stays where it was dropped.
     bool useDockManager() const { return m_useDockManager; }
-    void setUseDockManager(bool on) { m_useDockManager = on; }
+    void setUseDockManager(bool on);
+    // On, the panel fits the children that keep their place whatever its size (not aligned,
+    // anchored left and top), docked clients among them, and its frame: at once, on every
+    // change of one of them, and once a layout holding it has been read.
     bool autoSize() const { return m_autoSize; }
-    void setAutoSize(bool on) { m_autoSize = on; }
+    void setAutoSize(bool on);
 
     // The tool-control query of in-place activation hosts: yes unless Locked.
     bool isToolControl() const { return !m_locked; }
@@ -65,12 +70,18 @@ public:
     // Whether an auto-size request may change the bounds now.
     bool canAutoSize() const { return !m_sizingForDock; }
 
+    void loaded() override;
+
 protected:
+    void childControlChanged() override { fitToContents(); }
+    void childEvent(QChildEvent* e) override;
     void paint(tk::Canvas& c) override;
     void windowPosChanged(const QRect& oldBounds) override;
     QRect alignRect() const override;
 
 private:
+    void fitToContents();
+    void tileDockClients();
     void paintBackground(tk::Canvas& c) const;
     void paintBorder(tk::Canvas& c) const;
     void paintCaption(tk::Canvas& c) const;
@@ -87,6 +98,8 @@ private:
     bool m_useDockManager = true;
     bool m_autoSize = false;
     bool m_sizingForDock = false;
+    bool m_fitting = false;
+    QList<QPointer<tk::TControl>> m_dockClients;
 };
 
 // The region a move or resize from `oldBounds` to `newSize` repaints: everything when

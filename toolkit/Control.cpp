@@ -19,6 +19,7 @@
 #include <QPainter>
 #include <QToolTip>
 #include <algorithm>
+#include <stdexcept>
 
 namespace tk {
 
@@ -56,6 +57,9 @@ void TControl::loaded() {
 
 void TControl::setParentControl(QWidget* parent) {
     if (parentWidget() == parent) return;
+    // Qt would loop for ever looking for the window of a widget inside itself.
+    if (parent && isWithin(parent, this))
+        throw std::invalid_argument("a control cannot be placed within itself");
     const bool shown = visible();
     const TColor oldColor = color();
     const Font oldFont = controlFont();
@@ -91,7 +95,9 @@ void TControl::setLayoutParent(QObject* parent) {
 void TControl::setVisible(bool on) {
     const bool changed = on != visible();
     QWidget::setVisible(on);
-    if (changed) visibleChanged();
+    if (!changed) return;
+    visibleChanged();
+    if (TControl* p = parentControl()) p->childControlChanged();
 }
 
 void TControl::followEnabled() {
@@ -287,7 +293,23 @@ TAction* TControl::action() const {
 }
 
 void TControl::setAction(TAction* a) {
+    if (m_action == a) return;
+    if (m_action) disconnect(m_action, &TAction::changed, this, nullptr);
     m_action = a;
+    if (!a) return;
+    const auto show = [this](const char* property, const QVariant& value) {
+        if (const int i = metaObject()->indexOfProperty(property); i >= 0)
+            metaObject()->property(i).write(this, value);
+    };
+    connect(a, &TAction::changed, this, show);
+    // Linking gives the action's values to what the control still has at its default.
+    const QScopedValueRollback<bool> showing(a->m_showing, true);
+    for (const auto& [name, fresh] : {std::pair<const char*, QVariant>{"Caption", QString()},
+                                      {"Hint", QString()},
+                                      {"Enabled", true},
+                                      {"Visible", true},
+                                      {"Checked", false}})
+        if (property(name) == fresh) show(name, a->property(name));
 }
 
 void TControl::beginDrag(bool immediate, int threshold) {
@@ -338,6 +360,12 @@ QList<TControl*> TControl::childControls() const {
 
 QList<TControl*> TControl::tabList() const {
     return controlsInTabOrder(this);
+}
+
+bool isWithin(const QWidget* w, const QWidget* ancestor) {
+    while (w && w != ancestor)
+        w = w->parentWidget();
+    return w != nullptr;
 }
 
 QList<TControl*> controlsUnder(const QWidget* w) {

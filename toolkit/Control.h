@@ -324,6 +324,8 @@ protected:
     // which may be a system colour (parentColorChanged()).
     virtual void sysColorChanged() { parentColorChanged(); }
     virtual void parentChanged();
+    // A child control moved, resized, or was shown or hidden.
+    virtual void childControlChanged() {}
     // The message level of the mouse; the base runs the framework's capture, click and
     // double-click rules and calls the event level (mouseDown ...), which raises the events.
     virtual void wmMouseDown(TMouseButton b, TShiftState shift, QPoint p);
@@ -462,6 +464,9 @@ void paintParentBackground(const QWidget* control, Canvas& c);
 // order.
 QList<TControl*> controlsUnder(const QWidget* w);
 QList<TControl*> controlsInTabOrder(const QWidget* w);
+
+// Whether `w` is `ancestor` or lies within it, also within a window it owns.
+bool isWithin(const QWidget* w, const QWidget* ancestor);
 
 // Whether the application has an active window (hover only counts then).
 bool applicationHasActiveWindow();

@@ -42,7 +42,9 @@ void TControl::moveEvent(QMoveEvent*) {
 
 void TControl::followBounds() {
     // Each change once, whether setBounds or Qt's event tells of it first.
-    if (geometry() != m_boundsSeen) windowPosChanged(std::exchange(m_boundsSeen, geometry()));
+    if (geometry() == m_boundsSeen) return;
+    windowPosChanged(std::exchange(m_boundsSeen, geometry()));
+    if (TControl* p = parentControl()) p->childControlChanged();
 }
 
 void TControl::windowPosChanged(const QRect& oldBounds) {

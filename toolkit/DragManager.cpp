@@ -7,6 +7,7 @@
 #include <QChildEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <algorithm>
 
 namespace tk {
@@ -18,13 +19,6 @@ namespace {
 constexpr int DockInfluenceMargin = 10;
 
 DragSession* g_session = nullptr;
-
-int depthOf(const QWidget* w) {
-    int depth = 0;
-    for (; w; w = w->parentWidget())
-        ++depth;
-    return depth;
-}
 
 // The visible top-level windows, floating tool windows first: they lie above the others.
 QList<QWidget*> windowsFromTop() {
@@ -49,6 +43,17 @@ TControl* controlAt(QPoint global) {
         return c && c->canFocus() ? c : nullptr;
     }
     return nullptr;
+}
+
+// Where `w` lies in the stacking order: its window's place in `windows` (the top one first),
+// then its place among its siblings on each level down. A greater path lies above: a later
+// sibling above an earlier one, a child above its parent.
+QList<qsizetype> stackingPath(const QWidget* w, const QList<QWidget*>& windows) {
+    QList<qsizetype> path;
+    for (; !w->isWindow(); w = w->parentWidget())
+        path.prepend(w->parentWidget()->children().indexOf(w));
+    path.prepend(-windows.indexOf(w));
+    return path;
 }
 
 } // namespace
@@ -105,6 +110,7 @@ void DragSession::moveTo(QPoint global) {
         over(m_target, dsDragMove);
     }
     if (!m_source) return;
+    if (docking()) showDockImage(m_target && m_accepted);
     // A dock dropped outside every site floats, which is a drop too.
     const bool dropHere = m_accepted || (docking() && !m_target);
     setDragCursor(dropHere ? m_source->dragCursor() : crNoDrop);
@@ -122,19 +128,21 @@ void DragSession::over(TControl* target, TDragState state) {
     if (state != dsDragLeave) m_accepted = accept;
 }
 
-// The innermost dock site whose influence takes the client at `global`.
+// The top-most dock site whose influence takes the client at `global`.
 TControl* DragSession::findSite(QPoint global) const {
-    QList<TControl*> sites;
-    for (QWidget* window : windowsFromTop()) {
+    const QList<QWidget*> windows = windowsFromTop();
+    QList<std::pair<QList<qsizetype>, TControl*>> sites;
+    for (QWidget* window : windows) {
         QList<TControl*> all = window->findChildren<TControl*>();
         if (auto* c = qobject_cast<TControl*>(window)) all.prepend(c);
         for (TControl* c : all)
-            if (c->dockSite() && c->isVisible() && c != m_source && !m_source->isAncestorOf(c))
-                sites << c;
+            if (c->dockSite() && c->isVisible() && !isWithin(c, m_source))
+                sites.append({stackingPath(c, windows), c});
     }
-    std::stable_sort(sites.begin(), sites.end(),
-                     [](const TControl* a, const TControl* b) { return depthOf(a) > depthOf(b); });
-    for (TControl* site : sites) {
+    std::sort(sites.begin(), sites.end(),
+              [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (const auto& entry : sites) {
+        TControl* site = entry.second;
         QRect influence(site->mapToGlobal(QPoint(0, 0)), site->size());
         influence.adjust(-DockInfluenceMargin, -DockInfluenceMargin, DockInfluenceMargin,
                          DockInfluenceMargin);
@@ -143,6 +151,16 @@ TControl* DragSession::findSite(QPoint global) const {
         if (canDock && influence.contains(global)) return site;
     }
     return nullptr;
+}
+
+void DragSession::showDockImage(bool show) {
+    if (!show) {
+        if (m_dockImage) m_dockImage->hide();
+        return;
+    }
+    if (!m_dockImage) m_dockImage = std::make_unique<QRubberBand>(QRubberBand::Rectangle);
+    m_dockImage->setGeometry(QRect(m_last - m_grabOffset, m_source->size()));
+    m_dockImage->show();
 }
 
 void DragSession::setDragCursor(TCursor c) {
@@ -197,7 +215,9 @@ void DragSession::dock(TControl* site) {
 void DragSession::floatOut() {
     TControl* client = m_source;
     QWidget* oldHost = client->parentWidget();
-    auto* host = qobject_cast<FloatingDockWindow*>(oldHost);
+    // A window of its own floats by moving: a host would have to be its child.
+    QWidget* host = client->isWindow() ? static_cast<QWidget*>(client)
+                                       : qobject_cast<FloatingDockWindow*>(oldHost);
     if (!host) {
         auto* window = new FloatingDockWindow(client->window());
         if (auto* oldSite = qobject_cast<TControl*>(oldHost)) {
@@ -209,11 +229,12 @@ void DragSession::floatOut() {
             }
         }
         host = window;
-        host->resize(client->size());
+        host->resize(client->width(), client->height() + FloatingDockWindow::CaptionHeight);
         client->setParentControl(host);
-        client->setBounds(0, 0, client->width(), client->height());
+        client->setBounds(0, FloatingDockWindow::CaptionHeight, client->width(), client->height());
     }
-    host->move(m_last - m_grabOffset);
+    // The client goes where the mouse holds it, whatever frame its host has.
+    host->move(host->pos() + m_last - m_grabOffset - client->mapToGlobal(QPoint(0, 0)));
     host->show();
     endDock(host, host->mapFromGlobal(m_last));
 }
@@ -278,12 +299,59 @@ void DragSession::teardown() {
     qApp->removeEventFilter(this);
     if (m_source && QWidget::mouseGrabber() == m_source) m_source->releaseMouse();
     if (std::exchange(m_cursorSet, false)) QApplication::restoreOverrideCursor();
+    m_dockImage.reset();
     deleteLater();
+}
+
+TControl* FloatingDockWindow::client() const {
+    const QList<TControl*> clients = controlsUnder(this);
+    return clients.isEmpty() ? nullptr : clients.first();
 }
 
 void FloatingDockWindow::childEvent(QChildEvent* e) {
     QWidget::childEvent(e);
+    if (e->added() && e->child()->isWidgetType()) e->child()->installEventFilter(this);
     if (e->removed() && controlsUnder(this).isEmpty()) deleteLater();
+}
+
+// Once shown, the window follows its client's own Visible.
+bool FloatingDockWindow::eventFilter(QObject* watched, QEvent* e) {
+    const bool shown = e->type() == QEvent::ShowToParent;
+    if ((shown || e->type() == QEvent::HideToParent) && watched == client() &&
+        testAttribute(Qt::WA_WState_ExplicitShowHide))
+        setVisible(shown);
+    return QWidget::eventFilter(watched, e);
+}
+
+void FloatingDockWindow::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const QRect strip(0, 0, width(), CaptionHeight);
+    p.fillRect(strip, toQColor(clActiveCaption));
+    p.setPen(toQColor(clCaptionText));
+    const QRect text = strip.adjusted(3, 0, -CaptionHeight, 0);
+    if (const TControl* c = client())
+        p.drawText(text, Qt::AlignVCenter | Qt::TextSingleLine,
+                   p.fontMetrics().elidedText(c->caption(), Qt::ElideRight, text.width()));
+    const QRect cross = closeButton().adjusted(4, 4, -4, -4);
+    p.drawLine(cross.topLeft(), cross.bottomRight());
+    p.drawLine(cross.topRight(), cross.bottomLeft());
+}
+
+void FloatingDockWindow::mousePressEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) return;
+    m_closing = closeButton().contains(e->position().toPoint());
+    m_held = e->position().toPoint();
+}
+
+void FloatingDockWindow::mouseMoveEvent(QMouseEvent* e) {
+    if ((e->buttons() & Qt::LeftButton) && !m_closing) move(e->globalPosition().toPoint() - m_held);
+}
+
+// A release over the close button it was pressed on hides the client, and so the window.
+void FloatingDockWindow::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton || !std::exchange(m_closing, false)) return;
+    if (TControl* c = client(); c && closeButton().contains(e->position().toPoint()))
+        c->setVisible(false);
 }
 
 } // namespace tk

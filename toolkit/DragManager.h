@@ -12,19 +12,22 @@
 // OnEndDrag, always, with that control or none.
 //
 // A dock (DragKind dkDock) raises the client's OnStartDock; the OnGetSiteInfo of every
-// dock site while the mouse moves (the site may refine the rectangle within which it takes
-// clients, or refuse) and the OnDockOver of the site found; on the release over a site
-// that accepts, the old site's OnUnDock (which may refuse), the client's placement in the
-// new site, the site's OnDockDrop; outside every site, the old site's OnUnDock and the
-// client's move into a floating window of its own. The client's OnEndDock ends it with
-// the site, the floating window or (cancelled) none.
+// dock site, top-most first, while the mouse moves (the site may refine the rectangle within
+// which it takes clients, or refuse) and the OnDockOver of the site found, while the dock
+// rectangle shows where the client would land; on the release over a site that accepts,
+// the old site's OnUnDock (which may refuse), the client's placement in the new site, the
+// site's OnDockDrop; outside every site, the old site's OnUnDock and the client's move into
+// a floating window of its own (a client that is a window itself just moves). The client's
+// OnEndDock ends it with the site, the floating window or (cancelled) none.
 
 #include "Types.h"
 
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
+#include <QRubberBand>
 #include <QWidget>
+#include <memory>
 
 namespace tk {
 
@@ -68,6 +71,8 @@ private:
     void endDock(QObject* target, QPoint at);
     // Lets go of the mouse, the cursor and the application's events, raising nothing.
     void teardown();
+    // The dock rectangle, shown where the client would land while a site takes it.
+    void showDockImage(bool show);
 
     QPointer<TControl> m_source;
     QPoint m_from;
@@ -79,18 +84,34 @@ private:
     QPoint m_last;
     QPointer<TControl> m_target; // the control (or dock site) under the mouse
     bool m_accepted = false;     // whether it accepts the source
+    std::unique_ptr<QRubberBand> m_dockImage;
 };
 
 // The top-level window a dock client floats in once it is dropped outside every dock
-// site. It belongs to the window the client came from and goes once its client leaves.
+// site: a caption strip with the client's caption above it, which moves the window, and a
+// close button in the strip, which hides the client. It shows and hides with its client,
+// belongs to the window the client came from, and goes once its client leaves.
 class FloatingDockWindow : public QWidget {
     Q_OBJECT
 public:
+    static constexpr int CaptionHeight = 15;
+
     explicit FloatingDockWindow(QWidget* owner)
         : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint) {}
+    QRect closeButton() const { return {width() - CaptionHeight, 0, CaptionHeight, CaptionHeight}; }
 
 protected:
     void childEvent(QChildEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+
+private:
+    TControl* client() const;
+    QPoint m_held; // where the strip was taken hold of
+    bool m_closing = false;
 };
 
 } // namespace tk

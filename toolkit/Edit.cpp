@@ -20,6 +20,18 @@ public:
         if (query == Qt::ImEnabled && control && control->imeMode() == imDisable) return false;
         return QLineEdit::inputMethodQuery(query);
     }
+
+protected:
+    // Qt drops the selection when the focus goes; HideSelection off keeps it, and shows it.
+    void focusOutEvent(QFocusEvent* e) override {
+        const int start = selectionStart();
+        const int length = selectionLength();
+        const bool caretFirst = cursorPosition() == start;
+        QLineEdit::focusOutEvent(e);
+        const auto* control = qobject_cast<const TCustomEdit*>(parent());
+        if (control && !control->hideSelection() && length > 0 && !hasSelectedText())
+            setSelection(caretFirst ? start + length : start, caretFirst ? -length : length);
+    }
 };
 } // namespace
 

@@ -40,7 +40,10 @@ public:
     TEditCharCase charCase() const { return m_charCase; }
     void setCharCase(TEditCharCase c);
     bool hideSelection() const { return m_hideSelection; }
-    void setHideSelection(bool on) { m_hideSelection = on; }
+    void setHideSelection(bool on) {
+        m_hideSelection = on;
+        if (on && !m_edit->hasFocus()) m_edit->deselect();
+    }
 
     void selectAll() { m_edit->selectAll(); }
     QLineEdit* lineEdit() const { return m_edit; }

@@ -17,6 +17,8 @@ class TLabel : public TControl {
     Q_PROPERTY(bool WordWrap READ wordWrap WRITE setWordWrap)
     Q_PROPERTY(bool ShowAccelChar READ showAccelChar WRITE setShowAccelChar)
     Q_PROPERTY(tk::TTextLayout Layout READ textLayout WRITE setTextLayout)
+    // No tab stop: a layout may still say where it stands, but nothing keeps it.
+    Q_PROPERTY(int TabOrder READ tabOrder WRITE setTabOrder STORED false)
 public:
     explicit TLabel(Component* owner = nullptr, QWidget* parent = nullptr);
 

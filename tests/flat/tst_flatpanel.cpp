@@ -131,10 +131,12 @@ private slots:
     void dockingSizesAnEmptyAxis_data();
     void dockingSizesAnEmptyAxis();
     void dockingMarkIsClearedWhenPlacementFails();
+    void autoSizeFitsTheChildrenThatKeepTheirPlace();
     void panelDocksOutIntoAFloatingWindowAndBackIntoASite();
     void refusedUnDockLeavesTheClientWhereItIs();
     void dropOverhangingItsSiteIsMovedIn_data();
     void dropOverhangingItsSiteIsMovedIn();
+    void dockManagerTilesTheClientsAlongTheLongerSide();
     void dockSettingsReadFromALayoutRoundTripAndDock();
 };
 
@@ -613,6 +615,40 @@ void TestFlatPanel::dockingMarkIsClearedWhenPlacementFails() {
     QVERIFY(!panel.isSizingForDock());
 }
 
+// GIVEN a panel holding a child wider than itself WHEN AutoSize goes on, children come,
+// move, hide and go, and when a layout holding such a panel is read THEN it fits the union of
+// the children that keep their place, plus its frame; aligned children do not count.
+void TestFlatPanel::autoSizeFitsTheChildrenThatKeepTheirPlace() {
+    TFlatPanel panel;
+    panel.setBounds(0, 0, 100, 100);
+    auto* wide = new TFlatPanel(nullptr, &panel);
+    wide->setBounds(10, 10, 300, 20);
+    QCOMPARE(panel.size(), QSize(100, 100));
+    panel.setAutoSize(true);
+    QCOMPARE(panel.size(), QSize(312, 32));
+    auto* low = new TFlatPanel(nullptr, &panel);
+    low->setBounds(5, 40, 20, 20);
+    QCOMPARE(panel.size(), QSize(312, 62));
+    wide->hide();
+    QCOMPARE(panel.size(), QSize(27, 62));
+    auto* filling = new TFlatPanel(nullptr, &panel);
+    filling->setAlign(tk::alClient);
+    QCOMPARE(panel.size(), QSize(27, 62));
+    wide->show();
+    delete low;
+    QCOMPARE(panel.size(), QSize(312, 32));
+    QCOMPARE(filling->geometry(), QRect(2, 2, 308, 28));
+
+    registerFlatClasses();
+    tk::TForm form;
+    tk::readLayout(&form, QStringLiteral("object F: TForm\n  object P: TFlatPanel\n"
+                                         "    AutoSize = True\n    object C: TFlatPanel\n"
+                                         "      Left = 10\n      Top = 10\n      Width = 300\n"
+                                         "    end\n  end\nend\n"));
+    auto* read = qobject_cast<QWidget*>(form.findComponent(QStringLiteral("P"))->object());
+    QCOMPARE(read->size(), QSize(312, 53));
+}
+
 namespace {
 
 // A window (a panel) with an empty dock site aligned left that sizes itself to its clients,
@@ -690,14 +726,25 @@ void TestFlatPanel::panelDocksOutIntoAFloatingWindowAndBackIntoASite() {
     QVERIFY(floating);
     QVERIFY(floating->isVisible());
     QCOMPARE(floating->windowFlags() & Qt::WindowType_Mask, Qt::Tool);
-    QCOMPARE(floating->geometry(),
-             QRect(s.root.mapToGlobal(QPoint(300, 250)) - QPoint(5, 5), QSize(60, 40)));
+    QCOMPARE(floating->geometry(), QRect(s.root.mapToGlobal(QPoint(300, 250)) - QPoint(5, 20),
+                                         QSize(60, 40 + tk::FloatingDockWindow::CaptionHeight)));
     QVERIFY(siteQueries > 0);
+    // Its caption strip moves it; its close button hides the client, and the window with it,
+    // until the client shows again.
+    const QPoint before = floating->pos();
+    QTest::mousePress(floating, Qt::LeftButton, {}, QPoint(10, 5));
+    QTest::mouseMove(floating, QPoint(30, 25));
+    QTest::mouseRelease(floating, Qt::LeftButton, {}, QPoint(30, 25));
+    QCOMPARE(floating->pos(), before + QPoint(20, 20));
+    QTest::mouseClick(floating, Qt::LeftButton, {}, floating->closeButton().center());
+    QVERIFY(!s.client.visible() && !floating->isVisible());
+    s.client.setVisible(true);
+    QVERIFY(floating->isVisible());
 
     QPointer<QWidget> gone = floating;
     s.dragClientTo(QPoint(5, 100));
     QCOMPARE(s.client.parentWidget(), &s.left);
-    QCOMPARE(s.left.width(), 60);
+    QCOMPARE(s.left.width(), 60); // the client's width, which the dock manager then fills
     QCOMPARE(s.log,
              QStringList({"StartDock", "UnDock client to floating", "EndDock floating", "StartDock",
                           "DockOver left 0", "DockDrop client", "EndDock left"}));
@@ -727,19 +774,48 @@ void TestFlatPanel::refusedUnDockLeavesTheClientWhereItIs() {
 }
 
 void TestFlatPanel::dropOverhangingItsSiteIsMovedIn_data() {
-    QTest::addColumn<QPoint>("to");     // where in the root the client is let go of
-    QTest::addColumn<QPoint>("placed"); // where in its site it lands
+    QTest::addColumn<bool>("manager"); // UseDockManager of the site
+    QTest::addColumn<QPoint>("to");    // where in the root the client is let go of
+    QTest::addColumn<QRect>("placed"); // where in its site it lands
     // The site: 150 x 150 at 200,50, with a border of 2; the client: 60 x 40, held at 5,5.
-    QTest::newRow("over-the-bottom-right") << QPoint(345, 195) << QPoint(88, 108);
-    QTest::newRow("over-the-top-left") << QPoint(201, 51) << QPoint(2, 2);
+    QTest::newRow("over-the-bottom-right") << false << QPoint(345, 195) << QRect(88, 108, 60, 40);
+    QTest::newRow("over-the-top-left") << false << QPoint(201, 51) << QRect(2, 2, 60, 40);
+    QTest::newRow("the-dock-manager-fills-the-site")
+        << true << QPoint(345, 195) << QRect(2, 2, 146, 146);
 }
 
 void TestFlatPanel::dropOverhangingItsSiteIsMovedIn() {
     QFETCH(QPoint, to);
+    QFETCH(bool, manager);
     DockScene s;
+    s.home.setUseDockManager(manager);
     s.dragClientTo(to);
     QCOMPARE(s.client.parentWidget(), &s.home);
-    QTEST(s.client.pos(), "placed");
+    QTEST(s.client.geometry(), "placed");
+}
+
+// GIVEN a site with a dock manager WHEN clients dock, the site turns from wide to tall, a
+// client leaves, and the manager is turned off THEN the clients share the client area along
+// its longer side, in the order they came; without the manager a client stays where it lands.
+void TestFlatPanel::dockManagerTilesTheClientsAlongTheLongerSide() {
+    TFlatPanel site;
+    TFlatPanel elsewhere;
+    site.setBounds(0, 0, 104, 44);
+    TFlatPanel a;
+    TFlatPanel b;
+    site.placeDockClient(&a, QRect(50, 5, 30, 20));
+    site.placeDockClient(&b, QRect(5, 5, 30, 20));
+    QCOMPARE(a.geometry(), QRect(2, 2, 50, 40));
+    QCOMPARE(b.geometry(), QRect(52, 2, 50, 40));
+    site.setBounds(0, 0, 44, 104);
+    QCOMPARE(a.geometry(), QRect(2, 2, 40, 50));
+    QCOMPARE(b.geometry(), QRect(2, 52, 40, 50));
+    a.setParentControl(&elsewhere);
+    QCOMPARE(b.geometry(), QRect(2, 2, 40, 100));
+    site.setUseDockManager(false);
+    site.placeDockClient(&a, QRect(5, 60, 30, 20));
+    QCOMPARE(a.geometry(), QRect(2, 52, 40, 50));
+    QCOMPARE(b.geometry(), QRect(2, 2, 40, 100));
 }
 
 // The handlers a dock layout binds: each logs its name.

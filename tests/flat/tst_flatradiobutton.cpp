@@ -124,6 +124,14 @@ void TestFlatRadioButton::clearingUnchecksAutoCheckActions() {
     c.setChecked(true);
     QVERIFY(!autoAction.checked());
     QVERIFY(plainAction.checked()); // without AutoCheck the action keeps its state
+    QVERIFY(!b.isChecked());
+    // The action's Checked reaches its client, and the click that follows runs nothing.
+    int executed = 0;
+    QObject::connect(&autoAction, &tk::TAction::OnExecute, [&] { ++executed; });
+    autoAction.setChecked(true);
+    QVERIFY(a.isChecked() && !c.isChecked());
+    QCOMPARE(executed, 0);
+    QVERIFY(autoAction.checked());
 }
 
 void TestFlatRadioButton::userPressClicksThriceThenOnce() {

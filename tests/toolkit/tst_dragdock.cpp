@@ -7,6 +7,7 @@
 #include <QCursor>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QRubberBand>
 #include <QTest>
 
 using namespace tk;
@@ -226,6 +227,69 @@ private slots:
         QTest::mouseMove(&window, QPoint(120, 20));
         QVERIFY(!DragSession::active());
         QTest::mouseRelease(&window, Qt::LeftButton, {}, QPoint(120, 20));
+    }
+
+    // Of two dock sites that overlap where the client is let go of, the one on top takes it,
+    // whichever was made first.
+    void overlappingDockSitesTheTopOneTakesTheClient_data() {
+        QTest::addColumn<bool>("raiseFirst");
+        QTest::newRow("the-later-lies-above") << false;
+        QTest::newRow("the-first-raised") << true;
+    }
+    void overlappingDockSitesTheTopOneTakesTheClient() {
+        QFETCH(bool, raiseFirst);
+        QWidget window;
+        window.resize(300, 200);
+        TControl first(nullptr, &window);
+        TControl second(nullptr, &window);
+        TControl client(nullptr, &window);
+        first.setBounds(100, 50, 100, 100);
+        second.setBounds(150, 50, 100, 100);
+        for (TControl* site : {&first, &second})
+            site->setDockSite(true);
+        if (raiseFirst) first.raise();
+        client.setBounds(10, 10, 40, 20);
+        client.setDragMode(dmAutomatic);
+        client.setDragKind(dkDock);
+        window.show();
+        QTest::mousePress(&client, Qt::LeftButton, {}, QPoint(5, 5));
+        const QPoint there = client.mapFrom(&window, QPoint(175, 100));
+        const auto dockImage = [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (qobject_cast<QRubberBand*>(w) && w->isVisible()) return w->geometry();
+            return QRect();
+        };
+        QTest::mouseMove(&client, client.mapFrom(&window, QPoint(40, 150))); // over no site
+        QCOMPARE(dockImage(), QRect());
+        QTest::mouseMove(&client, there);
+        QCOMPARE(dockImage(), QRect(window.mapToGlobal(QPoint(170, 95)), client.size()));
+        QTest::mouseRelease(&client, Qt::LeftButton, {}, there);
+        QCOMPARE(client.parentWidget(), raiseFirst ? &first : &second);
+        QCOMPARE(dockImage(), QRect());
+    }
+
+    // A control that is a window of its own floats by moving, not inside a host of its own;
+    // nothing puts a control within itself.
+    void windowLevelClientFloatsByMoving() {
+        TControl client;
+        client.setBounds(100, 100, 50, 30);
+        client.setDragMode(dmAutomatic);
+        client.setDragKind(dkDock);
+        QList<QObject*> ends;
+        QObject::connect(&client, &tk::TControl::OnEndDock,
+                         [&](QObject* target, int, int) { ends << target; });
+        client.show();
+        const QPoint from = client.mapToGlobal(QPoint(0, 0));
+        QTest::mousePress(&client, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseMove(&client, QPoint(60, 45));
+        QTest::mouseRelease(&client, Qt::LeftButton, {}, QPoint(60, 45));
+        QVERIFY(client.isWindow());
+        QCOMPARE(client.mapToGlobal(QPoint(0, 0)), from + QPoint(55, 40));
+        QCOMPARE(ends, QList<QObject*>{&client});
+        TControl inner(nullptr, &client);
+        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, client.setParentControl(&inner));
+        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, client.setParentControl(&client));
+        QCOMPARE(client.parentWidget(), nullptr);
     }
 };
 

@@ -173,6 +173,38 @@ private slots:
         c.click();
     }
 
+    // GIVEN an action and two controls, one with a caption of its own WHEN they are linked,
+    // the action changes, and a control sets a value of its own THEN each control takes the
+    // action's values where it still had its default, every change of the action reaches
+    // both, and a control's own value stands until the action changes that value again.
+    void actionLinkGoesBothWays() {
+        tk::TAction action;
+        action.setCaption(QStringLiteral("Go"));
+        action.setHint(QStringLiteral("run it"));
+        action.setEnabled(false);
+        tk::TControl plain;
+        tk::TControl own;
+        own.setCaption(QStringLiteral("Mine"));
+        plain.setAction(&action);
+        own.setAction(&action);
+        QCOMPARE(plain.caption(), QStringLiteral("Go"));
+        QCOMPARE(own.caption(), QStringLiteral("Mine"));
+        QCOMPARE(own.hint(), QStringLiteral("run it"));
+        QVERIFY(!plain.enabled() && !own.enabled());
+        action.setCaption(QStringLiteral("Run"));
+        QCOMPARE(own.caption(), QStringLiteral("Run"));
+        plain.setCaption(QStringLiteral("Own"));
+        action.setEnabled(true);
+        action.setVisible(false);
+        QCOMPARE(plain.caption(), QStringLiteral("Own"));
+        QVERIFY(plain.enabled() && !plain.visible() && !own.visible());
+        action.setCaption(QStringLiteral("Again"));
+        QCOMPARE(plain.caption(), QStringLiteral("Again"));
+        plain.setAction(nullptr);
+        action.setCaption(QStringLiteral("Gone"));
+        QCOMPARE(plain.caption(), QStringLiteral("Again"));
+    }
+
     void f1RaisesTheFormsHelpWithTheNearestSettings() {
         tk::TForm form;
         auto* panel = new tk::TControl(nullptr, &form);
@@ -196,6 +228,34 @@ private slots:
         QCOMPARE(asked, (QList<std::tuple<tk::THelpType, QString, int>>{
                             {tk::htKeyword, QStringLiteral("lookup"), 0},
                             {tk::htContext, QString(), 42}}));
+    }
+
+    void focusLeavingAnEditHidesItsSelectionOnlyWithHideSelection_data() {
+        QTest::addColumn<bool>("hide");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("hidden") << true << QString();
+        QTest::newRow("kept-with-the-caret-before-it") << false << QStringLiteral("bcd");
+    }
+    void focusLeavingAnEditHidesItsSelectionOnlyWithHideSelection() {
+        QFETCH(bool, hide);
+        tk::TForm form;
+        auto* edit = new tk::TCustomEdit(nullptr, &form);
+        auto* other = new tk::TCustomEdit(nullptr, &form);
+        other->setTop(30);
+        edit->setText(QStringLiteral("abcdef"));
+        edit->setHideSelection(hide);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.activateWindow();
+        edit->lineEdit()->setFocus();
+        QTRY_VERIFY(edit->lineEdit()->hasFocus());
+        edit->lineEdit()->setSelection(4, -3);
+        other->lineEdit()->setFocus();
+        QTRY_VERIFY(other->lineEdit()->hasFocus());
+        QTEST(edit->lineEdit()->selectedText(), "kept");
+        QCOMPARE(edit->lineEdit()->cursorPosition(), 1);
+        edit->setHideSelection(true); // shown while unfocused no longer
+        QVERIFY(!edit->lineEdit()->hasSelectedText());
     }
 
     void onlyImDisableTurnsTheInputMethodOff() {
