@@ -49,8 +49,7 @@ TK_ENUM(TTextLayout, tlTop, tlCenter, tlBottom)
 // the field above a list that is always shown; csDropDownList, the list's current item and a
 // drop-down list; csOwnerDrawFixed, as csDropDownList with items drawn by drawItem(),
 // ItemHeight tall; csOwnerDrawVariable, each row as tall as measureItem() says.
-TK_ENUM(TComboBoxStyle, csDropDown, csSimple, csDropDownList, csOwnerDrawFixed,
-        csOwnerDrawVariable)
+TK_ENUM(TComboBoxStyle, csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable)
 
 // The parent's edges whose distances a control keeps when the parent resizes.
 TK_ENUM(TAnchorKind, akLeft = 0x1, akTop = 0x2, akRight = 0x4, akBottom = 0x8)
