@@ -87,7 +87,7 @@ protected:
     QString derivedName() const override {
         if (const TDefineTicket* t = ticketOf(control())) {
             const QString caption =
-                t->showAccelChar() ? tk::stripAccelerators(t->caption()) : t->caption();
+                t->showAccelChar() ? tk::stripPrefixes(t->caption()) : t->caption();
             if (!caption.isEmpty()) return caption;
         }
         return tk::HostAccessible::derivedName();

@@ -61,15 +61,10 @@ public:
     QString text(QAccessible::Text t) const override {
         const TTabSheet* page = isValid() ? m_pc->pageForTab(m_tab) : nullptr;
         if (!page) return QString();
-        switch (t) {
-        case QAccessible::Name:
-            if (!page->accessibleName().isEmpty()) return page->accessibleName();
-            return stripAccelerators(page->caption());
-        case QAccessible::Accelerator:
-            return acceleratorKeyText(page->caption());
-        default:
-            return QString();
-        }
+        if (t == QAccessible::Accelerator) return acceleratorKeyText(page->caption());
+        if (t != QAccessible::Name) return QString();
+        const QString name = page->accessibleName();
+        return name.isEmpty() ? stripPrefixes(page->caption()) : name;
     }
     void setText(QAccessible::Text, const QString&) override {}
 
@@ -185,10 +180,6 @@ QAccessibleInterface* toolkitFactory(const QString& className, QObject* o) {
 }
 
 } // namespace
-
-QString stripAccelerators(const QString& caption) {
-    return stripPrefixes(caption);
-}
 
 QString acceleratorKeyText(const QString& caption) {
     const QChar a = acceleratorOf(caption);
@@ -332,7 +323,7 @@ static bool showsAmpersands(const TControl* c) {
 
 QString ControlAccessible::derivedName() const {
     const QString caption = control()->caption();
-    return showsAmpersands(control()) ? caption : stripAccelerators(caption);
+    return showsAmpersands(control()) ? caption : stripPrefixes(caption);
 }
 
 QString ControlAccessible::acceleratorCaption() const {

@@ -24,8 +24,6 @@ namespace tk {
 
 class TControl;
 
-// The caption as it reads: a single "&" marks the accelerator and goes, "&&" is one "&".
-QString stripAccelerators(const QString& caption);
 // The key that presses the caption's accelerator ("Alt+Q"), empty without one.
 QString acceleratorKeyText(const QString& caption);
 

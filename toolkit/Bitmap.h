@@ -36,7 +36,6 @@ public:
     Bitmap& operator=(const Bitmap& other);
     Bitmap(Bitmap&& other) noexcept;
     Bitmap& operator=(Bitmap&& other) noexcept;
-    ~Bitmap() = default;
 
     int width() const {
         return Canvas::logicalExtent(m_image.width(), m_image.devicePixelRatio(), m_subpixel.x());

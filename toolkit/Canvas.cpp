@@ -120,14 +120,6 @@ QString stripPrefixes(const QString& text, QList<int>* marks) {
     return plain;
 }
 
-Canvas::Canvas(QImage& image, QPointF subpixel) : m_image(image), m_subpixel(subpixel) {
-    surfaceChanged();
-}
-
-qint64 Canvas::deviceEdge(qint64 v, qreal ratio, qreal subpixel) {
-    return qint64(std::floor(double(v) * ratio + subpixel + 0.5 + 1e-6));
-}
-
 int Canvas::logicalExtent(int device, qreal ratio, qreal subpixel) {
     if (device <= 0) return 0;
     // The first logical pixel that starts at or past the end.
@@ -142,10 +134,6 @@ int Canvas::logicalExtent(int device, qreal ratio, qreal subpixel) {
 QPoint Canvas::devicePixelAt(QPointF devicePos) {
     return QPoint(int(std::floor(devicePos.x() + 0.5 + 1e-6)),
                   int(std::floor(devicePos.y() + 0.5 + 1e-6)));
-}
-
-QPointF Canvas::subpixelAt(QPointF devicePos) {
-    return devicePos - QPointF(devicePixelAt(devicePos));
 }
 
 void Canvas::surfaceChanged() {
@@ -207,10 +195,6 @@ QRect Canvas::toDevice(const QRect& logical) const {
 void Canvas::clipRect(const Rect& r) {
     const std::optional<QRect> img = toImage(r);
     m_state.clip = img ? m_state.clip.intersected(*img) : QRegion();
-}
-
-void Canvas::excludeClipRect(const Rect& r) {
-    if (const std::optional<QRect> img = toImage(r)) m_state.clip = m_state.clip.subtracted(*img);
 }
 
 Rect Canvas::clipBox() const {
@@ -284,26 +268,7 @@ TColor Canvas::pixel(int x, int y) const {
     return fromQColor(QColor(m_image.pixel(d.topLeft())));
 }
 
-void Canvas::invertPixel(int imageX, int imageY) {
-    const QRect d = toDevice(QRect(imageX, imageY, 1, 1));
-    for (int y = d.top(); y <= d.bottom(); ++y)
-        for (int x = d.left(); x <= d.right(); ++x)
-            if (m_mono)
-                m_image.setPixel(x, y, 1u - m_image.pixelIndex(x, y));
-            else
-                reinterpret_cast<QRgb*>(m_image.scanLine(y))[x] ^= 0x00FFFFFFu;
-}
-
 // --- Shapes ---------------------------------------------------------------------------
-
-void Canvas::fillRect(const Rect& r) {
-    if (m_state.brush.style == BrushStyle::Clear) return;
-    fillRect(r, m_state.brush.color);
-}
-
-void Canvas::fillRect(const Rect& r, TColor color) {
-    if (const std::optional<QRect> img = toImage(r)) fillClippedValue(*img, deviceValue(color));
-}
 
 void Canvas::frameRect(const Rect& r, TColor color) {
     if (r.isEmpty()) return;
@@ -450,25 +415,23 @@ void Canvas::line(QPoint from, QPoint to, std::uint32_t value) {
 }
 
 void Canvas::drawFocusRect(const Rect& r) {
-    if (r.isEmpty()) return;
     const std::optional<QRect> img = toImage(r);
     if (!img) return;
-    const qint64 l = qint64(r.Left) + m_state.origin.x(), t = qint64(r.Top) + m_state.origin.y();
-    const qint64 rt = qint64(r.Right) + m_state.origin.x() - 1;
-    const qint64 b = qint64(r.Bottom) + m_state.origin.y() - 1;
-    const auto visit = [this](qint64 x, qint64 y) {
-        if ((x + y) % 2 == 0 && m_state.clip.contains(QPoint(int(x), int(y))))
-            invertPixel(int(x), int(y));
-    };
     // Each pixel of the ring once, also when the ring is one pixel thin.
-    for (qint64 x = img->left(); x <= img->right(); ++x) {
-        if (t >= 0 && t < m_height) visit(x, t);
-        if (b != t && b >= 0 && b < m_height) visit(x, b);
-    }
-    for (qint64 y = std::max<qint64>(img->top(), t + 1);
-         y <= std::min<qint64>(img->bottom(), b - 1); ++y) {
-        if (l >= 0 && l < m_width) visit(l, y);
-        if (rt != l && rt >= 0 && rt < m_width) visit(rt, y);
+    QRegion ring(*img);
+    if (const std::optional<QRect> inside = toImage(r.inflated(-1, -1))) ring -= *inside;
+    for (const QRect& part : ring.intersected(m_state.clip)) {
+        for (int y = part.top(); y <= part.bottom(); ++y) {
+            for (int x = part.left() + (part.left() + y) % 2; x <= part.right(); x += 2) {
+                const QRect d = toDevice(QRect(x, y, 1, 1));
+                for (int dy = d.top(); dy <= d.bottom(); ++dy)
+                    for (int dx = d.left(); dx <= d.right(); ++dx)
+                        if (m_mono)
+                            m_image.setPixel(dx, dy, 1u - m_image.pixelIndex(dx, dy));
+                        else
+                            reinterpret_cast<QRgb*>(m_image.scanLine(dy))[dx] ^= 0x00FFFFFFu;
+            }
+        }
     }
 }
 

@@ -13,6 +13,7 @@
 #include <QSize>
 #include <QString>
 #include <climits>
+#include <cmath>
 #include <initializer_list>
 #include <optional>
 #include <span>
@@ -93,7 +94,9 @@ class Canvas {
     };
 
 public:
-    explicit Canvas(QImage& image, QPointF subpixel = {});
+    explicit Canvas(QImage& image, QPointF subpixel = {}) : m_image(image), m_subpixel(subpixel) {
+        surfaceChanged();
+    }
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
@@ -111,14 +114,18 @@ public:
     }
 
     // The first device pixel of logical coordinate `v` on a grid of `ratio` and `subpixel`.
-    static qint64 deviceEdge(qint64 v, qreal ratio, qreal subpixel);
+    static qint64 deviceEdge(qint64 v, qreal ratio, qreal subpixel) {
+        return qint64(std::floor(double(v) * ratio + subpixel + 0.5 + 1e-6));
+    }
     // How many logical pixels an image `device` pixels long holds on that grid (the last
     // one may be cut short).
     static int logicalExtent(int device, qreal ratio, qreal subpixel);
     // Splits the device position Qt paints a picture at into the whole pixel the picture
     // starts at and the subpixel of its logical origin (Qt rounds halves up).
     static QPoint devicePixelAt(QPointF devicePos);
-    static QPointF subpixelAt(QPointF devicePos);
+    static QPointF subpixelAt(QPointF devicePos) {
+        return devicePos - QPointF(devicePixelAt(devicePos));
+    }
     // Draws a finished picture with `p` at `pos` as QPainter::drawImage does, inside the
     // region a paint event asks for. A region of several rectangles goes rectangle by
     // rectangle at whole scale factors: Qt copies each part at once, where over a clip of many
@@ -162,7 +169,9 @@ public:
     // Narrows the drawable area to its intersection with `r` (canvas coordinates).
     void clipRect(const Rect& r);
     // Takes `r` out of the drawable area.
-    void excludeClipRect(const Rect& r);
+    void excludeClipRect(const Rect& r) {
+        if (const std::optional<QRect> img = toImage(r)) m_state.clip -= *img;
+    }
     // The bounding rectangle of the drawable area, in canvas coordinates.
     Rect clipBox() const;
     bool isDrawable(int x, int y) const;
@@ -184,8 +193,13 @@ public:
     // --- Shapes. Colours are resolved through the palette when they are used. Outlines of
     // rectangles, round rects, ellipses and polygons are one pixel wide whatever the pen
     // width; a wider pen thickens lines and polylines only.
-    void fillRect(const Rect& r);               // with the brush (nothing when clear)
-    void fillRect(const Rect& r, TColor color); // solid, whatever the brush
+    // With the brush (nothing when clear), or solid in `color` whatever the brush.
+    void fillRect(const Rect& r) {
+        if (m_state.brush.style == BrushStyle::Solid) fillRect(r, m_state.brush.color);
+    }
+    void fillRect(const Rect& r, TColor color) {
+        if (const std::optional<QRect> img = toImage(r)) fillClippedValue(*img, deviceValue(color));
+    }
     // A 1-pixel ring in the brush colour or in `color`.
     void frameRect(const Rect& r) { frameRect(r, m_state.brush.color); }
     void frameRect(const Rect& r, TColor color);
@@ -249,7 +263,6 @@ private:
     void fillImageRectValue(const QRect& imageRect, std::uint32_t value);
     void plot(int x, int y, std::uint32_t value); // canvas coordinates, clipped
     void plotPen(int x, int y, std::uint32_t value);
-    void invertPixel(int imageX, int imageY);
     void line(QPoint from, QPoint to, std::uint32_t value);
     bool textIsTransparent() const {
         return m_state.textBackground == TextBackground::Transparent ||

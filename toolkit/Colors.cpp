@@ -30,15 +30,6 @@ TColor resolveColor(TColor c) {
     return fromQColor(QGuiApplication::palette().color(found.group, found.role));
 }
 
-QColor toQColor(TColor c) {
-    const TColor v = resolveColor(c);
-    return QColor(redOf(v), greenOf(v), blueOf(v));
-}
-
-TColor fromQColor(const QColor& c) {
-    return rgb(c.red(), c.green(), c.blue());
-}
-
 QRgb toQRgb(TColor c) {
     const TColor v = resolveColor(c);
     return qRgb(redOf(v), greenOf(v), blueOf(v));

@@ -100,9 +100,13 @@ TK_SYSTEM_COLORS(TK_SYSTEM_COLOR)
 
 // Resolves a system colour through the application palette; plain colours pass unchanged.
 TColor resolveColor(TColor c);
-QColor toQColor(TColor c);
-TColor fromQColor(const QColor& c);
+inline TColor fromQColor(const QColor& c) {
+    return rgb(c.red(), c.green(), c.blue());
+}
 QRgb toQRgb(TColor c);
+inline QColor toQColor(TColor c) {
+    return QColor(toQRgb(c));
+}
 
 // "clBtnFace" <-> value, for layouts. Unnamed colours are written as hex literals.
 std::optional<TColor> colorFromIdent(const QString& ident);

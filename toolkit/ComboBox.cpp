@@ -445,7 +445,10 @@ void TCustomComboBox::recreateWnd() {
 }
 
 void TCustomComboBox::applySettings() {
-    applyFont();
+    const QFont f = controlFont().toQFont();
+    m_combo->setFont(f);
+    m_combo->view()->setFont(f);
+    if (m_simpleList) m_simpleList->setFont(f);
     applyColors();
     relayoutItems();
     layoutInner();
@@ -459,8 +462,7 @@ void TCustomComboBox::applyColors() {
     const auto apply = [&](QWidget* w) {
         if (!w) return;
         QPalette p = w->palette();
-        for (auto g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-            p.setColor(g, QPalette::Base, back);
+        p.setColor(QPalette::Base, back);
         for (auto g : {QPalette::Active, QPalette::Inactive})
             p.setColor(g, QPalette::Text, text);
         w->setPalette(p);
@@ -469,13 +471,6 @@ void TCustomComboBox::applyColors() {
     apply(editField());
     apply(m_combo->view());
     apply(m_simpleList);
-}
-
-void TCustomComboBox::applyFont() {
-    const QFont f = controlFont().toQFont();
-    m_combo->setFont(f);
-    m_combo->view()->setFont(f);
-    if (m_simpleList) m_simpleList->setFont(f);
 }
 
 void registerComboBoxClasses() {

@@ -50,7 +50,7 @@ class TCustomComboBox : public TControl {
     Q_CLASSINFO("Publishes", "OnChange,OnClick,OnDblClick,OnDropDown,OnCloseUp,OnSelect,"
                              "OnDrawItem,OnMeasureItem,OnEnter,OnExit,OnKeyDown,"
                              "OnKeyPress,OnKeyUp")
-    Q_PROPERTY(tk::TCustomComboBox::TComboBoxStyle Style READ comboStyle WRITE setComboStyle)
+    Q_PROPERTY(tk::TComboBoxStyle Style READ comboStyle WRITE setComboStyle)
     Q_PROPERTY(bool Sorted READ sorted WRITE setSorted)
     Q_PROPERTY(int DropDownCount READ dropDownCount WRITE setDropDownCount)
     Q_PROPERTY(int ItemHeight READ itemHeight WRITE setItemHeight)
@@ -58,15 +58,6 @@ class TCustomComboBox : public TControl {
     Q_PROPERTY(int ItemIndex READ itemIndex WRITE setItemIndex NOTIFY itemIndexChanged)
     Q_PROPERTY(QString Text READ text WRITE setText)
 public:
-    enum TComboBoxStyle {
-        csDropDown,         // editable text field and a drop-down list
-        csSimple,           // editable text field above a list that is always shown
-        csDropDownList,     // the list's current item and a drop-down list
-        csOwnerDrawFixed,   // as csDropDownList, items drawn by drawItem(), ItemHeight tall
-        csOwnerDrawVariable // as csOwnerDrawFixed, each row as tall as measureItem() says
-    };
-    Q_ENUM(TComboBoxStyle)
-
     explicit TCustomComboBox(Component* owner = nullptr, QWidget* parent = nullptr);
     ~TCustomComboBox() override;
 
@@ -219,7 +210,6 @@ private:
     void applySettings();
     void updateSimpleList();
     void applyColors();
-    void applyFont();
     void relayoutItems();
     // `index`, when it names an item; throws std::out_of_range otherwise.
     int checked(int index) const;
@@ -235,13 +225,6 @@ private:
     int m_programChange = 0;  // > 0 while the program, not the user, changes the selection
     int m_reportedIndex = -1; // the ItemIndex itemIndexChanged last told
 };
-
-using TComboBoxStyle = TCustomComboBox::TComboBoxStyle;
-inline constexpr TComboBoxStyle csDropDown = TCustomComboBox::csDropDown;
-inline constexpr TComboBoxStyle csSimple = TCustomComboBox::csSimple;
-inline constexpr TComboBoxStyle csDropDownList = TCustomComboBox::csDropDownList;
-inline constexpr TComboBoxStyle csOwnerDrawFixed = TCustomComboBox::csOwnerDrawFixed;
-inline constexpr TComboBoxStyle csOwnerDrawVariable = TCustomComboBox::csOwnerDrawVariable;
 
 class TComboBox : public TCustomComboBox {
     Q_OBJECT

@@ -67,14 +67,6 @@ void Component::removeFreeNotification(Component* other) {
     other->m_freeNotifies.removeAll(this);
 }
 
-void Component::setLayoutParent(QObject* parent) {
-    m_self->setParent(parent);
-}
-
-bool Component::canHold(const QObject*) const {
-    return m_self->isWidgetType();
-}
-
 void Component::setEventBinding(const QString& event, const QString& handler,
                                 QMetaObject::Connection connection) {
     for (EventBinding& b : m_eventBindings)
@@ -91,8 +83,6 @@ Component* Component::findComponent(const QString& name) const {
         if (c->m_name.compare(name, Qt::CaseInsensitive) == 0) return c;
     return nullptr;
 }
-
-void Component::notification(Component*, Operation) {}
 
 void Component::insertComponent(Component* c) {
     c->m_owner = this;

@@ -49,12 +49,12 @@ public:
 
     // The layout reader's steps: the parent is assigned before any property, then the
     // properties in file order, then loaded() on every component once all are read.
-    virtual void setLayoutParent(QObject* parent);
+    virtual void setLayoutParent(QObject* parent) { m_self->setParent(parent); }
     virtual void loaded() { m_loading = false; }
     // Whether a layout may put `child` into this component. A widget holds controls and
     // other components; a component that is no widget holds nothing, since a control
     // needs a widget for its parent.
-    virtual bool canHold(const QObject* child) const;
+    virtual bool canHold(const QObject*) const { return m_self->isWidgetType(); }
 
     Component* findComponent(const QString& name) const;
 
@@ -72,7 +72,7 @@ public:
 
 protected:
     // The removal notification: `c` is being destroyed (or inserted).
-    virtual void notification(Component* c, Operation op);
+    virtual void notification(Component*, Operation) {}
 
 private:
     void insertComponent(Component* c);

@@ -99,12 +99,4 @@ TShiftState shiftFromQt(Qt::KeyboardModifiers m, Qt::MouseButtons buttons) {
     return s;
 }
 
-TMouseButton mouseButtonFromQt(Qt::MouseButton b) {
-    return b == Qt::RightButton ? mbRight : b == Qt::MiddleButton ? mbMiddle : mbLeft;
-}
-
-Qt::MouseButton mouseButtonToQt(TMouseButton b) {
-    return b == mbRight ? Qt::RightButton : b == mbMiddle ? Qt::MiddleButton : Qt::LeftButton;
-}
-
 } // namespace tk

@@ -40,6 +40,11 @@ enum VirtualKey {
     VK_PACKET = 0xE7, // a character that no key code names
 };
 
+// The direction of an arrow key: 1 for Right and Down, -1 for Left and Up, 0 for any other key.
+constexpr int arrowStep(int key) {
+    return key == VK_RIGHT || key == VK_DOWN ? 1 : key == VK_LEFT || key == VK_UP ? -1 : 0;
+}
+
 // Maps between Qt's keys/modifiers and the virtual keys and shift state of the controls. A
 // key of the keypad (`modifiers` has Qt::KeypadModifier) has codes of its own; a key that
 // types a character no code names is VK_PACKET; a key with no code at all is 0.
@@ -48,7 +53,11 @@ int virtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier
 int qtKeyFromVirtual(int vk);
 TShiftState shiftFromQt(Qt::KeyboardModifiers m, Qt::MouseButtons buttons = Qt::NoButton);
 
-TMouseButton mouseButtonFromQt(Qt::MouseButton b);
-Qt::MouseButton mouseButtonToQt(TMouseButton b);
+constexpr TMouseButton mouseButtonFromQt(Qt::MouseButton b) {
+    return b == Qt::RightButton ? mbRight : b == Qt::MiddleButton ? mbMiddle : mbLeft;
+}
+constexpr Qt::MouseButton mouseButtonToQt(TMouseButton b) {
+    return b == mbRight ? Qt::RightButton : b == mbMiddle ? Qt::MiddleButton : Qt::LeftButton;
+}
 
 } // namespace tk

@@ -282,10 +282,7 @@ private:
                 writeInGadget(gadget, parts.mid(i + 1), v, path, owner);
                 if (!p.write(target, gadget)) rejected(v.line, path, owner);
                 return;
-            } else if (i + 2 == parts.size() &&
-                       ((p.metaType().id() == QMetaType::QStringList &&
-                         parts[i + 1] == QLatin1String("Strings")) ||
-                        (isPicture(p) && parts[i + 1] == QLatin1String("Data")))) {
+            } else if (i + 2 == parts.size() && parts[i + 1] == valuePart(p)) {
                 return write(target, p, v, path, owner);
             } else {
                 unknown();

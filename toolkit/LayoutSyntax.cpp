@@ -9,6 +9,7 @@
 #include <QMetaEnum>
 #include <QtEndian>
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <stdexcept>
 
@@ -16,17 +17,15 @@ namespace tk::layout {
 
 namespace {
 
+// Names and numbers are ASCII.
 bool isIdentStart(QChar c) {
-    return (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
-           (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || c == QLatin1Char('_');
+    return c.unicode() < 128 && (c.isLetter() || c == QLatin1Char('_'));
 }
 bool isIdentChar(QChar c) {
-    return isIdentStart(c) || (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
+    return c.unicode() < 128 && (c.isLetterOrNumber() || c == QLatin1Char('_'));
 }
 bool isDigit(QChar c, bool hex) {
-    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
-           (hex && ((c >= QLatin1Char('a') && c <= QLatin1Char('f')) ||
-                    (c >= QLatin1Char('A') && c <= QLatin1Char('F'))));
+    return c.unicode() < 128 && (hex ? std::isxdigit(c.unicode()) : c.isDigit());
 }
 
 class Lexer {
@@ -90,25 +89,35 @@ private:
                                               .arg(m_text.mid(start, m_pos + 1 - start)));
             ++m_pos;
         }
-        push({Token::Ident, m_text.mid(start, m_pos - start)});
+        push({Token::Ident, from(start).toString()});
+    }
+
+    // Skips an optional '$' and the digits after it (hex ones after the '$'); returns where
+    // the digits start.
+    qsizetype skipDigits(bool* hex) {
+        *hex = at(QLatin1Char('$'));
+        if (*hex) ++m_pos;
+        const qsizetype start = m_pos;
+        while (m_pos < m_text.size() && isDigit(m_text[m_pos], *hex))
+            ++m_pos;
+        return start;
+    }
+    // What lies from `start` up to the current position.
+    QStringView from(qsizetype start) const {
+        return QStringView(m_text).mid(start, m_pos - start);
     }
 
     void number() {
         const qsizetype start = m_pos;
         const bool negative = at(QLatin1Char('-'));
         if (negative) ++m_pos;
-        const bool hex = at(QLatin1Char('$'));
-        if (hex) ++m_pos;
-        const qsizetype digits = m_pos;
-        while (m_pos < m_text.size() && isDigit(m_text[m_pos], hex))
-            ++m_pos;
+        bool hex = false;
+        const qsizetype digits = skipDigits(&hex);
         while (m_pos < m_text.size() && isIdentChar(m_text[m_pos]))
             ++m_pos; // reported below
-        const QString spelled = m_text.mid(start, m_pos - start);
+        const QString spelled = from(start).toString();
         bool ok = m_pos > digits;
-        const qulonglong magnitude =
-            ok ? QStringView(m_text).mid(digits, m_pos - digits).toULongLong(&ok, hex ? 16 : 10)
-               : 0;
+        const qulonglong magnitude = ok ? from(digits).toULongLong(&ok, hex ? 16 : 10) : 0;
         if (!ok) throw LayoutError(m_line, QStringLiteral("bad number '%1'").arg(spelled));
         if (magnitude > qulonglong(LLONG_MAX))
             throw LayoutError(m_line, QStringLiteral("number '%1' is too large").arg(spelled));
@@ -139,18 +148,13 @@ private:
                 }
             } else {
                 const qsizetype start = m_pos++;
-                const bool hex = at(QLatin1Char('$'));
-                if (hex) ++m_pos;
-                const qsizetype digits = m_pos;
-                while (m_pos < m_text.size() && isDigit(m_text[m_pos], hex))
-                    ++m_pos;
+                bool hex = false;
+                const qsizetype digits = skipDigits(&hex);
                 bool ok = m_pos > digits && m_pos - digits <= 8;
-                const uint code =
-                    ok ? QStringView(m_text).mid(digits, m_pos - digits).toUInt(&ok, hex ? 16 : 10)
-                       : 0;
+                const uint code = ok ? from(digits).toUInt(&ok, hex ? 16 : 10) : 0;
                 if (!ok || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-                    throw LayoutError(m_line, QStringLiteral("bad character code '%1'")
-                                                  .arg(m_text.mid(start, m_pos - start)));
+                    throw LayoutError(m_line,
+                                      QStringLiteral("bad character code '%1'").arg(from(start)));
                 const char32_t cp = code;
                 s += QString::fromUcs4(&cp, 1);
             }
@@ -282,19 +286,12 @@ QString className(const QMetaObject* mo) {
     const QString name = QString::fromLatin1(mo->className());
     return name.mid(name.lastIndexOf(QLatin1Char(':')) + 1);
 }
-QString className(const QObject* o) {
-    return className(o->metaObject());
-}
 
 bool isColor(const QMetaProperty& p) {
     const int id = p.metaType().id();
     if (id != QMetaType::Int && id != QMetaType::UInt) return false;
     const QLatin1String name(p.name());
     return name.startsWith(QLatin1String("Color")) || name.endsWith(QLatin1String("Color"));
-}
-
-bool isPicture(const QMetaProperty& p) {
-    return p.metaType().id() == QMetaType::QImage;
 }
 
 QByteArray pictureToBytes(const QImage& image) {
@@ -312,9 +309,6 @@ QByteArray pictureToBytes(const QImage& image) {
     return out;
 }
 
-bool isObjectPointer(const QMetaProperty& p) {
-    return p.metaType().flags().testFlag(QMetaType::PointerToQObject);
-}
 bool isGadget(const QMetaProperty& p) {
     // QImage is a gadget for its enumerations only: a picture is one value.
     return p.metaType().flags().testFlag(QMetaType::IsGadget) && !isPicture(p);

@@ -49,15 +49,27 @@ constexpr qint64 MaxPicturePixels = qint64(1) << 22;
 
 // A picture property (QImage) is stored as the bytes of a PNG file (reading takes PNG or
 // BMP); a picture over the limits throws std::runtime_error with the reason.
-bool isPicture(const QMetaProperty& p);
+inline bool isPicture(const QMetaProperty& p) {
+    return p.metaType().id() == QMetaType::QImage;
+}
 QByteArray pictureToBytes(const QImage& image);
+// The part after the name that a string list or a picture is written to (Items.Strings,
+// Glyph.Data); empty for every other property.
+inline QLatin1String valuePart(const QMetaProperty& p) {
+    if (p.metaType().id() == QMetaType::QStringList) return QLatin1String("Strings");
+    return isPicture(p) ? QLatin1String("Data") : QLatin1String();
+}
 
 // The class name as layouts spell it: without namespace.
 QString className(const QMetaObject* mo);
-QString className(const QObject* o);
+inline QString className(const QObject* o) {
+    return className(o->metaObject());
+}
 
 bool isColor(const QMetaProperty& p);
-bool isObjectPointer(const QMetaProperty& p);
+inline bool isObjectPointer(const QMetaProperty& p) {
+    return p.metaType().flags().testFlag(QMetaType::PointerToQObject);
+}
 bool isGadget(const QMetaProperty& p);
 
 bool isIntegerType(int metaTypeId);

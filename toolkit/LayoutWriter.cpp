@@ -209,11 +209,9 @@ private:
             const QVariant declared = storedDefault(mo, p);
             if (keep || !fresh.isValid() || value != fresh ||
                 (declared.isValid() && value != declared)) {
-                const bool list = p.metaType().id() == QMetaType::QStringList;
-                const QLatin1String assign = list           ? QLatin1String(".Strings = ")
-                                             : isPicture(p) ? QLatin1String(".Data = ")
-                                                            : QLatin1String(" = ");
-                line(depth, path + assign + format(p, value, depth, path));
+                const QLatin1String part = valuePart(p);
+                line(depth, (part.isEmpty() ? path : path + QLatin1Char('.') + part) +
+                                QLatin1String(" = ") + format(p, value, depth, path));
             }
         }
     }

@@ -24,10 +24,6 @@ TMenuItem::TMenuItem(Component* owner)
     QObject::connect(m_action, &QAction::triggered, this, &TMenuItem::OnClick);
 }
 
-TMenuItem::~TMenuItem() {
-    delete m_subMenu.data();
-}
-
 void TMenuItem::setCaption(const QString& c) {
     m_caption = c;
     // A caption of one dash is a dividing line, as menus have always spelt it.

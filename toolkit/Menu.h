@@ -38,7 +38,7 @@ class TMenuItem : public QObject, public Component {
     Q_PROPERTY(bool Visible READ visible WRITE setVisible)
 public:
     explicit TMenuItem(Component* owner = nullptr);
-    ~TMenuItem() override;
+    ~TMenuItem() override { delete m_subMenu.data(); }
 
     QAction* qaction() const { return m_action; }
     QString caption() const { return m_caption; }

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QKeyEvent>
 #include <QPointer>
+#include <algorithm>
 
 namespace tk {
 
@@ -31,13 +32,10 @@ TControl* FocusTracker::activeControl(const QWidget* window) {
 }
 
 void FocusTracker::forget(TControl* c) {
-    auto& h = activeControls();
-    for (auto it = h.begin(); it != h.end();) {
-        if (it.value() == c || it.key() == c)
-            it = h.erase(it);
-        else
-            ++it;
-    }
+    activeControls().removeIf(
+        [c](const std::pair<const QWidget* const&, QPointer<TControl>&>& entry) {
+            return entry.first == c || entry.second == c;
+        });
 }
 
 TControl* controlFor(QWidget* w) {
@@ -77,39 +75,33 @@ bool selectNext(QWidget* root, TControl* current, bool forward, bool checkTabSto
     return false;
 }
 
+namespace {
+// Offers something to `root` when it is a control, else to every control under it in child
+// order until one takes it.
+template <class Offer> bool offerToControls(QWidget* root, Offer offer) {
+    if (auto* c = qobject_cast<TControl*>(root)) return offer(c);
+    return std::ranges::any_of(controlsUnder(root), offer);
+}
+} // namespace
+
 bool broadcastDialogChar(QWidget* root, QChar ch) {
-    if (auto* c = qobject_cast<TControl*>(root)) return c->dialogChar(ch);
-    for (TControl* c : controlsUnder(root))
-        if (c->dialogChar(ch)) return true;
-    return false;
+    return offerToControls(root, [ch](TControl* c) { return c->dialogChar(ch); });
 }
 
 bool broadcastDialogKey(QWidget* root, int key, TShiftState shift) {
-    if (auto* c = qobject_cast<TControl*>(root)) return c->dialogKey(key, shift);
-    for (TControl* c : controlsUnder(root))
-        if (c->dialogKey(key, shift)) return true;
-    return false;
+    return offerToControls(root, [&](TControl* c) { return c->dialogKey(key, shift); });
 }
 
 bool formDialogKey(QWidget* root, int key, TShiftState shift) {
     TControl* active = FocusTracker::activeControl(root);
     if (active && !active->hasFocus()) active = controlFor(QApplication::focusWidget());
-    switch (key) {
-    case VK_TAB:
-        if (shift & (ssCtrl | ssAlt)) break;
+    if (key == VK_TAB && !(shift & (ssCtrl | ssAlt))) {
         selectNext(root, active, !(shift & ssShift), true, false);
         return true;
-    case VK_LEFT:
-    case VK_RIGHT:
-    case VK_UP:
-    case VK_DOWN:
-        if (active) {
-            selectNext(root, active, key == VK_RIGHT || key == VK_DOWN, false, true);
-            return true;
-        }
-        break;
-    default:
-        break;
+    }
+    if (arrowStep(key) != 0 && active) {
+        selectNext(root, active, arrowStep(key) > 0, false, true);
+        return true;
     }
     return broadcastDialogKey(root, key, shift);
 }
@@ -139,8 +131,7 @@ bool KeyRouter::eventFilter(QObject* watched, QEvent* event) {
 
     if (type == QEvent::KeyRelease) {
         // X11 repeats a held key as press/release pairs; the controls hear one release.
-        if (ke->isAutoRepeat()) return !native;
-        if (key) ctl->keyUp(key, shift);
+        if (key && !ke->isAutoRepeat()) ctl->keyUp(key, shift);
         return !native;
     }
 
@@ -150,28 +141,13 @@ bool KeyRouter::eventFilter(QObject* watched, QEvent* event) {
     const bool ctrl = ke->modifiers() & Qt::ControlModifier;
 
     // Alt+character: the accelerators of the window's controls.
-    if (alt && !ctrl && !text.isEmpty() && text[0].isPrint()) {
-        if (broadcastDialogChar(root, text[0])) return true;
-    }
+    if (alt && !ctrl && !text.isEmpty() && text[0].isPrint() && broadcastDialogChar(root, text[0]))
+        return true;
 
-    int mask = 0;
-    switch (key) {
-    case VK_TAB:
-        mask = DLGC_WANTTAB;
-        break;
-    case VK_LEFT:
-    case VK_RIGHT:
-    case VK_UP:
-    case VK_DOWN:
-        mask = DLGC_WANTARROWS;
-        break;
-    case VK_RETURN:
-    case VK_ESCAPE:
-        mask = DLGC_WANTALLKEYS;
-        break;
-    default:
-        break;
-    }
+    const int mask = key == VK_TAB                          ? DLGC_WANTTAB
+                     : arrowStep(key) != 0                  ? DLGC_WANTARROWS
+                     : key == VK_RETURN || key == VK_ESCAPE ? DLGC_WANTALLKEYS
+                                                            : 0;
     if (mask && !(ctl->dialogCode() & mask) && formDialogKey(root, key, shift)) return true;
 
     if (key) {

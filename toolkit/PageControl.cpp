@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QChildEvent>
+#include <QFontMetrics>
 #include <algorithm>
 #include <stdexcept>
 
@@ -177,22 +178,6 @@ void TPageControl::raiseTabEvent(QAccessible::Event type, int tab) {
     raiseAccessibleEvent(e);
 }
 
-int TPageControl::tabCount() const {
-    return int(strip().pages.size());
-}
-
-TTabSheet* TPageControl::pageForTab(int tab) const {
-    return strip().pages.value(tab);
-}
-
-int TPageControl::tabIndexOf(const TTabSheet* page) const {
-    return page ? int(strip().pages.indexOf(page)) : -1;
-}
-
-Rect TPageControl::tabRect(int tab) const {
-    return strip().rects.value(tab);
-}
-
 int TPageControl::tabAt(QPoint p) const {
     const QList<Rect>& rects = strip().rects;
     for (qsizetype t = 0; t < rects.size(); ++t)
@@ -218,9 +203,7 @@ const TPageControl::Strip& TPageControl::strip() const {
     for (TTabSheet* p : m_pages)
         if (p->m_tabVisible) s.pages.push_back(p);
 
-    QImage scratch(1, 1, QImage::Format_ARGB32_Premultiplied);
-    Canvas c(scratch);
-    c.setFont(controlFont());
+    const QFontMetrics fm(controlFont().toQFont());
     const int imageHeight = m_images ? m_images->height() : 0;
     const int th = m_tabHeight > 0
                        ? m_tabHeight
@@ -230,9 +213,7 @@ const TPageControl::Strip& TPageControl::strip() const {
     for (const TTabSheet* p : s.pages) {
         int w = m_tabWidth;
         if (w <= 0) {
-            w = c.drawText(Rect{}, p->caption(), TextFormat::SingleLine | TextFormat::CalcRect)
-                    .width() +
-                2 * TabPaddingX;
+            w = fm.horizontalAdvance(stripPrefixes(p->caption())) + 2 * TabPaddingX;
             if (m_images) w += m_images->width() + ImageGap;
         }
         widths.push_back(w);
@@ -291,11 +272,8 @@ void TPageControl::setImages(TImageList* list) {
 
 void TPageControl::notification(Component* c, Operation op) {
     Component::notification(c, op);
-    if (op == Operation::Remove && m_images && c == static_cast<Component*>(m_images)) {
-        disconnect(m_imagesChanged);
-        m_images = nullptr;
-        tabsChanged();
-    }
+    if (op == Operation::Remove && m_images && c == static_cast<Component*>(m_images))
+        setImages(nullptr);
 }
 
 void TPageControl::childEvent(QChildEvent* e) {
@@ -405,9 +383,7 @@ bool TPageControl::dialogChar(QChar c) {
 
 void TPageControl::keyDown(int& key, TShiftState shift) {
     TControl::keyDown(key, shift);
-    const int step = key == VK_RIGHT || key == VK_DOWN ? 1
-                     : key == VK_LEFT || key == VK_UP  ? -1
-                                                       : 0;
+    const int step = arrowStep(key);
     if (step == 0) return;
     const int sel = selectedTab();
     const int t = sel < 0 ? 0 : sel + step;
@@ -459,7 +435,11 @@ void TPageControl::fontChanged() {
 
 void TPageControl::paint(Canvas& c) {
     TControl::paint(c);
-    if (m_style == Style::tsTabs) paintPageFrame(c);
+    if (m_style == Style::tsTabs) {
+        const Rect frame = pageFrameRect(Rect{0, 0, width(), height()});
+        c.fillRect(frame.inflated(-1, -1), m_activePage ? m_activePage->color() : color());
+        c.frameRect(frame, clBtnShadow);
+    }
     const int selected = selectedTab();
     // The selected tab last: it reaches over its neighbours.
     for (int t = 0; t < tabCount(); ++t)
@@ -467,12 +447,6 @@ void TPageControl::paint(Canvas& c) {
     if (selected >= 0) paintTab(c, selected, true);
     if (selected >= 0 && hasFocus())
         c.drawFocusRect(tabRect(selected).inflated(-FocusInset, -FocusInset));
-}
-
-void TPageControl::paintPageFrame(Canvas& c) {
-    const Rect frame = pageFrameRect(Rect{0, 0, width(), height()});
-    c.fillRect(frame.inflated(-1, -1), m_activePage ? m_activePage->color() : color());
-    c.frameRect(frame, clBtnShadow);
 }
 
 void TPageControl::paintTab(Canvas& c, int tab, bool selected) {

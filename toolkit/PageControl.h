@@ -126,14 +126,16 @@ public:
     void setActivePageIndex(int index) { changeActivePage(page(index)); }
 
     // --- Tabs: one per page whose tab is visible, in page order.
-    int tabCount() const;
+    int tabCount() const { return int(strip().pages.size()); }
     // The page of the t-th visible tab; null out of range.
-    TTabSheet* pageForTab(int tab) const;
+    TTabSheet* pageForTab(int tab) const { return strip().pages.value(tab); }
     // The tab of `page`; -1 when its tab is hidden or it is no page of this control.
-    int tabIndexOf(const TTabSheet* page) const;
+    int tabIndexOf(const TTabSheet* page) const {
+        return page ? int(strip().pages.indexOf(page)) : -1;
+    }
     // The tab of the active page, -1 for none.
     int selectedTab() const { return tabIndexOf(m_activePage); }
-    Rect tabRect(int tab) const;
+    Rect tabRect(int tab) const { return strip().rects.value(tab); }
     // The tab whose rectangle holds `p`, -1 for none (gaps and the page area included).
     int tabAt(QPoint p) const;
     // The image of a tab in the strip (what the native styles draw beside its caption).
@@ -210,10 +212,9 @@ protected:
         emit OnDrawTab(tab, c, r, selected);
     }
 
-    // The native look, in three layers. A subclass that draws its own strip overrides
-    // paint() as a whole.
+    // The native look: the page frame, the tabs, their contents. A subclass that draws its
+    // own strip overrides paint() as a whole.
     void paint(Canvas& c) override;
-    void paintPageFrame(Canvas& c);
     void paintTab(Canvas& c, int tab, bool selected);
     void paintTabContents(Canvas& c, int tab, const Rect& r);
 

@@ -45,6 +45,11 @@ TK_ENUM(TFormBorderStyle, bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, 
 TK_ENUM(TPosition, poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter,
         poDesktopCenter, poMainFormCenter, poOwnerFormCenter)
 TK_ENUM(TTextLayout, tlTop, tlCenter, tlBottom)
+// The combo box's styles: csDropDown, an editable text field and a drop-down list; csSimple,
+// the field above a list that is always shown; csDropDownList, the list's current item and a
+// drop-down list; csOwnerDrawFixed, as csDropDownList with items drawn by drawItem(),
+// ItemHeight tall; csOwnerDrawVariable, each row as tall as measureItem() says.
+TK_ENUM(TComboBoxStyle, csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable)
 
 // The parent's edges whose distances a control keeps when the parent resizes.
 TK_ENUM(TAnchorKind, akLeft = 0x1, akTop = 0x2, akRight = 0x4, akBottom = 0x8)
