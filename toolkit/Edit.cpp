@@ -4,7 +4,6 @@
 
 #include <QContextMenuEvent>
 #include <QMouseEvent>
-#include <limits>
 
 namespace tk {
 
@@ -53,9 +52,9 @@ TCustomEdit::TCustomEdit(Component* owner, QWidget* parent)
 }
 
 void TCustomEdit::setMaxLength(int n) {
-    m_maxLength = std::max(0, n);
-    // 0 means no limit, not Qt's default of 32767 characters.
-    m_edit->setMaxLength(m_maxLength > 0 ? m_maxLength : std::numeric_limits<int>::max());
+    m_maxLength = std::clamp(n, 0, MaxTextLength);
+    // 0 sets no limit of its own: the box's bound stands.
+    m_edit->setMaxLength(m_maxLength > 0 ? m_maxLength : MaxTextLength);
 }
 
 void TCustomEdit::setPasswordChar(const QString& c) {
