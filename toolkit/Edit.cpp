@@ -1,8 +1,10 @@
 #include "Edit.h"
 
 #include "Navigation.h"
+#include "Platform.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 namespace tk {
@@ -133,6 +135,14 @@ bool TCustomEdit::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove:
         forwardInnerMouse(m_edit, static_cast<QMouseEvent*>(event));
+        // A middle click pastes the selection: nothing where its holder does not answer.
+        if (event->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton)
+            return !xSelectionAnswers("PRIMARY");
+        break;
+    case QEvent::KeyPress:
+        if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste))
+            return !xSelectionAnswers("CLIPBOARD");
         break;
     case QEvent::ContextMenu:
         // The control's PopupMenu instead of Qt's own, where it has one.
