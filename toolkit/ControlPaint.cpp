@@ -7,6 +7,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
 
 namespace tk {
 
@@ -43,6 +44,10 @@ void TControl::paintEvent(QPaintEvent* e) {
                      .boundingRect()
                      .adjusted(-ReadBackMargin, -ReadBackMargin, ReadBackMargin, ReadBackMargin)
                      .intersected(rect());
+    // Nor does what lies beyond the screens: a window larger than they are (a form of
+    // 32,767 pixels a side) would otherwise have a picture of gigabytes made at every paint.
+    if (const QScreen* s = isVisible() ? screen() : nullptr)
+        area &= QRect(mapFromGlobal(s->virtualGeometry().topLeft()), s->virtualGeometry().size());
     if (area.isEmpty()) return;
     area.setLeft(area.left() & ~1);
     area.setTop(area.top() & ~1);
