@@ -392,6 +392,8 @@ protected:
 
 private:
     void updateCursor();
+    // Whether this control is shown in a window larger than its screens (ControlPaint.cpp).
+    bool windowExceedsScreens() const;
     // The place after this control's siblings in `parent`.
     int endOfTabOrder(const QWidget* parent) const;
     // A drag that starts takes the press: its release clicks nothing.
