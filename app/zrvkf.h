@@ -19,9 +19,9 @@ inline constexpr const char* MakerHomePage = "https://zarvik.example/";
 // in `everyCharacter`, the same version's table of every character, where there is one.
 QString lookUpAnswer(const dict::CodeTable& table, dict::LazyTable& everyCharacter,
                      const QString& text);
-// Qt's own default limit of a line edit: a longer text only slows the box down, and no one
-// reads a line of that length in a box of 194 pixels.
-inline constexpr qsizetype MaxAnswerLength = 32767;
+// What the box holds, with room for the "…": a longer text only slows the box down, and no
+// one reads a line of that length in a box of 194 pixels.
+inline constexpr qsizetype MaxAnswerLength = tk::TCustomEdit::MaxTextLength - 1;
 using dict::NotFoundText;
 using dict::NotInGbkText;
 // Why "置顶" is off and cannot be switched on, where the session does not let a program keep

@@ -394,6 +394,39 @@ QList<quint32> property32(xcb_connection_t* c, xcb_window_t window, xcb_atom_t n
 
 } // namespace
 
+bool xSelectionAnswers(const char* name) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return true;
+    const Clock::time_point deadline = Clock::now() + ProbeDeadline;
+    const std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> connection(
+        xcb_connect(nullptr, nullptr), &xcb_disconnect);
+    xcb_connection_t* c = connection.get();
+    if (xcb_connection_has_error(c) != 0) return true;
+    const xcb_atom_t selection = existingAtom(c, name);
+    const xcb_atom_t targets = existingAtom(c, "TARGETS");
+    const std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> owner(
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr),
+        &std::free);
+    if (!selection || !targets || !owner || owner->owner == XCB_NONE) return true;
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    const xcb_window_t requestor = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, requestor, screen->root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    // Any answer counts, a refusal too: the owner is alive. The property is this window's.
+    xcb_convert_selection(c, requestor, selection, targets, targets, XCB_CURRENT_TIME);
+    xcb_flush(c);
+    for (;;) {
+        while (const std::unique_ptr<xcb_generic_event_t, decltype(&std::free)> event{
+            xcb_poll_for_event(c), &std::free})
+            if ((event->response_type & 0x7f) == XCB_SELECTION_NOTIFY) return true;
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        pollfd readable{xcb_get_file_descriptor(c), POLLIN, 0};
+        if (left.count() <= 0 || ::poll(&readable, 1, int(left.count())) <= 0 ||
+            xcb_connection_has_error(c) != 0)
+            return false;
+    }
+}
+
 bool xWindowManagerKeepsAbove() {
     const auto* x11 =
         qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;

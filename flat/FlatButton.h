@@ -67,12 +67,15 @@ public:
     TButtonLayout buttonLayout() const { return m_layout; }
     void setButtonLayout(TButtonLayout l) { repaintOnChange(m_layout, l); }
     int margin() const { return m_margin; }
-    // -1 is automatic; values below it are ignored.
+    // -1 is automatic; values outside -1 .. MaxCoordinate are ignored.
     void setMargin(int m) {
-        if (m >= -1) repaintOnChange(m_margin, m);
+        if (m >= -1 && m <= tk::MaxCoordinate) repaintOnChange(m_margin, m);
     }
     int spacing() const { return m_spacing; }
-    void setSpacing(int s) { repaintOnChange(m_spacing, s); }
+    // The same.
+    void setSpacing(int s) {
+        if (s >= -1 && s <= tk::MaxCoordinate) repaintOnChange(m_spacing, s);
+    }
     int modalResult() const { return m_modalResult; }
     void setModalResult(int r) { m_modalResult = r; }
 
@@ -156,6 +159,11 @@ class TFlatButton : public TDefineButton {
     Q_OBJECT
     Q_CLASSINFO("Publishes", "Action,PopupMenu,OnClick,OnDblClick,OnMouseDown,OnMouseMove,"
                              "OnMouseUp,OnMouseEnter,OnMouseLeave")
+    Q_CLASSINFO("Range:GroupIndex", "-2147483648..2147483647")
+    Q_CLASSINFO("Range:NumGlyphs", "1..4")
+    Q_CLASSINFO("Range:Margin", "-1..32767")
+    Q_CLASSINFO("Range:Spacing", "-1..32767")
+    Q_CLASSINFO("Range:ModalResult", "-2147483648..2147483647")
     Q_PROPERTY(tk::TColor ColorFocused READ colorFocused WRITE setColorFocused)
     Q_PROPERTY(tk::TColor ColorDown READ colorDown WRITE setColorDown)
     Q_PROPERTY(tk::TColor ColorBorder READ colorBorder WRITE setColorBorder)

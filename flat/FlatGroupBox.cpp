@@ -187,7 +187,8 @@ void TDefineRadioGroup::setColumns(int columns) {
 }
 
 void TDefineRadioGroup::setTopOffset(int offset) {
-    if (repaintOnChange(m_topOffset, offset)) arrangeButtons();
+    if (repaintOnChange(m_topOffset, std::clamp(offset, tk::MinCoordinate, tk::MaxCoordinate)))
+        arrangeButtons();
 }
 
 void TDefineRadioGroup::setStyleFace(TStyleFace s) {

@@ -140,6 +140,9 @@ class TFlatRadioGroup : public TDefineRadioGroup {
                              "OnEndDrag,OnEnter,OnExit,OnMouseDown,OnMouseMove,OnMouseUp,"
                              "OnStartDrag,OnEndDock,OnStartDock,OnDockDrop,OnDockOver,"
                              "OnUnDock")
+    Q_CLASSINFO("Range:ItemIndex", "-1..32767")
+    Q_CLASSINFO("Range:Columns", "1..16")
+    Q_CLASSINFO("Range:TopOffset", "-32768..32767")
     Q_PROPERTY(bool Transparent READ transparent WRITE setTransparent)
     Q_PROPERTY(flat::TAlignmentText Alignment READ alignment WRITE setAlignment)
     Q_PROPERTY(QStringList Items READ items WRITE setItems)

@@ -60,6 +60,7 @@ class TFlatRadioButton : public TDefineRadioButton {
                              "OnDragDrop,OnDragOver,OnEndDrag,OnEnter,OnExit,OnKeyDown,"
                              "OnKeyPress,OnKeyUp,OnMouseDown,OnMouseMove,OnMouseUp,"
                              "OnEndDock,OnStartDock")
+    Q_CLASSINFO("Range:GroupIndex", "-2147483648..2147483647")
     Q_PROPERTY(bool Transparent READ transparent WRITE setTransparent)
     Q_PROPERTY(bool Checked READ isChecked WRITE setChecked NOTIFY checkedChanged)
     Q_PROPERTY(tk::TColor ColorFocused READ colorFocused WRITE setColorFocused)

@@ -2,6 +2,7 @@
 
 #include "Accessible.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace flat {
@@ -55,7 +56,7 @@ void TicketHolder::setPosition(TTicketPosition p) {
 
 void TicketHolder::setSpace(int space) {
     if (!m_ticket) return;
-    m_space = space;
+    m_space = std::clamp(space, tk::MinCoordinate, tk::MaxCoordinate);
     setPosition(m_position);
 }
 

@@ -120,7 +120,8 @@ protected:
 #define FLAT_TICKET_PROPERTIES                                                                     \
     Q_PROPERTY(QObject* Ticket READ ticketObject)                                                  \
     Q_PROPERTY(flat::TTicketPosition TicketPosition READ ticketPosition WRITE setTicketPosition)   \
-    Q_PROPERTY(int TicketSpace READ ticketSpace WRITE setTicketSpace)
+    Q_PROPERTY(int TicketSpace READ ticketSpace WRITE setTicketSpace)                              \
+    Q_CLASSINFO("Range:TicketSpace", "-32768..32767")
 
 // A `Base` control that keeps a ticket beside itself: the hooks that run TicketHolder's
 // steps. The owner's constructor creates the ticket (m_ticket.create()) where its own

@@ -50,6 +50,9 @@ class TCustomComboBox : public TControl {
     Q_CLASSINFO("Publishes", "OnChange,OnClick,OnDblClick,OnDropDown,OnCloseUp,OnSelect,"
                              "OnDrawItem,OnMeasureItem,OnEnter,OnExit,OnKeyDown,"
                              "OnKeyPress,OnKeyUp")
+    Q_CLASSINFO("Range:DropDownCount", "1..1000")
+    Q_CLASSINFO("Range:ItemHeight", "1..32767")
+    Q_CLASSINFO("Range:ItemIndex", "-1..32767")
     Q_PROPERTY(tk::TComboBoxStyle Style READ comboStyle WRITE setComboStyle)
     Q_PROPERTY(bool Sorted READ sorted WRITE setSorted)
     Q_PROPERTY(int DropDownCount READ dropDownCount WRITE setDropDownCount)
@@ -75,12 +78,12 @@ public:
     void setSorted(bool on);
     // The most rows the drop-down list shows before it scrolls.
     int dropDownCount() const { return m_combo->maxVisibleItems(); }
-    void setDropDownCount(int n) { m_combo->setMaxVisibleItems(qMax(1, n)); }
+    void setDropDownCount(int n) { m_combo->setMaxVisibleItems(std::clamp(n, 1, 1000)); }
     // The owner-drawn styles' row height (measureItem()'s start value): the font's cell
     // height at first, not following font changes; a value below 1 is ignored.
     int itemHeight() const { return m_itemHeight; }
     void setItemHeight(int h) {
-        if (h >= 1 && assignIfChanged(m_itemHeight, h)) relayoutItems();
+        if (h >= 1 && h <= MaxCoordinate && assignIfChanged(m_itemHeight, h)) relayoutItems();
     }
 
     // Setting the items gives them the value 0 and selects none; an editable style keeps

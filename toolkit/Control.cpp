@@ -68,12 +68,7 @@ void TControl::setParentControl(QWidget* parent) {
     if (shown && parent) QWidget::setVisible(true);
     if (parent) {
         // A control placed in a parent starts at the end of the parent's tab order.
-        if (m_tabOrder < 0 || !isLoading()) {
-            int maxOrder = -1;
-            for (TControl* sibling : controlsUnder(parent))
-                if (sibling != this) maxOrder = std::max(maxOrder, sibling->m_tabOrder);
-            m_tabOrder = maxOrder + 1;
-        }
+        if (m_tabOrder < 0 || !isLoading()) m_tabOrder = endOfTabOrder(parent);
         spreadColor(oldColor);
         parentColorChanged();
         spreadFont(oldFont);
@@ -83,6 +78,13 @@ void TControl::setParentControl(QWidget* parent) {
         }
     }
     parentChanged();
+}
+
+int TControl::endOfTabOrder(const QWidget* parent) const {
+    int maxOrder = -1;
+    for (TControl* sibling : controlsUnder(parent))
+        if (sibling != this) maxOrder = std::max(maxOrder, sibling->m_tabOrder);
+    return std::min(maxOrder + 1, MaxCoordinate);
 }
 
 void TControl::setLayoutParent(QObject* parent) {
@@ -247,7 +249,9 @@ void TControl::hintAt(QPoint, QString&, QRect&) {}
 
 void TControl::setTabOrder(int order) {
     if (isLoading() || !parentWidget()) {
-        m_tabOrder = order;
+        // A negative place is the end of the order, as for a control in place (below).
+        m_tabOrder = order < 0 && parentWidget() ? endOfTabOrder(parentWidget())
+                                                 : std::clamp(order, -1, MaxCoordinate);
         return;
     }
     QList<TControl*> list = controlsInTabOrder(parentWidget());

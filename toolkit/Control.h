@@ -66,6 +66,10 @@ class TControl : public QWidget, public Component {
     Q_CLASSINFO("Range:Top", "-32768..32767")
     Q_CLASSINFO("Range:Width", "0..32767")
     Q_CLASSINFO("Range:Height", "0..32767")
+    // A place among the siblings; numbers the program only hands back (Tag, HelpContext).
+    Q_CLASSINFO("Range:TabOrder", "-1..32767")
+    Q_CLASSINFO("Range:Tag", "-2147483648..2147483647")
+    Q_CLASSINFO("Range:HelpContext", "-2147483648..2147483647")
     Q_PROPERTY(int Left READ left WRITE setLeft)
     Q_PROPERTY(int Top READ top WRITE setTop)
     Q_PROPERTY(int Width READ width WRITE setWidth)
@@ -390,6 +394,10 @@ protected:
 
 private:
     void updateCursor();
+    // Whether this control is shown in a window larger than its screens (ControlPaint.cpp).
+    bool windowExceedsScreens() const;
+    // The place after this control's siblings in `parent`.
+    int endOfTabOrder(const QWidget* parent) const;
     // A drag that starts takes the press: its release clicks nothing.
     friend class DragSession;
     // Runs windowPosChanged() for bounds it has not seen yet.

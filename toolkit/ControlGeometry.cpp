@@ -38,6 +38,8 @@ void TControl::resizeEvent(QResizeEvent*) {
 
 void TControl::moveEvent(QMoveEvent*) {
     followBounds();
+    // It was painted only where the screens showed it.
+    if (isWindow() && windowExceedsScreens()) update();
 }
 
 void TControl::followBounds() {

@@ -7,6 +7,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
 
 namespace tk {
 
@@ -43,6 +44,14 @@ void TControl::paintEvent(QPaintEvent* e) {
                      .boundingRect()
                      .adjusted(-ReadBackMargin, -ReadBackMargin, ReadBackMargin, ReadBackMargin)
                      .intersected(rect());
+    // Nor, in a window larger than the screens, does what lies beyond them: a form of 32,767
+    // pixels a side would otherwise have a picture of gigabytes made at every paint. Such a
+    // window is painted again when it moves (moveEvent); a smaller one is painted whole, so
+    // that moving it back onto the screen shows what it painted.
+    if (windowExceedsScreens()) {
+        const QRect screens = screen()->virtualGeometry();
+        area &= QRect(mapFromGlobal(screens.topLeft()), screens.size());
+    }
     if (area.isEmpty()) return;
     area.setLeft(area.left() & ~1);
     area.setTop(area.top() & ~1);
@@ -65,6 +74,12 @@ void TControl::paintEvent(QPaintEvent* e) {
         paint(c);
     }
     Canvas::present(p, (QPointF(deviceTopLeft) - subpixel) / dpr, image, e->region());
+}
+
+bool TControl::windowExceedsScreens() const {
+    const QScreen* s = isVisible() ? screen() : nullptr;
+    return s && (window()->width() > s->virtualGeometry().width() ||
+                 window()->height() > s->virtualGeometry().height());
 }
 
 void paintParentBackground(const QWidget* control, Canvas& c) {

@@ -1,10 +1,11 @@
 #include "Edit.h"
 
 #include "Navigation.h"
+#include "Platform.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
-#include <limits>
 
 namespace tk {
 
@@ -65,9 +66,9 @@ TCustomEdit::TCustomEdit(Component* owner, QWidget* parent)
 }
 
 void TCustomEdit::setMaxLength(int n) {
-    m_maxLength = std::max(0, n);
-    // 0 means no limit, not Qt's default of 32767 characters.
-    m_edit->setMaxLength(m_maxLength > 0 ? m_maxLength : std::numeric_limits<int>::max());
+    m_maxLength = std::clamp(n, 0, MaxTextLength);
+    // 0 sets no limit of its own: the box's bound stands.
+    m_edit->setMaxLength(m_maxLength > 0 ? m_maxLength : MaxTextLength);
 }
 
 void TCustomEdit::setPasswordChar(const QString& c) {
@@ -146,6 +147,14 @@ bool TCustomEdit::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove:
         forwardInnerMouse(m_edit, static_cast<QMouseEvent*>(event));
+        // A middle click pastes the selection: nothing where its holder does not answer.
+        if (event->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton)
+            return !xSelectionAnswers("PRIMARY");
+        break;
+    case QEvent::KeyPress:
+        if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste))
+            return !xSelectionAnswers("CLIPBOARD");
         break;
     case QEvent::ContextMenu:
         // The control's PopupMenu instead of Qt's own, where it has one.

@@ -16,6 +16,7 @@ class TCustomEdit : public TControl {
     Q_OBJECT
     Q_CLASSINFO("Publishes", "OnChange,OnClick,OnDblClick,OnEnter,OnExit,OnKeyDown,"
                              "OnKeyPress,OnKeyUp,OnMouseDown,OnMouseMove,OnMouseUp")
+    Q_CLASSINFO("Range:MaxLength", "0..32767")
     Q_PROPERTY(QString Text READ text WRITE setText NOTIFY OnChange)
     Q_PROPERTY(bool ReadOnly READ readOnly WRITE setReadOnly)
     Q_PROPERTY(int MaxLength READ maxLength WRITE setMaxLength)
@@ -23,6 +24,10 @@ class TCustomEdit : public TControl {
     Q_PROPERTY(tk::TEditCharCase CharCase READ charCase WRITE setCharCase)
     Q_PROPERTY(bool HideSelection READ hideSelection WRITE setHideSelection)
 public:
+    // The most the box holds, typed, set or pasted (Qt's own bound): with no limit a pasted
+    // file would make every keystroke lay out megabytes of text.
+    static constexpr int MaxTextLength = 32767;
+
     explicit TCustomEdit(Component* owner = nullptr, QWidget* parent = nullptr);
 
     QString text() const { return m_edit->text(); }

@@ -7,6 +7,7 @@
 #include <QMetaType>
 #include <QObject>
 #include <QString>
+#include <algorithm>
 
 namespace tk {
 
@@ -24,12 +25,17 @@ struct TextMetrics {
 // A control's font: face name, character height in pixels, style set, colour, charset.
 class Font {
     Q_GADGET
+    Q_CLASSINFO("Range:Height", "1..1024")
+    Q_CLASSINFO("Range:Charset", "0..255")
     Q_PROPERTY(QString Name READ name WRITE setName)
     Q_PROPERTY(int Height READ height WRITE setHeight)
     Q_PROPERTY(tk::TFontStyles Style READ style WRITE setStyle)
     Q_PROPERTY(TColor Color READ color WRITE setColor)
     Q_PROPERTY(int Charset READ charset WRITE setCharset)
 public:
+    // Taller than any screen: a glyph that size is no longer text to read.
+    static constexpr int MaxHeight = 1024;
+
     Font() = default;
     Font(QString name, int height, TFontStyles style = {}, TColor color = clWindowText)
         : m_name(std::move(name)), m_height(height), m_style(style), m_color(color) {}
@@ -37,13 +43,13 @@ public:
     QString name() const { return m_name; }
     void setName(const QString& n) { m_name = n; }
     int height() const { return m_height; }
-    void setHeight(int h) { m_height = h; }
+    void setHeight(int h) { m_height = std::clamp(h, 1, MaxHeight); }
     TFontStyles style() const { return m_style; }
     void setStyle(TFontStyles s) { m_style = s; }
     TColor color() const { return m_color; }
     void setColor(TColor c) { m_color = c; }
     int charset() const { return m_charset; }
-    void setCharset(int c) { m_charset = c; }
+    void setCharset(int c) { m_charset = std::clamp(c, 0, 255); }
 
     QFont toQFont() const;
     TextMetrics metrics() const;

@@ -19,6 +19,9 @@ TForm::TForm(Component* owner) : TControl(owner, nullptr) {
     setControlStyle(TControlStyle(csAcceptsControls) | csCaptureMouse | csClickEvents |
                     csSetCaption | csDoubleClicks);
     TControl::setVisible(false);
+    // Its size is its own: Qt would otherwise size a window never resized from where its
+    // children lie when it is first shown or drawn, beyond what a layout can hold.
+    setAttribute(Qt::WA_Resized);
 }
 
 void TForm::setVisible(bool on) {

@@ -16,6 +16,9 @@ class TForm : public TControl {
                              "OnMouseMove,OnMouseUp,OnKeyDown,OnKeyPress,OnKeyUp")
     Q_CLASSINFO("Range:ClientWidth", "0..32767")
     Q_CLASSINFO("Range:ClientHeight", "0..32767")
+    Q_CLASSINFO("Range:PixelsPerInch", "1..32767")
+    Q_CLASSINFO("Range:TextHeight", "0..32767")
+    Q_CLASSINFO("Range:ModalResult", "-2147483648..2147483647")
     Q_PROPERTY(int ClientWidth READ clientWidth WRITE setClientWidth)
     Q_PROPERTY(int ClientHeight READ clientHeight WRITE setClientHeight)
     Q_PROPERTY(tk::TFormBorderStyle BorderStyle READ borderStyle WRITE setBorderStyle)
@@ -36,9 +39,9 @@ public:
     void setPosition(TPosition p) { m_position = p; }
     // The design resolution the layout was made at; geometry is taken as it stands.
     int pixelsPerInch() const { return m_pixelsPerInch; }
-    void setPixelsPerInch(int v) { m_pixelsPerInch = v; }
+    void setPixelsPerInch(int v) { m_pixelsPerInch = std::clamp(v, 1, MaxCoordinate); }
     int textHeight() const { return m_textHeight; }
-    void setTextHeight(int v) { m_textHeight = v; }
+    void setTextHeight(int v) { m_textHeight = std::clamp(v, 0, MaxCoordinate); }
     int modalResult() const { return m_modalResult; }
     void setModalResult(int r) { m_modalResult = r; }
 

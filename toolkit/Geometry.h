@@ -73,6 +73,10 @@ private:
 class TSizeConstraints {
     Q_GADGET
     Q_CLASSINFO("StoreChanged", "True")
+    Q_CLASSINFO("Range:MinWidth", "0..32767")
+    Q_CLASSINFO("Range:MinHeight", "0..32767")
+    Q_CLASSINFO("Range:MaxWidth", "0..32767")
+    Q_CLASSINFO("Range:MaxHeight", "0..32767")
     Q_PROPERTY(int MinWidth MEMBER minWidth)
     Q_PROPERTY(int MinHeight MEMBER minHeight)
     Q_PROPERTY(int MaxWidth MEMBER maxWidth)

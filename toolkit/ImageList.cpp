@@ -21,7 +21,7 @@ QImage premultiplied(const QImage& picture) {
 TImageList::TImageList(Component* owner) : QObject(nullptr), Component(this, owner) {}
 
 void TImageList::setSize(int w, int h) {
-    if (w < 1 || h < 1)
+    if (w < 1 || h < 1 || w > MaxSize || h > MaxSize)
         throw std::invalid_argument("Invalid image size " + std::to_string(w) + " x " +
                                     std::to_string(h));
     if (w == m_width && h == m_height) return;

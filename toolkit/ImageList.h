@@ -20,17 +20,20 @@ class Canvas;
 class TImageList : public QObject, public Component {
     Q_OBJECT
     Q_CLASSINFO("Publishes", "OnChange")
+    Q_CLASSINFO("Range:Width", "1..4096")
+    Q_CLASSINFO("Range:Height", "1..4096")
     Q_PROPERTY(int Width READ width WRITE setWidth)
     Q_PROPERTY(int Height READ height WRITE setHeight)
 public:
     static constexpr int DefaultSize = 16;
+    static constexpr int MaxSize = 4096; // the edge of the largest picture a layout holds
 
     explicit TImageList(Component* owner = nullptr);
 
     int width() const { return m_width; }
     int height() const { return m_height; }
     // A new image size empties the list, as the stored pictures no longer fit it. Sizes
-    // below 1 fail with an exception and leave the list as it was.
+    // outside 1 .. MaxSize fail with an exception and leave the list as it was.
     void setWidth(int w) { setSize(w, m_height); }
     void setHeight(int h) { setSize(m_width, h); }
     void setSize(int w, int h);

@@ -389,6 +389,12 @@ bool isLayoutClassRegistered(const QString& className) {
     return g_classes.contains(className);
 }
 
+QStringList registeredLayoutClasses() {
+    QStringList names = g_classes.keys();
+    names.sort();
+    return names;
+}
+
 QObject* createLayoutObject(const QString& className, Component* owner) {
     const auto it = g_classes.constFind(className);
     if (it == g_classes.constEnd())

@@ -55,6 +55,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <stdexcept>
 #include <utility>
@@ -91,6 +92,8 @@ template <class T> void registerLayoutClass() {
 }
 
 bool isLayoutClassRegistered(const QString& className);
+// Every class name layouts may create, sorted.
+QStringList registeredLayoutClasses();
 // A new instance through the registry; throws LayoutError for an unknown class.
 QObject* createLayoutObject(const QString& className, Component* owner);
 

@@ -32,6 +32,7 @@ void TMenuItem::setCaption(const QString& c) {
 }
 
 void TMenuItem::setShortCut(int s) {
+    if (s < 0 || s > 0xFFFF) s = 0;
     m_shortCut = s;
     Qt::KeyboardModifiers modifiers;
     if (s & scShift) modifiers |= Qt::ShiftModifier;

@@ -31,6 +31,7 @@ private:
 class TMenuItem : public QObject, public Component {
     Q_OBJECT
     Q_CLASSINFO("Publishes", "OnClick")
+    Q_CLASSINFO("Range:ShortCut", "0..65535")
     Q_PROPERTY(QString Caption READ caption WRITE setCaption)
     Q_PROPERTY(int ShortCut READ shortCut WRITE setShortCut)
     Q_PROPERTY(bool Checked READ checked WRITE setChecked)
@@ -44,7 +45,7 @@ public:
     QString caption() const { return m_caption; }
     void setCaption(const QString& c);
     // A shortcut as a key code with ssShift/ssCtrl/ssAlt in the high byte's place
-    // (scShift 0x2000, scCtrl 0x4000, scAlt 0x8000); 0 = none.
+    // (scShift 0x2000, scCtrl 0x4000, scAlt 0x8000); 0 = none, as is anything beyond 16 bits.
     int shortCut() const { return m_shortCut; }
     void setShortCut(int s);
     bool checked() const { return m_action->isChecked(); }

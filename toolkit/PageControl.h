@@ -36,6 +36,8 @@ class TPageControl;
 class TTabSheet : public TControl {
     Q_OBJECT
     Q_CLASSINFO("Publishes", "OnEnter,OnExit,OnResize")
+    Q_CLASSINFO("Range:PageIndex", "0..32767")
+    Q_CLASSINFO("Range:ImageIndex", "-1..32767")
     // The page control places, shows and orders its sheets: nesting and creation order
     // decide in a layout.
     Q_PROPERTY(int Left READ left WRITE setLeft STORED false)
@@ -85,6 +87,9 @@ class TPageControl : public TControl {
     Q_OBJECT
     Q_CLASSINFO("Publishes", "OnChange,OnChanging,OnDrawTab,OnEnter,OnExit,OnMouseDown,"
                              "OnMouseMove,OnMouseUp,OnResize")
+    Q_CLASSINFO("Range:ActivePageIndex", "-1..32767")
+    Q_CLASSINFO("Range:TabHeight", "0..32767")
+    Q_CLASSINFO("Range:TabWidth", "0..32767")
     Q_PROPERTY(
         tk::TTabSheet* ActivePage READ activePage WRITE setActivePage NOTIFY activePageChanged)
     Q_PROPERTY(int ActivePageIndex READ activePageIndex WRITE setActivePageIndex STORED false)
@@ -168,11 +173,11 @@ public:
     // 0 = from the font and the images.
     int tabHeight() const { return m_tabHeight; }
     void setTabHeight(int h) {
-        if (assignIfChanged(m_tabHeight, std::max(0, h))) tabsChanged();
+        if (assignIfChanged(m_tabHeight, std::clamp(h, 0, MaxCoordinate))) tabsChanged();
     }
     int tabWidth() const { return m_tabWidth; }
     void setTabWidth(int w) {
-        if (assignIfChanged(m_tabWidth, std::max(0, w))) tabsChanged();
+        if (assignIfChanged(m_tabWidth, std::clamp(w, 0, MaxCoordinate))) tabsChanged();
     }
     // Not owned: the control lets go of it when the list is destroyed.
     TImageList* images() const { return m_images; }

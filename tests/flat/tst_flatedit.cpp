@@ -8,9 +8,11 @@
 #include "TestEnvironment.h"
 #include "TestHelpers.h"
 
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QEnterEvent>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -73,6 +75,7 @@ private slots:
     void onChangeIsTheTextSignalOncePerChange();
     void rightClickShowsThePopupMenuInsteadOfQtsOwn();
     void imDisableOutlivesReadOnlyAndPasswordChar();
+    void hugeTextIsCutToWhatTheBoxHolds();
 };
 
 void TestFlatEdit::initTestCase() {
@@ -433,6 +436,23 @@ void TestFlatEdit::imDisableOutlivesReadOnlyAndPasswordChar() {
     QVERIFY(!testsupport::acceptsInputMethod(edit));
     edit.setImeMode(tk::imChinese);
     QVERIFY(testsupport::acceptsInputMethod(edit));
+}
+
+// Without a limit of its own the box holds at most MaxTextLength characters however they
+// come, set, pasted or typed, so that no paste makes each keystroke lay out megabytes.
+void TestFlatEdit::hugeTextIsCutToWhatTheBoxHolds() {
+    TFlatEdit edit;
+    const QString huge(10'000'000, QChar(0x5B57));
+    edit.setText(huge);
+    QCOMPARE(edit.text().size(), tk::TCustomEdit::MaxTextLength);
+    edit.setText(QString());
+    QGuiApplication::clipboard()->setText(huge);
+    QTest::keyClick(edit.lineEdit(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(edit.text().size(), tk::TCustomEdit::MaxTextLength);
+    QTest::keyClick(edit.lineEdit(), Qt::Key_A);
+    QCOMPARE(edit.text().size(), tk::TCustomEdit::MaxTextLength);
+    QCOMPARE(edit.maxLength(), 0);
+    QGuiApplication::clipboard()->clear();
 }
 
 ZARVIK_TEST_MAIN(TestFlatEdit)

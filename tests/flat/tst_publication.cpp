@@ -4,9 +4,13 @@
 #include "Registration.h"
 #include "TestEnvironment.h"
 
+#include <QImage>
 #include <QMetaEnum>
 #include <QMetaProperty>
 #include <QTest>
+#include <climits>
+#include <memory>
+#include <optional>
 
 // What every control class publishes, exercised whole: a form that names each published
 // property (with a value unlike the default) and binds each published event of a class
@@ -115,6 +119,72 @@ void raise(QObject* o, const QMetaMethod& event) {
     QMetaObject::activate(o, declaredBy, event.methodIndex() - declaredBy->methodOffset(), none);
 }
 
+// A published integer by the dotted name a layout gives it, with the values the class lets
+// a layout give it; none for an integer without a declared range.
+struct Integer {
+    QString path;
+    std::optional<std::pair<qint64, qint64>> range;
+};
+
+// The published integers of `mo`, those of its gadgets (Font.Height) and of the parts it
+// owns (Ticket.Left), for the instance `o` (null for a gadget, whose properties all count).
+void integersOf(const QMetaObject* mo, const QObject* o, const QString& prefix,
+                QList<Integer>& out) {
+    QList<QMetaProperty> properties = o ? tk::publishedProperties(mo) : QList<QMetaProperty>();
+    for (int i = 0; !o && i < mo->propertyCount(); ++i)
+        properties << mo->property(i);
+    for (const QMetaProperty& p : properties) {
+        const QString name = QString::fromLatin1(p.name());
+        const QMetaType type = p.metaType();
+        if (type.flags().testFlag(QMetaType::IsGadget) && type.id() != QMetaType::QImage) {
+            integersOf(type.metaObject(), nullptr, prefix + name + QLatin1Char('.'), out);
+        } else if (o && type.flags().testFlag(QMetaType::PointerToQObject) && !p.isWritable()) {
+            if (const QObject* part = p.read(o).value<QObject*>())
+                integersOf(part->metaObject(), part, prefix + name + QLatin1Char('.'), out);
+        } else if (type.id() == QMetaType::Int && p.isWritable()) {
+            auto range = tk::declaredRange(mo, name);
+            // A colour is any 32-bit pattern.
+            if (!range &&
+                (name.startsWith(QLatin1String("Color")) || name.endsWith(QLatin1String("Color"))))
+                range = std::pair<qint64, qint64>(INT_MIN, INT_MAX);
+            out << Integer{prefix + name, range};
+        }
+    }
+}
+
+// A form whose object of class `cls` has `line`, with what makes its integers count: tabs
+// for the pages, buttons for the radio group, a page control showing the image list.
+QString holding(const QString& cls, const QString& line) {
+    const QString head = QStringLiteral("object Form1: TGeneratedForm\n");
+    if (cls == QLatin1String("TForm")) return head + line + QStringLiteral("\nend\n");
+    const bool flat = cls.startsWith(QLatin1String("TFlat"));
+    const QString pages = flat ? QStringLiteral("TFlatPages") : QStringLiteral("TPageControl");
+    const QString sheet = flat ? QStringLiteral("TFlatSheet") : QStringLiteral("TTabSheet");
+    const QString tab = QStringLiteral("object Sheet%1: ") + sheet +
+                        QStringLiteral("\nCaption = 'Tab'\nImageIndex = 0\nend\n");
+    const bool inPages = cls.endsWith(QLatin1String("Sheet"));
+    QString text = head + (inPages ? QStringLiteral("object Pages1: ") + pages + '\n' : QString());
+    text += QStringLiteral("object Subject1: ") + cls + '\n' + line + '\n';
+    if (cls.endsWith(QLatin1String("Pages")) || cls == QLatin1String("TPageControl"))
+        text += tab.arg(1);
+    if (cls == QLatin1String("TFlatRadioGroup"))
+        text += QStringLiteral("Items.Strings = ('a' 'b')\n");
+    text += inPages ? QStringLiteral("end\nend\n") : QStringLiteral("end\n");
+    if (cls == QLatin1String("TImageList"))
+        text += QStringLiteral("object Pages2: TPageControl\nImages = Subject1\n") + tab.arg(2) +
+                QStringLiteral("end\n");
+    return text + QStringLiteral("end\n");
+}
+
+// Paints the corners of `w` as the screen would ask for them.
+void paintCorners(QWidget* w) {
+    constexpr int Side = 64;
+    QImage image(Side, Side, QImage::Format_ARGB32_Premultiplied);
+    for (const QPoint at :
+         {QPoint(0, 0), QPoint(std::max(0, w->width() - Side), std::max(0, w->height() - Side))})
+        w->render(&image, QPoint(), QRegion(QRect(at, QSize(Side, Side))));
+}
+
 } // namespace
 
 class TestPublication : public QObject {
@@ -159,6 +229,55 @@ private slots:
         QCOMPARE(tk::writeLayout(&copy), written);
     }
 
+    // Every published integer of every class has a range: a layout may give it either end,
+    // which reads, paints and writes back as it was read, and nothing beyond.
+    void everyIntegerTakesItsRangeAndNoMore_data() {
+        QTest::addColumn<QString>("cls");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<qint64>("low");
+        QTest::addColumn<qint64>("high");
+        for (const QString& cls : tk::registeredLayoutClasses()) {
+            if (cls == QLatin1String("TGeneratedForm")) continue;
+            const std::unique_ptr<QObject> fresh(tk::createLayoutObject(cls, nullptr));
+            QList<Integer> integers;
+            integersOf(fresh->metaObject(), fresh.get(), QString(), integers);
+            for (const Integer& i : integers)
+                QTest::addRow("%s.%s", qPrintable(cls), qPrintable(i.path))
+                    << cls << i.path << (i.range ? i.range->first : 1)
+                    << (i.range ? i.range->second : 0);
+        }
+    }
+    void everyIntegerTakesItsRangeAndNoMore() {
+        QFETCH(QString, cls);
+        QFETCH(QString, path);
+        QFETCH(qint64, low);
+        QFETCH(qint64, high);
+        QVERIFY2(low <= high, "no range declared");
+        for (const qint64 v : {low, high}) {
+            const QString text = holding(cls, path + QLatin1String(" = ") + QString::number(v));
+            TGeneratedForm form;
+            QString written;
+            try {
+                tk::readLayout(&form, text);
+                paintCorners(&form);
+                if (tk::Component* subject = form.findComponent(QStringLiteral("Subject1")))
+                    if (auto* w = qobject_cast<QWidget*>(subject->object())) paintCorners(w);
+                written = tk::writeLayout(&form);
+                TGeneratedForm copy;
+                tk::readLayout(&copy, written);
+                QCOMPARE(tk::writeLayout(&copy), written);
+            } catch (const tk::LayoutError& e) {
+                QFAIL(qPrintable(QString::fromUtf8(e.what()) + '\n' + text + '\n' + written));
+            }
+        }
+        for (const qint64 v : {low - 1, high + 1}) {
+            TGeneratedForm form;
+            QVERIFY_THROWS_EXCEPTION(
+                tk::LayoutError, tk::readLayout(&form, holding(cls, path + QLatin1String(" = ") +
+                                                                        QString::number(v))));
+        }
+    }
+
     // What a class does not publish stays out of layouts, as a property and as an event.
     void unpublishedNamesAreRefused_data() {
         QTest::addColumn<QString>("cls");
@@ -192,9 +311,8 @@ private slots:
         QFETCH(QString, line);
         TGeneratedForm form;
         try {
-            tk::readLayout(&form,
-                           "object Form1: TGeneratedForm\n  object X: " + cls + "\n    " + line +
-                               "\n  end\nend\n");
+            tk::readLayout(&form, "object Form1: TGeneratedForm\n  object X: " + cls + "\n    " +
+                                      line + "\n  end\nend\n");
             QFAIL("no error");
         } catch (const tk::LayoutError& e) {
             QTEST(QString::fromUtf8(e.what()), "message");

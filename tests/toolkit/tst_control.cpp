@@ -7,6 +7,7 @@
 #include "Form.h"
 #include "Label.h"
 #include "Navigation.h"
+#include "ProcessCounters.h"
 #include "TestEnvironment.h"
 #include "TestHelpers.h"
 
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -134,6 +136,7 @@ private slots:
     void paintingPartOfAControlGivesTheSamePixels_data();
     void paintingPartOfAControlGivesTheSamePixels();
     void hugeControlPaintsOnlyWhatShows();
+    void hugeWindowPaintsOnlyWhatTheScreenShows();
     void plainParentShowsBehindATransparentChild();
     void periodRule_data();
     void periodRule();
@@ -318,6 +321,29 @@ void TestControl::hugeControlPaintsOnlyWhatShows() {
     c.repaint();
     QVERIFY(!c.canvasWidths.isEmpty());
     QVERIFY(c.canvasWidths.last() <= 200 + 2 * 8 + 1);
+}
+
+// A window as large as a layout may make it costs what the screen shows of it: a picture of
+// the screen's size at most, and no more memory than a few such.
+void TestControl::hugeWindowPaintsOnlyWhatTheScreenShows() {
+    testsupport::restartPeakResident();
+    [[maybe_unused]] const qint64 before = testsupport::peakResidentKiB();
+    Pattern window;
+    window.setBounds(0, 0, MaxCoordinate, MaxCoordinate);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.repaint();
+    QVERIFY(!window.canvasWidths.isEmpty());
+    const QSize screen = window.screen()->virtualGeometry().size();
+    QVERIFY(window.canvasWidths.last() <= screen.width() + 1);
+#ifndef __SANITIZE_ADDRESS__ // whose shadow of Qt's untouched backing store is 512 MiB
+    const qint64 grown = testsupport::peakResidentKiB() - before;
+    QVERIFY2(grown < 64 * 1024, qPrintable(QStringLiteral("%1 KiB more at the peak").arg(grown)));
+#endif
+    // Moved, it shows another part, painted anew.
+    window.canvasWidths.clear();
+    window.move(-100, -100);
+    QTRY_VERIFY(!window.canvasWidths.isEmpty());
 }
 
 void TestControl::plainParentShowsBehindATransparentChild() {

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Pasting into the input box: 10 MB of text leaves a window that answers, holding what the
+# box holds; a program that holds the clipboard and never answers costs a second, and the
+# paste brings nothing.
+source "$(dirname "$0")/lib.sh"
+: "${ZARVIK_DATA_DIR:?ZARVIK_DATA_DIR must name the folder with the tables}"
+here="$(cd "$(dirname "$0")" && pwd)"
+# python3-xlib is Debian's, for Debian's interpreter.
+py=/usr/bin/python3
+"$py" -c 'import Xlib' 2>/dev/null || fail "$py lacks python3-xlib (scripts/setup.sh installs it)"
+e2e_start_display
+e2e_start_app "$ZARVIK_DATA_DIR"
+win="$(e2e_main_window 30)" || fail "no main window: $(cat "$E2E_TMP/app.log")"
+e2e_ready "$win"
+input=(57 73)
+
+# Milliseconds since $1 (a date +%s%N).
+since_ms() { echo $((($(date +%s%N) - $1) / 1000000)); }
+
+note "10 MB pasted: the box holds its first 32,767 characters and the window answers"
+e2e_click "$win" "${input[@]}"
+head -c 10000000 /dev/zero | tr '\0' 'a' | e2e_hold_selection clipboard UTF8_STRING
+xdotool key ctrl+v
+start_ns=$(date +%s%N)
+text="$(e2e_copy_focused_text)"
+note "answered after $(since_ms "$start_ns") ms"
+[ "${#text}" = 32767 ] || fail "the box holds ${#text} characters after the paste"
+# Typing still reaches the box at once: the paste left no work behind.
+xdotool key BackSpace b
+text="$(e2e_copy_focused_text)"
+[ "$text" = b ] || fail "'${text:0:20}' after Ctrl+A, BackSpace and b"
+e2e_release_selection
+
+note "a clipboard owner that never answers: the paste gives up after a second"
+e2e_paste "字"
+"$py" "$here/silent_owner.py" CLIPBOARD >"$E2E_TMP/silent" 2>&1 &
+silent=$!
+E2E_PIDS+=("$silent")
+e2e_wait_for "the silent owner" 5 grep -qx owner "$E2E_TMP/silent"
+start_ns=$(date +%s%N)
+xdotool key ctrl+v
+# The window answers the next keys once the paste has given up.
+text="$(e2e_copy_focused_text)"
+elapsed_ms=$(since_ms "$start_ns")
+note "answered after $elapsed_ms ms"
+[ "$text" = "字" ] || fail "after the silent owner's paste the box holds '$text'"
+[ "$elapsed_ms" -le 3000 ] || fail "the window answered only after $elapsed_ms ms"
+echo "PASS"
