@@ -261,6 +261,13 @@ PlatformChoice choosePlatform(const DisplaySituation& s) {
             QStringLiteral("cannot open a window: %1 and %2").arg(x->missing, wayland->missing)};
 }
 
+namespace {
+// The X display Qt is told to use (DISPLAY or -display), for the connections of our own that
+// must reach the same server: Qt takes -display out of the arguments and leaves DISPLAY as
+// it was.
+QByteArray programXDisplay;
+} // namespace
+
 DisplaySituation currentDisplaySituation(int argc, const char* const* argv) {
     DisplaySituation s;
     s.chosenPlatform = qgetenv("QT_QPA_PLATFORM");
@@ -275,6 +282,7 @@ DisplaySituation currentDisplaySituation(int argc, const char* const* argv) {
         else if (option == "-display")
             s.xDisplay = argv[++i];
     }
+    programXDisplay = s.xDisplay;
     s.xAnswers = [name = s.xDisplay] { return withinDeadline([name] { return probeX(name); }); };
     s.waylandAnswers = [name = s.waylandDisplay] { return waylandDisplayAnswers(name); };
     s.waylandPluginInstalled = &waylandPluginInstalled;
@@ -398,7 +406,8 @@ bool xSelectionAnswers(const char* name) {
     if (QGuiApplication::platformName() != QLatin1String("xcb")) return true;
     const Clock::time_point deadline = Clock::now() + ProbeDeadline;
     const std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> connection(
-        xcb_connect(nullptr, nullptr), &xcb_disconnect);
+        xcb_connect(programXDisplay.isEmpty() ? nullptr : programXDisplay.constData(), nullptr),
+        &xcb_disconnect);
     xcb_connection_t* c = connection.get();
     if (xcb_connection_has_error(c) != 0) return true;
     const xcb_atom_t selection = existingAtom(c, name);

@@ -110,9 +110,10 @@ QString screenProblem();
 bool xWindowManagerKeepsAbove();
 
 // Whether the program holding X selection `name` (CLIPBOARD, PRIMARY) answers a request
-// within ProbeDeadline, asked on a connection of its own: Qt waits up to 5 s for each of
-// the two or three requests a paste makes, and a program that never answers would freeze
-// the window that long. True where nothing holds the selection, where this is no X11
+// within ProbeDeadline, asked on a connection of its own to the display that
+// currentDisplaySituation found (DISPLAY where it was never called): Qt waits up to 5 s for
+// each of the two or three requests a paste makes, and a program that never answers would
+// freeze the window that long. True where nothing holds the selection, where this is no X11
 // application or where no connection can be made: Qt's own reading does not wait there.
 bool xSelectionAnswers(const char* name);
 

@@ -9,7 +9,12 @@ here="$(cd "$(dirname "$0")" && pwd)"
 py=/usr/bin/python3
 "$py" -c 'import Xlib' 2>/dev/null || fail "$py lacks python3-xlib (scripts/setup.sh installs it)"
 e2e_start_display
-e2e_start_app "$ZARVIK_DATA_DIR"
+# Told its display by Qt's option alone: the paste's own question to the clipboard's owner
+# must go to that display too.
+(cd "$ZARVIK_DATA_DIR" && exec env -u DISPLAY "$ZARVIK_BIN" -display "$DISPLAY") \
+  >"$E2E_TMP/app.log" 2>&1 &
+APP_PID=$!
+E2E_PIDS+=("$APP_PID")
 win="$(e2e_main_window 30)" || fail "no main window: $(cat "$E2E_TMP/app.log")"
 e2e_ready "$win"
 input=(57 73)
