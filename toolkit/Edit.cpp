@@ -157,8 +157,10 @@ bool TCustomEdit::eventFilter(QObject* watched, QEvent* event) {
             return !xSelectionAnswers("CLIPBOARD");
         break;
     case QEvent::ContextMenu:
-        // The control's PopupMenu instead of Qt's own, where it has one.
-        if (!popupMenuComponent()) break;
+        // The control's PopupMenu instead of Qt's own, where it has one. Qt's own asks the
+        // clipboard whether there is anything to paste: no menu where its holder does not
+        // answer.
+        if (!popupMenuComponent()) return !xSelectionAnswers("CLIPBOARD");
         contextMenuEvent(static_cast<QContextMenuEvent*>(event));
         return true;
     default:

@@ -50,4 +50,16 @@ elapsed_ms=$(since_ms "$start_ns")
 note "answered after $elapsed_ms ms"
 [ "$text" = "字" ] || fail "after the silent owner's paste the box holds '$text'"
 [ "$elapsed_ms" -le 3000 ] || fail "the window answered only after $elapsed_ms ms"
+
+note "a right click while it holds the clipboard: no menu waits on it"
+"$py" "$here/silent_owner.py" CLIPBOARD >"$E2E_TMP/silent" 2>&1 &
+E2E_PIDS+=("$!")
+e2e_wait_for "the silent owner again" 5 grep -qx owner "$E2E_TMP/silent"
+start_ns=$(date +%s%N)
+xdotool mousemove --window "$win" "${input[@]}" click 3
+text="$(e2e_copy_focused_text)"
+elapsed_ms=$(since_ms "$start_ns")
+note "answered after $elapsed_ms ms"
+[ "$text" = "字" ] || fail "after the right click the box holds '$text'"
+[ "$elapsed_ms" -le 3000 ] || fail "the window answered only after $elapsed_ms ms"
 echo "PASS"
