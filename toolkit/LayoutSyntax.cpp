@@ -64,7 +64,7 @@ public:
         }
         // An unfinished file is reported at its last line, not at the empty one after it.
         const int last = m_tokens.empty() ? 1 : m_tokens.back().line;
-        m_tokens.push_back({Token::End, {}, 0, false, last});
+        m_tokens.push_back({.kind = Token::End, .line = last});
         return std::move(m_tokens);
     }
 
@@ -126,10 +126,10 @@ private:
         const qulonglong magnitude = ok ? from(digits).toULongLong(&ok, hex ? 16 : 10) : 0;
         if (!ok) fail(m_line, "bad number '%1'", spelled);
         if (magnitude > qulonglong(LLONG_MAX)) fail(m_line, "number '%1' is too large", spelled);
-        Token t{Token::Integer, spelled};
-        t.integer = negative ? -qint64(magnitude) : qint64(magnitude);
-        t.hex = hex;
-        push(std::move(t));
+        push({.kind = Token::Integer,
+              .text = spelled,
+              .integer = negative ? -qint64(magnitude) : qint64(magnitude),
+              .hex = hex});
     }
 
     // Quoted runs and #codes written next to each other make one string.
@@ -141,14 +141,9 @@ private:
                 for (;;) {
                     if (m_pos >= m_text.size() || atLineEnd()) fail(m_line, "unterminated string");
                     const QChar c = m_text[m_pos++];
-                    if (c != QLatin1Char('\'')) {
-                        s += c;
-                    } else if (at(QLatin1Char('\''))) {
-                        s += c;
-                        ++m_pos;
-                    } else {
-                        break;
-                    }
+                    if (c == QLatin1Char('\'') && !at(QLatin1Char('\''))) break;
+                    if (c == QLatin1Char('\'')) ++m_pos; // a doubled quote stands for one
+                    s += c;
                 }
             } else {
                 const qsizetype start = m_pos++;
@@ -183,10 +178,8 @@ private:
             digits.append(char(c.unicode()));
         }
         if (digits.size() % 2 != 0) fail(first, "binary data with an odd number of digits");
-        Token t{Token::Binary, {}};
-        t.bytes = QByteArray::fromHex(digits);
-        t.line = first;
-        m_tokens.push_back(std::move(t));
+        m_tokens.push_back(
+            {.kind = Token::Binary, .line = first, .bytes = QByteArray::fromHex(digits)});
     }
 
     const QString& m_text;

@@ -21,7 +21,7 @@ namespace tk::layout {
 struct Token {
     enum Kind { End, Newline, Ident, Integer, String, Symbol, Binary, Set, List };
     Kind kind = End;
-    QString text; // identifier, decoded string, or the symbol character
+    QString text{}; // identifier, decoded string, or the symbol character
     qint64 integer = 0;
     bool hex = false;    // written with $: up to eight digits wrap into a signed 32-bit value
     int line = 0;        // where the token starts (a binary block spans lines)

@@ -3,6 +3,7 @@
 #include "Component.h"
 #include "LayoutSyntax.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <unordered_map>
 
@@ -24,13 +25,14 @@ std::pair<qint64, qint64> parseRange(const QMetaObject* mo, const QString& name,
     return {low, high};
 }
 
-// The signal `name` of `mo`; the most derived declaration wins.
-QMetaMethod signalNamed(const QMetaObject* mo, const QString& name) {
-    const QByteArray wanted = name.toLatin1();
-    for (int i = mo->methodCount() - 1; i >= 0; --i)
-        if (mo->method(i).methodType() == QMetaMethod::Signal && mo->method(i).name() == wanted)
-            return mo->method(i);
-    return {};
+// The methods of `mo` of kind `type` named `name`, the most derived declaration first.
+QList<QMetaMethod> methodsNamed(const QMetaObject* mo, QMetaMethod::MethodType type,
+                                const QString& name) {
+    QList<QMetaMethod> out;
+    for (int i = mo ? mo->methodCount() - 1 : -1; i >= 0; --i)
+        if (mo->method(i).methodType() == type && mo->method(i).name() == name.toLatin1())
+            out << mo->method(i);
+    return out;
 }
 
 } // namespace
@@ -77,7 +79,7 @@ QList<QMetaMethod> publishedEvents(const QMetaObject* mo) {
     QList<QMetaMethod> out;
     for (const QString& n : publication(mo).listed) {
         if (!isEventName(n)) continue;
-        const QMetaMethod e = signalNamed(mo, n);
+        const QMetaMethod e = methodsNamed(mo, QMetaMethod::Signal, n).value(0);
         // A list naming an event the class lacks is the program's fault, not the layout's.
         if (!e.isValid())
             layout::raise<std::logic_error>("%1 publishes %2, which it does not have",
@@ -90,28 +92,23 @@ QList<QMetaMethod> publishedEvents(const QMetaObject* mo) {
 void bindEvent(QObject* target, const QString& event, QObject* receiver, const QString& handler) {
     const QMetaObject* targetClass = target->metaObject();
     const QMetaMethod signal = publication(targetClass).listed.contains(event)
-                                   ? signalNamed(targetClass, event)
+                                   ? methodsNamed(targetClass, QMetaMethod::Signal, event).value(0)
                                    : QMetaMethod();
     if (!signal.isValid())
         layout::raise<std::invalid_argument>("unknown event '%1' of %2", event,
                                              layout::className(target));
-    const QMetaObject* mo = receiver ? receiver->metaObject() : nullptr;
-    QMetaMethod slot;
-    bool named = false;
-    for (int i = mo ? mo->methodCount() - 1 : -1; i >= 0 && !slot.isValid(); --i) {
-        const QMetaMethod m = mo->method(i);
-        if (m.methodType() != QMetaMethod::Slot || m.name() != handler.toLatin1()) continue;
-        named = true;
-        if (QMetaObject::checkConnectArgs(signal, m)) slot = m;
-    }
-    if (!named) layout::raise<std::invalid_argument>("unknown handler '%1'", handler);
-    if (!slot.isValid())
+    const QList<QMetaMethod> candidates =
+        methodsNamed(receiver ? receiver->metaObject() : nullptr, QMetaMethod::Slot, handler);
+    if (candidates.isEmpty()) layout::raise<std::invalid_argument>("unknown handler '%1'", handler);
+    const auto slot = std::ranges::find_if(
+        candidates, [&](const QMetaMethod& m) { return QMetaObject::checkConnectArgs(signal, m); });
+    if (slot == candidates.end())
         layout::raise<std::invalid_argument>("handler '%1' does not take the values of '%2'",
                                              handler, event);
     Component* c = asComponent(target);
     if (!c) throw std::invalid_argument("only a component's events can be bound");
     c->setEventBinding(event, handler,
-                       QObject::connect(target, signal, receiver, slot, Qt::DirectConnection));
+                       QObject::connect(target, signal, receiver, *slot, Qt::DirectConnection));
 }
 
 bool isPublishedProperty(const QMetaObject* mo, const QMetaProperty& p) {
