@@ -39,8 +39,6 @@ public:
     int modalResult() const { return m_modalResult; }
     void setModalResult(int r) { m_modalResult = r; }
 
-    TControl* activeControl() const;
-
     void setBounds(int left, int top, int width, int height) override;
     // A form is hidden until it is shown, and Visible says so. A layout's Visible = True
     // shows the window once the whole layout is read, never half-built.

@@ -11,10 +11,9 @@ namespace tk {
 
 using namespace layout;
 
-LayoutError::LayoutError(int line, const QString& message)
+LayoutError::LayoutError(int line, const QString& text)
     : std::runtime_error(
-          (line > 0 ? QStringLiteral("Layout line %1: %2").arg(QString::number(line), message)
-                    : QStringLiteral("Layout: %1").arg(message))
+          (line > 0 ? message("Layout line %1: %2", line, text) : message("Layout: %1", text))
               .toStdString()),
       m_line(line) {}
 
@@ -215,16 +214,13 @@ private:
         } else if (t.isSymbol('[')) {
             v.kind = Token::Set;
             take();
-            skipNewlines();
-            while (!peek().isSymbol(']')) {
+            for (skipNewlines(); !peek().isSymbol(']'); skipNewlines()) {
                 v.items << expectName("a set member").text;
                 skipNewlines();
-                if (peek().isSymbol(',')) {
+                if (peek().isSymbol(','))
                     take();
-                    skipNewlines();
-                } else if (!peek().isSymbol(']')) {
+                else if (!peek().isSymbol(']'))
                     fail(peek().line, "expected ',' or ']', found %1", describe(peek()));
-                }
             }
             take();
         } else if (t.isSymbol('(')) {

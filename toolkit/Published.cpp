@@ -60,11 +60,11 @@ const Publication& publication(const QMetaObject* mo) {
                 p.alwaysStored.insert(n);
             }
         }
+        const QString property = key.section(QLatin1Char(':'), 1);
         if (key.startsWith(QLatin1String("StoredDefault:")))
-            p.storedDefaults.insert(key.section(QLatin1Char(':'), 1), value);
+            p.storedDefaults.insert(property, value);
         else if (key.startsWith(QLatin1String("Range:")))
-            p.ranges.insert(key.section(QLatin1Char(':'), 1),
-                            parseRange(mo, key.section(QLatin1Char(':'), 1), value));
+            p.ranges.insert(property, parseRange(mo, property, value));
         else if (key == QLatin1String("StoreChanged"))
             p.storeChanged = value == QLatin1String("True");
     }
