@@ -17,7 +17,7 @@
 void registerFormClasses() {
     tk::registerToolkitClasses();
     flat::registerFlatClasses();
-    tk::registerLayoutClass<TForm1>(QStringLiteral("TForm1"));
+    tk::registerLayoutClass<TForm1>();
 }
 
 namespace {

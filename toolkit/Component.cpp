@@ -21,7 +21,9 @@ Component::Component(QObject* self, Component* owner) : m_self(self) {
     registry().insert(self, this);
     if (owner) {
         m_designing = owner->m_designing;
-        owner->insertComponent(this);
+        m_owner = owner;
+        owner->m_components.append(this);
+        owner->notification(this, Operation::Insert);
     }
 }
 
@@ -35,7 +37,10 @@ Component::~Component() {
         c->m_freeNotifies.removeAll(this);
         c->notification(this, Operation::Remove);
     }
-    if (m_owner) m_owner->removeComponent(this);
+    if (m_owner) {
+        m_owner->notification(this, Operation::Remove);
+        m_owner->m_components.removeAll(this);
+    }
     while (!m_components.isEmpty()) {
         Component* c = m_components.takeLast();
         c->m_owner = nullptr;
@@ -82,18 +87,6 @@ Component* Component::findComponent(const QString& name) const {
     for (Component* c : m_components)
         if (c->m_name.compare(name, Qt::CaseInsensitive) == 0) return c;
     return nullptr;
-}
-
-void Component::insertComponent(Component* c) {
-    c->m_owner = this;
-    m_components.append(c);
-    notification(c, Operation::Insert);
-}
-
-void Component::removeComponent(Component* c) {
-    notification(c, Operation::Remove);
-    m_components.removeAll(c);
-    c->m_owner = nullptr;
 }
 
 } // namespace tk

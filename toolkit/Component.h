@@ -17,8 +17,7 @@ class Component {
 public:
     explicit Component(QObject* self, Component* owner = nullptr);
     virtual ~Component();
-    Component(const Component&) = delete;
-    Component& operator=(const Component&) = delete;
+    Q_DISABLE_COPY(Component)
 
     QObject* object() const { return m_self; }
     Component* owner() const { return m_owner; }
@@ -75,9 +74,6 @@ protected:
     virtual void notification(Component*, Operation) {}
 
 private:
-    void insertComponent(Component* c);
-    void removeComponent(Component* c);
-
     QObject* m_self;
     Component* m_owner = nullptr;
     QList<Component*> m_components;

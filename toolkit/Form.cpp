@@ -1,7 +1,6 @@
 #include "Form.h"
 
 #include "Geometry.h"
-#include "Navigation.h"
 #include "Platform.h"
 
 #include <QCursor>
@@ -87,10 +86,6 @@ void TForm::keepSizeReachable(const QSize& size) {
     // when the window is created, so both are set.
     setBaseSize(base);
     win->setBaseSize(base);
-}
-
-TControl* TForm::activeControl() const {
-    return FocusTracker::activeControl(this);
 }
 
 void TForm::textChanged() {

@@ -22,9 +22,10 @@ class TForm : public TControl {
     Q_PROPERTY(int ClientWidth READ clientWidth WRITE setClientWidth)
     Q_PROPERTY(int ClientHeight READ clientHeight WRITE setClientHeight)
     Q_PROPERTY(tk::TFormBorderStyle BorderStyle READ borderStyle WRITE setBorderStyle)
-    Q_PROPERTY(tk::TPosition Position READ position WRITE setPosition)
-    Q_PROPERTY(int PixelsPerInch READ pixelsPerInch WRITE setPixelsPerInch)
-    Q_PROPERTY(int TextHeight READ textHeight WRITE setTextHeight)
+    Q_PROPERTY(tk::TPosition Position MEMBER m_position)
+    // The design resolution the layout was made at; geometry is taken as it stands.
+    Q_PROPERTY(int PixelsPerInch MEMBER m_pixelsPerInch)
+    Q_PROPERTY(int TextHeight MEMBER m_textHeight)
     Q_PROPERTY(int ModalResult READ modalResult WRITE setModalResult)
 public:
     explicit TForm(Component* owner = nullptr);
@@ -35,17 +36,8 @@ public:
     void setClientHeight(int h) { setBounds(left(), top(), width(), h); }
     TFormBorderStyle borderStyle() const { return m_borderStyle; }
     void setBorderStyle(TFormBorderStyle s);
-    TPosition position() const { return m_position; }
-    void setPosition(TPosition p) { m_position = p; }
-    // The design resolution the layout was made at; geometry is taken as it stands.
-    int pixelsPerInch() const { return m_pixelsPerInch; }
-    void setPixelsPerInch(int v) { m_pixelsPerInch = std::clamp(v, 1, MaxCoordinate); }
-    int textHeight() const { return m_textHeight; }
-    void setTextHeight(int v) { m_textHeight = std::clamp(v, 0, MaxCoordinate); }
     int modalResult() const { return m_modalResult; }
     void setModalResult(int r) { m_modalResult = r; }
-
-    TControl* activeControl() const;
 
     void setBounds(int left, int top, int width, int height) override;
     // A form is hidden until it is shown, and Visible says so. A layout's Visible = True

@@ -11,10 +11,9 @@ namespace tk {
 
 using namespace layout;
 
-LayoutError::LayoutError(int line, const QString& message)
+LayoutError::LayoutError(int line, const QString& text)
     : std::runtime_error(
-          (line > 0 ? QStringLiteral("Layout line %1: %2").arg(QString::number(line), message)
-                    : QStringLiteral("Layout: %1").arg(message))
+          (line > 0 ? message("Layout line %1: %2", line, text) : message("Layout: %1", text))
               .toStdString()),
       m_line(line) {}
 
@@ -33,7 +32,7 @@ class Reader {
 public:
     Reader(QObject* root, QObject* handlers)
         : m_root(root), m_rootComponent(asComponent(root)), m_handlers(handlers ? handlers : root) {
-        if (!m_rootComponent) throw LayoutError(0, QStringLiteral("the root is no component"));
+        if (!m_rootComponent) fail(0, "the root is no component");
     }
 
     void run(const QString& text) {
@@ -42,16 +41,15 @@ public:
             skipNewlines();
             const Header h = readHeader();
             if (h.className != className(m_root))
-                fail(h.line, QStringLiteral("the layout is for a %1, not for a %2")
-                                 .arg(h.className, className(m_root)));
+                fail(h.line, "the layout is for a %1, not for a %2", h.className,
+                     className(m_root));
             m_rootComponent->setLoading(true);
             if (m_rootComponent->name() != h.name)
                 atLine(h.line, [&] { m_rootComponent->setName(h.name); });
             readBody(m_root, h);
             skipNewlines();
             if (peek().kind != Token::End)
-                fail(peek().line,
-                     QStringLiteral("unexpected %1 after the last 'end'").arg(describe(peek())));
+                fail(peek().line, "unexpected %1 after the last 'end'", describe(peek()));
             resolveReferences();
             // A component may find at the end that it cannot stand as read (pages that
             // are no pages of its kind): that is the layout's error too, at its header.
@@ -85,10 +83,24 @@ private:
         QString path;
         int line = 0;
     };
+    // A `Path = value` line of an object of class `owner`. The path is a name, or names
+    // joined by dots that lead through sub-objects (Ticket.Width) and gadgets (Font.Height)
+    // to the property to set.
+    struct Assignment {
+        const Token& v;
+        QString path;
+        QStringList parts;
+        QString owner;
 
-    [[noreturn]] static void fail(int line, const QString& message) {
-        throw LayoutError(line, message);
-    }
+        // A message with %1 the path and %2 the owner.
+        template <class... A> [[noreturn]] void fail(const char* text, const A&... more) const {
+            layout::fail(v.line, text, path, owner, more...);
+        }
+        // Whether parts[i], a property `p`, is the one the value is for.
+        bool isLast(const QMetaProperty& p, qsizetype i) const {
+            return i + 1 == parts.size() || (i + 2 == parts.size() && parts[i + 1] == valuePart(p));
+        }
+    };
 
     // A setter, a factory or a handler binder that throws is reported at the line that
     // called it.
@@ -98,7 +110,7 @@ private:
         } catch (const LayoutError&) {
             throw;
         } catch (const std::exception& e) {
-            fail(line, QString::fromUtf8(e.what()));
+            fail(line, "%1", e.what());
         }
     }
 
@@ -116,26 +128,23 @@ private:
         if (peek().kind == Token::Newline)
             ++m_pos;
         else if (peek().kind != Token::End)
-            fail(peek().line, QStringLiteral("unexpected %1 %2").arg(describe(peek()), after));
+            fail(peek().line, "unexpected %1 %2", describe(peek()), after);
     }
-    const Token& expectName(const QString& what) {
+    const Token& expectName(const char* what) {
         const Token& t = take();
-        if (t.kind != Token::Ident || t.text.contains(QLatin1Char('.')))
-            fail(t.line, QStringLiteral("expected %1, found %2").arg(what, describe(t)));
+        if (!t.isName()) fail(t.line, "expected %1, found %2", what, describe(t));
         return t;
     }
 
     Header readHeader() {
         const Token& keyword = take();
         if (!keyword.isWord("object"))
-            fail(keyword.line,
-                 QStringLiteral("expected 'object', found %1").arg(describe(keyword)));
+            fail(keyword.line, "expected 'object', found %1", describe(keyword));
         Header h;
         h.line = keyword.line;
-        h.name = expectName(QStringLiteral("a component name after 'object'")).text;
-        if (!take().isSymbol(':'))
-            fail(h.line, QStringLiteral("expected ':' after the name '%1'").arg(h.name));
-        h.className = expectName(QStringLiteral("a class name after ':'")).text;
+        h.name = expectName("a component name after 'object'").text;
+        if (!take().isSymbol(':')) fail(h.line, "expected ':' after the name '%1'", h.name);
+        h.className = expectName("a class name after ':'").text;
         expectLineEnd(QStringLiteral("after the class name"));
         return h;
     }
@@ -144,8 +153,7 @@ private:
         for (;;) {
             skipNewlines();
             const Token& t = peek();
-            if (t.kind == Token::End)
-                fail(t.line, QStringLiteral("missing 'end' of object '%1'").arg(h.name));
+            if (t.kind == Token::End) fail(t.line, "missing 'end' of object '%1'", h.name);
             if (t.isWord("end")) {
                 take();
                 expectLineEnd(QStringLiteral("after 'end'"));
@@ -156,40 +164,36 @@ private:
                 continue;
             }
             if (t.kind != Token::Ident)
-                fail(t.line, QStringLiteral("expected a property name, found %1").arg(describe(t)));
+                fail(t.line, "expected a property name, found %1", describe(t));
             const Token& name = take();
-            if (!peek().isSymbol('='))
-                fail(name.line, QStringLiteral("expected '=' after '%1'").arg(name.text));
-            take();
-            const Value v = readValue(name.text);
-            expectLineEnd(QStringLiteral("after the value of '%1'").arg(name.text));
-            atLine(name.line, [&] { apply(object, name.text, v); });
+            if (!take().isSymbol('=')) fail(name.line, "expected '=' after '%1'", name.text);
+            const Token v = readValue(name.text);
+            expectLineEnd(message("after the value of '%1'", name.text));
+            atLine(name.line, [&] {
+                apply(object, Assignment{v, name.text, name.text.split(QLatin1Char('.')),
+                                         className(object)});
+            });
         }
     }
 
     void readChild(QObject* parent) {
         const Header h = readHeader();
         if (m_depth == MaxNesting)
-            fail(h.line,
-                 QStringLiteral("'%1' lies deeper than %2 levels").arg(h.name).arg(MaxNesting));
+            fail(h.line, "'%1' lies deeper than %2 levels", h.name, MaxNesting);
         if (m_created.size() == MaxComponents)
-            fail(h.line, QStringLiteral("'%1' is one component more than the %2 a layout may hold")
-                             .arg(h.name)
-                             .arg(MaxComponents));
-        if (findByName(h.name))
-            fail(h.line, QStringLiteral("a component named '%1' exists already").arg(h.name));
-        if (!isLayoutClassRegistered(h.className))
-            fail(h.line, QStringLiteral("unknown class '%1'").arg(h.className));
+            fail(h.line, "'%1' is one component more than the %2 a layout may hold", h.name,
+                 MaxComponents);
+        if (findByName(h.name)) fail(h.line, "a component named '%1' exists already", h.name);
+        if (!isLayoutClassRegistered(h.className)) fail(h.line, "unknown class '%1'", h.className);
         QObject* object = nullptr;
         atLine(h.line, [&] { object = createLayoutObject(h.className, m_rootComponent); });
-        if (!object) fail(h.line, QStringLiteral("class '%1' made no object").arg(h.className));
+        if (!object) fail(h.line, "class '%1' made no object", h.className);
         m_created.append({object, h.line});
         Component* c = asComponent(object);
-        if (!c) fail(h.line, QStringLiteral("class '%1' is no component").arg(h.className));
+        if (!c) fail(h.line, "class '%1' is no component", h.className);
         const Component* holder = asComponent(parent);
         if (!holder || !holder->canHold(object))
-            fail(h.line, QStringLiteral("a %1 cannot hold the %2 '%3'")
-                             .arg(className(parent), h.className, h.name));
+            fail(h.line, "a %1 cannot hold the %2 '%3'", className(parent), h.className, h.name);
         atLine(h.line, [&] {
             c->setLoading(true);
             c->setName(h.name);
@@ -200,42 +204,36 @@ private:
         --m_depth;
     }
 
-    Value readValue(const QString& property) {
+    Token readValue(const QString& property) {
         const Token& t = peek();
-        Value v{t};
+        Token v = t;
         if (t.kind == Token::Integer || t.kind == Token::Ident || t.kind == Token::Binary) {
             take();
         } else if (t.kind == Token::String) {
             v.text = readString();
         } else if (t.isSymbol('[')) {
-            v.kind = Value::Set;
+            v.kind = Token::Set;
             take();
-            skipNewlines();
-            while (!peek().isSymbol(']')) {
-                v.items << expectName(QStringLiteral("a set member")).text;
+            for (skipNewlines(); !peek().isSymbol(']'); skipNewlines()) {
+                v.items << expectName("a set member").text;
                 skipNewlines();
-                if (peek().isSymbol(',')) {
+                if (peek().isSymbol(','))
                     take();
-                    skipNewlines();
-                } else if (!peek().isSymbol(']')) {
-                    fail(peek().line,
-                         QStringLiteral("expected ',' or ']', found %1").arg(describe(peek())));
-                }
+                else if (!peek().isSymbol(']'))
+                    fail(peek().line, "expected ',' or ']', found %1", describe(peek()));
             }
             take();
         } else if (t.isSymbol('(')) {
-            v.kind = Value::List;
+            v.kind = Token::List;
             take();
             skipNewlines();
             while (peek().kind == Token::String) {
                 v.items << readString();
                 skipNewlines();
             }
-            if (!take().isSymbol(')'))
-                fail(t.line, QStringLiteral("unterminated list of '%1'").arg(property));
+            if (!take().isSymbol(')')) fail(t.line, "unterminated list of '%1'", property);
         } else {
-            fail(t.line,
-                 QStringLiteral("expected a value for '%1', found %2").arg(property, describe(t)));
+            fail(t.line, "expected a value for '%1', found %2", property, describe(t));
         }
         return v;
     }
@@ -246,102 +244,72 @@ private:
             take();
             skipNewlines();
             if (peek().kind != Token::String)
-                fail(peek().line,
-                     QStringLiteral("expected a string after '+', found %1").arg(describe(peek())));
+                fail(peek().line, "expected a string after '+', found %1", describe(peek()));
             s += take().text;
         }
         return s;
     }
 
-    // `path` is the property as written: a name, or names joined by dots that lead through
-    // sub-objects (Ticket.Width) and gadgets (Font.Height) to the property to set.
-    void apply(QObject* object, const QString& path, const Value& v) {
-        const QStringList parts = path.split(QLatin1Char('.'));
-        const QString owner = className(object);
-        const auto unknown = [&] {
-            fail(v.line, QStringLiteral("unknown property '%1' of %2").arg(path, owner));
-        };
+    // The published property `name` of `mo`; an invalid one when there is none.
+    static QMetaProperty published(const QMetaObject* mo, const QString& name) {
+        const int index = mo ? mo->indexOfProperty(name.toLatin1().constData()) : -1;
+        const QMetaProperty p = index >= 0 ? mo->property(index) : QMetaProperty();
+        return index >= 0 && isPublishedProperty(mo, p) ? p : QMetaProperty();
+    }
+
+    void apply(QObject* object, const Assignment& a) {
         QObject* target = object;
-        for (qsizetype i = 0; i < parts.size(); ++i) {
-            const QMetaObject* mo = target->metaObject();
-            const int index = mo->indexOfProperty(parts[i].toLatin1().constData());
-            const QMetaProperty p = index >= 0 ? mo->property(index) : QMetaProperty();
-            if (index < 0 || !isPublishedProperty(mo, p)) {
-                if (parts.size() == 1 && isEventName(path)) return bindEvent(target, path, v);
-                unknown();
+        for (qsizetype i = 0;; ++i) {
+            const QMetaProperty p = published(target->metaObject(), a.parts[i]);
+            if (!p.isValid()) {
+                if (a.parts.size() == 1 && isEventName(a.path)) return bindEvent(target, a);
+                a.fail("unknown property '%1' of %2");
             }
-            if (i == parts.size() - 1) return write(target, p, v, path, owner);
-            if (isObjectPointer(p)) {
+            const bool last = a.isLast(p, i);
+            if (!last && isObjectPointer(p)) {
                 target = p.read(target).value<QObject*>();
                 if (!target)
-                    fail(v.line, QStringLiteral("'%1' of %2 is empty")
-                                     .arg(parts.mid(0, i + 1).join(QLatin1Char('.')), owner));
-            } else if (isGadget(p)) {
-                if (!p.isWritable()) readOnly(v.line, path, owner);
-                QVariant gadget = p.read(target);
-                writeInGadget(gadget, parts.mid(i + 1), v, path, owner);
-                if (!p.write(target, gadget)) rejected(v.line, path, owner);
-                return;
-            } else if (i + 2 == parts.size() && parts[i + 1] == valuePart(p)) {
-                return write(target, p, v, path, owner);
-            } else {
-                unknown();
+                    fail(a.v.line, "'%1' of %2 is empty",
+                         a.parts.mid(0, i + 1).join(QLatin1Char('.')), a.owner);
+                continue;
             }
-        }
-    }
-
-    void writeInGadget(QVariant& gadget, const QStringList& parts, const Value& v,
-                       const QString& path, const QString& owner) {
-        const QMetaObject* mo = gadget.metaType().metaObject();
-        const int index = mo ? mo->indexOfProperty(parts.front().toLatin1().constData()) : -1;
-        const QMetaProperty p = index >= 0 ? mo->property(index) : QMetaProperty();
-        if (index < 0 || !isPublishedProperty(mo, p) || (parts.size() > 1 && !isGadget(p)))
-            fail(v.line, QStringLiteral("unknown property '%1' of %2").arg(path, owner));
-        if (parts.size() > 1) {
-            QVariant inner = p.readOnGadget(gadget.constData());
-            writeInGadget(inner, parts.mid(1), v, path, owner);
-            if (!p.writeOnGadget(gadget.data(), inner)) rejected(v.line, path, owner);
-            return;
-        }
-        if (!p.isWritable()) readOnly(v.line, path, owner);
-        if (!p.writeOnGadget(gadget.data(), converted(mo, p, v, path, owner)))
-            rejected(v.line, path, owner);
-    }
-
-    void write(QObject* target, const QMetaProperty& p, const Value& v, const QString& path,
-               const QString& owner) {
-        if (!p.isWritable()) readOnly(v.line, path, owner);
-        if (isObjectPointer(p)) {
+            if (!last && !isGadget(p)) a.fail("unknown property '%1' of %2");
+            if (!p.isWritable()) a.fail("property '%1' of %2 is read-only");
+            if (!isObjectPointer(p)) {
+                if (!p.write(target, value(target->metaObject(), p, i, a, p.read(target))))
+                    a.fail("%2 did not take the value of '%1'");
+                return;
+            }
             // The component may lie further down the file: set it once all exist.
-            if (v.kind != Value::Ident || v.text.contains(QLatin1Char('.')))
-                fail(v.line, QStringLiteral("bad value for '%1' of %2: a component name expected")
-                                 .arg(path, owner));
-            m_references.push_back({target, p, v.text, path, v.line});
+            if (!a.v.isName()) a.fail("bad value for '%1' of %2: a component name expected");
+            m_references.push_back({target, p, a.v.text, a.path, a.v.line});
             return;
         }
-        if (!p.write(target, converted(target->metaObject(), p, v, path, owner)))
-            rejected(v.line, path, owner);
     }
 
-    static QVariant converted(const QMetaObject* mo, const QMetaProperty& p, const Value& v,
-                              const QString& path, const QString& owner) {
-        QString why;
-        std::optional<QVariant> value = convert(mo, p, v, &why);
-        if (!value)
-            fail(v.line, QStringLiteral("bad value for '%1' of %2: %3").arg(path, owner, why));
-        return *value;
-    }
-    [[noreturn]] static void readOnly(int line, const QString& path, const QString& owner) {
-        fail(line, QStringLiteral("property '%1' of %2 is read-only").arg(path, owner));
-    }
-    [[noreturn]] static void rejected(int line, const QString& path, const QString& owner) {
-        fail(line, QStringLiteral("%1 did not take the value of '%2'").arg(owner, path));
+    // What property `p` of `mo`, parts[i] of the path, is to hold: the value read, or for a
+    // gadget the path goes through, its `current` value with the rest of the path set in it.
+    static QVariant value(const QMetaObject* mo, const QMetaProperty& p, qsizetype i,
+                          const Assignment& a, QVariant current) {
+        if (a.isLast(p, i)) {
+            QString why;
+            const std::optional<QVariant> v = convert(mo, p, a.v, &why);
+            if (!v) a.fail("bad value for '%1' of %2: %3", why);
+            return *v;
+        }
+        const QMetaObject* inner = current.metaType().metaObject();
+        const QMetaProperty q = published(inner, a.parts[i + 1]);
+        if (!q.isValid() || (!a.isLast(q, i + 1) && !isGadget(q)))
+            a.fail("unknown property '%1' of %2");
+        if (!q.isWritable()) a.fail("property '%1' of %2 is read-only");
+        const QVariant inside = value(inner, q, i + 1, a, q.readOnGadget(current.constData()));
+        if (!q.writeOnGadget(current.data(), inside)) a.fail("%2 did not take the value of '%1'");
+        return current;
     }
 
-    void bindEvent(QObject* target, const QString& event, const Value& v) {
-        if (v.kind != Value::Ident || v.text.contains(QLatin1Char('.')))
-            fail(v.line, QStringLiteral("expected a handler name for '%1'").arg(event));
-        atLine(v.line, [&] { tk::bindEvent(target, event, m_handlers, v.text); });
+    void bindEvent(QObject* target, const Assignment& a) {
+        if (!a.v.isName()) fail(a.v.line, "expected a handler name for '%1'", a.path);
+        atLine(a.v.line, [&] { tk::bindEvent(target, a.path, m_handlers, a.v.text); });
     }
 
     QObject* findByName(const QString& name) const {
@@ -354,17 +322,16 @@ private:
         for (const Reference& r : m_references) {
             if (!r.target) continue;
             QObject* found = findByName(r.name);
-            if (!found)
-                fail(r.line, QStringLiteral("unknown component '%1' for '%2'").arg(r.name, r.path));
+            if (!found) fail(r.line, "unknown component '%1' for '%2'", r.name, r.path);
             const QMetaObject* wanted = r.property.metaType().metaObject();
             if (wanted && !found->metaObject()->inherits(wanted))
-                fail(r.line, QStringLiteral("'%1' is a %2, which '%3' does not take")
-                                 .arg(r.name, className(found), r.path));
+                fail(r.line, "'%1' is a %2, which '%3' does not take", r.name, className(found),
+                     r.path);
             // QObject comes first in every moc class, so the pointer needs no adjustment.
             const QVariant value(r.property.metaType(), &found);
             atLine(r.line, [&] {
                 if (!r.property.write(r.target, value))
-                    rejected(r.line, r.path, className(r.target));
+                    fail(r.line, "%1 did not take the value of '%2'", className(r.target), r.path);
             });
         }
     }
@@ -397,8 +364,7 @@ QStringList registeredLayoutClasses() {
 
 QObject* createLayoutObject(const QString& className, Component* owner) {
     const auto it = g_classes.constFind(className);
-    if (it == g_classes.constEnd())
-        throw LayoutError(0, QStringLiteral("unknown class '%1'").arg(className));
+    if (it == g_classes.constEnd()) fail(0, "unknown class '%1'", className);
     return (*it)(owner);
 }
 
@@ -408,8 +374,7 @@ void readLayout(QObject* root, const QString& text, QObject* handlers) {
 
 void readLayoutFile(QObject* root, const QString& path, QObject* handlers) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw LayoutError(0, QStringLiteral("cannot open '%1': %2").arg(path, file.errorString()));
+    if (!file.open(QIODevice::ReadOnly)) fail(0, "cannot open '%1': %2", path, file.errorString());
     readLayout(root, QString::fromUtf8(file.readAll()), handlers);
 }
 

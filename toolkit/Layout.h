@@ -80,15 +80,12 @@ using LayoutFactory = std::function<QObject*(Component* owner)>;
 // assigns the parent. Registering a name again replaces the factory.
 void registerLayoutClass(const QString& className, LayoutFactory factory);
 
-// The usual case: a class with a constructor callable as T(tk::Component* owner).
-template <class T> void registerLayoutClass(const QString& className) {
-    registerLayoutClass(className, [](Component* owner) -> QObject* { return new T(owner); });
-}
-
-// The same, under the class's own name without namespace (tk::TLabel -> "TLabel").
+// The usual case: a class with a constructor callable as T(tk::Component* owner), under its
+// own name without namespace (tk::TLabel -> "TLabel").
 template <class T> void registerLayoutClass() {
-    QString name = QString::fromLatin1(T::staticMetaObject.className());
-    registerLayoutClass<T>(name.mid(name.lastIndexOf(QLatin1Char(':')) + 1));
+    const QString name = QString::fromLatin1(T::staticMetaObject.className());
+    registerLayoutClass(name.mid(name.lastIndexOf(QLatin1Char(':')) + 1),
+                        [](Component* owner) -> QObject* { return new T(owner); });
 }
 
 bool isLayoutClassRegistered(const QString& className);

@@ -1,10 +1,10 @@
 #include "LayoutSyntax.h"
 
 #include "Colors.h"
-#include "Layout.h"
 #include "Published.h"
 
 #include <QBuffer>
+#include <QImage>
 #include <QImageReader>
 #include <QMetaEnum>
 #include <QtEndian>
@@ -37,17 +37,15 @@ public:
     std::vector<Token> run() {
         while (m_pos < m_text.size()) {
             const QChar c = m_text[m_pos];
-            if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
-                ++m_pos;
-                if (c == QLatin1Char('\r') && at(QLatin1Char('\n'))) ++m_pos;
+            if (atLineEnd()) {
                 if (!m_tokens.empty() && m_tokens.back().kind != Token::Newline)
                     push({Token::Newline, {}});
-                ++m_line;
+                lineEnd();
             } else if (c.isSpace()) {
                 ++m_pos;
             } else if (c == QLatin1Char('/') && m_pos + 1 < m_text.size() &&
                        m_text[m_pos + 1] == QLatin1Char('/')) {
-                while (m_pos < m_text.size() && !at(QLatin1Char('\n')) && !at(QLatin1Char('\r')))
+                while (m_pos < m_text.size() && !atLineEnd())
                     ++m_pos;
             } else if (isIdentStart(c)) {
                 identifier();
@@ -61,17 +59,26 @@ public:
                 ++m_pos;
                 push({Token::Symbol, QString(c)});
             } else {
-                throw LayoutError(m_line, QStringLiteral("unexpected character '%1'").arg(c));
+                fail(m_line, "unexpected character '%1'", c);
             }
         }
         // An unfinished file is reported at its last line, not at the empty one after it.
         const int last = m_tokens.empty() ? 1 : m_tokens.back().line;
-        m_tokens.push_back({Token::End, {}, 0, false, last});
+        m_tokens.push_back({.kind = Token::End, .line = last});
         return std::move(m_tokens);
     }
 
 private:
     bool at(QChar c) const { return m_pos < m_text.size() && m_text[m_pos] == c; }
+    bool atLineEnd() const { return at(QLatin1Char('\n')) || at(QLatin1Char('\r')); }
+    // Takes a line end (LF, CR LF or CR) if one comes next.
+    bool lineEnd() {
+        if (!atLineEnd()) return false;
+        if (at(QLatin1Char('\r'))) ++m_pos;
+        if (at(QLatin1Char('\n'))) ++m_pos;
+        ++m_line;
+        return true;
+    }
     void push(Token t) {
         t.line = m_line;
         m_tokens.push_back(std::move(t));
@@ -85,8 +92,7 @@ private:
                 ++m_pos;
             if (!at(QLatin1Char('.'))) break;
             if (m_pos + 1 >= m_text.size() || !isIdentStart(m_text[m_pos + 1]))
-                throw LayoutError(m_line, QStringLiteral("incomplete name '%1'")
-                                              .arg(m_text.mid(start, m_pos + 1 - start)));
+                fail(m_line, "incomplete name '%1'", m_text.mid(start, m_pos + 1 - start));
             ++m_pos;
         }
         push({Token::Ident, from(start).toString()});
@@ -118,13 +124,12 @@ private:
         const QString spelled = from(start).toString();
         bool ok = m_pos > digits;
         const qulonglong magnitude = ok ? from(digits).toULongLong(&ok, hex ? 16 : 10) : 0;
-        if (!ok) throw LayoutError(m_line, QStringLiteral("bad number '%1'").arg(spelled));
-        if (magnitude > qulonglong(LLONG_MAX))
-            throw LayoutError(m_line, QStringLiteral("number '%1' is too large").arg(spelled));
-        Token t{Token::Integer, spelled};
-        t.integer = negative ? -qint64(magnitude) : qint64(magnitude);
-        t.hex = hex;
-        push(std::move(t));
+        if (!ok) fail(m_line, "bad number '%1'", spelled);
+        if (magnitude > qulonglong(LLONG_MAX)) fail(m_line, "number '%1' is too large", spelled);
+        push({.kind = Token::Integer,
+              .text = spelled,
+              .integer = negative ? -qint64(magnitude) : qint64(magnitude),
+              .hex = hex});
     }
 
     // Quoted runs and #codes written next to each other make one string.
@@ -134,17 +139,11 @@ private:
             if (at(QLatin1Char('\''))) {
                 ++m_pos;
                 for (;;) {
-                    if (m_pos >= m_text.size() || at(QLatin1Char('\n')) || at(QLatin1Char('\r')))
-                        throw LayoutError(m_line, QStringLiteral("unterminated string"));
+                    if (m_pos >= m_text.size() || atLineEnd()) fail(m_line, "unterminated string");
                     const QChar c = m_text[m_pos++];
-                    if (c != QLatin1Char('\'')) {
-                        s += c;
-                    } else if (at(QLatin1Char('\''))) {
-                        s += c;
-                        ++m_pos;
-                    } else {
-                        break;
-                    }
+                    if (c == QLatin1Char('\'') && !at(QLatin1Char('\''))) break;
+                    if (c == QLatin1Char('\'')) ++m_pos; // a doubled quote stands for one
+                    s += c;
                 }
             } else {
                 const qsizetype start = m_pos++;
@@ -153,8 +152,7 @@ private:
                 bool ok = m_pos > digits && m_pos - digits <= 8;
                 const uint code = ok ? from(digits).toUInt(&ok, hex ? 16 : 10) : 0;
                 if (!ok || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-                    throw LayoutError(m_line,
-                                      QStringLiteral("bad character code '%1'").arg(from(start)));
+                    fail(m_line, "bad character code '%1'", from(start).toString());
                 const char32_t cp = code;
                 s += QString::fromUcs4(&cp, 1);
             }
@@ -169,30 +167,19 @@ private:
         ++m_pos;
         QByteArray digits;
         for (;;) {
-            if (m_pos >= m_text.size())
-                throw LayoutError(first, QStringLiteral("unterminated binary data"));
+            if (m_pos >= m_text.size()) fail(first, "unterminated binary data");
+            if (lineEnd()) continue;
             const QChar c = m_text[m_pos++];
             if (c == QLatin1Char('}')) break;
-            if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
-                if (c == QLatin1Char('\r') && at(QLatin1Char('\n'))) ++m_pos;
-                ++m_line;
-                continue;
-            }
             if (c.isSpace()) continue;
-            if (!isDigit(c, true))
-                throw LayoutError(m_line,
-                                  QStringLiteral("bad character '%1' in binary data").arg(c));
+            if (!isDigit(c, true)) fail(m_line, "bad character '%1' in binary data", c);
             if (digits.size() > 2 * MaxBinaryBytes)
-                throw LayoutError(
-                    first, QStringLiteral("binary data of more than %1 bytes").arg(MaxBinaryBytes));
+                fail(first, "binary data of more than %1 bytes", MaxBinaryBytes);
             digits.append(char(c.unicode()));
         }
-        if (digits.size() % 2 != 0)
-            throw LayoutError(first, QStringLiteral("binary data with an odd number of digits"));
-        Token t{Token::Binary, {}};
-        t.bytes = QByteArray::fromHex(digits);
-        t.line = first;
-        m_tokens.push_back(std::move(t));
+        if (digits.size() % 2 != 0) fail(first, "binary data with an odd number of digits");
+        m_tokens.push_back(
+            {.kind = Token::Binary, .line = first, .bytes = QByteArray::fromHex(digits)});
     }
 
     const QString& m_text;
@@ -236,10 +223,8 @@ QByteArray pngPixelChunks(const QByteArray& bytes) {
 void checkPictureSize(QSize size) {
     if (size.width() > MaxPictureEdge || size.height() > MaxPictureEdge ||
         qint64(size.width()) * size.height() > MaxPicturePixels)
-        throw std::runtime_error(QStringLiteral("a picture of %1 x %2 pixels is too large")
-                                     .arg(size.width())
-                                     .arg(size.height())
-                                     .toStdString());
+        raise<std::runtime_error>("a picture of %1 x %2 pixels is too large", size.width(),
+                                  size.height());
 }
 
 QImage pictureFromBytes(const QByteArray& bytes) {
@@ -259,6 +244,85 @@ QImage pictureFromBytes(const QByteArray& bytes) {
     if (!reader.read(&image) || image.isNull())
         throw std::runtime_error("a damaged " + format.toUpper().toStdString() + " picture");
     return image;
+}
+
+// Strings are cut after every line break and at this length, so that a multi-line caption
+// reads line by line and no line of the file runs on for ever.
+constexpr qsizetype MaxStringPiece = 64;
+// Hex digits per line of a binary block (32 bytes).
+constexpr qsizetype BinaryLineDigits = 64;
+
+QByteArray pictureToBytes(const QImage& image) {
+    if (image.isNull()) return {};
+    QByteArray out;
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
+    checkPictureSize(image.size());
+    if (!image.save(&buffer, "PNG")) throw std::runtime_error("cannot encode the picture");
+    if (out.size() > MaxBinaryBytes)
+        raise<std::runtime_error>("%1 bytes of picture data are more than %2", out.size(),
+                                  MaxBinaryBytes);
+    return out;
+}
+
+QString quotePiece(QStringView piece) {
+    QString out;
+    bool open = false;
+    for (const QChar c : piece) {
+        // Text goes in quotes, a control character as its code outside them.
+        const bool code = c.unicode() < 32;
+        if (code == open) {
+            out += QLatin1Char('\'');
+            open = !open;
+        }
+        out += code ? QLatin1Char('#') + QString::number(c.unicode()) : QString(c);
+        if (c == QLatin1Char('\'')) out += c;
+    }
+    if (open) out += QLatin1Char('\'');
+    return out.isEmpty() ? QStringLiteral("''") : out;
+}
+
+QString quote(const QString& s, int depth) {
+    QStringList pieces;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const bool lineEnd = s[i] == QLatin1Char('\n');
+        const bool full = i + 1 - start >= MaxStringPiece && !s[i].isHighSurrogate();
+        if (lineEnd || full) {
+            pieces << quotePiece(QStringView(s).mid(start, i + 1 - start));
+            start = i + 1;
+        }
+    }
+    if (start < s.size() || pieces.isEmpty()) pieces << quotePiece(QStringView(s).mid(start));
+    return pieces.join(QLatin1String(" +\n") + indent(depth + 1));
+}
+
+QString binaryBlock(const QByteArray& bytes, int depth) {
+    QString out = QStringLiteral("{");
+    const QByteArray hex = bytes.toHex().toUpper();
+    for (qsizetype i = 0; i < hex.size(); i += BinaryLineDigits)
+        out += QLatin1Char('\n') + indent(depth + 1) + QLatin1String(hex.mid(i, BinaryLineDigits));
+    return out + QLatin1Char('}');
+}
+
+bool isColor(const QMetaProperty& p) {
+    const int id = p.metaType().id();
+    if (id != QMetaType::Int && id != QMetaType::UInt) return false;
+    const QLatin1String name(p.name());
+    return name.startsWith(QLatin1String("Color")) || name.endsWith(QLatin1String("Color"));
+}
+
+bool isIntegerType(int id) {
+    static constexpr int Ids[] = {QMetaType::Int,      QMetaType::UInt,      QMetaType::Short,
+                                  QMetaType::UShort,   QMetaType::Long,      QMetaType::ULong,
+                                  QMetaType::LongLong, QMetaType::ULongLong, QMetaType::SChar,
+                                  QMetaType::UChar,    QMetaType::Char};
+    return std::ranges::find(Ids, id) != std::end(Ids);
+}
+
+bool isUnsignedType(int id) {
+    return id == QMetaType::UInt || id == QMetaType::UShort || id == QMetaType::ULong ||
+           id == QMetaType::ULongLong || id == QMetaType::UChar;
 }
 
 } // namespace
@@ -282,31 +346,13 @@ QString describe(const Token& t) {
     }
 }
 
+QString indent(int depth) {
+    return QString(depth * 2, QLatin1Char(' '));
+}
+
 QString className(const QMetaObject* mo) {
     const QString name = QString::fromLatin1(mo->className());
     return name.mid(name.lastIndexOf(QLatin1Char(':')) + 1);
-}
-
-bool isColor(const QMetaProperty& p) {
-    const int id = p.metaType().id();
-    if (id != QMetaType::Int && id != QMetaType::UInt) return false;
-    const QLatin1String name(p.name());
-    return name.startsWith(QLatin1String("Color")) || name.endsWith(QLatin1String("Color"));
-}
-
-QByteArray pictureToBytes(const QImage& image) {
-    if (image.isNull()) return {};
-    QByteArray out;
-    QBuffer buffer(&out);
-    buffer.open(QIODevice::WriteOnly);
-    checkPictureSize(image.size());
-    if (!image.save(&buffer, "PNG")) throw std::runtime_error("cannot encode the picture");
-    if (out.size() > MaxBinaryBytes)
-        throw std::runtime_error(QStringLiteral("%1 bytes of picture data are more than %2")
-                                     .arg(out.size())
-                                     .arg(MaxBinaryBytes)
-                                     .toStdString());
-    return out;
 }
 
 bool isGadget(const QMetaProperty& p) {
@@ -314,121 +360,151 @@ bool isGadget(const QMetaProperty& p) {
     return p.metaType().flags().testFlag(QMetaType::IsGadget) && !isPicture(p);
 }
 
-bool isIntegerType(int id) {
-    static constexpr int Ids[] = {QMetaType::Int,      QMetaType::UInt,      QMetaType::Short,
-                                  QMetaType::UShort,   QMetaType::Long,      QMetaType::ULong,
-                                  QMetaType::LongLong, QMetaType::ULongLong, QMetaType::SChar,
-                                  QMetaType::UChar,    QMetaType::Char};
-    return std::ranges::find(Ids, id) != std::end(Ids);
-}
-
-bool isUnsignedType(int id) {
-    return id == QMetaType::UInt || id == QMetaType::UShort || id == QMetaType::ULong ||
-           id == QMetaType::ULongLong || id == QMetaType::UChar;
-}
-
-std::optional<QVariant> convert(const QMetaObject* owner, const QMetaProperty& p, const Value& v,
+std::optional<QVariant> convert(const QMetaObject* owner, const QMetaProperty& p, const Token& v,
                                 QString* why) {
     const QMetaType type = p.metaType();
-    const auto fail = [why](const QString& w) -> std::optional<QVariant> {
-        *why = w;
+    const auto refuse = [why](const char* text, const auto&... args) -> std::optional<QVariant> {
+        *why = message(text, args...);
         return std::nullopt;
     };
     if (p.isFlagType()) {
         const QMetaEnum e = p.enumerator();
-        qint64 known = 0;
-        for (int k = 0; k < e.keyCount(); ++k)
-            known |= e.value(k);
         qint64 bits = 0;
-        if (v.kind == Value::Integer) {
-            bits = v.integer;
+        if (v.kind == Token::Integer) {
+            qint64 known = 0;
+            for (int k = 0; k < e.keyCount(); ++k)
+                known |= e.value(k);
             // Bits the set has no name for would reach code that handles only the named ones.
-            if (bits < 0 || (bits & ~known) != 0)
-                return fail(QStringLiteral("%1 is no set of %2").arg(bits).arg(e.name()));
-            return enumFromInt(type, bits);
+            if (v.integer < 0 || (v.integer & ~known) != 0)
+                return refuse("%1 is no set of %2", v.integer, e.name());
+            bits = v.integer;
+        } else if (v.kind != Token::Set) {
+            return refuse("a set of %1 expected", e.name());
         }
-        if (v.kind != Value::Set)
-            return fail(QStringLiteral("a set of %1 expected").arg(QLatin1String(e.name())));
         for (const QString& key : v.items) {
             bool ok = false;
-            const int bit = e.keyToValue(key.toLatin1().constData(), &ok);
-            if (!ok) return fail(QStringLiteral("'%1' is no member of %2").arg(key, e.name()));
-            bits |= bit;
+            bits |= e.keyToValue(key.toLatin1().constData(), &ok);
+            if (!ok) return refuse("'%1' is no member of %2", key, e.name());
         }
         return enumFromInt(type, bits);
     }
     if (p.isEnumType()) {
         const QMetaEnum e = p.enumerator();
-        if (v.kind == Value::Integer) {
+        if (v.kind == Token::Integer) {
             // A number is taken only where it names a value: anything else would be an
             // enumeration outside its range.
             if (v.integer < INT_MIN || v.integer > INT_MAX || !e.valueToKey(int(v.integer)))
-                return fail(QStringLiteral("%1 is no value of %2").arg(v.integer).arg(e.name()));
+                return refuse("%1 is no value of %2", v.integer, e.name());
             return enumFromInt(type, v.integer);
         }
-        if (v.kind != Value::Ident)
-            return fail(QStringLiteral("a value of %1 expected").arg(QLatin1String(e.name())));
+        if (v.kind != Token::Ident) return refuse("a value of %1 expected", e.name());
         bool ok = false;
         const int x = e.keyToValue(v.text.toLatin1().constData(), &ok);
-        if (!ok) return fail(QStringLiteral("'%1' is no value of %2").arg(v.text, e.name()));
+        if (!ok) return refuse("'%1' is no value of %2", v.text, e.name());
         return enumFromInt(type, x);
     }
     const int id = type.id();
     if (id == QMetaType::Bool) {
-        if (v.kind == Value::Ident) {
+        if (v.kind == Token::Ident) {
             if (v.text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0) return true;
             if (v.text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0) return false;
         }
-        return fail(QStringLiteral("True or False expected"));
+        return refuse("True or False expected");
     }
     if (id == QMetaType::QString) {
-        if (v.kind == Value::String) return v.text;
-        return fail(QStringLiteral("a string expected"));
+        if (v.kind == Token::String) return v.text;
+        return refuse("a string expected");
     }
     if (id == QMetaType::QChar) {
-        if (v.kind == Value::String && v.text.size() == 1) return v.text.front();
-        return fail(QStringLiteral("a string of one character expected"));
+        if (v.kind == Token::String && v.text.size() == 1) return v.text.front();
+        return refuse("a string of one character expected");
     }
     if (id == QMetaType::QStringList) {
-        if (v.kind == Value::List) return v.items;
-        return fail(QStringLiteral("a list of strings expected"));
+        if (v.kind == Token::List) return v.items;
+        return refuse("a list of strings expected");
     }
     if (isPicture(p)) {
-        if (v.kind != Value::Binary) return fail(QStringLiteral("picture data expected"));
+        if (v.kind != Token::Binary) return refuse("picture data expected");
         try {
             return pictureFromBytes(v.bytes);
         } catch (const std::runtime_error& e) {
-            return fail(QString::fromUtf8(e.what()));
+            return refuse("%1", e.what());
         }
     }
     if (isIntegerType(id)) {
         qint64 x = 0;
-        if (v.kind == Value::Ident && isColor(p)) {
+        if (v.kind == Token::Ident && isColor(p)) {
             const auto c = colorFromIdent(v.text);
-            if (!c) return fail(QStringLiteral("'%1' is no colour").arg(v.text));
+            if (!c) return refuse("'%1' is no colour", v.text);
             x = *c;
-        } else if (v.kind == Value::Integer) {
+        } else if (v.kind == Token::Integer) {
             x = v.integer;
             // $FF00000F is how a system colour is spelled in hex: a 32-bit pattern.
             if (v.hex && id == QMetaType::Int && x > INT_MAX && x <= qint64(UINT_MAX))
                 x -= qint64(1) << 32;
         } else {
-            return fail(isColor(p) ? QStringLiteral("a colour expected")
-                                   : QStringLiteral("an integer expected"));
+            return refuse(isColor(p) ? "a colour expected" : "an integer expected");
         }
         QVariant r = qlonglong(x);
-        if (!r.convert(type) || r.toLongLong() != x)
-            return fail(QStringLiteral("%1 is out of range").arg(x));
+        if (!r.convert(type) || r.toLongLong() != x) return refuse("%1 is out of range", x);
         if (const auto range =
                 owner ? declaredRange(owner, QString::fromLatin1(p.name())) : std::nullopt;
             range && (x < range->first || x > range->second))
-            return fail(QStringLiteral("%1 is out of range (%2 to %3)")
-                            .arg(x)
-                            .arg(range->first)
-                            .arg(range->second));
+            return refuse("%1 is out of range (%2 to %3)", x, range->first, range->second);
         return r;
     }
-    return fail(QStringLiteral("properties of type %1 cannot be read").arg(type.name()));
+    return refuse("properties of type %1 cannot be read", type.name());
+}
+
+QString format(const QMetaProperty& p, const QVariant& v, int depth, const QString& path) {
+    if (p.isFlagType()) {
+        const int bits = v.toInt();
+        const QByteArray keys = p.enumerator().valueToKeys(bits);
+        if (bits != 0 && p.enumerator().keysToValue(keys) != bits)
+            return QString::number(bits); // bits without names
+        return QLatin1Char('[') +
+               QString::fromLatin1(keys).replace(QLatin1Char('|'), QLatin1String(", ")) +
+               QLatin1Char(']');
+    }
+    if (p.isEnumType()) {
+        const qint64 x = v.toLongLong();
+        const char* key = p.enumerator().valueToKey(int(x));
+        return key ? QString::fromLatin1(key) : QString::number(x);
+    }
+    const int id = v.metaType().id();
+    if (isIntegerType(id)) {
+        if (isColor(p)) {
+            const TColor c = TColor(v.toLongLong());
+            if (const auto name = colorToIdent(c)) return *name;
+            return QLatin1Char('$') +
+                   QString::number(quint32(c), 16).toUpper().rightJustified(8, QLatin1Char('0'));
+        }
+        return isUnsignedType(id) ? QString::number(v.toULongLong())
+                                  : QString::number(v.toLongLong());
+    }
+    switch (id) {
+    case QMetaType::Bool:
+        return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case QMetaType::QString:
+        return quote(v.toString(), depth);
+    case QMetaType::QChar:
+        return quote(QString(v.toChar()), depth);
+    case QMetaType::QImage:
+        // What the reader would refuse is not written either.
+        try {
+            return binaryBlock(pictureToBytes(v.value<QImage>()), depth);
+        } catch (const std::runtime_error& e) {
+            fail(0, "the picture of '%1' cannot be stored: %2", path, e.what());
+        }
+    case QMetaType::QStringList: {
+        QString out = QStringLiteral("(");
+        for (const QString& s : v.toStringList())
+            out += QLatin1Char('\n') + indent(depth + 1) + quote(s, depth + 1);
+        return out + QLatin1Char(')');
+    }
+    default:
+        fail(0, "'%1' of type %2 cannot be stored", path, v.metaType().name());
+    }
 }
 
 } // namespace tk::layout

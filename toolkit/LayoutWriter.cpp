@@ -1,11 +1,7 @@
-#include "Colors.h"
-#include "Layout.h"
 #include "LayoutSyntax.h"
 #include "Published.h"
 
 #include <QHash>
-#include <QImage>
-#include <QMetaEnum>
 #include <optional>
 
 namespace tk {
@@ -14,63 +10,8 @@ using namespace layout;
 
 namespace {
 
-// Strings are cut after every line break and at this length, so that a multi-line caption
-// reads line by line and no line of the file runs on for ever.
-constexpr qsizetype MaxStringPiece = 64;
 // Sub-components could in principle refer back to their owner; stop well before that loops.
 constexpr int MaxSubObjectDepth = 8;
-// Hex digits per line of a binary block (32 bytes).
-constexpr qsizetype BinaryLineDigits = 64;
-
-QString indent(int depth) {
-    return QString(depth * 2, QLatin1Char(' '));
-}
-
-QString quotePiece(QStringView piece) {
-    QString out;
-    bool open = false;
-    for (const QChar c : piece) {
-        // Text goes in quotes, a control character as its code outside them.
-        const bool code = c.unicode() < 32;
-        if (code == open) {
-            out += QLatin1Char('\'');
-            open = !open;
-        }
-        out += code ? QLatin1Char('#') + QString::number(c.unicode()) : QString(c);
-        if (c == QLatin1Char('\'')) out += c;
-    }
-    if (open) out += QLatin1Char('\'');
-    return out.isEmpty() ? QStringLiteral("''") : out;
-}
-
-QString quote(const QString& s, int depth) {
-    QStringList pieces;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        const bool lineEnd = s[i] == QLatin1Char('\n');
-        const bool full = i + 1 - start >= MaxStringPiece && !s[i].isHighSurrogate();
-        if (lineEnd || full) {
-            pieces << quotePiece(QStringView(s).mid(start, i + 1 - start));
-            start = i + 1;
-        }
-    }
-    if (start < s.size() || pieces.isEmpty()) pieces << quotePiece(QStringView(s).mid(start));
-    return pieces.join(QLatin1String(" +\n") + indent(depth + 1));
-}
-
-QString binaryBlock(const QByteArray& bytes, int depth) {
-    QString out = QStringLiteral("{");
-    const QByteArray hex = bytes.toHex().toUpper();
-    for (qsizetype i = 0; i < hex.size(); i += BinaryLineDigits)
-        out += QLatin1Char('\n') + indent(depth + 1) + QLatin1String(hex.mid(i, BinaryLineDigits));
-    return out + QLatin1Char('}');
-}
-
-QString colorText(TColor c) {
-    if (const auto name = colorToIdent(c)) return *name;
-    return QLatin1Char('$') +
-           QString::number(quint32(c), 16).toUpper().rightJustified(8, QLatin1Char('0'));
-}
 
 QString componentName(QObject* o) {
     const Component* c = asComponent(o);
@@ -80,7 +21,7 @@ QString componentName(QObject* o) {
 class Writer {
 public:
     explicit Writer(QObject* root) : m_root(root), m_rootComponent(asComponent(root)) {
-        if (!m_rootComponent) throw LayoutError(0, QStringLiteral("the root is no component"));
+        if (!m_rootComponent) fail(0, "the root is no component");
     }
 
     QString run() {
@@ -102,7 +43,7 @@ private:
         QObject* o = createLayoutObject(cls, &m_scratch);
         if (!asComponent(o)) {
             delete o;
-            throw LayoutError(0, QStringLiteral("class '%1' is no component").arg(cls));
+            fail(0, "class '%1' is no component", cls);
         }
         m_defaults.insert(cls, o);
         return o;
@@ -111,8 +52,7 @@ private:
     void writeObject(QObject* object, QObject* defaults, int depth) {
         const QString cls = className(object);
         const QString name = componentName(object);
-        if (name.isEmpty())
-            throw LayoutError(0, QStringLiteral("a %1 without a name cannot be stored").arg(cls));
+        if (name.isEmpty()) fail(0, "a %1 without a name cannot be stored", cls);
         line(depth, QStringLiteral("object %1: %2").arg(name, cls));
         writeProperties(object, defaults, QString(), depth + 1, 0);
         if (const Component* c = asComponent(object))
@@ -121,8 +61,7 @@ private:
         for (QObject* child : childrenOf(object)) {
             const QString childClass = className(child);
             if (!isLayoutClassRegistered(childClass))
-                throw LayoutError(0, QStringLiteral("class '%1' of '%2' is not registered")
-                                         .arg(childClass, componentName(child)));
+                fail(0, "class '%1' of '%2' is not registered", childClass, componentName(child));
             writeObject(child, defaultsFor(childClass), depth + 1);
         }
         line(depth, QStringLiteral("end"));
@@ -149,15 +88,14 @@ private:
     }
 
     static QVariant storedDefault(const QMetaObject* mo, const QMetaProperty& p) {
-        const auto text = tk::storedDefault(mo, QString::fromLatin1(p.name()));
-        if (!text) return {};
+        const auto& defaults = publication(mo).storedDefaults;
+        const auto text = defaults.constFind(QString::fromLatin1(p.name()));
+        if (text == defaults.constEnd()) return {};
         const std::vector<Token> tokens = tokenize(*text);
-        const Value v{tokens.front()};
         QString why;
-        const auto value = convert(mo, p, v, &why);
+        const auto value = convert(mo, p, tokens.front(), &why);
         if (!value || tokens.size() != 2)
-            throw LayoutError(0, QStringLiteral("bad stored default '%1' for '%2' of %3")
-                                     .arg(*text, p.name(), className(mo)));
+            fail(0, "bad stored default '%1' for '%2' of %3", *text, p.name(), className(mo));
         return *value;
     }
 
@@ -171,7 +109,7 @@ private:
             const QString path = prefix + name;
             // A value of its own is written even when a fresh instance has it too: read back
             // into a parent, the control takes the parent's value until it is set.
-            const bool keep = isAlwaysStored(mo, name) || fromParent == false;
+            const bool keep = publication(mo).alwaysStored.contains(name) || fromParent == false;
             const int di = defaults ? defaults->metaObject()->indexOfProperty(p.name()) : -1;
             const QVariant value = p.read(object);
             const QVariant fresh =
@@ -198,7 +136,7 @@ private:
                 // holds (a parent's font), a partial one would mix the two.
                 if (keep || !fresh.isValid() || value != fresh)
                     writeGadget(value, path + QLatin1Char('.'), depth,
-                                keep || !storesChangedOnly(value.metaType().metaObject())
+                                keep || !publication(value.metaType().metaObject()).storeChanged
                                     ? QVariant()
                                     : fresh);
                 continue;
@@ -229,55 +167,6 @@ private:
                 writeGadget(value, path + QLatin1Char('.'), depth);
             else
                 line(depth, path + QLatin1String(" = ") + format(p, value, depth, path));
-        }
-    }
-
-    static QString format(const QMetaProperty& p, const QVariant& v, int depth,
-                          const QString& path) {
-        if (p.isFlagType()) {
-            const int bits = v.toInt();
-            const QByteArray keys = p.enumerator().valueToKeys(bits);
-            if (bits != 0 && p.enumerator().keysToValue(keys) != bits)
-                return QString::number(bits); // bits without names
-            return QLatin1Char('[') +
-                   QString::fromLatin1(keys).replace(QLatin1Char('|'), QLatin1String(", ")) +
-                   QLatin1Char(']');
-        }
-        if (p.isEnumType()) {
-            const qint64 x = v.toLongLong();
-            const char* key = p.enumerator().valueToKey(int(x));
-            return key ? QString::fromLatin1(key) : QString::number(x);
-        }
-        const int id = v.metaType().id();
-        if (isIntegerType(id)) {
-            if (isColor(p)) return colorText(TColor(v.toLongLong()));
-            return isUnsignedType(id) ? QString::number(v.toULongLong())
-                                      : QString::number(v.toLongLong());
-        }
-        switch (id) {
-        case QMetaType::Bool:
-            return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-        case QMetaType::QString:
-            return quote(v.toString(), depth);
-        case QMetaType::QChar:
-            return quote(QString(v.toChar()), depth);
-        case QMetaType::QImage:
-            // What the reader would refuse is not written either.
-            try {
-                return binaryBlock(pictureToBytes(v.value<QImage>()), depth);
-            } catch (const std::runtime_error& e) {
-                throw LayoutError(0, QStringLiteral("the picture of '%1' cannot be stored: %2")
-                                         .arg(path, QString::fromUtf8(e.what())));
-            }
-        case QMetaType::QStringList: {
-            QString out = QStringLiteral("(");
-            for (const QString& s : v.toStringList())
-                out += QLatin1Char('\n') + indent(depth + 1) + quote(s, depth + 1);
-            return out + QLatin1Char(')');
-        }
-        default:
-            throw LayoutError(0, QStringLiteral("'%1' of type %2 cannot be stored")
-                                     .arg(path, QLatin1String(v.metaType().name())));
         }
     }
 

@@ -3,36 +3,13 @@
 #include "Component.h"
 #include "LayoutSyntax.h"
 
-#include <QHash>
-#include <QSet>
-#include <QStringList>
+#include <algorithm>
 #include <stdexcept>
 #include <unordered_map>
 
 namespace tk {
 
 namespace {
-
-// Everything a class says in its Q_CLASSINFO, its bases' lists applied first.
-struct Publication {
-    QStringList listed;   // opted-in properties and events, in list order
-    QSet<QString> hidden; // plain properties a class took away
-    QSet<QString> optIn;  // properties shown only where listed
-    QSet<QString> alwaysStored;
-    QHash<QString, QString> storedDefaults;
-    QHash<QString, std::pair<qint64, qint64>> ranges;
-    bool storeChanged = false;
-};
-
-QStringList ownList(const QMetaObject* mo, const char* key) {
-    QStringList out;
-    for (int i = mo->classInfoOffset(); i < mo->classInfoCount(); ++i)
-        if (qstrcmp(mo->classInfo(i).name(), key) == 0)
-            for (const QString& n :
-                 QString::fromLatin1(mo->classInfo(i).value()).split(QLatin1Char(',')))
-                if (!n.trimmed().isEmpty()) out << n.trimmed();
-    return out;
-}
 
 std::pair<qint64, qint64> parseRange(const QMetaObject* mo, const QString& name,
                                      const QString& text) {
@@ -43,53 +20,56 @@ std::pair<qint64, qint64> parseRange(const QMetaObject* mo, const QString& name,
     const qint64 high = bounds.value(1).toLongLong(&highOk);
     // A class that declares a bad range is the program's fault, not the layout's.
     if (bounds.size() != 2 || !lowOk || !highOk)
-        throw std::logic_error(QStringLiteral("bad range '%1' for '%2' of %3")
-                                   .arg(text, name, layout::className(mo))
-                                   .toStdString());
+        layout::raise<std::logic_error>("bad range '%1' for '%2' of %3", text, name,
+                                        layout::className(mo));
     return {low, high};
 }
+
+// The methods of `mo` of kind `type` named `name`, the most derived declaration first.
+QList<QMetaMethod> methodsNamed(const QMetaObject* mo, QMetaMethod::MethodType type,
+                                const QString& name) {
+    QList<QMetaMethod> out;
+    for (int i = mo ? mo->methodCount() - 1 : -1; i >= 0; --i)
+        if (mo->method(i).methodType() == type && mo->method(i).name() == name.toLatin1())
+            out << mo->method(i);
+    return out;
+}
+
+} // namespace
 
 const Publication& publication(const QMetaObject* mo) {
     // Node-based, so that a reference handed out stays valid while the cache grows.
     static std::unordered_map<const QMetaObject*, Publication> cache;
     if (const auto it = cache.find(mo); it != cache.end()) return it->second;
     Publication p = mo->superClass() ? publication(mo->superClass()) : Publication();
-    for (const QString& n : ownList(mo, "OptIn"))
-        p.optIn.insert(n);
-    for (const QString& n : ownList(mo, "Publishes")) {
-        if (!p.listed.contains(n)) p.listed << n;
-        p.hidden.remove(n);
-    }
-    for (const QString& n : ownList(mo, "Unpublishes")) {
-        p.listed.removeAll(n);
-        p.hidden.insert(n);
-    }
-    for (const QString& n : ownList(mo, "AlwaysStored"))
-        p.alwaysStored.insert(n);
     for (int i = mo->classInfoOffset(); i < mo->classInfoCount(); ++i) {
         const QString key = QString::fromLatin1(mo->classInfo(i).name());
         const QString value = QString::fromUtf8(mo->classInfo(i).value());
+        for (const QString& item : value.split(QLatin1Char(','))) {
+            const QString n = item.trimmed();
+            if (n.isEmpty()) continue;
+            if (key == QLatin1String("OptIn")) {
+                p.optIn.insert(n);
+            } else if (key == QLatin1String("Publishes")) {
+                if (!p.listed.contains(n)) p.listed << n;
+                p.hidden.remove(n);
+            } else if (key == QLatin1String("Unpublishes")) {
+                p.listed.removeAll(n);
+                p.hidden.insert(n);
+            } else if (key == QLatin1String("AlwaysStored")) {
+                p.alwaysStored.insert(n);
+            }
+        }
+        const QString property = key.section(QLatin1Char(':'), 1);
         if (key.startsWith(QLatin1String("StoredDefault:")))
-            p.storedDefaults.insert(key.section(QLatin1Char(':'), 1), value);
+            p.storedDefaults.insert(property, value);
         else if (key.startsWith(QLatin1String("Range:")))
-            p.ranges.insert(key.section(QLatin1Char(':'), 1),
-                            parseRange(mo, key.section(QLatin1Char(':'), 1), value));
+            p.ranges.insert(property, parseRange(mo, property, value));
         else if (key == QLatin1String("StoreChanged"))
             p.storeChanged = value == QLatin1String("True");
     }
     return cache.emplace(mo, std::move(p)).first->second;
 }
-
-// The signal `name` of `mo`; the most derived declaration wins.
-QMetaMethod signalNamed(const QMetaObject* mo, const QString& name) {
-    const QByteArray wanted = name.toLatin1();
-    for (int i = mo->methodCount() - 1; i >= 0; --i)
-        if (mo->method(i).methodType() == QMetaMethod::Signal && mo->method(i).name() == wanted)
-            return mo->method(i);
-    return {};
-}
-
-} // namespace
 
 bool isEventName(const QString& name) {
     return name.size() > 2 && name.startsWith(QLatin1String("On")) && name[2].isUpper();
@@ -99,49 +79,36 @@ QList<QMetaMethod> publishedEvents(const QMetaObject* mo) {
     QList<QMetaMethod> out;
     for (const QString& n : publication(mo).listed) {
         if (!isEventName(n)) continue;
-        const QMetaMethod e = signalNamed(mo, n);
+        const QMetaMethod e = methodsNamed(mo, QMetaMethod::Signal, n).value(0);
         // A list naming an event the class lacks is the program's fault, not the layout's.
         if (!e.isValid())
-            throw std::logic_error(QStringLiteral("%1 publishes %2, which it does not have")
-                                       .arg(QLatin1String(mo->className()), n)
-                                       .toStdString());
+            layout::raise<std::logic_error>("%1 publishes %2, which it does not have",
+                                            mo->className(), n);
         out << e;
     }
     return out;
 }
 
-QMetaMethod publishedEvent(const QObject* o, const QString& name) {
-    const QMetaObject* mo = o->metaObject();
-    if (!publication(mo).listed.contains(name)) return {};
-    return signalNamed(mo, name);
-}
-
 void bindEvent(QObject* target, const QString& event, QObject* receiver, const QString& handler) {
-    const QMetaMethod signal = publishedEvent(target, event);
+    const QMetaObject* targetClass = target->metaObject();
+    const QMetaMethod signal = publication(targetClass).listed.contains(event)
+                                   ? methodsNamed(targetClass, QMetaMethod::Signal, event).value(0)
+                                   : QMetaMethod();
     if (!signal.isValid())
-        throw std::invalid_argument(QStringLiteral("unknown event '%1' of %2")
-                                        .arg(event, layout::className(target))
-                                        .toStdString());
-    const QMetaObject* mo = receiver ? receiver->metaObject() : nullptr;
-    QMetaMethod slot;
-    bool named = false;
-    for (int i = mo ? mo->methodCount() - 1 : -1; i >= 0 && !slot.isValid(); --i) {
-        const QMetaMethod m = mo->method(i);
-        if (m.methodType() != QMetaMethod::Slot || m.name() != handler.toLatin1()) continue;
-        named = true;
-        if (QMetaObject::checkConnectArgs(signal, m)) slot = m;
-    }
-    if (!named)
-        throw std::invalid_argument(
-            QStringLiteral("unknown handler '%1'").arg(handler).toStdString());
-    if (!slot.isValid())
-        throw std::invalid_argument(QStringLiteral("handler '%1' does not take the values of '%2'")
-                                        .arg(handler, event)
-                                        .toStdString());
+        layout::raise<std::invalid_argument>("unknown event '%1' of %2", event,
+                                             layout::className(target));
+    const QList<QMetaMethod> candidates =
+        methodsNamed(receiver ? receiver->metaObject() : nullptr, QMetaMethod::Slot, handler);
+    if (candidates.isEmpty()) layout::raise<std::invalid_argument>("unknown handler '%1'", handler);
+    const auto slot = std::ranges::find_if(
+        candidates, [&](const QMetaMethod& m) { return QMetaObject::checkConnectArgs(signal, m); });
+    if (slot == candidates.end())
+        layout::raise<std::invalid_argument>("handler '%1' does not take the values of '%2'",
+                                             handler, event);
     Component* c = asComponent(target);
     if (!c) throw std::invalid_argument("only a component's events can be bound");
     c->setEventBinding(event, handler,
-                       QObject::connect(target, signal, receiver, slot, Qt::DirectConnection));
+                       QObject::connect(target, signal, receiver, *slot, Qt::DirectConnection));
 }
 
 bool isPublishedProperty(const QMetaObject* mo, const QMetaProperty& p) {
@@ -162,25 +129,10 @@ QList<QMetaProperty> publishedProperties(const QMetaObject* mo) {
     return out;
 }
 
-bool isAlwaysStored(const QMetaObject* mo, const QString& name) {
-    return publication(mo).alwaysStored.contains(name);
-}
-
-std::optional<QString> storedDefault(const QMetaObject* mo, const QString& name) {
-    const Publication& p = publication(mo);
-    if (const auto it = p.storedDefaults.constFind(name); it != p.storedDefaults.constEnd())
-        return *it;
-    return std::nullopt;
-}
-
 std::optional<std::pair<qint64, qint64>> declaredRange(const QMetaObject* mo, const QString& name) {
     const Publication& p = publication(mo);
     if (const auto it = p.ranges.constFind(name); it != p.ranges.constEnd()) return *it;
     return std::nullopt;
-}
-
-bool storesChangedOnly(const QMetaObject* mo) {
-    return mo && publication(mo).storeChanged;
 }
 
 } // namespace tk

@@ -18,23 +18,36 @@
 //   Q_CLASSINFO("StoreChanged", "True")                (a gadget) only its changed parts
 // and a property declared STORED false is never written.
 
+#include <QHash>
 #include <QList>
 #include <QMetaMethod>
 #include <QMetaProperty>
 #include <QObject>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <utility>
 
 namespace tk {
+
+// Everything a class says in its Q_CLASSINFO, its bases' lists applied first.
+struct Publication {
+    QStringList listed;   // opted-in properties and events, in list order
+    QSet<QString> hidden; // plain properties a class took away
+    QSet<QString> optIn;  // properties shown only where listed
+    QSet<QString> alwaysStored;
+    QHash<QString, QString> storedDefaults; // as layout text
+    QHash<QString, std::pair<qint64, qint64>> ranges;
+    bool storeChanged = false; // a gadget stored as far as it differs from a fresh value
+};
+const Publication& publication(const QMetaObject* mo);
 
 // An On... name: what a layout line binds rather than sets.
 bool isEventName(const QString& name);
 
 // The events `mo` publishes, in the order its lists give them, bases first.
 QList<QMetaMethod> publishedEvents(const QMetaObject* mo);
-// The signal of event `name` of `o`'s class; an invalid method when it does not publish it.
-QMetaMethod publishedEvent(const QObject* o, const QString& name);
 
 // Connects event `event` of `target` to the slot `handler` of `receiver`, as a layout's
 // `OnClick = Button1Click` says: an event has one handler, so a binding made before for it
@@ -47,13 +60,7 @@ bool isPublishedProperty(const QMetaObject* mo, const QMetaProperty& p);
 // The published properties of `mo`, in declaration order, each once.
 QList<QMetaProperty> publishedProperties(const QMetaObject* mo);
 
-// Whether the writer stores property `name` of `mo` even when it has its default.
-bool isAlwaysStored(const QMetaObject* mo, const QString& name);
-// The default `mo` declares for property `name`, as layout text.
-std::optional<QString> storedDefault(const QMetaObject* mo, const QString& name);
 // The bounds `mo` declares for integer property `name`.
 std::optional<std::pair<qint64, qint64>> declaredRange(const QMetaObject* mo, const QString& name);
-// Whether gadget `mo` is stored as far as it differs from a fresh value.
-bool storesChangedOnly(const QMetaObject* mo);
 
 } // namespace tk
