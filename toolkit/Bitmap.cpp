@@ -54,53 +54,13 @@ Bitmap Bitmap::monochrome(int width, int height) {
     return b;
 }
 
-Bitmap Bitmap::fromFile(const QString& path) {
-    const QImage img(path);
-    if (img.isNull())
-        throw std::runtime_error("Cannot load the picture \"" + path.toStdString() + "\"");
-    return Bitmap(img);
-}
-
-// The image is shared until either side writes to it (QImage detaches), so a copy is an
-// independent picture; the canvas is not copied.
 Bitmap::Bitmap(const Bitmap& other) : m_image(other.m_image), m_subpixel(other.m_subpixel) {}
 
 Bitmap& Bitmap::operator=(const Bitmap& other) {
-    if (this != &other) {
-        m_image = other.m_image;
-        m_subpixel = other.m_subpixel;
-        imageReplaced();
-    }
+    m_image = other.m_image;
+    m_subpixel = other.m_subpixel;
+    if (m_canvas) m_canvas->surfaceChanged(m_subpixel);
     return *this;
-}
-
-// The canvas refers to this object's image, so it cannot move along with the pixels.
-Bitmap::Bitmap(Bitmap&& other) noexcept
-    : m_image(std::move(other.m_image)), m_subpixel(other.m_subpixel) {
-    other.m_canvas.reset();
-}
-
-Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
-    if (this != &other) {
-        m_image = std::move(other.m_image);
-        m_subpixel = other.m_subpixel;
-        other.m_canvas.reset();
-        m_canvas.reset();
-    }
-    return *this;
-}
-
-void Bitmap::setSize(int width, int height) {
-    const qreal dpr = m_image.isNull() ? 1.0 : m_image.devicePixelRatio();
-    m_image = blank(width, height, dpr, m_subpixel,
-                    isMonochrome() ? QImage::Format_Mono : QImage::Format_RGB32);
-    imageReplaced();
-}
-
-void Bitmap::assign(const QImage& image) {
-    m_image = normalised(image);
-    m_subpixel = QPointF();
-    imageReplaced();
 }
 
 Canvas& Bitmap::canvas() {
