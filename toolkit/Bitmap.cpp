@@ -21,14 +21,12 @@ QImage normalised(const QImage& image) {
 QImage blank(int width, int height, qreal dpr, QPointF subpixel, QImage::Format format) {
     const qint64 w = Canvas::deviceEdge(std::max(width, 0), dpr, subpixel.x());
     const qint64 h = Canvas::deviceEdge(std::max(height, 0), dpr, subpixel.y());
+    const std::string size = std::to_string(width) + " x " + std::to_string(height) + " pixels";
     if (w > std::numeric_limits<int>::max() || h > std::numeric_limits<int>::max())
-        throw std::runtime_error("Bitmap: " + std::to_string(width) + " x " +
-                                 std::to_string(height) + " pixels is too large");
+        throw std::runtime_error("Bitmap: " + size + " is too large");
     if (w == 0 || h == 0) return {};
     QImage img(int(w), int(h), format);
-    if (img.isNull())
-        throw std::runtime_error("Bitmap: cannot allocate " + std::to_string(width) + " x " +
-                                 std::to_string(height) + " pixels");
+    if (img.isNull()) throw std::runtime_error("Bitmap: cannot allocate " + size);
     img.setDevicePixelRatio(dpr);
     if (format == QImage::Format_Mono) {
         img.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
