@@ -359,7 +359,7 @@ void TDefineButton::paintGlyph(Canvas& b, QPoint at, TColor maskColor) {
                                    tk::clBtnShadow, true);
         maskColor = pixelOf(image, 0, image.image().height() - 1);
     }
-    b.drawTransparent(at.x(), at.y(), image, maskColor);
+    b.draw(at.x(), at.y(), image, maskColor);
 }
 
 // One line, "&" underlining the next character, engraved when disabled.

@@ -339,7 +339,6 @@ QAccessible::State ControlAccessible::state() const {
     // states; the focus policy it looks at is always off here.
     QAccessible::State s = QAccessibleWidget::state();
     s.focusable = takesFocus();
-    if (control()->isWindow()) s.active = control()->isActiveWindow();
     return s;
 }
 

@@ -21,14 +21,12 @@ QImage normalised(const QImage& image) {
 QImage blank(int width, int height, qreal dpr, QPointF subpixel, QImage::Format format) {
     const qint64 w = Canvas::deviceEdge(std::max(width, 0), dpr, subpixel.x());
     const qint64 h = Canvas::deviceEdge(std::max(height, 0), dpr, subpixel.y());
+    const std::string size = std::to_string(width) + " x " + std::to_string(height) + " pixels";
     if (w > std::numeric_limits<int>::max() || h > std::numeric_limits<int>::max())
-        throw std::runtime_error("Bitmap: " + std::to_string(width) + " x " +
-                                 std::to_string(height) + " pixels is too large");
+        throw std::runtime_error("Bitmap: " + size + " is too large");
     if (w == 0 || h == 0) return {};
     QImage img(int(w), int(h), format);
-    if (img.isNull())
-        throw std::runtime_error("Bitmap: cannot allocate " + std::to_string(width) + " x " +
-                                 std::to_string(height) + " pixels");
+    if (img.isNull()) throw std::runtime_error("Bitmap: cannot allocate " + size);
     img.setDevicePixelRatio(dpr);
     if (format == QImage::Format_Mono) {
         img.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
@@ -54,53 +52,13 @@ Bitmap Bitmap::monochrome(int width, int height) {
     return b;
 }
 
-Bitmap Bitmap::fromFile(const QString& path) {
-    const QImage img(path);
-    if (img.isNull())
-        throw std::runtime_error("Cannot load the picture \"" + path.toStdString() + "\"");
-    return Bitmap(img);
-}
-
-// The image is shared until either side writes to it (QImage detaches), so a copy is an
-// independent picture; the canvas is not copied.
 Bitmap::Bitmap(const Bitmap& other) : m_image(other.m_image), m_subpixel(other.m_subpixel) {}
 
 Bitmap& Bitmap::operator=(const Bitmap& other) {
-    if (this != &other) {
-        m_image = other.m_image;
-        m_subpixel = other.m_subpixel;
-        imageReplaced();
-    }
+    m_image = other.m_image;
+    m_subpixel = other.m_subpixel;
+    if (m_canvas) m_canvas->surfaceChanged(m_subpixel);
     return *this;
-}
-
-// The canvas refers to this object's image, so it cannot move along with the pixels.
-Bitmap::Bitmap(Bitmap&& other) noexcept
-    : m_image(std::move(other.m_image)), m_subpixel(other.m_subpixel) {
-    other.m_canvas.reset();
-}
-
-Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
-    if (this != &other) {
-        m_image = std::move(other.m_image);
-        m_subpixel = other.m_subpixel;
-        other.m_canvas.reset();
-        m_canvas.reset();
-    }
-    return *this;
-}
-
-void Bitmap::setSize(int width, int height) {
-    const qreal dpr = m_image.isNull() ? 1.0 : m_image.devicePixelRatio();
-    m_image = blank(width, height, dpr, m_subpixel,
-                    isMonochrome() ? QImage::Format_Mono : QImage::Format_RGB32);
-    imageReplaced();
-}
-
-void Bitmap::assign(const QImage& image) {
-    m_image = normalised(image);
-    m_subpixel = QPointF();
-    imageReplaced();
 }
 
 Canvas& Bitmap::canvas() {

@@ -4,7 +4,6 @@
 
 #include <QImage>
 #include <QPointF>
-#include <QString>
 #include <memory>
 
 namespace tk {
@@ -29,13 +28,13 @@ public:
     // A copy of `image`: 1-bit images stay monochrome, everything else becomes 32-bit.
     explicit Bitmap(const QImage& image);
     static Bitmap monochrome(int width, int height);
-    // Fails with an exception naming the file when it cannot be read as a picture.
-    static Bitmap fromFile(const QString& path);
 
+    // A copy shares the pixels until either side writes (QImage detaches), so it is an
+    // independent picture. The canvas is not copied: an assigned bitmap keeps its own, with
+    // its pen, brush and font, on the new picture. Moving copies too, since the canvas refers
+    // to the image of the object it belongs to.
     Bitmap(const Bitmap& other);
     Bitmap& operator=(const Bitmap& other);
-    Bitmap(Bitmap&& other) noexcept;
-    Bitmap& operator=(Bitmap&& other) noexcept;
 
     int width() const {
         return Canvas::logicalExtent(m_image.width(), m_image.devicePixelRatio(), m_subpixel.x());
@@ -46,19 +45,11 @@ public:
     bool isEmpty() const { return width() <= 0 || height() <= 0; }
     bool isMonochrome() const { return m_image.format() == QImage::Format_Mono; }
 
-    // New contents, white (bit 0 for a monochrome bitmap); the canvas keeps its state.
-    void setSize(int width, int height);
-    void assign(const QImage& image);
-
     const QImage& image() const { return m_image; }
     QPointF subpixel() const { return m_subpixel; }
     Canvas& canvas();
 
 private:
-    void imageReplaced() {
-        if (m_canvas) m_canvas->surfaceChanged(m_subpixel);
-    }
-
     QImage m_image;
     QPointF m_subpixel;
     std::unique_ptr<Canvas> m_canvas;

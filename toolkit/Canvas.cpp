@@ -136,7 +136,8 @@ QPoint Canvas::devicePixelAt(QPointF devicePos) {
                   int(std::floor(devicePos.y() + 0.5 + 1e-6)));
 }
 
-void Canvas::surfaceChanged() {
+void Canvas::surfaceChanged(QPointF subpixel) {
+    m_subpixel = subpixel;
     const QImage::Format f = m_image.format();
     m_mono = f == QImage::Format_Mono || f == QImage::Format_MonoLSB;
     if (m_mono) {
@@ -153,33 +154,15 @@ void Canvas::surfaceChanged() {
     m_state.clip = QRegion(0, 0, m_width, m_height);
 }
 
-void Canvas::present(QPainter& p, QPointF pos, const QImage& image, const QRegion& region) {
-    const QTransform t = p.deviceTransform();
-    // A rectangle clip lands on whole device pixels only at whole scales; elsewhere the parts
-    // could leave seams between them.
-    const bool wholePixels = t.type() <= QTransform::TxScale && t.m11() == t.m22() &&
-                             t.m11() == std::round(t.m11()) && t.dx() == std::round(t.dx()) &&
-                             t.dy() == std::round(t.dy());
-    if (region.rectCount() <= 1 || !wholePixels) {
-        p.drawImage(pos, image);
-        return;
-    }
-    for (const QRect& part : region) {
-        p.setClipRect(part);
-        p.drawImage(pos, image);
-    }
-    p.setClipping(false);
-}
-
 // --- Coordinates and clipping ---------------------------------------------------------
 
-std::optional<QRect> Canvas::toImage(const Rect& r) const {
-    const qint64 l = std::max<qint64>(qint64(r.Left) + m_state.origin.x(), 0);
-    const qint64 t = std::max<qint64>(qint64(r.Top) + m_state.origin.y(), 0);
-    const qint64 rt = std::min<qint64>(qint64(r.Right) + m_state.origin.x(), m_width);
-    const qint64 b = std::min<qint64>(qint64(r.Bottom) + m_state.origin.y(), m_height);
-    if (rt <= l || b <= t) return std::nullopt;
-    return QRect(int(l), int(t), int(rt - l), int(b - t));
+std::optional<QRect> Canvas::toImage(qint64 l, qint64 t, qint64 r, qint64 b) const {
+    l = std::max<qint64>(l + m_state.origin.x(), 0);
+    t = std::max<qint64>(t + m_state.origin.y(), 0);
+    r = std::min<qint64>(r + m_state.origin.x(), m_width);
+    b = std::min<qint64>(b + m_state.origin.y(), m_height);
+    if (r <= l || b <= t) return std::nullopt;
+    return QRect(int(l), int(t), int(r - l), int(b - t));
 }
 
 QRect Canvas::toDevice(const QRect& logical) const {
@@ -204,10 +187,8 @@ Rect Canvas::clipBox() const {
 }
 
 bool Canvas::isDrawable(int x, int y) const {
-    const qint64 ix = qint64(x) + m_state.origin.x();
-    const qint64 iy = qint64(y) + m_state.origin.y();
-    if (ix < 0 || iy < 0 || ix >= m_width || iy >= m_height) return false;
-    return m_state.clip.contains(QPoint(int(ix), int(iy)));
+    const std::optional<QRect> img = toImage(x, y, qint64(x) + 1, qint64(y) + 1);
+    return img && m_state.clip.contains(img->topLeft());
 }
 
 // --- Pixels ---------------------------------------------------------------------------
@@ -239,33 +220,21 @@ void Canvas::fillImageRectValue(const QRect& imageRect, std::uint32_t value) {
     }
 }
 
-void Canvas::fillClippedValue(const QRect& imageRect, std::uint32_t value) {
-    for (const QRect& part : m_state.clip) {
-        const QRect piece = part.intersected(imageRect);
-        if (!piece.isEmpty()) fillImageRectValue(piece, value);
-    }
+void Canvas::fill(qint64 l, qint64 t, qint64 r, qint64 b, std::uint32_t value) {
+    if (const std::optional<QRect> img = toImage(l, t, r, b))
+        for (const QRect& part : m_state.clip)
+            fillImageRectValue(part.intersected(*img), value);
 }
 
-void Canvas::plot(int x, int y, std::uint32_t value) {
-    if (!isDrawable(x, y)) return;
-    fillImageRectValue(QRect(x + m_state.origin.x(), y + m_state.origin.y(), 1, 1), value);
-}
-
-void Canvas::plotPen(int x, int y, std::uint32_t value) {
-    const int w = m_state.pen.width;
-    if (w <= 1) return plot(x, y, value);
+void Canvas::plotPen(qint64 x, qint64 y, std::uint32_t value) {
     // A wide pen stamps a square centred on the path.
-    const int l = x - (w - 1) / 2, t = y - (w - 1) / 2;
-    if (const std::optional<QRect> img = toImage(Rect::fromSize(l, t, w, w)))
-        fillClippedValue(*img, value);
+    const qint64 w = std::max(1, m_state.pen.width), l = x - (w - 1) / 2, t = y - (w - 1) / 2;
+    fill(l, t, l + w, t + w, value);
 }
 
 TColor Canvas::pixel(int x, int y) const {
-    const qint64 ix = qint64(x) + m_state.origin.x();
-    const qint64 iy = qint64(y) + m_state.origin.y();
-    if (ix < 0 || iy < 0 || ix >= m_width || iy >= m_height) return clNone;
-    const QRect d = toDevice(QRect(int(ix), int(iy), 1, 1));
-    return fromQColor(QColor(m_image.pixel(d.topLeft())));
+    const std::optional<QRect> img = toImage(x, y, qint64(x) + 1, qint64(y) + 1);
+    return img ? fromQColor(QColor(m_image.pixel(toDevice(*img).topLeft()))) : clNone;
 }
 
 // --- Shapes ---------------------------------------------------------------------------
@@ -291,12 +260,11 @@ void Canvas::roundRect(const Rect& r, int cornerW, int cornerH) {
     const qint64 halfW = corner.halfWidth();
     const qint64 cornerRows = ew ? corner.rows() : 0;
 
-    const TColor penColor = m_state.pen.color;
-    const bool fill = m_state.brush.style == BrushStyle::Solid;
-    const TColor brushColor = m_state.brush.color;
-    const auto span = [this](qint64 y, qint64 x0, qint64 x1, TColor c) { // x1 exclusive
-        if (x1 > x0)
-            fillRect({clampToInt(x0), clampToInt(y), clampToInt(x1), clampToInt(y + 1)}, c);
+    const std::uint32_t pen = deviceValue(m_state.pen.color);
+    const bool inside = m_state.brush.style == BrushStyle::Solid;
+    const std::uint32_t brush = deviceValue(m_state.brush.color);
+    const auto span = [this](qint64 y, qint64 x0, qint64 x1, std::uint32_t v) { // x1 exclusive
+        fill(x0, y, x1, y + 1, v);
     };
 
     // Only the rows that can be seen matter; rows between the corners are all alike.
@@ -313,13 +281,12 @@ void Canvas::roundRect(const Rect& r, int cornerW, int cornerH) {
         if (run.inner < 0) continue;
         // The top and bottom edges, and a curve that crosses the middle: a straight line.
         if (row >= 0 ? run.inner >= halfW - 1 : fromTop == 0 || fromBottom == 0) {
-            span(y, r.Left + run.outer, qint64(r.Right) - run.outer, penColor);
+            span(y, r.Left + run.outer, qint64(r.Right) - run.outer, pen);
             continue;
         }
-        span(y, r.Left + run.outer, qint64(r.Left) + run.inner + 1, penColor);
-        span(y, qint64(r.Right) - 1 - run.inner, qint64(r.Right) - run.outer, penColor);
-        if (fill)
-            span(y, qint64(r.Left) + run.inner + 1, qint64(r.Right) - 1 - run.inner, brushColor);
+        span(y, r.Left + run.outer, qint64(r.Left) + run.inner + 1, pen);
+        span(y, qint64(r.Right) - 1 - run.inner, qint64(r.Right) - run.outer, pen);
+        if (inside) span(y, qint64(r.Left) + run.inner + 1, qint64(r.Right) - 1 - run.inner, brush);
     }
 }
 
@@ -328,6 +295,7 @@ void Canvas::roundRect(const Rect& r, int cornerW, int cornerH) {
 void Canvas::polygon(std::span<const QPoint> points) {
     if (points.empty()) return;
     if (m_state.brush.style == BrushStyle::Solid && points.size() >= 3) {
+        const std::uint32_t brush = deviceValue(m_state.brush.color);
         const auto [top, bottom] = std::ranges::minmax(points, {}, &QPoint::y);
         std::vector<double> xs;
         const qint64 firstRow = std::max<qint64>(top.y(), -qint64(m_state.origin.y()));
@@ -345,12 +313,9 @@ void Canvas::polygon(std::span<const QPoint> points) {
                 xs.push_back(a.x() + (yc - a.y()) * dx / dy);
             }
             std::sort(xs.begin(), xs.end());
-            for (size_t i = 0; i + 1 < xs.size(); i += 2) {
-                const qint64 x0 = qint64(std::ceil(xs[i] - 0.5));
-                const qint64 x1 = qint64(std::floor(xs[i + 1] - 0.5)) + 1;
-                if (x1 > x0)
-                    fillRect({clampToInt(x0), y, clampToInt(x1), y + 1}, m_state.brush.color);
-            }
+            for (size_t i = 0; i + 1 < xs.size(); i += 2)
+                fill(qint64(std::ceil(xs[i] - 0.5)), y, qint64(std::floor(xs[i + 1] - 0.5)) + 1,
+                     y + 1, brush);
         }
     }
     const std::uint32_t value = deviceValue(m_state.pen.color);
@@ -394,11 +359,10 @@ void Canvas::line(QPoint from, QPoint to, std::uint32_t value) {
         const qint64 a = major0 + dir * first, b = major0 + dir * last;
         const qint64 lo0 = std::min(a, b) - half, hi0 = std::max(a, b) - half + w;
         const qint64 minor = (xMajor ? from.y() : from.x()) - half;
-        const Rect r =
-            xMajor
-                ? Rect{clampToInt(lo0), clampToInt(minor), clampToInt(hi0), clampToInt(minor + w)}
-                : Rect{clampToInt(minor), clampToInt(lo0), clampToInt(minor + w), clampToInt(hi0)};
-        if (const std::optional<QRect> img = toImage(r)) fillClippedValue(*img, value);
+        if (xMajor)
+            fill(lo0, minor, hi0, minor + w, value);
+        else
+            fill(minor, lo0, minor + w, hi0, value);
         return;
     }
     // i * d reaches 2^64 for a line across the whole int range.
@@ -410,7 +374,7 @@ void Canvas::line(QPoint from, QPoint to, std::uint32_t value) {
     for (qint64 i = first; i <= last; ++i) {
         const qint64 x = from.x() + (xMajor ? dir * i : minorStep(i, dx));
         const qint64 y = from.y() + (xMajor ? minorStep(i, dy) : dir * i);
-        plotPen(clampToInt(x), clampToInt(y), value);
+        plotPen(x, y, value);
     }
 }
 
@@ -506,9 +470,8 @@ Rect Canvas::drawText(const Rect& r, const QString& text, TextFormats flags) {
 
     std::vector<TextLine> lines;
     const auto addLine = [&](qsizetype start, qsizetype length) {
-        TextLine line{start, length, plain.mid(start, length), 0};
-        line.width = fm.horizontalAdvance(line.text);
-        lines.push_back(std::move(line));
+        const QString shown = plain.mid(start, length);
+        lines.push_back({start, length, shown, fm.horizontalAdvance(shown)});
     };
     const auto trimmedEnd = [&](qsizetype start, qsizetype end) {
         while (end > start && plain[end - 1].isSpace())
@@ -546,9 +509,7 @@ Rect Canvas::drawText(const Rect& r, const QString& text, TextFormats flags) {
     for (qsizetype i = 0; i < plain.size(); ++i) {
         if (single || (plain[i] != QLatin1Char('\n') && plain[i] != QLatin1Char('\r'))) continue;
         layOut(paragraph, i);
-        if (plain[i] == QLatin1Char('\r') && i + 1 < plain.size() &&
-            plain[i + 1] == QLatin1Char('\n'))
-            ++i;
+        if (QStringView(plain).sliced(i).startsWith(u"\r\n")) ++i;
         paragraph = i + 1;
     }
     layOut(paragraph, plain.size());
@@ -697,17 +658,13 @@ void Canvas::copyRect(const Rect& dest, const Bitmap& bitmap, const Rect& src,
     }
 }
 
-void Canvas::draw(int x, int y, const Bitmap& bitmap) {
-    stretchDraw(Rect::fromSize(x, y, bitmap.width(), bitmap.height()), bitmap);
+void Canvas::draw(int x, int y, const Bitmap& bitmap, std::optional<TColor> transparent) {
+    copyRect(Rect::fromSize(x, y, bitmap.width(), bitmap.height()), bitmap,
+             Rect{0, 0, bitmap.width(), bitmap.height()}, transparent);
 }
 
 void Canvas::stretchDraw(const Rect& r, const Bitmap& bitmap) {
     copyRect(r, bitmap, Rect{0, 0, bitmap.width(), bitmap.height()});
-}
-
-void Canvas::drawTransparent(int x, int y, const Bitmap& bitmap, TColor transparent) {
-    copyRect(Rect::fromSize(x, y, bitmap.width(), bitmap.height()), bitmap,
-             Rect{0, 0, bitmap.width(), bitmap.height()}, transparent);
 }
 
 } // namespace tk

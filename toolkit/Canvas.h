@@ -94,19 +94,16 @@ class Canvas {
     };
 
 public:
-    explicit Canvas(QImage& image, QPointF subpixel = {}) : m_image(image), m_subpixel(subpixel) {
-        surfaceChanged();
+    explicit Canvas(QImage& image, QPointF subpixel = {}) : m_image(image) {
+        surfaceChanged(subpixel);
     }
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
-    QImage& image() { return m_image; }
-    const QImage& image() const { return m_image; }
     // Logical size of the image.
     int width() const { return m_width; }
     int height() const { return m_height; }
     qreal devicePixelRatio() const { return m_dpr; }
-    QPointF subpixel() const { return m_subpixel; }
     // The subpixel a picture needs so that, drawn at this canvas's (0, 0), its pixels land
     // one to one on the canvas's.
     QPointF subpixelAtOrigin() const {
@@ -126,20 +123,10 @@ public:
     static QPointF subpixelAt(QPointF devicePos) {
         return devicePos - QPointF(devicePixelAt(devicePos));
     }
-    // Draws a finished picture with `p` at `pos` as QPainter::drawImage does, inside the
-    // region a paint event asks for. A region of several rectangles goes rectangle by
-    // rectangle at whole scale factors: Qt copies each part at once, where over a clip of many
-    // rectangles it would blend span by span and, for a picture of more than 64 rows, start
-    // threads for it.
-    static void present(QPainter& p, QPointF pos, const QImage& image, const QRegion& region);
 
-    // The image was replaced or resized: the clip becomes the whole image and the origin
-    // (0, 0); pen, brush and font stay.
-    void surfaceChanged();
-    void surfaceChanged(QPointF subpixel) {
-        m_subpixel = subpixel;
-        surfaceChanged();
-    }
+    // The image was replaced or resized, its grid now at `subpixel`: the clip becomes the
+    // whole image and the origin (0, 0); pen, brush and font stay.
+    void surfaceChanged(QPointF subpixel);
 
     // --- State. Change it inside a StateSaver scope so that no change outlives its use.
     const Pen& pen() const { return m_state.pen; }
@@ -147,7 +134,6 @@ public:
     void setPenColor(TColor c) { m_state.pen.color = c; }
     void setPenWidth(int w) { m_state.pen.width = w; }
 
-    const Brush& brush() const { return m_state.brush; }
     void setBrush(const Brush& b) { m_state.brush = b; }
     void setBrushColor(TColor c) { m_state.brush.color = c; }
     void setBrushStyle(BrushStyle s) { m_state.brush.style = s; }
@@ -197,9 +183,7 @@ public:
     void fillRect(const Rect& r) {
         if (m_state.brush.style == BrushStyle::Solid) fillRect(r, m_state.brush.color);
     }
-    void fillRect(const Rect& r, TColor color) {
-        if (const std::optional<QRect> img = toImage(r)) fillClippedValue(*img, deviceValue(color));
-    }
+    void fillRect(const Rect& r, TColor color) { fill(r, deviceValue(color)); }
     // A 1-pixel ring in the brush colour or in `color`.
     void frameRect(const Rect& r) { frameRect(r, m_state.brush.color); }
     void frameRect(const Rect& r, TColor color);
@@ -219,7 +203,9 @@ public:
 
     // Outside the image, pixel() answers clNone.
     TColor pixel(int x, int y) const;
-    void setPixel(int x, int y, TColor color) { plot(x, y, deviceValue(color)); }
+    void setPixel(int x, int y, TColor color) {
+        fill(x, y, qint64(x) + 1, qint64(y) + 1, deviceValue(color));
+    }
 
     // --- Text, in the font's colour. The baseline lies at the font's cell ascent below
     // the top of each line; a line is the cell height (ascent + descent) tall.
@@ -232,15 +218,13 @@ public:
     int textHeight(const QString&) const { return fontMetrics().height; }
     QSize textExtent(const QString& text) const { return {textWidth(text), textHeight(text)}; }
 
-    // --- Bitmaps, at their logical size unless stretched.
-    void draw(int x, int y, const Bitmap& bitmap);
+    // --- Bitmaps, at their logical size unless stretched; pixels in `transparent` are left
+    // out.
+    void draw(int x, int y, const Bitmap& bitmap, std::optional<TColor> transparent = {});
     void stretchDraw(const Rect& r, const Bitmap& bitmap);
-    // The part `src` (the bitmap's logical pixels) of the bitmap, stretched into `dest`;
-    // pixels in `transparent` are left out.
+    // The part `src` (the bitmap's logical pixels) of the bitmap, stretched into `dest`.
     void copyRect(const Rect& dest, const Bitmap& bitmap, const Rect& src,
                   std::optional<TColor> transparent = std::nullopt);
-    // Pixels of the bitmap in `transparent` are left out.
-    void drawTransparent(int x, int y, const Bitmap& bitmap, TColor transparent);
 
     // The dotted focus rectangle: every other pixel of the ring is inverted, by the parity
     // of its image position, so drawing it twice removes it.
@@ -255,14 +239,18 @@ private:
     QRect toDevice(const QRect& logical) const;
     qint64 devX(qint64 v) const { return deviceEdge(v, m_dpr, m_subpixel.x()); }
     qint64 devY(qint64 v) const { return deviceEdge(v, m_dpr, m_subpixel.y()); }
-    // Canvas rectangle -> logical image rectangle, clamped to the image.
-    std::optional<QRect> toImage(const Rect& r) const;
+    // Canvas rectangle -> logical image rectangle, clamped to the image. The sides are 64-bit
+    // so that shapes reaching past the int range need no clamping of their own.
+    std::optional<QRect> toImage(qint64 l, qint64 t, qint64 r, qint64 b) const;
+    std::optional<QRect> toImage(const Rect& r) const {
+        return toImage(r.Left, r.Top, r.Right, r.Bottom);
+    }
     std::uint32_t deviceValue(TColor c) const;
-    // Fills the part of a logical image rectangle inside the clip.
-    void fillClippedValue(const QRect& imageRect, std::uint32_t value);
+    // Fills the part of a canvas rectangle inside the clip.
+    void fill(qint64 l, qint64 t, qint64 r, qint64 b, std::uint32_t value);
+    void fill(const Rect& r, std::uint32_t value) { fill(r.Left, r.Top, r.Right, r.Bottom, value); }
     void fillImageRectValue(const QRect& imageRect, std::uint32_t value);
-    void plot(int x, int y, std::uint32_t value); // canvas coordinates, clipped
-    void plotPen(int x, int y, std::uint32_t value);
+    void plotPen(qint64 x, qint64 y, std::uint32_t value);
     void line(QPoint from, QPoint to, std::uint32_t value);
     bool textIsTransparent() const {
         return m_state.textBackground == TextBackground::Transparent ||

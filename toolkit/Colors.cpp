@@ -1,6 +1,7 @@
 #include "Colors.h"
 
 #include <QGuiApplication>
+#include <utility>
 
 namespace tk {
 
@@ -48,31 +49,22 @@ std::optional<QString> colorToIdent(TColor c) {
 }
 
 QPalette classicPalette() {
+    using enum QPalette::ColorRole;
+    static constexpr std::pair<QPalette::ColorRole, QRgb> Roles[] = {
+        {Window, 0xF0F0F0},         {WindowText, 0x000000},
+        {Base, 0xFFFFFF},           {AlternateBase, 0xF5F5F5},
+        {Text, 0x000000},           {Button, 0xF0F0F0},
+        {ButtonText, 0x000000},     {Light, 0xFFFFFF},
+        {Midlight, 0xE3E3E3},       {Mid, 0xBFCDDB},
+        {Dark, 0xA0A0A0},           {Shadow, 0x696969},
+        {Highlight, 0x0078D7},      {HighlightedText, 0xFFFFFF},
+        {ToolTipBase, 0xFFFFE1},    {ToolTipText, 0x000000},
+        {Link, 0x0066CC},           {BrightText, 0xFFFFFF},
+        {PlaceholderText, 0x6D6D6D}};
     QPalette p;
-    const auto set = [&p](QPalette::ColorRole role, QColor c) {
-        for (auto g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-            p.setColor(g, role, c);
-    };
-    set(QPalette::Window, QColor(240, 240, 240));
-    set(QPalette::WindowText, QColor(0, 0, 0));
-    set(QPalette::Base, QColor(255, 255, 255));
-    set(QPalette::AlternateBase, QColor(245, 245, 245));
-    set(QPalette::Text, QColor(0, 0, 0));
-    set(QPalette::Button, QColor(240, 240, 240));
-    set(QPalette::ButtonText, QColor(0, 0, 0));
-    set(QPalette::Light, QColor(255, 255, 255));
-    set(QPalette::Midlight, QColor(227, 227, 227));
-    set(QPalette::Mid, QColor(191, 205, 219));
-    set(QPalette::Dark, QColor(160, 160, 160));
-    set(QPalette::Shadow, QColor(105, 105, 105));
-    set(QPalette::Highlight, QColor(0, 120, 215));
-    set(QPalette::HighlightedText, QColor(255, 255, 255));
-    set(QPalette::ToolTipBase, QColor(255, 255, 225));
-    set(QPalette::ToolTipText, QColor(0, 0, 0));
-    set(QPalette::Link, QColor(0, 102, 204));
-    set(QPalette::BrightText, QColor(255, 255, 255));
-    set(QPalette::PlaceholderText, QColor(109, 109, 109));
-    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+    for (const auto& [role, rgb] : Roles)
+        p.setColor(QPalette::All, role, QColor(rgb));
+    for (auto role : {WindowText, Text, ButtonText})
         p.setColor(QPalette::Disabled, role, QColor(109, 109, 109));
     return p;
 }

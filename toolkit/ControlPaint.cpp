@@ -8,8 +8,36 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <cmath>
 
 namespace tk {
+
+namespace {
+
+// Draws a finished picture with `p` at `pos` as QPainter::drawImage does, inside the
+// region a paint event asks for. A region of several rectangles goes rectangle by
+// rectangle at whole scale factors: Qt copies each part at once, where over a clip of many
+// rectangles it would blend span by span and, for a picture of more than 64 rows, start
+// threads for it.
+void present(QPainter& p, QPointF pos, const QImage& image, const QRegion& region) {
+    const QTransform t = p.deviceTransform();
+    // A rectangle clip lands on whole device pixels only at whole scales; elsewhere the parts
+    // could leave seams between them.
+    const bool wholePixels = t.type() <= QTransform::TxScale && t.m11() == t.m22() &&
+                             t.m11() == std::round(t.m11()) && t.dx() == std::round(t.dx()) &&
+                             t.dy() == std::round(t.dy());
+    if (region.rectCount() <= 1 || !wholePixels) {
+        p.drawImage(pos, image);
+        return;
+    }
+    for (const QRect& part : region) {
+        p.setClipRect(part);
+        p.drawImage(pos, image);
+    }
+    p.setClipping(false);
+}
+
+} // namespace
 
 void TControl::paintAsBackground(Canvas& c) {
     eraseBackground(c);
@@ -73,7 +101,7 @@ void TControl::paintEvent(QPaintEvent* e) {
         if (!(m_style & csOpaque)) eraseBackground(c);
         paint(c);
     }
-    Canvas::present(p, (QPointF(deviceTopLeft) - subpixel) / dpr, image, e->region());
+    present(p, (QPointF(deviceTopLeft) - subpixel) / dpr, image, e->region());
 }
 
 bool TControl::windowExceedsScreens() const {

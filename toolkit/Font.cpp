@@ -43,11 +43,10 @@ QFont Font::toQFont() const {
 TextMetrics Font::metrics() const {
     // Measuring is on every paint path; the OS/2 table does not change for a given face.
     static QHash<QString, TextMetrics> cache;
-    const QString key = m_name + QLatin1Char('/') + QString::number(m_height) + QLatin1Char('/') +
-                        QString::number(m_style.toInt());
+    const QFont qf = toQFont();
+    const QString key = qf.key();
     if (auto it = cache.constFind(key); it != cache.constEnd()) return *it;
 
-    const QFont qf = toQFont();
     TextMetrics m;
     const QRawFont raw = QRawFont::fromFont(qf);
     const QByteArray os2 = raw.isValid() ? raw.fontTable("OS/2") : QByteArray();

@@ -11,8 +11,6 @@
 
 namespace tk {
 
-constexpr int DEFAULT_CHARSET = 1;
-
 // The platform's text metrics of a font: the cell is ascent + descent, taken from the
 // font's Windows metrics (OS/2 usWinAscent/usWinDescent) where it has them, because the
 // layouts were measured that way and Qt's own figures are smaller for some fonts.
@@ -61,7 +59,7 @@ private:
     int m_height = 11;
     TFontStyles m_style;
     TColor m_color = clWindowText;
-    int m_charset = DEFAULT_CHARSET;
+    int m_charset = 1; // the default character set
 };
 
 // Registers the Tahoma files of the Wine font package when the system has no Tahoma:

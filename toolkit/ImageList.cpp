@@ -51,19 +51,11 @@ int TImageList::add(const QImage& picture) {
     return first;
 }
 
-int TImageList::add(const Bitmap& picture) {
-    return add(picture.image());
-}
-
 int TImageList::addMasked(const Bitmap& picture, TColor maskColor) {
     // An empty picture stays empty: add() refuses it.
+    // A bitmap is opaque, so its alpha channel can become the mask whole.
     QImage source = picture.image().convertToFormat(QImage::Format_ARGB32);
-    const QRgb mask = toQRgb(maskColor) & 0x00FFFFFFu;
-    for (int y = 0; y < source.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(source.scanLine(y));
-        for (int x = 0; x < source.width(); ++x)
-            if ((line[x] & 0x00FFFFFFu) == mask) line[x] = 0;
-    }
+    source.setAlphaChannel(source.createMaskFromColor(toQRgb(maskColor), Qt::MaskOutColor));
     return add(source);
 }
 

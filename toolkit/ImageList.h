@@ -44,7 +44,6 @@ public:
     // cell (at least one; a narrower or shorter picture is padded with transparency).
     // Returns the index of the first new image.
     int add(const QImage& picture);
-    int add(const Bitmap& picture);
     // The same, with every pixel of `maskColor` left transparent.
     int addMasked(const Bitmap& picture, TColor maskColor);
     // Throws std::out_of_range for an index outside 0 .. count() - 1.

@@ -494,7 +494,7 @@ void TestCanvas::drawTransparentLeavesOutTheKeyColour() {
     glyph.canvas().setPixel(2, 1, clBlue);
     QImage img = whiteImage(5, 3);
     Canvas c(img);
-    c.drawTransparent(1, 1, glyph, clFuchsia);
+    c.draw(1, 1, glyph, clFuchsia);
     QCOMPARE(picture(img), (QStringList{".....", "..#..", "...o."}));
     c.draw(1, 0, glyph);
     QCOMPARE(img.pixel(1, 0), qRgb(255, 0, 255));
