@@ -115,14 +115,14 @@ public:
     virtual void setItemIndex(int index);
     // The editable styles: the text field. The list styles: the selected item's text;
     // setting it selects the first item with that text (case-insensitive), or none.
-    QString text() const { return editField() ? editField()->text() : m_combo->currentText(); }
+    QString text() const { return m_combo->currentText(); }
     void setText(const QString& t);
 
     // Opening and closing the list raise the user's events; the simple style's list is
     // never "dropped down".
-    bool droppedDown() const { return m_droppedDown; }
+    bool droppedDown() const { return m_combo && m_combo->view()->window()->isVisible(); }
     void setDroppedDown(bool on) {
-        if (on != m_droppedDown) on ? m_combo->showPopup() : m_combo->hidePopup();
+        if (on != droppedDown()) on ? m_combo->showPopup() : m_combo->hidePopup();
     }
 
     // The text field's rectangle in the control's coordinates.
@@ -223,7 +223,6 @@ private:
     TComboBoxStyle m_style = csDropDown;
     bool m_sorted = false;
     int m_itemHeight = 0;
-    bool m_droppedDown = false;
     bool m_customFrame = false;
     int m_programChange = 0;  // > 0 while the program, not the user, changes the selection
     int m_reportedIndex = -1; // the ItemIndex itemIndexChanged last told
