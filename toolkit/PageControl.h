@@ -228,7 +228,6 @@ protected:
     // Something that sizes or places the tabs changed: measure again, place the sheets,
     // repaint.
     void tabsChanged();
-    // Places every sheet on sheetRect().
     void layoutSheets();
 
 private:
