@@ -77,7 +77,7 @@ public:
     void showPopup() override {
         if (m_host->comboStyle() == csSimple || m_host->droppedDown()) return;
         // Raised before the list shows, so that a handler can still fill it.
-        m_host->dropDown();
+        emit m_host->OnDropDown();
         QComboBox::showPopup();
     }
 
@@ -184,7 +184,7 @@ TCustomComboBox::TCustomComboBox(Component* owner, QWidget* parent)
         if (m_programChange > 0) return;
         reportItemIndex();
         click();
-        select();
+        emit OnSelect();
         change();
     });
     setColor(clWindow);

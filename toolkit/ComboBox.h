@@ -12,9 +12,9 @@
 //   the user picks another item (in the list, with the arrow keys, by typing in a list
 //   style, or in the editable styles by pressing Enter or leaving the field when the text
 //   is an item's text, which selects that item):
-//       OnClick (click()), then OnSelect (select()), then OnChange (change())
+//       OnClick (click()), then OnSelect, then OnChange (change())
 //   the user edits the text of an editable style:           OnChange
-//   the list opens:  OnDropDown (dropDown()), before it shows; an empty list does not open
+//   the list opens:  OnDropDown, before it shows; an empty list does not open
 //                    (a handler may fill it and then it does)
 //   the list closes: OnCloseUp (closeUp()), after it is hidden; a pick made with the mouse
 //                    closes the list before the selection changes
@@ -172,8 +172,6 @@ protected:
         return QScopedValueRollback<int>(m_programChange, m_programChange + 1);
     }
     void reportItemIndex();
-    virtual void select() { emit OnSelect(); }
-    virtual void dropDown() { emit OnDropDown(); }
     virtual void closeUp() { emit OnCloseUp(); }
 
     // Re-applies every setting to the native widgets, as re-creating the native window
