@@ -77,7 +77,7 @@ public:
     void showPopup() override {
         if (m_host->comboStyle() == csSimple || m_host->droppedDown()) return;
         // Raised before the list shows, so that a handler can still fill it.
-        m_host->dropDown();
+        emit m_host->OnDropDown();
         QComboBox::showPopup();
     }
 
@@ -184,7 +184,7 @@ TCustomComboBox::TCustomComboBox(Component* owner, QWidget* parent)
         if (m_programChange > 0) return;
         reportItemIndex();
         click();
-        select();
+        emit OnSelect();
         change();
     });
     setColor(clWindow);
@@ -338,7 +338,6 @@ void TCustomComboBox::reportItemIndex() {
 }
 
 void TCustomComboBox::popupVisible(bool shown) {
-    if (!assignIfChanged(m_droppedDown, shown)) return;
     update();
     m_combo->update();
     if (!shown) closeUp();
@@ -424,20 +423,18 @@ void TCustomComboBox::updateSimpleList() {
 void TCustomComboBox::recreateWnd() {
     {
         const auto guard = programChange();
-        if (m_style == csSimple && m_droppedDown) m_combo->hidePopup();
-        if (isEditable() && !m_combo->isEditable()) {
-            const QString current = m_combo->currentText();
-            auto* edit = new QLineEdit(m_combo);
-            edit->setFrame(false);
+        if (m_style == csSimple && droppedDown()) m_combo->hidePopup();
+        const bool newField = isEditable() && !m_combo->isEditable();
+        // A new field starts with the selected item's text.
+        m_combo->setEditable(isEditable());
+        if (newField) {
+            QLineEdit* edit = editField();
             edit->setAutoFillBackground(true);
-            m_combo->setLineEdit(edit);
             // The platform's field completes nothing; QComboBox gives its field a completer.
             edit->setCompleter(nullptr);
             edit->installEventFilter(m_combo);
             connect(edit, &QLineEdit::textEdited, this, [this] { change(); });
-            edit->setText(current);
         }
-        if (!isEditable()) m_combo->setEditable(false);
         updateSimpleList();
     }
     reportItemIndex();
@@ -445,9 +442,9 @@ void TCustomComboBox::recreateWnd() {
 }
 
 void TCustomComboBox::applySettings() {
+    // QComboBox passes its font and palette on to its field and its list.
     const QFont f = controlFont().toQFont();
     m_combo->setFont(f);
-    m_combo->view()->setFont(f);
     if (m_simpleList) m_simpleList->setFont(f);
     applyColors();
     relayoutItems();
@@ -468,8 +465,6 @@ void TCustomComboBox::applyColors() {
         w->setPalette(p);
     };
     apply(m_combo);
-    apply(editField());
-    apply(m_combo->view());
     apply(m_simpleList);
 }
 

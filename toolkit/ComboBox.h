@@ -12,9 +12,9 @@
 //   the user picks another item (in the list, with the arrow keys, by typing in a list
 //   style, or in the editable styles by pressing Enter or leaving the field when the text
 //   is an item's text, which selects that item):
-//       OnClick (click()), then OnSelect (select()), then OnChange (change())
+//       OnClick (click()), then OnSelect, then OnChange (change())
 //   the user edits the text of an editable style:           OnChange
-//   the list opens:  OnDropDown (dropDown()), before it shows; an empty list does not open
+//   the list opens:  OnDropDown, before it shows; an empty list does not open
 //                    (a handler may fill it and then it does)
 //   the list closes: OnCloseUp (closeUp()), after it is hidden; a pick made with the mouse
 //                    closes the list before the selection changes
@@ -115,14 +115,14 @@ public:
     virtual void setItemIndex(int index);
     // The editable styles: the text field. The list styles: the selected item's text;
     // setting it selects the first item with that text (case-insensitive), or none.
-    QString text() const { return editField() ? editField()->text() : m_combo->currentText(); }
+    QString text() const { return m_combo->currentText(); }
     void setText(const QString& t);
 
     // Opening and closing the list raise the user's events; the simple style's list is
     // never "dropped down".
-    bool droppedDown() const { return m_droppedDown; }
+    bool droppedDown() const { return m_combo && m_combo->view()->window()->isVisible(); }
     void setDroppedDown(bool on) {
-        if (on != m_droppedDown) on ? m_combo->showPopup() : m_combo->hidePopup();
+        if (on != droppedDown()) on ? m_combo->showPopup() : m_combo->hidePopup();
     }
 
     // The text field's rectangle in the control's coordinates.
@@ -172,8 +172,6 @@ protected:
         return QScopedValueRollback<int>(m_programChange, m_programChange + 1);
     }
     void reportItemIndex();
-    virtual void select() { emit OnSelect(); }
-    virtual void dropDown() { emit OnDropDown(); }
     virtual void closeUp() { emit OnCloseUp(); }
 
     // Re-applies every setting to the native widgets, as re-creating the native window
@@ -223,7 +221,6 @@ private:
     TComboBoxStyle m_style = csDropDown;
     bool m_sorted = false;
     int m_itemHeight = 0;
-    bool m_droppedDown = false;
     bool m_customFrame = false;
     int m_programChange = 0;  // > 0 while the program, not the user, changes the selection
     int m_reportedIndex = -1; // the ItemIndex itemIndexChanged last told

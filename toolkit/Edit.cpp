@@ -44,7 +44,6 @@ TCustomEdit::TCustomEdit(Component* owner, QWidget* parent)
     m_edit->setFrame(false);
     setMaxLength(0);
     m_edit->setAutoFillBackground(true);
-    m_edit->setAttribute(Qt::WA_MacShowFocusRect, false);
     m_edit->installEventFilter(this);
     setFocusProxy(m_edit);
     connect(m_edit, &QLineEdit::textChanged, this, [this](const QString& t) {
@@ -105,13 +104,10 @@ void TCustomEdit::layoutEdit() {
 
 void TCustomEdit::applyColors() {
     QPalette p = m_edit->palette();
-    const QColor c = toQColor(color());
-    for (auto g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        p.setColor(g, QPalette::Base, c);
-        p.setColor(g, QPalette::Window, c);
-    }
-    p.setColor(QPalette::Active, QPalette::Text, toQColor(controlFont().color()));
-    p.setColor(QPalette::Inactive, QPalette::Text, toQColor(controlFont().color()));
+    p.setColor(QPalette::Base, toQColor(color()));
+    p.setColor(QPalette::Window, toQColor(color()));
+    for (auto g : {QPalette::Active, QPalette::Inactive})
+        p.setColor(g, QPalette::Text, toQColor(controlFont().color()));
     m_edit->setPalette(p);
 }
 

@@ -31,30 +31,6 @@ TLabel::TLabel(Component* owner, QWidget* parent) : TControl(owner, nullptr) {
     if (parent) setParentControl(parent);
 }
 
-void TLabel::setAutoSize(bool on) {
-    if (assignIfChanged(m_autoSize, on)) adjustBounds();
-}
-
-void TLabel::setAlignment(TAlignment a) {
-    repaintOnChange(m_alignment, a);
-}
-
-void TLabel::setTransparent(bool on) {
-    repaintOnChange(m_transparent, on);
-}
-
-void TLabel::setWordWrap(bool on) {
-    if (repaintOnChange(m_wordWrap, on)) adjustBounds();
-}
-
-void TLabel::setShowAccelChar(bool on) {
-    if (repaintOnChange(m_showAccelChar, on)) adjustBounds();
-}
-
-void TLabel::setTextLayout(TTextLayout l) {
-    repaintOnChange(m_layout, l);
-}
-
 bool TLabel::dialogChar(QChar c) {
     if (m_showAccelChar && m_focusControl && isAccelerator(c, caption()) &&
         m_focusControl->canFocus()) {
@@ -84,29 +60,20 @@ void TLabel::fitIfPending() {
 }
 
 TextFormats TLabel::drawFlags() const {
-    TextFormats f = TextFormat::Left;
+    TextFormats f = m_alignment == taRightJustify ? TextFormat::Right
+                    : m_alignment == taCenter     ? TextFormat::Center
+                                                  : TextFormat::Left;
     if (m_wordWrap) f |= TextFormat::WordBreak;
     if (!m_showAccelChar) f |= TextFormat::NoPrefix;
-    switch (m_alignment) {
-    case taRightJustify:
-        f |= TextFormat::Right;
-        break;
-    case taCenter:
-        f |= TextFormat::Center;
-        break;
-    default:
-        break;
-    }
     return f;
 }
 
 void TLabel::adjustBounds() {
     if (!m_autoSize || isLoading()) return;
     m_fitPending = false;
-    Font f = controlFont();
     QImage scratch(1, 1, QImage::Format_ARGB32_Premultiplied);
     Canvas c(scratch);
-    c.setFont(f);
+    c.setFont(controlFont());
     const QString text = caption().isEmpty() ? QStringLiteral(" ") : caption();
     const Rect r = c.drawText(Rect{0, 0, m_wordWrap ? width() : 0, 0}, text,
                               drawFlags() | TextFormat::CalcRect);

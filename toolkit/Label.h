@@ -23,17 +23,23 @@ public:
     explicit TLabel(Component* owner = nullptr, QWidget* parent = nullptr);
 
     bool autoSize() const { return m_autoSize; }
-    void setAutoSize(bool on);
+    void setAutoSize(bool on) {
+        if (assignIfChanged(m_autoSize, on)) adjustBounds();
+    }
     TAlignment alignment() const { return m_alignment; }
-    void setAlignment(TAlignment a);
+    void setAlignment(TAlignment a) { repaintOnChange(m_alignment, a); }
     bool transparent() const { return m_transparent; }
-    void setTransparent(bool on);
+    void setTransparent(bool on) { repaintOnChange(m_transparent, on); }
     bool wordWrap() const { return m_wordWrap; }
-    void setWordWrap(bool on);
+    void setWordWrap(bool on) {
+        if (repaintOnChange(m_wordWrap, on)) adjustBounds();
+    }
     bool showAccelChar() const { return m_showAccelChar; }
-    void setShowAccelChar(bool on);
+    void setShowAccelChar(bool on) {
+        if (repaintOnChange(m_showAccelChar, on)) adjustBounds();
+    }
     TTextLayout textLayout() const { return m_layout; }
-    void setTextLayout(TTextLayout l);
+    void setTextLayout(TTextLayout l) { repaintOnChange(m_layout, l); }
 
     TControl* focusControl() const { return m_focusControl; }
     void setFocusControl(TControl* c) { m_focusControl = c; }

@@ -25,7 +25,6 @@ TMenuItem::TMenuItem(Component* owner)
 }
 
 void TMenuItem::setCaption(const QString& c) {
-    m_caption = c;
     // A caption of one dash is a dividing line, as menus have always spelt it.
     m_action->setSeparator(c == QLatin1String("-"));
     m_action->setText(c);

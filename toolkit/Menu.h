@@ -42,7 +42,7 @@ public:
     ~TMenuItem() override { delete m_subMenu.data(); }
 
     QAction* qaction() const { return m_action; }
-    QString caption() const { return m_caption; }
+    QString caption() const { return m_action->text(); }
     void setCaption(const QString& c);
     // A shortcut as a key code with ssShift/ssCtrl/ssAlt in the high byte's place
     // (scShift 0x2000, scCtrl 0x4000, scAlt 0x8000); 0 = none, as is anything beyond 16 bits.
@@ -69,7 +69,6 @@ signals:
 private:
     QAction* m_action;
     QPointer<QMenu> m_subMenu;
-    QString m_caption;
     int m_shortCut = 0;
 };
 

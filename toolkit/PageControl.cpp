@@ -70,10 +70,6 @@ TTabSheet::~TTabSheet() {
     if (m_pageControl) m_pageControl->removePage(this);
 }
 
-void TTabSheet::setPageControl(TPageControl* pc) {
-    setParentControl(pc);
-}
-
 void TTabSheet::setParentControl(QWidget* parent) {
     auto* pc = qobject_cast<TPageControl*>(parent);
     if (m_pageControl && m_pageControl != pc) m_pageControl->removePage(this);
@@ -101,8 +97,7 @@ void TTabSheet::setTabVisible(bool on) {
 }
 
 void TTabSheet::setImageIndex(int index) {
-    if (index == m_imageIndex) return;
-    m_imageIndex = index;
+    if (!assignIfChanged(m_imageIndex, index)) return;
     if (m_pageControl && m_tabVisible) {
         m_tabImage = index;
         m_pageControl->update();
@@ -136,8 +131,6 @@ TPageControl::~TPageControl() {
     // object is no page control any more: let go of them first.
     for (TTabSheet* p : std::as_const(m_pages))
         p->m_pageControl = nullptr;
-    m_pages.clear();
-    m_activePage = nullptr;
     if (m_images) removeFreeNotification(m_images);
 }
 
@@ -191,10 +184,7 @@ int TPageControl::tabImageIndex(int tab) const {
 }
 
 void TPageControl::setTabImageIndex(int tab, int image) {
-    TTabSheet* p = pageForTab(tab);
-    if (!p || p->m_tabImage == image) return;
-    p->m_tabImage = image;
-    update();
+    if (TTabSheet* p = pageForTab(tab)) repaintOnChange(p->m_tabImage, image);
 }
 
 const TPageControl::Strip& TPageControl::strip() const {
@@ -253,9 +243,7 @@ Rect TPageControl::adjustPageRect(const Rect& window) const {
 }
 
 void TPageControl::setHotTrack(bool on) {
-    if (!assignIfChanged(m_hotTrack, on)) return;
-    m_hotTab = -1;
-    update();
+    if (repaintOnChange(m_hotTrack, on)) m_hotTab = -1;
 }
 
 void TPageControl::setImages(TImageList* list) {
@@ -347,27 +335,21 @@ void TPageControl::recreateWnd() {
     tabsChanged();
 }
 
-bool TPageControl::canChange() {
-    bool allow = true;
-    emit OnChanging(allow);
-    return allow;
-}
-
 bool TPageControl::selectTabByUser(int tab) {
     TTabSheet* p = pageForTab(tab);
-    if (!p || p == m_activePage || !canChange()) return false;
+    if (!p || p == m_activePage) return false;
+    bool allow = true;
+    emit OnChanging(allow);
+    if (!allow) return false;
     const QPointer<TPageControl> alive(this);
     changeActivePage(p);
-    if (alive) change();
+    if (alive) emit OnChange();
     return true;
 }
 
 void TPageControl::loaded() {
     TControl::loaded();
-    if (!m_activePage) {
-        const auto it = std::ranges::find(m_pages, true, &TTabSheet::m_tabVisible);
-        if (it != m_pages.end()) changeActivePage(*it);
-    }
+    if (!m_activePage) changeActivePage(successorOf(nullptr));
     recreateWnd();
 }
 
@@ -407,18 +389,12 @@ void TPageControl::wmMouseDown(TMouseButton b, TShiftState shift, QPoint p) {
 
 void TPageControl::mouseMove(TShiftState shift, int x, int y) {
     TControl::mouseMove(shift, x, y);
-    if (!m_hotTrack) return;
-    const int h = tabAt(QPoint(x, y));
-    if (h == m_hotTab) return;
-    m_hotTab = h;
-    update();
+    if (m_hotTrack) repaintOnChange(m_hotTab, tabAt(QPoint(x, y)));
 }
 
 void TPageControl::mouseLeave() {
     TControl::mouseLeave();
-    if (m_hotTab == -1) return;
-    m_hotTab = -1;
-    update();
+    repaintOnChange(m_hotTab, -1);
 }
 
 void TPageControl::resized() {
@@ -481,26 +457,17 @@ void TPageControl::paintTab(Canvas& c, int tab, bool selected) {
     }
     Canvas::StateSaver saver(c);
     c.setFont(controlFont());
-    if (m_ownerDraw)
-        drawTab(c, tab, item, selected);
-    else
-        paintTabContents(c, tab, item);
-}
-
-void TPageControl::paintTabContents(Canvas& c, int tab, const Rect& r) {
-    const TTabSheet* page = pageForTab(tab);
-    if (!page) return;
-    Canvas::StateSaver saver(c);
-    Rect text = r.inflated(-TabPaddingX, -TabPaddingY);
+    if (m_ownerDraw) return drawTab(c, tab, item, selected);
+    Rect text = item.inflated(-TabPaddingX, -TabPaddingY);
     if (m_images) {
-        m_images->draw(c, text.Left, (r.Top + r.Bottom - m_images->height()) / 2,
+        m_images->draw(c, text.Left, (item.Top + item.Bottom - m_images->height()) / 2,
                        tabImageIndex(tab), enabled());
         text.Left += m_images->width() + ImageGap;
     }
     c.setTextBackground(TextBackground::Transparent);
     if (!enabled())
         c.setFontColor(clGrayText);
-    else if (m_hotTrack && tab == m_hotTab)
+    else if (hot)
         c.setFontColor(clHotLight);
     c.drawText(text, page->caption(),
                TextFormats(TextFormat::Center) | TextFormat::VCenter | TextFormat::SingleLine |

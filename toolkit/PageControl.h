@@ -45,7 +45,7 @@ class TTabSheet : public TControl {
     Q_PROPERTY(int Width READ width WRITE setWidth STORED false)
     Q_PROPERTY(int Height READ height WRITE setHeight STORED false)
     Q_PROPERTY(bool Visible READ visible WRITE setVisible STORED false)
-    Q_PROPERTY(tk::TPageControl* PageControl READ pageControl WRITE setPageControl STORED false)
+    Q_PROPERTY(tk::TPageControl* PageControl READ pageControl WRITE setParentControl STORED false)
     Q_PROPERTY(int PageIndex READ pageIndex WRITE setPageIndex STORED false)
     Q_PROPERTY(bool TabVisible READ tabVisible WRITE setTabVisible)
     Q_PROPERTY(int ImageIndex READ imageIndex WRITE setImageIndex)
@@ -54,7 +54,6 @@ public:
     ~TTabSheet() override;
 
     TPageControl* pageControl() const { return m_pageControl; }
-    void setPageControl(TPageControl* pc);
     // The position among the control's pages; -1 without a control. Setting it moves the
     // page (clamped to the range).
     int pageIndex() const;
@@ -135,9 +134,7 @@ public:
     // The page of the t-th visible tab; null out of range.
     TTabSheet* pageForTab(int tab) const { return strip().pages.value(tab); }
     // The tab of `page`; -1 when its tab is hidden or it is no page of this control.
-    int tabIndexOf(const TTabSheet* page) const {
-        return page ? int(strip().pages.indexOf(page)) : -1;
-    }
+    int tabIndexOf(const TTabSheet* page) const { return int(strip().pages.indexOf(page)); }
     // The tab of the active page, -1 for none.
     int selectedTab() const { return tabIndexOf(m_activePage); }
     Rect tabRect(int tab) const { return strip().rects.value(tab); }
@@ -208,10 +205,6 @@ protected:
     // Applies the settings anew, as re-creating the native window does: the tabs take
     // their pages' images again, the strip is measured again and the sheets placed again.
     virtual void recreateWnd();
-    // Whether the user's change of page may go ahead; the base asks OnChanging.
-    virtual bool canChange();
-    // After the user changed the page; the base raises OnChange.
-    virtual void change() { emit OnChange(); }
     // The contents of one tab with OwnerDraw set; the base raises OnDrawTab.
     virtual void drawTab(Canvas& c, int tab, const Rect& r, bool selected) {
         emit OnDrawTab(tab, c, r, selected);
@@ -221,7 +214,6 @@ protected:
     // own strip overrides paint() as a whole.
     void paint(Canvas& c) override;
     void paintTab(Canvas& c, int tab, bool selected);
-    void paintTabContents(Canvas& c, int tab, const Rect& r);
 
     void wmMouseDown(TMouseButton b, TShiftState shift, QPoint p) override;
     void mouseMove(TShiftState shift, int x, int y) override;
@@ -236,7 +228,6 @@ protected:
     // Something that sizes or places the tabs changed: measure again, place the sheets,
     // repaint.
     void tabsChanged();
-    // Places every sheet on sheetRect().
     void layoutSheets();
 
 private:
@@ -256,7 +247,7 @@ private:
     // Tells assistive technology of `type` on a tab (none for -1).
     void raiseTabEvent(QAccessible::Event type, int tab);
     // The page that takes over when `page` goes: the next one with a visible tab, else
-    // the previous one, else none.
+    // the previous one, else none. For null: the first one with a visible tab.
     TTabSheet* successorOf(const TTabSheet* page) const;
 
     QList<TTabSheet*> m_pages;

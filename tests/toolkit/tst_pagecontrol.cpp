@@ -285,7 +285,7 @@ void TestPageControl::sheetGivenTheControlAsParentBecomesAPage() {
     QCOMPARE(pc.pageForTab(0), sheet);
     QCOMPARE(pc.tabRect(0), (Rect{2, 2, 42, 23}));
 
-    sheet->setPageControl(nullptr);
+    sheet->setParentControl(nullptr);
     QCOMPARE(pc.pageCount(), 1);
     sheet->setParentControl(&elsewhere);
     // A page of another control cannot become the active page.
