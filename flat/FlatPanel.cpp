@@ -89,7 +89,7 @@ void TDefinePanel::fitToContents() {
     for (tk::TControl* c : childControls())
         if (!c->isHidden() && c->align() == tk::alNone &&
             c->anchors() == (tk::TAnchors(tk::akLeft) | tk::akTop))
-            contents |= c->boundsRect();
+            contents |= c->geometry();
     if (contents.isNull()) return;
     const QScopedValueRollback<bool> fitting(m_fitting, true);
     // An aligned panel sizes only the axis its alignment leaves to it.
@@ -114,7 +114,7 @@ void TDefinePanel::dockClient(const QRect& dockRect, const std::function<void()>
         return;
     }
     const QScopedValueRollback<bool> mark(m_sizingForDock, true);
-    const QRect b = boundsRect();
+    const QRect b = geometry();
     switch (align()) {
     case tk::alLeft:
         if (b.width() == 0) setBounds(b.x(), b.y(), dockRect.width(), b.height());

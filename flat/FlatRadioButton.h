@@ -35,7 +35,7 @@ signals:
 protected:
     void accelerated() override;
     // The platform's focus, not the flag that enter and exit keep.
-    bool showsFocus() const override { return focused(); }
+    bool showsFocus() const override { return hasFocus(); }
     void paintMark(tk::Canvas& c, const tk::Rect& circle) override;
     int captionInset(const tk::Canvas& c, const tk::Rect& client,
                      const tk::Rect& circle) const override;

@@ -34,10 +34,6 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     registerApplicationFonts();
 }
 
-QString Application::title() {
-    return g_title;
-}
-
 void Application::setTitle(const QString& title) {
     g_title = title;
     QGuiApplication::setApplicationDisplayName(title);

@@ -14,7 +14,6 @@ class Application : public QApplication {
 public:
     Application(int& argc, char** argv);
 
-    static QString title();
     static void setTitle(const QString& title);
 
     bool notify(QObject* receiver, QEvent* event) override;

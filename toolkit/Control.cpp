@@ -41,10 +41,6 @@ TControl::~TControl() {
     FocusTracker::forget(this);
 }
 
-TControl* TControl::parentControl() const {
-    return qobject_cast<TControl*>(parentWidget());
-}
-
 TForm* TControl::parentForm() const {
     return qobject_cast<TForm*>(window());
 }
@@ -72,12 +68,9 @@ void TControl::setParentControl(QWidget* parent) {
         spreadColor(oldColor);
         parentColorChanged();
         spreadFont(oldFont);
-        if (m_parentShowHint) {
-            if (TControl* p = parentControl()) m_showHint = p->m_showHint;
-            applyHint();
-        }
+        if (m_parentShowHint) setParentShowHint(true);
     }
-    parentChanged();
+    if (m_anchorOrigin) anchorHere();
 }
 
 int TControl::endOfTabOrder(const QWidget* parent) const {
@@ -201,14 +194,11 @@ void TControl::setCaption(const QString& text) {
 }
 
 void TControl::setCursorId(TCursor c) {
-    if (assignIfChanged(m_cursor, c)) updateCursor();
-}
-
-void TControl::updateCursor() {
-    if (m_cursor == crDefault)
+    if (!assignIfChanged(m_cursor, c)) return;
+    if (c == crDefault)
         unsetCursor();
     else
-        setCursor(cursorShape(m_cursor));
+        setCursor(cursorShape(c));
 }
 
 void TControl::setHint(const QString& h) {
@@ -245,8 +235,6 @@ void TControl::applyHint() {
     setToolTip(m_showHint ? m_hint.section(QLatin1Char('|'), 0, 0) : QString());
 }
 
-void TControl::hintAt(QPoint, QString&, QRect&) {}
-
 void TControl::setTabOrder(int order) {
     if (isLoading() || !parentWidget()) {
         // A negative place is the end of the order, as for a control in place (below).
@@ -262,21 +250,17 @@ void TControl::setTabOrder(int order) {
         list[i]->m_tabOrder = i;
 }
 
-void TControl::setTabStop(bool on) {
-    m_tabStop = on;
-}
-
 void TControl::requestHelp() {
     const TControl* from = this;
-    while (from && from->helpKeyword().isEmpty() && from->helpContext() == 0)
+    while (from && from->m_helpKeyword.isEmpty() && from->m_helpContext == 0)
         from = from->parentControl();
     if (!from) from = this;
     if (TForm* form = parentForm())
-        emit form->OnHelp(from->helpType(), from->helpKeyword(), from->helpContext());
+        emit form->OnHelp(from->m_helpType, from->m_helpKeyword, from->m_helpContext);
 }
 
 void TControl::setImeMode(TImeMode m) {
-    rareToSet().imeMode = m;
+    m_imeMode = m;
     textEntry()->setAttribute(Qt::WA_InputMethodEnabled, m != imDisable);
 }
 
@@ -325,14 +309,6 @@ bool TControl::dragging() const {
     return s && s->source() == this && s->started();
 }
 
-bool TControl::focused() const {
-    return hasFocus();
-}
-
-bool TControl::mouseInClient() const {
-    return rect().contains(mapFromGlobal(QCursor::pos()));
-}
-
 void TControl::click() {
     if (isHandled(&TControl::OnClick))
         emit OnClick();
@@ -347,23 +323,13 @@ void TControl::mouseClickAt(QPoint p) {
 }
 
 bool TControl::dialogChar(QChar c) {
-    for (TControl* child : childControls())
-        if (child->dialogChar(c)) return true;
-    return false;
+    return std::ranges::any_of(childControls(),
+                               [c](TControl* child) { return child->dialogChar(c); });
 }
 
 bool TControl::dialogKey(int key, TShiftState shift) {
-    for (TControl* child : childControls())
-        if (child->dialogKey(key, shift)) return true;
-    return false;
-}
-
-QList<TControl*> TControl::childControls() const {
-    return controlsUnder(this);
-}
-
-QList<TControl*> TControl::tabList() const {
-    return controlsInTabOrder(this);
+    return std::ranges::any_of(childControls(),
+                               [&](TControl* child) { return child->dialogKey(key, shift); });
 }
 
 bool isWithin(const QWidget* w, const QWidget* ancestor) {
@@ -373,10 +339,7 @@ bool isWithin(const QWidget* w, const QWidget* ancestor) {
 }
 
 QList<TControl*> controlsUnder(const QWidget* w) {
-    QList<TControl*> list;
-    for (QObject* o : w->children())
-        if (auto* c = qobject_cast<TControl*>(o)) list.append(c);
-    return list;
+    return w->findChildren<TControl*>(Qt::FindDirectChildrenOnly);
 }
 
 QList<TControl*> controlsInTabOrder(const QWidget* w) {
@@ -386,31 +349,11 @@ QList<TControl*> controlsInTabOrder(const QWidget* w) {
     return list;
 }
 
-void TControl::keyDown(int& key, TShiftState shift) {
-    emit OnKeyDown(key, shift);
-}
-
-void TControl::keyPress(QChar& key) {
-    emit OnKeyPress(key);
-}
-
-void TControl::keyUp(int& key, TShiftState shift) {
-    emit OnKeyUp(key, shift);
-}
-
-void TControl::enter() {
-    emit OnEnter();
-}
-
-void TControl::exit() {
-    emit OnExit();
-}
-
 void TControl::wmMouseDown(TMouseButton b, TShiftState shift, QPoint p) {
     if (b == mbLeft && (m_style & csClickEvents)) m_clicked = true;
     // The press is still a press (OnMouseDown, and a click if the mouse stays put): the drag
     // starts only once the mouse moves on.
-    if (b == mbLeft && dragMode() == dmAutomatic && !isDesigning())
+    if (b == mbLeft && m_dragMode == dmAutomatic && !isDesigning())
         DragSession::begin(this, mapToGlobal(p), false, -1, true);
     mouseDown(b, shift, p.x(), p.y());
 }
@@ -423,29 +366,9 @@ void TControl::wmMouseUp(TMouseButton b, TShiftState shift, QPoint p) {
     mouseUp(b, shift, p.x(), p.y());
 }
 
-void TControl::wmMouseMove(TShiftState shift, QPoint p) {
-    mouseMove(shift, p.x(), p.y());
-}
-
 void TControl::wmDblClick(TMouseButton b, TShiftState shift, QPoint p) {
     if (m_style & csClickEvents) dblClick();
     mouseDown(b, shift | ssDouble, p.x(), p.y());
-}
-
-void TControl::mouseDown(TMouseButton b, TShiftState shift, int x, int y) {
-    emit OnMouseDown(b, shift, x, y);
-}
-
-void TControl::mouseMove(TShiftState shift, int x, int y) {
-    emit OnMouseMove(shift, x, y);
-}
-
-void TControl::mouseUp(TMouseButton b, TShiftState shift, int x, int y) {
-    emit OnMouseUp(b, shift, x, y);
-}
-
-void TControl::dblClick() {
-    emit OnDblClick();
 }
 
 bool TControl::event(QEvent* e) {
@@ -493,7 +416,7 @@ void TControl::mouseReleaseEvent(QMouseEvent* e) {
 void TControl::mouseMoveEvent(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
     if (!(m_style & csCaptureMouse) && e->buttons() != Qt::NoButton && !rect().contains(p)) return;
-    wmMouseMove(shiftFromQt(e->modifiers(), e->buttons()), p);
+    mouseMove(shiftFromQt(e->modifiers(), e->buttons()), p.x(), p.y());
 }
 
 void TControl::forwardInnerMouse(QWidget* source, QMouseEvent* e) {

@@ -21,6 +21,12 @@ class Canvas;
 class TAction;
 class TForm;
 class TPopupMenu;
+class TControl;
+
+// The controls directly under `w`, a control or a plain widget: in child order, and in tab
+// order.
+QList<TControl*> controlsUnder(const QWidget* w);
+QList<TControl*> controlsInTabOrder(const QWidget* w);
 
 // How a control takes part in the window's mechanics.
 enum TControlStyleFlag {
@@ -77,8 +83,8 @@ class TControl : public QWidget, public Component {
     Q_PROPERTY(int Tag READ tag WRITE setTag)
     Q_PROPERTY(tk::TCursor Cursor READ cursorId WRITE setCursorId)
     Q_PROPERTY(QString Hint READ hint WRITE setHint)
-    Q_PROPERTY(bool ShowHint READ showHint WRITE setShowHint)
-    Q_PROPERTY(bool ParentShowHint READ parentShowHint WRITE setParentShowHint)
+    Q_PROPERTY(bool ShowHint MEMBER m_showHint WRITE setShowHint)
+    Q_PROPERTY(bool ParentShowHint MEMBER m_parentShowHint WRITE setParentShowHint)
     Q_PROPERTY(bool Visible READ visible WRITE setVisible)
     Q_PROPERTY(bool Enabled READ enabled WRITE setEnabled)
     Q_PROPERTY(int TabOrder READ tabOrder WRITE setTabOrder)
@@ -90,20 +96,21 @@ class TControl : public QWidget, public Component {
     Q_PROPERTY(tk::Font Font READ controlFont WRITE setControlFont)
     Q_PROPERTY(bool ParentFont READ parentFont WRITE setParentFont)
     Q_PROPERTY(tk::TAnchors Anchors READ anchors WRITE setAnchors)
-    Q_PROPERTY(tk::TSizeConstraints Constraints READ constraints WRITE setConstraints)
+    Q_PROPERTY(tk::TSizeConstraints Constraints MEMBER m_constraints WRITE setConstraints)
     Q_PROPERTY(tk::TPopupMenu* PopupMenu READ popupMenuComponent WRITE setPopupMenuComponent)
     Q_PROPERTY(tk::TAction* Action READ action WRITE setAction)
-    Q_PROPERTY(tk::THelpType HelpType READ helpType WRITE setHelpType)
-    Q_PROPERTY(QString HelpKeyword READ helpKeyword WRITE setHelpKeyword)
-    Q_PROPERTY(int HelpContext READ helpContext WRITE setHelpContext)
+    Q_PROPERTY(tk::THelpType HelpType MEMBER m_helpType)
+    Q_PROPERTY(QString HelpKeyword MEMBER m_helpKeyword)
+    Q_PROPERTY(int HelpContext MEMBER m_helpContext)
     Q_PROPERTY(tk::TImeMode ImeMode READ imeMode WRITE setImeMode)
-    Q_PROPERTY(QString ImeName READ imeName WRITE setImeName)
-    Q_PROPERTY(bool OEMConvert READ oemConvert WRITE setOemConvert)
-    // Drag and dock settings.
-    Q_PROPERTY(tk::TDragMode DragMode READ dragMode WRITE setDragMode)
-    Q_PROPERTY(tk::TDragKind DragKind READ dragKind WRITE setDragKind)
-    Q_PROPERTY(tk::TCursor DragCursor READ dragCursor WRITE setDragCursor)
-    Q_PROPERTY(bool DockSite READ dockSite WRITE setDockSite)
+    Q_PROPERTY(QString ImeName MEMBER m_imeName)
+    // Stored only: converting typed text through the OEM code page means nothing on Linux.
+    Q_PROPERTY(bool OEMConvert MEMBER m_oemConvert)
+    // Drag and dock settings (DragManager.h runs the drags and docks).
+    Q_PROPERTY(tk::TDragMode DragMode MEMBER m_dragMode)
+    Q_PROPERTY(tk::TDragKind DragKind MEMBER m_dragKind)
+    Q_PROPERTY(tk::TCursor DragCursor MEMBER m_dragCursor)
+    Q_PROPERTY(bool DockSite MEMBER m_dockSite)
 
 public:
     explicit TControl(Component* owner = nullptr, QWidget* parent = nullptr);
@@ -116,14 +123,13 @@ public:
     void setTop(int v) { setBounds(left(), v, width(), height()); }
     void setWidth(int v) { setBounds(left(), top(), v, height()); }
     void setHeight(int v) { setBounds(left(), top(), width(), v); }
-    QRect boundsRect() const { return geometry(); }
     // The set-bounds operation: the single road by which a control moves or resizes. The
     // place is kept within MinCoordinate..MaxCoordinate and the size within
     // 0..MaxCoordinate, so that no sum of the two overflows.
     virtual void setBounds(int left, int top, int width, int height);
 
     // The parent control (null for a top-level or a non-control parent).
-    TControl* parentControl() const;
+    TControl* parentControl() const { return qobject_cast<TControl*>(parentWidget()); }
     // The re-parent operation.
     virtual void setParentControl(QWidget* parent);
     void setLayoutParent(QObject* parent) override;
@@ -164,15 +170,13 @@ public:
 
     QString hint() const { return m_hint; }
     void setHint(const QString& h);
-    bool showHint() const { return m_showHint; }
     void setShowHint(bool on);
-    bool parentShowHint() const { return m_parentShowHint; }
     void setParentShowHint(bool on);
 
     int tabOrder() const { return m_tabOrder; }
     void setTabOrder(int order);
     bool tabStop() const { return m_tabStop; }
-    void setTabStop(bool on);
+    void setTabStop(bool on) { m_tabStop = on; }
 
     TAlign align() const { return m_align; }
     void setAlign(TAlign a);
@@ -197,39 +201,27 @@ public:
     TAnchors anchors() const { return m_anchors; }
     void setAnchors(TAnchors a);
     // Every change of bounds keeps within them; setting them applies them at once.
-    TSizeConstraints constraints() const { return m_constraints; }
     void setConstraints(const TSizeConstraints& c);
 
     // What F1 over the control asks the form's help for (requestHelp()).
-    THelpType helpType() const { return rare().helpType; }
-    void setHelpType(THelpType t) { rareToSet().helpType = t; }
-    QString helpKeyword() const { return rare().helpKeyword; }
-    void setHelpKeyword(const QString& k) { rareToSet().helpKeyword = k; }
-    int helpContext() const { return rare().helpContext; }
-    void setHelpContext(int c) { rareToSet().helpContext = c; }
+    void setHelpType(THelpType t) { m_helpType = t; }
+    void setHelpKeyword(const QString& k) { m_helpKeyword = k; }
+    void setHelpContext(int c) { m_helpContext = c; }
     // Raises the form's help request with the help settings of this control or, where it
     // has none, of the nearest parent that has them.
     void requestHelp();
 
     // imDisable turns the input method off for the control's text entry; every other mode
     // leaves it on, since Qt has no finer control over the desktop's input methods.
-    TImeMode imeMode() const { return rare().imeMode; }
+    TImeMode imeMode() const { return m_imeMode; }
     void setImeMode(TImeMode m);
-    QString imeName() const { return rare().imeName; }
-    void setImeName(const QString& n) { rareToSet().imeName = n; }
-    // Stored only: converting typed text through the OEM code page means nothing on Linux.
-    bool oemConvert() const { return rare().oemConvert; }
-    void setOemConvert(bool on) { rareToSet().oemConvert = on; }
 
-    // Drag and dock settings (DragManager.h runs the drags and docks).
-    TDragMode dragMode() const { return rare().dragMode; }
-    void setDragMode(TDragMode m) { rareToSet().dragMode = m; }
-    TDragKind dragKind() const { return rare().dragKind; }
-    void setDragKind(TDragKind k) { rareToSet().dragKind = k; }
-    TCursor dragCursor() const { return rare().dragCursor; }
-    void setDragCursor(TCursor c) { rareToSet().dragCursor = c; }
-    bool dockSite() const { return rare().dockSite; }
-    void setDockSite(bool on) { rareToSet().dockSite = on; }
+    void setDragMode(TDragMode m) { m_dragMode = m; }
+    TDragKind dragKind() const { return m_dragKind; }
+    void setDragKind(TDragKind k) { m_dragKind = k; }
+    TCursor dragCursor() const { return m_dragCursor; }
+    bool dockSite() const { return m_dockSite; }
+    void setDockSite(bool on) { m_dockSite = on; }
     // Starts dragging (or, with DragKind dkDock, docking) this control: at once, or once the
     // mouse has moved `threshold` pixels (-1: the platform's start distance) from where it
     // is now.
@@ -239,9 +231,6 @@ public:
     // lands, in this control's coordinates. A site that sizes itself to its clients
     // overrides this around the base's placement.
     virtual void placeDockClient(TControl* client, const QRect& dockRect);
-
-    bool focused() const;
-    bool mouseInClient() const;
 
     // The click operation; the base raises OnClick, or executes the Action.
     virtual void click();
@@ -260,9 +249,7 @@ public:
     // shows its parent behind itself.
     void paintAsBackground(Canvas& c);
 
-    // Controls under this one, in child order, and in tab order.
-    QList<TControl*> childControls() const;
-    QList<TControl*> tabList() const;
+    QList<TControl*> childControls() const { return controlsUnder(this); }
 
     // Whether a handler listens to `signal` of this control: an event with none does what
     // the control does without one (a click runs the Action).
@@ -298,11 +285,11 @@ signals:
 
 public:
     // Hooks that the key router and the form call; public so that they can.
-    virtual void keyDown(int& key, TShiftState shift);
-    virtual void keyPress(QChar& key);
-    virtual void keyUp(int& key, TShiftState shift);
-    virtual void enter();
-    virtual void exit();
+    virtual void keyDown(int& key, TShiftState shift) { emit OnKeyDown(key, shift); }
+    virtual void keyPress(QChar& key) { emit OnKeyPress(key); }
+    virtual void keyUp(int& key, TShiftState shift) { emit OnKeyUp(key, shift); }
+    virtual void enter() { emit OnEnter(); }
+    virtual void exit() { emit OnExit(); }
 
 protected:
     // The notifications. Base handling first, then the control's reaction.
@@ -327,32 +314,33 @@ protected:
     // The system colours changed; the base reacts as to a change of the parent's colour,
     // which may be a system colour (parentColorChanged()).
     virtual void sysColorChanged() { parentColorChanged(); }
-    virtual void parentChanged();
     // A child control moved, resized, or was shown or hidden.
     virtual void childControlChanged() {}
     // The message level of the mouse; the base runs the framework's capture, click and
     // double-click rules and calls the event level (mouseDown ...), which raises the events.
     virtual void wmMouseDown(TMouseButton b, TShiftState shift, QPoint p);
     virtual void wmMouseUp(TMouseButton b, TShiftState shift, QPoint p);
-    virtual void wmMouseMove(TShiftState shift, QPoint p);
     virtual void wmDblClick(TMouseButton b, TShiftState shift, QPoint p);
-    virtual void mouseDown(TMouseButton b, TShiftState shift, int x, int y);
-    virtual void mouseMove(TShiftState shift, int x, int y);
-    virtual void mouseUp(TMouseButton b, TShiftState shift, int x, int y);
-    virtual void dblClick();
-    // WM_WINDOWPOSCHANGED, however the bounds changed; the base reports resized() and
-    // moved(), then repaints a control that repaintsWhenMoved().
+    virtual void mouseDown(TMouseButton b, TShiftState shift, int x, int y) {
+        emit OnMouseDown(b, shift, x, y);
+    }
+    virtual void mouseMove(TShiftState shift, int x, int y) { emit OnMouseMove(shift, x, y); }
+    virtual void mouseUp(TMouseButton b, TShiftState shift, int x, int y) {
+        emit OnMouseUp(b, shift, x, y);
+    }
+    virtual void dblClick() { emit OnDblClick(); }
+    // WM_WINDOWPOSCHANGED, however the bounds changed; the base reports resized(), then
+    // repaints a control that repaintsWhenMoved().
     virtual void windowPosChanged(const QRect& oldBounds);
     virtual void resized();
-    virtual void moved() {}
     // A control that shows its parent behind itself must repaint when it moves or resizes:
     // Qt would otherwise move its old picture along.
     virtual bool repaintsWhenMoved() const { return false; }
     // The client area that aligned children share.
-    virtual QRect alignRect() const;
+    virtual QRect alignRect() const { return rect(); }
     // A hint is about to be shown at `pos`; the control may replace the text and the
     // rectangle within which it stays.
-    virtual void hintAt(QPoint pos, QString& text, QRect& cursorRect);
+    virtual void hintAt(QPoint /*pos*/, QString& /*text*/, QRect& /*cursorRect*/) {}
 
     // Qt's events, turned into the hooks above.
     bool event(QEvent* e) override;
@@ -393,7 +381,6 @@ protected:
     void applyHint();
 
 private:
-    void updateCursor();
     // Whether this control is shown in a window larger than its screens (ControlPaint.cpp).
     bool windowExceedsScreens() const;
     // The place after this control's siblings in `parent`.
@@ -437,28 +424,16 @@ private:
     std::unique_ptr<std::pair<QRect, QSize>> m_anchorOrigin;
     QRect m_boundsSeen = geometry(); // what windowPosChanged() last told of
     TSizeConstraints m_constraints;
-    // Settings most controls keep at their defaults, allocated when one is first set.
-    struct Rare {
-        THelpType helpType = htContext;
-        QString helpKeyword;
-        int helpContext = 0;
-        TImeMode imeMode = imDontCare;
-        QString imeName;
-        bool oemConvert = false;
-        TDragMode dragMode = dmManual;
-        TDragKind dragKind = dkDrag;
-        TCursor dragCursor = crDrag;
-        bool dockSite = false;
-    };
-    const Rare& rare() const {
-        static const Rare defaults;
-        return m_rare ? *m_rare : defaults;
-    }
-    Rare& rareToSet() {
-        if (!m_rare) m_rare = std::make_unique<Rare>();
-        return *m_rare;
-    }
-    std::unique_ptr<Rare> m_rare;
+    THelpType m_helpType = htContext;
+    QString m_helpKeyword;
+    int m_helpContext = 0;
+    TImeMode m_imeMode = imDontCare;
+    QString m_imeName;
+    bool m_oemConvert = false;
+    TDragMode m_dragMode = dmManual;
+    TDragKind m_dragKind = dkDrag;
+    TCursor m_dragCursor = crDrag;
+    bool m_dockSite = false;
     bool m_clicked = false;    // a left press on the control waits for its release
     bool m_inside = false;     // the mouse is over the control (enter seen, leave not yet)
     bool m_enabledSeen = true; // the own Enabled the hooks last heard of
@@ -467,11 +442,6 @@ private:
 // Sends the control under `c`'s parent the picture the parent shows behind `c`: its
 // background and its own painting, not its other child controls.
 void paintParentBackground(const QWidget* control, Canvas& c);
-
-// The controls directly under `w`, a control or a plain widget: in child order, and in tab
-// order.
-QList<TControl*> controlsUnder(const QWidget* w);
-QList<TControl*> controlsInTabOrder(const QWidget* w);
 
 // Whether `w` is `ancestor` or lies within it, also within a window it owns.
 bool isWithin(const QWidget* w, const QWidget* ancestor);

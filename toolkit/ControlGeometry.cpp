@@ -54,7 +54,6 @@ void TControl::windowPosChanged(const QRect& oldBounds) {
         followAnchors();
         resized();
     }
-    if (oldBounds.topLeft() != pos()) moved();
     if (oldBounds != geometry() && repaintsWhenMoved()) update();
 }
 
@@ -105,10 +104,6 @@ void TControl::setAnchors(TAnchors a) {
     anchorHere();
 }
 
-void TControl::parentChanged() {
-    if (m_anchorOrigin) anchorHere();
-}
-
 void TControl::anchorHere() {
     // Left and top alone keep the control where it is: there is nothing to remember.
     if (m_anchors == (TAnchors(akLeft) | akTop))
@@ -144,10 +139,6 @@ void TControl::followAnchors() {
 void TControl::setConstraints(const TSizeConstraints& c) {
     if (!assignIfChanged(m_constraints, c)) return;
     setBounds(left(), top(), width(), height());
-}
-
-QRect TControl::alignRect() const {
-    return rect();
 }
 
 void TControl::placeDockClient(TControl* client, const QRect& dockRect) {

@@ -45,17 +45,6 @@ TControl* controlAt(QPoint global) {
     return nullptr;
 }
 
-// Where `w` lies in the stacking order: its window's place in `windows` (the top one first),
-// then its place among its siblings on each level down. A greater path lies above: a later
-// sibling above an earlier one, a child above its parent.
-QList<qsizetype> stackingPath(const QWidget* w, const QList<QWidget*>& windows) {
-    QList<qsizetype> path;
-    for (; !w->isWindow(); w = w->parentWidget())
-        path.prepend(w->parentWidget()->children().indexOf(w));
-    path.prepend(-windows.indexOf(w));
-    return path;
-}
-
 } // namespace
 
 DragSession::DragSession(TControl* source, QPoint from, int threshold, bool whileHeld)
@@ -128,27 +117,26 @@ void DragSession::over(TControl* target, TDragState state) {
     if (state != dsDragLeave) m_accepted = accept;
 }
 
-// The top-most dock site whose influence takes the client at `global`.
+// The top-most dock site whose influence takes the client at `global`. Within a window, a
+// child lies above its parent and a later sibling above an earlier one: the reverse of the
+// order findChildren() lists them in, the window last.
 TControl* DragSession::findSite(QPoint global) const {
-    const QList<QWidget*> windows = windowsFromTop();
-    QList<std::pair<QList<qsizetype>, TControl*>> sites;
-    for (QWidget* window : windows) {
-        QList<TControl*> all = window->findChildren<TControl*>();
-        if (auto* c = qobject_cast<TControl*>(window)) all.prepend(c);
-        for (TControl* c : all)
-            if (c->dockSite() && c->isVisible() && !isWithin(c, m_source))
-                sites.append({stackingPath(c, windows), c});
-    }
-    std::sort(sites.begin(), sites.end(),
-              [](const auto& a, const auto& b) { return a.first > b.first; });
-    for (const auto& entry : sites) {
-        TControl* site = entry.second;
-        QRect influence(site->mapToGlobal(QPoint(0, 0)), site->size());
-        influence.adjust(-DockInfluenceMargin, -DockInfluenceMargin, DockInfluenceMargin,
-                         DockInfluenceMargin);
-        bool canDock = true;
-        emit site->OnGetSiteInfo(m_source, influence, global, canDock);
-        if (canDock && influence.contains(global)) return site;
+    for (QWidget* window : windowsFromTop()) {
+        QList<TControl*> sites = window->findChildren<TControl*>();
+        std::reverse(sites.begin(), sites.end());
+        if (auto* c = qobject_cast<TControl*>(window)) sites.append(c);
+        for (TControl* site : sites) {
+            // A window it owns is searched in its own turn.
+            if (!site->dockSite() || !site->isVisible() || site->window() != window ||
+                isWithin(site, m_source))
+                continue;
+            QRect influence(site->mapToGlobal(QPoint(0, 0)), site->size());
+            influence.adjust(-DockInfluenceMargin, -DockInfluenceMargin, DockInfluenceMargin,
+                             DockInfluenceMargin);
+            bool canDock = true;
+            emit site->OnGetSiteInfo(m_source, influence, global, canDock);
+            if (canDock && influence.contains(global)) return site;
+        }
     }
     return nullptr;
 }
@@ -303,15 +291,14 @@ void DragSession::teardown() {
     deleteLater();
 }
 
-TControl* FloatingDockWindow::client() const {
-    const QList<TControl*> clients = controlsUnder(this);
-    return clients.isEmpty() ? nullptr : clients.first();
-}
-
 void FloatingDockWindow::childEvent(QChildEvent* e) {
     QWidget::childEvent(e);
     if (e->added() && e->child()->isWidgetType()) e->child()->installEventFilter(this);
-    if (e->removed() && controlsUnder(this).isEmpty()) deleteLater();
+    if (e->removed() && !client()) deleteLater();
+}
+
+TControl* FloatingDockWindow::client() const {
+    return findChild<TControl*>(QString(), Qt::FindDirectChildrenOnly);
 }
 
 // Once shown, the window follows its client's own Visible.

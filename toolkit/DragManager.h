@@ -65,7 +65,6 @@ private:
     void over(TControl* target, TDragState state);
     TControl* findSite(QPoint global) const;
     void setDragCursor(TCursor c);
-    void drop();
     void dock(TControl* site);
     void floatOut();
     void endDock(QObject* target, QPoint at);

@@ -9,11 +9,6 @@ struct KeyCode {
     int vk;
 };
 
-// The keypad's own codes; its Enter and navigation keys share the main keys' codes.
-constexpr KeyCode KeypadKeys[] = {{Qt::Key_Asterisk, VK_MULTIPLY}, {Qt::Key_Plus, 0x6B},
-                                  {Qt::Key_Comma, 0x6C},           {Qt::Key_Minus, 0x6D},
-                                  {Qt::Key_Period, 0x6E},          {Qt::Key_Slash, 0x6F}};
-
 // Punctuation goes by the key it lies on in the US layout, shifted or not, as the codes
 // were defined.
 // clang-format off
@@ -58,23 +53,21 @@ constexpr KeyCode Keys[] = {
     {Qt::Key_Asterisk, '8'}, {Qt::Key_ParenLeft, '9'}, {Qt::Key_ParenRight, '0'}};
 // clang-format on
 
-template <std::size_t N> int codeOf(const KeyCode (&table)[N], int qtKey) {
-    for (const KeyCode& k : table)
-        if (k.qt == qtKey) return k.vk;
-    return 0;
-}
-
 } // namespace
 
 int virtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers) {
+    // The keypad's own codes; its Enter and navigation keys share the main keys' codes. Its
+    // operators * + , - . / follow each other in both.
     if (modifiers & Qt::KeypadModifier) {
         if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) return VK_NUMPAD0 + (qtKey - Qt::Key_0);
-        if (const int vk = codeOf(KeypadKeys, qtKey)) return vk;
+        if (qtKey >= Qt::Key_Asterisk && qtKey <= Qt::Key_Slash)
+            return VK_MULTIPLY + (qtKey - Qt::Key_Asterisk);
     }
     if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) return qtKey; // same codes as 'A'..'Z'
     if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) return qtKey;
     if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) return VK_F1 + (qtKey - Qt::Key_F1);
-    if (const int vk = codeOf(Keys, qtKey)) return vk;
+    for (const KeyCode& k : Keys)
+        if (k.qt == qtKey) return k.vk;
     // Qt names a key that types a character by the character, below the special keys.
     return qtKey > 0 && qtKey < Qt::Key_Escape ? VK_PACKET : 0;
 }

@@ -46,6 +46,9 @@ TControl* controlFor(QWidget* w) {
     return nullptr;
 }
 
+namespace {
+
+// Every control under `root` in tab order: each control followed by the ones inside it.
 QList<TControl*> tabOrderList(const QWidget* root) {
     QList<TControl*> list;
     for (TControl* c : controlsInTabOrder(root)) {
@@ -55,6 +58,8 @@ QList<TControl*> tabOrderList(const QWidget* root) {
     return list;
 }
 
+// Moves the focus to the next (or previous) control after `current` that can take it;
+// checkTabStop limits the walk to tab stops, checkParent to `current`'s siblings.
 bool selectNext(QWidget* root, TControl* current, bool forward, bool checkTabStop,
                 bool checkParent) {
     const QList<TControl*> list = tabOrderList(root);
@@ -75,23 +80,19 @@ bool selectNext(QWidget* root, TControl* current, bool forward, bool checkTabSto
     return false;
 }
 
-namespace {
 // Offers something to `root` when it is a control, else to every control under it in child
 // order until one takes it.
 template <class Offer> bool offerToControls(QWidget* root, Offer offer) {
     if (auto* c = qobject_cast<TControl*>(root)) return offer(c);
     return std::ranges::any_of(controlsUnder(root), offer);
 }
-} // namespace
 
 bool broadcastDialogChar(QWidget* root, QChar ch) {
     return offerToControls(root, [ch](TControl* c) { return c->dialogChar(ch); });
 }
 
-bool broadcastDialogKey(QWidget* root, int key, TShiftState shift) {
-    return offerToControls(root, [&](TControl* c) { return c->dialogKey(key, shift); });
-}
-
+// The form's handling of a dialog key: Tab and the arrows move the focus; any other key
+// is offered to the controls.
 bool formDialogKey(QWidget* root, int key, TShiftState shift) {
     TControl* active = FocusTracker::activeControl(root);
     if (active && !active->hasFocus()) active = controlFor(QApplication::focusWidget());
@@ -103,8 +104,10 @@ bool formDialogKey(QWidget* root, int key, TShiftState shift) {
         selectNext(root, active, arrowStep(key) > 0, false, true);
         return true;
     }
-    return broadcastDialogKey(root, key, shift);
+    return offerToControls(root, [&](TControl* c) { return c->dialogKey(key, shift); });
 }
+
+} // namespace
 
 void KeyRouter::install() {
     static KeyRouter* router = nullptr;

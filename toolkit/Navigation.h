@@ -31,23 +31,6 @@ public:
     static void forget(TControl* c);
 };
 
-// Every control under `root` in tab order: each control followed by the ones inside it.
-QList<TControl*> tabOrderList(const QWidget* root);
-
-// Moves the focus to the next (or previous) control after `current` that can take it;
-// checkTabStop limits the walk to tab stops, checkParent to `current`'s siblings.
-bool selectNext(QWidget* root, TControl* current, bool forward, bool checkTabStop,
-                bool checkParent);
-
-// Offers a character or a dialog key to every control under `root`, in child order,
-// until one takes it.
-bool broadcastDialogChar(QWidget* root, QChar c);
-bool broadcastDialogKey(QWidget* root, int key, TShiftState shift);
-
-// The form's handling of a dialog key: Tab and the arrows move the focus; any other key
-// is offered to the controls.
-bool formDialogKey(QWidget* root, int key, TShiftState shift);
-
 // The control that a widget belongs to: itself, or the control that hosts it.
 TControl* controlFor(QWidget* w);
 

@@ -380,7 +380,7 @@ void TPageControl::wmMouseDown(TMouseButton b, TShiftState shift, QPoint p) {
     if (b == mbLeft) {
         const int t = tabAt(p);
         if (t >= 0) {
-            if (canFocus() && !focused()) setFocus();
+            if (canFocus() && !hasFocus()) setFocus();
             selectTabByUser(t);
         }
     }

@@ -190,7 +190,7 @@ void TestMainWindow::enterRunsTheQueryOnlyWithText() {
     int changes = 0;
     QObject::connect(form->FlatEdit2, &tk::TCustomEdit::OnChange, [&] { ++changes; });
     form->FlatEdit1->setFocus();
-    QTRY_VERIFY(form->FlatEdit1->focused());
+    QTRY_VERIFY(form->FlatEdit1->hasFocus());
     QTest::keyClick(form->FlatEdit1->lineEdit(), Qt::Key_Return);
     QCOMPARE(changes, 0);
     QVERIFY(form->FlatEdit2->text().isEmpty());
@@ -206,7 +206,7 @@ void TestMainWindow::tabWalksTheFirstPage() {
     form->show();
     QVERIFY(QTest::qWaitForWindowActive(form.get()));
     form->FlatEdit1->setFocus();
-    QTRY_VERIFY(form->FlatEdit1->focused());
+    QTRY_VERIFY(form->FlatEdit1->hasFocus());
     const QList<tk::TControl*> expected{form->FlatRadioButton1, form->FlatButton1, form->FlatEdit2,
                                         form->FlatCheckBox1};
     for (tk::TControl* next : expected) {

@@ -137,7 +137,7 @@ void TestFlatCheckBox::cycleOfPresses() {
         QCOMPARE(int(s.box.state()), states[i]);
         QCOMPARE(s.clicks, i + 1);
     }
-    QVERIFY(s.box.focused()); // the press takes the focus
+    QVERIFY(s.box.hasFocus()); // the press takes the focus
 }
 
 void TestFlatCheckBox::doubleClickDoesNotToggleBack() {
@@ -183,15 +183,15 @@ void TestFlatCheckBox::acceleratorAndSpaceToggle() {
     s.box.setCaption(QStringLiteral("S&tay on top"));
     QVERIFY(s.activate());
     s.other.setFocus();
-    QTRY_VERIFY(s.other.focused());
+    QTRY_VERIFY(s.other.hasFocus());
 
     QTest::keyClick(&s.other, Qt::Key_T, Qt::AltModifier);
-    QVERIFY(s.box.focused());
+    QVERIFY(s.box.hasFocus());
     QCOMPARE(s.box.state(), cbChecked);
     s.other.setFocus();
     QTest::keyClick(&s.other,
                     Qt::Key_T); // offered by the form: a custom control takes no characters
-    QVERIFY(s.box.focused());
+    QVERIFY(s.box.hasFocus());
     QCOMPARE(s.box.state(), cbUnchecked);
     QTest::keyClick(&s.box, Qt::Key_Space);
     QCOMPARE(s.box.state(), cbChecked);
@@ -310,7 +310,7 @@ void TestFlatCheckBox::focusRectangleOnlyWhileFocused() {
     QCOMPARE(idle, rgbOf(tk::clBtnFace));
     QCOMPARE(picture(s.box).pixel(0, 0), idle);
     s.box.setFocus();
-    QTRY_VERIFY(s.box.focused());
+    QTRY_VERIFY(s.box.hasFocus());
     const QImage img = picture(s.box);
     QVERIFY(img.pixel(0, 0) != idle); // every other pixel of the ring inverted
     QCOMPARE(img.pixel(1, 0), idle);

@@ -198,12 +198,12 @@ void TestFlatGroupBox::acceleratorFocusesTheGroupBox() {
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
     other.setFocus();
-    QTRY_VERIFY(other.focused());
+    QTRY_VERIFY(other.hasFocus());
     QTest::keyClick(&other, Qt::Key_G, Qt::AltModifier);
-    QVERIFY(group.focused());
+    QVERIFY(group.hasFocus());
     // Other characters reach the item buttons: their own accelerators work.
     QTest::keyClick(&group, Qt::Key_W, Qt::AltModifier);
-    QVERIFY(group.buttons()[1]->focused());
+    QVERIFY(group.buttons()[1]->hasFocus());
     QCOMPARE(group.itemIndex(), 1);
 }
 
@@ -324,7 +324,7 @@ void TestFlatGroupBox::userPressOnItemClicksTheGroupThrice() {
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
     other.setFocus();
-    QTRY_VERIFY(other.focused());
+    QTRY_VERIFY(other.hasFocus());
     QTest::mouseClick(group.buttons()[2], Qt::LeftButton, {}, QPoint(5, 5));
     QCOMPARE(seen, (QList<int>{2, 2, 2}));
     QTest::mouseClick(group.buttons()[2], Qt::LeftButton, {}, QPoint(5, 5));

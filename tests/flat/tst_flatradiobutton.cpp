@@ -138,7 +138,7 @@ void TestFlatRadioButton::userPressClicksThriceThenOnce() {
     Scene s;
     QVERIFY(s.activate());
     s.a.setFocus();
-    QTRY_VERIFY(s.a.focused());
+    QTRY_VERIFY(s.a.hasFocus());
     s.log.clear();
     // Exit and enter, the focus that checks it (two clicks), then the press's own click.
     QTest::mousePress(&s.b, Qt::LeftButton, {}, QPoint(5, 5));
@@ -155,7 +155,7 @@ void TestFlatRadioButton::focusByAnyMeansChecks() {
     neutral.setBounds(200, 10, 20, 20);
     QVERIFY(s.activate());
     neutral.setFocus();
-    QTRY_VERIFY(neutral.focused());
+    QTRY_VERIFY(neutral.hasFocus());
     s.b.setFocus(); // by code
     QVERIFY(s.b.isChecked());
     QCOMPARE(s.log, (QStringList{"b:enter", "b", "b"}));
@@ -163,7 +163,7 @@ void TestFlatRadioButton::focusByAnyMeansChecks() {
     neutral.setFocus();
     s.log.clear();
     QTest::keyClick(&neutral, Qt::Key_F, Qt::AltModifier); // a's accelerator
-    QVERIFY(s.a.focused());
+    QVERIFY(s.a.hasFocus());
     QVERIFY(s.a.isChecked());
     QVERIFY(!s.b.isChecked());
     QCOMPARE(s.log, (QStringList{"a", "a"}));
@@ -177,10 +177,10 @@ void TestFlatRadioButton::onlyTheCheckedButtonIsATabStop() {
     s.b.setChecked(true);
     QVERIFY(s.activate());
     before.setFocus();
-    QTRY_VERIFY(before.focused());
+    QTRY_VERIFY(before.hasFocus());
     s.log.clear();
     QTest::keyClick(&before, Qt::Key_Tab); // a is no tab stop: straight to b
-    QVERIFY(s.b.focused());
+    QVERIFY(s.b.hasFocus());
     QVERIFY(s.b.isChecked());
     QCOMPARE(s.log, QStringList{"b:enter"}); // already checked: no click
 }

@@ -146,11 +146,11 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
         box.setFocus();
-        QTRY_VERIFY(box.focused());
+        QTRY_VERIFY(box.hasFocus());
         box.log.clear();
         // The arrows stay with the box instead of moving the focus.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-        QVERIFY(box.focused());
+        QVERIFY(box.hasFocus());
         QCOMPARE(box.itemIndex(), 1);
         QCOMPARE(box.log, QStringList({"click", "select", "change:banana"}));
         if (box.isEditable()) {
@@ -360,7 +360,7 @@ private slots:
         QTest::mouseMove(&form, QPoint(150, 90)); // away from the box
         QTRY_VERIFY(!box.underMouse());
         other.setFocus();
-        QTRY_VERIFY(other.focused());
+        QTRY_VERIFY(other.hasFocus());
         box.log.clear();
         box.setFocus();
         QTRY_COMPARE(box.log, QStringList({"focus"}));

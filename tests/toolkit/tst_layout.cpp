@@ -737,13 +737,13 @@ private slots:
             tk::readLayout(&form, QStringLiteral("object F: TForm\n  Top = 2147483647\nend\n")));
         tk::readLayout(&form, QStringLiteral("object F: TForm\n  Left = -32768\n  Top = 32767\n"
                                              "  ClientWidth = 32767\n  ClientHeight = 0\nend\n"));
-        QCOMPARE(form.boundsRect(), QRect(-32768, 32767, 32767, 0));
+        QCOMPARE(form.geometry(), QRect(-32768, 32767, 32767, 0));
         form.setBounds(INT_MAX, INT_MIN, INT_MAX, INT_MIN);
-        QCOMPARE(form.boundsRect(), QRect(32767, -32768, 32767, 0));
+        QCOMPARE(form.geometry(), QRect(32767, -32768, 32767, 0));
         tk::TLabel label(&form);
         label.setLayoutParent(&form);
         label.setBounds(INT_MIN, INT_MAX, -5, INT_MAX);
-        QCOMPARE(label.boundsRect(), QRect(-32768, 32767, 0, 32767));
+        QCOMPARE(label.geometry(), QRect(-32768, 32767, 0, 32767));
     }
 
     void alignedControlFollowsItsParentAndRoundTrips() {
@@ -795,7 +795,7 @@ private slots:
             const QString text = tk::writeLayout(&form);
             tk::TForm copy;
             tk::readLayout(&copy, text);
-            QCOMPARE(copy.boundsRect(), QRect(257, 289, 194, 233));
+            QCOMPARE(copy.geometry(), QRect(257, 289, 194, 233));
             QCOMPARE(copy.visible(), shown);
             QCOMPARE(copy.isVisible(), shown);
             QCOMPARE(tk::writeLayout(&copy), text);
