@@ -129,6 +129,7 @@ private slots:
     void enabledHooksRunHoweverItIsChanged();
     void childrenDisabledUnderADisabledParentHearOfIt();
     void fontSetThroughQWidgetBecomesTheControlFont();
+    void parentShowHintFollowsANewParentDownTheTree();
     void destroyedActionIsForgotten();
     void everyKeyHasAVirtualKey_data();
     void everyKeyHasAVirtualKey();
@@ -220,6 +221,17 @@ void TestControl::fontSetThroughQWidgetBecomesTheControlFont() {
     QApplication::setFont(QFont(QStringLiteral("Tahoma"), 30));
     QCOMPARE(child.controlFont().height(), 14);
     QApplication::setFont(QFont());
+}
+
+void TestControl::parentShowHintFollowsANewParentDownTheTree() {
+    TControl showing, silent;
+    showing.setShowHint(true);
+    TControl middle(nullptr, &silent);
+    TControl inner(nullptr, &middle);
+    inner.setHint(QStringLiteral("short|long"));
+    QCOMPARE(inner.toolTip(), QString());
+    middle.setParentControl(&showing);
+    QCOMPARE(inner.toolTip(), QStringLiteral("short"));
 }
 
 void TestControl::destroyedActionIsForgotten() {
