@@ -25,12 +25,24 @@ std::pair<qint64, qint64> parseRange(const QMetaObject* mo, const QString& name,
     return {low, high};
 }
 
+// The list a class's own Q_CLASSINFO `key` gives, its items trimmed.
+QStringList ownList(const QMetaObject* mo, const char* key) {
+    QStringList out;
+    for (int i = mo->classInfoOffset(); i < mo->classInfoCount(); ++i)
+        if (qstrcmp(mo->classInfo(i).name(), key) == 0)
+            for (const QString& n :
+                 QString::fromLatin1(mo->classInfo(i).value()).split(QLatin1Char(',')))
+                if (!n.trimmed().isEmpty()) out << n.trimmed();
+    return out;
+}
+
 // The methods of `mo` of kind `type` named `name`, the most derived declaration first.
 QList<QMetaMethod> methodsNamed(const QMetaObject* mo, QMetaMethod::MethodType type,
                                 const QString& name) {
     QList<QMetaMethod> out;
+    const QByteArray wanted = name.toLatin1();
     for (int i = mo ? mo->methodCount() - 1 : -1; i >= 0; --i)
-        if (mo->method(i).methodType() == type && mo->method(i).name() == name.toLatin1())
+        if (mo->method(i).methodType() == type && mo->method(i).name() == wanted)
             out << mo->method(i);
     return out;
 }
@@ -42,24 +54,23 @@ const Publication& publication(const QMetaObject* mo) {
     static std::unordered_map<const QMetaObject*, Publication> cache;
     if (const auto it = cache.find(mo); it != cache.end()) return it->second;
     Publication p = mo->superClass() ? publication(mo->superClass()) : Publication();
+    // The lists apply in this order whatever order a class declares them in: what a class
+    // unpublishes stays unpublished.
+    for (const QString& n : ownList(mo, "OptIn"))
+        p.optIn.insert(n);
+    for (const QString& n : ownList(mo, "Publishes")) {
+        if (!p.listed.contains(n)) p.listed << n;
+        p.hidden.remove(n);
+    }
+    for (const QString& n : ownList(mo, "Unpublishes")) {
+        p.listed.removeAll(n);
+        p.hidden.insert(n);
+    }
+    for (const QString& n : ownList(mo, "AlwaysStored"))
+        p.alwaysStored.insert(n);
     for (int i = mo->classInfoOffset(); i < mo->classInfoCount(); ++i) {
         const QString key = QString::fromLatin1(mo->classInfo(i).name());
         const QString value = QString::fromUtf8(mo->classInfo(i).value());
-        for (const QString& item : value.split(QLatin1Char(','))) {
-            const QString n = item.trimmed();
-            if (n.isEmpty()) continue;
-            if (key == QLatin1String("OptIn")) {
-                p.optIn.insert(n);
-            } else if (key == QLatin1String("Publishes")) {
-                if (!p.listed.contains(n)) p.listed << n;
-                p.hidden.remove(n);
-            } else if (key == QLatin1String("Unpublishes")) {
-                p.listed.removeAll(n);
-                p.hidden.insert(n);
-            } else if (key == QLatin1String("AlwaysStored")) {
-                p.alwaysStored.insert(n);
-            }
-        }
         const QString property = key.section(QLatin1Char(':'), 1);
         if (key.startsWith(QLatin1String("StoredDefault:")))
             p.storedDefaults.insert(property, value);
