@@ -38,12 +38,16 @@ public:
     bool visible() const { return m_visible; }
     void setVisible(bool on) { change(m_visible, on, "Visible"); }
 
-    // Runs OnExecute; with AutoCheck the state flips first, as a menu item's would. Tells
-    // whether a handler ran. A client that clicks because the action set its Checked runs
-    // nothing.
-    bool execute() {
+    // Runs OnExecute for `client`'s click; with AutoCheck the state flips first, as a menu
+    // item's would, or, where the client has a Checked of its own that its click has already
+    // set, takes that (a flip would undo the click in every client). Tells whether a handler
+    // ran. A client that clicks because the action set its Checked runs nothing.
+    bool execute(const QObject* client = nullptr) {
         if (!m_enabled || m_showing) return false;
-        if (m_autoCheck) setChecked(!m_checked);
+        if (m_autoCheck) {
+            const QVariant own = client ? client->property("Checked") : QVariant();
+            setChecked(own.isValid() ? own.toBool() : !m_checked);
+        }
         const bool handled = isSignalConnected(QMetaMethod::fromSignal(&TAction::OnExecute));
         emit OnExecute();
         return handled;

@@ -313,7 +313,7 @@ void TControl::click() {
     if (isHandled(&TControl::OnClick))
         emit OnClick();
     else if (TAction* a = m_action)
-        a->execute();
+        a->execute(this);
 }
 
 void TControl::mouseClickAt(QPoint p) {

@@ -132,6 +132,10 @@ void TestFlatRadioButton::clearingUnchecksAutoCheckActions() {
     QVERIFY(a.isChecked() && !c.isChecked());
     QCOMPARE(executed, 0);
     QVERIFY(autoAction.checked());
+    // Clicked again, the client stays checked: the action takes its state, not a flip.
+    a.click();
+    QVERIFY(a.isChecked() && autoAction.checked());
+    QCOMPARE(executed, 1);
 }
 
 void TestFlatRadioButton::userPressClicksThriceThenOnce() {
