@@ -68,18 +68,21 @@ void TDefinePanel::tileDockClients() {
         [this](const QPointer<tk::TControl>& c) { return !c || !children().contains(c.data()); });
     for (tk::TControl* c : std::as_const(m_dockClients))
         if (!c->isHidden()) clients << c;
-    if (!m_useDockManager || clients.isEmpty()) return;
-    const QRect area = alignRect();
-    const bool across = area.width() >= area.height();
-    const qsizetype length = across ? area.width() : area.height();
-    for (qsizetype i = 0; i < clients.size(); ++i) {
-        const int from = int(length * i / clients.size());
-        const int to = int(length * (i + 1) / clients.size());
-        if (across)
-            clients[i]->setBounds(area.x() + from, area.y(), to - from, area.height());
-        else
-            clients[i]->setBounds(area.x(), area.y() + from, area.width(), to - from);
+    if (m_useDockManager) {
+        const QScopedValueRollback<bool> tiling(m_fitting, true); // fitted once all are tiled
+        const QRect area = alignRect();
+        const bool across = area.width() >= area.height();
+        const qsizetype length = across ? area.width() : area.height();
+        for (qsizetype i = 0; i < clients.size(); ++i) {
+            const int from = int(length * i / clients.size());
+            const int to = int(length * (i + 1) / clients.size());
+            if (across)
+                clients[i]->setBounds(area.x() + from, area.y(), to - from, area.height());
+            else
+                clients[i]->setBounds(area.x(), area.y() + from, area.width(), to - from);
+        }
     }
+    fitToContents();
 }
 
 void TDefinePanel::fitToContents() {
@@ -105,7 +108,6 @@ void TDefinePanel::placeDockClient(tk::TControl* client, const QRect& dockRect) 
     dockClient(dockRect, [&] { TVersionCtrlExt::placeDockClient(client, dockRect); });
     if (!m_dockClients.contains(client)) m_dockClients << client;
     tileDockClients();
-    fitToContents();
 }
 
 void TDefinePanel::dockClient(const QRect& dockRect, const std::function<void()>& placeClient) {

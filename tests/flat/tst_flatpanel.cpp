@@ -816,6 +816,20 @@ void TestFlatPanel::dockManagerTilesTheClientsAlongTheLongerSide() {
     site.placeDockClient(&a, QRect(5, 60, 30, 20));
     QCOMPARE(a.geometry(), QRect(2, 52, 40, 50));
     QCOMPARE(b.geometry(), QRect(2, 2, 40, 100));
+    // Sized to its clients as well, the panel keeps the size it tiles them in (it grew a
+    // pixel when it fitted itself to half-tiled clients), and made wider it tiles them anew.
+    TFlatPanel fitted;
+    fitted.setBounds(0, 0, 104, 44);
+    fitted.setAutoSize(true);
+    TFlatPanel c;
+    TFlatPanel d;
+    fitted.placeDockClient(&c, QRect(5, 5, 30, 20));
+    fitted.placeDockClient(&d, QRect(50, 5, 30, 20));
+    QCOMPARE(fitted.geometry(), QRect(0, 0, 104, 44));
+    QCOMPARE(d.geometry(), QRect(52, 2, 50, 40));
+    fitted.setWidth(204);
+    QCOMPARE(fitted.geometry(), QRect(0, 0, 204, 44));
+    QCOMPARE(d.geometry(), QRect(102, 2, 100, 40));
 }
 
 // The handlers a dock layout binds: each logs its name.
