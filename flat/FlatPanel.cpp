@@ -100,8 +100,6 @@ void TDefinePanel::fitToContents() {
     const bool heightOwn = align() == tk::alNone || align() == tk::alTop || align() == tk::alBottom;
     setBounds(left(), top(), widthOwn ? contents.right() + 1 + AlignInset : width(),
               heightOwn ? contents.bottom() + 1 + AlignInset : height());
-    if (align() != tk::alNone)
-        if (tk::TControl* p = parentControl()) p->realignChildren();
 }
 
 void TDefinePanel::placeDockClient(tk::TControl* client, const QRect& dockRect) {

@@ -92,7 +92,7 @@ void TControl::setVisible(bool on) {
     QWidget::setVisible(on);
     if (!changed) return;
     visibleChanged();
-    if (TControl* p = parentControl()) p->childControlChanged();
+    tellParent();
 }
 
 void TControl::followEnabled() {
@@ -212,22 +212,21 @@ void TControl::setHint(const QString& h) {
 
 void TControl::setShowHint(bool on) {
     m_parentShowHint = false;
-    if (on == m_showHint) return;
-    m_showHint = on;
-    applyHint();
-    for (TControl* c : childControls())
-        if (c->m_parentShowHint) c->setParentShowHint(true);
+    takeShowHint(on);
 }
 
 void TControl::setParentShowHint(bool on) {
     m_parentShowHint = on;
-    if (!on) return;
-    if (TControl* p = parentControl()) {
-        m_showHint = p->m_showHint;
-        applyHint();
-        for (TControl* c : childControls())
-            if (c->m_parentShowHint) c->setParentShowHint(true);
-    }
+    if (TControl* p = parentControl(); on && p) takeShowHint(p->m_showHint);
+}
+
+void TControl::takeShowHint(bool on) {
+    // The children that follow this control have its value already.
+    if (on == m_showHint) return;
+    m_showHint = on;
+    applyHint();
+    for (TControl* c : childControls())
+        if (c->m_parentShowHint) c->takeShowHint(on);
 }
 
 void TControl::applyHint() {

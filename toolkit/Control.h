@@ -389,6 +389,9 @@ private:
     friend class DragSession;
     // Runs windowPosChanged() for bounds it has not seen yet.
     void followBounds();
+    // Tells the parent that this control moved, resized, showed or hid: an aligned one goes
+    // back in its place, its aligned siblings with it.
+    void tellParent();
     // Places the anchored children after this control's size changed; anchorHere() makes
     // the current place, in the parent's current size, the one the anchors hold.
     void followAnchors();
@@ -400,6 +403,8 @@ private:
     // that show it.
     void spreadColor(TColor old);
     void spreadFont(const Font& old);
+    // ShowHint becomes `on` here and in the children that follow it.
+    void takeShowHint(bool on);
 
     TControlStyle m_style =
         TControlStyle(csCaptureMouse) | csClickEvents | csSetCaption | csDoubleClicks;

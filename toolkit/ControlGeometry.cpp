@@ -46,7 +46,14 @@ void TControl::followBounds() {
     // Each change once, whether setBounds or Qt's event tells of it first.
     if (geometry() == m_boundsSeen) return;
     windowPosChanged(std::exchange(m_boundsSeen, geometry()));
-    if (TControl* p = parentControl()) p->childControlChanged();
+    tellParent();
+}
+
+void TControl::tellParent() {
+    TControl* p = parentControl();
+    if (!p) return;
+    if (m_align != alNone && !p->isLoading()) p->realignChildren();
+    p->childControlChanged();
 }
 
 void TControl::windowPosChanged(const QRect& oldBounds) {

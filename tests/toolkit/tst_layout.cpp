@@ -145,7 +145,6 @@ public:
     bool setOutsideLoading = false;
     QString captionWhenLoaded;
 
-
 signals:
     void OnClick();
 
@@ -758,6 +757,8 @@ private slots:
         QCOMPARE(pages->geometry(), QRect(0, 160, 300, 40));
         form.setBounds(form.left(), form.top(), 400, 300);
         QCOMPARE(pages->geometry(), QRect(0, 260, 400, 40));
+        pages->setProperty("Height", 60); // a new height keeps it at the bottom
+        QCOMPARE(pages->geometry(), QRect(0, 240, 400, 60));
         const QString text = tk::writeLayout(&form);
         tk::TForm copy;
         tk::readLayout(&copy, text);
