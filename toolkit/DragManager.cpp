@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWindow>
 #include <algorithm>
 
 namespace tk {
@@ -328,10 +329,14 @@ void FloatingDockWindow::mousePressEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton) return;
     m_closing = closeButton().contains(e->position().toPoint());
     m_held = e->position().toPoint();
+    // The window manager moves the window where there is one; on Wayland only the
+    // compositor can. Else the window follows the mouse itself.
+    m_following = !m_closing && !(windowHandle() && windowHandle()->startSystemMove());
 }
 
 void FloatingDockWindow::mouseMoveEvent(QMouseEvent* e) {
-    if ((e->buttons() & Qt::LeftButton) && !m_closing) move(e->globalPosition().toPoint() - m_held);
+    if ((e->buttons() & Qt::LeftButton) && m_following)
+        move(e->globalPosition().toPoint() - m_held);
 }
 
 // A release over the close button it was pressed on hides the client, and so the window.

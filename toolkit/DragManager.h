@@ -111,6 +111,7 @@ private:
     TControl* client() const;
     QPoint m_held; // where the strip was taken hold of
     bool m_closing = false;
+    bool m_following = false; // the window follows the mouse itself
 };
 
 } // namespace tk

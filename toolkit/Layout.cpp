@@ -90,11 +90,11 @@ private:
         const Token& v;
         QString path;
         QStringList parts;
-        QString owner;
+        const QObject* owner;
 
-        // A message with %1 the path and %2 the owner.
+        // A message with %1 the path and %2 the owner's class.
         template <class... A> [[noreturn]] void fail(const char* text, const A&... more) const {
-            layout::fail(v.line, text, path, owner, more...);
+            layout::fail(v.line, text, path, className(owner), more...);
         }
         // Whether parts[i], a property `p`, is the one the value is for.
         bool isLast(const QMetaProperty& p, qsizetype i) const {
@@ -124,11 +124,13 @@ private:
         while (peek().kind == Token::Newline)
             ++m_pos;
     }
-    void expectLineEnd(const QString& after) {
+    // `after` says where, with %1 the name it is about.
+    void expectLineEnd(const char* after, const QString& name = QString()) {
         if (peek().kind == Token::Newline)
             ++m_pos;
         else if (peek().kind != Token::End)
-            fail(peek().line, "unexpected %1 %2", describe(peek()), after);
+            fail(peek().line, "unexpected %1 %2", describe(peek()),
+                 QString::fromLatin1(after).replace(QLatin1String("%1"), name));
     }
     const Token& expectName(const char* what) {
         const Token& t = take();
@@ -145,7 +147,7 @@ private:
         h.name = expectName("a component name after 'object'").text;
         if (!take().isSymbol(':')) fail(h.line, "expected ':' after the name '%1'", h.name);
         h.className = expectName("a class name after ':'").text;
-        expectLineEnd(QStringLiteral("after the class name"));
+        expectLineEnd("after the class name");
         return h;
     }
 
@@ -156,7 +158,7 @@ private:
             if (t.kind == Token::End) fail(t.line, "missing 'end' of object '%1'", h.name);
             if (t.isWord("end")) {
                 take();
-                expectLineEnd(QStringLiteral("after 'end'"));
+                expectLineEnd("after 'end'");
                 return;
             }
             if (t.isWord("object")) {
@@ -168,10 +170,9 @@ private:
             const Token& name = take();
             if (!take().isSymbol('=')) fail(name.line, "expected '=' after '%1'", name.text);
             const Token v = readValue(name.text);
-            expectLineEnd(message("after the value of '%1'", name.text));
+            expectLineEnd("after the value of '%1'", name.text);
             atLine(name.line, [&] {
-                apply(object, Assignment{v, name.text, name.text.split(QLatin1Char('.')),
-                                         className(object)});
+                apply(object, Assignment{v, name.text, name.text.split(QLatin1Char('.')), object});
             });
         }
     }
@@ -270,7 +271,7 @@ private:
                 target = p.read(target).value<QObject*>();
                 if (!target)
                     fail(a.v.line, "'%1' of %2 is empty",
-                         a.parts.mid(0, i + 1).join(QLatin1Char('.')), a.owner);
+                         a.parts.mid(0, i + 1).join(QLatin1Char('.')), className(a.owner));
                 continue;
             }
             if (!last && !isGadget(p)) a.fail("unknown property '%1' of %2");
