@@ -200,7 +200,8 @@ QVariant enumFromInt(QMetaType type, qint64 x) {
 // keeps when it is written back. The rest is metadata the program never shows, and some of
 // it is compressed: a text chunk of a few kilobytes inflates to 8 MB, any number of them,
 // so a 1 MiB file could have the decoder allocate gigabytes. It is left out before the
-// decoder sees the file. What is not a whole chunk stays, for the decoder to refuse.
+// decoder sees the file. A chunk that claims more bytes than follow is damage: the decoder
+// would allocate what it claims before it found out. What follows the end chunk is dropped.
 QByteArray pngPixelChunks(const QByteArray& bytes) {
     static constexpr char Signature[] = "\x89PNG\r\n\x1a\n";
     constexpr qsizetype SignatureSize = sizeof Signature - 1;
@@ -216,8 +217,9 @@ QByteArray pngPixelChunks(const QByteArray& bytes) {
         const qsizetype size = FrameSize + qsizetype(length);
         if (critical || type == "tRNS" || type == "pHYs") kept.append(bytes.constData() + at, size);
         at += size;
+        if (type == "IEND") return kept;
     }
-    return kept.append(bytes.constData() + at, bytes.size() - at);
+    throw std::runtime_error("a damaged PNG picture");
 }
 
 void checkPictureSize(QSize size) {

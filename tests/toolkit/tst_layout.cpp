@@ -536,6 +536,10 @@ private slots:
         QTest::newRow("binary-data-truncated-picture")
             << in("Picture.Data = " + hexBlock(encoded(testPicture(8, 8), "PNG").chopped(16)))
             << "Layout line 3: bad value for 'Picture.Data' of TTestControl: a damaged PNG picture";
+        QTest::newRow("binary-data-chunk-longer-than-the-picture") // the decoder took 2 GB
+            << in("Picture.Data = " + hexBlock(encoded(testPicture(8, 8), "PNG")
+                                                   .insert(33, QByteArray("\x6A\0\0\0zTXt", 8))))
+            << "Layout line 3: bad value for 'Picture.Data' of TTestControl: a damaged PNG picture";
         QTest::newRow("picture-too-large")
             << in("Picture.Data = " + hexBlock(bmpClaiming(5000, 2)))
             << "Layout line 3: bad value for 'Picture.Data' of TTestControl: a picture of 5000 x "
