@@ -124,7 +124,7 @@ int platformScrollBarWidth() {
 TDefineComboBase::TDefineComboBase(tk::Component* owner)
     : TicketBearing(TicketHolder::Reparenting::OwnerFirst, owner) {
     m_scrollBarWidth = platformScrollBarWidth();
-    setControlStyle((controlStyle() | tk::csOpaque) & ~tk::TControlStyle(tk::csFixedHeight));
+    setControlStyle(controlStyle() | tk::csOpaque);
     setCustomFrame(true);
 }
 

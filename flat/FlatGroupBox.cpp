@@ -140,8 +140,7 @@ void TDefineGroupButton::keyPress(QChar& key) {
 TDefineRadioGroup::TDefineRadioGroup(tk::Component* owner, QWidget* parent)
     : TDefineGroupBox(owner, nullptr) {
     // Not opaque: the group shows its parent's background where it paints nothing itself.
-    setControlStyle(tk::TControlStyle(tk::csSetCaption) | tk::csDoubleClicks |
-                    tk::csParentBackground);
+    setControlStyle(tk::TControlStyle(tk::csSetCaption) | tk::csDoubleClicks);
     if (parent) setParentControl(parent);
 }
 

@@ -2,9 +2,7 @@
 
 #include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QString>
-#include <utility>
 
 namespace tk {
 

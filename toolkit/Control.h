@@ -36,8 +36,6 @@ enum TControlStyleFlag {
     csDoubleClicks = 0x08, // a quick second press arrives as a double click
     csOpaque = 0x10,       // paints its whole area itself
     csSetCaption = 0x20,   // takes its caption from its name in a designer
-    csParentBackground = 0x40,
-    csFixedHeight = 0x80,
 };
 Q_DECLARE_FLAGS(TControlStyle, TControlStyleFlag)
 

@@ -19,8 +19,8 @@ class TForm : public TControl {
     Q_CLASSINFO("Range:PixelsPerInch", "1..32767")
     Q_CLASSINFO("Range:TextHeight", "0..32767")
     Q_CLASSINFO("Range:ModalResult", "-2147483648..2147483647")
-    Q_PROPERTY(int ClientWidth READ clientWidth WRITE setClientWidth)
-    Q_PROPERTY(int ClientHeight READ clientHeight WRITE setClientHeight)
+    Q_PROPERTY(int ClientWidth READ width WRITE setWidth)
+    Q_PROPERTY(int ClientHeight READ height WRITE setHeight)
     Q_PROPERTY(tk::TFormBorderStyle BorderStyle READ borderStyle WRITE setBorderStyle)
     Q_PROPERTY(tk::TPosition Position MEMBER m_position)
     // The design resolution the layout was made at; geometry is taken as it stands.
@@ -30,10 +30,6 @@ class TForm : public TControl {
 public:
     explicit TForm(Component* owner = nullptr);
 
-    int clientWidth() const { return width(); }
-    void setClientWidth(int w) { setBounds(left(), top(), w, height()); }
-    int clientHeight() const { return height(); }
-    void setClientHeight(int h) { setBounds(left(), top(), width(), h); }
     TFormBorderStyle borderStyle() const { return m_borderStyle; }
     void setBorderStyle(TFormBorderStyle s);
     int modalResult() const { return m_modalResult; }

@@ -2,7 +2,6 @@
 
 #include "Colors.h"
 #include "Component.h"
-#include "Control.h"
 
 #include <QImage>
 #include <QList>

@@ -9,15 +9,9 @@
 namespace tk {
 
 QChar acceleratorOf(const QString& caption) {
-    for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
-        if (caption[i] != QLatin1Char('&')) continue;
-        if (caption[i + 1] == QLatin1Char('&')) {
-            ++i; // "&&" shows one "&"
-            continue;
-        }
-        return caption[i + 1];
-    }
-    return QChar();
+    QList<int> marks;
+    const QString shown = stripPrefixes(caption, &marks);
+    return marks.isEmpty() ? QChar() : shown[marks.first()];
 }
 
 bool isAccelerator(QChar c, const QString& caption) {
@@ -26,7 +20,6 @@ bool isAccelerator(QChar c, const QString& caption) {
 }
 
 TLabel::TLabel(Component* owner, QWidget* parent) : TControl(owner, nullptr) {
-    setControlStyle(TControlStyle(csCaptureMouse) | csClickEvents | csSetCaption | csDoubleClicks);
     setBounds(0, 0, 65, 17);
     if (parent) setParentControl(parent);
 }

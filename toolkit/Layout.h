@@ -52,13 +52,11 @@
 
 #include "Component.h"
 
-#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <stdexcept>
-#include <utility>
 
 namespace tk {
 

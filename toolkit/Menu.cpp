@@ -1,5 +1,7 @@
 #include "Menu.h"
 
+#include "KeyCodes.h"
+
 #include <QKeySequence>
 
 namespace tk {

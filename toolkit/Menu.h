@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Component.h"
-#include "Control.h"
 
 #include <QAction>
 #include <QMenu>

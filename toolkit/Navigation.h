@@ -1,10 +1,10 @@
 #pragma once
 
-#include "Control.h"
-
 #include <QObject>
 
 namespace tk {
+
+class TControl;
 
 // Keyboard routing as the controls expect it: a key first offers itself to the form's
 // navigation (Tab, arrows, Enter, Escape) unless the focused control keeps such keys, then

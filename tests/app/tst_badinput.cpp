@@ -467,8 +467,8 @@ void TestBadInput::malformedLayoutNamesTheLineAndLeavesNothingBehind() {
 // (4 GiB).
 void TestBadInput::largestPanelPaintsWhatShowsInBoundedMemory() {
     tk::TForm form;
-    form.setClientWidth(194);
-    form.setClientHeight(233);
+    form.setWidth(194);
+    form.setHeight(233);
     auto* panel = new flat::TFlatPanel(&form, &form);
     panel->setBounds(0, 0, tk::MaxCoordinate, tk::MaxCoordinate);
     panel->setCaption(QStringLiteral("A caption repaints the whole panel"));
