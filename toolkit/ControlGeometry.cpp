@@ -4,6 +4,7 @@
 #include "Control.h"
 #include "Geometry.h"
 
+#include <QScopedValueRollback>
 #include <algorithm>
 #include <utility>
 
@@ -77,6 +78,10 @@ void TControl::setAlign(TAlign a) {
 }
 
 void TControl::realignChildren() {
+    // A child that refits itself where it was placed (to its font's height, to its
+    // caption) tells of its change while this runs; placing it again would never end.
+    if (m_aligning) return;
+    const QScopedValueRollback<bool> aligning(m_aligning, true);
     QRect r = alignRect();
     for (TControl* c : childControls()) {
         if (c->isHidden()) continue;

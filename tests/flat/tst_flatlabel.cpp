@@ -152,7 +152,9 @@ void TestFlatLabel::heightIsTheFontCellPlusSix() {
     QCOMPARE(label.height(), height);
     label.setBounds(10, 10, 60, 3);
     QCOMPARE(label.height(), height);
-    QCOMPARE(label.width(), 60); // the width is left alone
+    QCOMPARE(label.width(), 60);  // the width is left alone
+    label.setAlign(tk::alClient); // its parent's alignment and its own fit took turns for ever
+    QCOMPARE(label.height(), height);
 }
 
 void TestFlatLabel::fontChangeWhileDesigningAndLoadingWaitsForLoaded() {
