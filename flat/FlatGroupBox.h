@@ -143,7 +143,6 @@ class TFlatRadioGroup : public TDefineRadioGroup {
     Q_CLASSINFO("Range:ItemIndex", "-1..32767")
     Q_CLASSINFO("Range:Columns", "1..16")
     Q_CLASSINFO("Range:TopOffset", "-32768..32767")
-    Q_PROPERTY(bool Transparent READ transparent WRITE setTransparent)
     Q_PROPERTY(flat::TAlignmentText Alignment READ alignment WRITE setAlignment)
     Q_PROPERTY(QStringList Items READ items WRITE setItems)
     Q_PROPERTY(int ItemIndex READ itemIndex WRITE setItemIndex NOTIFY itemIndexChanged)
@@ -155,6 +154,8 @@ class TFlatRadioGroup : public TDefineRadioGroup {
     Q_PROPERTY(flat::TFillDirection BackgropOrien READ gradientDirection WRITE setGradientDirection)
     Q_PROPERTY(flat::TStyleFace StyleFace READ styleFace WRITE setStyleFace)
     Q_PROPERTY(flat::TGroupBoxBorder Border READ border WRITE setBorder)
+    // After StyleFace, which decides it too: the stored value is read last and holds.
+    Q_PROPERTY(bool Transparent READ transparent WRITE setTransparent)
 public:
     using TDefineRadioGroup::TDefineRadioGroup;
 };
