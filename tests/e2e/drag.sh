@@ -39,5 +39,5 @@ done
 
 note "the next left click on 退出 is a click: the program ends with 0"
 e2e_quit "$win"
-[ "$APP_RC" -eq 0 ] || fail "exit code $APP_RC"
+[ "$APP_RC" -eq 0 ] || fail "exit code $APP_RC: $(cat "$E2E_TMP/app.log")"
 echo "PASS"
