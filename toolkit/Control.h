@@ -440,7 +440,7 @@ private:
     bool m_clicked = false;    // a left press on the control waits for its release
     bool m_inside = false;     // the mouse is over the control (enter seen, leave not yet)
     bool m_enabledSeen = true; // the own Enabled the hooks last heard of
-    bool m_aligning = false;   // realignChildren() runs
+    bool m_aligning = false;   // realignChildren() places the children
 };
 
 // Sends the control under `c`'s parent the picture the parent shows behind `c`: its

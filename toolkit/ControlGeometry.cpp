@@ -53,7 +53,9 @@ void TControl::followBounds() {
 void TControl::tellParent() {
     TControl* p = parentControl();
     if (!p) return;
-    if (m_align != alNone && !p->isLoading()) p->realignChildren();
+    // A child that refits itself where the parent's alignment placed it (to its font's
+    // height, to its caption) is left there: placing it again would never end.
+    if (m_align != alNone && !p->isLoading() && !p->m_aligning) p->realignChildren();
     p->childControlChanged();
 }
 
@@ -78,12 +80,12 @@ void TControl::setAlign(TAlign a) {
 }
 
 void TControl::realignChildren() {
-    // A child that refits itself where it was placed (to its font's height, to its
-    // caption) tells of its change while this runs; placing it again would never end.
-    if (m_aligning) return;
     const QScopedValueRollback<bool> aligning(m_aligning, true);
-    QRect r = alignRect();
+    const QRect area = alignRect();
+    QRect r = area;
     for (TControl* c : childControls()) {
+        // A parent that refitted itself to a child has placed them all anew, from its new size.
+        if (alignRect() != area) return;
         if (c->isHidden()) continue;
         switch (c->m_align) {
         case alTop:
