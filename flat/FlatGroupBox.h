@@ -143,6 +143,9 @@ class TFlatRadioGroup : public TDefineRadioGroup {
     Q_CLASSINFO("Range:ItemIndex", "-1..32767")
     Q_CLASSINFO("Range:Columns", "1..16")
     Q_CLASSINFO("Range:TopOffset", "-32768..32767")
+    // StyleFace decides Transparent too: a stored Transparent, read after it, holds.
+    Q_PROPERTY(flat::TStyleFace StyleFace READ styleFace WRITE setStyleFace)
+    Q_PROPERTY(bool Transparent READ transparent WRITE setTransparent)
     Q_PROPERTY(flat::TAlignmentText Alignment READ alignment WRITE setAlignment)
     Q_PROPERTY(QStringList Items READ items WRITE setItems)
     Q_PROPERTY(int ItemIndex READ itemIndex WRITE setItemIndex NOTIFY itemIndexChanged)
@@ -152,10 +155,7 @@ class TFlatRadioGroup : public TDefineRadioGroup {
     Q_PROPERTY(tk::TColor BackgropStartColor READ gradientStartColor WRITE setGradientStartColor)
     Q_PROPERTY(tk::TColor BackgropStopColor READ gradientStopColor WRITE setGradientStopColor)
     Q_PROPERTY(flat::TFillDirection BackgropOrien READ gradientDirection WRITE setGradientDirection)
-    Q_PROPERTY(flat::TStyleFace StyleFace READ styleFace WRITE setStyleFace)
     Q_PROPERTY(flat::TGroupBoxBorder Border READ border WRITE setBorder)
-    // After StyleFace, which decides it too: the stored value is read last and holds.
-    Q_PROPERTY(bool Transparent READ transparent WRITE setTransparent)
 public:
     using TDefineRadioGroup::TDefineRadioGroup;
 };
