@@ -6,8 +6,7 @@ source "$(dirname "$0")/lib.sh"
 : "${ZARVIK_DATA_DIR:?ZARVIK_DATA_DIR must name the folder with the tables}"
 e2e_start_display
 e2e_start_app "$ZARVIK_DATA_DIR"
-win="$(e2e_main_window 30)" || fail "no main window: $(cat "$E2E_TMP/app.log")"
-e2e_ready "$win"
+e2e_await_main_window
 
 # Prints how far the window moved from position $1 ("x,y") as "dx,dy".
 moved_from() {

@@ -336,6 +336,12 @@ e2e_is_at() { [ "$(e2e_pos "$1")" = "$2" ]; }
 e2e_pixel_is() { [ "$(e2e_pixel "$1" "$2" "$3" 2>/dev/null)" = "$4" ]; }
 e2e_pixel_is_not() { ! e2e_pixel_is "$@"; }
 
+# Waits for the program's main window to show and be ready for input; sets win to its id.
+e2e_await_main_window() {
+  win="$(e2e_main_window 30)" || fail "no main window: $(cat "$E2E_TMP/app.log")"
+  e2e_ready "$win"
+}
+
 # Activates main window $1 and waits until it is the active window and shows its olive
 # outline: it has the keyboard, and its first picture is there.
 e2e_ready() {

@@ -23,8 +23,7 @@ log="$E2E_TMP/opens.log"
 e2e_start_display
 # -D keeps the program the shell's own child: its pid names its windows and gives its exit code.
 e2e_start_command "$tables" strace -D -f -e trace=open,openat,openat2,creat -o "$log" "$ZARVIK_BIN"
-win="$(e2e_main_window 30)" || fail "no main window: $(cat "$E2E_TMP/app.log")"
-e2e_ready "$win"
+e2e_await_main_window
 
 note "queries in the Cangjie 5 table, then in the Cangjie 3 table"
 answer="$(e2e_query "$win" 字)"

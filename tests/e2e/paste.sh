@@ -15,8 +15,7 @@ e2e_start_display
   >"$E2E_TMP/app.log" 2>&1 &
 APP_PID=$!
 E2E_PIDS+=("$APP_PID")
-win="$(e2e_main_window 30)" || fail "no main window: $(cat "$E2E_TMP/app.log")"
-e2e_ready "$win"
+e2e_await_main_window
 input=(57 73)
 
 # Milliseconds since $1 (a date +%s%N).
