@@ -645,9 +645,13 @@ void TestFlatPanel::autoSizeFitsTheChildrenThatKeepTheirPlace() {
     tk::readLayout(&form, QStringLiteral("object F: TForm\n  object P: TFlatPanel\n"
                                          "    AutoSize = True\n    object C: TFlatPanel\n"
                                          "      Left = 10\n      Top = 10\n      Width = 300\n"
-                                         "    end\n  end\nend\n"));
+                                         "    end\n    object B: TFlatPanel\n"
+                                         "      Align = alBottom\n    end\n  end\nend\n"));
     auto* read = qobject_cast<QWidget*>(form.findComponent(QStringLiteral("P"))->object());
     QCOMPARE(read->size(), QSize(312, 53));
+    // Placed from the fitted size, not from the one the panel had before it fitted.
+    auto* bottom = qobject_cast<QWidget*>(form.findComponent(QStringLiteral("B"))->object());
+    QCOMPARE(bottom->geometry(), QRect(2, 10, 308, 41));
 }
 
 namespace {
