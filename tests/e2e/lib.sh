@@ -37,19 +37,20 @@ note() { echo "-- $*"; }
 
 # Tries command $2... every 0.05 s for up to $1 seconds (a whole number); succeeds as soon
 # as it does. Tests wait for what they need this way, never for a fixed time: that is too
-# short on a busy machine and wasted on an idle one. A sanitized program runs several times
-# slower (a 10 MB paste took over 5 s on a loaded machine), so its deadlines are four times
-# as long.
+# short on a busy machine and wasted on an idle one. The limit is on the clock, since a try
+# may itself take a while (asking a clipboard holder that never answers). A sanitized
+# program runs several times slower (a 10 MB paste took over 5 s on a loaded machine), so
+# its deadlines are four times as long.
 E2E_SLOWDOWN=1
 [ "${ZARVIK_SANITIZE:-0}" = 1 ] && E2E_SLOWDOWN=4
+e2e_now_us() { echo "${EPOCHREALTIME//[!0-9]/}"; }
 e2e_poll() {
-  local limit="$1" _
+  local deadline=$(($(e2e_now_us) + $1 * 1000000 * E2E_SLOWDOWN))
   shift
-  for _ in $(seq $((limit * 20 * E2E_SLOWDOWN))); do
-    "$@" && return 0
+  until "$@"; do
+    [ "$(e2e_now_us)" -lt "$deadline" ] || return 1
     sleep 0.05
   done
-  "$@"
 }
 
 # e2e_poll $2 $3..., failing with a message that names $1, what it waited for.
