@@ -461,11 +461,11 @@ e2e_quit() {
   e2e_wait_for_end 退出
 }
 
-# Waits up to 10 s for the program to end after $1 (what should end it); sets APP_RC to its
-# exit code.
+# Waits up to 10 s (sanitized: 40) for the program to end after $1 (what should end it);
+# sets APP_RC to its exit code.
+e2e_app_ended() { ! kill -0 "$APP_PID" 2>/dev/null; }
 e2e_wait_for_end() {
-  local i
-  for i in $(seq 100); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$APP_PID" 2>/dev/null; then fail "still running 10 s after $1"; fi
+  e2e_poll 10 e2e_app_ended ||
+    fail "still running $((10 * E2E_SLOWDOWN)) s after $1; program output: $(cat "$E2E_TMP/app.log")"
   wait "$APP_PID" && APP_RC=0 || APP_RC=$?
 }
