@@ -265,11 +265,7 @@ e2e_atspi_check_and_quit() {
 }
 
 # Starts the program in folder $1; sets APP_PID.
-e2e_start_app() {
-  (cd "$1" && exec "$ZARVIK_BIN") >"$E2E_TMP/app.log" 2>&1 &
-  APP_PID=$!
-  E2E_PIDS+=("$APP_PID")
-}
+e2e_start_app() { e2e_start_command "$1" "$ZARVIK_BIN"; }
 
 # Prints the program's visible windows, one id per line, waiting up to $1 seconds for $2 of them.
 e2e_windows() {

@@ -11,10 +11,7 @@ py=/usr/bin/python3
 e2e_start_display
 # Told its display by Qt's option alone: the paste's own question to the clipboard's owner
 # must go to that display too.
-(cd "$ZARVIK_DATA_DIR" && exec env -u DISPLAY "$ZARVIK_BIN" -display "$DISPLAY") \
-  >"$E2E_TMP/app.log" 2>&1 &
-APP_PID=$!
-E2E_PIDS+=("$APP_PID")
+e2e_start_command "$ZARVIK_DATA_DIR" env -u DISPLAY "$ZARVIK_BIN" -display "$DISPLAY"
 e2e_await_main_window
 input=(57 73)
 
