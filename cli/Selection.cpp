@@ -7,9 +7,11 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <poll.h>
 #include <string>
 #include <string_view>
 #include <xcb/xcb.h>
@@ -85,11 +87,23 @@ std::array<xcb_atom_t, AtomCount> internAtoms(xcb_connection_t* c) {
     return atoms;
 }
 
-// The next event of `type` that `accept` takes; null when the connection broke.
+using Clock = std::chrono::steady_clock;
+
+// The next event of `type` that `accept` takes; null when the connection broke or `until`
+// came first.
 template <class Event, class Accept>
-Reply<Event> waitFor(xcb_connection_t* c, std::uint8_t type, Accept accept) {
+Reply<Event> waitFor(xcb_connection_t* c, std::uint8_t type, Accept accept,
+                     std::optional<Clock::time_point> until = std::nullopt) {
     for (;;) {
-        auto event = reply(xcb_wait_for_event(c));
+        auto event = reply(until ? xcb_poll_for_event(c) : xcb_wait_for_event(c));
+        if (!event && until && !xcb_connection_has_error(c)) {
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(*until - Clock::now()).count();
+            if (left <= 0) return {nullptr, &std::free};
+            pollfd readable{xcb_get_file_descriptor(c), POLLIN, 0};
+            ::poll(&readable, 1, static_cast<int>(left));
+            continue;
+        }
         if (!event) return {nullptr, &std::free};
         if ((event->response_type & 0x7F) != type) continue;
         auto* typed = reinterpret_cast<Event*>(event.get());
@@ -136,9 +150,11 @@ std::string fromLatin1(std::string_view text) {
 
 class Reader {
 public:
+    // `finishBy`: how long the rest of a large selection, which is not looked up, is taken
+    // from its owner.
     Reader(xcb_connection_t* c, const std::array<xcb_atom_t, AtomCount>& atoms,
-           xcb_atom_t selection)
-        : m_c(c), m_atoms(atoms), m_selection(selection) {
+           xcb_atom_t selection, Clock::time_point finishBy)
+        : m_c(c), m_atoms(atoms), m_selection(selection), m_finishBy(finishBy) {
         const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
         m_window = xcb_generate_id(c);
         // Property changes tell when the next piece of a large selection is there.
@@ -177,35 +193,42 @@ private:
     }
 
     // A large selection comes a piece at a time, each put in the property once we deleted
-    // the last; an empty piece ends it.
+    // the last; an empty piece ends it. What lies beyond MaxSelectionBytes is never looked
+    // up, but it is taken to the end while there is time: an owner left in the middle of
+    // sending may wait for the next deletion for ever, and answer no one else.
     std::optional<Value> pieces() {
         Value whole;
+        bool full = false;
         for (;;) {
             const auto event = waitFor<xcb_property_notify_event_t>(
-                m_c, XCB_PROPERTY_NOTIFY, [&](const xcb_property_notify_event_t& e) {
+                m_c, XCB_PROPERTY_NOTIFY,
+                [&](const xcb_property_notify_event_t& e) {
                     return e.window == m_window && e.atom == m_atoms[Property] &&
                            e.state == XCB_PROPERTY_NEW_VALUE;
-                });
-            if (!event) return std::nullopt;
+                },
+                full ? std::optional(m_finishBy) : std::nullopt);
+            if (!event) return full ? std::optional(std::move(whole)) : std::nullopt;
             const Value piece = take(m_c, m_window, m_atoms[Property]);
             if (piece.bytes.empty()) return whole;
+            if (full) continue;
             if (whole.bytes.empty()) {
                 whole.type = piece.type;
                 whole.format = piece.format;
             }
             whole.bytes += piece.bytes;
-            // What lies beyond is never looked up; the owner gives up on its own.
-            if (whole.bytes.size() >= MaxSelectionBytes) return whole;
+            full = whole.bytes.size() >= MaxSelectionBytes;
         }
     }
 
     xcb_connection_t* m_c;
     const std::array<xcb_atom_t, AtomCount>& m_atoms;
     xcb_atom_t m_selection;
+    Clock::time_point m_finishBy;
     xcb_window_t m_window = 0;
 };
 
-SelectionReading readNow(Selection which, const std::shared_ptr<std::atomic<Stage>>& stage) {
+SelectionReading readNow(Selection which, Clock::time_point finishBy,
+                         const std::shared_ptr<std::atomic<Stage>>& stage) {
     const char* display = std::getenv("DISPLAY");
     if (!display || !*display) return noDisplay(which, display);
     Connection connection(xcb_connect(nullptr, nullptr));
@@ -223,7 +246,7 @@ SelectionReading readNow(Selection which, const std::shared_ptr<std::atomic<Stag
     if (owner->owner == XCB_NONE) return {SelectionReading::Outcome::NoText, {}, {}};
 
     *stage = Stage::Asking;
-    Reader reader(c, atoms, selection);
+    Reader reader(c, atoms, selection, finishBy);
     std::optional<std::string> text = reader.text();
     if (!text) return {SelectionReading::Outcome::NoText, {}, {}};
     if (text->size() > MaxSelectionBytes) text->resize(MaxSelectionBytes);
@@ -234,7 +257,10 @@ SelectionReading readNow(Selection which, const std::shared_ptr<std::atomic<Stag
 
 SelectionReading readSelection(Selection which, std::chrono::milliseconds limit) {
     auto stage = std::make_shared<std::atomic<Stage>>(Stage::Connecting);
-    if (auto reading = within(limit, [which, stage] { return readNow(which, stage); }))
+    // The text is had by then, whatever is left of a large selection.
+    const Clock::time_point finishBy = Clock::now() + limit * 3 / 4;
+    if (auto reading =
+            within(limit, [which, finishBy, stage] { return readNow(which, finishBy, stage); }))
         return std::move(*reading);
     const Words words = wordsFor(which);
     const std::string after = " did not answer within " + std::to_string(limit.count()) + " ms";

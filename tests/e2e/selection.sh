@@ -43,6 +43,7 @@ lookup $copy_option --quick;        expect "outside GBK, Quick" 0 "㗎 rd 口木
   e2e_hold_selection $copied UTF8_STRING
 lookup $copy_option
 expect "a long text, sent in pieces" 0 "$(yes "$zi" | head -n 20)" "只查询了前20个字"
+e2e_selection_holds $copied UTF8_STRING || fail "the owner of a long text, left in the middle of sending it"
 printf '\x89PNG\r\n' | e2e_hold_selection $copied image/png
 lookup $copy_option;                expect "a picture only" 1 "" "$nothing_copied"
 e2e_release_selection
