@@ -4,6 +4,7 @@
 #include <cstring>
 #include <poll.h>
 #include <unistd.h>
+#include <utility>
 
 namespace cli {
 
@@ -22,7 +23,7 @@ bool LineReader::next(std::string& line) {
         if (lf != m_buffer.npos || (m_atEnd && m_begin < m_buffer.size())) {
             const std::size_t end = lf != m_buffer.npos ? lf : m_buffer.size();
             // The last read may have brought both the rest of an overlong line and its end.
-            if (end - m_begin > MaxLineBytes) throwTooLong();
+            if (end - m_begin > MaxLineBytes) return tooLong(line);
             line.assign(m_buffer, m_begin, end - m_begin);
             // A CR before the line's end, the last line's too, is part of a CR LF.
             if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -30,19 +31,34 @@ bool LineReader::next(std::string& line) {
                 line.erase(0, ByteOrderMark.size());
             m_begin = lf != m_buffer.npos ? lf + 1 : end;
             m_scanned = 0;
-            ++m_lineNumber;
+            if (!std::exchange(m_midLine, false)) ++m_lineNumber;
             return true;
         }
         if (m_atEnd) return false;
         m_scanned = m_buffer.size() - m_begin;
-        if (m_scanned > MaxLineBytes) throwTooLong();
+        if (m_scanned > MaxLineBytes) return tooLong(line);
         m_atEnd = !fill();
     }
 }
 
-void LineReader::throwTooLong() const {
-    throw InputError("line " + std::to_string(m_lineNumber + 1) + " of " + m_name +
-                     " is longer than " + std::to_string(MaxLineBytes) + " bytes");
+bool LineReader::tooLong(std::string& line) {
+    const std::size_t number = m_lineNumber + (m_midLine ? 0 : 1);
+    if (!m_inPieces)
+        throw InputError("line " + std::to_string(number) + " of " + m_name + " is longer than " +
+                         std::to_string(MaxLineBytes) + " bytes");
+    std::size_t cut = m_begin + MaxLineBytes;
+    // Back to the start of the character the cut would split (at most three bytes back).
+    for (int back = 0; back < 3 && (static_cast<unsigned char>(m_buffer[cut]) & 0xC0) == 0x80;
+         ++back)
+        --cut;
+    line.assign(m_buffer, m_begin, cut - m_begin);
+    if (number == 1 && !m_midLine && line.starts_with(ByteOrderMark))
+        line.erase(0, ByteOrderMark.size());
+    m_begin = cut;
+    m_scanned = 0;
+    m_lineNumber = number;
+    m_midLine = true;
+    return true;
 }
 
 // Reads more; false at the end of the input.

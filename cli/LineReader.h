@@ -20,11 +20,13 @@ public:
 // two pipes gets each answer before it has to send the next question.
 class LineReader {
 public:
-    // Longer lines are refused rather than held: no query is that long.
+    // Longer lines are refused rather than held: no query is that long. A text read a
+    // character at a time may be one line of any length: `inPieces` hands such a line out
+    // in pieces of at most this many bytes, each cut before a UTF-8 character.
     static constexpr std::size_t MaxLineBytes = 1024 * 1024;
 
-    LineReader(int fd, const char* name, std::function<void()> beforeWait)
-        : m_fd(fd), m_name(name), m_beforeWait(std::move(beforeWait)) {}
+    LineReader(int fd, const char* name, std::function<void()> beforeWait, bool inPieces = false)
+        : m_fd(fd), m_name(name), m_beforeWait(std::move(beforeWait)), m_inPieces(inPieces) {}
 
     // The next line, or false at the end of the input.
     bool next(std::string& line);
@@ -33,7 +35,8 @@ public:
 
 private:
     bool fill();
-    [[noreturn]] void throwTooLong() const;
+    // The line that starts at m_begin, too long to be a query: its first piece, or an error.
+    bool tooLong(std::string& line);
 
     int m_fd;
     const char* m_name;
@@ -43,6 +46,8 @@ private:
     std::size_t m_scanned = 0; // bytes from m_begin on already known to hold no LF
     std::size_t m_lineNumber = 0;
     bool m_atEnd = false;
+    bool m_inPieces;
+    bool m_midLine = false; // the line m_lineNumber goes on at m_begin
 };
 
 } // namespace cli

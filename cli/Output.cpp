@@ -84,6 +84,12 @@ void Output::note(std::string_view text) {
 
 bool Output::held(Kind kind, std::string_view text) {
     if (!m_keeping) return false;
+    m_keptBytes += text.size() + 1;
+    if (m_keptBytes > m_keepLimit) {
+        m_overflowed = true;
+        release();
+        return false;
+    }
     m_kept.push_back({kind, std::string(text)});
     return true;
 }

@@ -34,8 +34,14 @@ public:
     // terminal or pipe in the order of the queries. Failing to write it is not an error.
     void note(std::string_view text);
 
-    // From now on answers and notes are kept, not written.
-    void keep() { m_keeping = true; }
+    // From now on answers and notes are kept, not written: up to `limit` bytes, beyond which
+    // what was kept is written after all and keeping ends.
+    void keep(std::size_t limit) {
+        m_keeping = true;
+        m_keepLimit = limit;
+    }
+    // Whether keeping ended because there was more than its limit.
+    bool keepingOverflowed() const { return m_overflowed; }
     // What was kept, a line each, in order.
     std::string kept() const;
     // Writes what was kept as it would have been written, and writes from then on.
@@ -58,6 +64,9 @@ private:
     bool m_errIsTerminal;
     std::string m_buffer;
     bool m_keeping = false;
+    bool m_overflowed = false;
+    std::size_t m_keepLimit = 0;
+    std::size_t m_keptBytes = 0;
     std::vector<Kept> m_kept;
 };
 

@@ -8,21 +8,6 @@ namespace {
 
 constexpr std::string_view Replacement = "\uFFFD";
 
-// What separates the words of a text rather than being one: it has no code to look up.
-bool isBlank(char32_t code) {
-    switch (code) {
-    case 0x00A0: // no-break space
-    case 0x200B: // zero-width space
-    case 0x2028: // line separator
-    case 0x2029: // paragraph separator
-    case 0x3000: // ideographic space
-    case 0xFEFF: // byte order mark
-        return true;
-    default:
-        return code <= 0x20 || code == 0x7F;
-    }
-}
-
 } // namespace
 
 SelectedCharacters selectedCharacters(std::string_view selection) {

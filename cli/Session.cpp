@@ -5,6 +5,7 @@
 #include "GbkCodec.h"
 #include "Lookup.h"
 #include "Quick.h"
+#include "SelectionText.h"
 #include "Tables.h"
 #include "Utf8.h"
 
@@ -18,9 +19,9 @@ namespace {
 
 constexpr std::size_t CodePoints = 0x110000;
 
-// Blanks separate the fields of every line: a blank has no line of its own.
-constexpr bool isBlank(const utf8::Char& c) noexcept {
-    return c.code == ' ' || c.code == '\t';
+// A blank separates the characters of a text; it is no character to look up.
+constexpr bool isBlankCharacter(const utf8::Char& c) noexcept {
+    return c.valid && isBlank(c.code);
 }
 // What is kept of one character's answer at most.
 constexpr std::size_t MaxRememberedBytes = 4096;
@@ -56,6 +57,9 @@ void Session::answer(std::string_view query) {
 }
 
 void Session::lookUpText(std::string_view text) {
+    // Bytes that are no UTF-8 are the text of no line, though they may begin a character of
+    // one (a lead byte alone would find the first line with such a character).
+    if (!utf8::isWellFormed(text)) return miss(dict::NotFoundText, text);
     bool outsideGbk = false;
     for (Table& table : m_tables) {
         const auto needle = needleFor(table, text);
@@ -80,7 +84,7 @@ void Session::lookUpEach(std::string_view text) {
         const utf8::Char c = utf8::charAt(text, pos);
         const std::string_view character = text.substr(pos, c.length);
         pos += c.length;
-        if (isBlank(c)) continue;
+        if (isBlankCharacter(c)) continue;
         if (m_printedAt && c.valid)
             lookUpCharacter(c.code, character);
         else
@@ -105,14 +109,14 @@ std::size_t Session::printKept(std::string_view text, std::size_t pos) {
         std::uint64_t at[Batch];
         std::size_t kept = 0;
         for (; kept < count; ++kept) {
-            if (isBlank(batch[kept])) continue;
+            if (isBlankCharacter(batch[kept])) continue;
             at[kept] = m_printedAt[batch[kept].code];
             if (at[kept] == 0) break;
             __builtin_prefetch(m_printed.data() + (at[kept] >> 32));
         }
         for (std::size_t i = 0; i < kept; ++i) {
             pos += batch[i].length;
-            if (!isBlank(batch[i]))
+            if (!isBlankCharacter(batch[i]))
                 m_out.write(std::string_view(m_printed).substr(at[i] >> 32, at[i] & 0xFFFFFFFF));
         }
         // A character not answered yet, bytes that are none, or the end.

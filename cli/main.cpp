@@ -9,11 +9,13 @@
 #include "SelectionText.h"
 #include "Session.h"
 #include "Tables.h"
+#include "Utf8.h"
 
 #include <chrono>
 #include <clocale>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 
 namespace {
@@ -24,6 +26,35 @@ constexpr std::chrono::milliseconds DesktopAnswerLimit{1000};
 constexpr const char* NothingSelectedText = "未选中文字";
 constexpr const char* NothingCopiedText = "剪贴板中没有文字";
 constexpr const char* CutText = "只查询了前20个字";
+
+// More than any notification shows: an answer longer than this is printed instead.
+constexpr std::size_t MaxNotifiedBytes = 64 * 1024;
+
+// What was looked up, in a few words: a notification's summary. It holds the first queries,
+// up to a length that a notification shows, and says "…" where it leaves the rest out.
+class Summary {
+public:
+    void add(std::string_view query) {
+        if (m_full) return;
+        if (!m_text.empty()) m_text += ' ';
+        std::size_t room = MaxBytes > m_text.size() ? MaxBytes - m_text.size() : 0;
+        if (query.size() <= room) {
+            m_text += query;
+            return;
+        }
+        // Cut before a character, not inside one.
+        while (room > 0 && (static_cast<unsigned char>(query[room]) & 0xC0) == 0x80)
+            --room;
+        m_text.append(query.substr(0, room)).append("…");
+        m_full = true;
+    }
+    const std::string& text() const { return m_text; }
+
+private:
+    static constexpr std::size_t MaxBytes = 200;
+    std::string m_text;
+    bool m_full = false;
+};
 
 // The message of a failure as the window's error box shows it: with a closing period when
 // its last character compares greater than '.' (any character beyond ASCII does).
@@ -44,8 +75,19 @@ cli::SelectedCharacters selectedCharacters(cli::Source source) {
     return cli::selectedCharacters(reading.text);
 }
 
-// Looks up what the options ask; `summary` gets what was looked up, in a few words.
-cli::ExitStatus lookUp(const cli::Options& options, cli::Output& out, std::string& summary) {
+// Whether `line` holds nothing but blanks: in a text looked up a character at a time, an
+// empty line or one of spaces is no query that went wrong, only blanks that are skipped.
+bool onlyBlanks(std::string_view line) {
+    for (std::size_t pos = 0; pos < line.size();) {
+        const utf8::Char c = utf8::charAt(line, pos);
+        if (!c.valid || !cli::isBlank(c.code)) return false;
+        pos += c.length;
+    }
+    return true;
+}
+
+// Looks up what the options ask; `summary` gets what was looked up.
+cli::ExitStatus lookUp(const cli::Options& options, cli::Output& out, Summary& summary) {
     if (options.source != cli::Source::Queries) {
         const cli::SelectedCharacters selected = selectedCharacters(options.source);
         if (selected.text.empty()) {
@@ -59,23 +101,25 @@ cli::ExitStatus lookUp(const cli::Options& options, cli::Output& out, std::strin
         cli::Session session(each, out);
         session.answer(selected.text);
         if (selected.cut) out.note(CutText);
-        summary = selected.text;
+        summary.add(selected.text);
         return session.status();
     }
     cli::Session session(options, out);
     const auto answer = [&](std::string_view query) {
-        if (!summary.empty()) summary += ' ';
-        summary += query;
+        summary.add(query);
         session.answer(query);
     };
     if (!options.queries.empty()) {
         for (const std::string& query : options.queries)
             answer(query);
     } else {
-        cli::LineReader input(STDIN_FILENO, "standard input", [&out] { out.flush(); });
+        // A whole text may be one long line, which each is looked up a piece at a time.
+        cli::LineReader input(
+            STDIN_FILENO, "standard input", [&out] { out.flush(); }, options.each);
         std::string line;
         bool noQueries = false;
         while (input.next(line)) {
+            if (options.each && onlyBlanks(line)) continue;
             // Said, and passed over: the queries after it are still answered.
             if (const auto why = cli::noQuery(line)) {
                 out.note(std::string(cli::ProgramName) + ": line " +
@@ -100,31 +144,43 @@ std::string notify(const std::string& summary, const std::string& body) {
     }
 }
 
-// Writes what answers are still waiting or kept, so that a message comes after them, and
-// says so when they cannot be written.
-void flushBeforeMessage(cli::Output& out) {
+// Writes what answers are still waiting or kept, so that a message comes after them; says
+// so, and answers false, when they cannot be written.
+bool flushBeforeMessage(cli::Output& out) {
     try {
         out.release();
         out.flush();
+        return true;
     } catch (const cli::OutputError& e) {
         out.note(std::string(cli::ProgramName) + ": " + e.what());
+        return false;
     }
 }
 
-void complain(cli::Output& out, const std::string& message) {
-    flushBeforeMessage(out);
+bool complain(cli::Output& out, const std::string& message) {
+    const bool written = flushBeforeMessage(out);
     out.note(std::string(cli::ProgramName) + ": " + message);
+    return written;
 }
 
 cli::ExitStatus run(const cli::Options& options, cli::Output& out) {
-    if (options.notify) out.keep();
-    std::string summary;
+    if (options.notify) out.keep(MaxNotifiedBytes);
+    Summary summary;
     const cli::ExitStatus status = lookUp(options, out, summary);
+    if (!options.notify) return status;
+    if (out.keepingOverflowed()) {
+        out.note(std::string(cli::ProgramName) +
+                 ": the answer is too long for a notification: printed instead");
+        return status;
+    }
     const std::string said = out.kept();
-    if (!options.notify || (said.empty() && summary.empty())) return status;
+    if (said.empty() && summary.text().empty()) return status;
     // With nothing looked up, what was said is all there is to show.
-    const std::string trouble = summary.empty() ? notify(said, {}) : notify(summary, said);
-    if (!trouble.empty()) complain(out, "no notification could be shown: " + trouble);
+    const std::string trouble =
+        summary.text().empty() ? notify(said, {}) : notify(summary.text(), said);
+    // The answer printed instead must reach its reader, as any answer must.
+    if (!trouble.empty() && !complain(out, "no notification could be shown: " + trouble))
+        return cli::Trouble;
     return status;
 }
 

@@ -50,4 +50,14 @@ constexpr Char charAt(std::string_view text, std::size_t pos) noexcept {
     return {code, length, true};
 }
 
+// Whether every byte of `text` belongs to a well-formed character.
+constexpr bool isWellFormed(std::string_view text) noexcept {
+    for (std::size_t pos = 0; pos < text.size();) {
+        const Char c = charAt(text, pos);
+        if (!c.valid) return false;
+        pos += c.length;
+    }
+    return true;
+}
+
 } // namespace utf8

@@ -29,6 +29,7 @@ lookup 仓 字;                   expect "queries in order" 0 "$cang$nl$zi" ""
 lookup --each 仓颉;             expect "--each" 0 "$cang$nl$jie5" ""
 lookup --each "仓 颉";          expect "--each skips blanks" 0 "$cang$nl$jie5" ""
 lookup --each $'仓\t颉';         expect "--each skips tabs" 0 "$cang$nl$jie5" ""
+lookup --each "仓　颉";         expect "--each skips the ideographic space" 0 "$cang$nl$jie5" ""
 lookup "jnd 十";                expect "any text of a line" 0 "$zi" ""
 lookup 㗎;                      expect "a character GBK cannot hold" 0 "㗎 rkrd 口大口木" ""
 lookup --cj3 𨋢;                expect "beyond the BMP, in Cangjie 3" 0 "𨋢 jjyt 十十卜廿" ""
@@ -82,6 +83,14 @@ printf '仓\n字\r' | lookup;            expect "a last line ending in CR alone"
 printf '字\n \t\n\n仓\n' | lookup
 expect "lines of blanks only are no queries, the rest answered" 2 "$zi$nl$cang" \
   "zarvik-lookup: line 2 of standard input: a query of blanks only${nl}zarvik-lookup: line 3 of standard input: an empty query"
+printf '字\n \t\n\n仓\n' | lookup --each
+expect "--each: the blank lines of a text are blanks" 0 "$zi$nl$cang" ""
+# A text that is one line longer than any query: looked up a piece at a time, no character cut.
+yes 字 | head -c 4M | tr -d '\n' | "$ZARVIK_LOOKUP" --each 2>"$tmp/err" |
+  awk -v zi="$zi" '$0 != zi { other++ } END { print NR, other + 0 }' >"$tmp/out"
+rc="${PIPESTATUS[3]}"
+[ "$rc" = 0 ] && [ "$(cat "$tmp/out")" = "1048576 0" ] && [ ! -s "$tmp/err" ] ||
+  fail "--each, a line of 3 MiB: rc $rc, lines and others $(cat "$tmp/out"), $(cat "$tmp/err")"
 # A non-blocking standard input that is empty when first read: waited on, not an error.
 /usr/bin/python3 - "$ZARVIK_LOOKUP" >"$tmp/out" 2>&1 <<'PYTHON' || fail "a non-blocking standard input: $(cat "$tmp/out")"
 import fcntl, os, subprocess, sys, time
@@ -116,7 +125,7 @@ PYTHON
 # is no UTF-8, and blanks, in the table of every character and in the GBK table alone.
 mkdir "$tmp/gbk-only" && cp cj5.m "$tmp/gbk-only/"
 mapfile -t characters < <(cut -d' ' -f1 cj5-utf8.m | sed -n '1~397p')
-characters=(仓 😀 "${characters[@]}" 𠀀 "${characters[@]:0:40}" ㊣ $'\xFF' 字)
+characters=(仓 😀 "${characters[@]}" 𠀀 "${characters[@]:0:40}" ㊣ $'\xFF' $'\xE5' 字)
 text="$(printf '%s' "${characters[@]:0:9}") $(printf '%s' "${characters[@]:9}")	"
 for folder in "$ZARVIK_DATA_DIR" "$tmp/gbk-only"; do
   one=""
@@ -133,6 +142,7 @@ lookup 😀;                       expect "in no table" 1 "" "未找到: 😀"
 lookup 字字字;                   expect "not found" 1 "" "未找到: 字字字"
 lookup --code zzzzzz;            expect "no such code" 1 "" "未找到: zzzzzz"
 lookup --code 1;                 expect "not a code" 1 "" "未找到: 1"
+lookup $'\xE5\xAD';               expect "a character cut short" 1 "" "未找到: "$'\xE5\xAD'
 lookup 字 字字字 仓;             expect "a miss among answers" 1 "$zi$nl$cang" "未找到: 字字字"
 "$ZARVIK_LOOKUP" 字 字字字 仓 >"$tmp/both" 2>&1
 [ "$(cat "$tmp/both")" = "$zi${nl}未找到: 字字字$nl$cang" ] || fail "answers and notes out of order: $(cat "$tmp/both")"
@@ -166,6 +176,11 @@ mkdir "$tmp/nul" && printf '字 jnd x\n\0仓 osu x\n' >"$tmp/nul/cj5.m"
 lookup --tables "$tmp/nul" 仓
 expect "a NUL inside a table" 2 "" \
   "zarvik-lookup: Cannot read file \"$tmp/nul/cj5.m\". It holds a NUL byte in line 2, and a code table is text."
+
+mkdir "$tmp/empty" && cp "$ZARVIK_DATA_DIR/cj5.m" "$tmp/empty/" && : >"$tmp/empty/cj5-utf8.m"
+lookup --tables "$tmp/empty" 字
+expect "an empty table of every character, beside the GBK one" 2 "" \
+  "zarvik-lookup: Cannot read file \"$tmp/empty/cj5-utf8.m\". It is empty, and a code table has a line for each character."
 
 # --- Arguments in the locale's encoding: a GBK terminal's. ------------------------------
 mkdir "$tmp/locale"
@@ -222,9 +237,16 @@ lookup --help
 help="$out"
 lookup --help --version
 [ "$rc" = 0 ] && [ "$out" = "$help" ] || fail "--help --version: rc $rc, $out"
-"$ZARVIK_LOOKUP" --tables "$ZARVIK_DATA_DIR" 字 >/dev/full 2>"$tmp/err"
-rc=$?
-[ "$rc" = 2 ] && grep -q "write error" "$tmp/err" || fail "a full disk: rc $rc, $(cat "$tmp/err")"
+for notify in "" --notify; do
+  env -u DBUS_SESSION_BUS_ADDRESS "$ZARVIK_LOOKUP" --tables "$ZARVIK_DATA_DIR" $notify 字 \
+    >/dev/full 2>"$tmp/err"
+  rc=$?
+  [ "$rc" = 2 ] && grep -q "write error" "$tmp/err" || fail "a full disk $notify: rc $rc, $(cat "$tmp/err")"
+done
+yes 字 | head -n 5000 | DBUS_SESSION_BUS_ADDRESS= lookup --tables "$ZARVIK_DATA_DIR" --notify
+[ "$rc" = 0 ] && [ "$(grep -cx "$zi" <<<"$out")" = 5000 ] &&
+  [ "$err" = "zarvik-lookup: the answer is too long for a notification: printed instead" ] ||
+  fail "--notify, an answer too long for it: rc $rc, $(wc -l <<<"$out") lines, $err"
 
 # --- The manual pages: clean for groff, and they name every option --help names. ------
 for page in zarvik zarvik-lookup; do
