@@ -161,7 +161,8 @@ With no TEXT or CODE, read one from each line of standard input. With --selectio
       --cj5         look in the Cangjie 5 table (the default)
       --cj3         look in the Cangjie 3 table
       --both        look in both: the Cangjie 5 line, then the Cangjie 3 line
-      --each        one line for each character of TEXT, in order (blanks skipped)
+      --each        one line for each character of TEXT, in order (blanks skipped,
+                      and blank lines of standard input)
       --code        take each query as a code, in letters (case ignored), and print
                       every character whose code is exactly that
       --prefix      take each query as the start of a code, and print every
@@ -194,8 +195,9 @@ When no text is selected, --selection says "未选中文字" and --clipboard
 
 Exit status: 0 when every query found its line, 1 when some found nothing or no text
 is selected, 2 when the command line is wrong (a query of blanks only, from standard
-input too), a table cannot be read, the answers cannot be written, or the selection
-cannot be read (no X display, or its owner does not answer within a second).
+input too but with --each), a table cannot be read or is empty, the answers cannot be
+written, or the selection cannot be read (no X display, or its owner does not answer
+within a second).
 
 Examples:
   )" + ProgramName +
