@@ -153,7 +153,11 @@ void Session::lookUpCode(std::string_view code, bool prefix) {
                                 ? (prefix ? CodeMatch::QuickPrefix : CodeMatch::QuickExact)
                                 : (prefix ? CodeMatch::Prefix : CodeMatch::Exact);
     for (Table& table : m_tables) {
-        const std::vector<std::size_t> lines = dict::findLinesByCode(table.lines, code, match);
+        if (!table.codes && std::exchange(table.codeScanned, true))
+            table.codes.emplace(table.lines);
+        const std::vector<std::size_t> lines =
+            table.codes ? table.codes->findLines(code, match)
+                        : dict::findLinesByCode(table.lines, code, match);
         if (lines.empty()) miss(dict::NotFoundText, code);
         for (const std::size_t index : lines)
             m_out.line(shownLine(table, index));

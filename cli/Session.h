@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CodeSearch.h"
 #include "CodeTable.h"
 #include "FirstLineIndex.h"
 #include "Options.h"
@@ -38,6 +39,9 @@ private:
         // a scan, a whole text is answered character by character from the index.
         std::optional<dict::FirstLineIndex> index;
         std::size_t scanned = 0;
+        // Built for a second code: each scan for one reads the whole table.
+        std::optional<dict::CodeIndex> codes;
+        bool codeScanned = false;
     };
 
     struct Free {

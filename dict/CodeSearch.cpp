@@ -23,10 +23,20 @@ bool allLetters(std::string_view text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), isLetter);
 }
 
+std::string inLowerCase(std::string_view code) {
+    std::string lower(code);
+    std::transform(lower.begin(), lower.end(), lower.begin(), lowered);
+    return lower;
+}
+
+constexpr bool isQuick(CodeMatch match) noexcept {
+    return match == CodeMatch::QuickExact || match == CodeMatch::QuickPrefix;
+}
+
 // Does the table's code `candidate` meet the searched code `wanted` (lower case letters)?
 bool meets(std::string_view candidate, std::string_view wanted, CodeMatch match) {
     std::string quick; // at most two letters: no allocation
-    if (match == CodeMatch::QuickExact || match == CodeMatch::QuickPrefix) {
+    if (isQuick(match)) {
         quick = quickCode(candidate);
         candidate = quick;
     }
@@ -84,8 +94,7 @@ std::vector<std::size_t> findLinesByCode(const CodeTable& table, std::string_vie
                                          CodeMatch match) {
     std::vector<std::size_t> found;
     if (!allLetters(code)) return found;
-    std::string wanted(code);
-    std::transform(wanted.begin(), wanted.end(), wanted.begin(), lowered);
+    const std::string wanted = inLowerCase(code);
 
     // Every code follows a blank, so only lines with a blank before the code's first letter
     // (which is also its Quick form's first letter) are read field by field: one cheap pass over
@@ -104,6 +113,37 @@ std::vector<std::size_t> findLinesByCode(const CodeTable& table, std::string_vie
         const auto lineEnd = static_cast<std::size_t>(line.data() + line.size() - text.data());
         pos = bytescan::findCodeStart(text, lineEnd + 1, first);
     }
+    return found;
+}
+
+CodeIndex::CodeIndex(const CodeTable& table) {
+    std::vector<std::string_view> codes;
+    for (std::size_t index = 0; index < table.count(); ++index) {
+        readCodes(table.line(static_cast<std::ptrdiff_t>(index)), table.encoding(), codes);
+        for (const std::string_view code : codes) {
+            m_codes.push_back({inLowerCase(code), index});
+            m_quickCodes.push_back({inLowerCase(quickCode(code)), index});
+        }
+    }
+    std::sort(m_codes.begin(), m_codes.end());
+    std::sort(m_quickCodes.begin(), m_quickCodes.end());
+}
+
+std::vector<std::size_t> CodeIndex::findLines(std::string_view code, CodeMatch match) const {
+    std::vector<std::size_t> found;
+    if (!allLetters(code)) return found;
+    const std::string wanted = inLowerCase(code);
+    const bool prefix = match == CodeMatch::Prefix || match == CodeMatch::QuickPrefix;
+    const std::vector<Entry>& entries = isQuick(match) ? m_quickCodes : m_codes;
+    // The codes that start with the wanted one follow it in sorted order, itself first.
+    for (auto entry = std::lower_bound(entries.begin(), entries.end(), Entry{wanted, 0});
+         entry != entries.end() &&
+         (prefix ? entry->code.starts_with(wanted) : entry->code == wanted);
+         ++entry)
+        found.push_back(entry->line);
+    // A line meeting it with several codes counts once, and the lines come in table order.
+    std::sort(found.begin(), found.end());
+    found.erase(std::unique(found.begin(), found.end()), found.end());
     return found;
 }
 

@@ -116,6 +116,11 @@ void TestCodeSearch::findLinesByCode() {
              table, std::string_view(code.constData(), std::size_t(code.size())), match))
         found << int(index);
     QCOMPARE(found, lines);
+    QList<int> indexed;
+    for (const std::size_t index : dict::CodeIndex(table).findLines(
+             std::string_view(code.constData(), std::size_t(code.size())), match))
+        indexed << int(index);
+    QCOMPARE(indexed, lines);
 }
 
 // Lines as the tables of every character hold them, in UTF-8.
