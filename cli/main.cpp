@@ -113,7 +113,7 @@ cli::ExitStatus lookUp(const cli::Options& options, cli::Output& out, Summary& s
         for (const std::string& query : options.queries)
             answer(query);
     } else {
-        // A whole text may be one long line, which each is looked up a piece at a time.
+        // A whole text may be one long line: with --each it is read a piece at a time.
         cli::LineReader input(
             STDIN_FILENO, "standard input", [&out] { out.flush(); }, options.each);
         std::string line;
