@@ -75,8 +75,9 @@ lookup --selection --notify;        expect "--notify again" 1 "" ""
 e2e_release_selection
 e2e_wait_for "the selection without owner" 5 e2e_selection_unowned primary
 lookup --selection --notify;        expect "--notify, nothing selected" 1 "" ""
+printf '字\n%.0s' {1..100} | lookup --notify; expect "--notify, a hundred queries" 0 "" ""
 # What the service was sent: the body's '&' escaped for its markup; the second replaces the
-# first, its own; no action, the server's time.
+# first, its own; no action, the server's time; of many queries, the first 200 bytes or so.
 "$py" - "$record" <<'EOF' || fail "the notifications recorded: $(cat "$record")"
 import json, sys
 sent = [json.loads(line) for line in open(sys.argv[1], encoding="utf-8")]
@@ -85,7 +86,9 @@ common = {"app": "Zarvik", "icon": "example.zarvik.Zarvik", "actions": [], "time
 answer = "仓 osu 人尸山\n颉 grmbo 土口一月人\n未找到: &amp;"
 want = [dict(common, summary="仓颉&", body=answer, replaces=0, id=1),
         dict(common, summary="仓颉&", body=answer, replaces=1, id=2),
-        dict(common, summary="未选中文字", body="", replaces=2, id=3)]
+        dict(common, summary="未选中文字", body="", replaces=2, id=3),
+        dict(common, summary="字" + " 字" * 49 + " …", body="\n".join(["字 jnd 十弓木"] * 100),
+             replaces=3, id=4)]
 for got, expected in zip(sent, want):
     assert got == expected, f"{got} != {expected}"
 assert len(sent) == len(want), f"{len(sent)} notifications"
