@@ -237,13 +237,16 @@ lookup --help
 help="$out"
 lookup --help --version
 [ "$rc" = 0 ] && [ "$out" = "$help" ] || fail "--help --version: rc $rc, $out"
+# No session bus for --notify: none named, and no runtime folder holding one.
+mkdir "$tmp/runtime"
 for notify in "" --notify; do
-  env -u DBUS_SESSION_BUS_ADDRESS "$ZARVIK_LOOKUP" --tables "$ZARVIK_DATA_DIR" $notify 字 \
-    >/dev/full 2>"$tmp/err"
+  env -u DBUS_SESSION_BUS_ADDRESS XDG_RUNTIME_DIR="$tmp/runtime" \
+    "$ZARVIK_LOOKUP" --tables "$ZARVIK_DATA_DIR" $notify 字 >/dev/full 2>"$tmp/err"
   rc=$?
   [ "$rc" = 2 ] && grep -q "write error" "$tmp/err" || fail "a full disk $notify: rc $rc, $(cat "$tmp/err")"
 done
-yes 字 | head -n 5000 | DBUS_SESSION_BUS_ADDRESS= lookup --tables "$ZARVIK_DATA_DIR" --notify
+yes 字 | head -n 5000 |
+  DBUS_SESSION_BUS_ADDRESS= XDG_RUNTIME_DIR="$tmp/runtime" lookup --tables "$ZARVIK_DATA_DIR" --notify
 [ "$rc" = 0 ] && [ "$(grep -cx "$zi" <<<"$out")" = 5000 ] &&
   [ "$err" = "zarvik-lookup: the answer is too long for a notification: printed instead" ] ||
   fail "--notify, an answer too long for it: rc $rc, $(wc -l <<<"$out") lines, $err"
