@@ -8,12 +8,17 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <poll.h>
 #include <string>
 #include <string_view>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include <xcb/xcb.h>
 
 namespace desktop {
@@ -51,6 +56,33 @@ SelectionReading noDisplay(Selection which, const char* display) {
                       "there is none (" +
                       why + ")");
     return failed(std::string(words.cannot) + ": there is no X display (" + why + ")");
+}
+
+// Whether an X server listens on the local socket of `display` (":0", "unix:0"): one that
+// is there and would not take us (an authorization it did not get, say) is no missing
+// display. libxcb reports both alike; the server's reason it writes to standard error.
+bool localServerListens(const char* display) {
+    char* host = nullptr;
+    int number = 0;
+    if (!xcb_parse_display(display, &host, &number, nullptr)) return false;
+    const bool local = !*host || std::strcmp(host, "unix") == 0;
+    std::free(host);
+    if (!local) return false;
+    const std::string path = "/tmp/.X11-unix/X" + std::to_string(number);
+    // Clients try the abstract socket of that name first, then the file.
+    for (const std::size_t skip : {0, 1}) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        path.copy(address.sun_path + 1 - skip, sizeof address.sun_path - 2);
+        const auto length =
+            static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 - skip + path.size());
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const bool listens =
+            fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0;
+        if (fd >= 0) ::close(fd);
+        if (listens) return true;
+    }
+    return false;
 }
 
 template <class T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
@@ -233,7 +265,11 @@ SelectionReading readNow(Selection which, Clock::time_point finishBy,
     if (!display || !*display) return noDisplay(which, display);
     Connection connection(xcb_connect(nullptr, nullptr));
     xcb_connection_t* c = connection.get();
-    if (xcb_connection_has_error(c)) return noDisplay(which, display);
+    if (xcb_connection_has_error(c)) {
+        if (!localServerListens(display)) return noDisplay(which, display);
+        return failed(std::string(wordsFor(which).cannot) + ": the X display at \"" + display +
+                      "\" refused the connection");
+    }
 
     const auto atoms = internAtoms(c);
     const xcb_atom_t selection =

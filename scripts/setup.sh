@@ -11,7 +11,7 @@ zarvik_packages=(
   cmake g++ ninja-build pkg-config
   qt6-base-dev libxcb1-dev libsystemd-dev libbenchmark-dev libsqlite3-dev
   fonts-wine fonts-wqy-microhei libcangjie2-data
-  xvfb openbox mutter xdotool xclip x11-utils imagemagick
+  xvfb xauth openbox mutter xdotool xclip x11-utils imagemagick
   weston xwayland qt6-wayland
   clang libclang-rt-14-dev
   zsh fish locales

@@ -3,7 +3,8 @@
 # and copied with xclip (one character, several, one outside GBK, a large one sent in pieces,
 # none, a picture only), a program holding the selection that never answers, notifications
 # recorded by a small service on a private session bus and the answer printed without one,
-# and a Wayland session without X. With ZARVIK_E2E_DISPLAY=xwayland the X display is
+# a display that refuses the connection (it asks for an xauth cookie), and a Wayland session
+# without X. With ZARVIK_E2E_DISPLAY=xwayland the X display is
 # XWayland's in a weston session.
 source "$(dirname "$0")/lib.sh"
 : "${ZARVIK_LOOKUP:?ZARVIK_LOOKUP must name zarvik-lookup}"
@@ -104,6 +105,20 @@ e2e_start_notification_service "$record.again"
 lookup --selection --notify;        expect "--notify, the service started again" 0 "" ""
 grep -qF '"replaces": 0,' "$record.again" || fail "replaces another's: $(cat "$record.again")"
 e2e_release_selection
+
+# --- A display that would not take us (no authorization): said so, not "no display". ----
+command -v xauth >/dev/null || fail "xauth missing (package xauth; scripts/setup.sh installs it)"
+n=$((${DISPLAY#:} + 1))
+while ! e2e_display_free "$n"; do n=$((n + 1)); done
+xauth -f "$E2E_TMP/cookie" add ":$n" . "$(mcookie)"
+Xvfb ":$n" -nolisten tcp -auth "$E2E_TMP/cookie" 2>/dev/null &
+E2E_PIDS+=("$!")
+XAUTHORITY="$E2E_TMP/cookie" DISPLAY=":$n" e2e_wait_for "the display that asks for a cookie" 10 \
+  e2e_display_answers
+XAUTHORITY=/dev/null DISPLAY=":$n" lookup --selection
+[ "$rc" = 2 ] && [ -z "$out" ] && [ "$(tail -n1 <<<"$err")" = \
+  "zarvik-lookup: cannot read the selection: the X display at \":$n\" refused the connection" ] ||
+  fail "a display that refuses: rc $rc, $err"
 
 # --- A Wayland session without X: said plainly. ---------------------------------------
 DISPLAY="" WAYLAND_DISPLAY=wayland-1 lookup --clipboard
