@@ -1,6 +1,7 @@
 #include "Platform.h"
 
 #include <QByteArrayList>
+#include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
 #include <QLibraryInfo>
@@ -404,6 +405,13 @@ QList<quint32> property32(xcb_connection_t* c, xcb_window_t window, xcb_atom_t n
 
 bool xSelectionAnswers(const char* name) {
     if (QGuiApplication::platformName() != QLatin1String("xcb")) return true;
+    // What the program holds itself Qt hands over from memory. Asked here, the program could
+    // not answer while it waits for the answer: its own copy would paste nothing, a second late.
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    if (std::strcmp(name, "CLIPBOARD") == 0
+            ? clipboard->ownsClipboard()
+            : std::strcmp(name, "PRIMARY") == 0 && clipboard->ownsSelection())
+        return true;
     const Clock::time_point deadline = Clock::now() + ProbeDeadline;
     const std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> connection(
         xcb_connect(programXDisplay.isEmpty() ? nullptr : programXDisplay.constData(), nullptr),

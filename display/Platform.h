@@ -113,8 +113,9 @@ bool xWindowManagerKeepsAbove();
 // within ProbeDeadline, asked on a connection of its own to the display that
 // currentDisplaySituation found (DISPLAY where it was never called): Qt waits up to 5 s for
 // each of the two or three requests a paste makes, and a program that never answers would
-// freeze the window that long. True where nothing holds the selection, where this is no X11
-// application or where no connection can be made: Qt's own reading does not wait there.
+// freeze the window that long. True where nothing or this program holds the selection, where
+// this is no X11 application or where no connection can be made: Qt's own reading does not
+// wait there.
 bool xSelectionAnswers(const char* name);
 
 } // namespace tk

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Pasting into the input box: 10 MB of text leaves a window that answers, holding what the
-# box holds; a program that holds the clipboard and never answers costs a second, and the
-# paste brings nothing.
+# box holds; what the program copied itself pastes; a program that holds the clipboard and
+# never answers costs a second, and the paste brings nothing.
 source "$(dirname "$0")/lib.sh"
 : "${ZARVIK_DATA_DIR:?ZARVIK_DATA_DIR must name the folder with the tables}"
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -30,6 +30,10 @@ note "answered after $(since_ms "$start_ns") ms"
 xdotool key BackSpace b
 text="$(e2e_copy_focused_text)"
 [ "$text" = b ] || fail "'${text:0:20}' after Ctrl+A, BackSpace and b"
+note "what the program copied itself, pasted back: no owner to ask"
+xdotool key End ctrl+v
+text="$(e2e_copy_focused_text)"
+[ "$text" = bb ] || fail "'${text:0:20}' after pasting the program's own copy of b"
 e2e_release_selection
 
 # Under a clipboard owner that never answers, xdotool's "$@" must leave a window that
