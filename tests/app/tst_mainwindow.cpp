@@ -7,8 +7,10 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QGlyphRun>
 #include <QLineEdit>
 #include <QTest>
+#include <QTextLayout>
 #include <QUrl>
 #include <memory>
 
@@ -31,6 +33,7 @@ private slots:
     void answerComesFromTheCheckedTable();
     void firstMatchingLineWins();
     void noMatchAndUnencodableTextHaveTheirOwnAnswers();
+    void charactersBeyondGbkHaveGlyphs();
     void enterRunsTheQueryOnlyWithText();
     void tabWalksTheFirstPage();
     void stayOnTopFollowsTheCheckBox();
@@ -181,6 +184,23 @@ void TestMainWindow::noMatchAndUnencodableTextHaveTheirOwnAnswers() {
     form->FlatButton1->click();
     QCOMPARE(form->FlatEdit2->text(), QStringLiteral("字 jnd 十弓木"));
     QVERIFY(m_errors.isEmpty());
+}
+
+// The answers of the tables of every character show as characters, not as empty boxes: a
+// font of the machine has them (Debian's fonts-hanazono).
+void TestMainWindow::charactersBeyondGbkHaveGlyphs() {
+    auto form = makeForm();
+    QTextLayout layout(QStringLiteral("㗎𨋢𠵱𡃁"), form->FlatEdit2->lineEdit()->font());
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    int glyphs = 0;
+    for (const QGlyphRun& run : layout.glyphRuns())
+        for (const quint32 index : run.glyphIndexes()) {
+            QVERIFY2(index != 0, qPrintable(run.rawFont().familyName()));
+            ++glyphs;
+        }
+    QCOMPARE(glyphs, 4);
 }
 
 void TestMainWindow::enterRunsTheQueryOnlyWithText() {
