@@ -9,7 +9,7 @@ ZARVIK_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 zarvik_packages=(
   cmake g++ ninja-build pkg-config
-  qt6-base-dev libxcb1-dev libsystemd-dev libbenchmark-dev libsqlite3-dev
+  qt6-base-dev qt6-translations-l10n libxcb1-dev libsystemd-dev libbenchmark-dev libsqlite3-dev
   fonts-wine fonts-wqy-microhei fonts-hanazono libcangjie2-data
   xvfb xauth openbox mutter xdotool xclip x11-utils imagemagick
   weston xwayland qt6-wayland

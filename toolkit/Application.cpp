@@ -4,6 +4,7 @@
 
 #include <QClipboard>
 #include <QKeyEvent>
+#include <QLibraryInfo>
 #include <QMessageBox>
 
 namespace tk {
@@ -32,6 +33,16 @@ protected:
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     registerApplicationFonts();
+    if (std::unique_ptr<QTranslator> translations = qtTranslations(QLocale()))
+        installTranslator(translations.release());
+}
+
+std::unique_ptr<QTranslator> qtTranslations(const QLocale& locale) {
+    auto translations = std::make_unique<QTranslator>();
+    if (!translations->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return nullptr;
+    return translations;
 }
 
 void Application::setTitle(const QString& title) {

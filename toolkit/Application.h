@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QApplication>
+#include <QLocale>
 #include <QString>
+#include <QTranslator>
 #include <exception>
 #include <functional>
+#include <memory>
 
 namespace tk {
 
@@ -18,6 +21,11 @@ public:
 
     bool notify(QObject* receiver, QEvent* event) override;
 };
+
+// Qt's translations of its own words (the edits' menus, the message boxes' buttons) into the
+// language of `locale`, from the folder Qt keeps them in; null where there are none. The
+// application takes the desktop's, as the platform's own controls speak its language.
+std::unique_ptr<QTranslator> qtTranslations(const QLocale& locale);
 
 // The message as the error box shows it: a "." is added when the text is not empty and
 // its last character sorts after ".".

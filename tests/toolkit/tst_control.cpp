@@ -143,6 +143,7 @@ private slots:
     void periodRule();
     void errorBoxGoesThroughTheHandler();
     void errorBoxCopiesItsMessageOnCtrlC();
+    void qtsOwnWordsSpeakTheDesktopsLanguage();
     void systemColoursResolveThroughThePalette();
     void colourIdentifiersRoundTrip();
     void parentColourAndFontFollowUntilSetOwn();
@@ -415,6 +416,15 @@ void TestControl::errorBoxGoesThroughTheHandler() {
 
 // Without a handler the box shows, and Ctrl+C copies its message alone, so that a user can
 // paste the path it names.
+// The edits' menus in Chinese on a Chinese desktop (Debian's qt6-translations-l10n).
+void TestControl::qtsOwnWordsSpeakTheDesktopsLanguage() {
+    const std::unique_ptr<QTranslator> chinese =
+        tk::qtTranslations(QLocale(QLocale::Chinese, QLocale::China));
+    QVERIFY(chinese);
+    QCOMPARE(chinese->translate("QLineEdit", "&Copy"), QStringLiteral("复制(&C)"));
+    QVERIFY(!tk::qtTranslations(QLocale::c()));
+}
+
 void TestControl::errorBoxCopiesItsMessageOnCtrlC() {
     QString copied;
     QTimer poll; // the box waits in its own event loop
