@@ -1,5 +1,7 @@
 #include "LineReader.h"
 
+#include "Utf8.h"
+
 #include <cerrno>
 #include <cstring>
 #include <poll.h>
@@ -46,11 +48,7 @@ bool LineReader::tooLong(std::string& line) {
     if (!m_inPieces)
         throw InputError("line " + std::to_string(number) + " of " + m_name + " is longer than " +
                          std::to_string(MaxLineBytes) + " bytes");
-    std::size_t cut = m_begin + MaxLineBytes;
-    // Back to the start of the character the cut would split (at most three bytes back).
-    for (int back = 0; back < 3 && (static_cast<unsigned char>(m_buffer[cut]) & 0xC0) == 0x80;
-         ++back)
-        --cut;
+    const std::size_t cut = utf8::characterStart(m_buffer, m_begin + MaxLineBytes);
     line.assign(m_buffer, m_begin, cut - m_begin);
     if (number == 1 && !m_midLine && line.starts_with(ByteOrderMark))
         line.erase(0, ByteOrderMark.size());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Utf8.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -15,6 +17,11 @@ constexpr bool isBlank(char32_t code) noexcept {
     if (code <= 0x20 || code == 0x7F) return true;
     return code >= 0xA0 && (code == 0x00A0 || code == 0x200B || code == 0x2028 || code == 0x2029 ||
                             code == 0x3000 || code == 0xFEFF);
+}
+
+// A blank, well formed: no character to look up in a text.
+constexpr bool isBlankCharacter(const utf8::Char& c) noexcept {
+    return c.valid && isBlank(c.code);
 }
 
 struct SelectedCharacters {

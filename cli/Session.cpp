@@ -19,10 +19,6 @@ namespace {
 
 constexpr std::size_t CodePoints = 0x110000;
 
-// A blank separates the characters of a text; it is no character to look up.
-constexpr bool isBlankCharacter(const utf8::Char& c) noexcept {
-    return c.valid && isBlank(c.code);
-}
 // What is kept of one character's answer at most.
 constexpr std::size_t MaxRememberedBytes = 4096;
 
@@ -154,9 +150,9 @@ void Session::lookUpCode(std::string_view code, bool prefix) {
                                 : (prefix ? CodeMatch::Prefix : CodeMatch::Exact);
     for (Table& table : m_tables) {
         if (!table.codes && std::exchange(table.codeScanned, true))
-            table.codes.emplace(table.lines);
+            table.codes.emplace(table.lines, m_options.quick);
         const std::vector<std::size_t> lines =
-            table.codes ? table.codes->findLines(code, match)
+            table.codes ? table.codes->findLines(code, prefix)
                         : dict::findLinesByCode(table.lines, code, match);
         if (lines.empty()) miss(dict::NotFoundText, code);
         for (const std::size_t index : lines)

@@ -37,15 +37,12 @@ public:
     void add(std::string_view query) {
         if (m_full) return;
         if (!m_text.empty()) m_text += ' ';
-        std::size_t room = MaxBytes > m_text.size() ? MaxBytes - m_text.size() : 0;
+        const std::size_t room = MaxBytes > m_text.size() ? MaxBytes - m_text.size() : 0;
         if (query.size() <= room) {
             m_text += query;
             return;
         }
-        // Cut before a character, not inside one.
-        while (room > 0 && (static_cast<unsigned char>(query[room]) & 0xC0) == 0x80)
-            --room;
-        m_text.append(query.substr(0, room)).append("…");
+        m_text.append(query.substr(0, utf8::characterStart(query, room))).append("…");
         m_full = true;
     }
     const std::string& text() const { return m_text; }
@@ -73,17 +70,6 @@ cli::SelectedCharacters selectedCharacters(cli::Source source) {
     if (reading.outcome == desktop::SelectionReading::Outcome::Failed)
         throw std::runtime_error(reading.trouble);
     return cli::selectedCharacters(reading.text);
-}
-
-// Whether `line` holds nothing but blanks: in a text looked up a character at a time, an
-// empty line or one of spaces is no query that went wrong, only blanks that are skipped.
-bool onlyBlanks(std::string_view line) {
-    for (std::size_t pos = 0; pos < line.size();) {
-        const utf8::Char c = utf8::charAt(line, pos);
-        if (!c.valid || !cli::isBlank(c.code)) return false;
-        pos += c.length;
-    }
-    return true;
 }
 
 // Looks up what the options ask; `summary` gets what was looked up.
@@ -119,7 +105,9 @@ cli::ExitStatus lookUp(const cli::Options& options, cli::Output& out, Summary& s
         std::string line;
         bool noQueries = false;
         while (input.next(line)) {
-            if (options.each && onlyBlanks(line)) continue;
+            // In a text looked up a character at a time, an empty line or one of spaces is no
+            // query that went wrong, only blanks that are skipped.
+            if (options.each && utf8::allCharacters(line, cli::isBlankCharacter)) continue;
             // Said, and passed over: the queries after it are still answered.
             if (const auto why = cli::noQuery(line)) {
                 out.note(std::string(cli::ProgramName) + ": line " +

@@ -50,14 +50,28 @@ constexpr Char charAt(std::string_view text, std::size_t pos) noexcept {
     return {code, length, true};
 }
 
-// Whether every byte of `text` belongs to a well-formed character.
-constexpr bool isWellFormed(std::string_view text) noexcept {
+// Whether `accept` takes every character of `text`, each malformed byte one of its own.
+template <class Accept> constexpr bool allCharacters(std::string_view text, Accept accept) {
     for (std::size_t pos = 0; pos < text.size();) {
         const Char c = charAt(text, pos);
-        if (!c.valid) return false;
+        if (!accept(c)) return false;
         pos += c.length;
     }
     return true;
+}
+
+// Whether every byte of `text` belongs to a well-formed character.
+constexpr bool isWellFormed(std::string_view text) noexcept {
+    return allCharacters(text, [](const Char& c) { return c.valid; });
+}
+
+// Where to cut `text` at byte `pos` (< text.size()) without splitting a character: back at
+// the start of the one that byte continues, at most three bytes back.
+constexpr std::size_t characterStart(std::string_view text, std::size_t pos) noexcept {
+    for (int back = 0;
+         back < 3 && pos > 0 && (static_cast<unsigned char>(text[pos]) & 0xC0) == 0x80; ++back)
+        --pos;
+    return pos;
 }
 
 } // namespace utf8

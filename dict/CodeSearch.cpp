@@ -116,28 +116,23 @@ std::vector<std::size_t> findLinesByCode(const CodeTable& table, std::string_vie
     return found;
 }
 
-CodeIndex::CodeIndex(const CodeTable& table) {
+CodeIndex::CodeIndex(const CodeTable& table, bool quick) {
     std::vector<std::string_view> codes;
     for (std::size_t index = 0; index < table.count(); ++index) {
         readCodes(table.line(static_cast<std::ptrdiff_t>(index)), table.encoding(), codes);
-        for (const std::string_view code : codes) {
-            m_codes.push_back({inLowerCase(code), index});
-            m_quickCodes.push_back({inLowerCase(quickCode(code)), index});
-        }
+        for (const std::string_view code : codes)
+            m_codes.push_back({inLowerCase(quick ? quickCode(code) : std::string(code)), index});
     }
     std::sort(m_codes.begin(), m_codes.end());
-    std::sort(m_quickCodes.begin(), m_quickCodes.end());
 }
 
-std::vector<std::size_t> CodeIndex::findLines(std::string_view code, CodeMatch match) const {
+std::vector<std::size_t> CodeIndex::findLines(std::string_view code, bool prefix) const {
     std::vector<std::size_t> found;
     if (!allLetters(code)) return found;
     const std::string wanted = inLowerCase(code);
-    const bool prefix = match == CodeMatch::Prefix || match == CodeMatch::QuickPrefix;
-    const std::vector<Entry>& entries = isQuick(match) ? m_quickCodes : m_codes;
     // The codes that start with the wanted one follow it in sorted order, itself first.
-    for (auto entry = std::lower_bound(entries.begin(), entries.end(), Entry{wanted, 0});
-         entry != entries.end() &&
+    for (auto entry = std::lower_bound(m_codes.begin(), m_codes.end(), Entry{wanted, 0});
+         entry != m_codes.end() &&
          (prefix ? entry->code.starts_with(wanted) : entry->code == wanted);
          ++entry)
         found.push_back(entry->line);

@@ -36,11 +36,13 @@ std::vector<std::size_t> findLinesByCode(const CodeTable& table, std::string_vie
 // are asked (a list of them on standard input, say).
 class CodeIndex {
 public:
-    // Reads the codes of every line of `table`, which need not outlive the index.
-    explicit CodeIndex(const CodeTable& table);
+    // Reads the codes of every line of `table` (which need not outlive the index), in their
+    // Quick form when `quick`.
+    CodeIndex(const CodeTable& table, bool quick);
 
-    // What findLinesByCode(table, code, match) answers.
-    std::vector<std::size_t> findLines(std::string_view code, CodeMatch match) const;
+    // What findLinesByCode answers for `code` matched exactly or as a prefix, as Quick codes
+    // in a Quick index.
+    std::vector<std::size_t> findLines(std::string_view code, bool prefix) const;
 
 private:
     struct Entry {
@@ -49,7 +51,6 @@ private:
         friend auto operator<=>(const Entry&, const Entry&) = default;
     };
     std::vector<Entry> m_codes;
-    std::vector<Entry> m_quickCodes; // the codes in their Quick form
 };
 
 } // namespace dict

@@ -258,11 +258,17 @@ void checkAtCurrentLevel(std::string_view bytes, std::string_view needle, const 
           "lines found by exact code");
     check(dict::findLinesByCode(table, needle, dict::CodeMatch::Prefix) == e.byCode[1],
           "lines found by code prefix");
-    const dict::CodeIndex codes(table);
-    for (const dict::CodeMatch match : {dict::CodeMatch::Exact, dict::CodeMatch::Prefix,
-                                        dict::CodeMatch::QuickExact, dict::CodeMatch::QuickPrefix})
-        check(codes.findLines(needle, match) == dict::findLinesByCode(table, needle, match),
-              "the code index answering as the scan");
+    using dict::CodeMatch;
+    for (const bool quick : {false, true}) {
+        const dict::CodeIndex index(table, quick);
+        for (const bool prefix : {false, true}) {
+            const CodeMatch match = quick
+                                        ? (prefix ? CodeMatch::QuickPrefix : CodeMatch::QuickExact)
+                                        : (prefix ? CodeMatch::Prefix : CodeMatch::Exact);
+            check(index.findLines(needle, prefix) == dict::findLinesByCode(table, needle, match),
+                  "the code index answering as the scan");
+        }
+    }
 }
 
 } // namespace

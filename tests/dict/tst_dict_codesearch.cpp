@@ -117,8 +117,11 @@ void TestCodeSearch::findLinesByCode() {
         found << int(index);
     QCOMPARE(found, lines);
     QList<int> indexed;
-    for (const std::size_t index : dict::CodeIndex(table).findLines(
-             std::string_view(code.constData(), std::size_t(code.size())), match))
+    const bool quick = match == CodeMatch::QuickExact || match == CodeMatch::QuickPrefix;
+    const bool prefix = match == CodeMatch::Prefix || match == CodeMatch::QuickPrefix;
+    for (const std::size_t index :
+         dict::CodeIndex(table, quick)
+             .findLines(std::string_view(code.constData(), std::size_t(code.size())), prefix))
         indexed << int(index);
     QCOMPARE(indexed, lines);
 }
