@@ -227,9 +227,9 @@ void TDefineButton::mouseUp(tk::TMouseButton b, tk::TShiftState shift, int x, in
 
 void TDefineButton::wmDblClick(tk::TMouseButton b, tk::TShiftState shift, QPoint p) {
     // The base turns the double click into a second press; only a latched button also
-    // reports the double click.
+    // reports the double click, and only the left button's, the one that latches it.
     if (!survives([&] { TDefineButtonBase::wmDblClick(b, shift, p); })) return;
-    if (m_down) dblClick();
+    if (b == tk::mbLeft && m_down) dblClick();
 }
 
 // --- Keyboard -----------------------------------------------------------------------------

@@ -71,6 +71,7 @@ private slots:
     void numGlyphsOutsideOneToFourIsRefused();
     void groupLatchesOneButtonAndSharesAllowAllUp();
     void clickDoesNotReleaseTheButtonItsReleaseLatched();
+    void onlyTheLeftDoubleClickOfALatchedButtonIsReported();
     void reenabledLatchedButtonPaintsLatched();
     void stateFollowsEnabledWithoutPainting();
     void disablingThroughAQWidgetIsReportedAndPainted();
@@ -392,6 +393,20 @@ void TestFlatButton::clickDoesNotReleaseTheButtonItsReleaseLatched() {
     QCOMPARE(clicks, 1);
     QVERIFY(a.isDown());
     QCOMPARE(a.state(), fbLatched);
+}
+
+// The right and middle buttons' double clicks are only presses, latched or not.
+void TestFlatButton::onlyTheLeftDoubleClickOfALatchedButtonIsReported() {
+    Stage s;
+    s.button.setGroupIndex(1);
+    s.button.setDown(true);
+    int doubles = 0;
+    QObject::connect(&s.button, &tk::TControl::OnDblClick, [&] { ++doubles; });
+    for (Qt::MouseButton b : {Qt::RightButton, Qt::MiddleButton, Qt::LeftButton}) {
+        QTest::mouseDClick(&s.button, b, {}, QPoint(5, 5));
+        QTest::mouseRelease(&s.button, b, {}, QPoint(5, 5));
+    }
+    QCOMPARE(doubles, 1);
 }
 
 void TestFlatButton::reenabledLatchedButtonPaintsLatched() {
