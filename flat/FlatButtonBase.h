@@ -83,8 +83,8 @@ public:
         if (repaintOnChange(m_transparent, on)) setParentColor(!on);
     }
     TLayoutPosition layoutPosition() const { return m_layout; }
-    // Stores and repaints, without comparing.
-    void setLayoutPosition(TLayoutPosition l);
+    // Stores and repaints, without comparing (the radio button's compares first).
+    virtual void setLayoutPosition(TLayoutPosition l);
 
     FLAT_INDEXED_COLORS
     FLAT_INDEXED_COLOR(colorFocused, setColorFocused, ciFocused)

@@ -17,6 +17,10 @@ public:
     // Checking clears the siblings and clicks (twice while enabled); unchecking fires
     // nothing. TabStop follows the value.
     void setChecked(bool on);
+    // Unlike the check box's, an equal value changes nothing: no refit, no repaint.
+    void setLayoutPosition(TLayoutPosition l) override {
+        if (l != layoutPosition()) TDefineMarkButton::setLayoutPosition(l);
+    }
     int groupIndex() const { return m_groupIndex; }
     void setGroupIndex(int g) { m_groupIndex = g; }
 

@@ -396,40 +396,52 @@ void TestFlatPanel::disabledCaptionIsDrawnTwiceEngraved() {
     QVERIFY(highlights > 0);
 }
 
+// Each row names the class it sets a property of.
 void TestFlatPanel::settersRepaintOnlyWhenTheyShould_data() {
+    QTest::addColumn<QString>("cls");
     QTest::addColumn<QByteArray>("property");
     QTest::addColumn<QVariant>("value");
     QTest::addColumn<bool>("repaints");
+    const QString panel = QStringLiteral("TFlatPanel");
     QTest::newRow("equal-colour-still-repaints")
-        << QByteArray("ColorBorder") << QVariant(int(0x0061A588)) << true;
-    QTest::newRow("new-colour") << QByteArray("BackgropStopColor") << QVariant(int(tk::clRed))
-                                << true;
+        << panel << QByteArray("ColorBorder") << QVariant(int(0x0061A588)) << true;
+    QTest::newRow("new-colour") << panel << QByteArray("BackgropStopColor")
+                                << QVariant(int(tk::clRed)) << true;
     QTest::newRow("equal-alignment-silent")
-        << QByteArray("Alignment") << QVariant::fromValue(tk::taCenter) << false;
+        << panel << QByteArray("Alignment") << QVariant::fromValue(tk::taCenter) << false;
     QTest::newRow("new-alignment")
-        << QByteArray("Alignment") << QVariant::fromValue(tk::taLeftJustify) << true;
+        << panel << QByteArray("Alignment") << QVariant::fromValue(tk::taLeftJustify) << true;
     QTest::newRow("equal-transparent-silent")
-        << QByteArray("Transparent") << QVariant(false) << false;
+        << panel << QByteArray("Transparent") << QVariant(false) << false;
     QTest::newRow("new-style-face")
-        << QByteArray("StyleFace") << QVariant::fromValue(fsCustom) << true;
-    QTest::newRow("locked-never-repaints") << QByteArray("Locked") << QVariant(true) << false;
+        << panel << QByteArray("StyleFace") << QVariant::fromValue(fsCustom) << true;
+    QTest::newRow("locked-never-repaints")
+        << panel << QByteArray("Locked") << QVariant(true) << false;
     QTest::newRow("full-repaint-never-repaints")
-        << QByteArray("FullRepaint") << QVariant(false) << false;
-    QTest::newRow("caption") << QByteArray("Caption") << QVariant(QStringLiteral("x")) << true;
-    QTest::newRow("enabled") << QByteArray("Enabled") << QVariant(false) << true;
+        << panel << QByteArray("FullRepaint") << QVariant(false) << false;
+    QTest::newRow("caption") << panel << QByteArray("Caption") << QVariant(QStringLiteral("x"))
+                             << true;
+    QTest::newRow("enabled") << panel << QByteArray("Enabled") << QVariant(false) << true;
+    QTest::newRow("check-box-equal-layout-still-repaints")
+        << "TFlatCheckBox" << QByteArray("Layout") << QVariant::fromValue(lpLeft) << true;
+    QTest::newRow("radio-button-equal-layout-silent")
+        << "TFlatRadioButton" << QByteArray("Layout") << QVariant::fromValue(lpLeft) << false;
 }
 
 void TestFlatPanel::settersRepaintOnlyWhenTheyShould() {
+    QFETCH(QString, cls);
     QFETCH(QByteArray, property);
     QFETCH(QVariant, value);
     QFETCH(bool, repaints);
-    TFlatPanel panel;
-    panel.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    registerFlatClasses();
+    const std::unique_ptr<QObject> made(tk::createLayoutObject(cls, nullptr));
+    auto* control = qobject_cast<QWidget*>(made.get());
+    control->show();
+    QVERIFY(QTest::qWaitForWindowExposed(control));
     flushPaints();
-    PaintSpy spy(&panel);
+    PaintSpy spy(control);
 
-    QVERIFY(panel.setProperty(property.constData(), value));
+    QVERIFY(control->setProperty(property.constData(), value));
     flushPaints();
 
     QCOMPARE(spy.count > 0, repaints);
