@@ -18,7 +18,11 @@ ErrorBoxHandler g_errorBoxHandler;
 class ErrorBox : public QMessageBox {
 public:
     ErrorBox(const QString& title, const QString& text)
-        : QMessageBox(QMessageBox::Critical, title, text, QMessageBox::Ok) {}
+        : QMessageBox(QMessageBox::Critical, title, text, QMessageBox::Ok) {
+        // A message names paths, and a directory called "<b>" is no markup: shown as rich
+        // text, the path the user reads would not be the one the program looked at.
+        setTextFormat(Qt::PlainText);
+    }
 
 protected:
     void keyPressEvent(QKeyEvent* e) override {

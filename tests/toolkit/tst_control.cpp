@@ -11,7 +11,9 @@
 #include "TestEnvironment.h"
 #include "TestHelpers.h"
 
+#include <QAccessible>
 #include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
@@ -414,8 +416,6 @@ void TestControl::errorBoxGoesThroughTheHandler() {
                                 "Cannot open file \"/x/cj5.m\". No such file or directory."}));
 }
 
-// Without a handler the box shows, and Ctrl+C copies its message alone, so that a user can
-// paste the path it names.
 // The edits' menus in Chinese on a Chinese desktop (Debian's qt6-translations-l10n).
 void TestControl::qtsOwnWordsSpeakTheDesktopsLanguage() {
     const std::unique_ptr<QTranslator> chinese =
@@ -425,20 +425,28 @@ void TestControl::qtsOwnWordsSpeakTheDesktopsLanguage() {
     QVERIFY(!tk::qtTranslations(QLocale::c()));
 }
 
+// Without a handler the box shows the message as it is, also a path that looks like markup,
+// and Ctrl+C copies it alone, so that a user can paste the path it names.
 void TestControl::errorBoxCopiesItsMessageOnCtrlC() {
     QString copied;
-    QTimer poll; // the box waits in its own event loop
+    QString read; // what a screen reader says, as the eye sees it
+    QTimer poll;  // the box waits in its own event loop
     connect(&poll, &QTimer::timeout, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box) return;
         poll.stop();
         QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);
         copied = QGuiApplication::clipboard()->text();
+        if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+            read = QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name);
         box->done(0);
     });
     poll.start(10);
-    showErrorBox(QStringLiteral("Cannot open file \"/x/cj5.m\". No such file or directory"));
-    QCOMPARE(copied, QStringLiteral("Cannot open file \"/x/cj5.m\". No such file or directory."));
+    const QString message =
+        QStringLiteral("Cannot open file \"/x/<b>y/cj5.m\". No such file or directory");
+    showErrorBox(message);
+    QCOMPARE(copied, message + '.');
+    QCOMPARE(read, message + '.');
 }
 
 void TestControl::systemColoursResolveThroughThePalette() {
