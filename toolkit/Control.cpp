@@ -99,6 +99,9 @@ void TControl::followEnabled() {
     const bool on = enabled();
     const bool changed = on != m_enabledSeen;
     m_enabledSeen = on;
+    // Qt drops the focus of a control it disables without moving it to another control:
+    // the control leaves, or it would go on showing the focus it no longer has.
+    if (changed && !on) FocusTracker::focusLeft(this);
     if (changed) enabledChanged();
     // The hook may have changed the children's Enabled (a radio group's buttons follow
     // it), which Qt does not report while this control is disabled.

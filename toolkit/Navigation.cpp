@@ -31,6 +31,13 @@ TControl* FocusTracker::activeControl(const QWidget* window) {
     return activeControls().value(window).data();
 }
 
+void FocusTracker::focusLeft(TControl* c) {
+    const auto slot = activeControls().find(c->window());
+    if (slot == activeControls().end() || slot->data() != c || c->hasFocus()) return;
+    *slot = nullptr;
+    c->exit();
+}
+
 void FocusTracker::forget(TControl* c) {
     activeControls().removeIf(
         [c](const std::pair<const QWidget* const&, QPointer<TControl>&>& entry) {

@@ -316,6 +316,12 @@ void TestFlatCheckBox::focusRectangleOnlyWhileFocused() {
     QCOMPARE(img.pixel(1, 0), idle);
     QVERIFY(img.pixel(img.width() - 1, img.height() - 1) != idle ||
             img.pixel(img.width() - 2, img.height() - 1) != idle);
+
+    // Disabling the focused box takes the focus from it, and every sign of it.
+    s.box.setEnabled(false);
+    s.box.setEnabled(true);
+    QCOMPARE(s.boxFill(), idle);
+    QCOMPARE(picture(s.box).pixel(0, 0), idle);
 }
 
 void TestFlatCheckBox::layoutStoresAndRestoresTheBox() {
