@@ -130,7 +130,10 @@ bool KeyRouter::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
     auto* w = qobject_cast<QWidget*>(watched);
-    if (!w || w != QApplication::focusWidget()) return false;
+    // With no control focused (the focused one was disabled or went) the window itself
+    // hears the keys, and its navigation and accelerators still serve them.
+    if (!w || w != (QApplication::focusWidget() ? QApplication::focusWidget() : w->window()))
+        return false;
     TControl* ctl = controlFor(w);
     if (!ctl) return false;
     auto* ke = static_cast<QKeyEvent*>(event);

@@ -10,6 +10,8 @@ class TControl;
 // navigation (Tab, arrows, Enter, Escape) unless the focused control keeps such keys, then
 // reaches the focused control's key-down; a character that the focused control does not
 // take is offered to every control of the window (accelerators); Alt+character always is.
+// While no control is focused the window's keys take the same way: Tab reaches the first
+// control.
 class KeyRouter : public QObject {
     Q_OBJECT
 public:

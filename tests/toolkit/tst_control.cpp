@@ -520,6 +520,10 @@ void TestControl::tabWalksTabStopsInTabOrder() {
     QVERIFY(c.hasFocus());
     QTest::keyClick(&c, Qt::Key_Tab);
     QVERIFY(d.hasFocus());
+    // Disabled, the focused control leaves no control focused: Tab starts at the first.
+    d.setEnabled(false);
+    QTest::keyClick(form.windowHandle(), Qt::Key_Tab);
+    QVERIFY(c.hasFocus());
 }
 
 void TestControl::tabOrderAssignmentMovesSiblings() {
@@ -572,6 +576,10 @@ void TestControl::acceleratorCharacterReachesTheControlThatClaimsIt() {
     log.clear();
     QTest::keyClick(&a, Qt::Key_X);
     QVERIFY(log.isEmpty());
+    a.setEnabled(false); // no control has the focus now: the window still hears Alt+T
+    log.clear();
+    QTest::keyClick(form.windowHandle(), Qt::Key_T, Qt::AltModifier);
+    QCOMPARE(log, QStringList{"inner:char"});
 }
 
 void TestControl::enterGoesToDialogKeysUnlessTheEditWantsIt() {
