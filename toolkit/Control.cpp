@@ -99,9 +99,10 @@ void TControl::followEnabled() {
     const bool on = enabled();
     const bool changed = on != m_enabledSeen;
     m_enabledSeen = on;
-    // Qt drops the focus of a control it disables without moving it to another control:
-    // the control leaves, or it would go on showing the focus it no longer has.
-    if (changed && !on) FocusTracker::focusLeft(this);
+    // Qt drops the focus of a control it disables, itself or with its parent, without moving
+    // it to another control: the control leaves, or it would go on showing the focus it no
+    // longer has.
+    if (!isEnabled()) FocusTracker::focusLeft(this);
     if (changed) enabledChanged();
     // The hook may have changed the children's Enabled (a radio group's buttons follow
     // it), which Qt does not report while this control is disabled.
@@ -374,6 +375,16 @@ void TControl::wmDblClick(TMouseButton b, TShiftState shift, QPoint p) {
 }
 
 bool TControl::event(QEvent* e) {
+    // Qt leaves the focus on a control hidden (or moved away) in a window that stays, when no
+    // other widget takes it, and the keys would go on reaching the control out of sight. A
+    // window that hides keeps its focus for when it shows again.
+    if (e->type() == QEvent::Hide && !e->spontaneous() && !window()->isHidden()) {
+        QWidget* focus = window()->focusWidget();
+        if (focus && controlFor(focus) == this) {
+            focus->clearFocus();
+            FocusTracker::focusLeft(this);
+        }
+    }
     if (e->type() == QEvent::ToolTip) {
         auto* he = static_cast<QHelpEvent*>(e);
         if (!m_showHint) {

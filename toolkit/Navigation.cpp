@@ -32,10 +32,14 @@ TControl* FocusTracker::activeControl(const QWidget* window) {
 }
 
 void FocusTracker::focusLeft(TControl* c) {
-    const auto slot = activeControls().find(c->window());
-    if (slot == activeControls().end() || slot->data() != c || c->hasFocus()) return;
-    *slot = nullptr;
-    c->exit();
+    if (c->hasFocus()) return;
+    // Looked for by the control: one moved to another window was active in its old one.
+    for (QPointer<TControl>& active : activeControls()) {
+        if (active != c) continue;
+        active = nullptr;
+        c->exit();
+        return;
+    }
 }
 
 void FocusTracker::forget(TControl* c) {

@@ -30,8 +30,8 @@ class FocusTracker {
 public:
     static void focusMovedTo(TControl* c);
     static TControl* activeControl(const QWidget* window);
-    // `c`, the window's active control, lost the focus to no other control (it was
-    // disabled): it is active no longer and hears its exit.
+    // `c`, a window's active control, lost the focus to no other control (it was hidden,
+    // disabled or moved away): it is active no longer and hears its exit.
     static void focusLeft(TControl* c);
     static void forget(TControl* c);
 };

@@ -21,6 +21,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 
 using namespace tk;
 
@@ -538,9 +539,12 @@ void TestControl::tabOrderAssignmentMovesSiblings() {
 }
 
 void TestControl::exitThenEnterWhenFocusMoves() {
-    TForm form;
+    TForm form, otherForm;
     QStringList log;
     Probe a(QStringLiteral("a"), &log, &form), b(QStringLiteral("b"), &log, &form);
+    TControl panel(nullptr, &form);
+    TCustomEdit edit(nullptr, &panel);
+    QObject::connect(&edit, &tk::TControl::OnExit, [&] { log << QStringLiteral("edit:exit"); });
     int enters = 0;
     QObject::connect(&b, &tk::TControl::OnEnter, [&] { ++enters; });
     form.show();
@@ -554,6 +558,26 @@ void TestControl::exitThenEnterWhenFocusMoves() {
     QCOMPARE(log, (QStringList{"a:exit", "b:enter", "b:focus"}));
     QCOMPARE(enters, 1);
     QCOMPARE(tk::FocusTracker::activeControl(&form), &b);
+
+    // A focused control that is hidden, or disabled with its parent, or moved to another
+    // window leaves once, is forgotten, and takes no more keys.
+    const std::function<void()> ways[] = {
+        [&] { edit.setVisible(false); }, [&] { panel.setVisible(false); },
+        [&] { panel.setEnabled(false); }, [&] { edit.setParentControl(&otherForm); }};
+    for (const std::function<void()>& leave : ways) {
+        edit.setParentControl(&panel);
+        edit.setVisible(true);
+        panel.setVisible(true);
+        panel.setEnabled(true);
+        edit.setFocus();
+        QTRY_VERIFY(edit.hasFocus());
+        log.clear();
+        leave();
+        QTest::keyClick(form.windowHandle(), Qt::Key_X);
+        QCOMPARE(log, QStringList{"edit:exit"});
+        QCOMPARE(tk::FocusTracker::activeControl(&form), nullptr);
+        QVERIFY(edit.text().isEmpty());
+    }
 }
 
 void TestControl::acceleratorCharacterReachesTheControlThatClaimsIt() {
