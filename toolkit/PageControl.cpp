@@ -363,6 +363,17 @@ bool TPageControl::dialogChar(QChar c) {
     return TControl::dialogChar(c);
 }
 
+bool TPageControl::dialogKey(int key, TShiftState shift) {
+    const int tabs = tabCount();
+    if (key != VK_TAB || (shift & (ssCtrl | ssAlt)) != ssCtrl || tabs == 0 || !canFocus() ||
+        !isWithin(QApplication::focusWidget(), this))
+        return TControl::dialogKey(key, shift);
+    const int step = shift & ssShift ? -1 : 1;
+    const int sel = selectedTab();
+    selectTabByUser(sel < 0 ? (step > 0 ? 0 : tabs - 1) : (sel + step + tabs) % tabs);
+    return true;
+}
+
 void TPageControl::keyDown(int& key, TShiftState shift) {
     TControl::keyDown(key, shift);
     const int step = arrowStep(key);

@@ -186,6 +186,9 @@ public:
 
     int dialogCode() const override { return DLGC_WANTARROWS; }
     bool dialogChar(QChar c) override;
+    // Ctrl+Tab and Ctrl+Shift+Tab turn to the next and the previous page, round the ends,
+    // while the focus is on the control or on a control of its pages.
+    bool dialogKey(int key, TShiftState shift) override;
     void keyDown(int& key, TShiftState shift) override;
     void loaded() override;
 

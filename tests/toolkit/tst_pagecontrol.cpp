@@ -61,7 +61,7 @@ private slots:
     void hiddenTabsTakeNoPlaceAndGapsHitNothing();
     void clickingATabSwitchesPagesAndRaisesTheEventsOnce();
     void focusInAPageThatGoesStaysOnTheControl();
-    void arrowKeysStepThroughTheTabsAndStopAtTheEnds();
+    void arrowsStopAtTheEndsAndCtrlTabGoesRound();
     void imageListWidensTabsAndIsLetGoWhenDestroyed();
     void tabImagesFollowTheirSheets();
     void sheetGivenTheControlAsParentBecomesAPage();
@@ -200,7 +200,7 @@ void TestPageControl::focusInAPageThatGoesStaysOnTheControl() {
     QVERIFY(!onSecond.lineEdit()->hasFocus());
 }
 
-void TestPageControl::arrowKeysStepThroughTheTabsAndStopAtTheEnds() {
+void TestPageControl::arrowsStopAtTheEndsAndCtrlTabGoesRound() {
     TPageControl pc;
     setUpPages(pc, {QStringLiteral("一"), QStringLiteral("二"), QStringLiteral("三")});
     pc.page(1)->setTabVisible(false);
@@ -219,6 +219,17 @@ void TestPageControl::arrowKeysStepThroughTheTabsAndStopAtTheEnds() {
     pc.keyDown(key, {});
     QCOMPARE(pc.activePage(), pc.page(0));
     QCOMPARE(changed, 2);
+
+    pc.show();
+    QVERIFY(QTest::qWaitForWindowActive(&pc));
+    pc.setFocus();
+    for (TTabSheet* expected : {pc.page(2), pc.page(0)}) { // over the hidden tab, round the end
+        QTest::keyClick(&pc, Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(pc.activePage(), expected);
+    }
+    QTest::keyClick(&pc, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(pc.activePage(), pc.page(2));
+    QCOMPARE(changed, 5);
 }
 
 void TestPageControl::imageListWidensTabsAndIsLetGoWhenDestroyed() {
