@@ -475,7 +475,10 @@ void TControl::focusOutEvent(QFocusEvent*) {
 // The hooks run however the change was made, also through a QWidget*.
 void TControl::changeEvent(QEvent* e) {
     switch (e->type()) {
-    case QEvent::ApplicationPaletteChange:
+    // The system colours are the application palette's. A change of it reaches a widget as a
+    // change of the palette it inherits, parents before children (the application's own
+    // event stops at the window and never reaches this hook).
+    case QEvent::PaletteChange:
         sysColorChanged();
         break;
     case QEvent::EnabledChange:

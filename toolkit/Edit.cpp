@@ -116,6 +116,11 @@ void TCustomEdit::colorChanged() {
     TControl::colorChanged();
 }
 
+void TCustomEdit::sysColorChanged() {
+    applyColors();
+    TControl::sysColorChanged();
+}
+
 void TCustomEdit::fontChanged() {
     m_edit->setFont(controlFont().toQFont());
     applyColors();

@@ -73,6 +73,8 @@ protected:
     void setBounds(int left, int top, int width, int height) override;
     void colorChanged() override;
     void fontChanged() override;
+    // The native edit holds its colours resolved: a system colour among them is taken anew.
+    void sysColorChanged() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Re-applies the native settings, as re-creating the native window would.
     virtual void recreateWnd();

@@ -8,12 +8,14 @@
 #include "TestEnvironment.h"
 #include "TestHelpers.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QEnterEvent>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -85,14 +87,18 @@ void TestFlatEdit::initTestCase() {
 // The frame's inner band and the text area by state; hover counts only while the
 // application has an active window.
 void TestFlatEdit::coloursFollowFocusAndHover_data() {
-    testsupport::addColumns<bool, bool, bool, bool, bool>(
-        {"activeWindow", "hover", "focus", "readOnly", "highlighted"});
-    QTest::newRow("normal") << true << false << false << false << false;
-    QTest::newRow("hover") << true << true << false << false << true;
-    QTest::newRow("focused") << true << false << true << false << true;
-    QTest::newRow("focused-read-only") << true << false << true << true << true;
-    QTest::newRow("hover-read-only") << true << true << false << true << true;
-    QTest::newRow("hover-without-active-window") << false << true << false << false << false;
+    testsupport::addColumns<bool, bool, bool, bool, bool, bool>(
+        {"activeWindow", "hover", "focus", "readOnly", "highlighted", "newSystemColours"});
+    QTest::newRow("normal") << true << false << false << false << false << false;
+    QTest::newRow("hover") << true << true << false << false << true << false;
+    QTest::newRow("focused") << true << false << true << false << true << false;
+    QTest::newRow("focused-read-only") << true << false << true << true << true << false;
+    QTest::newRow("hover-read-only") << true << true << false << true << true << false;
+    QTest::newRow("hover-without-active-window")
+        << false << true << false << false << false << false;
+    // The desktop's colours change while the window is up: clBtnFace, the form's colour and
+    // so the edit's, is another colour now, in the frame and in the text area alike.
+    QTest::newRow("normal-new-system-colours") << true << false << false << false << false << true;
 }
 
 void TestFlatEdit::coloursFollowFocusAndHover() {
@@ -101,6 +107,8 @@ void TestFlatEdit::coloursFollowFocusAndHover() {
     QFETCH(bool, focus);
     QFETCH(bool, readOnly);
     QFETCH(bool, highlighted);
+    QFETCH(bool, newSystemColours);
+    const auto restore = qScopeGuard([] { QApplication::setPalette(tk::classicPalette()); });
     Stage s;
     s.edit.setReadOnly(readOnly);
     if (activeWindow)
@@ -111,6 +119,12 @@ void TestFlatEdit::coloursFollowFocusAndHover() {
     if (focus) {
         s.edit.setFocus();
         QVERIFY(s.edit.hasFocus());
+    }
+    if (newSystemColours) {
+        QPalette p = tk::classicPalette();
+        p.setColor(QPalette::Button, QColor(220, 255, 255));
+        QApplication::setPalette(p);
+        QCoreApplication::processEvents(); // the widgets hear of it from the event loop
     }
     const TColor inner = highlighted ? s.edit.colorFocused() : s.edit.colorFlat();
     QCOMPARE(s.edit.isMouseIn(), hover && activeWindow);
