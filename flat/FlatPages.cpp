@@ -314,6 +314,7 @@ void TDefinePages::paint(Canvas& c) {
     }
     paintFrame(c);
     paintFlatTabs(c);
+    paintFocusMark(c);
     // The hot lines of the selected tab come with its body (while HotTrack is on); those of
     // another tab follow the hot index, and the tab they last left keeps the lines in its
     // own colours.

@@ -432,6 +432,11 @@ void TPageControl::paint(Canvas& c) {
     for (int t = 0; t < tabCount(); ++t)
         if (t != selected) paintTab(c, t, false);
     if (selected >= 0) paintTab(c, selected, true);
+    paintFocusMark(c);
+}
+
+void TPageControl::paintFocusMark(Canvas& c) const {
+    const int selected = selectedTab();
     if (selected >= 0 && hasFocus())
         c.drawFocusRect(tabRect(selected).inflated(-FocusInset, -FocusInset));
 }

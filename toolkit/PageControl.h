@@ -217,6 +217,9 @@ protected:
     // own strip overrides paint() as a whole.
     void paint(Canvas& c) override;
     void paintTab(Canvas& c, int tab, bool selected);
+    // The dotted rectangle inside the selected tab while the strip has the keyboard focus:
+    // the only sign that Tab has reached it, whoever paints the tabs.
+    void paintFocusMark(Canvas& c) const;
 
     void wmMouseDown(TMouseButton b, TShiftState shift, QPoint p) override;
     void mouseMove(TShiftState shift, int x, int y) override;

@@ -8,6 +8,7 @@
 #include "TestEnvironment.h"
 #include "TestHelpers.h"
 
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolTip>
@@ -80,6 +81,7 @@ private slots:
     void tabHint();
     void hotTrackOffChangesNothingAndKeepsMouseMoveSilent();
     void hotTrackOnMarksTheHotTabUntilTheMouseLeaves();
+    void focusedStripMarksTheSelectedTab();
     void leavingATabDrawsItsLinesInItsNormalColours_data();
     void leavingATabDrawsItsLinesInItsNormalColours();
     void tabPositionIncompatibleWithButtonStyles();
@@ -324,6 +326,30 @@ void TestFlatPages::hotTrackOnMarksTheHotTabUntilTheMouseLeaves() {
     QTest::mouseMove(&window, QPoint(100, 5)); // above the control
     QTRY_COMPARE(pc.hotIndex(), -1);
     QCOMPARE(grab(pc), before);
+}
+
+void TestFlatPages::focusedStripMarksTheSelectedTab() {
+    QWidget window;
+    TFlatPages pc(nullptr, &window);
+    setUpPages(pc, {QStringLiteral("查询"), QStringLiteral("关于")});
+    TFlatButton other(nullptr, &window);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    other.setFocus();
+    QTRY_VERIFY(other.hasFocus());
+    const QImage before = grab(pc);
+    pc.setFocus();
+    QTRY_VERIFY(pc.hasFocus());
+    const QImage marked = grab(pc);
+    QVERIFY(marked != before);
+    // The mark is the outline 3 pixels inside the selected tab, and nothing else.
+    const QRect outline = pc.tabRect(0).inflated(-3, -3).toQRect().adjusted(0, 0, -1, -1);
+    QImage unmarked[] = {before, marked};
+    for (QImage& img : unmarked)
+        QPainter(&img).drawRect(outline);
+    QCOMPARE(unmarked[1], unmarked[0]);
+    other.setFocus();
+    QTRY_COMPARE(grab(pc), before);
 }
 
 void TestFlatPages::leavingATabDrawsItsLinesInItsNormalColours_data() {
