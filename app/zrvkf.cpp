@@ -6,6 +6,7 @@
 #include "Gbk.h"
 #include "Layout.h"
 #include "Lookup.h"
+#include "Platform.h"
 #include "Registration.h"
 
 #include <QGuiApplication>
@@ -133,10 +134,16 @@ void TForm1::FormCreate() {
     } catch (const dict::TableError& e) {
         cj3Error = e;
     }
-    if (canStayOnTop())
+    if (canStayOnTop()) {
         setStayOnTop(true);
-    else
+    } else {
         tellStayOnTopIsUnavailable();
+        // A window manager may come after the program, as where a session starts its
+        // programs before it, or in place of one that could not keep windows on top.
+        tk::onXWindowManagerAnnounced(this, [this] {
+            if (m_stayOnTopUnavailable && canStayOnTop()) offerStayOnTop();
+        });
+    }
     if (cj5Error) tk::showException(*cj5Error);
     if (cj3Error) tk::showException(*cj3Error);
 }
@@ -158,12 +165,21 @@ void TForm1::FlatCheckBox1Click() {
 }
 
 void TForm1::tellStayOnTopIsUnavailable() {
+    m_stayOnTopUnavailable = true;
     // The box would otherwise show a state the window is not in.
     FlatCheckBox1->setChecked(false);
     FlatCheckBox1->setEnabled(false);
     const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
     FlatCheckBox1->setHint(QString::fromUtf8(wayland ? NoStayOnTopHint : NoWindowManagerOnTopHint));
     FlatCheckBox1->setShowHint(true);
+}
+
+void TForm1::offerStayOnTop() {
+    m_stayOnTopUnavailable = false;
+    FlatCheckBox1->setHint(QString());
+    FlatCheckBox1->setEnabled(true);
+    // Checking it puts the window on top, as the start would have.
+    FlatCheckBox1->setChecked(true);
 }
 
 void TForm1::fltpnl1MouseDown(tk::TMouseButton button, tk::TShiftState, int, int) {

@@ -1,5 +1,6 @@
 #include "Platform.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QByteArrayList>
 #include <QClipboard>
 #include <QDir>
@@ -381,9 +382,11 @@ QString screenProblem() {
 
 namespace {
 
-xcb_atom_t existingAtom(xcb_connection_t* c, const char* name) {
+// The atom of that name; XCB_ATOM_NONE where no client has made it yet, unless `make`.
+xcb_atom_t existingAtom(xcb_connection_t* c, const char* name, bool make = false) {
     const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, uint16_t(std::strlen(name)), name), nullptr),
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, !make, uint16_t(std::strlen(name)), name),
+                              nullptr),
         &std::free);
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
@@ -400,6 +403,32 @@ QList<quint32> property32(xcb_connection_t* c, xcb_window_t window, xcb_atom_t n
     const auto* items = static_cast<const quint32*>(xcb_get_property_value(reply.get()));
     return QList<quint32>(items, items + xcb_get_property_value_length(reply.get()) / 4);
 }
+
+// Qt listens to the root window's properties already; this hears two of them change.
+class WindowManagerWatch final : public QObject, public QAbstractNativeEventFilter {
+public:
+    WindowManagerWatch(QObject* context, xcb_connection_t* c, std::function<void()> announced)
+        // Made if need be: a window manager that comes later names the same.
+        : QObject(context), m_check(existingAtom(c, "_NET_SUPPORTING_WM_CHECK", true)),
+          m_supported(existingAtom(c, "_NET_SUPPORTED", true)), m_announced(std::move(announced)) {
+        qGuiApp->installNativeEventFilter(this);
+    }
+
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+        if (type != "xcb_generic_event_t") return false;
+        const auto* event = static_cast<const xcb_property_notify_event_t*>(message);
+        // Queued: the handler asks the server what is announced, not for the middle of an event.
+        if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY &&
+            (event->atom == m_check || event->atom == m_supported))
+            QMetaObject::invokeMethod(this, m_announced, Qt::QueuedConnection);
+        return false;
+    }
+
+private:
+    xcb_atom_t m_check;
+    xcb_atom_t m_supported;
+    std::function<void()> m_announced;
+};
 
 } // namespace
 
@@ -463,6 +492,13 @@ bool xWindowManagerKeepsAbove() {
         if (!property32(c, root, supported, XCB_ATOM_ATOM).contains(above)) return false;
     }
     return true;
+}
+
+void onXWindowManagerAnnounced(QObject* context, std::function<void()> announced) {
+    const auto* x11 =
+        qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (x11 && x11->connection())
+        new WindowManagerWatch(context, x11->connection(), std::move(announced));
 }
 
 } // namespace tk

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -108,6 +109,11 @@ QString screenProblem();
 // check window is there and it lists _NET_WM_STATE_ABOVE among what it supports. Without
 // a window manager nothing keeps a window on top. False where the application is not on X11.
 bool xWindowManagerKeepsAbove();
+
+// Calls `announced` each time an X11 window manager announces itself or what it supports on
+// the root window, as one does that starts after the program; queued, for as long as
+// `context` lives. Nothing where the application is not on X11.
+void onXWindowManagerAnnounced(QObject* context, std::function<void()> announced);
 
 // Whether the program holding X selection `name` (CLIPBOARD, PRIMARY) answers a request
 // within ProbeDeadline, asked on a connection of its own to the display that
