@@ -7,8 +7,10 @@
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QUrl>
 #include <QWindow>
+#include <algorithm>
 #include <utility>
 
 namespace tk {
@@ -168,6 +170,16 @@ bool TForm::event(QEvent* e) {
     // The native window now exists (and is not mapped yet), or the scale may have changed.
     if (e->type() == QEvent::WinIdChange || e->type() == QEvent::ScreenChangeInternal)
         keepSizeReachable(size());
+    // A designed place that leaves part of the window off the screen (a small screen, a large
+    // scale) is moved in just so far: out there it could not be reached.
+    if (e->type() == QEvent::Show && !e->spontaneous() && m_position == poDesigned) {
+        const QRect r = frameGeometry();
+        const QScreen* s = QGuiApplication::screenAt(r.center());
+        const QRect room = (s ? s : screen())->availableGeometry();
+        move(pos() +
+             QPoint(std::max(std::min(room.right() - r.right(), 0), room.left() - r.left()),
+                    std::max(std::min(room.bottom() - r.bottom(), 0), room.top() - r.top())));
+    }
     if (m_manualMove && followMouse(e)) return true;
     return TControl::event(e);
 }
