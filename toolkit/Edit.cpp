@@ -6,6 +6,8 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QValidator>
+#include <algorithm>
 
 namespace tk {
 
@@ -34,6 +36,26 @@ protected:
             setSelection(caretFirst ? start + length : start, caretFirst ? -length : length);
     }
 };
+
+// The box holds one line, as the platform's single-line edit does: of a text pasted, dropped
+// or set, what follows its first line break stays out. A character copied with the end of its
+// line would otherwise be looked up with the line break, and found nowhere.
+class OneLine : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& text, int& caret) const override {
+        // What came in ends at the caret, and what stood before it held no line break.
+        const auto isBreak = [](QChar c) {
+            return c == QLatin1Char('\n') || c == QLatin1Char('\r');
+        };
+        const int cut = int(std::find_if(text.cbegin(), text.cend(), isBreak) - text.cbegin());
+        if (cut < caret) {
+            text.remove(cut, caret - cut);
+            caret = cut;
+        }
+        return Acceptable;
+    }
+};
 } // namespace
 
 TCustomEdit::TCustomEdit(Component* owner, QWidget* parent)
@@ -42,6 +64,7 @@ TCustomEdit::TCustomEdit(Component* owner, QWidget* parent)
     setColor(clWindow);
     setTabStop(true);
     m_edit->setFrame(false);
+    m_edit->setValidator(new OneLine(m_edit));
     setMaxLength(0);
     m_edit->setAutoFillBackground(true);
     m_edit->installEventFilter(this);

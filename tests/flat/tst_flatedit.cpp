@@ -466,6 +466,12 @@ void TestFlatEdit::hugeTextIsCutToWhatTheBoxHolds() {
     QTest::keyClick(edit.lineEdit(), Qt::Key_A);
     QCOMPARE(edit.text().size(), tk::TCustomEdit::MaxTextLength);
     QCOMPARE(edit.maxLength(), 0);
+    // One line at most: a copied line's end stays out.
+    edit.setText(QStringLiteral("ab"));
+    edit.lineEdit()->setCursorPosition(1);
+    QGuiApplication::clipboard()->setText(QStringLiteral("字\r\n典"));
+    QTest::keyClick(edit.lineEdit(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(edit.text(), QStringLiteral("a字b"));
     QGuiApplication::clipboard()->clear();
 }
 
