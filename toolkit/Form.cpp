@@ -42,6 +42,17 @@ void TForm::loaded() {
 void TForm::setBorderStyle(TFormBorderStyle s) {
     m_borderStyle = s;
     setWindowFlag(Qt::FramelessWindowHint, s == bsNone);
+    holdSize(true);
+}
+
+void TForm::holdSize(bool hold) {
+    // A window without a border, a dialog's or a tool window's can be neither sized nor
+    // maximised by its user: the window manager must not stretch it around its controls. A
+    // single border still lets its window be maximised.
+    hold = hold && isWindow() &&
+           (m_borderStyle == bsNone || m_borderStyle == bsDialog || m_borderStyle == bsToolWindow);
+    setMinimumSize(hold ? size() : QSize(0, 0));
+    setMaximumSize(hold ? size() : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
 }
 
 namespace {
@@ -64,9 +75,11 @@ bool onWayland() {
 
 void TForm::setBounds(int l, int t, int w, int h) {
     // The hints go first, so that the window manager lets the new size through.
+    holdSize(false);
     keepSizeReachable(boundedControlRect(l, t, w, h).size());
     // A top-level keeps its place on the screen as given (placed where designed).
     TControl::setBounds(l, t, w, h);
+    holdSize(true);
 }
 
 void TForm::keepSizeReachable(const QSize& size) {

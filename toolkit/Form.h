@@ -68,6 +68,8 @@ protected:
 private:
     // Hints the window manager so that a window of `size` can be mapped at its full size.
     void keepSizeReachable(const QSize& size);
+    // Keeps the window at its size unless it is sizeable; `hold` false lets any size through.
+    void holdSize(bool hold);
     // Our own move: takes the mouse events while the window follows the mouse.
     bool followMouse(QEvent* e);
 

@@ -67,6 +67,11 @@ after="$(e2e_pos "$win")"
 bx="${before%,*}"; by="${before#*,}"; ax="${after%,*}"; ay="${after#*,}"
 [ $((ax - bx)) -eq 100 ] && [ $((ay - by)) -eq 50 ] || fail "moved from $before to $after"
 
+note "a resize asked of the window manager leaves it at its size: it has no sizing border"
+xdotool windowsize "$win" 400 300
+resized() { ! e2e_is_main_size "$1"; }
+if e2e_poll 1 resized "$win"; then fail "resized to $(e2e_size "$win")"; fi
+
 note "退出 ends the program with 0"
 e2e_quit "$win"
 [ "$APP_RC" -eq 0 ] || fail "exit code $APP_RC"
