@@ -3,6 +3,7 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QEvent>
+#include <utility>
 
 namespace flat {
 
@@ -30,10 +31,7 @@ bool TDefineColorBox::event(QEvent* e) {
     // window earlier. Not on polish, which comes as soon as the box has a parent, before a
     // layout or its creator can bind OnChange.
     const bool creation = e->type() == QEvent::Show || e->type() == QEvent::WinIdChange;
-    if (creation && !m_created) {
-        m_created = true;
-        fillList();
-    }
+    if (creation && !std::exchange(m_created, true)) fillList();
     return handled;
 }
 
@@ -66,6 +64,8 @@ TColor TDefineColorBox::selectedColor() const {
 }
 
 void TDefineColorBox::selectColor(TColor c) {
+    // Asked for a colour before its first show (in a form's OnCreate), the box makes its list.
+    if (!std::exchange(m_created, true)) fillList();
     const int selected = itemIndex();
     if (selected >= 0 && c == m_currentColor) return;
     // The first match wins: a custom colour equal to a standard one selects the standard.

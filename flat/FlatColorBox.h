@@ -16,10 +16,9 @@ namespace flat {
 // area are the flat combo box's; the background is Color and does not change with focus
 // or hover. Each item's value is its colour.
 //
-// The list is filled when the box's native window is created: when it is first polished
-// (before it is first shown or drawn; ensurePolished() asks for it), and again on every
-// re-creation (a font or language change). Filling selects the first item and raises
-// OnChange.
+// The list is filled when the box's native window is created: when it is first shown (or
+// winId() or selectColor() comes first), and again on every re-creation (a font or
+// language change). Filling selects the first item and raises OnChange.
 class TDefineColorBox : public TDefineComboBase {
     Q_OBJECT
     // The list is rebuilt from the colour table whenever the box is created.

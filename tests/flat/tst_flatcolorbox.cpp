@@ -293,6 +293,20 @@ private slots:
         QCOMPARE(again.mid(again.indexOf(QLatin1String("object FlatColorBox1"))), block);
     }
 
+    // Regression: a colour asked for before the first show (as in a form's OnCreate) found
+    // no items, and the show then selected Black.
+    void aColourAskedForBeforeTheFirstShowHolds() {
+        tk::TForm form;
+        TDefineColorBox box(nullptr, &form);
+        int changes = 0;
+        QObject::connect(&box, &tk::TCustomComboBox::OnChange, [&] { ++changes; });
+        box.selectColor(tk::clRed);
+        form.show();
+        QCOMPARE(box.itemIndex(), 3);
+        QCOMPARE(box.currentColor(), tk::clRed);
+        QCOMPARE(changes, 2); // the list filled, then red chosen
+    }
+
     // Regression: the list was filled when the box got its parent, before the reader bound
     // OnChange, so a handler named in a layout never heard of the first selection.
     void aHandlerBoundInALayoutHearsTheCreation() {
