@@ -66,13 +66,13 @@ TColor TDefineColorBox::selectedColor() const {
 void TDefineColorBox::selectColor(TColor c) {
     // Asked for a colour before its first show (in a form's OnCreate), the box makes its list.
     if (!std::exchange(m_created, true)) fillList();
-    const int selected = itemIndex();
-    if (selected >= 0 && c == m_currentColor) return;
+    // A rebuilt list, or a custom entry left without a colour, shows another colour.
+    if (c == m_currentColor && c == selectedColor()) return;
     // The first match wins: a custom colour equal to a standard one selects the standard.
     for (int i = 0; i < itemCount(); ++i) {
         if (TColor(itemValue(i)) != c) continue;
         m_currentColor = c;
-        if (i != selected) setItemIndex(i);
+        if (i != itemIndex()) setItemIndex(i);
         change();
         return;
     }

@@ -38,7 +38,7 @@ public:
     explicit TDefineColorBox(tk::Component* owner = nullptr, QWidget* parent = nullptr);
     ~TDefineColorBox() override;
 
-    // The selection rule: unless an item is selected and `c` is the current colour already,
+    // The selection rule: unless `c` is the current colour and the selected item's already,
     // the first item with colour `c` becomes the current colour and the selection, and
     // OnChange is raised. A colour no item has changes nothing.
     void selectColor(tk::TColor c);

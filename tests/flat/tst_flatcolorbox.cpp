@@ -338,6 +338,9 @@ private slots:
         QCOMPARE(s.changes, 3);
         QCOMPARE(spy.count(), 2);
         QCOMPARE(spy.at(1).at(0).toInt(), 0);
+        s.box.selectColor(0x000000FF); // still the current colour, yet no longer shown
+        QCOMPARE(s.box.itemIndex(), 3);
+        QCOMPARE(s.changes, 4);
     }
 };
 
