@@ -13,20 +13,21 @@ constexpr int NewPanelWidth = 185;
 constexpr int NewPanelHeight = 41;
 constexpr int CaptionInset = 3;     // the caption keeps this far from the left and right edge
 constexpr int AlignInset = 2;       // aligned children keep clear of the border
-constexpr int BorderStripWidth = 2; // what a resize repaints of the old border
+constexpr int BorderStripWidth = 2; // what a resize repaints of the border
 
 } // namespace
 
 QRegion panelRepaintRegion(const QRect& oldBounds, QSize newSize, bool fullRepaint,
                            bool hasCaption) {
     if (fullRepaint || hasCaption) return QRegion(QRect(QPoint(0, 0), newSize));
+    const QSize old = oldBounds.size(), least = old.boundedTo(newSize);
     QRegion region;
-    if (oldBounds.width() != newSize.width())
-        region +=
-            QRect(oldBounds.width() - BorderStripWidth, 0, BorderStripWidth, oldBounds.height());
-    if (oldBounds.height() != newSize.height())
-        region +=
-            QRect(0, oldBounds.height() - BorderStripWidth, oldBounds.width(), BorderStripWidth);
+    if (old.width() != newSize.width())
+        region += QRegion(old.width() - BorderStripWidth, 0, BorderStripWidth, old.height()) +
+                  QRegion(least.width() - BorderStripWidth, 0, BorderStripWidth, newSize.height());
+    if (old.height() != newSize.height())
+        region += QRegion(0, old.height() - BorderStripWidth, old.width(), BorderStripWidth) +
+                  QRegion(0, least.height() - BorderStripWidth, newSize.width(), BorderStripWidth);
     return region;
 }
 
@@ -137,9 +138,7 @@ void TDefinePanel::dockClient(const QRect& dockRect, const std::function<void()>
 }
 
 void TDefinePanel::windowPosChanged(const QRect& oldBounds) {
-    const QRegion dirty =
-        panelRepaintRegion(oldBounds, size(), m_fullRepaint, !caption().isEmpty());
-    if (!dirty.isEmpty()) update(dirty);
+    update(panelRepaintRegion(oldBounds, size(), m_fullRepaint, !caption().isEmpty()));
     if (oldBounds.size() != size()) tileDockClients();
     TVersionCtrlExt::windowPosChanged(oldBounds);
 }

@@ -103,8 +103,8 @@ private:
 };
 
 // The region a move or resize from `oldBounds` to `newSize` repaints: everything when
-// `fullRepaint` or a caption asks for it, else only the 2-pixel strips that held the old
-// right and bottom border (empty for a plain move).
+// `fullRepaint` or a caption asks for it, else only the 2-pixel strips of the right and bottom
+// border where it was and, as Qt repaints nothing of a panel that shrinks, where it is now.
 QRegion panelRepaintRegion(const QRect& oldBounds, QSize newSize, bool fullRepaint,
                            bool hasCaption);
 

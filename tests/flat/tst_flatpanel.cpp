@@ -505,12 +505,15 @@ void TestFlatPanel::repaintRegionForMovesAndResizes_data() {
         << old << QSize(100, 30) << false << true << QRegion(0, 0, 100, 30);
     QTest::newRow("wider-old-right-strip")
         << old << QSize(120, 40) << false << false << QRegion(98, 0, 2, 40);
-    QTest::newRow("narrower-old-right-strip")
-        << old << QSize(50, 40) << false << false << QRegion(98, 0, 2, 40);
+    // Shrinking uncovers nothing of the panel: its new border is drawn too.
+    QTest::newRow("narrower-old-and-new-right-strips")
+        << old << QSize(50, 40) << false << false
+        << (QRegion(98, 0, 2, 40) + QRegion(48, 0, 2, 40));
     QTest::newRow("taller-old-bottom-strip")
         << old << QSize(100, 60) << false << false << QRegion(0, 38, 100, 2);
     QTest::newRow("both") << old << QSize(90, 30) << false << false
-                          << (QRegion(98, 0, 2, 40) + QRegion(0, 38, 100, 2));
+                          << (QRegion(98, 0, 2, 40) + QRegion(0, 38, 100, 2) +
+                              QRegion(88, 0, 2, 30) + QRegion(0, 28, 90, 2));
     QTest::newRow("plain-move-nothing") << old << QSize(100, 40) << false << false << QRegion();
 }
 
