@@ -444,7 +444,7 @@ private:
 };
 
 // Sends the control under `c`'s parent the picture the parent shows behind `c`: its
-// background and its own painting, not its other child controls.
+// background and its own painting with its labels, not its other child controls.
 void paintParentBackground(const QWidget* control, Canvas& c);
 
 // Whether `w` is `ancestor` or lies within it, also within a window it owns.

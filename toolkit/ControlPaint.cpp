@@ -4,6 +4,7 @@
 #include "Bitmap.h"
 #include "Canvas.h"
 #include "Control.h"
+#include "Label.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -118,6 +119,12 @@ void paintParentBackground(const QWidget* control, Canvas& c) {
     c.clipRect(Rect{0, 0, parent->width(), parent->height()});
     if (auto* pc = qobject_cast<TControl*>(parent)) {
         pc->paintAsBackground(c);
+        // Labels have no window on the platform: they are part of their parent's painting.
+        const QRect shown = c.clipBox().toQRect();
+        for (QObject* o : parent->children())
+            if (auto* l = qobject_cast<TLabel*>(o);
+                l && o != control && l->isVisibleTo(parent) && l->geometry().intersects(shown))
+                l->paintInParent(c);
         return;
     }
     // A plain widget: its background and its own painting, without its children, at the

@@ -78,6 +78,14 @@ void TLabel::adjustBounds() {
     setBounds(x, top(), r.width(), r.height());
 }
 
+void TLabel::paintInParent(Canvas& c) {
+    Canvas::StateSaver saver(c);
+    c.moveOrigin(x(), y());
+    c.clipRect(Rect{0, 0, width(), height()});
+    if (!m_transparent) TControl::eraseBackground(c);
+    paint(c);
+}
+
 void TLabel::eraseBackground(Canvas& c) {
     if (m_transparent)
         paintParentBackground(this, c);

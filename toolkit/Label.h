@@ -45,6 +45,9 @@ public:
     void setFocusControl(TControl* c) { m_focusControl = c; }
 
     bool dialogChar(QChar c) override;
+    // Draws the label at its place into a picture of its parent (paintParentBackground); a
+    // transparent one only adds its caption to what is there.
+    void paintInParent(Canvas& c);
     // Fits the bounds to the caption once the layout is read. A label its window does not
     // show (on a page not shown) is fitted once it is shown, or once a screen reader, which
     // reads where hidden controls are too, listens: measuring a long caption loads every

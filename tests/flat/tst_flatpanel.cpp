@@ -10,6 +10,7 @@
 #include "FlatPanel.h"
 #include "FlatUtils.h"
 #include "Form.h"
+#include "Label.h"
 #include "Layout.h"
 #include "Published.h"
 #include "Registration.h"
@@ -231,6 +232,14 @@ void TestFlatPanel::drawParentBackgroundShiftsAndClips() {
     QCOMPARE(img.pixel(19, 9), grey(236));
     QCOMPARE(img.pixel(0, 10), qRgb(1, 2, 3)); // below the parent: clipped
     QCOMPARE(c.origin(), QPoint(0, 0));        // the canvas state is put back
+
+    // The parent's labels are part of its picture, wherever they stand in the stacking order
+    tk::TLabel label(nullptr, &parent);
+    label.setAutoSize(false);
+    label.setBounds(20, 52, 4, 4);
+    label.setColor(tk::clRed);
+    DrawParentBackground(child, c);
+    QCOMPARE(img.pixel(16, 3), qRgb(255, 0, 0));
 
     tk::TControl orphan;
     orphan.setBounds(0, 0, 20, 20);
