@@ -178,6 +178,16 @@ void CodeTable::load(const std::string& path) {
     }
 }
 
+void CodeTable::requireText(const std::string& path) const {
+    if (m_size == 0)
+        throwReadError(path, "It is empty, and a code table has a line for each character");
+    if (m_textEnd == m_size) return;
+    // The NUL ends the last line read, or starts the line after it.
+    const std::size_t line = m_count > 0 && m_textEnd == m_textSize ? m_count : m_count + 1;
+    throwReadError(path, "It holds a NUL byte in line " + std::to_string(line) +
+                             ", and a code table is text");
+}
+
 void CodeTable::assign(std::string_view bytes) {
     if (bytes.size() > MaxBytes) throw TableError(tooLargeText("The text", bytes.size()));
     auto buffer = allocate(bytes.size());

@@ -36,6 +36,11 @@ public:
     // On failure the previous content stays.
     void load(const std::string& path);
 
+    // Throws the read error for the table's file `path` when it is empty or holds a NUL,
+    // which ends the text: the lines after it would be missing without a word, and queries
+    // would wrongly find nothing. The window's start-up tables keep reading up to a NUL.
+    void requireText(const std::string& path) const;
+
     // Replaces the content with the lines of `bytes`, split as a file's are.
     void assign(std::string_view bytes);
 

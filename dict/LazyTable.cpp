@@ -15,6 +15,7 @@ LazyAnswer LazyTable::findFirstLine(std::string_view needle) {
         CodeTable table(m_encoding);
         try {
             table.load(m_path);
+            table.requireText(m_path);
         } catch (const TableError& e) {
             return {LazyAnswer::Kind::Broken, {}, e.what()};
         }

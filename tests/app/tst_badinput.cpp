@@ -343,7 +343,7 @@ void TestBadInput::longInputIsAnsweredWithBoundedMemory() {
 // without it, or when it cannot be read, the result box says so, and the start never does.
 void TestBadInput::charactersGbkCannotHoldHaveTheirOwnAnswer_data() {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("everyCharacterTable"); // none, lines, pipe, huge
+    QTest::addColumn<QString>("everyCharacterTable"); // none, lines, pipe, huge, nul, empty
     QTest::addColumn<QString>("answer");
     const QString notInGbk = QString::fromUtf8(NotInGbkText);
     QTest::newRow("emoji") << QStringLiteral("😀") << "none" << notInGbk;
@@ -366,6 +366,14 @@ void TestBadInput::charactersGbkCannotHoldHaveTheirOwnAnswer_data() {
                QStringLiteral("The file is too large for a code table (%1 bytes, at most %2)")
                    .arg(dict::CodeTable::MaxBytes + 1)
                    .arg(dict::CodeTable::MaxBytes);
+    // The lines behind a NUL would be missing without a word, and "未找到" would be wrong.
+    const QString cannotRead = QStringLiteral("Cannot read file \"$TABLE\". ");
+    QTest::newRow("a NUL before its lines")
+        << QStringLiteral("㗎") << "nul"
+        << cannotRead + "It holds a NUL byte in line 1, and a code table is text";
+    QTest::newRow("an empty file")
+        << QStringLiteral("㗎") << "empty"
+        << cannotRead + "It is empty, and a code table has a line for each character";
 }
 
 void TestBadInput::charactersGbkCannotHoldHaveTheirOwnAnswer() {
@@ -376,6 +384,11 @@ void TestBadInput::charactersGbkCannotHoldHaveTheirOwnAnswer() {
     const QString path = QStringLiteral("cj5-utf8.m");
     if (everyCharacterTable == QLatin1String("lines")) {
         QVERIFY(writeFile(path, QStringLiteral("字 jnd 十弓木\n㗎 rkrd 口大口木\n").toUtf8()));
+    } else if (everyCharacterTable == QLatin1String("nul")) {
+        QVERIFY(
+            writeFile(path, QByteArray(1, '\0') + QStringLiteral("㗎 rkrd 口大口木\n").toUtf8()));
+    } else if (everyCharacterTable == QLatin1String("empty")) {
+        QVERIFY(writeFile(path, QByteArray()));
     } else if (everyCharacterTable == QLatin1String("pipe")) {
         QCOMPARE(::mkfifo(qPrintable(path), 0600), 0);
     } else if (everyCharacterTable == QLatin1String("huge")) {
