@@ -148,8 +148,7 @@ void TDefineEdit::focusGained() {
 
 void TDefineEdit::focusLost() {
     TicketBearing::focusLost();
-    if (isDesigning()) return;
-    refreshFrame();
+    if (!isDesigning()) refreshFrame();
 }
 
 void TDefineEdit::enabledChanged() {

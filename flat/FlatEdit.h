@@ -63,6 +63,7 @@ protected:
     void enabledChanged() override;
     void fontChanged() override;
     void textChanged() override;
+    void hintChanged() override { placeCue(); }
     // Also after a change of the system colours (see TControl).
     void parentColorChanged() override;
     void resized() override;

@@ -209,6 +209,7 @@ void TControl::setHint(const QString& h) {
     if (h == m_hint) return;
     m_hint = h;
     applyHint();
+    hintChanged();
     // A hint names the controls that have no caption of their own (the edits).
     accessibleNameChanged(this);
     accessibleDescriptionChanged(this);

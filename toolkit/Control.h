@@ -306,6 +306,7 @@ protected:
     virtual void fontChanged() { update(); }
     virtual void textChanged() { update(); }
     virtual void visibleChanged() {}
+    virtual void hintChanged() {}
     virtual void colorChanged() { update(); }
     // The parent's colour changed (after colorChanged() where this control shows it).
     virtual void parentColorChanged() { update(); }

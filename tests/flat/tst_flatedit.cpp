@@ -281,6 +281,9 @@ void TestFlatEdit::placeholderShowsTheHintWhileEmptyAndUnfocused() {
     QVERIFY(!cue->isVisible());
     s.edit.setText(QString());
     QVERIFY(cue->isVisible());
+    // A Hint given later (a layout reads it after the edit's size) shows at once.
+    s.edit.setHint(QStringLiteral("Type a character"));
+    QCOMPARE(cue->caption(), QStringLiteral("Type a character"));
 
     // A click on it hides it and focuses the edit.
     QTest::mouseClick(cue, Qt::LeftButton, {}, QPoint(5, 5));
