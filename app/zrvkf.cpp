@@ -141,7 +141,8 @@ void TForm1::FormCreate() {
         // A window manager may come after the program, as where a session starts its
         // programs before it, or in place of one that could not keep windows on top.
         tk::onXWindowManagerAnnounced(this, [this] {
-            if (m_stayOnTopUnavailable && canStayOnTop()) offerStayOnTop();
+            // Offered once: a later announcement leaves the user's choice alone.
+            if (!FlatCheckBox1->isEnabled() && canStayOnTop()) offerStayOnTop();
         });
     }
     if (cj5Error) tk::showException(*cj5Error);
@@ -165,7 +166,6 @@ void TForm1::FlatCheckBox1Click() {
 }
 
 void TForm1::tellStayOnTopIsUnavailable() {
-    m_stayOnTopUnavailable = true;
     // The box would otherwise show a state the window is not in.
     FlatCheckBox1->setChecked(false);
     FlatCheckBox1->setEnabled(false);
@@ -175,7 +175,6 @@ void TForm1::tellStayOnTopIsUnavailable() {
 }
 
 void TForm1::offerStayOnTop() {
-    m_stayOnTopUnavailable = false;
     FlatCheckBox1->setHint(QString());
     FlatCheckBox1->setEnabled(true);
     // Checking it puts the window on top, as the start would have.

@@ -83,7 +83,6 @@ private:
     void offerStayOnTop();
     template <class T> void findField(T*& field, const char* name);
 
-    bool m_stayOnTopUnavailable = false;
     dict::CodeTable m_cj5;
     dict::CodeTable m_cj3;
     dict::LazyTable m_cj5Utf8{Cj5Utf8FileName, dict::TextEncoding::Utf8};
