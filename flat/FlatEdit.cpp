@@ -75,17 +75,9 @@ void TDefineEdit::recreateWnd() {
 }
 
 void TDefineEdit::applyAlignment() {
-    switch (m_alignment) {
-    case tk::taCenter:
-        setTextAlignment(Qt::AlignHCenter);
-        break;
-    case tk::taRightJustify:
-        setTextAlignment(Qt::AlignRight);
-        break;
-    default:
-        setTextAlignment(Qt::AlignLeft);
-        break;
-    }
+    setTextAlignment(m_alignment == tk::taCenter         ? Qt::AlignHCenter
+                     : m_alignment == tk::taRightJustify ? Qt::AlignRight
+                                                         : Qt::AlignLeft);
 }
 
 // --- Designing -----------------------------------------------------------------------
