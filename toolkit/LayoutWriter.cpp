@@ -81,10 +81,9 @@ private:
 
     // The Boolean ParentX of property X, if the class has one.
     static std::optional<bool> parentFlag(const QObject* object, const QString& name) {
-        const QMetaObject* mo = object->metaObject();
-        const int i = mo->indexOfProperty((QLatin1String("Parent") + name).toLatin1().constData());
-        if (i < 0 || mo->property(i).metaType().id() != QMetaType::Bool) return std::nullopt;
-        return mo->property(i).read(object).toBool();
+        const QVariant flag = object->property((QLatin1String("Parent") + name).toLatin1());
+        if (flag.metaType().id() != QMetaType::Bool) return std::nullopt;
+        return flag.toBool();
     }
 
     static QVariant storedDefault(const QMetaObject* mo, const QMetaProperty& p) {
@@ -110,10 +109,9 @@ private:
             // A value of its own is written even when a fresh instance has it too: read back
             // into a parent, the control takes the parent's value until it is set.
             const bool keep = publication(mo).alwaysStored.contains(name) || fromParent == false;
-            const int di = defaults ? defaults->metaObject()->indexOfProperty(p.name()) : -1;
             const QVariant value = p.read(object);
-            const QVariant fresh =
-                di >= 0 ? defaults->metaObject()->property(di).read(defaults) : QVariant();
+            // Invalid where the defaults' class (a form's base) lacks the property.
+            const QVariant fresh = defaults ? defaults->property(p.name()) : QVariant();
 
             if (isObjectPointer(p) && !p.isWritable()) {
                 QObject* sub = value.value<QObject*>();
