@@ -260,34 +260,37 @@ private:
 
     void apply(QObject* object, const Assignment& a) {
         QObject* target = object;
-        for (qsizetype i = 0;; ++i) {
-            const QMetaProperty p = published(target->metaObject(), a.parts[i]);
-            if (!p.isValid()) {
-                if (a.parts.size() == 1 && isEventName(a.path)) return bindEvent(target, a);
-                a.fail("unknown property '%1' of %2");
-            }
-            const bool last = a.isLast(p, i);
-            if (!last && isObjectPointer(p)) {
-                target = p.read(target).value<QObject*>();
-                if (!target)
-                    fail(a.v.line, "'%1' of %2 is empty",
-                         a.parts.mid(0, i + 1).join(QLatin1Char('.')), className(a.owner));
-                continue;
-            }
-            if (!last && !isGadget(p)) a.fail("unknown property '%1' of %2");
-            if (!p.isWritable()) a.fail("property '%1' of %2 is read-only");
-            if (!isObjectPointer(p)) {
-                // Only a gadget the path goes through needs its current value.
-                const QVariant current = last ? QVariant() : p.read(target);
-                if (!p.write(target, value(target->metaObject(), p, i, a, current)))
-                    a.fail("%2 did not take the value of '%1'");
-                return;
-            }
+        qsizetype i = 0;
+        QMetaProperty p = published(target->metaObject(), a.parts[0]);
+        if (!p.isValid() && a.parts.size() == 1 && isEventName(a.path)) {
+            if (!a.v.isName()) fail(a.v.line, "expected a handler name for '%1'", a.path);
+            return atLine(a.v.line, [&] { tk::bindEvent(target, a.path, m_handlers, a.v.text); });
+        }
+        for (; p.isValid() && !a.isLast(p, i) && isObjectPointer(p);
+             p = published(target->metaObject(), a.parts[++i])) {
+            target = p.read(target).value<QObject*>();
+            if (!target)
+                fail(a.v.line, "'%1' of %2 is empty", a.parts.mid(0, i + 1).join(QLatin1Char('.')),
+                     className(a.owner));
+        }
+        checkSettable(p, i, a);
+        if (isObjectPointer(p)) {
             // The component may lie further down the file: set it once all exist.
             if (!a.v.isName()) a.fail("bad value for '%1' of %2: a component name expected");
             m_references.push_back({target, p, a.v.text, a.path, a.v.line});
             return;
         }
+        // Only a gadget the path goes through needs its current value.
+        const QVariant current = a.isLast(p, i) ? QVariant() : p.read(target);
+        if (!p.write(target, value(target->metaObject(), p, i, a, current)))
+            a.fail("%2 did not take the value of '%1'");
+    }
+
+    // Property `p`, parts[i] of the path, where the path must end, or go on through a gadget.
+    static void checkSettable(const QMetaProperty& p, qsizetype i, const Assignment& a) {
+        if (!p.isValid() || (!a.isLast(p, i) && !isGadget(p)))
+            a.fail("unknown property '%1' of %2");
+        if (!p.isWritable()) a.fail("property '%1' of %2 is read-only");
     }
 
     // What property `p` of `mo`, parts[i] of the path, is to hold: the value read, or for a
@@ -302,17 +305,10 @@ private:
         }
         const QMetaObject* inner = current.metaType().metaObject();
         const QMetaProperty q = published(inner, a.parts[i + 1]);
-        if (!q.isValid() || (!a.isLast(q, i + 1) && !isGadget(q)))
-            a.fail("unknown property '%1' of %2");
-        if (!q.isWritable()) a.fail("property '%1' of %2 is read-only");
+        checkSettable(q, i + 1, a);
         const QVariant inside = value(inner, q, i + 1, a, q.readOnGadget(current.constData()));
         if (!q.writeOnGadget(current.data(), inside)) a.fail("%2 did not take the value of '%1'");
         return current;
-    }
-
-    void bindEvent(QObject* target, const Assignment& a) {
-        if (!a.v.isName()) fail(a.v.line, "expected a handler name for '%1'", a.path);
-        atLine(a.v.line, [&] { tk::bindEvent(target, a.path, m_handlers, a.v.text); });
     }
 
     QObject* findByName(const QString& name) const {
