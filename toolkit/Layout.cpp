@@ -4,7 +4,7 @@
 #include "Published.h"
 
 #include <QFile>
-#include <QHash>
+#include <QMap>
 #include <QPointer>
 
 namespace tk {
@@ -26,7 +26,8 @@ constexpr int MaxNesting = 64;
 // so far, so thousands would take seconds: a limit keeps reading a hostile file quick.
 constexpr int MaxComponents = 2048;
 
-QHash<QString, LayoutFactory> g_classes;
+// Sorted by name, as registeredLayoutClasses() hands the names out.
+QMap<QString, LayoutFactory> g_classes;
 
 class Reader {
 public:
@@ -356,9 +357,7 @@ bool isLayoutClassRegistered(const QString& className) {
 }
 
 QStringList registeredLayoutClasses() {
-    QStringList names = g_classes.keys();
-    names.sort();
-    return names;
+    return g_classes.keys();
 }
 
 QObject* createLayoutObject(const QString& className, Component* owner) {
