@@ -32,8 +32,8 @@ QMap<QString, LayoutFactory> g_classes;
 class Reader {
 public:
     Reader(QObject* root, QObject* handlers)
-        : m_root(root), m_rootComponent(asComponent(root)), m_handlers(handlers ? handlers : root) {
-        if (!m_rootComponent) fail(0, "the root is no component");
+        : m_root(asComponent(root)), m_handlers(handlers ? handlers : root) {
+        if (!m_root) fail(0, "the root is no component");
     }
 
     void run(const QString& text) {
@@ -41,20 +41,19 @@ public:
         try {
             skipNewlines();
             const Header h = readHeader();
-            if (h.className != className(m_root))
+            if (h.className != className(m_root->object()))
                 fail(h.line, "the layout is for a %1, not for a %2", h.className,
-                     className(m_root));
-            m_rootComponent->setLoading(true);
-            if (m_rootComponent->name() != h.name)
-                atLine(h.line, [&] { m_rootComponent->setName(h.name); });
-            readBody(m_root, h);
+                     className(m_root->object()));
+            m_root->setLoading(true);
+            if (m_root->name() != h.name) atLine(h.line, [&] { m_root->setName(h.name); });
+            readBody(m_root->object(), h);
             skipNewlines();
             if (peek().kind != Token::End)
                 fail(peek().line, "unexpected %1 after the last 'end'", describe(peek()));
             resolveReferences();
             // A component may find at the end that it cannot stand as read (pages that
             // are no pages of its kind): that is the layout's error too, at its header.
-            atLine(h.line, [&] { m_rootComponent->loaded(); });
+            atLine(h.line, [&] { m_root->loaded(); });
             for (const Created& c : std::as_const(m_created))
                 if (Component* component = asComponent(c.object))
                     atLine(c.line, [&] { component->loaded(); });
@@ -62,7 +61,7 @@ public:
             // Last created first: children go before the objects they lie in.
             for (auto it = m_created.rbegin(); it != m_created.rend(); ++it)
                 delete it->object.data();
-            m_rootComponent->setLoading(false);
+            m_root->setLoading(false);
             throw;
         }
     }
@@ -188,7 +187,7 @@ private:
         if (findByName(h.name)) fail(h.line, "a component named '%1' exists already", h.name);
         if (!isLayoutClassRegistered(h.className)) fail(h.line, "unknown class '%1'", h.className);
         QObject* object = nullptr;
-        atLine(h.line, [&] { object = createLayoutObject(h.className, m_rootComponent); });
+        atLine(h.line, [&] { object = createLayoutObject(h.className, m_root); });
         if (!object) fail(h.line, "class '%1' made no object", h.className);
         m_created.append({object, h.line});
         Component* c = asComponent(object);
@@ -313,8 +312,8 @@ private:
     }
 
     QObject* findByName(const QString& name) const {
-        if (m_rootComponent->name().compare(name, Qt::CaseInsensitive) == 0) return m_root;
-        const Component* c = m_rootComponent->findComponent(name);
+        if (m_root->name().compare(name, Qt::CaseInsensitive) == 0) return m_root->object();
+        const Component* c = m_root->findComponent(name);
         return c ? c->object() : nullptr;
     }
 
@@ -336,8 +335,7 @@ private:
         }
     }
 
-    QObject* m_root;
-    Component* m_rootComponent;
+    Component* m_root;
     QObject* m_handlers;
     std::vector<Token> m_tokens;
     size_t m_pos = 0;

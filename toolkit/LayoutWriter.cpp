@@ -20,18 +20,18 @@ QString componentName(QObject* o) {
 
 class Writer {
 public:
-    explicit Writer(QObject* root) : m_root(root), m_rootComponent(asComponent(root)) {
-        if (!m_rootComponent) fail(0, "the root is no component");
+    explicit Writer(QObject* root) : m_root(asComponent(root)) {
+        if (!m_root) fail(0, "the root is no component");
     }
 
     QString run() {
         // A form class builds itself from its own layout, so its defaults are those of the
         // nearest registered base class.
         QObject* defaults = nullptr;
-        for (const QMetaObject* mo = m_root->metaObject()->superClass(); mo && !defaults;
+        for (const QMetaObject* mo = m_root->object()->metaObject()->superClass(); mo && !defaults;
              mo = mo->superClass())
             if (isLayoutClassRegistered(className(mo))) defaults = defaultsFor(className(mo));
-        writeObject(m_root, defaults, 0);
+        writeObject(m_root->object(), defaults, 0);
         return m_out;
     }
 
@@ -71,10 +71,10 @@ private:
     // parent are written under the root.
     QList<QObject*> childrenOf(QObject* object) const {
         QList<QObject*> out;
-        for (const Component* c : m_rootComponent->components()) {
+        for (const Component* c : m_root->components()) {
             if (c->isSubComponent()) continue;
             QObject* o = c->object();
-            if (o->parent() == object || (object == m_root && !o->parent())) out << o;
+            if (o->parent() == object || (object == m_root->object() && !o->parent())) out << o;
         }
         return out;
     }
@@ -168,8 +168,7 @@ private:
         }
     }
 
-    QObject* m_root;
-    Component* m_rootComponent;
+    Component* m_root;
     QString m_out;
     // Owns the fresh instances that hold the defaults; destroyed (with them) before its
     // QObject.
