@@ -31,7 +31,7 @@ public:
         for (const QMetaObject* mo = m_root->object()->metaObject()->superClass(); mo && !defaults;
              mo = mo->superClass())
             if (isLayoutClassRegistered(className(mo))) defaults = defaultsFor(className(mo));
-        writeObject(m_root->object(), defaults, 0);
+        writeObject(m_root, defaults, 0);
         return m_out;
     }
 
@@ -49,34 +49,26 @@ private:
         return o;
     }
 
-    void writeObject(QObject* object, QObject* defaults, int depth) {
+    void writeObject(const Component* c, QObject* defaults, int depth) {
+        QObject* object = c->object();
         const QString cls = className(object);
-        const QString name = componentName(object);
-        if (name.isEmpty()) fail(0, "a %1 without a name cannot be stored", cls);
-        line(depth, QStringLiteral("object %1: %2").arg(name, cls));
+        if (c->name().isEmpty()) fail(0, "a %1 without a name cannot be stored", cls);
+        line(depth, QStringLiteral("object %1: %2").arg(c->name(), cls));
         writeProperties(object, defaults, QString(), depth + 1, 0);
-        if (const Component* c = asComponent(object))
-            for (const Component::EventBinding& b : c->eventBindings())
-                if (b.connection) line(depth + 1, b.event + QLatin1String(" = ") + b.handler);
-        for (QObject* child : childrenOf(object)) {
-            const QString childClass = className(child);
+        for (const Component::EventBinding& b : c->eventBindings())
+            if (b.connection) line(depth + 1, b.event + QLatin1String(" = ") + b.handler);
+        // The root's components that lie in this one, in creation order. Those without any
+        // parent are written under the root.
+        const QList<Component*> components = m_root->components();
+        for (const Component* child : components) {
+            const QObject* parent = child->object()->parent();
+            if (child->isSubComponent() || (parent != object && (c != m_root || parent))) continue;
+            const QString childClass = className(child->object());
             if (!isLayoutClassRegistered(childClass))
-                fail(0, "class '%1' of '%2' is not registered", childClass, componentName(child));
+                fail(0, "class '%1' of '%2' is not registered", childClass, child->name());
             writeObject(child, defaultsFor(childClass), depth + 1);
         }
         line(depth, QStringLiteral("end"));
-    }
-
-    // The root's components that lie in `object`, in creation order. Those without any
-    // parent are written under the root.
-    QList<QObject*> childrenOf(QObject* object) const {
-        QList<QObject*> out;
-        for (const Component* c : m_root->components()) {
-            if (c->isSubComponent()) continue;
-            QObject* o = c->object();
-            if (o->parent() == object || (object == m_root->object() && !o->parent())) out << o;
-        }
-        return out;
     }
 
     // The Boolean ParentX of property X, if the class has one.
