@@ -488,9 +488,8 @@ QString format(const QMetaProperty& p, const QVariant& v, int depth, const QStri
     case QMetaType::Bool:
         return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
     case QMetaType::QString:
-        return quote(v.toString(), depth);
     case QMetaType::QChar:
-        return quote(QString(v.toChar()), depth);
+        return quote(v.toString(), depth);
     case QMetaType::QImage:
         // What the reader would refuse is not written either.
         try {
