@@ -43,8 +43,7 @@ public:
                 lineEnd();
             } else if (c.isSpace()) {
                 ++m_pos;
-            } else if (c == QLatin1Char('/') && m_pos + 1 < m_text.size() &&
-                       m_text[m_pos + 1] == QLatin1Char('/')) {
+            } else if (QStringView(m_text).sliced(m_pos).startsWith(u"//")) {
                 while (m_pos < m_text.size() && !atLineEnd())
                     ++m_pos;
             } else if (isIdentStart(c)) {
