@@ -90,7 +90,7 @@ private:
         const Token& v;
         QString path;
         QStringList parts;
-        const QObject* owner;
+        QObject* owner;
 
         // A message with %1 the path and %2 the owner's class.
         template <class... A> [[noreturn]] void fail(const char* text, const A&... more) const {
@@ -172,7 +172,7 @@ private:
             const Token v = readValue(name.text);
             expectLineEnd("after the value of '%1'", name.text);
             atLine(name.line, [&] {
-                apply(object, Assignment{v, name.text, name.text.split(QLatin1Char('.')), object});
+                apply(Assignment{v, name.text, name.text.split(QLatin1Char('.')), object});
             });
         }
     }
@@ -258,8 +258,8 @@ private:
         return index >= 0 && isPublishedProperty(mo, p) ? p : QMetaProperty();
     }
 
-    void apply(QObject* object, const Assignment& a) {
-        QObject* target = object;
+    void apply(const Assignment& a) {
+        QObject* target = a.owner;
         qsizetype i = 0;
         QMetaProperty p = published(target->metaObject(), a.parts[0]);
         if (!p.isValid() && a.parts.size() == 1 && isEventName(a.path)) {
