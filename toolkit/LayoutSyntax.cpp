@@ -150,10 +150,9 @@ private:
                 const qsizetype digits = skipDigits(&hex);
                 bool ok = m_pos > digits && m_pos - digits <= 8;
                 const uint code = ok ? from(digits).toUInt(&ok, hex ? 16 : 10) : 0;
-                if (!ok || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+                if (!ok || code > QChar::LastValidCodePoint || QChar::isSurrogate(code))
                     fail(m_line, "bad character code '%1'", from(start).toString());
-                const char32_t cp = code;
-                s += QString::fromUcs4(&cp, 1);
+                s += QChar::fromUcs4(code);
             }
         }
         push({Token::String, s});
