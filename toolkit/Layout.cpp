@@ -124,13 +124,12 @@ private:
         while (peek().kind == Token::Newline)
             ++m_pos;
     }
-    // `after` says where, with %1 the name it is about.
-    void expectLineEnd(const char* after, const QString& name = QString()) {
+    // `after` says where.
+    void expectLineEnd(const QString& after) {
         if (peek().kind == Token::Newline)
             ++m_pos;
         else if (peek().kind != Token::End)
-            fail(peek().line, "unexpected %1 %2", describe(peek()),
-                 QString::fromLatin1(after).replace(QLatin1String("%1"), name));
+            fail(peek().line, "unexpected %1 %2", describe(peek()), after);
     }
     const Token& expectName(const char* what) {
         const Token& t = take();
@@ -147,7 +146,7 @@ private:
         h.name = expectName("a component name after 'object'").text;
         if (!take().isSymbol(':')) fail(h.line, "expected ':' after the name '%1'", h.name);
         h.className = expectName("a class name after ':'").text;
-        expectLineEnd("after the class name");
+        expectLineEnd(QStringLiteral("after the class name"));
         return h;
     }
 
@@ -158,7 +157,7 @@ private:
             if (t.kind == Token::End) fail(t.line, "missing 'end' of object '%1'", h.name);
             if (t.isWord("end")) {
                 take();
-                expectLineEnd("after 'end'");
+                expectLineEnd(QStringLiteral("after 'end'"));
                 return;
             }
             if (t.isWord("object")) {
@@ -170,7 +169,7 @@ private:
             const Token& name = take();
             if (!take().isSymbol('=')) fail(name.line, "expected '=' after '%1'", name.text);
             const Token v = readValue(name.text);
-            expectLineEnd("after the value of '%1'", name.text);
+            expectLineEnd(message("after the value of '%1'", name.text));
             atLine(name.line, [&] {
                 apply(Assignment{v, name.text, name.text.split(QLatin1Char('.')), object});
             });
