@@ -4,7 +4,7 @@
 #include "Published.h"
 
 #include <QFile>
-#include <QHash>
+#include <QMap>
 #include <QPointer>
 
 namespace tk {
@@ -26,13 +26,14 @@ constexpr int MaxNesting = 64;
 // so far, so thousands would take seconds: a limit keeps reading a hostile file quick.
 constexpr int MaxComponents = 2048;
 
-QHash<QString, LayoutFactory> g_classes;
+// Sorted by name, as registeredLayoutClasses() hands the names out.
+QMap<QString, LayoutFactory> g_classes;
 
 class Reader {
 public:
     Reader(QObject* root, QObject* handlers)
-        : m_root(root), m_rootComponent(asComponent(root)), m_handlers(handlers ? handlers : root) {
-        if (!m_rootComponent) fail(0, "the root is no component");
+        : m_root(asComponent(root)), m_handlers(handlers ? handlers : root) {
+        if (!m_root) fail(0, "the root is no component");
     }
 
     void run(const QString& text) {
@@ -40,20 +41,19 @@ public:
         try {
             skipNewlines();
             const Header h = readHeader();
-            if (h.className != className(m_root))
+            if (h.className != className(m_root->object()))
                 fail(h.line, "the layout is for a %1, not for a %2", h.className,
-                     className(m_root));
-            m_rootComponent->setLoading(true);
-            if (m_rootComponent->name() != h.name)
-                atLine(h.line, [&] { m_rootComponent->setName(h.name); });
-            readBody(m_root, h);
+                     className(m_root->object()));
+            m_root->setLoading(true);
+            if (m_root->name() != h.name) atLine(h.line, [&] { m_root->setName(h.name); });
+            readBody(m_root->object(), h);
             skipNewlines();
             if (peek().kind != Token::End)
                 fail(peek().line, "unexpected %1 after the last 'end'", describe(peek()));
             resolveReferences();
             // A component may find at the end that it cannot stand as read (pages that
             // are no pages of its kind): that is the layout's error too, at its header.
-            atLine(h.line, [&] { m_rootComponent->loaded(); });
+            atLine(h.line, [&] { m_root->loaded(); });
             for (const Created& c : std::as_const(m_created))
                 if (Component* component = asComponent(c.object))
                     atLine(c.line, [&] { component->loaded(); });
@@ -61,7 +61,7 @@ public:
             // Last created first: children go before the objects they lie in.
             for (auto it = m_created.rbegin(); it != m_created.rend(); ++it)
                 delete it->object.data();
-            m_rootComponent->setLoading(false);
+            m_root->setLoading(false);
             throw;
         }
     }
@@ -90,7 +90,7 @@ private:
         const Token& v;
         QString path;
         QStringList parts;
-        const QObject* owner;
+        QObject* owner;
 
         // A message with %1 the path and %2 the owner's class.
         template <class... A> [[noreturn]] void fail(const char* text, const A&... more) const {
@@ -124,13 +124,12 @@ private:
         while (peek().kind == Token::Newline)
             ++m_pos;
     }
-    // `after` says where, with %1 the name it is about.
-    void expectLineEnd(const char* after, const QString& name = QString()) {
+    // `after` says where.
+    void expectLineEnd(const QString& after) {
         if (peek().kind == Token::Newline)
             ++m_pos;
         else if (peek().kind != Token::End)
-            fail(peek().line, "unexpected %1 %2", describe(peek()),
-                 QString::fromLatin1(after).replace(QLatin1String("%1"), name));
+            fail(peek().line, "unexpected %1 %2", describe(peek()), after);
     }
     const Token& expectName(const char* what) {
         const Token& t = take();
@@ -147,7 +146,7 @@ private:
         h.name = expectName("a component name after 'object'").text;
         if (!take().isSymbol(':')) fail(h.line, "expected ':' after the name '%1'", h.name);
         h.className = expectName("a class name after ':'").text;
-        expectLineEnd("after the class name");
+        expectLineEnd(QStringLiteral("after the class name"));
         return h;
     }
 
@@ -158,7 +157,7 @@ private:
             if (t.kind == Token::End) fail(t.line, "missing 'end' of object '%1'", h.name);
             if (t.isWord("end")) {
                 take();
-                expectLineEnd("after 'end'");
+                expectLineEnd(QStringLiteral("after 'end'"));
                 return;
             }
             if (t.isWord("object")) {
@@ -170,9 +169,9 @@ private:
             const Token& name = take();
             if (!take().isSymbol('=')) fail(name.line, "expected '=' after '%1'", name.text);
             const Token v = readValue(name.text);
-            expectLineEnd("after the value of '%1'", name.text);
+            expectLineEnd(message("after the value of '%1'", name.text));
             atLine(name.line, [&] {
-                apply(object, Assignment{v, name.text, name.text.split(QLatin1Char('.')), object});
+                apply(Assignment{v, name.text, name.text.split(QLatin1Char('.')), object});
             });
         }
     }
@@ -187,7 +186,7 @@ private:
         if (findByName(h.name)) fail(h.line, "a component named '%1' exists already", h.name);
         if (!isLayoutClassRegistered(h.className)) fail(h.line, "unknown class '%1'", h.className);
         QObject* object = nullptr;
-        atLine(h.line, [&] { object = createLayoutObject(h.className, m_rootComponent); });
+        atLine(h.line, [&] { object = createLayoutObject(h.className, m_root); });
         if (!object) fail(h.line, "class '%1' made no object", h.className);
         m_created.append({object, h.line});
         Component* c = asComponent(object);
@@ -258,36 +257,39 @@ private:
         return index >= 0 && isPublishedProperty(mo, p) ? p : QMetaProperty();
     }
 
-    void apply(QObject* object, const Assignment& a) {
-        QObject* target = object;
-        for (qsizetype i = 0;; ++i) {
-            const QMetaProperty p = published(target->metaObject(), a.parts[i]);
-            if (!p.isValid()) {
-                if (a.parts.size() == 1 && isEventName(a.path)) return bindEvent(target, a);
-                a.fail("unknown property '%1' of %2");
-            }
-            const bool last = a.isLast(p, i);
-            if (!last && isObjectPointer(p)) {
-                target = p.read(target).value<QObject*>();
-                if (!target)
-                    fail(a.v.line, "'%1' of %2 is empty",
-                         a.parts.mid(0, i + 1).join(QLatin1Char('.')), className(a.owner));
-                continue;
-            }
-            if (!last && !isGadget(p)) a.fail("unknown property '%1' of %2");
-            if (!p.isWritable()) a.fail("property '%1' of %2 is read-only");
-            if (!isObjectPointer(p)) {
-                // Only a gadget the path goes through needs its current value.
-                const QVariant current = last ? QVariant() : p.read(target);
-                if (!p.write(target, value(target->metaObject(), p, i, a, current)))
-                    a.fail("%2 did not take the value of '%1'");
-                return;
-            }
+    void apply(const Assignment& a) {
+        QObject* target = a.owner;
+        qsizetype i = 0;
+        QMetaProperty p = published(target->metaObject(), a.parts[0]);
+        if (!p.isValid() && a.parts.size() == 1 && isEventName(a.path)) {
+            if (!a.v.isName()) fail(a.v.line, "expected a handler name for '%1'", a.path);
+            return atLine(a.v.line, [&] { tk::bindEvent(target, a.path, m_handlers, a.v.text); });
+        }
+        for (; p.isValid() && !a.isLast(p, i) && isObjectPointer(p);
+             p = published(target->metaObject(), a.parts[++i])) {
+            target = p.read(target).value<QObject*>();
+            if (!target)
+                fail(a.v.line, "'%1' of %2 is empty", a.parts.mid(0, i + 1).join(QLatin1Char('.')),
+                     className(a.owner));
+        }
+        checkSettable(p, i, a);
+        if (isObjectPointer(p)) {
             // The component may lie further down the file: set it once all exist.
             if (!a.v.isName()) a.fail("bad value for '%1' of %2: a component name expected");
             m_references.push_back({target, p, a.v.text, a.path, a.v.line});
             return;
         }
+        // Only a gadget the path goes through needs its current value.
+        const QVariant current = a.isLast(p, i) ? QVariant() : p.read(target);
+        if (!p.write(target, value(target->metaObject(), p, i, a, current)))
+            a.fail("%2 did not take the value of '%1'");
+    }
+
+    // Property `p`, parts[i] of the path, where the path must end, or go on through a gadget.
+    static void checkSettable(const QMetaProperty& p, qsizetype i, const Assignment& a) {
+        if (!p.isValid() || (!a.isLast(p, i) && !isGadget(p)))
+            a.fail("unknown property '%1' of %2");
+        if (!p.isWritable()) a.fail("property '%1' of %2 is read-only");
     }
 
     // What property `p` of `mo`, parts[i] of the path, is to hold: the value read, or for a
@@ -302,22 +304,15 @@ private:
         }
         const QMetaObject* inner = current.metaType().metaObject();
         const QMetaProperty q = published(inner, a.parts[i + 1]);
-        if (!q.isValid() || (!a.isLast(q, i + 1) && !isGadget(q)))
-            a.fail("unknown property '%1' of %2");
-        if (!q.isWritable()) a.fail("property '%1' of %2 is read-only");
+        checkSettable(q, i + 1, a);
         const QVariant inside = value(inner, q, i + 1, a, q.readOnGadget(current.constData()));
         if (!q.writeOnGadget(current.data(), inside)) a.fail("%2 did not take the value of '%1'");
         return current;
     }
 
-    void bindEvent(QObject* target, const Assignment& a) {
-        if (!a.v.isName()) fail(a.v.line, "expected a handler name for '%1'", a.path);
-        atLine(a.v.line, [&] { tk::bindEvent(target, a.path, m_handlers, a.v.text); });
-    }
-
     QObject* findByName(const QString& name) const {
-        if (m_rootComponent->name().compare(name, Qt::CaseInsensitive) == 0) return m_root;
-        const Component* c = m_rootComponent->findComponent(name);
+        if (m_root->name().compare(name, Qt::CaseInsensitive) == 0) return m_root->object();
+        const Component* c = m_root->findComponent(name);
         return c ? c->object() : nullptr;
     }
 
@@ -339,8 +334,7 @@ private:
         }
     }
 
-    QObject* m_root;
-    Component* m_rootComponent;
+    Component* m_root;
     QObject* m_handlers;
     std::vector<Token> m_tokens;
     size_t m_pos = 0;
@@ -360,9 +354,7 @@ bool isLayoutClassRegistered(const QString& className) {
 }
 
 QStringList registeredLayoutClasses() {
-    QStringList names = g_classes.keys();
-    names.sort();
-    return names;
+    return g_classes.keys();
 }
 
 QObject* createLayoutObject(const QString& className, Component* owner) {

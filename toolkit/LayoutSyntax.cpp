@@ -43,8 +43,7 @@ public:
                 lineEnd();
             } else if (c.isSpace()) {
                 ++m_pos;
-            } else if (c == QLatin1Char('/') && m_pos + 1 < m_text.size() &&
-                       m_text[m_pos + 1] == QLatin1Char('/')) {
+            } else if (QStringView(m_text).sliced(m_pos).startsWith(u"//")) {
                 while (m_pos < m_text.size() && !atLineEnd())
                     ++m_pos;
             } else if (isIdentStart(c)) {
@@ -151,10 +150,9 @@ private:
                 const qsizetype digits = skipDigits(&hex);
                 bool ok = m_pos > digits && m_pos - digits <= 8;
                 const uint code = ok ? from(digits).toUInt(&ok, hex ? 16 : 10) : 0;
-                if (!ok || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+                if (!ok || code > QChar::LastValidCodePoint || QChar::isSurrogate(code))
                     fail(m_line, "bad character code '%1'", from(start).toString());
-                const char32_t cp = code;
-                s += QString::fromUcs4(&cp, 1);
+                s += QChar::fromUcs4(code);
             }
         }
         push({Token::String, s});
@@ -488,9 +486,8 @@ QString format(const QMetaProperty& p, const QVariant& v, int depth, const QStri
     case QMetaType::Bool:
         return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
     case QMetaType::QString:
-        return quote(v.toString(), depth);
     case QMetaType::QChar:
-        return quote(QString(v.toChar()), depth);
+        return quote(v.toString(), depth);
     case QMetaType::QImage:
         // What the reader would refuse is not written either.
         try {

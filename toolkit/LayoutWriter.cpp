@@ -20,15 +20,15 @@ QString componentName(QObject* o) {
 
 class Writer {
 public:
-    explicit Writer(QObject* root) : m_root(root), m_rootComponent(asComponent(root)) {
-        if (!m_rootComponent) fail(0, "the root is no component");
+    explicit Writer(QObject* root) : m_root(asComponent(root)) {
+        if (!m_root) fail(0, "the root is no component");
     }
 
     QString run() {
         // A form class builds itself from its own layout, so its defaults are those of the
         // nearest registered base class.
         QObject* defaults = nullptr;
-        for (const QMetaObject* mo = m_root->metaObject()->superClass(); mo && !defaults;
+        for (const QMetaObject* mo = m_root->object()->metaObject()->superClass(); mo && !defaults;
              mo = mo->superClass())
             if (isLayoutClassRegistered(className(mo))) defaults = defaultsFor(className(mo));
         writeObject(m_root, defaults, 0);
@@ -49,42 +49,33 @@ private:
         return o;
     }
 
-    void writeObject(QObject* object, QObject* defaults, int depth) {
+    void writeObject(const Component* c, QObject* defaults, int depth) {
+        QObject* object = c->object();
         const QString cls = className(object);
-        const QString name = componentName(object);
-        if (name.isEmpty()) fail(0, "a %1 without a name cannot be stored", cls);
-        line(depth, QStringLiteral("object %1: %2").arg(name, cls));
+        if (c->name().isEmpty()) fail(0, "a %1 without a name cannot be stored", cls);
+        line(depth, QStringLiteral("object %1: %2").arg(c->name(), cls));
         writeProperties(object, defaults, QString(), depth + 1, 0);
-        if (const Component* c = asComponent(object))
-            for (const Component::EventBinding& b : c->eventBindings())
-                if (b.connection) line(depth + 1, b.event + QLatin1String(" = ") + b.handler);
-        for (QObject* child : childrenOf(object)) {
-            const QString childClass = className(child);
+        for (const Component::EventBinding& b : c->eventBindings())
+            if (b.connection) line(depth + 1, b.event + QLatin1String(" = ") + b.handler);
+        // The root's components that lie in this one, in creation order. Those without any
+        // parent are written under the root.
+        const QList<Component*> components = m_root->components();
+        for (const Component* child : components) {
+            const QObject* parent = child->object()->parent();
+            if (child->isSubComponent() || (parent != object && (c != m_root || parent))) continue;
+            const QString childClass = className(child->object());
             if (!isLayoutClassRegistered(childClass))
-                fail(0, "class '%1' of '%2' is not registered", childClass, componentName(child));
+                fail(0, "class '%1' of '%2' is not registered", childClass, child->name());
             writeObject(child, defaultsFor(childClass), depth + 1);
         }
         line(depth, QStringLiteral("end"));
     }
 
-    // The root's components that lie in `object`, in creation order. Those without any
-    // parent are written under the root.
-    QList<QObject*> childrenOf(QObject* object) const {
-        QList<QObject*> out;
-        for (const Component* c : m_rootComponent->components()) {
-            if (c->isSubComponent()) continue;
-            QObject* o = c->object();
-            if (o->parent() == object || (object == m_root && !o->parent())) out << o;
-        }
-        return out;
-    }
-
     // The Boolean ParentX of property X, if the class has one.
     static std::optional<bool> parentFlag(const QObject* object, const QString& name) {
-        const QMetaObject* mo = object->metaObject();
-        const int i = mo->indexOfProperty((QLatin1String("Parent") + name).toLatin1().constData());
-        if (i < 0 || mo->property(i).metaType().id() != QMetaType::Bool) return std::nullopt;
-        return mo->property(i).read(object).toBool();
+        const QVariant flag = object->property((QLatin1String("Parent") + name).toLatin1());
+        if (flag.metaType().id() != QMetaType::Bool) return std::nullopt;
+        return flag.toBool();
     }
 
     static QVariant storedDefault(const QMetaObject* mo, const QMetaProperty& p) {
@@ -110,10 +101,9 @@ private:
             // A value of its own is written even when a fresh instance has it too: read back
             // into a parent, the control takes the parent's value until it is set.
             const bool keep = publication(mo).alwaysStored.contains(name) || fromParent == false;
-            const int di = defaults ? defaults->metaObject()->indexOfProperty(p.name()) : -1;
             const QVariant value = p.read(object);
-            const QVariant fresh =
-                di >= 0 ? defaults->metaObject()->property(di).read(defaults) : QVariant();
+            // Invalid where the defaults' class (a form's base) lacks the property.
+            const QVariant fresh = defaults ? defaults->property(p.name()) : QVariant();
 
             if (isObjectPointer(p) && !p.isWritable()) {
                 QObject* sub = value.value<QObject*>();
@@ -170,8 +160,7 @@ private:
         }
     }
 
-    QObject* m_root;
-    Component* m_rootComponent;
+    Component* m_root;
     QString m_out;
     // Owns the fresh instances that hold the defaults; destroyed (with them) before its
     // QObject.

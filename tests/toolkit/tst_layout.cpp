@@ -455,6 +455,7 @@ private slots:
         QTest::newRow("chinese") << "'仓五 查询'"
                                  << "仓五 查询";
         QTest::newRow("astral-code") << "#131072" << QString::fromUtf8("\xF0\xA0\x80\x80");
+        QTest::newRow("zero-width-no-break-code") << "'a'#$FEFF'b'" << QStringLiteral("a\uFEFFb");
         QTest::newRow("plus-continuation") << "'first ' +\n    'second'"
                                            << "first second";
         QTest::newRow("comment-after-plus") << "'a' + // more\n\n  'b'"
