@@ -1,24 +1,8 @@
 #include "Component.h"
 
-#include <QHash>
-
 namespace tk {
 
-namespace {
-// QObject -> Component, so that code holding a QObject* (layouts, sibling walks) can
-// reach the mixin without knowing the concrete class.
-QHash<const QObject*, Component*>& registry() {
-    static QHash<const QObject*, Component*> r;
-    return r;
-}
-} // namespace
-
-Component* asComponent(QObject* o) {
-    return o ? registry().value(o, nullptr) : nullptr;
-}
-
 Component::Component(QObject* self, Component* owner) : m_self(self) {
-    registry().insert(self, this);
     if (owner) {
         m_designing = owner->m_designing;
         m_owner = owner;
@@ -46,7 +30,6 @@ Component::~Component() {
         c->m_owner = nullptr;
         delete c->object();
     }
-    registry().remove(m_self);
 }
 
 void Component::setName(const QString& name) {

@@ -84,7 +84,10 @@ private:
     bool m_subComponent = false;
 };
 
-// The component behind a QObject, if it is one.
-Component* asComponent(QObject* o);
+// The component behind a QObject, if it is one: code holding a QObject* (layouts, sibling
+// walks) reaches the mixin without knowing the concrete class.
+inline Component* asComponent(QObject* o) {
+    return dynamic_cast<Component*>(o);
+}
 
 } // namespace tk

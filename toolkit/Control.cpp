@@ -20,6 +20,7 @@
 #include <QToolTip>
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace tk {
 
@@ -129,11 +130,8 @@ TColor TControl::color() const {
 }
 
 void TControl::setColor(TColor c) {
-    if (c == m_color && !m_parentColor) return;
-    const TColor old = color();
-    m_parentColor = false;
-    m_color = c;
-    spreadColor(old);
+    setParentColor(false);
+    assignColor(c);
 }
 
 void TControl::assignColor(TColor c) {
@@ -169,11 +167,8 @@ Font TControl::controlFont() const {
 }
 
 void TControl::setControlFont(const Font& f) {
-    if (f == m_font && !m_parentFont) return;
-    const Font old = controlFont();
-    m_font = f;
-    m_parentFont = false;
-    spreadFont(old);
+    setParentFont(false);
+    spreadFont(std::exchange(m_font, f));
 }
 
 void TControl::setParentFont(bool on) {
@@ -348,8 +343,7 @@ QList<TControl*> controlsUnder(const QWidget* w) {
 
 QList<TControl*> controlsInTabOrder(const QWidget* w) {
     QList<TControl*> list = controlsUnder(w);
-    std::stable_sort(list.begin(), list.end(),
-                     [](TControl* a, TControl* b) { return a->tabOrder() < b->tabOrder(); });
+    std::ranges::stable_sort(list, {}, &TControl::tabOrder);
     return list;
 }
 

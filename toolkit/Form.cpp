@@ -17,8 +17,7 @@ namespace tk {
 
 TForm::TForm(Component* owner) : TControl(owner, nullptr) {
     setColor(clBtnFace);
-    setControlStyle(TControlStyle(csAcceptsControls) | csCaptureMouse | csClickEvents |
-                    csSetCaption | csDoubleClicks);
+    setControlStyle(controlStyle() | csAcceptsControls);
     TControl::setVisible(false);
     // Its size is its own: Qt would otherwise size a window never resized from where its
     // children lie when it is first shown or drawn, beyond what a layout can hold.

@@ -73,15 +73,14 @@ QList<TControl*> tabOrderList(const QWidget* root) {
 // checkTabStop limits the walk to tab stops, checkParent to `current`'s siblings.
 bool selectNext(QWidget* root, TControl* current, bool forward, bool checkTabStop,
                 bool checkParent) {
-    const QList<TControl*> list = tabOrderList(root);
-    if (list.isEmpty()) return false;
-    const int n = int(list.size());
-    int start = int(list.indexOf(current));
-    if (start < 0) start = forward ? n - 1 : 0;
-    for (int step = 1; step <= n; ++step) {
-        const int i = ((forward ? start + step : start - step) % n + n) % n;
-        TControl* c = list[i];
-        if (c == current) break;
+    QList<TControl*> list = tabOrderList(root);
+    if (!forward) std::ranges::reverse(list);
+    // After `current`, round the end; from the first control where it is none of them.
+    if (const auto at = std::ranges::find(list, current); at != list.end()) {
+        std::rotate(list.begin(), at + 1, list.end());
+        list.removeLast();
+    }
+    for (TControl* c : list) {
         if (checkTabStop && !c->tabStop()) continue;
         if (checkParent && current && c->parentWidget() != current->parentWidget()) continue;
         if (!c->canFocus()) continue;
