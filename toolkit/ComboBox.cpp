@@ -7,7 +7,9 @@
 #include <QListView>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPersistentModelIndex>
 #include <QProxyStyle>
+#include <QStandardItemModel>
 #include <QStyleOptionComboBox>
 #include <QStyledItemDelegate>
 #include <numeric>
@@ -22,6 +24,8 @@ constexpr int ItemTextIndent = 2;
 constexpr int DefaultWidth = 145;
 constexpr int DefaultHeight = 21;
 constexpr int DefaultDropDownCount = 8;
+// Beside Qt::UserRole, which holds the item's value.
+constexpr int SortRankRole = Qt::UserRole + 1;
 
 bool lessCaseInsensitive(const QString& a, const QString& b) {
     return QString::compare(a, b, Qt::CaseInsensitive) < 0;
@@ -212,18 +216,19 @@ void TCustomComboBox::setCustomFrame(bool on) {
 
 void TCustomComboBox::setSorted(bool on) {
     if (!assignIfChanged(m_sorted, on) || !on) return;
-    changeItems([this](int current) {
-        const QStringList texts = items();
-        QList<int> order(texts.size());
+    changeItems([this] {
+        QList<int> order(itemCount());
         std::iota(order.begin(), order.end(), 0);
-        std::stable_sort(order.begin(), order.end(),
-                         [&](int a, int b) { return lessCaseInsensitive(texts[a], texts[b]); });
-        // The sorted copies after the items, then the items go.
-        for (int i : order)
-            m_combo->addItem(texts[i], m_combo->itemData(i, Qt::UserRole));
-        for (int i = 0; i < texts.size(); ++i)
-            m_combo->removeItem(0);
-        return current < 0 ? -1 : int(order.indexOf(current));
+        std::stable_sort(order.begin(), order.end(), [this](int a, int b) {
+            return lessCaseInsensitive(m_combo->itemText(a), m_combo->itemText(b));
+        });
+        // The model sorts by each item's rank, moving the rows rather than copying them.
+        // QComboBox's own model.
+        auto* model = static_cast<QStandardItemModel*>(m_combo->model());
+        for (int rank = 0; rank < order.size(); ++rank)
+            model->item(order[rank])->setData(rank, SortRankRole);
+        model->setSortRole(SortRankRole);
+        model->sort(0);
     });
 }
 
@@ -235,12 +240,11 @@ QStringList TCustomComboBox::items() const {
 }
 
 void TCustomComboBox::setItems(const QStringList& texts) {
-    changeItems([&](int) {
+    changeItems([&] {
         m_combo->clear();
         QStringList ordered = texts;
         if (m_sorted) std::stable_sort(ordered.begin(), ordered.end(), lessCaseInsensitive);
         m_combo->addItems(ordered);
-        return -1;
     });
 }
 
@@ -256,10 +260,7 @@ int TCustomComboBox::checked(int index) const {
 void TCustomComboBox::setItemValue(int index, qint64 value) {
     checked(index);
     // Changing the selected row's data makes QComboBox rewrite the text field.
-    changeItems([&](int current) {
-        m_combo->setItemData(index, QVariant::fromValue(value), Qt::UserRole);
-        return current;
-    });
+    changeItems([&] { m_combo->setItemData(index, QVariant::fromValue(value), Qt::UserRole); });
 }
 
 int TCustomComboBox::addItem(const QString& text, qint64 value) {
@@ -279,28 +280,25 @@ void TCustomComboBox::insertItem(int index, const QString& text, qint64 value) {
 }
 
 void TCustomComboBox::insertAt(int index, const QString& text, qint64 value) {
-    changeItems([&](int current) {
-        m_combo->insertItem(index, text, QVariant::fromValue(value));
-        return current < 0 ? -1 : current >= index ? current + 1 : current;
-    });
+    changeItems([&] { m_combo->insertItem(index, text, QVariant::fromValue(value)); });
 }
 
 void TCustomComboBox::deleteItem(int index) {
     checked(index);
-    changeItems([&](int current) {
-        m_combo->removeItem(index);
-        return current == index ? -1 : current > index ? current - 1 : current;
-    });
+    changeItems([&] { m_combo->removeItem(index); });
 }
 
-void TCustomComboBox::changeItems(const std::function<int(int current)>& change) {
+void TCustomComboBox::changeItems(const std::function<void()>& change) {
     {
         const auto guard = programChange();
         QLineEdit* edit = editField();
         const QString text = edit ? edit->text() : QString();
+        // The selection stays with its item, and none is selected once that item goes.
         // QComboBox selects the first item of a list that was empty, and a neighbour of a
         // removed selected item; the platform's list does neither.
-        const int wanted = change(m_combo->currentIndex());
+        const QPersistentModelIndex selected = m_combo->model()->index(itemIndex(), 0);
+        change();
+        const int wanted = selected.isValid() ? selected.row() : -1;
         if (m_combo->currentIndex() != wanted) m_combo->setCurrentIndex(wanted);
         if (edit && edit->text() != text) edit->setText(text);
         if (m_simpleList) relayoutItems();
