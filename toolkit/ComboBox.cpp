@@ -100,10 +100,13 @@ protected:
     }
 
     bool eventFilter(QObject* watched, QEvent* e) override {
-        if (watched != m_popup)
+        if (watched != m_popup) {
             tell(static_cast<QWidget*>(watched), e);
-        else if (e->type() == QEvent::Show || e->type() == QEvent::Hide)
-            m_host->popupVisible(e->type() == QEvent::Show);
+        } else if (e->type() == QEvent::Show || e->type() == QEvent::Hide) {
+            m_host->update();
+            update();
+            if (e->type() == QEvent::Hide) m_host->closeUp();
+        }
         return QComboBox::eventFilter(watched, e);
     }
 
@@ -335,12 +338,6 @@ void TCustomComboBox::reportItemIndex() {
     emit itemIndexChanged(m_reportedIndex);
 }
 
-void TCustomComboBox::popupVisible(bool shown) {
-    update();
-    m_combo->update();
-    if (!shown) closeUp();
-}
-
 void TCustomComboBox::relayoutItems() {
     m_combo->view()->doItemsLayout();
     if (m_simpleList) m_simpleList->doItemsLayout();
@@ -402,22 +399,6 @@ void TCustomComboBox::layoutInner() {
 
 // --- Native settings
 
-void TCustomComboBox::updateSimpleList() {
-    if (m_style != csSimple) delete m_simpleList.data();
-    if (m_style != csSimple || m_simpleList) return;
-    m_simpleList = new QListView(this);
-    m_simpleList->setModel(m_combo->model());
-    m_simpleList->setItemDelegate(new ItemDelegate(this, m_simpleList));
-    // The text field keeps the focus; the list only shows and takes clicks.
-    m_simpleList->setFocusPolicy(Qt::NoFocus);
-    m_simpleList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_simpleList->viewport()->installEventFilter(m_combo);
-    m_simpleList->setCurrentIndex(m_combo->model()->index(itemIndex(), 0));
-    connect(m_simpleList, &QAbstractItemView::pressed, this,
-            [this](const QModelIndex& row) { m_combo->setCurrentIndex(row.row()); });
-    m_simpleList->show();
-}
-
 void TCustomComboBox::recreateWnd() {
     {
         const auto guard = programChange();
@@ -433,7 +414,21 @@ void TCustomComboBox::recreateWnd() {
             edit->installEventFilter(m_combo);
             connect(edit, &QLineEdit::textEdited, this, [this] { change(); });
         }
-        updateSimpleList();
+        if (m_style != csSimple) {
+            delete m_simpleList.data();
+        } else if (!m_simpleList) {
+            m_simpleList = new QListView(this);
+            m_simpleList->setModel(m_combo->model());
+            m_simpleList->setItemDelegate(new ItemDelegate(this, m_simpleList));
+            // The text field keeps the focus; the list only shows and takes clicks.
+            m_simpleList->setFocusPolicy(Qt::NoFocus);
+            m_simpleList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+            m_simpleList->viewport()->installEventFilter(m_combo);
+            m_simpleList->setCurrentIndex(m_combo->model()->index(itemIndex(), 0));
+            connect(m_simpleList, &QAbstractItemView::pressed, this,
+                    [this](const QModelIndex& row) { m_combo->setCurrentIndex(row.row()); });
+            m_simpleList->show();
+        }
     }
     reportItemIndex();
     applySettings();

@@ -205,11 +205,9 @@ private:
     // text kept, and the selection on the item it was on (none once that item is gone).
     void changeItems(const std::function<void()>& change);
     void insertAt(int index, const QString& text, qint64 value);
-    void popupVisible(bool shown);
     void layoutInner();
     // The font, the colours, the rows and the places of the inner widgets, anew.
     void applySettings();
-    void updateSimpleList();
     void applyColors();
     void relayoutItems();
     // `index`, when it names an item; throws std::out_of_range otherwise.
