@@ -7,7 +7,9 @@
 #include <QListView>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPersistentModelIndex>
 #include <QProxyStyle>
+#include <QStandardItemModel>
 #include <QStyleOptionComboBox>
 #include <QStyledItemDelegate>
 #include <numeric>
@@ -22,6 +24,8 @@ constexpr int ItemTextIndent = 2;
 constexpr int DefaultWidth = 145;
 constexpr int DefaultHeight = 21;
 constexpr int DefaultDropDownCount = 8;
+// Beside Qt::UserRole, which holds the item's value.
+constexpr int SortRankRole = Qt::UserRole + 1;
 
 bool lessCaseInsensitive(const QString& a, const QString& b) {
     return QString::compare(a, b, Qt::CaseInsensitive) < 0;
@@ -96,10 +100,13 @@ protected:
     }
 
     bool eventFilter(QObject* watched, QEvent* e) override {
-        if (watched != m_popup)
+        if (watched != m_popup) {
             tell(static_cast<QWidget*>(watched), e);
-        else if (e->type() == QEvent::Show || e->type() == QEvent::Hide)
-            m_host->popupVisible(e->type() == QEvent::Show);
+        } else if (e->type() == QEvent::Show || e->type() == QEvent::Hide) {
+            m_host->update();
+            update();
+            if (e->type() == QEvent::Hide) m_host->closeUp();
+        }
         return QComboBox::eventFilter(watched, e);
     }
 
@@ -212,18 +219,19 @@ void TCustomComboBox::setCustomFrame(bool on) {
 
 void TCustomComboBox::setSorted(bool on) {
     if (!assignIfChanged(m_sorted, on) || !on) return;
-    changeItems([this](int current) {
-        const QStringList texts = items();
-        QList<int> order(texts.size());
+    changeItems([this] {
+        QList<int> order(itemCount());
         std::iota(order.begin(), order.end(), 0);
-        std::stable_sort(order.begin(), order.end(),
-                         [&](int a, int b) { return lessCaseInsensitive(texts[a], texts[b]); });
-        // The sorted copies after the items, then the items go.
-        for (int i : order)
-            m_combo->addItem(texts[i], m_combo->itemData(i, Qt::UserRole));
-        for (int i = 0; i < texts.size(); ++i)
-            m_combo->removeItem(0);
-        return current < 0 ? -1 : int(order.indexOf(current));
+        std::stable_sort(order.begin(), order.end(), [this](int a, int b) {
+            return lessCaseInsensitive(m_combo->itemText(a), m_combo->itemText(b));
+        });
+        // The model sorts by each item's rank, moving the rows rather than copying them.
+        // QComboBox's own model.
+        auto* model = static_cast<QStandardItemModel*>(m_combo->model());
+        for (int rank = 0; rank < order.size(); ++rank)
+            model->item(order[rank])->setData(rank, SortRankRole);
+        model->setSortRole(SortRankRole);
+        model->sort(0);
     });
 }
 
@@ -235,12 +243,11 @@ QStringList TCustomComboBox::items() const {
 }
 
 void TCustomComboBox::setItems(const QStringList& texts) {
-    changeItems([&](int) {
+    changeItems([&] {
         m_combo->clear();
         QStringList ordered = texts;
         if (m_sorted) std::stable_sort(ordered.begin(), ordered.end(), lessCaseInsensitive);
         m_combo->addItems(ordered);
-        return -1;
     });
 }
 
@@ -256,10 +263,7 @@ int TCustomComboBox::checked(int index) const {
 void TCustomComboBox::setItemValue(int index, qint64 value) {
     checked(index);
     // Changing the selected row's data makes QComboBox rewrite the text field.
-    changeItems([&](int current) {
-        m_combo->setItemData(index, QVariant::fromValue(value), Qt::UserRole);
-        return current;
-    });
+    changeItems([&] { m_combo->setItemData(index, QVariant::fromValue(value), Qt::UserRole); });
 }
 
 int TCustomComboBox::addItem(const QString& text, qint64 value) {
@@ -279,28 +283,25 @@ void TCustomComboBox::insertItem(int index, const QString& text, qint64 value) {
 }
 
 void TCustomComboBox::insertAt(int index, const QString& text, qint64 value) {
-    changeItems([&](int current) {
-        m_combo->insertItem(index, text, QVariant::fromValue(value));
-        return current < 0 ? -1 : current >= index ? current + 1 : current;
-    });
+    changeItems([&] { m_combo->insertItem(index, text, QVariant::fromValue(value)); });
 }
 
 void TCustomComboBox::deleteItem(int index) {
     checked(index);
-    changeItems([&](int current) {
-        m_combo->removeItem(index);
-        return current == index ? -1 : current > index ? current - 1 : current;
-    });
+    changeItems([&] { m_combo->removeItem(index); });
 }
 
-void TCustomComboBox::changeItems(const std::function<int(int current)>& change) {
+void TCustomComboBox::changeItems(const std::function<void()>& change) {
     {
         const auto guard = programChange();
         QLineEdit* edit = editField();
         const QString text = edit ? edit->text() : QString();
+        // The selection stays with its item, and none is selected once that item goes.
         // QComboBox selects the first item of a list that was empty, and a neighbour of a
         // removed selected item; the platform's list does neither.
-        const int wanted = change(m_combo->currentIndex());
+        const QPersistentModelIndex selected = m_combo->model()->index(itemIndex(), 0);
+        change();
+        const int wanted = selected.isValid() ? selected.row() : -1;
         if (m_combo->currentIndex() != wanted) m_combo->setCurrentIndex(wanted);
         if (edit && edit->text() != text) edit->setText(text);
         if (m_simpleList) relayoutItems();
@@ -335,12 +336,6 @@ void TCustomComboBox::reportItemIndex() {
     if (m_programChange > 0 || itemIndex() == m_reportedIndex) return;
     m_reportedIndex = itemIndex();
     emit itemIndexChanged(m_reportedIndex);
-}
-
-void TCustomComboBox::popupVisible(bool shown) {
-    update();
-    m_combo->update();
-    if (!shown) closeUp();
 }
 
 void TCustomComboBox::relayoutItems() {
@@ -404,22 +399,6 @@ void TCustomComboBox::layoutInner() {
 
 // --- Native settings
 
-void TCustomComboBox::updateSimpleList() {
-    if (m_style != csSimple) delete m_simpleList.data();
-    if (m_style != csSimple || m_simpleList) return;
-    m_simpleList = new QListView(this);
-    m_simpleList->setModel(m_combo->model());
-    m_simpleList->setItemDelegate(new ItemDelegate(this, m_simpleList));
-    // The text field keeps the focus; the list only shows and takes clicks.
-    m_simpleList->setFocusPolicy(Qt::NoFocus);
-    m_simpleList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_simpleList->viewport()->installEventFilter(m_combo);
-    m_simpleList->setCurrentIndex(m_combo->model()->index(itemIndex(), 0));
-    connect(m_simpleList, &QAbstractItemView::pressed, this,
-            [this](const QModelIndex& row) { m_combo->setCurrentIndex(row.row()); });
-    m_simpleList->show();
-}
-
 void TCustomComboBox::recreateWnd() {
     {
         const auto guard = programChange();
@@ -435,7 +414,21 @@ void TCustomComboBox::recreateWnd() {
             edit->installEventFilter(m_combo);
             connect(edit, &QLineEdit::textEdited, this, [this] { change(); });
         }
-        updateSimpleList();
+        if (m_style != csSimple) {
+            delete m_simpleList.data();
+        } else if (!m_simpleList) {
+            m_simpleList = new QListView(this);
+            m_simpleList->setModel(m_combo->model());
+            m_simpleList->setItemDelegate(new ItemDelegate(this, m_simpleList));
+            // The text field keeps the focus; the list only shows and takes clicks.
+            m_simpleList->setFocusPolicy(Qt::NoFocus);
+            m_simpleList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+            m_simpleList->viewport()->installEventFilter(m_combo);
+            m_simpleList->setCurrentIndex(m_combo->model()->index(itemIndex(), 0));
+            connect(m_simpleList, &QAbstractItemView::pressed, this,
+                    [this](const QModelIndex& row) { m_combo->setCurrentIndex(row.row()); });
+            m_simpleList->show();
+        }
     }
     reportItemIndex();
     applySettings();

@@ -202,14 +202,12 @@ private:
     // Draws one item, or the closed box's current item, through a Canvas on an image.
     void renderItem(QPainter& p, const QRect& r, int index, bool selected);
     // Runs a change of the item list made by program: no events, the editable styles'
-    // text kept, and the selection set to what `change` returns (given the one before).
-    void changeItems(const std::function<int(int current)>& change);
+    // text kept, and the selection on the item it was on (none once that item is gone).
+    void changeItems(const std::function<void()>& change);
     void insertAt(int index, const QString& text, qint64 value);
-    void popupVisible(bool shown);
     void layoutInner();
     // The font, the colours, the rows and the places of the inner widgets, anew.
     void applySettings();
-    void updateSimpleList();
     void applyColors();
     void relayoutItems();
     // `index`, when it names an item; throws std::out_of_range otherwise.

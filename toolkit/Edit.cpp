@@ -12,6 +12,10 @@
 namespace tk {
 
 namespace {
+QString inCase(const QString& text, TEditCharCase c) {
+    return c == ecUpperCase ? text.toUpper() : c == ecLowerCase ? text.toLower() : text;
+}
+
 // Qt's line edit would take the input method whatever ImeMode says, and Qt sets it anew on
 // every change of ReadOnly and PasswordChar: the field asks its control each time instead.
 class EditField : public QLineEdit {
@@ -39,8 +43,9 @@ protected:
 
 // The box holds one line, as the platform's single-line edit does: of a text pasted, dropped
 // or set, what follows its first line break stays out. A character copied with the end of its
-// line would otherwise be looked up with the line break, and found nowhere.
-class OneLine : public QValidator {
+// line would otherwise be looked up with the line break, and found nowhere. What goes in
+// takes the edit's CharCase.
+class Entry : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString& text, int& caret) const override {
@@ -53,6 +58,8 @@ public:
             text.remove(cut, caret - cut);
             caret = cut;
         }
+        if (const auto* edit = qobject_cast<const TCustomEdit*>(parent()->parent()))
+            text = inCase(text, edit->charCase());
         return Acceptable;
     }
 };
@@ -64,21 +71,12 @@ TCustomEdit::TCustomEdit(Component* owner, QWidget* parent)
     setColor(clWindow);
     setTabStop(true);
     m_edit->setFrame(false);
-    m_edit->setValidator(new OneLine(m_edit));
+    m_edit->setValidator(new Entry(m_edit));
     setMaxLength(0);
     m_edit->setAutoFillBackground(true);
     m_edit->installEventFilter(this);
     setFocusProxy(m_edit);
-    connect(m_edit, &QLineEdit::textChanged, this, [this](const QString& t) {
-        if (m_charCase != ecNormal) {
-            const QString cased = m_charCase == ecUpperCase ? t.toUpper() : t.toLower();
-            if (cased != t) {
-                const int pos = m_edit->cursorPosition();
-                m_edit->setText(cased);
-                m_edit->setCursorPosition(pos);
-                return;
-            }
-        }
+    connect(m_edit, &QLineEdit::textChanged, this, [this] {
         textChanged();
         emit OnChange(text());
     });
@@ -100,10 +98,7 @@ void TCustomEdit::setPasswordChar(const QString& c) {
 
 void TCustomEdit::setCharCase(TEditCharCase c) {
     m_charCase = c;
-    if (c == ecUpperCase)
-        m_edit->setText(m_edit->text().toUpper());
-    else if (c == ecLowerCase)
-        m_edit->setText(m_edit->text().toLower());
+    if (c != ecNormal) m_edit->setText(inCase(m_edit->text(), c));
 }
 
 void TCustomEdit::setNonClientWidth(int w) {

@@ -267,9 +267,8 @@ void TPageControl::notification(Component* c, Operation op) {
 void TPageControl::childEvent(QChildEvent* e) {
     TControl::childEvent(e);
     // A sheet taken away by QWidget::setParent rather than by setParentControl.
-    if (e->type() != QEvent::ChildRemoved) return;
-    for (TTabSheet* p : std::as_const(m_pages))
-        if (static_cast<QObject*>(p) == e->child()) return removePage(p);
+    const qsizetype i = m_pages.indexOf(e->child());
+    if (e->type() == QEvent::ChildRemoved && i >= 0) removePage(m_pages[i]);
 }
 
 void TPageControl::insertPage(TTabSheet* page) {
