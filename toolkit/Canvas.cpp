@@ -131,11 +131,6 @@ int Canvas::logicalExtent(int device, qreal ratio, qreal subpixel) {
     return clampToInt(v);
 }
 
-QPoint Canvas::devicePixelAt(QPointF devicePos) {
-    return QPoint(int(std::floor(devicePos.x() + 0.5 + 1e-6)),
-                  int(std::floor(devicePos.y() + 0.5 + 1e-6)));
-}
-
 void Canvas::surfaceChanged(QPointF subpixel) {
     m_subpixel = subpixel;
     const QImage::Format f = m_image.format();

@@ -117,7 +117,9 @@ public:
     static int logicalExtent(int device, qreal ratio, qreal subpixel);
     // Splits the device position Qt paints a picture at into the whole pixel the picture
     // starts at and the subpixel of its logical origin (Qt rounds halves up).
-    static QPoint devicePixelAt(QPointF devicePos);
+    static QPoint devicePixelAt(QPointF devicePos) {
+        return QPoint(int(deviceEdge(0, 1, devicePos.x())), int(deviceEdge(0, 1, devicePos.y())));
+    }
     static QPointF subpixelAt(QPointF devicePos) {
         return devicePos - QPointF(devicePixelAt(devicePos));
     }
