@@ -441,9 +441,8 @@ void Canvas::drawTextLine(int x, int y, const QString& text, const QList<int>& m
 }
 
 void Canvas::textOut(int x, int y, const QString& text) {
-    if (!textIsTransparent())
-        fillRect(Rect::fromSize(x, y, textWidth(text), textHeight(text)), m_state.brush.color);
-    drawTextLine(x, y, text, {}, false, {});
+    drawText({x, y, x, y}, text,
+             TextFormat::SingleLine | TextFormat::NoPrefix | TextFormat::NoClip);
 }
 
 Rect Canvas::drawText(const Rect& r, const QString& text, TextFormats flags) {
