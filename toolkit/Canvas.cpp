@@ -131,11 +131,6 @@ int Canvas::logicalExtent(int device, qreal ratio, qreal subpixel) {
     return clampToInt(v);
 }
 
-QPoint Canvas::devicePixelAt(QPointF devicePos) {
-    return QPoint(int(std::floor(devicePos.x() + 0.5 + 1e-6)),
-                  int(std::floor(devicePos.y() + 0.5 + 1e-6)));
-}
-
 void Canvas::surfaceChanged(QPointF subpixel) {
     m_subpixel = subpixel;
     const QImage::Format f = m_image.format();
@@ -205,25 +200,21 @@ std::uint32_t Canvas::deviceValue(TColor c) const {
     return dist(m_image.color(1)) < dist(m_image.color(0)) ? 1u : 0u;
 }
 
-void Canvas::fillImageRectValue(const QRect& imageRect, std::uint32_t value) {
-    const QRect d = toDevice(imageRect);
-    if (d.isEmpty()) return;
-    if (m_mono) {
-        for (int y = d.top(); y <= d.bottom(); ++y)
-            for (int x = d.left(); x <= d.right(); ++x)
-                m_image.setPixel(x, y, value);
-        return;
-    }
-    for (int y = d.top(); y <= d.bottom(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(m_image.scanLine(y));
-        std::fill(line + d.left(), line + d.right() + 1, value);
-    }
-}
-
 void Canvas::fill(qint64 l, qint64 t, qint64 r, qint64 b, std::uint32_t value) {
-    if (const std::optional<QRect> img = toImage(l, t, r, b))
-        for (const QRect& part : m_state.clip)
-            fillImageRectValue(part.intersected(*img), value);
+    const std::optional<QRect> img = toImage(l, t, r, b);
+    if (!img) return;
+    for (const QRect& part : m_state.clip) {
+        const QRect d = toDevice(part.intersected(*img));
+        for (int y = d.top(); y <= d.bottom(); ++y) {
+            if (m_mono) {
+                for (int x = d.left(); x <= d.right(); ++x)
+                    m_image.setPixel(x, y, value);
+                continue;
+            }
+            auto* line = reinterpret_cast<QRgb*>(m_image.scanLine(y));
+            std::fill(line + d.left(), line + d.right() + 1, value);
+        }
+    }
 }
 
 void Canvas::plotPen(qint64 x, qint64 y, std::uint32_t value) {
@@ -401,22 +392,6 @@ void Canvas::drawFocusRect(const Rect& r) {
 
 // --- Text -----------------------------------------------------------------------------
 
-void Canvas::beginPainter(QPainter& p) const {
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.setRenderHint(QPainter::TextAntialiasing, !crispTextForTests());
-    // The clip in device pixels, as the shapes see it: Qt would round a logical clip on
-    // its own and let text spill into, or stop short of, a device pixel of a neighbour.
-    QRegion deviceClip;
-    for (const QRect& r : m_state.clip)
-        deviceClip += toDevice(r);
-    p.setWorldTransform(QTransform::fromScale(1 / m_dpr, 1 / m_dpr));
-    p.setClipRegion(deviceClip);
-    p.setWorldTransform(QTransform::fromTranslate(m_state.origin.x() + m_subpixel.x() / m_dpr,
-                                                  m_state.origin.y() + m_subpixel.y() / m_dpr));
-    p.setFont(qfont());
-    p.setPen(toQColor(m_state.font.color()));
-}
-
 int Canvas::textWidth(const QString& text) const {
     return QFontMetrics(qfont()).horizontalAdvance(text);
 }
@@ -433,7 +408,19 @@ void Canvas::drawTextLine(int x, int y, const QString& text, const QList<int>& m
     QImage copy = m_mono ? m_image.convertToFormat(QImage::Format_RGB32) : QImage();
     {
         QPainter p(m_mono ? &copy : &m_image);
-        beginPainter(p);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setRenderHint(QPainter::TextAntialiasing, !crispTextForTests());
+        // The clip in device pixels, as the shapes see it: Qt would round a logical clip on
+        // its own and let text spill into, or stop short of, a device pixel of a neighbour.
+        QRegion deviceClip;
+        for (const QRect& r : m_state.clip)
+            deviceClip += toDevice(r);
+        p.setWorldTransform(QTransform::fromScale(1 / m_dpr, 1 / m_dpr));
+        p.setClipRegion(deviceClip);
+        p.setWorldTransform(QTransform::fromTranslate(m_state.origin.x() + m_subpixel.x() / m_dpr,
+                                                      m_state.origin.y() + m_subpixel.y() / m_dpr));
+        p.setFont(qfont());
+        p.setPen(toQColor(m_state.font.color()));
         p.drawText(QPoint(x, y + m.ascent), text);
     }
     for (int dy = 0; dy < copy.height(); ++dy)
@@ -454,9 +441,8 @@ void Canvas::drawTextLine(int x, int y, const QString& text, const QList<int>& m
 }
 
 void Canvas::textOut(int x, int y, const QString& text) {
-    if (!textIsTransparent())
-        fillRect(Rect::fromSize(x, y, textWidth(text), textHeight(text)), m_state.brush.color);
-    drawTextLine(x, y, text, {}, false, {});
+    drawText({x, y, x, y}, text,
+             TextFormat::SingleLine | TextFormat::NoPrefix | TextFormat::NoClip);
 }
 
 Rect Canvas::drawText(const Rect& r, const QString& text, TextFormats flags) {

@@ -19,8 +19,6 @@
 #include <span>
 #include <vector>
 
-class QPainter;
-
 namespace tk {
 
 class Bitmap;
@@ -119,7 +117,9 @@ public:
     static int logicalExtent(int device, qreal ratio, qreal subpixel);
     // Splits the device position Qt paints a picture at into the whole pixel the picture
     // starts at and the subpixel of its logical origin (Qt rounds halves up).
-    static QPoint devicePixelAt(QPointF devicePos);
+    static QPoint devicePixelAt(QPointF devicePos) {
+        return QPoint(int(deviceEdge(0, 1, devicePos.x())), int(deviceEdge(0, 1, devicePos.y())));
+    }
     static QPointF subpixelAt(QPointF devicePos) {
         return devicePos - QPointF(devicePixelAt(devicePos));
     }
@@ -167,7 +167,10 @@ public:
     class StateSaver {
     public:
         explicit StateSaver(Canvas& c) : m_canvas(c), m_saved(c.m_state) {}
-        ~StateSaver() { m_canvas.restoreState(m_saved); }
+        ~StateSaver() {
+            m_canvas.m_state = m_saved;
+            m_canvas.m_qfont.reset();
+        }
         StateSaver(const StateSaver&) = delete;
         StateSaver& operator=(const StateSaver&) = delete;
 
@@ -183,7 +186,9 @@ public:
     void fillRect(const Rect& r) {
         if (m_state.brush.style == BrushStyle::Solid) fillRect(r, m_state.brush.color);
     }
-    void fillRect(const Rect& r, TColor color) { fill(r, deviceValue(color)); }
+    void fillRect(const Rect& r, TColor color) {
+        fill(r.Left, r.Top, r.Right, r.Bottom, deviceValue(color));
+    }
     // A 1-pixel ring in the brush colour or in `color`.
     void frameRect(const Rect& r) { frameRect(r, m_state.brush.color); }
     void frameRect(const Rect& r, TColor color);
@@ -231,10 +236,6 @@ public:
     void drawFocusRect(const Rect& r);
 
 private:
-    void restoreState(const State& s) {
-        m_state = s;
-        m_qfont.reset();
-    }
     // Logical image rectangle -> device rectangle of whole logical pixels.
     QRect toDevice(const QRect& logical) const;
     qint64 devX(qint64 v) const { return deviceEdge(v, m_dpr, m_subpixel.x()); }
@@ -248,8 +249,6 @@ private:
     std::uint32_t deviceValue(TColor c) const;
     // Fills the part of a canvas rectangle inside the clip.
     void fill(qint64 l, qint64 t, qint64 r, qint64 b, std::uint32_t value);
-    void fill(const Rect& r, std::uint32_t value) { fill(r.Left, r.Top, r.Right, r.Bottom, value); }
-    void fillImageRectValue(const QRect& imageRect, std::uint32_t value);
     void plotPen(qint64 x, qint64 y, std::uint32_t value);
     void line(QPoint from, QPoint to, std::uint32_t value);
     bool textIsTransparent() const {
@@ -260,7 +259,6 @@ private:
         if (!m_qfont) m_qfont = m_state.font.toQFont();
         return *m_qfont;
     }
-    void beginPainter(QPainter& p) const;
     void drawTextLine(int x, int y, const QString& text, const QList<int>& marks, bool clipToRect,
                       const Rect& clip);
     // Which source device pixel each device pixel of one axis shows, or -1.

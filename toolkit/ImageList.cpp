@@ -3,7 +3,6 @@
 #include "Bitmap.h"
 #include "Canvas.h"
 
-#include <QPainter>
 #include <stdexcept>
 #include <string>
 
@@ -32,12 +31,9 @@ void TImageList::setSize(int w, int h) {
 }
 
 QImage TImageList::cell(const QImage& picture, int column) const {
-    QImage out(m_width, m_height, QImage::Format_ARGB32_Premultiplied);
+    // What lies beyond the picture comes out as zeros: transparent.
+    const QImage out = picture.copy(column * m_width, 0, m_width, m_height);
     if (out.isNull()) throw std::runtime_error("TImageList: cannot allocate an image");
-    out.fill(Qt::transparent);
-    QPainter p(&out);
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.drawImage(QPoint(0, 0), picture, QRect(column * m_width, 0, m_width, m_height));
     return out;
 }
 
