@@ -428,6 +428,8 @@ void TControl::mouseMoveEvent(QMouseEvent* e) {
 }
 
 void TControl::forwardInnerMouse(QWidget* source, QMouseEvent* e) {
+    // Qt drops the mouse of a disabled widget only after the filters that call this.
+    if (!isEnabled()) return;
     QMouseEvent mapped(e->type(), source->mapTo(this, e->position()), e->scenePosition(),
                        e->globalPosition(), e->button(), e->buttons(), e->modifiers());
     switch (e->type()) {

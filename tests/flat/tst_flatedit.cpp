@@ -78,6 +78,7 @@ private slots:
     void rightClickShowsThePopupMenuInsteadOfQtsOwn();
     void imDisableOutlivesReadOnlyAndPasswordChar();
     void hugeTextIsCutToWhatTheBoxHolds();
+    void disabledEditRaisesNoMouseEvents();
 };
 
 void TestFlatEdit::initTestCase() {
@@ -476,6 +477,20 @@ void TestFlatEdit::hugeTextIsCutToWhatTheBoxHolds() {
     QTest::keyClick(edit.lineEdit(), Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(edit.text(), QStringLiteral("a字b"));
     QGuiApplication::clipboard()->clear();
+}
+
+// A disabled edit hears no mouse, also through the text field it hosts.
+void TestFlatEdit::disabledEditRaisesNoMouseEvents() {
+    Stage s;
+    QVERIFY(s.activate());
+    QSignalSpy down(&s.edit, &tk::TControl::OnMouseDown);
+    QSignalSpy click(&s.edit, &tk::TControl::OnClick);
+    for (const bool enabled : {false, true}) {
+        s.edit.setEnabled(enabled);
+        QTest::mouseClick(s.edit.lineEdit(), Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(down.count(), int(enabled));
+        QCOMPARE(click.count(), int(enabled));
+    }
 }
 
 ZARVIK_TEST_MAIN(TestFlatEdit)
