@@ -47,7 +47,7 @@ protected:
 // takes the edit's CharCase.
 class Entry : public QValidator {
 public:
-    using QValidator::QValidator;
+    Entry(QLineEdit* field, const TCustomEdit& host) : QValidator(field), m_host(host) {}
     State validate(QString& text, int& caret) const override {
         // What came in ends at the caret, and what stood before it held no line break.
         const auto isBreak = [](QChar c) {
@@ -58,10 +58,12 @@ public:
             text.remove(cut, caret - cut);
             caret = cut;
         }
-        if (const auto* edit = qobject_cast<const TCustomEdit*>(parent()->parent()))
-            text = inCase(text, edit->charCase());
+        text = inCase(text, m_host.charCase());
         return Acceptable;
     }
+
+private:
+    const TCustomEdit& m_host;
 };
 } // namespace
 
@@ -71,7 +73,7 @@ TCustomEdit::TCustomEdit(Component* owner, QWidget* parent)
     setColor(clWindow);
     setTabStop(true);
     m_edit->setFrame(false);
-    m_edit->setValidator(new Entry(m_edit));
+    m_edit->setValidator(new Entry(m_edit, *this));
     setMaxLength(0);
     m_edit->setAutoFillBackground(true);
     m_edit->installEventFilter(this);
