@@ -267,8 +267,8 @@ void TPageControl::notification(Component* c, Operation op) {
 void TPageControl::childEvent(QChildEvent* e) {
     TControl::childEvent(e);
     // A sheet taken away by QWidget::setParent rather than by setParentControl.
-    const qsizetype i = m_pages.indexOf(e->child());
-    if (e->type() == QEvent::ChildRemoved && i >= 0) removePage(m_pages[i]);
+    if (e->type() != QEvent::ChildRemoved) return;
+    if (const qsizetype i = m_pages.indexOf(e->child()); i >= 0) removePage(m_pages[i]);
 }
 
 void TPageControl::insertPage(TTabSheet* page) {
