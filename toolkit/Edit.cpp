@@ -47,7 +47,7 @@ protected:
 // takes the edit's CharCase.
 class Entry : public QValidator {
 public:
-    Entry(QLineEdit* field, const TCustomEdit& host) : QValidator(field), m_host(host) {}
+    using QValidator::QValidator;
     State validate(QString& text, int& caret) const override {
         // What came in ends at the caret, and what stood before it held no line break.
         const auto isBreak = [](QChar c) {
@@ -58,12 +58,10 @@ public:
             text.remove(cut, caret - cut);
             caret = cut;
         }
-        text = inCase(text, m_host.charCase());
+        if (const auto* edit = qobject_cast<const TCustomEdit*>(parent()->parent()))
+            text = inCase(text, edit->charCase());
         return Acceptable;
     }
-
-private:
-    const TCustomEdit& m_host;
 };
 } // namespace
 
@@ -73,7 +71,7 @@ TCustomEdit::TCustomEdit(Component* owner, QWidget* parent)
     setColor(clWindow);
     setTabStop(true);
     m_edit->setFrame(false);
-    m_edit->setValidator(new Entry(m_edit, *this));
+    m_edit->setValidator(new Entry(m_edit));
     setMaxLength(0);
     m_edit->setAutoFillBackground(true);
     m_edit->installEventFilter(this);
