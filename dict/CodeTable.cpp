@@ -200,6 +200,14 @@ void CodeTable::BufferDelete::operator()(char* buffer) const noexcept {
 }
 
 void CodeTable::adopt(Buffer buffer, std::size_t size) {
+    // Editors that save UTF-8 may put a byte-order mark first; it is no part of the first
+    // line, which would otherwise answer with it and miss its character's code.
+    if (constexpr std::string_view mark = "\xEF\xBB\xBF";
+        m_encoding == TextEncoding::Utf8 &&
+        std::string_view(buffer.get(), size).starts_with(mark)) {
+        size -= mark.size();
+        std::memmove(buffer.get(), buffer.get() + mark.size(), size);
+    }
     buffer[size] = '\0'; // stops the scan at the data's end
     const char* const data = buffer.get();
     // Built aside and swapped in, so a failure here leaves the previous content intact.

@@ -41,7 +41,8 @@ public:
     // would wrongly find nothing. The window's start-up tables keep reading up to a NUL.
     void requireText(const std::string& path) const;
 
-    // Replaces the content with the lines of `bytes`, split as a file's are.
+    // Replaces the content with the lines of `bytes`, split as a file's are. (Of UTF-8 text,
+    // load() and assign() drop a byte-order mark at the start.)
     void assign(std::string_view bytes);
 
     // The largest table file (and byte string) that is loaded: 64 MiB. A real table is

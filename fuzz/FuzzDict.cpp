@@ -151,10 +151,14 @@ Expected expect(std::string_view bytes, std::string_view needle) {
     for (std::size_t length = 1; length <= std::min<std::size_t>(bytes.size(), 20); ++length)
         search(bytes.substr(bytes.size() - length), 0);
 
+    // Read as UTF-8, a byte-order mark at the start is no part of the text.
+    std::string_view utf8 = bytes;
+    if (utf8.starts_with("\xEF\xBB\xBF")) utf8.remove_prefix(3);
+    const std::vector<std::string_view> utf8Lines = referenceSplit(utf8);
     const auto lookup = [&](std::string_view n) {
         e.lookups.push_back({n,
                              {firstLineHolding(e.lines, n, dict::TextEncoding::Gbk),
-                              firstLineHolding(e.lines, n, dict::TextEncoding::Utf8)}});
+                              firstLineHolding(utf8Lines, n, dict::TextEncoding::Utf8)}});
     };
     lookup(needle);
     if (!e.lines.empty()) {

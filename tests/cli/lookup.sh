@@ -177,6 +177,11 @@ lookup --tables "$tmp/nul" 仓
 expect "a NUL inside a table" 2 "" \
   "zarvik-lookup: Cannot read file \"$tmp/nul/cj5.m\". It holds a NUL byte in line 2, and a code table is text."
 
+# A hand-edited table saved with a byte-order mark: the mark is no part of its first line.
+mkdir "$tmp/bom" && printf '\357\273\277字 jnd 十弓木\n' >"$tmp/bom/cj5-utf8.m"
+lookup --tables "$tmp/bom" 字;         expect "a byte-order mark, by character" 0 "字 jnd 十弓木" ""
+lookup --tables "$tmp/bom" --code jnd; expect "a byte-order mark, by code" 0 "字 jnd 十弓木" ""
+
 mkdir "$tmp/empty" && cp "$ZARVIK_DATA_DIR/cj5.m" "$tmp/empty/" && : >"$tmp/empty/cj5-utf8.m"
 lookup --tables "$tmp/empty" 字
 expect "an empty table of every character, beside the GBK one" 2 "" \
