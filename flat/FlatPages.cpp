@@ -392,8 +392,12 @@ void TDefinePages::mouseMove(tk::TShiftState shift, int x, int y) {
 
 void TDefinePages::mouseLeave() {
     TVersionPages::mouseLeave();
+    if (!isFlatStyle()) return;
+    // With HotTrack off no lines show, but the tab must not come back hot when it is
+    // switched on again with the mouse away.
+    if (!hotTrack()) m_hotIndex = m_cooledIndex = -1;
     // The selected tab stays hot: its lines belong to its body.
-    if (isFlatStyle() && hotTrack() && m_hotIndex != -1 && m_hotIndex != selectedTab())
+    else if (m_hotIndex != -1 && m_hotIndex != selectedTab())
         setHotIndex(-1);
 }
 

@@ -326,6 +326,15 @@ void TestFlatPages::hotTrackOnMarksTheHotTabUntilTheMouseLeaves() {
     QTest::mouseMove(&window, QPoint(100, 5)); // above the control
     QTRY_COMPARE(pc.hotIndex(), -1);
     QCOMPARE(grab(pc), before);
+
+    // Switched off and on again while the mouse was away, no tab comes back hot.
+    QTest::mouseMove(&pc, centre(tab1));
+    QTRY_COMPARE(pc.hotIndex(), 1);
+    pc.setHotTrack(false);
+    QTest::mouseMove(&window, QPoint(100, 5));
+    QTRY_COMPARE(pc.hotIndex(), -1);
+    pc.setHotTrack(true);
+    QCOMPARE(grab(pc), before);
 }
 
 void TestFlatPages::focusedStripMarksTheSelectedTab() {
