@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QHash>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPointer>
 #include <algorithm>
@@ -117,6 +118,45 @@ bool formDialogKey(QWidget* root, int key, TShiftState shift) {
     return offerToControls(root, [&](TControl* c) { return c->dialogKey(key, shift); });
 }
 
+// A key or a commit re-sent with characters replaced by OnKeyPress goes straight to the field.
+bool forwarding = false;
+
+// The characters a typed key or an input method's commit offers to OnKeyPress. A character
+// beyond the 16-bit range comes as a surrogate pair and passes unfiltered: OnKeyPress carries
+// one UTF-16 unit, and a handler that changed or dropped one half would leave the other alone
+// in the text, a character no font draws and no table holds.
+bool offeredToKeyPress(QChar c) {
+    return !c.isSurrogate() && (c.isPrint() || c == QLatin1Char('\r'));
+}
+
+// Each character an input method commits to the focused text field passes the control's
+// OnKeyPress as a typed one does (a form's filter sees the Chinese it was written for); the
+// field takes what the handlers left, with the preedit and the replaced range as the input
+// method sent them.
+bool filterCommit(QWidget* field, TControl* ctl, QInputMethodEvent* e) {
+    const QString commit = e->commitString();
+    // Where the field takes no input method or no text, the commit goes nowhere: no key
+    // press, as for a disabled or read-only field.
+    if (commit.isEmpty() || !field->inputMethodQuery(Qt::ImEnabled).toBool() ||
+        field->inputMethodQuery(Qt::ImReadOnly).toBool())
+        return false;
+    const QPointer<TControl> alive(ctl);
+    QString kept;
+    for (QChar c : commit) {
+        if (offeredToKeyPress(c)) ctl->keyPress(c);
+        // A handler that destroyed the control took the rest of the commit with it.
+        if (!alive) return true;
+        if (!c.isNull()) kept += c;
+    }
+    if (kept == commit) return false;
+    QInputMethodEvent replaced(e->preeditString(), e->attributes());
+    replaced.setCommitString(kept, e->replacementStart(), e->replacementLength());
+    forwarding = true;
+    QApplication::sendEvent(field, &replaced);
+    forwarding = false;
+    return true;
+}
+
 } // namespace
 
 void KeyRouter::install() {
@@ -127,11 +167,10 @@ void KeyRouter::install() {
 }
 
 bool KeyRouter::eventFilter(QObject* watched, QEvent* event) {
-    // A key re-sent with a character replaced by OnKeyPress goes straight to the edit.
-    static bool forwarding = false;
     if (forwarding) return false;
     const QEvent::Type type = event->type();
-    if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::InputMethod)
+        return false;
     auto* w = qobject_cast<QWidget*>(watched);
     // With no control focused (the focused one was disabled or went) the window itself
     // hears the keys, and its navigation and accelerators still serve them.
@@ -139,6 +178,9 @@ bool KeyRouter::eventFilter(QObject* watched, QEvent* event) {
         return false;
     TControl* ctl = controlFor(w);
     if (!ctl) return false;
+    if (type == QEvent::InputMethod)
+        return (ctl->dialogCode() & DLGC_WANTCHARS) &&
+               filterCommit(w, ctl, static_cast<QInputMethodEvent*>(event));
     auto* ke = static_cast<QKeyEvent*>(event);
     TShiftState shift = shiftFromQt(ke->modifiers());
     int key = virtualKeyFromQt(ke->key(), ke->modifiers());
@@ -175,7 +217,7 @@ bool KeyRouter::eventFilter(QObject* watched, QEvent* event) {
         }
     }
 
-    if (!text.isEmpty() && !alt && !ctrl && (text[0].isPrint() || text[0] == QLatin1Char('\r'))) {
+    if (!text.isEmpty() && !alt && !ctrl && offeredToKeyPress(text[0])) {
         const QChar typed = text[0];
         if (!(ctl->dialogCode() & DLGC_WANTCHARS) && broadcastDialogChar(root, typed)) return true;
         QChar ch = typed;

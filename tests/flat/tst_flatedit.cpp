@@ -1,5 +1,6 @@
 #include "Classes.h"
 #include "FlatButton.h"
+#include "FlatComboBox.h"
 #include "FlatEdit.h"
 #include "Form.h"
 #include "Layout.h"
@@ -14,6 +15,7 @@
 #include <QCursor>
 #include <QEnterEvent>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QScopeGuard>
 #include <QSignalSpy>
@@ -52,6 +54,19 @@ struct Stage {
     bool activate() { return testsupport::activate(form, &other); }
 };
 
+// The input method's events that reach a text field past the application's filters: each
+// one's preedit, replaced range and attribute count.
+struct ImeLog : QObject {
+    QStringList events;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (const auto* m = dynamic_cast<QInputMethodEvent*>(e))
+            events << m->preeditString() + QString::asprintf(" %d %d %d", m->replacementStart(),
+                                                             m->replacementLength(),
+                                                             int(m->attributes().size()));
+        return false;
+    }
+};
+
 } // namespace
 
 class TestFlatEdit : public QObject {
@@ -66,6 +81,8 @@ private slots:
     void heightIsTheFontCellPlusSix_data();
     void heightIsTheFontCellPlusSix();
     void enterReachesOnKeyPressButNeverTheText();
+    void inputMethodCommitPassesOnKeyPress_data();
+    void inputMethodCommitPassesOnKeyPress();
     void enterStaysWithTheEditWhenAButtonIsHot();
     void focusSelectsTheWholeText();
     void placeholderShowsTheHintWhileEmptyAndUnfocused();
@@ -231,6 +248,52 @@ void TestFlatEdit::enterReachesOnKeyPressButNeverTheText() {
     QTest::keyClick(s.edit.lineEdit(), Qt::Key_C);
     QCOMPARE(seen, QStringLiteral("ab\rc"));
     QCOMPARE(s.edit.text(), QStringLiteral("abc"));
+}
+
+// Each committed character passes OnKeyPress as a typed one does (the handler here capitalises
+// and drops digits); the preedit and the replaced range stay the input method's.
+void TestFlatEdit::inputMethodCommitPassesOnKeyPress_data() {
+    testsupport::addColumns<QString, bool, QString, bool, QString>(
+        {"commit", "handled", "seen", "combo", "text"});
+    QTest::newRow("no-handler-enter") << "字\r典" << false << "" << false << "x字典";
+    QTest::newRow("changed-pair-unfiltered") << "a😀b" << true << "ab" << false << "xA😀B";
+    QTest::newRow("swallowed") << "1字2" << true << "1字2" << false << "x字";
+    QTest::newRow("mixed-with-preedit") << "a1字" << true << "a1字" << false << "xA字";
+    QTest::newRow("combo-box") << "a1字" << true << "a1字" << true << "xA字";
+}
+
+void TestFlatEdit::inputMethodCommitPassesOnKeyPress() {
+    QFETCH(bool, combo);
+    QFETCH(bool, handled);
+    QFETCH(QString, commit);
+    QFETCH(QString, seen);
+    QFETCH(QString, text);
+    Stage s;
+    TDefineComboBox box(nullptr, &s.form);
+    tk::TControl& target = combo ? static_cast<tk::TControl&>(box) : s.edit;
+    QString heard;
+    if (handled)
+        QObject::connect(&target, &tk::TControl::OnKeyPress, [&](QChar& c) {
+            heard += c;
+            c = c.isDigit() ? QChar() : c.toUpper();
+        });
+    QVERIFY(s.activate());
+    target.setFocus();
+    target.setProperty("Text", QStringLiteral("xy"));
+    QWidget* field = QApplication::focusWidget();
+    ImeLog log;
+    field->installEventFilter(&log);
+    // The commit replaces the "y" before the caret.
+    QInputMethodEvent e(QStringLiteral("拼"), {{QInputMethodEvent::Cursor, 1, 1, {}}});
+    e.setCommitString(commit, -1, 1);
+    QApplication::sendEvent(field, &e);
+    QCOMPARE(heard, seen);
+    // A commit that comes out unchanged reaches the field alone.
+    QInputMethodEvent same;
+    same.setCommitString(QStringLiteral("字"));
+    QApplication::sendEvent(field, &same);
+    QCOMPARE(target.property("Text").toString(), text + u'字');
+    QCOMPARE(log.events, QStringList({"拼 -1 1 1", " 0 0 0"}));
 }
 
 void TestFlatEdit::enterStaysWithTheEditWhenAButtonIsHot() {
