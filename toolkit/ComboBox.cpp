@@ -232,6 +232,11 @@ void TCustomComboBox::setSorted(bool on) {
             model->item(order[rank])->setData(rank, SortRankRole);
         model->setSortRole(SortRankRole);
         model->sort(0);
+        // QComboBox rewrites the text field, caret and all, when the selected row's data
+        // changes: a rank left for the next sort would spare that row whenever it keeps its
+        // place, and the field would then come through one sort as it is and not another.
+        for (int row = 0; row < order.size(); ++row)
+            model->item(row)->setData(QVariant(), SortRankRole);
     });
 }
 

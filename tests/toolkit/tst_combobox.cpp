@@ -129,6 +129,23 @@ private slots:
         QCOMPARE(box.log, QStringList());
     }
 
+    void sortingSetsTheFieldAnewEachTime() {
+        TComboBox box;
+        box.setItems({QStringLiteral("b"), QStringLiteral("a")});
+        box.setItemIndex(1);
+        QLineEdit* field = box.comboBox()->lineEdit();
+        // The first sort moves the selected item, the second leaves it where it is.
+        for (const QString& typed : {QStringLiteral("aq"), QStringLiteral("aqr")}) {
+            QTest::keyClick(field, Qt::Key_End);
+            QTest::keyClicks(field, typed.right(1));
+            field->setCursorPosition(1);
+            box.setSorted(true);
+            QCOMPARE(field->text(), typed);
+            QCOMPARE(field->cursorPosition(), typed.size());
+            box.setSorted(false);
+        }
+    }
+
     void userSelectionRaisesClickSelectChange_data() {
         QTest::addColumn<int>("style");
         QTest::newRow("dropdown") << int(csDropDown);
