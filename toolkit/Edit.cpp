@@ -58,6 +58,8 @@ public:
             text.remove(cut, caret - cut);
             caret = cut;
         }
+        // Looked up at each call, not kept from construction: Qt also asks while the edit is
+        // still being built and while it is destroyed, when there is no whole edit to ask.
         if (const auto* edit = qobject_cast<const TCustomEdit*>(parent()->parent()))
             text = inCase(text, edit->charCase());
         return Acceptable;
