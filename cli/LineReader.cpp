@@ -14,8 +14,7 @@ namespace {
 
 constexpr std::size_t ReadSize = 64 * 1024;
 
-// What editors put before UTF-8 text to say that it is UTF-8; not part of the first query.
-constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+using utf8::ByteOrderMark;
 
 } // namespace
 

@@ -5,6 +5,9 @@
 
 namespace utf8 {
 
+// What editors may put before UTF-8 text to say that it is UTF-8; it is no part of the text.
+inline constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
 // One character of UTF-8 text: its code point and its length in bytes. A byte that starts
 // no well-formed sequence (overlong, surrogate, beyond U+10FFFF, cut off) counts as one
 // character of its own that is not valid, so malformed bytes never hide the text behind them.

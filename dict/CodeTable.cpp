@@ -1,6 +1,7 @@
 #include "CodeTable.h"
 
 #include "ByteScan.h"
+#include "Utf8.h"
 
 #include <algorithm>
 #include <bit>
@@ -202,7 +203,7 @@ void CodeTable::BufferDelete::operator()(char* buffer) const noexcept {
 void CodeTable::adopt(Buffer buffer, std::size_t size) {
     // Editors that save UTF-8 may put a byte-order mark first; it is no part of the first
     // line, which would otherwise answer with it and miss its character's code.
-    if (constexpr std::string_view mark = "\xEF\xBB\xBF";
+    if (constexpr auto mark = utf8::ByteOrderMark;
         m_encoding == TextEncoding::Utf8 &&
         std::string_view(buffer.get(), size).starts_with(mark)) {
         size -= mark.size();

@@ -152,9 +152,9 @@ Expected expect(std::string_view bytes, std::string_view needle) {
         search(bytes.substr(bytes.size() - length), 0);
 
     // Read as UTF-8, a byte-order mark at the start is no part of the text.
-    std::string_view utf8 = bytes;
-    if (utf8.starts_with("\xEF\xBB\xBF")) utf8.remove_prefix(3);
-    const std::vector<std::string_view> utf8Lines = referenceSplit(utf8);
+    std::string_view asUtf8 = bytes;
+    if (asUtf8.starts_with(utf8::ByteOrderMark)) asUtf8.remove_prefix(utf8::ByteOrderMark.size());
+    const std::vector<std::string_view> utf8Lines = referenceSplit(asUtf8);
     const auto lookup = [&](std::string_view n) {
         e.lookups.push_back({n,
                              {firstLineHolding(e.lines, n, dict::TextEncoding::Gbk),
